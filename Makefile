@@ -33,7 +33,7 @@ sanitize: deps
 # libFuzzer on every parser, FUZZ_SECONDS each (needs clang: `scripts/install-deps --ci`).
 fuzz:
 	@cmake -S . -B $(BUILD_FUZZ) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DSPANLET_FUZZ=ON -DSPANLET_APP=OFF -DSPANLET_BENCH=OFF >/dev/null
+		-DSPANLET_FUZZ=ON -DSPANLET_APP=ON -DSPANLET_BENCH=OFF >/dev/null
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target $$(cd tests/fuzz && ls fuzz_*.cpp | sed 's/\.cpp$$//')
 	@set -e; for t in $$(cd tests/fuzz && ls fuzz_*.cpp | sed 's/\.cpp$$//'); do \
 		echo "fuzzing $$t for $(FUZZ_SECONDS) s"; \

@@ -53,6 +53,16 @@ std::optional<T> decode(std::string_view text) noexcept {
     }
 }
 
+template <class T>
+std::optional<T> decode(const std::string& text) noexcept {
+    return decode<T>(std::string_view(text));
+}
+
+template <class T>
+std::optional<T> decode(const char* text) noexcept {
+    return decode<T>(std::string_view(text));
+}
+
 /// Compact JSON text of a value (no pretty printing).
 template <class T>
 std::string encode(const T& value) {

@@ -4,6 +4,8 @@
 #include <spanlet/Color.hpp>
 #include <spanlet/ColorText.hpp>
 #include <spanlet/Commands.hpp>
+#include <spanlet/Cross.hpp>
+#include <spanlet/EdgeDetector.hpp>
 #include <spanlet/Enum.hpp>
 #include <spanlet/Geometry.hpp>
 #include <spanlet/Guides.hpp>

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include <spanlet/NumberText.hpp>
@@ -17,6 +18,10 @@ struct NumberCase {
     int digits;
     const char* text;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class NumberTextTest : public ::testing::TestWithParam<NumberCase> {};
 

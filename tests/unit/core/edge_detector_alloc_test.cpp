@@ -1,0 +1,104 @@
+// measure(row, column, ...) runs on every capture while snapping: it must not touch the heap.
+// The global allocation functions of this test binary are replaced by malloc-based ones that
+// count calls while a test has switched counting on; otherwise they behave as usual.
+#include <atomic>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <new>
+#include <vector>
+
+#include <spanlet/EdgeDetector.hpp>
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void* allocate(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace spanlet {
+namespace {
+
+TEST(EdgeDetectorAllocationTest, MeasureOnLinesAllocatesNothing) {
+    std::vector<RGBA> row(3000, RGBA::gray(200));
+    std::vector<RGBA> column(2000, RGBA::gray(200));
+    for (std::size_t i = 0; i < row.size(); i += 7) {
+        row[i] = RGBA::gray(static_cast<std::uint8_t>(i % 256)); // edges and blends everywhere
+    }
+    for (std::size_t i = 1500; i < column.size(); ++i) {
+        column[i] = RGBA::black;
+    }
+    const auto options = EdgeOptions::fromTolerance(EdgeOptions::defaultTolerance);
+
+    // Prove the counter works before trusting a zero.
+    counting = true;
+    void* probe = ::operator new(16); // a direct call, which the compiler may not elide
+    counting = false;
+    ::operator delete(probe);
+    ASSERT_GT(allocations.exchange(0), 0);
+
+    long found = 0;
+    counting = true;
+    for (std::int64_t x = 0; x < 3000; x += 97) {
+        const auto m = EdgeDetector::measure(row, column, x, 1000, options);
+        found += m ? m->width() : 0;
+    }
+    const auto missing = EdgeDetector::measure(row, column, -1, 0, options);
+    counting = false;
+
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_GT(found, 0);
+    EXPECT_FALSE(missing);
+}
+
+} // namespace
+} // namespace spanlet
