@@ -1,0 +1,33 @@
+#pragma once
+
+#include <spanlet/model/Announcer.hpp>
+#include <spanlet/model/Clipboard.hpp>
+#include <spanlet/model/Clock.hpp>
+#include <spanlet/model/ColorSampler.hpp>
+#include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/Hotkeys.hpp>
+#include <spanlet/model/PreferencesStore.hpp>
+#include <spanlet/model/ToolWindows.hpp>
+#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/screen/DisplayPort.hpp>
+
+namespace spanlet {
+
+/// Everything the model reaches of the platform. Each port must outlive the model.
+struct MensorPorts {
+    Clock& clock;
+    DisplayPort& displays;
+    CapturePort& capture;
+    PermissionPort& permission;
+    Clipboard& clipboard;
+    Announcer& announcer;
+    /// The store the preferences were loaded from; every change is saved through it.
+    PreferencesStore& preferences;
+    ToolWindows& windows;
+    Hotkeys& hotkeys;
+    OverlayController& overlays;
+    RulerController& ruler;
+    ColorSampler& sampler;
+};
+
+} // namespace spanlet

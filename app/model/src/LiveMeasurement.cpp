@@ -1,0 +1,158 @@
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include <spanlet/model/LiveMeasurement.hpp>
+
+namespace spanlet::LiveMeasurement {
+
+namespace {
+
+using Pixels = CaptureResult<PixelBuffer>;
+
+const ScreenCapture::Error kNoImage{ScreenCapture::Failure::noImage};
+
+/// Whether `value` is a whole-number-capable double that std::int64_t can hold.
+bool fitsInt64(double value) {
+    return std::isfinite(value) && value >= -9223372036854775808.0 && value < 9223372036854775808.0;
+}
+
+/// Everything a measurement needs once its captures have answered. Device-pixel positions are
+/// on the display; the strip offsets say where each strip starts on it.
+struct Job {
+    ScreenInfo display;
+    Point pointer;
+    EdgeOptions options{0, 0};
+    std::int64_t px = 0;         // pointer's device pixel column on the display
+    std::int64_t py = 0;         // pointer's device pixel row on the display
+    std::int64_t rowTop = 0;     // device row where the row strip starts
+    std::int64_t columnLeft = 0; // device column where the column strip starts
+    std::int64_t loupeLeft = 0;  // device column where the loupe square starts
+    std::int64_t loupeTop = 0;
+    bool showLoupe = false;
+    int waiting = 0;
+    std::optional<Pixels> row;
+    std::optional<Pixels> column;
+    std::optional<Pixels> loupe;
+    std::function<void(CaptureResult<Result>)> done;
+};
+
+const ScreenCapture::Error* failureOf(const std::optional<Pixels>& pixels) {
+    return pixels ? std::get_if<ScreenCapture::Error>(&*pixels) : nullptr;
+}
+
+CaptureResult<Result> finish(const Job& job) {
+    if (const auto* error = failureOf(job.loupe)) {
+        return *error;
+    }
+    if (const auto* error = failureOf(job.row)) {
+        return *error;
+    }
+    if (const auto* error = failureOf(job.column)) {
+        return *error;
+    }
+    const auto& row = std::get<PixelBuffer>(*job.row);
+    const auto& column = std::get<PixelBuffer>(*job.column);
+
+    std::optional<Loupe> loupe;
+    if (job.loupe) {
+        const auto& square = std::get<PixelBuffer>(*job.loupe);
+        const std::int64_t cx = job.px - job.loupeLeft;
+        const std::int64_t cy = job.py - job.loupeTop;
+        if (square.contains(cx, cy)) {
+            loupe = Loupe{square.patch(cx, cy, loupeRadius), SRGBColor::fromRGBA(square(cx, cy))};
+        }
+    }
+
+    // A strip one point thick is several device pixels thick on a dense display: use the
+    // pixel line that passes through the pointer's own pixel.
+    const std::int64_t ri =
+        std::max<std::int64_t>(0, std::min(job.py - job.rowTop, row.height() - 1));
+    const std::int64_t ci =
+        std::max<std::int64_t>(0, std::min(job.px - job.columnLeft, column.width() - 1));
+    const std::vector<RGBA> rowPixels = row.row(ri);
+    const std::vector<RGBA> columnPixels = column.column(ci);
+    const std::int64_t x = std::min(job.px, static_cast<std::int64_t>(rowPixels.size()) - 1);
+    const std::int64_t y = std::min(job.py, static_cast<std::int64_t>(columnPixels.size()) - 1);
+
+    const auto m = EdgeDetector::measure(rowPixels, columnPixels, x, y, job.options);
+    if (!m) {
+        return kNoImage;
+    }
+    const Rect& frame = job.display.frame;
+    return Result{m->cross(job.display.scale, job.pointer.x, job.pointer.y, frame.x, frame.y),
+                  loupe};
+}
+
+void arrived(const std::shared_ptr<Job>& job) {
+    if (--job->waiting == 0) {
+        auto done = std::move(job->done);
+        done(finish(*job));
+    }
+}
+
+} // namespace
+
+void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
+             const ScreenCapture::Filter& filter, bool showLoupe, const EdgeOptions& options,
+             std::function<void(CaptureResult<Result>)> done) {
+    const Rect& frame = display.frame;
+    const double s = display.scale.factor();
+    const double w = frame.width;
+    const double h = frame.height;
+    // The pointer in display-local points, kept inside the display: at most 0.01 point short
+    // of its right and bottom edges.
+    const double lx = std::min(std::max(pointer.x - frame.x, 0.0), w - 0.01);
+    const double ly = std::min(std::max(pointer.y - frame.y, 0.0), h - 0.01);
+    const double column = std::floor(lx);
+    const double row = std::floor(ly);
+    const Rect square = Rect{column - loupeHalfSide, row - loupeHalfSide, 2 * loupeHalfSide + 1,
+                             2 * loupeHalfSide + 1}
+                            .intersection(Rect{0, 0, w, h});
+
+    const double px = std::floor(s * lx);
+    const double py = std::floor(s * ly);
+    const double rowTop = std::trunc(row * s);
+    const double columnLeft = std::trunc(column * s);
+    const double loupeLeft = std::round(s * square.minX());
+    const double loupeTop = std::round(s * square.minY());
+    // NaN or absurd coordinates cannot come from a real display; they end as a failure
+    // instead of reaching an integer conversion.
+    for (double value : {px, py, rowTop, columnLeft, loupeLeft, loupeTop, w, h}) {
+        if (!fitsInt64(value)) {
+            done(kNoImage);
+            return;
+        }
+    }
+
+    auto job = std::make_shared<Job>();
+    job->display = display;
+    job->pointer = pointer;
+    job->options = options;
+    job->px = static_cast<std::int64_t>(px);
+    job->py = static_cast<std::int64_t>(py);
+    job->rowTop = static_cast<std::int64_t>(rowTop);
+    job->columnLeft = static_cast<std::int64_t>(columnLeft);
+    job->loupeLeft = static_cast<std::int64_t>(loupeLeft);
+    job->loupeTop = static_cast<std::int64_t>(loupeTop);
+    job->showLoupe = showLoupe;
+    job->waiting = showLoupe ? 3 : 2;
+    job->done = std::move(done);
+
+    capture.pixels(filter, Rect{0, row, w, 1}, s, [job](Pixels result) {
+        job->row = std::move(result);
+        arrived(job);
+    });
+    capture.pixels(filter, Rect{column, 0, 1, h}, s, [job](Pixels result) {
+        job->column = std::move(result);
+        arrived(job);
+    });
+    if (showLoupe) {
+        capture.pixels(filter, square, s, [job](Pixels result) {
+            job->loupe = std::move(result);
+            arrived(job);
+        });
+    }
+}
+
+} // namespace spanlet::LiveMeasurement

@@ -1,0 +1,89 @@
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/screen/Desktop.hpp>
+
+namespace spanlet {
+
+Mensor::Mensor(MensorPorts ports, Preferences prefs)
+    : ports_(ports), prefs_(std::move(prefs)), screens_(ports.displays.currentScreens()),
+      pointer_(ports.displays.pointerLocation()) {}
+
+Mensor::~Mensor() {
+    // Handlers given to the platform hold only the lifetime token, which dies with the model;
+    // the timers are cancelled so they do not even wake up.
+    pointerTask_.cancel();
+    toastTimer_.cancel();
+}
+
+void Mensor::start() {
+    ports_.windows.attach(*this);
+    ports_.displays.setScreensChangedHandler([weak = weakSelf()] {
+        if (auto self = weak.lock()) {
+            self->screensChanged();
+        }
+    });
+    ports_.hotkeys.setOnCommand([weak = weakSelf()](MensorCommand command) {
+        if (auto self = weak.lock()) {
+            self->perform(command);
+        }
+    });
+    if (prefs_->hotkeysEnabled) {
+        ports_.hotkeys.registerCommands(allCases<MensorCommand>);
+    } else {
+        ports_.hotkeys.unregisterAll();
+    }
+    ports_.overlays.rebuild();
+    syncViews();
+    if (!prefs_->welcomed) {
+        updatePrefs([](Preferences& p) { p.welcomed = true; });
+        ports_.windows.open(Windows::Kind::welcome);
+    }
+}
+
+void Mensor::screensChanged() {
+    screens_.set(ports_.displays.currentScreens());
+    filters_.clear();
+    ++displayGeneration_;
+    ports_.overlays.rebuild();
+    syncViews();
+}
+
+void Mensor::syncViews() {
+    updatePointer();
+    ports_.overlays.refresh();
+    ports_.ruler.refresh();
+    updatePointerTask();
+}
+
+void Mensor::updatePointer() {
+    pointer_.set(ports_.displays.pointerLocation());
+    const auto under = Desktop::screenContaining(*pointer_, *screens_);
+    pointerScreen_.set(under ? std::optional<std::uint32_t>(under->id) : std::nullopt);
+}
+
+bool Mensor::needsOverlay() const {
+    return (prefs_->showGuides && !prefs_->guides.isEmpty()) || *snapping_ || !pinned_->empty() ||
+           *editingGuides_ || toast_->has_value();
+}
+
+void Mensor::setPrefs(Preferences next) {
+    const bool hotkeysWere = prefs_->hotkeysEnabled;
+    if (!prefs_.set(std::move(next))) {
+        return;
+    }
+    ports_.preferences.save(*prefs_);
+    if (prefs_->hotkeysEnabled != hotkeysWere) {
+        if (prefs_->hotkeysEnabled) {
+            ports_.hotkeys.registerCommands(allCases<MensorCommand>);
+        } else {
+            ports_.hotkeys.unregisterAll();
+        }
+    }
+    syncViews();
+}
+
+DisplayScale Mensor::scaleAt(Point point) const {
+    const auto display = Desktop::screen(point, *screens_);
+    return display ? display->scale : DisplayScale::standard;
+}
+
+} // namespace spanlet

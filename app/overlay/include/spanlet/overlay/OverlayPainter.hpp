@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+#include <spanlet/Cross.hpp>
+#include <spanlet/Geometry.hpp>
+#include <spanlet/model/MensorRecords.hpp>
+#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/overlay/LabelBox.hpp>
+#include <spanlet/overlay/OverlayScene.hpp>
+#include <spanlet/overlay/TextMeasurer.hpp>
+
+namespace spanlet {
+
+/// Lays one overlay scene out as draw operations: geometry, colours, fonts and placement only;
+/// what is shown was decided by the scene. Coordinates are the scene's local points.
+class OverlayPainter {
+public:
+    /// Both are borrowed for the painter's lifetime.
+    OverlayPainter(const OverlayScene& scene, const draw::TextMeasurer& measurer)
+        : scene_(scene), measurer_(measurer) {}
+
+    /// The whole scene, in paint order: unselected guides, selected guides, gap labels, kept
+    /// measurements, the live one, the loupe, the message, the editing banner.
+    [[nodiscard]] draw::DrawList paint() const;
+
+    void drawGuides(draw::DrawList& list, bool selected) const;
+    void drawGapLabel(draw::DrawList& list, const OverlayScene::GapLabel& gap) const;
+    void drawCross(draw::DrawList& list, const Cross& cross, draw::Color color, bool live) const;
+    /// `pointer` is the local pointer the loupe hangs beside.
+    void drawLoupe(draw::DrawList& list, const Loupe& loupe, Point pointer) const;
+    void drawMessage(draw::DrawList& list, const std::string& text) const;
+    void drawEditingBanner(draw::DrawList& list) const;
+
+    /// The banner shown while the guide editor is active.
+    static const std::string editingBannerText;
+
+private:
+    Rect label(draw::DrawList& list, std::string text, Point at,
+               const draw::LabelStyle& style) const;
+    void drawDistanceLabels(draw::DrawList& list, const Cross& cross, double scale) const;
+    void drawSizeLabel(draw::DrawList& list, const Cross& cross, double scale,
+                       draw::Color color) const;
+
+    const OverlayScene& scene_;
+    const draw::TextMeasurer& measurer_;
+};
+
+/// OverlayPainter(scene, measurer).paint().
+draw::DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer);
+
+} // namespace spanlet

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <spanlet/Cross.hpp>
+#include <spanlet/Geometry.hpp>
+#include <spanlet/Guides.hpp>
+#include <spanlet/Units.hpp>
+#include <spanlet/Uuid.hpp>
+#include <spanlet/model/MensorRecords.hpp>
+#include <spanlet/overlay/OverlayScene.hpp>
+#include <spanlet/screen/ScreenInfo.hpp>
+
+namespace spanlet {
+
+class Mensor;
+
+/// The model state an overlay scene is built from, copied once per rebuild so that every
+/// display's scene is built from the same snapshot. Positions are global top-left points.
+struct SceneInput {
+    Point pointer;
+    std::optional<std::uint32_t> pointerScreen;
+    bool snapping = false;
+    bool editingGuides = false;
+    std::optional<Uuid> selectedGuide;
+    std::optional<std::string> toast; ///< the message's text
+    std::optional<std::string> captureProblem;
+    std::optional<Cross> live;
+    std::vector<Cross> pinned;
+    std::optional<Loupe> loupe;
+    MeasureUnit unit = MeasureUnit::points;
+    bool showGuides = true;
+    bool showGapLabels = true;
+    bool showLoupe = true;
+    GuideSet guides;
+};
+
+/// Reads the snapshot from the model's observed fields and preferences.
+SceneInput sceneInput(const Mensor& model);
+
+/// The scene for `screen` from a snapshot. No side effects besides fresh gap-label ids.
+OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input);
+
+/// buildScene(screen, sceneInput(model)).
+OverlayScene buildScene(const ScreenInfo& screen, const Mensor& model);
+
+/// The scene of the display with id `screenId` in the model's display list (first match), or
+/// nothing when the display has gone away.
+std::optional<OverlayScene> sceneForScreen(std::uint32_t screenId, const Mensor& model);
+
+} // namespace spanlet

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <spanlet/screen/DisplayPort.hpp>
+
+#include "fakes/CallLog.hpp"
+
+namespace spanlet::fakes {
+
+/// Displays and pointer that the test sets; it fires the screens-changed signal itself.
+class FakeDisplays : public DisplayPort {
+public:
+    std::vector<ScreenInfo> screens;
+    Point pointer;
+    /// Adds "pointer" to the log on every pointerLocation() call.
+    CallLog* log = nullptr;
+    mutable int pointerReads = 0;
+
+    [[nodiscard]] std::vector<ScreenInfo> currentScreens() const override { return screens; }
+    [[nodiscard]] Point pointerLocation() const override;
+    void setScreensChangedHandler(std::function<void()> handler) override {
+        handler_ = std::move(handler);
+    }
+
+    /// Calls the screens-changed handler as the window system would after a change.
+    void fireScreensChanged();
+    [[nodiscard]] bool hasHandler() const { return static_cast<bool>(handler_); }
+
+private:
+    std::function<void()> handler_;
+};
+
+/// A display at `frame` (global top-left points) with `scale`, built as the platform would.
+ScreenInfo makeScreen(std::uint32_t id, Rect frame, double scale, double primaryHeight = 0);
+
+} // namespace spanlet::fakes

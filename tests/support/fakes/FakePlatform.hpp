@@ -1,0 +1,44 @@
+#pragma once
+
+#include <spanlet/model/MensorPorts.hpp>
+#include <spanlet/model/PreferencesStore.hpp>
+
+#include "fakes/CallLog.hpp"
+#include "fakes/FakeCapture.hpp"
+#include "fakes/FakeDefaultsStore.hpp"
+#include "fakes/FakeDisplays.hpp"
+#include "fakes/FakePorts.hpp"
+#include "fakes/VirtualClock.hpp"
+
+namespace spanlet::fakes {
+
+/// A fake of every port the model uses, sharing one virtual clock and one call log (pointer
+/// reads, overlay and ruler calls, announcements and timer requests are logged).
+struct FakePlatform {
+    CallLog log;
+    VirtualClock clock;
+    FakeDisplays displays;
+    FakeCapture capture{clock};
+    FakePermission permission;
+    FakeClipboard clipboard;
+    FakeAnnouncer announcer;
+    FakeDefaultsStore defaults;
+    PreferencesStore preferences{defaults};
+    FakeToolWindows windows;
+    FakeHotkeys hotkeys;
+    FakeOverlayController overlays;
+    FakeRulerController ruler;
+    FakeColorSampler sampler;
+
+    FakePlatform();
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    [[nodiscard]] MensorPorts ports();
+    /// The preferences as last saved, decoded; nothing when none were saved.
+    [[nodiscard]] std::optional<Preferences> saved() const;
+    /// How many times the preferences were saved.
+    [[nodiscard]] int saves() const;
+};
+
+} // namespace spanlet::fakes

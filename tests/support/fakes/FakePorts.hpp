@@ -1,0 +1,108 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <spanlet/model/Announcer.hpp>
+#include <spanlet/model/Clipboard.hpp>
+#include <spanlet/model/ColorSampler.hpp>
+#include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/Hotkeys.hpp>
+#include <spanlet/model/ToolWindows.hpp>
+#include <spanlet/screen/CapturePort.hpp>
+
+#include "fakes/CallLog.hpp"
+
+namespace spanlet::fakes {
+
+class FakePermission : public PermissionPort {
+public:
+    bool granted = true;
+    /// What request() grants when access is not granted yet.
+    bool grantOnRequest = false;
+    int requests = 0;
+    int settingsOpened = 0;
+
+    [[nodiscard]] bool preflight() const override { return granted; }
+    bool request() override;
+    void openSettings() override { ++settingsOpened; }
+};
+
+class FakeClipboard : public Clipboard {
+public:
+    std::optional<std::string> text;
+    int writes = 0;
+    void setText(const std::string& value) override;
+};
+
+class FakeAnnouncer : public Announcer {
+public:
+    std::vector<std::string> spoken;
+    CallLog* log = nullptr;
+    void announce(const std::string& text) override;
+    [[nodiscard]] std::string last() const { return spoken.empty() ? "" : spoken.back(); }
+};
+
+class FakeToolWindows : public ToolWindows {
+public:
+    Mensor* model = nullptr;
+    std::vector<Windows::Kind> opened;
+    std::vector<Windows::Kind> closed;
+    void attach(Mensor& m) override { model = &m; }
+    void open(Windows::Kind kind) override { opened.push_back(kind); }
+    void close(Windows::Kind kind) override { closed.push_back(kind); }
+};
+
+class FakeHotkeys : public Hotkeys {
+public:
+    std::vector<MensorCommand> registered;
+    int registerCalls = 0;
+    int unregisterCalls = 0;
+
+    void setOnCommand(std::function<void(MensorCommand)> handler) override {
+        handler_ = std::move(handler);
+    }
+    void registerCommands(std::span<const MensorCommand> commands) override;
+    void unregisterAll() override;
+    /// The user presses the shortcut of `command`.
+    void press(MensorCommand command);
+    [[nodiscard]] bool hasHandler() const { return static_cast<bool>(handler_); }
+
+private:
+    std::function<void(MensorCommand)> handler_;
+};
+
+class FakeOverlayController : public OverlayController {
+public:
+    int rebuilds = 0;
+    int refreshes = 0;
+    CallLog* log = nullptr;
+    void rebuild() override;
+    void refresh() override;
+};
+
+class FakeRulerController : public RulerController {
+public:
+    int refreshes = 0;
+    CallLog* log = nullptr;
+    void refresh() override;
+};
+
+/// A sampler the test answers: pick() runs the handler of the open sampler. Showing it again
+/// first answers the open one with nothing, as a replaced sampler would.
+class FakeColorSampler : public ColorSampler {
+public:
+    int shows = 0;
+    int cancels = 0;
+    void show(Handler handler) override;
+    void cancel() override;
+    /// The user picks `color` (nothing: cancels). Does nothing when no sampler is open.
+    void pick(std::optional<SRGBColor> color);
+    [[nodiscard]] bool isOpen() const { return static_cast<bool>(handler_); }
+
+private:
+    Handler handler_;
+};
+
+} // namespace spanlet::fakes
