@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QtGui/qwindowdefs.h>
+#include <functional>
+#include <memory>
+
+#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/x11/OwnWindows.hpp>
+#include <spanlet/x11/X11DisplayPort.hpp>
+
+class QObject;
+
+namespace spanlet {
+
+namespace x11 {
+class CaptureWorker;
+}
+
+/// Capture that leaves Spanlet's own windows out, on X11.
+///
+/// Construct it before any window of ours is shown: it opens a dedicated X connection that
+/// redirects every top-level window into off-screen storage (Composite, automatic mode) and
+/// keeps it open for its whole life. A capture then reads, for every pixel of the rect, the
+/// contents of the topmost window there that is not ours, and the wallpaper (_XROOTPMAP_ID)
+/// where no window is. Captures run on a worker thread on that connection; completions are
+/// posted to the main thread.
+class X11Capture final : public CapturePort {
+public:
+    struct Options {
+        /// Runs on the capture thread between planning a capture and reading it. For tests.
+        std::function<void()> beforeRead;
+    };
+
+    /// `displays` must outlive this object. Main thread.
+    explicit X11Capture(const X11DisplayPort& displays, Options options = {});
+    ~X11Capture() override;
+    X11Capture(const X11Capture&) = delete;
+    X11Capture& operator=(const X11Capture&) = delete;
+
+    /// Leaves `window` (a top-level QWindow's winId()) out of every capture from now on,
+    /// through filters already made too.
+    void addOwnWindow(WId window);
+    void removeOwnWindow(WId window);
+    [[nodiscard]] std::shared_ptr<OwnWindows> ownWindows() const { return ownWindows_; }
+
+    void filter(std::uint32_t displayId,
+                std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override;
+    void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
+                std::function<void(CaptureResult<PixelBuffer>)> done) override;
+
+private:
+    const X11DisplayPort& displays_;
+    std::shared_ptr<OwnWindows> ownWindows_;
+    std::function<void()> beforeRead_; // set once, then only read on the capture thread
+    std::unique_ptr<QObject> mainThread_;
+    std::unique_ptr<x11::CaptureWorker> worker_; // last: stopped before the rest goes
+};
+
+} // namespace spanlet

@@ -1,0 +1,447 @@
+#include "CaptureConnection.hpp"
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <xcb/composite.h>
+#include <xcb/shape.h>
+#include <xcb/xfixes.h>
+
+#include "XcbReply.hpp"
+
+namespace spanlet::x11 {
+
+namespace {
+
+constexpr std::size_t kWallpaperLayer = std::numeric_limits<std::size_t>::max();
+// Tries per capture: with the cached stack, with a fresh one, and with a fresh one leaving out
+// the windows that failed; then the capture is given up.
+constexpr int kAttempts = 3;
+// Our windows sit at most this deep under a window manager's frames.
+constexpr int kMaxNesting = 16;
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const std::string& name) {
+    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::uint16_t(name.size()), name.data()),
+        nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+bool isStructureEvent(std::uint8_t type) {
+    switch (type) {
+    case XCB_CREATE_NOTIFY:
+    case XCB_DESTROY_NOTIFY:
+    case XCB_MAP_NOTIFY:
+    case XCB_UNMAP_NOTIFY:
+    case XCB_REPARENT_NOTIFY:
+    case XCB_CONFIGURE_NOTIFY:
+    case XCB_GRAVITY_NOTIFY:
+    case XCB_CIRCULATE_NOTIFY:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CaptureConnection::CaptureConnection() {
+    connect();
+}
+
+CaptureConnection::~CaptureConnection() {
+    if (connection_) {
+        xcb_disconnect(connection_);
+    }
+}
+
+void CaptureConnection::connect() {
+    int screenNumber = 0;
+    connection_ = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection_)) {
+        problem_ = "Can’t connect to the X server";
+        return;
+    }
+    const xcb_setup_t* setup = xcb_get_setup(connection_);
+    auto screens = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && screens.rem > 1; ++i) {
+        xcb_screen_next(&screens);
+    }
+    const xcb_screen_t* screen = screens.data;
+    root_ = screen->root;
+    rootRect_ = QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels);
+    rootVisual_ = screen->root_visual;
+    rootDepth_ = screen->root_depth;
+    msbFirst_ = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem > 0; xcb_format_next(&f)) {
+        bitsPerPixel_[f.data->depth] = f.data->bits_per_pixel;
+    }
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem > 0; xcb_depth_next(&d)) {
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem > 0; xcb_visualtype_next(&v)) {
+            visuals_[v.data->visual_id] = *v.data;
+        }
+    }
+
+    const xcb_query_extension_reply_t* composite =
+        xcb_get_extension_data(connection_, &xcb_composite_id);
+    if (!composite || !composite->present) {
+        problem_ = "The X server has no Composite extension";
+        return;
+    }
+    const XcbReply<xcb_composite_query_version_reply_t> version(xcb_composite_query_version_reply(
+        connection_, xcb_composite_query_version(connection_, 0, 4), nullptr));
+    // Automatic redirection: the server keeps drawing the windows, and each keeps its own
+    // contents, which GetImage on the window reads even where another window lies over it.
+    const XcbReply<xcb_generic_error_t> redirectError(
+        xcb_request_check(connection_, xcb_composite_redirect_subwindows_checked(
+                                           connection_, root_, XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
+    if (!version || redirectError) {
+        problem_ = "The X server refused to redirect windows";
+        return;
+    }
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
+    shapeAvailable_ = shape && shape->present;
+
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+    wallpaperAtoms_[0] = internAtom(connection_, "_XROOTPMAP_ID");
+    wallpaperAtoms_[1] = internAtom(connection_, "ESETROOT_PMAP_ID");
+    std::string compositor = "_NET_WM_CM_S";
+    compositor += std::to_string(screenNumber);
+    compositorAtom_ = internAtom(connection_, compositor);
+    // A compositor starting or stopping changes how translucent windows show; hear about it.
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
+    if (xfixes && xfixes->present && compositorAtom_ != XCB_ATOM_NONE) {
+        std::free(xcb_xfixes_query_version_reply(
+            connection_, xcb_xfixes_query_version(connection_, 5, 0), nullptr));
+        xcb_xfixes_select_selection_input(
+            connection_, root_, compositorAtom_,
+            XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        xfixesEvent_ = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    }
+    xcb_flush(connection_);
+}
+
+void CaptureConnection::drainEvents() {
+    while (xcb_generic_event_t* raw = xcb_poll_for_event(connection_)) {
+        const XcbReply<xcb_generic_event_t> event(raw);
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (isStructureEvent(type) || (xfixesEvent_ != 0 && type == xfixesEvent_)) {
+            stackDirty_ = true;
+        } else if (type == XCB_PROPERTY_NOTIFY) {
+            const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(raw);
+            if (property->atom == wallpaperAtoms_[0] || property->atom == wallpaperAtoms_[1]) {
+                wallpaperDirty_ = true;
+            }
+        }
+    }
+}
+
+bool CaptureConnection::layoutFor(xcb_visualid_t visual, std::uint8_t depth,
+                                  PixelLayout& layout) const {
+    const auto format = bitsPerPixel_.find(depth);
+    const auto type = visuals_.find(visual);
+    if (format == bitsPerPixel_.end() || format->second != 32 || type == visuals_.end() ||
+        type->second._class != XCB_VISUAL_CLASS_TRUE_COLOR) {
+        return false;
+    }
+    layout.redMask = type->second.red_mask;
+    layout.greenMask = type->second.green_mask;
+    layout.blueMask = type->second.blue_mask;
+    const std::uint32_t colour = layout.redMask | layout.greenMask | layout.blueMask;
+    const std::uint32_t depthBits = depth >= 32 ? 0xffffffffu : (1u << depth) - 1;
+    layout.alphaMask = depthBits & ~colour;
+    layout.msbFirst = msbFirst_;
+    return true;
+}
+
+void CaptureConnection::refreshStack() {
+    stackDirty_ = false;
+    ownDirty_ = true;
+    windows_.clear();
+    const XcbReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
+    if (!tree) {
+        return;
+    }
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    std::vector<xcb_get_window_attributes_cookie_t> attributes;
+    std::vector<xcb_get_geometry_cookie_t> geometries;
+    for (int i = 0; i < count; ++i) {
+        attributes.push_back(xcb_get_window_attributes(connection_, children[i]));
+        geometries.push_back(xcb_get_geometry(connection_, children[i]));
+    }
+    const xcb_get_selection_owner_cookie_t owner =
+        xcb_get_selection_owner(connection_, compositorAtom_);
+
+    // Query-tree lists bottom first; keep the viewable windows we can read, top first.
+    std::vector<Window> bottomFirst;
+    for (int i = 0; i < count; ++i) {
+        const XcbReply<xcb_get_window_attributes_reply_t> attr(
+            xcb_get_window_attributes_reply(connection_, attributes[std::size_t(i)], nullptr));
+        const XcbReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(connection_, geometries[std::size_t(i)], nullptr));
+        if (!attr || !geometry || attr->map_state != XCB_MAP_STATE_VIEWABLE ||
+            attr->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT) {
+            continue;
+        }
+        Window window;
+        window.id = children[i];
+        if (!layoutFor(attr->visual, geometry->depth, window.layout)) {
+            continue;
+        }
+        const int border = geometry->border_width;
+        window.origin = QPoint(geometry->x + border, geometry->y + border);
+        window.area = QRegion(geometry->x, geometry->y, geometry->width + 2 * border,
+                              geometry->height + 2 * border);
+        window.hasAlpha = window.layout.alphaMask != 0;
+        bottomFirst.push_back(std::move(window));
+    }
+    const XcbReply<xcb_get_selection_owner_reply_t> ownerReply(
+        xcb_get_selection_owner_reply(connection_, owner, nullptr));
+    composited_ = ownerReply && ownerReply->owner != XCB_WINDOW_NONE;
+
+    if (shapeAvailable_) {
+        // Non-rectangular windows show only inside their bounding shape.
+        std::vector<xcb_shape_query_extents_cookie_t> extents;
+        for (const Window& w : bottomFirst) {
+            extents.push_back(xcb_shape_query_extents(connection_, w.id));
+        }
+        std::vector<std::pair<std::size_t, xcb_shape_get_rectangles_cookie_t>> shapes;
+        for (std::size_t i = 0; i < bottomFirst.size(); ++i) {
+            const XcbReply<xcb_shape_query_extents_reply_t> e(
+                xcb_shape_query_extents_reply(connection_, extents[i], nullptr));
+            if (e && e->bounding_shaped) {
+                shapes.emplace_back(i, xcb_shape_get_rectangles(connection_, bottomFirst[i].id,
+                                                                XCB_SHAPE_SK_BOUNDING));
+            }
+        }
+        for (const auto& [i, cookie] : shapes) {
+            const XcbReply<xcb_shape_get_rectangles_reply_t> r(
+                xcb_shape_get_rectangles_reply(connection_, cookie, nullptr));
+            if (!r) {
+                continue;
+            }
+            QRegion shape;
+            const xcb_rectangle_t* rects = xcb_shape_get_rectangles_rectangles(r.get());
+            for (int k = 0; k < xcb_shape_get_rectangles_rectangles_length(r.get()); ++k) {
+                shape += QRect(rects[k].x, rects[k].y, rects[k].width, rects[k].height)
+                             .translated(bottomFirst[i].origin);
+            }
+            bottomFirst[i].area &= shape;
+        }
+    }
+    windows_.assign(bottomFirst.rbegin(), bottomFirst.rend());
+}
+
+void CaptureConnection::refreshOwnTopLevels(const OwnWindows& own) {
+    const OwnWindows::Snapshot snapshot = own.snapshot();
+    if (!ownDirty_ && ownSource_ == &own && ownGeneration_ == snapshot.generation) {
+        return;
+    }
+    ownDirty_ = false;
+    ownSource_ = &own;
+    ownGeneration_ = snapshot.generation;
+    ownTopLevels_.clear();
+    // Under a window manager our windows sit inside its frames: leave out the whole top-level
+    // window that holds each of them. Walk up all of them one level per round trip.
+    std::vector<xcb_window_t> current = snapshot.windows;
+    for (int level = 0; level < kMaxNesting && !current.empty(); ++level) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        for (xcb_window_t w : current) {
+            cookies.push_back(xcb_query_tree(connection_, w));
+        }
+        std::vector<xcb_window_t> next;
+        for (std::size_t i = 0; i < current.size(); ++i) {
+            const XcbReply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(connection_, cookies[i], nullptr));
+            if (!tree) {
+                continue; // gone
+            }
+            if (tree->parent == root_ || tree->parent == XCB_WINDOW_NONE) {
+                ownTopLevels_.insert(current[i]);
+            } else {
+                next.push_back(tree->parent);
+            }
+        }
+        current = std::move(next);
+    }
+}
+
+void CaptureConnection::refreshWallpaper() {
+    wallpaperDirty_ = false;
+    wallpaper_ = {};
+    for (xcb_atom_t atom : wallpaperAtoms_) {
+        if (atom == XCB_ATOM_NONE) {
+            continue;
+        }
+        const XcbReply<xcb_get_property_reply_t> property(xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, root_, atom, XCB_ATOM_PIXMAP, 0, 1),
+            nullptr));
+        if (!property || property->format != 32 ||
+            xcb_get_property_value_length(property.get()) < 4) {
+            continue;
+        }
+        xcb_pixmap_t pixmap = XCB_PIXMAP_NONE;
+        std::memcpy(&pixmap, xcb_get_property_value(property.get()), sizeof pixmap);
+        const XcbReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, pixmap), nullptr));
+        if (!geometry || geometry->width == 0 || geometry->height == 0) {
+            continue;
+        }
+        // A pixmap has no visual; the root's is the one it is drawn for.
+        PixelLayout layout;
+        if (geometry->depth != rootDepth_ || !layoutFor(rootVisual_, rootDepth_, layout)) {
+            continue;
+        }
+        layout.alphaMask = 0;
+        wallpaper_ = {pixmap, QSize(geometry->width, geometry->height), layout};
+        return;
+    }
+}
+
+CaptureResult<PixelBuffer> CaptureConnection::capture(const CaptureRequest& request,
+                                                      const std::function<void()>& beforeRead) {
+    if (!problem_.empty()) {
+        return ScreenCapture::Error{problem_};
+    }
+    if (xcb_connection_has_error(connection_)) {
+        return ScreenCapture::Error{std::string("The connection to the X server was lost")};
+    }
+    const QRect target = request.device.intersected(request.displayFrame).intersected(rootRect_);
+    std::unordered_set<xcb_window_t> failed;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        drainEvents();
+        if (stackDirty_) {
+            refreshStack();
+        }
+        if (request.ownWindows) {
+            refreshOwnTopLevels(*request.ownWindows);
+        } else {
+            ownTopLevels_.clear();
+        }
+        if (wallpaperDirty_) {
+            refreshWallpaper();
+        }
+        std::vector<Layer> layers;
+        std::vector<const Window*> sources;
+        for (const Window& w : windows_) {
+            // A window that failed after a fresh look at the stack is left out: what lies
+            // beneath it is read instead.
+            if (ownTopLevels_.count(w.id) || (attempt + 1 == kAttempts && failed.count(w.id))) {
+                continue;
+            }
+            // Without a compositor the server shows ARGB windows' colours as they are (the
+            // transparent parts black); with one, they are blended over what is beneath.
+            layers.push_back({w.id, w.area, w.hasAlpha && composited_});
+            sources.push_back(&w);
+        }
+        const Plan plan = planCapture(target, layers);
+        if (beforeRead) {
+            beforeRead();
+        }
+
+        std::vector<Reading> readings;
+        for (std::size_t p = 0; p < plan.pieces.size(); ++p) {
+            const Window& w = *sources[plan.pieces[p].layer];
+            for (const QRect& r : plan.pieces[p].region) {
+                const QPoint at = r.topLeft() - w.origin;
+                readings.push_back(
+                    {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id,
+                                   std::int16_t(at.x()), std::int16_t(at.y()),
+                                   std::uint16_t(r.width()), std::uint16_t(r.height()), ~0u),
+                     r, plan.pieces[p].layer});
+            }
+        }
+        std::vector<Reading> wallpaperReadings;
+        if (wallpaper_.pixmap != XCB_PIXMAP_NONE) {
+            // The root tiles its background pixmap from the top-left corner.
+            const int tw = wallpaper_.size.width();
+            const int th = wallpaper_.size.height();
+            for (const QRect& r : plan.uncovered) {
+                for (int ty = r.top() / th * th; ty <= r.bottom(); ty += th) {
+                    for (int tx = r.left() / tw * tw; tx <= r.right(); tx += tw) {
+                        const QRect part = r.intersected(QRect(tx, ty, tw, th));
+                        if (part.isEmpty()) {
+                            continue;
+                        }
+                        wallpaperReadings.push_back(
+                            {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP,
+                                           wallpaper_.pixmap, std::int16_t(part.x() - tx),
+                                           std::int16_t(part.y() - ty), std::uint16_t(part.width()),
+                                           std::uint16_t(part.height()), ~0u),
+                             part, kWallpaperLayer});
+                    }
+                }
+            }
+        }
+
+        // Collect every reply before drawing, so one vanished window means one retry.
+        bool retry = false;
+        auto collect = [&](std::vector<Reading>& list,
+                           std::vector<XcbReply<xcb_get_image_reply_t>>& replies) {
+            for (Reading& reading : list) {
+                xcb_generic_error_t* error = nullptr;
+                XcbReply<xcb_get_image_reply_t> reply(
+                    xcb_get_image_reply(connection_, reading.cookie, &error));
+                const XcbReply<xcb_generic_error_t> errorOwner(error);
+                const std::size_t stride = std::size_t(reading.bounds.width()) * 4;
+                const bool complete =
+                    reply && std::size_t(xcb_get_image_data_length(reply.get())) >=
+                                 stride * std::size_t(reading.bounds.height());
+                if (!complete) {
+                    reply.reset();
+                    if (reading.layer == kWallpaperLayer) {
+                        // A wallpaper freed under us: look it up again, and on the last try
+                        // do without (black).
+                        wallpaperDirty_ = true;
+                        retry = retry || attempt + 1 < kAttempts;
+                    } else {
+                        retry = true;
+                        failed.insert(sources[reading.layer]->id);
+                        stackDirty_ = true;
+                    }
+                }
+                replies.push_back(std::move(reply));
+            }
+        };
+        std::vector<XcbReply<xcb_get_image_reply_t>> pieceReplies;
+        std::vector<XcbReply<xcb_get_image_reply_t>> wallpaperReplies;
+        collect(readings, pieceReplies);
+        collect(wallpaperReadings, wallpaperReplies);
+        if (retry) {
+            continue;
+        }
+
+        Canvas canvas(request.device);
+        // Where nothing covers the display and the wallpaper can't be read, the capture shows
+        // black rather than whatever (possibly our own drawing) the root window holds.
+        canvas.fill(QRegion(target), RGBA::black);
+        auto image = [](const XcbReply<xcb_get_image_reply_t>& reply, const QRect& bounds) {
+            return ServerImage{{xcb_get_image_data(reply.get()),
+                                std::size_t(xcb_get_image_data_length(reply.get()))},
+                               std::size_t(bounds.width()) * 4,
+                               bounds};
+        };
+        for (std::size_t i = 0; i < wallpaperReadings.size(); ++i) {
+            if (!wallpaperReplies[i]) {
+                continue;
+            }
+            canvas.draw(wallpaperReadings[i].bounds,
+                        image(wallpaperReplies[i], wallpaperReadings[i].bounds), wallpaper_.layout,
+                        false);
+        }
+        for (std::size_t i = 0; i < readings.size(); ++i) {
+            const Layer& layer = layers[readings[i].layer];
+            canvas.draw(readings[i].bounds, image(pieceReplies[i], readings[i].bounds),
+                        sources[readings[i].layer]->layout, layer.translucent);
+        }
+        return std::move(canvas).take();
+    }
+    return ScreenCapture::Error{ScreenCapture::Failure::noImage};
+}
+
+} // namespace spanlet::x11

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QRect>
+#include <QRegion>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+#include <xcb/xcb.h>
+
+#include <spanlet/PixelBuffer.hpp>
+#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/x11/OwnWindows.hpp>
+
+#include "Canvas.hpp"
+#include "CapturePlan.hpp"
+
+namespace spanlet::x11 {
+
+/// One capture: `device` in root coordinates (device pixels) has the size of the output;
+/// output pixels outside `displayFrame` stay clear.
+struct CaptureRequest {
+    QRect device;
+    QRect displayFrame;
+    std::shared_ptr<const OwnWindows> ownWindows;
+};
+
+/// The capture thread's own X connection. On construction it redirects every child of the root
+/// window into off-screen storage (Composite, automatic mode, so the server still shows them);
+/// the redirection lasts as long as the connection. A window's own contents can then be read
+/// even where something (our overlay) lies over it. The stacking order is cached and refreshed
+/// when the root reports a change in its children or the compositor changes.
+class CaptureConnection {
+public:
+    CaptureConnection();
+    ~CaptureConnection();
+    CaptureConnection(const CaptureConnection&) = delete;
+    CaptureConnection& operator=(const CaptureConnection&) = delete;
+
+    /// Why captures cannot work here; empty when they can.
+    [[nodiscard]] const std::string& problem() const noexcept { return problem_; }
+
+    /// Reads `request`. `beforeRead`, when set, runs between planning and reading (tests use it
+    /// to change windows at the worst moment). Capture thread only.
+    CaptureResult<PixelBuffer> capture(const CaptureRequest& request,
+                                       const std::function<void()>& beforeRead);
+
+private:
+    struct Window {
+        xcb_window_t id = XCB_WINDOW_NONE;
+        QRegion area;  // outer rectangle cut to the bounding shape, root coordinates
+        QPoint origin; // top-left of the contents (inside the border), root coordinates
+        PixelLayout layout;
+        bool hasAlpha = false;
+    };
+    struct Wallpaper {
+        xcb_pixmap_t pixmap = XCB_PIXMAP_NONE;
+        QSize size;
+        PixelLayout layout;
+    };
+    struct Reading {
+        xcb_get_image_cookie_t cookie;
+        QRect bounds;          // root coordinates
+        std::size_t layer = 0; // index into the layers, or SIZE_MAX for the wallpaper
+    };
+
+    void connect();
+    void drainEvents();
+    void refreshStack();
+    void refreshOwnTopLevels(const OwnWindows& own);
+    void refreshWallpaper();
+    [[nodiscard]] bool layoutFor(xcb_visualid_t visual, std::uint8_t depth,
+                                 PixelLayout& layout) const;
+
+    xcb_connection_t* connection_ = nullptr;
+    std::string problem_;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    QRect rootRect_;
+    xcb_visualid_t rootVisual_ = 0;
+    std::uint8_t rootDepth_ = 0;
+    std::uint8_t xfixesEvent_ = 0; // selection-notify event code; 0 without XFixes
+    bool msbFirst_ = false;
+    bool shapeAvailable_ = false;
+    xcb_atom_t wallpaperAtoms_[2] = {XCB_ATOM_NONE, XCB_ATOM_NONE};
+    xcb_atom_t compositorAtom_ = XCB_ATOM_NONE;
+    std::unordered_map<xcb_visualid_t, xcb_visualtype_t> visuals_;
+    std::unordered_map<std::uint8_t, std::uint8_t> bitsPerPixel_;
+
+    bool stackDirty_ = true;
+    bool wallpaperDirty_ = true;
+    bool ownDirty_ = true;
+    const OwnWindows* ownSource_ = nullptr;
+    std::uint64_t ownGeneration_ = 0;
+    std::vector<Window> windows_; // viewable top-level windows, top first
+    std::unordered_set<xcb_window_t> ownTopLevels_;
+    bool composited_ = false;
+    Wallpaper wallpaper_;
+};
+
+} // namespace spanlet::x11

@@ -1,0 +1,111 @@
+#include <QObject>
+#include <cmath>
+
+#include <spanlet/x11/X11Capture.hpp>
+
+#include "CaptureWorker.hpp"
+
+namespace spanlet {
+
+namespace {
+
+// What a filter holds on X11: where its display lies in device pixels, and a live view of our
+// own windows.
+class X11FilterHandle final : public ScreenCapture::FilterHandle {
+public:
+    X11FilterHandle(const QRect& frame, std::shared_ptr<const OwnWindows> own)
+        : deviceFrame(frame), ownWindows(std::move(own)) {}
+    QRect deviceFrame;
+    std::shared_ptr<const OwnWindows> ownWindows;
+};
+
+// Far beyond any X screen (coordinates are 16-bit there), and small enough for an int.
+constexpr double kMaxCoordinate = 1 << 20;
+// Captures are a few strips; even a whole 8K display is well below this (256 MB of pixels).
+constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
+
+int devicePixels(double points, double scale) {
+    const double v = std::round(points * scale);
+    if (!std::isfinite(v)) {
+        return 0;
+    }
+    return int(std::clamp(v, -kMaxCoordinate, kMaxCoordinate));
+}
+
+QRect qrect(const Rect& r) {
+    return QRect(devicePixels(r.x, 1), devicePixels(r.y, 1), devicePixels(r.width, 1),
+                 devicePixels(r.height, 1));
+}
+
+template <class T>
+void post(QObject* mainThread, std::function<void(CaptureResult<T>)> done,
+          CaptureResult<T> result) {
+    QMetaObject::invokeMethod(
+        mainThread,
+        [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+X11Capture::X11Capture(const X11DisplayPort& displays, Options options)
+    : displays_(displays), ownWindows_(std::make_shared<OwnWindows>()),
+      beforeRead_(std::move(options.beforeRead)), mainThread_(std::make_unique<QObject>()),
+      worker_(std::make_unique<x11::CaptureWorker>()) {}
+
+X11Capture::~X11Capture() = default;
+
+void X11Capture::addOwnWindow(WId window) {
+    ownWindows_->add(std::uint32_t(window));
+}
+
+void X11Capture::removeOwnWindow(WId window) {
+    ownWindows_->remove(std::uint32_t(window));
+}
+
+void X11Capture::filter(std::uint32_t displayId,
+                        std::function<void(CaptureResult<ScreenCapture::Filter>)> done) {
+    CaptureResult<ScreenCapture::Filter> result =
+        ScreenCapture::Error{ScreenCapture::Failure::noDisplay};
+    if (!worker_->problem().empty()) {
+        result = ScreenCapture::Error{worker_->problem()};
+    } else {
+        for (const X11DisplayPort::Display& d : displays_.displays()) {
+            if (d.info.id == displayId) {
+                result = ScreenCapture::Filter{displayId, std::make_shared<X11FilterHandle>(
+                                                              qrect(d.deviceFrame), ownWindows_)};
+                break;
+            }
+        }
+    }
+    post(mainThread_.get(), std::move(done), std::move(result));
+}
+
+void X11Capture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
+                        std::function<void(CaptureResult<PixelBuffer>)> done) {
+    const auto* handle = dynamic_cast<const X11FilterHandle*>(filter.handle.get());
+    if (!handle) {
+        post<PixelBuffer>(mainThread_.get(), std::move(done),
+                          ScreenCapture::Error{ScreenCapture::Failure::noDisplay});
+        return;
+    }
+    // Display-local points to root-window device pixels: the display's device top-left plus the
+    // rect scaled, the size rounded as every capture's is.
+    const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
+    if (size.width * size.height > kMaxPixels) {
+        post<PixelBuffer>(mainThread_.get(), std::move(done),
+                          ScreenCapture::Error{ScreenCapture::Failure::noImage});
+        return;
+    }
+    x11::CaptureRequest request{QRect(handle->deviceFrame.x() + devicePixels(rect.x, scale),
+                                      handle->deviceFrame.y() + devicePixels(rect.y, scale),
+                                      int(size.width), int(size.height)),
+                                handle->deviceFrame, handle->ownWindows};
+    worker_->post([request = std::move(request), done = std::move(done),
+                   mainThread = mainThread_.get(),
+                   this](x11::CaptureConnection& connection) mutable {
+        post(mainThread, std::move(done), connection.capture(request, beforeRead_));
+    });
+}
+
+} // namespace spanlet

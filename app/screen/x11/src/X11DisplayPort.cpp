@@ -1,0 +1,159 @@
+#include <QGuiApplication>
+#include <QObject>
+#include <QScreen>
+#include <algorithm>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
+#include <spanlet/screen/Desktop.hpp>
+#include <spanlet/x11/X11DisplayPort.hpp>
+
+#include "RandrMonitors.hpp"
+#include "XcbReply.hpp"
+
+namespace spanlet {
+
+namespace {
+
+xcb_connection_t* qtConnection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The root window of the screen that $DISPLAY names (Qt connects to the same one).
+xcb_window_t defaultRoot(xcb_connection_t* connection) {
+    char* host = nullptr;
+    int displayNumber = 0;
+    int screenNumber = 0;
+    if (xcb_parse_display(nullptr, &host, &displayNumber, &screenNumber) == 0) {
+        screenNumber = 0;
+    }
+    std::free(host);
+    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && it.rem > 1; ++i) {
+        xcb_screen_next(&it);
+    }
+    return it.rem > 0 ? it.data->root : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+// Qt's screens with the primary moved to the front, the rest in Qt's order.
+QList<QScreen*> screensPrimaryFirst() {
+    QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const auto at = std::find(screens.begin(), screens.end(), primary);
+    if (at != screens.end()) {
+        std::rotate(screens.begin(), at, at + 1);
+    }
+    return screens;
+}
+
+Rect rectOf(const QRect& r) {
+    return {double(r.x()), double(r.y()), double(r.width()), double(r.height())};
+}
+
+} // namespace
+
+X11DisplayPort::X11DisplayPort() : context_(std::make_unique<QObject>()) {
+    connection_ = qtConnection();
+    if (connection_) {
+        root_ = defaultRoot(connection_);
+    }
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
+        watch(s);
+        screensMayHaveChanged();
+    });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, context_.get(),
+                     [this](QScreen*) { screensMayHaveChanged(); });
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, context_.get(),
+                     [this](QScreen*) { screensMayHaveChanged(); });
+    for (QScreen* s : QGuiApplication::screens()) {
+        watch(s);
+    }
+}
+
+X11DisplayPort::~X11DisplayPort() = default;
+
+void X11DisplayPort::watch(QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
+                     [this](const QRect&) { screensMayHaveChanged(); });
+    QObject::connect(screen, &QScreen::physicalDotsPerInchChanged, context_.get(),
+                     [this](qreal) { screensMayHaveChanged(); });
+}
+
+void X11DisplayPort::screensMayHaveChanged() {
+    cache_.reset();
+    if (notifyPending_) {
+        return;
+    }
+    notifyPending_ = true;
+    // Qt reports one RandR change as several signals; they all land in this turn of the event
+    // loop, so one queued call covers them.
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this] {
+            notifyPending_ = false;
+            cache_.reset();
+            if (handler_) {
+                handler_();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void X11DisplayPort::setScreensChangedHandler(std::function<void()> handler) {
+    handler_ = std::move(handler);
+}
+
+std::vector<X11DisplayPort::Display> X11DisplayPort::displays() const {
+    if (cache_) {
+        return *cache_;
+    }
+    std::vector<x11::Monitor> monitors;
+    if (connection_) {
+        monitors = x11::randrMonitors(connection_, root_);
+    }
+    const QList<QScreen*> screens = screensPrimaryFirst();
+    // The primary display's height counts even when that display has no id of its own.
+    const double primaryHeight = screens.isEmpty() ? 0.0 : screens.front()->geometry().height();
+    std::vector<Display> result;
+    for (QScreen* screen : screens) {
+        const std::string name = screen->name().toStdString();
+        const auto monitor = std::find_if(monitors.begin(), monitors.end(),
+                                          [&](const x11::Monitor& m) { return m.name == name; });
+        if (monitor == monitors.end()) {
+            continue;
+        }
+        result.push_back({Desktop::makeScreenInfo(monitor->id, rectOf(screen->geometry()),
+                                                  screen->devicePixelRatio(), primaryHeight),
+                          monitor->deviceFrame});
+    }
+    cache_ = result;
+    return result;
+}
+
+std::vector<ScreenInfo> X11DisplayPort::currentScreens() const {
+    std::vector<ScreenInfo> screens;
+    for (const Display& d : displays()) {
+        screens.push_back(d.info);
+    }
+    return screens;
+}
+
+Point X11DisplayPort::pointerLocation() const {
+    if (!connection_) {
+        return {};
+    }
+    const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr));
+    if (!pointer) {
+        return {};
+    }
+    std::vector<Desktop::DeviceScreen> devices;
+    for (const Display& d : displays()) {
+        devices.push_back({d.info.frame, d.deviceFrame, d.info.scale.factor()});
+    }
+    return Desktop::pointFromDevicePixels({double(pointer->root_x), double(pointer->root_y)},
+                                          devices);
+}
+
+} // namespace spanlet

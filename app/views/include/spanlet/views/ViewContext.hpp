@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/model/ToolWindows.hpp>
+#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/views/HotkeyStatus.hpp>
+#include <spanlet/views/LoginItem.hpp>
+
+namespace spanlet {
+
+/// What the tool views work on, filled by the shell. Everything referenced must outlive every
+/// view made from it.
+struct ViewContext {
+    Mensor& model;
+    /// The screen-recording permission (preflight, request, opening the privacy settings).
+    PermissionPort& permission;
+    /// Which global shortcuts another application holds.
+    HotkeyStatus& hotkeys;
+    /// Starting at login (AutostartEntry on the desktop).
+    LoginItem& loginItem;
+    /// Closes the tool window of a kind (the registry's close). Empty: a view closes the
+    /// top-level widget it sits in.
+    std::function<void(Windows::Kind)> closeWindow;
+};
+
+} // namespace spanlet

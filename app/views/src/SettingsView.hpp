@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QWidget>
+
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/views/HotkeyStatus.hpp>
+#include <spanlet/views/LoginItem.hpp>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QSlider;
+
+namespace spanlet::views {
+
+class ShortcutList;
+
+/// The settings window (520 × 640, scrolling when taller): units, guides, edge snapping,
+/// copying, the global shortcuts and starting at login, each bound to its preference. Every
+/// control shows the model's current value, so changes made elsewhere show at once.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    /// Slider steps per unit of tolerance (steps of 0.0001). Dividing a step count by it gives
+    /// the nearest double, so step 700 is exactly the threshold 0.07.
+    static constexpr double toleranceTicks = 10000;
+
+    SettingsView(Mensor& model, PermissionPort& permission, HotkeyStatus& hotkeys,
+                 LoginItem& loginItem, QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* unitsSection();
+    QWidget* guidesSection();
+    QWidget* snappingSection();
+    QWidget* copyingSection();
+    QWidget* shortcutsSection(HotkeyStatus& hotkeys);
+    QWidget* generalSection();
+
+    /// Shows `prefs` in every bound control without writing anything back.
+    void display(const Preferences& prefs);
+    /// Reads the screen-recording permission again.
+    void refreshAllowed();
+    /// Turns starting at login on or off; when that fails the toggle shows the real state.
+    void changeLoginItem(bool on);
+
+    Mensor& model_;
+    PermissionPort& permission_;
+    LoginItem& loginItem_;
+    bool loginItemOn_ = false;
+    bool allowed_ = false;
+
+    QButtonGroup* unit_ = nullptr;
+    QCheckBox* showGuides_ = nullptr;
+    QCheckBox* showGapLabels_ = nullptr;
+    QSlider* tolerance_ = nullptr;
+    QLabel* toleranceState_ = nullptr;
+    QCheckBox* showLoupe_ = nullptr;
+    QLabel* allowedText_ = nullptr;
+    QComboBox* copyStyle_ = nullptr;
+    QComboBox* colorStyle_ = nullptr;
+    QCheckBox* hotkeysEnabled_ = nullptr;
+    ShortcutList* shortcutList_ = nullptr;
+    QCheckBox* openAtLogin_ = nullptr;
+    Subscription prefsSubscription_;
+};
+
+} // namespace spanlet::views

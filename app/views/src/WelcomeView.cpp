@@ -1,0 +1,80 @@
+#include "WelcomeView.hpp"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <spanlet/views/ToolViewInfo.hpp>
+
+#include "ShortcutList.hpp"
+#include "ViewStyle.hpp"
+
+namespace spanlet::views {
+
+WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<void()> close,
+                         QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("welcomeView"));
+    setFixedWidth(toolViewFrame(Windows::Kind::welcome).width);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(16);
+
+    auto* heading = new QVBoxLayout;
+    heading->setSpacing(4);
+    QLabel* name = label(QStringLiteral("Spanlet"), false);
+    scaleFont(name, 2.0, true);
+    heading->addWidget(name);
+    QLabel* tagline = label(QStringLiteral("Measure anything on your screen."));
+    makeSecondary(tagline);
+    heading->addWidget(tagline);
+    column->addLayout(heading);
+
+    column->addWidget(label(QStringLiteral("Spanlet lives in the menu bar, under the ruler icon. "
+                                           "These shortcuts work in any app:")));
+    column->addWidget(new ShortcutList(hotkeys));
+    QLabel* note = label(QStringLiteral("The ruler and guides need no permissions. Edge snapping "
+                                        "asks for Screen Recording the first time it is turned "
+                                        "on."));
+    makeSecondary(note);
+    column->addWidget(note);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto* showRuler = new QPushButton(QStringLiteral("Show Ruler"));
+    showRuler->setObjectName(QStringLiteral("showRuler"));
+    showRuler->setAccessibleName(showRuler->text());
+    connect(showRuler, &QPushButton::clicked, this, [&model] {
+        if (!*model.rulerVisible()) {
+            model.perform(MensorCommand::toggleRuler);
+        }
+    });
+    getStarted_ = new QPushButton(QStringLiteral("Get Started"));
+    getStarted_->setObjectName(QStringLiteral("getStarted"));
+    getStarted_->setAccessibleName(getStarted_->text());
+    getStarted_->setDefault(true);
+    connect(getStarted_, &QPushButton::clicked, this, [close = std::move(close)] { close(); });
+    buttons->addWidget(showRuler);
+    buttons->addWidget(getStarted_);
+    column->addLayout(buttons);
+    fitHeight(this);
+}
+
+void WelcomeView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitHeight(this);
+}
+
+} // namespace spanlet::views
+
+namespace spanlet::views {
+
+void WelcomeView::keyPressEvent(QKeyEvent* event) {
+    if (!pressDialogButton(event->key(), getStarted_, nullptr)) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace spanlet::views

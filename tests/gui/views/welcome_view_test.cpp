@@ -1,0 +1,95 @@
+// The welcome view and the shortcut list it holds.
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <spanlet/views/ViewText.hpp>
+
+#include "ViewFixture.hpp"
+
+namespace spanlet::testing {
+namespace {
+
+using Kind = Windows::Kind;
+
+class WelcomeViewTest : public ViewTest {};
+
+TEST_F(WelcomeViewTest, TextsAreExact) {
+    started();
+    auto view = show(Kind::welcome);
+    const std::vector<std::string> texts = shownTexts(view.get());
+    ASSERT_GE(texts.size(), 4U);
+    EXPECT_EQ(texts[0], "Spanlet");
+    EXPECT_EQ(texts[1], "Measure anything on your screen.");
+    EXPECT_EQ(texts[2], "Spanlet lives in the menu bar, under the ruler icon. These shortcuts work "
+                        "in any app:");
+    EXPECT_EQ(texts.back(), "The ruler and guides need no permissions. Edge snapping asks for "
+                            "Screen Recording the first time it is turned on.");
+    EXPECT_EQ(utf8(child<QPushButton>(view.get(), "showRuler")->text()), "Show Ruler");
+    EXPECT_EQ(utf8(child<QPushButton>(view.get(), "getStarted")->text()), "Get Started");
+}
+
+TEST_F(WelcomeViewTest, ShortcutListHasEveryCommandInOrderWithKeyCaps) {
+    started();
+    auto view = show(Kind::welcome);
+    const QList<QWidget*> rows = view->findChildren<QWidget*>(
+        QRegularExpression(QStringLiteral("^shortcut\\.")), Qt::FindChildrenRecursively);
+    ASSERT_EQ(rows.size(), 10);
+    int index = 0;
+    for (MensorCommand command : EnumTraits<MensorCommand>::allCases) {
+        const QWidget* row = rows[index++];
+        EXPECT_EQ(utf8(row->objectName()), "shortcut." + std::string(rawValue(command)));
+        EXPECT_EQ(utf8(row->accessibleName()), ViewText::shortcutRowLabel(command));
+        const std::vector<std::string> texts = shownTexts(row);
+        ASSERT_EQ(texts.size(), 2U) << "no mark while every shortcut is free";
+        EXPECT_EQ(texts[0], title(command));
+        EXPECT_EQ(texts[1], shortcut(command).display());
+    }
+    EXPECT_EQ(utf8(rows[0]->accessibleName()), "Show or Hide the Ruler, Control Shift R");
+}
+
+TEST_F(WelcomeViewTest, InUseMarksFollowTheHotkeyStatusAtOnce) {
+    started();
+    auto view = show(Kind::welcome);
+    const auto marked = [&view](const char* row) {
+        return child<QLabel>(child(view.get(), row), "unavailable")->isVisibleTo(view.get());
+    };
+    EXPECT_FALSE(marked("shortcut.pickColor"));
+    hotkeys.set({MensorCommand::pickColor, MensorCommand::clearMeasurements});
+    EXPECT_TRUE(marked("shortcut.pickColor"));
+    EXPECT_TRUE(marked("shortcut.clearMeasurements"));
+    EXPECT_FALSE(marked("shortcut.toggleRuler"));
+    EXPECT_EQ(utf8(child<QLabel>(child(view.get(), "shortcut.pickColor"), "unavailable")->text()),
+              "In use by another app");
+    hotkeys.set({});
+    EXPECT_FALSE(marked("shortcut.pickColor"));
+}
+
+TEST_F(WelcomeViewTest, ShowRulerShowsAHiddenRulerAndLeavesAVisibleOne) {
+    Mensor& m = started();
+    auto view = show(Kind::welcome);
+    click(child<QPushButton>(view.get(), "showRuler"));
+    EXPECT_TRUE(*m.rulerVisible());
+    click(child<QPushButton>(view.get(), "showRuler"));
+    EXPECT_TRUE(*m.rulerVisible());
+    EXPECT_TRUE(closed.empty()) << "the window stays open";
+}
+
+TEST_F(WelcomeViewTest, GetStartedAndReturnCloseTheWindow) {
+    started();
+    auto view = show(Kind::welcome);
+    click(child<QPushButton>(view.get(), "getStarted"));
+    EXPECT_EQ(closed, std::vector<Kind>{Kind::welcome});
+    QTest::keyClick(child<QPushButton>(view.get(), "showRuler"), Qt::Key_Return);
+    EXPECT_EQ(closed, (std::vector<Kind>{Kind::welcome, Kind::welcome}));
+}
+
+TEST_F(WelcomeViewTest, WithoutARegistryGetStartedClosesItsOwnWindow) {
+    started();
+    context->closeWindow = nullptr;
+    auto view = show(Kind::welcome);
+    click(child<QPushButton>(view.get(), "getStarted"));
+    EXPECT_FALSE(view->isVisible());
+}
+
+} // namespace
+} // namespace spanlet::testing

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QRect>
+#include <cstdint>
+#include <vector>
+#include <xcb/xcb.h>
+
+#include <spanlet/PixelBuffer.hpp>
+
+namespace spanlet::test {
+
+/// Colour (0xRRGGBB) of a pattern of small coloured rectangles, 9 × 7 device pixels each, at
+/// (x, y) relative to the pattern's origin. Different seeds give different colours.
+std::uint32_t patternColour(std::uint32_t seed, int x, int y);
+
+/// What another application shows: windows of known contents and a wallpaper, drawn through a
+/// connection of their own. Knows at every root pixel what the screen shows below our windows.
+class Scene {
+public:
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    [[nodiscard]] bool ok() const;
+    [[nodiscard]] xcb_connection_t* connection() const noexcept { return connection_; }
+    [[nodiscard]] xcb_window_t root() const noexcept { return root_; }
+
+    /// Maps a window at `rect` (root coordinates, device pixels) on top of the others, fills it
+    /// with pattern `seed` and waits until the server has it all.
+    xcb_window_t addWindow(const QRect& rect, std::uint32_t seed);
+    /// Maps a 32-bit ARGB window at `rect` on top, filled with one premultiplied colour
+    /// (0xAARRGGBB). The expected colour beneath follows `composited`: blended over what lies
+    /// below when a compositor runs, else the colour channels as they are.
+    xcb_window_t addTranslucentWindow(const QRect& rect, std::uint32_t premultiplied,
+                                      bool composited);
+    /// Maps an empty window at `rect` on top that the expectations ignore, as a window
+    /// manager's frame around one of our windows would be.
+    xcb_window_t addFrame(const QRect& rect);
+    void unmap(xcb_window_t window);
+    void destroy(xcb_window_t window);
+    /// Publishes a root-sized pixmap of pattern `seed` as _XROOTPMAP_ID and shows it on the
+    /// root; the previous one is freed.
+    void setWallpaper(std::uint32_t seed);
+    /// Waits until the server has handled everything sent so far.
+    void sync() const;
+
+    /// The colour the screen shows at root pixel (x, y), leaving our windows out: the topmost
+    /// scene window there, else the wallpaper, else black.
+    [[nodiscard]] RGBA expected(int x, int y) const;
+    /// The expected capture of `device` (root coordinates); pixels outside `displayFrame` are
+    /// clear.
+    [[nodiscard]] PixelBuffer expected(const QRect& device, const QRect& displayFrame) const;
+    /// What a plain GetImage of the root window shows in `rect` (as opaque pixels).
+    [[nodiscard]] PixelBuffer rootImage(const QRect& rect) const;
+    /// What a plain GetImage of the root window shows at (x, y).
+    [[nodiscard]] std::uint32_t rootPixel(int x, int y) const;
+
+private:
+    struct Placed {
+        xcb_window_t id;
+        QRect rect;
+        std::uint32_t seed;
+        // For translucent windows: the premultiplied colour, and whether it is blended.
+        std::uint32_t argb = 0;
+        bool blended = false;
+    };
+    [[nodiscard]] RGBA expectedBelow(std::size_t top, int x, int y) const;
+    void fill(xcb_drawable_t drawable, int width, int height, std::uint32_t seed);
+
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    xcb_visualid_t visual_ = 0;
+    QRect rootRect_;
+    xcb_gcontext_t gc_ = 0;
+    std::vector<Placed> windows_; // bottom first
+    std::vector<xcb_window_t> frames_;
+    bool hasWallpaper_ = false;
+    std::uint32_t wallpaperSeed_ = 0;
+    xcb_pixmap_t wallpaper_ = XCB_PIXMAP_NONE;
+};
+
+} // namespace spanlet::test
