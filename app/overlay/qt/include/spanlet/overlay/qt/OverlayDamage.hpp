@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QRect>
+#include <QRegion>
+#include <vector>
+
+#include <spanlet/overlay/DrawOps.hpp>
+
+class QPainter;
+
+namespace spanlet::draw {
+
+/// The rectangles a draw list paints, in logical pixels, each rounded out to whole device
+/// pixels at `devicePixelRatio` plus `marginPixels` device pixels (one covers antialiasing).
+/// Finer than the list's bounds: each stroked segment counts on its own (a cross is two thin
+/// bands, not its bounding box), and a clipped group counts as its clip. They may overlap.
+std::vector<QRect> drawnRects(const DrawList& list, double devicePixelRatio, int marginPixels = 1);
+
+/// drawnRects() as a region.
+QRegion drawnRegion(const DrawList& list, double devicePixelRatio, int marginPixels = 1);
+
+/// The same area in device pixels (window-local), without margin: what a window shape needs,
+/// exact to the device pixel even where a logical pixel holds several.
+QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio);
+
+/// Few rectangles covering all of `rects`: overlapping or nearby ones are joined while that
+/// adds little area. Repainting one pointer move of a cross (old and new bands, labels) then
+/// takes a handful of rectangles rather than the dozens a banded QRegion splits them into.
+std::vector<QRect> mergedRects(std::vector<QRect> rects);
+
+/// Clears each rectangle (logical pixels) to transparent, then paints `list` clipped to it,
+/// skipping operations that lie wholly outside it. Overlapping rectangles are harmless: each
+/// pixel ends up the same.
+void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
+
+/// repaintRects() over the rectangles of `region`.
+void repaintRegion(QPainter& painter, const DrawList& list, const QRegion& region);
+
+} // namespace spanlet::draw

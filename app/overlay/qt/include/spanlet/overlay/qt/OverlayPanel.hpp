@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QRegion>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include <spanlet/overlay/DrawOps.hpp>
+
+namespace spanlet {
+
+class GuideEditorView;
+
+/// One display's overlay: a frameless, input-transparent top-level window above everything,
+/// covering the display. It paints only the draw list it was last given, and repaints only
+/// what changed (old ∪ new drawn region). Without a compositor it runs in shape mode: the
+/// window's shape is exactly the drawn region, so the rest of the screen shows through
+/// instead of black.
+class OverlayPanel : public QWidget {
+    Q_OBJECT
+public:
+    /// `frame` is the display's frame in global logical pixels (points) on `screen`.
+    OverlayPanel(std::uint32_t screenId, QScreen* screen, const QRect& frame, bool shapeMode);
+    ~OverlayPanel() override;
+
+    [[nodiscard]] std::uint32_t screenId() const noexcept { return screenId_; }
+    [[nodiscard]] bool shapeMode() const noexcept { return shapeMode_; }
+    [[nodiscard]] GuideEditorView* editorView() const noexcept { return editor_; }
+
+    /// Stores `list` (points, panel-local) and schedules a repaint of the damaged region.
+    void setDrawList(draw::DrawList list);
+    [[nodiscard]] const draw::DrawList& drawList() const noexcept { return list_; }
+    /// What the current list paints, in logical pixels.
+    [[nodiscard]] const QRegion& drawnRegion() const noexcept { return drawn_; }
+    /// In shape mode, the window's shape in window-local device pixels.
+    [[nodiscard]] const QRegion& deviceShape() const noexcept { return deviceShape_; }
+
+    /// Mouse input reaches the panel only when enabled; otherwise every click passes through
+    /// to the windows below.
+    void setInputEnabled(bool enabled);
+    [[nodiscard]] bool inputEnabled() const noexcept { return inputEnabled_; }
+
+    /// Shows the panel above every window (without taking focus).
+    void showOnTop();
+    /// Brings the panel to the front and gives its editor view the keyboard.
+    void takeFocus();
+
+    /// Attaches the guide editor's view; the panel owns it and keeps it filling the panel.
+    void setEditorView(GuideEditorView* view);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void applyMask();
+
+    std::uint32_t screenId_;
+    bool shapeMode_;
+    bool inputEnabled_ = false;
+    draw::DrawList list_;
+    std::vector<QRect> drawnRects_; ///< of the current list, logical pixels
+    QRegion drawn_;
+    std::vector<QRect> pending_; ///< damage asked for and not yet painted
+    QRegion deviceShape_;
+    GuideEditorView* editor_ = nullptr;
+};
+
+} // namespace spanlet

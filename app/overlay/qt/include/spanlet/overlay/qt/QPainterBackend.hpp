@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainterPath>
+#include <QRect>
+#include <QRectF>
+#include <QRegion>
+#include <functional>
+#include <optional>
+
+#include <spanlet/overlay/DrawOps.hpp>
+
+class QPainter;
+
+namespace spanlet::draw {
+
+/// Executes draw lists on a QPainter. One point is one logical (device-independent) pixel; the
+/// painter's device pixel ratio maps points to device pixels, so the same list paints sharply
+/// on a scale-2 display.
+class QPainterBackend {
+public:
+    /// Paints `list` in order. Operations whose bounds miss `cull` (points) are skipped; clip
+    /// operations are always applied. The painter's own clip is respected and left unchanged.
+    static void paint(QPainter& painter, const DrawList& list,
+                      const std::optional<QRectF>& cull = std::nullopt);
+    /// As above, skipping operations whose bounds miss every rectangle of `cull`.
+    static void paint(QPainter& painter, const DrawList& list, const QRegion& cull);
+
+    /// The system UI font at the spec's size (in points, i.e. logical pixels) and weight.
+    static QFont font(const FontSpec& spec);
+    static QColor color(const Color& c);
+    static QRectF rect(const Rect& r);
+    static QPainterPath path(const Path& p);
+
+    /// `r` (points) rounded outward to whole device pixels at `devicePixelRatio`, grown by
+    /// `marginPixels` device pixels (one covers antialiasing), returned in logical pixels.
+    static QRect damageRect(const Rect& r, double devicePixelRatio, int marginPixels = 1);
+
+private:
+    /// Paints the operations whose bounds (points, grown by one) `visible` accepts; all of
+    /// them when it is empty.
+    static void paintOps(QPainter& painter, const DrawList& list,
+                         const std::function<bool(const QRectF&)>& visible);
+};
+
+} // namespace spanlet::draw

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/Observable.hpp>
+#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+
+namespace spanlet {
+
+class Mensor;
+class DisplayPort;
+class OverlayPanel;
+
+namespace overlayx11 {
+class MapWatcher;
+}
+
+/// The overlay panels on Qt/X11: one per display of the model, shown while the model needs an
+/// overlay, taking input only while the guide editor is active. Panels are repainted from the
+/// model's observed state, coalesced to once per event-loop turn.
+///
+/// The model is made with a reference to this controller, so the controller is made first and
+/// attached to the model afterwards; until then rebuild() and refresh() do nothing.
+class QtOverlayController final : public QObject, public OverlayController {
+    Q_OBJECT
+public:
+    /// Adds (true) or removes (false) one of our X window ids from the set captures leave out.
+    using WindowRegistry = std::function<void(std::uint32_t window, bool added)>;
+
+    /// `displays` gives the pointer to the guide editor; it must outlive the controller.
+    explicit QtOverlayController(const DisplayPort& displays, WindowRegistry registry = {});
+    ~QtOverlayController() override;
+    QtOverlayController(const QtOverlayController&) = delete;
+    QtOverlayController& operator=(const QtOverlayController&) = delete;
+
+    /// Binds the model (which must outlive the controller) and subscribes to its state.
+    void attach(Mensor& model);
+
+    void rebuild() override;
+    void refresh() override;
+
+    /// Lays out and repaints every panel now instead of at the end of the event-loop turn.
+    void repaintNow();
+
+    [[nodiscard]] std::vector<OverlayPanel*> panels() const;
+    [[nodiscard]] OverlayPanel* panel(std::uint32_t screenId) const;
+    /// Whether the panels draw with true alpha (a compositor runs) rather than in shape mode.
+    [[nodiscard]] bool compositing() const noexcept { return compositing_; }
+
+private:
+    void scheduleRepaint();
+    void discardPanels();
+    void otherWindowMapped(std::uint32_t window);
+    void finishFocus();
+
+    const DisplayPort& displays_;
+    WindowRegistry registry_;
+    Mensor* model_ = nullptr;
+    std::map<std::uint32_t, OverlayPanel*> panels_;
+    bool wasEditing_ = false;
+    /// Set by a rebuild while editing, so focusBefore_ survives it.
+    bool regainFocus_ = false;
+    bool compositing_ = true;
+    bool repaintPending_ = false;
+    /// The X window that had the keyboard before the editor took it.
+    std::uint32_t focusBefore_ = 0;
+    draw::QtTextMeasurer measurer_;
+    std::vector<Subscription> subscriptions_;
+    std::unique_ptr<overlayx11::MapWatcher> watcher_;
+};
+
+} // namespace spanlet

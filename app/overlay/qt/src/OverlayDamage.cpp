@@ -1,0 +1,133 @@
+#include <QPainter>
+#include <algorithm>
+#include <type_traits>
+
+#include <spanlet/overlay/qt/OverlayDamage.hpp>
+#include <spanlet/overlay/qt/QPainterBackend.hpp>
+
+namespace spanlet::draw {
+
+namespace {
+
+// margin < 0 asks for device pixels without margin.
+void addRect(std::vector<QRect>& region, const Rect& r, double dpr, int margin) {
+    if (margin >= 0) {
+        region.push_back(QPainterBackend::damageRect(r, dpr, margin));
+        return;
+    }
+    const Rect d{r.x * dpr, r.y * dpr, r.width * dpr, r.height * dpr};
+    region.push_back(QPainterBackend::damageRect(d, 1, 0));
+}
+
+Rect segmentRect(Point a, Point b, double halfWidth) {
+    const double x0 = std::min(a.x, b.x) - halfWidth;
+    const double y0 = std::min(a.y, b.y) - halfWidth;
+    return {x0, y0, std::abs(a.x - b.x) + 2 * halfWidth, std::abs(a.y - b.y) + 2 * halfWidth};
+}
+
+// Each segment and shape of a stroked path, grown by half the line width (miter joins of the
+// axis-aligned paths we draw stay within that).
+void addStroke(std::vector<QRect>& region, const StrokePath& stroke, double dpr, int margin) {
+    const double half = stroke.lineWidth / 2;
+    Point current;
+    for (const PathElement& e : stroke.path.elements) {
+        if (const auto* move = std::get_if<MoveTo>(&e)) {
+            current = move->point;
+        } else if (const auto* line = std::get_if<LineTo>(&e)) {
+            addRect(region, segmentRect(current, line->point, half), dpr, margin);
+            current = line->point;
+        } else if (const auto* rect = std::get_if<RectShape>(&e)) {
+            addRect(region, rect->rect.insetBy(-half, -half), dpr, margin);
+        } else if (const auto* rounded = std::get_if<RoundedRectShape>(&e)) {
+            addRect(region, rounded->rect.insetBy(-half, -half), dpr, margin);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<QRect> drawnRects(const DrawList& list, double devicePixelRatio, int marginPixels) {
+    std::vector<QRect> region;
+    int depth = 0;
+    for (const DrawOp& op : list.ops) {
+        if (const auto* clip = std::get_if<PushClip>(&op)) {
+            if (depth++ == 0) {
+                if (const std::optional<Rect> b = clip->path.bounds()) {
+                    addRect(region, *b, devicePixelRatio, marginPixels);
+                }
+            }
+            continue;
+        }
+        if (std::holds_alternative<PopClip>(op)) {
+            depth = std::max(0, depth - 1);
+            continue;
+        }
+        if (depth > 0) {
+            continue; // inside the clip, already counted
+        }
+        if (const auto* stroke = std::get_if<StrokePath>(&op)) {
+            addStroke(region, *stroke, devicePixelRatio, marginPixels);
+        } else if (const std::optional<Rect> b = bounds(op)) {
+            addRect(region, *b, devicePixelRatio, marginPixels);
+        }
+    }
+    return region;
+}
+
+QRegion drawnRegion(const DrawList& list, double devicePixelRatio, int marginPixels) {
+    QRegion region;
+    for (const QRect& r : drawnRects(list, devicePixelRatio, marginPixels)) {
+        region += r;
+    }
+    return region;
+}
+
+QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio) {
+    return drawnRegion(list, devicePixelRatio > 0 ? devicePixelRatio : 1, -1);
+}
+
+std::vector<QRect> mergedRects(std::vector<QRect> rects) {
+    const auto area = [](const QRect& r) {
+        return static_cast<qint64>(r.width()) * static_cast<qint64>(r.height());
+    };
+    // Joining is worth it while the joined rectangle wastes at most this much (logical pixels²).
+    constexpr qint64 slack = 256;
+    std::erase_if(rects, [](const QRect& r) { return r.isEmpty(); });
+    bool joined = true;
+    while (joined) {
+        joined = false;
+        for (std::size_t i = 0; i < rects.size() && !joined; ++i) {
+            for (std::size_t j = i + 1; j < rects.size(); ++j) {
+                const QRect both = rects[i] | rects[j];
+                if (area(both) <= area(rects[i]) + area(rects[j]) + slack ||
+                    rects[i].contains(rects[j]) || rects[j].contains(rects[i])) {
+                    rects[i] = both;
+                    rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
+                    joined = true;
+                    break;
+                }
+            }
+        }
+    }
+    return rects;
+}
+
+void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects) {
+    // Rectangle by rectangle with a plain rectangular clip, each with only the operations that
+    // touch it: far cheaper than one complex clip for long thin damage such as a moved cross.
+    for (const QRect& r : rects) {
+        painter.save();
+        painter.setClipRect(r);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(r, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        QPainterBackend::paint(painter, list, QRectF(r));
+        painter.restore();
+    }
+}
+
+void repaintRegion(QPainter& painter, const DrawList& list, const QRegion& region) {
+    repaintRects(painter, list, std::vector<QRect>(region.begin(), region.end()));
+}
+
+} // namespace spanlet::draw

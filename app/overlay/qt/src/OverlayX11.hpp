@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QRegion>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+struct xcb_connection_t;
+class QSocketNotifier;
+
+namespace spanlet::overlayx11 {
+
+/// Qt's own XCB connection; nothing when Qt does not run on X11.
+xcb_connection_t* qtConnection();
+
+/// Sends what Qt's connection has queued, so a restacking takes effect now.
+void flush();
+
+/// Sets the bounding shape of `window` to `device` (window-local device pixels); an empty
+/// region makes the window wholly invisible.
+void setShape(std::uint32_t window, const QRegion& device);
+
+/// Whether a compositing manager runs: someone owns the _NET_WM_CM_S0 selection (screen 0).
+bool compositorRunning();
+
+/// The window that has the keyboard focus now (it may also be None or PointerRoot).
+std::uint32_t inputFocus();
+
+/// Gives the keyboard focus to `window`. A window that is gone or not viewable cannot take
+/// it, so the focus goes back to the pointer root instead.
+void setInputFocus(std::uint32_t window);
+
+/// Watches the root window, on a connection of its own, for windows being mapped, and calls
+/// `mapped` with each one's id.
+class MapWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit MapWatcher(std::function<void(std::uint32_t)> mapped);
+    ~MapWatcher() override;
+    MapWatcher(const MapWatcher&) = delete;
+    MapWatcher& operator=(const MapWatcher&) = delete;
+
+private:
+    void readEvents();
+
+    std::function<void(std::uint32_t)> mapped_;
+    xcb_connection_t* connection_ = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+} // namespace spanlet::overlayx11

@@ -1,0 +1,291 @@
+#include <QFontDatabase>
+#include <QPainter>
+#include <QPen>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+#include <spanlet/overlay/qt/QPainterBackend.hpp>
+
+namespace spanlet::draw {
+
+namespace {
+
+QFont::Weight qtWeight(FontWeight w) {
+    switch (w) {
+    case FontWeight::regular:
+        return QFont::Normal;
+    case FontWeight::medium:
+        return QFont::Medium;
+    case FontWeight::semibold:
+        return QFont::DemiBold;
+    case FontWeight::bold:
+        return QFont::Bold;
+    }
+    return QFont::Normal;
+}
+
+// A drop shadow approximated by stacked translucent copies of the shape, each grown by a wider
+// round-joined outline: the widest reaches exactly `blurRadius` beyond the moved shape and the
+// overlap of the layers makes the colour densest at the shape itself.
+void paintShadow(QPainter& painter, const FillPathWithShadow& op) {
+    if (op.shadowColor.opacity <= 0) {
+        return;
+    }
+    const QPainterPath shape =
+        QPainterBackend::path(op.path).translated(op.shadowOffset.x, op.shadowOffset.y);
+    constexpr int layers = 3;
+    QColor c = QPainterBackend::color(op.shadowColor);
+    c.setAlphaF(static_cast<float>(op.shadowColor.opacity / (layers + 1)));
+    painter.setBrush(c);
+    if (op.blurRadius <= 0) {
+        c.setAlphaF(static_cast<float>(op.shadowColor.opacity));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(c);
+        painter.drawPath(shape);
+        return;
+    }
+    // A rounded rectangle grown by d is the rounded rectangle d larger on every side with
+    // radius + d: a cheap fill. Other shapes grow by a wide round-joined outline.
+    const auto* rounded = op.path.elements.size() == 1
+                              ? std::get_if<RoundedRectShape>(&op.path.elements[0])
+                              : nullptr;
+    for (int i = layers; i >= 1; --i) {
+        const double spread = op.blurRadius * i / layers;
+        if (rounded) {
+            const Rect grown = rounded->rect.insetBy(-spread, -spread);
+            const double r = std::max(0.0, std::min({rounded->cornerRadius, rounded->rect.width / 2,
+                                                     rounded->rect.height / 2})) +
+                             spread;
+            painter.setPen(Qt::NoPen);
+            painter.drawRoundedRect(
+                QPainterBackend::rect(grown).translated(op.shadowOffset.x, op.shadowOffset.y), r,
+                r);
+        } else {
+            painter.setPen(QPen(c, 2 * spread, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPath(shape);
+        }
+    }
+    painter.setPen(Qt::NoPen);
+    painter.drawPath(shape);
+}
+
+// Strokes of the shapes our layouts use, as fills: a run of separate axis-aligned segments
+// (move, line, move, line ...) with butt caps covers one rectangle per segment, and a stroked
+// rectangle is the ring between two rectangles. Filling those is much cheaper than stroking
+// the path. Returns false, painting nothing, for any other path.
+bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
+    const auto& e = op.path.elements;
+    const double half = op.lineWidth / 2;
+    QPainterPath area;
+    if (e.size() == 1 && std::holds_alternative<RectShape>(e[0])) {
+        const Rect r = std::get<RectShape>(e[0]).rect;
+        if (r.width <= op.lineWidth || r.height <= op.lineWidth) {
+            return false;
+        }
+        area.setFillRule(Qt::OddEvenFill);
+        area.addRect(QPainterBackend::rect(r.insetBy(-half, -half)));
+        area.addRect(QPainterBackend::rect(r.insetBy(half, half)));
+    } else {
+        if (e.empty() || e.size() % 2 != 0) {
+            return false;
+        }
+        // Opaque: each segment is a rectangle of its own (overlaps do not show). Translucent:
+        // one winding-filled path, so crossing segments are not painted twice.
+        const bool opaque = op.color.opacity >= 1;
+        area.setFillRule(Qt::WindingFill);
+        std::vector<QRectF> rects;
+        for (std::size_t i = 0; i < e.size(); i += 2) {
+            const auto* from = std::get_if<MoveTo>(&e[i]);
+            const auto* to = std::get_if<LineTo>(&e[i + 1]);
+            if (!from || !to) {
+                return false;
+            }
+            const Point a = from->point;
+            const Point b = to->point;
+            if (a.y == b.y) {
+                rects.emplace_back(std::min(a.x, b.x), a.y - half, std::abs(b.x - a.x),
+                                   op.lineWidth);
+            } else if (a.x == b.x) {
+                rects.emplace_back(a.x - half, std::min(a.y, b.y), op.lineWidth,
+                                   std::abs(b.y - a.y));
+            } else {
+                return false;
+            }
+        }
+        if (opaque) {
+            const QColor c = QPainterBackend::color(op.color);
+            for (const QRectF& r : rects) {
+                painter.fillRect(r, c);
+            }
+            return true;
+        }
+        for (const QRectF& r : rects) {
+            area.addRect(r);
+        }
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QPainterBackend::color(op.color));
+    painter.drawPath(area);
+    return true;
+}
+
+void paintText(QPainter& painter, const DrawText& op) {
+    painter.setFont(QPainterBackend::font(op.font));
+    painter.setPen(QPainterBackend::color(op.color));
+    painter.setBrush(Qt::NoBrush);
+    // A little slack so rounding in the font engine never elides or wraps the measured text.
+    const QRectF box = QPainterBackend::rect(op.box()).adjusted(-2, 0, 2, 0);
+    painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine,
+                     QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
+}
+
+} // namespace
+
+QColor QPainterBackend::color(const Color& c) {
+    return QColor::fromRgbF(static_cast<float>(std::clamp(c.red, 0.0, 1.0)),
+                            static_cast<float>(std::clamp(c.green, 0.0, 1.0)),
+                            static_cast<float>(std::clamp(c.blue, 0.0, 1.0)),
+                            static_cast<float>(std::clamp(c.opacity, 0.0, 1.0)));
+}
+
+QRectF QPainterBackend::rect(const Rect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
+
+QFont QPainterBackend::font(const FontSpec& spec) {
+    // Made once per size and weight: building a font from the system font is slow, and text is
+    // drawn on every pointer move. Main thread only, like all painting.
+    static std::map<std::tuple<double, FontWeight, bool>, QFont> cache;
+    const auto key = std::make_tuple(spec.size, spec.weight, spec.monospacedDigits);
+    if (const auto found = cache.find(key); found != cache.end()) {
+        return found->second;
+    }
+    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // Sizes are in points of our coordinate space, which are logical pixels; a pixel size keeps
+    // them independent of the X server's DPI setting.
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size))));
+    f.setWeight(qtWeight(spec.weight));
+    // Common UI fonts draw tabular figures by default; choosing them explicitly needs
+    // QFont::setFeature (Qt 6.6). Without kerning, at least no digit pair is pulled together.
+    f.setKerning(!spec.monospacedDigits);
+    cache.emplace(key, f);
+    return f;
+}
+
+QPainterPath QPainterBackend::path(const Path& p) {
+    QPainterPath out;
+    out.setFillRule(Qt::WindingFill);
+    for (const PathElement& e : p.elements) {
+        std::visit(
+            [&out](const auto& el) {
+                using T = std::decay_t<decltype(el)>;
+                if constexpr (std::is_same_v<T, MoveTo>) {
+                    out.moveTo(el.point.x, el.point.y);
+                } else if constexpr (std::is_same_v<T, LineTo>) {
+                    out.lineTo(el.point.x, el.point.y);
+                } else if constexpr (std::is_same_v<T, RectShape>) {
+                    out.addRect(rect(el.rect));
+                } else {
+                    // Circular corners stand in for continuous ones.
+                    const double r =
+                        std::min({el.cornerRadius, el.rect.width / 2, el.rect.height / 2});
+                    out.addRoundedRect(rect(el.rect), std::max(0.0, r), std::max(0.0, r));
+                }
+            },
+            e);
+    }
+    return out;
+}
+
+QRect QPainterBackend::damageRect(const Rect& r, double devicePixelRatio, int marginPixels) {
+    const double s = devicePixelRatio > 0 ? devicePixelRatio : 1;
+    const double m = marginPixels;
+    const double x0 = std::floor(r.minX() * s) - m;
+    const double y0 = std::floor(r.minY() * s) - m;
+    const double x1 = std::ceil(r.maxX() * s) + m;
+    const double y1 = std::ceil(r.maxY() * s) + m;
+    const int lx0 = static_cast<int>(std::floor(x0 / s));
+    const int ly0 = static_cast<int>(std::floor(y0 / s));
+    const int lx1 = static_cast<int>(std::ceil(x1 / s));
+    const int ly1 = static_cast<int>(std::ceil(y1 / s));
+    return {lx0, ly0, lx1 - lx0, ly1 - ly0};
+}
+
+void QPainterBackend::paint(QPainter& painter, const DrawList& list,
+                            const std::optional<QRectF>& cull) {
+    if (!cull) {
+        paintOps(painter, list, {});
+        return;
+    }
+    paintOps(painter, list, [&cull](const QRectF& r) { return r.intersects(*cull); });
+}
+
+void QPainterBackend::paint(QPainter& painter, const DrawList& list, const QRegion& cull) {
+    paintOps(painter, list,
+             [&cull](const QRectF& r) { return cull.intersects(r.toAlignedRect()); });
+}
+
+void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
+                               const std::function<bool(const QRectF&)>& visible) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    int depth = 0;
+    for (const DrawOp& op : list.ops) {
+        if (visible && !std::holds_alternative<PushClip>(op) &&
+            !std::holds_alternative<PopClip>(op)) {
+            const std::optional<Rect> b = bounds(op);
+            if (!b || !visible(rect(*b).adjusted(-1, -1, 1, 1))) {
+                continue;
+            }
+        }
+        std::visit(
+            [&painter, &depth](const auto& o) {
+                using T = std::decay_t<decltype(o)>;
+                if constexpr (std::is_same_v<T, FillRect>) {
+                    painter.fillRect(rect(o.rect), color(o.color));
+                } else if constexpr (std::is_same_v<T, FillPath>) {
+                    painter.setPen(Qt::NoPen);
+                    painter.setBrush(color(o.color));
+                    painter.drawPath(path(o.path));
+                } else if constexpr (std::is_same_v<T, StrokePath>) {
+                    if (fillStrokeOutline(painter, o)) {
+                        return;
+                    }
+                    painter.setBrush(Qt::NoBrush);
+                    painter.setPen(QPen(color(o.color), o.lineWidth, Qt::SolidLine, Qt::FlatCap,
+                                        Qt::MiterJoin));
+                    painter.drawPath(path(o.path));
+                } else if constexpr (std::is_same_v<T, FillPathWithShadow>) {
+                    paintShadow(painter, o);
+                    painter.setPen(Qt::NoPen);
+                    painter.setBrush(color(o.color));
+                    painter.drawPath(path(o.path));
+                } else if constexpr (std::is_same_v<T, DrawText>) {
+                    paintText(painter, o);
+                } else if constexpr (std::is_same_v<T, PushClip>) {
+                    painter.save();
+                    painter.setClipPath(path(o.path), Qt::IntersectClip);
+                    ++depth;
+                } else {
+                    // An unmatched PopClip is ignored rather than unbalancing the painter.
+                    if (depth > 0) {
+                        painter.restore();
+                        --depth;
+                    }
+                }
+            },
+            op);
+    }
+    for (; depth > 0; --depth) {
+        painter.restore();
+    }
+    painter.restore();
+}
+
+} // namespace spanlet::draw

@@ -1,0 +1,234 @@
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/overlay/OverlayPainter.hpp>
+#include <spanlet/overlay/SceneBuilder.hpp>
+#include <spanlet/overlay/qt/GuideEditorView.hpp>
+#include <spanlet/overlay/qt/OverlayPanel.hpp>
+#include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/screen/Desktop.hpp>
+
+#include "OverlayX11.hpp"
+
+namespace spanlet {
+
+namespace {
+
+QRect logicalRect(const Rect& r) {
+    return QRectF(r.x, r.y, r.width, r.height).toAlignedRect();
+}
+
+// The Qt screen showing `frame` (global logical pixels): the one with that geometry, else the
+// one holding its centre.
+QScreen* qtScreen(const Rect& frame) {
+    const QRect wanted = logicalRect(frame);
+    for (QScreen* s : QGuiApplication::screens()) {
+        if (s->geometry() == wanted) {
+            return s;
+        }
+    }
+    return QGuiApplication::screenAt(wanted.center());
+}
+
+template <class T>
+void observe(std::vector<Subscription>& into, const Observable<T>& field,
+             const std::function<void()>& changed) {
+    into.push_back(field.subscribe([changed](const T&) { changed(); }));
+}
+
+} // namespace
+
+QtOverlayController::QtOverlayController(const DisplayPort& displays, WindowRegistry registry)
+    : displays_(displays), registry_(std::move(registry)) {
+    watcher_ = std::make_unique<overlayx11::MapWatcher>(
+        [this](std::uint32_t window) { otherWindowMapped(window); });
+}
+
+QtOverlayController::~QtOverlayController() {
+    subscriptions_.clear();
+    discardPanels();
+}
+
+void QtOverlayController::attach(Mensor& model) {
+    model_ = &model;
+    subscriptions_.clear();
+    const std::function<void()> changed = [this] { scheduleRepaint(); };
+    observe(subscriptions_, model.prefs(), changed);
+    observe(subscriptions_, model.screens(), changed);
+    observe(subscriptions_, model.pointer(), changed);
+    observe(subscriptions_, model.pointerScreen(), changed);
+    observe(subscriptions_, model.editingGuides(), changed);
+    observe(subscriptions_, model.selectedGuide(), changed);
+    observe(subscriptions_, model.snapping(), changed);
+    observe(subscriptions_, model.live(), changed);
+    observe(subscriptions_, model.loupe(), changed);
+    observe(subscriptions_, model.pinned(), changed);
+    observe(subscriptions_, model.captureProblem(), changed);
+    observe(subscriptions_, model.toast(), changed);
+}
+
+void QtOverlayController::discardPanels() {
+    for (auto& [id, panel] : panels_) {
+        panel->hide();
+        if (registry_) {
+            registry_(static_cast<std::uint32_t>(panel->winId()), false);
+        }
+        // Later, not now: rebuild() may run inside one of this panel's own event handlers.
+        panel->deleteLater();
+    }
+    panels_.clear();
+}
+
+void QtOverlayController::rebuild() {
+    if (!model_) {
+        return;
+    }
+    discardPanels();
+    compositing_ = overlayx11::compositorRunning();
+    for (const ScreenInfo& screen : *model_->screens()) {
+        if (panels_.count(screen.id) != 0) {
+            continue; // one panel per display id
+        }
+        auto* panel = new OverlayPanel(screen.id, qtScreen(screen.frame), logicalRect(screen.frame),
+                                       !compositing_);
+        panel->setEditorView(new GuideEditorView(*model_, displays_, screen.id));
+        // Registered before it is ever shown, so no capture sees it.
+        const auto window = static_cast<std::uint32_t>(panel->winId());
+        if (registry_) {
+            registry_(window, true);
+        }
+        panels_.emplace(screen.id, panel);
+    }
+    // The panel that had the keyboard is gone: the next refresh hands it to the new panel of the
+    // pointer's display as if editing had just started, still returning it afterwards to the
+    // window that had it before editing.
+    regainFocus_ = wasEditing_;
+    wasEditing_ = false;
+    scheduleRepaint();
+}
+
+void QtOverlayController::refresh() {
+    if (!model_) {
+        return;
+    }
+    const bool needed = model_->needsOverlay();
+    const bool editing = *model_->editingGuides();
+    const bool starting = editing && !wasEditing_;
+    std::optional<std::uint32_t> target;
+    if (starting) {
+        target = *model_->pointerScreen();
+        if (!target) {
+            if (const auto s = Desktop::screen(*model_->pointer(), *model_->screens())) {
+                target = s->id;
+            }
+        }
+        if (!regainFocus_) {
+            focusBefore_ = overlayx11::inputFocus();
+        }
+    }
+    regainFocus_ = false;
+    repaintNow(); // shown panels appear with their content
+    for (auto& [id, panel] : panels_) {
+        panel->setInputEnabled(editing);
+        if (needed && !panel->isVisible()) {
+            panel->showOnTop();
+        } else if (!needed && panel->isVisible()) {
+            panel->hide();
+        }
+        if (starting && target == id) {
+            panel->takeFocus();
+            if (panel->shapeMode()) {
+                // Shaped to what it draws, the panel would let clicks on empty space through to
+                // the windows below; a pointer grab brings them to the editor.
+                panel->editorView()->grabMouse();
+            }
+        }
+    }
+    if (wasEditing_ && !editing) {
+        finishFocus();
+    }
+    wasEditing_ = editing;
+}
+
+void QtOverlayController::finishFocus() {
+    bool panelHasFocus = false;
+    const std::uint32_t focus = overlayx11::inputFocus();
+    for (auto& [id, panel] : panels_) {
+        if (QWidget::mouseGrabber() == panel->editorView()) {
+            panel->editorView()->releaseMouse();
+        }
+        panel->editorView()->unsetCursor();
+        panelHasFocus = panelHasFocus || QApplication::activeWindow() == panel ||
+                        static_cast<std::uint32_t>(panel->winId()) == focus;
+    }
+    if (panelHasFocus) {
+        overlayx11::setInputFocus(focusBefore_);
+    }
+    focusBefore_ = 0;
+}
+
+void QtOverlayController::scheduleRepaint() {
+    if (repaintPending_) {
+        return;
+    }
+    repaintPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (repaintPending_) {
+            repaintNow();
+        }
+    });
+}
+
+void QtOverlayController::repaintNow() {
+    repaintPending_ = false;
+    if (!model_) {
+        return;
+    }
+    const SceneInput input = sceneInput(*model_);
+    for (auto& [id, panel] : panels_) {
+        draw::DrawList list;
+        for (const ScreenInfo& screen : *model_->screens()) {
+            if (screen.id == id) {
+                list = layoutOverlay(buildScene(screen, input), measurer_);
+                break;
+            }
+        }
+        panel->setDrawList(std::move(list));
+    }
+}
+
+std::vector<OverlayPanel*> QtOverlayController::panels() const {
+    std::vector<OverlayPanel*> out;
+    for (const auto& [id, panel] : panels_) {
+        out.push_back(panel);
+    }
+    return out;
+}
+
+OverlayPanel* QtOverlayController::panel(std::uint32_t screenId) const {
+    const auto found = panels_.find(screenId);
+    return found == panels_.end() ? nullptr : found->second;
+}
+
+void QtOverlayController::otherWindowMapped(std::uint32_t window) {
+    // Our own windows (panels, the editor's menu) stay where they are; a menu must stay above.
+    if (QApplication::activePopupWidget()) {
+        return;
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->internalWinId() == window) {
+            return;
+        }
+    }
+    for (auto& [id, panel] : panels_) {
+        if (panel->isVisible()) {
+            panel->raise();
+        }
+    }
+    overlayx11::flush();
+}
+
+} // namespace spanlet

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QtGui/qwindowdefs.h>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/Observable.hpp>
+
+namespace spanlet {
+
+class DisplayPort;
+class Mensor;
+class RulerPanel;
+
+/// The model's ruler controller on Qt: owns the one ruler panel, made on the first refresh that
+/// shows the ruler and kept (hidden) while the ruler is hidden.
+///
+/// The model is constructed with its ports, this among them, so it is attached afterwards;
+/// until then refresh() does nothing. The model must not be used by this controller after it
+/// is destroyed: call detach() first, or destroy the controller without running the event loop
+/// in between.
+class QtRulerController final : public RulerController {
+public:
+    /// Called once with the panel's native window id, before it is first shown, so the screen
+    /// capture can leave the panel out.
+    using WindowRegistration = std::function<void(WId)>;
+
+    /// `displays` must outlive the controller; it gives the pointer position for mouse input.
+    explicit QtRulerController(const DisplayPort& displays, WindowRegistration registerWindow = {});
+    ~QtRulerController() override;
+    QtRulerController(const QtRulerController&) = delete;
+    QtRulerController& operator=(const QtRulerController&) = delete;
+
+    /// Binds the model and repaints the panel when its pointer, preferences or displays change.
+    void attach(Mensor& model);
+    /// Drops the panel and the model.
+    void detach();
+
+    /// Hides the panel when the ruler is hidden; otherwise keeps the ruler reachable, makes the
+    /// panel if needed, places it on the model's ruler frame and shows it.
+    void refresh() override;
+
+    /// Whether a compositor draws the panel's translucency; without one the panel runs in
+    /// shape mode (RulerPanel::setShaped). True until told otherwise.
+    void setCompositing(bool compositing);
+
+    /// The panel, once made.
+    [[nodiscard]] RulerPanel* panel() const noexcept { return panel_.get(); }
+
+private:
+    void repaint();
+    /// Places the panel on the model's frame again after Qt or the window system moved it,
+    /// on the next turn of the event loop. A window manager that insists on another place wins
+    /// after a few rounds instead of bouncing the window for ever.
+    void restoreGeometry();
+
+    const DisplayPort& displays_;
+    WindowRegistration registerWindow_;
+    Mensor* model_ = nullptr;
+    std::unique_ptr<RulerPanel> panel_;
+    std::vector<Subscription> subscriptions_;
+    bool compositing_ = true;
+    bool restorePending_ = false;
+    int restoresInARow_ = 0;
+};
+
+} // namespace spanlet

@@ -1,0 +1,92 @@
+#include <QTimer>
+
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/ruler/qt/QtRulerController.hpp>
+#include <spanlet/ruler/qt/RulerPanel.hpp>
+
+namespace spanlet {
+
+QtRulerController::QtRulerController(const DisplayPort& displays, WindowRegistration registerWindow)
+    : displays_(displays), registerWindow_(std::move(registerWindow)) {}
+
+QtRulerController::~QtRulerController() {
+    detach();
+}
+
+void QtRulerController::attach(Mensor& model) {
+    detach();
+    model_ = &model;
+    subscriptions_.push_back(model.pointer().subscribe([this](const Point&) { repaint(); }));
+    subscriptions_.push_back(model.prefs().subscribe([this](const Preferences&) { repaint(); }));
+    subscriptions_.push_back(
+        model.screens().subscribe([this](const std::vector<ScreenInfo>&) { repaint(); }));
+}
+
+void QtRulerController::detach() {
+    subscriptions_.clear();
+    panel_.reset();
+    model_ = nullptr;
+}
+
+void QtRulerController::setCompositing(bool compositing) {
+    compositing_ = compositing;
+    if (panel_) {
+        panel_->setShaped(!compositing_);
+    }
+}
+
+void QtRulerController::repaint() {
+    if (panel_ && panel_->isVisible()) {
+        panel_->update();
+    }
+}
+
+void QtRulerController::restoreGeometry() {
+    constexpr int maximumRestores = 3;
+    if (restorePending_ || restoresInARow_ >= maximumRestores) {
+        return;
+    }
+    restorePending_ = true;
+    QTimer::singleShot(0, panel_.get(), [this] {
+        restorePending_ = false;
+        ++restoresInARow_;
+        refresh();
+    });
+}
+
+void QtRulerController::refresh() {
+    if (!model_) {
+        return;
+    }
+    if (!*model_->rulerVisible()) {
+        if (panel_) {
+            panel_->hide();
+        }
+        return;
+    }
+    // May move the ruler, which refreshes again from inside; what follows is idempotent.
+    model_->ensureRulerReachable();
+    if (!panel_) {
+        panel_ = std::make_unique<RulerPanel>(*model_, displays_);
+        const WId window = panel_->winId(); // makes the native window, still unmapped
+        if (registerWindow_) {
+            registerWindow_(window);
+        }
+        panel_->setShaped(!compositing_);
+        QObject::connect(panel_.get(), &RulerPanel::geometryDisturbed, panel_.get(),
+                         [this] { restoreGeometry(); });
+    }
+    const QRect geometry = RulerPanel::windowGeometry(model_->rulerFrame());
+    if (panel_->geometry() == geometry) {
+        restoresInARow_ = 0;
+    } else {
+        panel_->setGeometry(geometry);
+        panel_->update();
+    }
+    if (!panel_->isVisible()) {
+        panel_->show();
+        panel_->raise();
+    }
+}
+
+} // namespace spanlet

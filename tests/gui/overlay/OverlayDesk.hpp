@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+#include <xcb/xcb.h>
+
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/overlay/qt/OverlayPanel.hpp>
+#include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/x11/OwnWindows.hpp>
+#include <spanlet/x11/X11DisplayPort.hpp>
+
+#include "fakes/FakePlatform.hpp"
+#include "support/Processes.hpp"
+
+namespace spanlet::test {
+
+/// Runs Qt's event loop until `done` holds or `timeout` passes; whether it holds.
+bool waitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+/// Lets Qt handle everything the server has sent so far.
+void settle();
+
+/// Another application's plain window: one colour, mapped at a device rect on a connection of
+/// its own, recording the button presses it receives.
+class PlainWindow {
+public:
+    PlainWindow(const QRect& device, std::uint32_t rgb);
+    ~PlainWindow();
+    PlainWindow(const PlainWindow&) = delete;
+    PlainWindow& operator=(const PlainWindow&) = delete;
+
+    [[nodiscard]] xcb_window_t id() const noexcept { return window_; }
+    /// Whether a button press has arrived (reads the events received so far).
+    [[nodiscard]] bool pressed();
+    /// Gives this window the keyboard focus.
+    void focus();
+
+private:
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t window_ = XCB_WINDOW_NONE;
+    bool pressed_ = false;
+};
+
+/// The overlay on the test's desktop: a model on fake ports except for the real display port
+/// and the real overlay controller; our panels registered as our own windows; a grey
+/// desktop window beneath; a compositor unless the test asks for shape mode.
+class OverlayDesk : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t desktopGrey = 0x808080;
+
+    virtual bool wantsCompositor() const { return true; }
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Makes and starts the model with `prefs` (welcomed is set).
+    Mensor& start(Preferences prefs = {});
+
+    /// The display ids, primary (A, scale 2) first.
+    [[nodiscard]] std::uint32_t idA() const;
+    [[nodiscard]] std::uint32_t idB() const;
+    [[nodiscard]] X11DisplayPort::Display display(std::uint32_t id) const;
+    /// Root device pixel of a display-local point.
+    [[nodiscard]] QPoint device(std::uint32_t id, Point local) const;
+    /// Global point of a display-local point.
+    [[nodiscard]] Point global(std::uint32_t id, Point local) const;
+
+    /// Moves the real pointer to a display-local point and lets the model read it.
+    void pointTo(std::uint32_t id, Point local);
+    /// Runs xdotool with `args`; whether it succeeded.
+    static bool xdotool(const std::vector<std::string>& args);
+
+    /// The root window as the screen shows it (device pixels).
+    [[nodiscard]] QImage screenshot() const;
+    /// Whether our panels are above `window` in the stacking order.
+    [[nodiscard]] bool panelsAbove(xcb_window_t window) const;
+
+    [[nodiscard]] OverlayPanel* panel(std::uint32_t id) const { return overlays->panel(id); }
+
+    fakes::FakePlatform platform;
+    std::unique_ptr<X11DisplayPort> displays;
+    OwnWindows own;
+    std::unique_ptr<QtOverlayController> overlays;
+    std::unique_ptr<Mensor> model;
+    std::unique_ptr<PlainWindow> desktop;
+
+private:
+    Background compositor_;
+    xcb_connection_t* connection_ = nullptr;
+};
+
+/// Distance between two colours: the largest channel difference.
+int colourDistance(QColor a, QColor b);
+/// `over` at `opacity` blended on `under`.
+QColor blended(QColor under, QColor over, double opacity);
+
+} // namespace spanlet::test

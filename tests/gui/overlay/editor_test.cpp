@@ -1,0 +1,232 @@
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+#include <spanlet/overlay/qt/GuideEditorView.hpp>
+
+#include "OverlayDesk.hpp"
+
+namespace spanlet::test {
+namespace {
+
+/// The editor on display B (scale 1) with a vertical guide at local x 300 and a horizontal
+/// one at local y 200, started with the pointer on B and the keyboard on another window.
+class EditorTest : public OverlayDesk {
+protected:
+    Uuid vertical = Uuid::random();
+    Uuid horizontal = Uuid::random();
+    std::unique_ptr<PlainWindow> before;
+
+    Mensor& startEditing() {
+        Preferences prefs;
+        prefs.guides.guides = {{vertical, Axis::vertical, global(idB(), {300, 0}).x},
+                               {horizontal, Axis::horizontal, global(idB(), {0, 200}).y}};
+        Mensor& m = start(prefs);
+        before =
+            std::make_unique<PlainWindow>(QRect(device(idA(), {10, 300}), QSize(80, 80)), 0x224422);
+        before->focus();
+        pointTo(idB(), {600, 500});
+        m.startEditingGuides();
+        settle();
+        return m;
+    }
+    [[nodiscard]] const Guide* find(const Uuid& id) const {
+        return model->prefs()->guides.find(id);
+    }
+    [[nodiscard]] static std::uint32_t xFocus() {
+        xcb_connection_t* c =
+            qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        auto* r = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+        const std::uint32_t focus = r ? r->focus : 0;
+        std::free(r);
+        return focus;
+    }
+    bool key(const std::string& name) {
+        const bool ok = xdotool({"key", name});
+        settle();
+        return ok;
+    }
+};
+
+TEST_F(EditorTest, PointerDisplayPanelTakesTheKeys) {
+    Mensor& m = startEditing();
+    OverlayPanel* b = panel(idB());
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == b->editorView(); }));
+    EXPECT_EQ(xFocus(), static_cast<std::uint32_t>(b->winId()));
+    EXPECT_TRUE(b->inputEnabled());
+    EXPECT_TRUE(panel(idA())->inputEnabled());
+
+    // Tab goes through the guides in keyboard order: verticals first.
+    ASSERT_TRUE(key("Tab"));
+    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
+    const double x = find(vertical)->position;
+    ASSERT_TRUE(key("Right"));
+    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position == x + 1; }));
+    ASSERT_TRUE(key("shift+Left"));
+    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position == x - 9; }));
+    ASSERT_TRUE(key("Up")); // across the axis: nothing
+    ASSERT_TRUE(key("Tab"));
+    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == horizontal; }));
+    const double y = find(horizontal)->position;
+    ASSERT_TRUE(key("Down"));
+    ASSERT_TRUE(waitUntil([&] { return find(horizontal)->position == y + 1; }));
+    ASSERT_TRUE(key("shift+Tab"));
+    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
+    EXPECT_EQ(find(vertical)->position, x - 9) << "Up did not move the vertical guide";
+    ASSERT_TRUE(key("Delete"));
+    ASSERT_TRUE(waitUntil([&] { return find(vertical) == nullptr; }));
+
+    ASSERT_TRUE(key("v"));
+    ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.guides.size() == 2; }));
+    EXPECT_EQ(m.prefs()->guides.guides.back().axis, Axis::vertical);
+    EXPECT_EQ(m.prefs()->guides.guides.back().position, global(idB(), {600, 0}).x);
+    ASSERT_TRUE(key("shift+h"));
+    ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.guides.size() == 3; }));
+    EXPECT_EQ(m.prefs()->guides.guides.back().axis, Axis::horizontal);
+    const MeasureUnit unit = m.prefs()->unit;
+    ASSERT_TRUE(key("u"));
+    ASSERT_TRUE(waitUntil([&] { return m.prefs()->unit != unit; }));
+
+    ASSERT_TRUE(key("Escape"));
+    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    // Keyboard focus goes back to the window that had it.
+    EXPECT_TRUE(waitUntil([&] { return xFocus() == before->id(); }));
+    EXPECT_FALSE(b->inputEnabled());
+}
+
+TEST_F(EditorTest, ReturnFinishesAndFocusGoesBack) {
+    Mensor& m = startEditing();
+    OverlayPanel* b = panel(idB());
+    ASSERT_TRUE(waitUntil([&] { return xFocus() == static_cast<std::uint32_t>(b->winId()); }));
+    ASSERT_TRUE(key("Return"));
+    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    EXPECT_TRUE(waitUntil([&] { return xFocus() == before->id(); }));
+}
+
+TEST_F(EditorTest, AMonitorChangeWhileEditingKeepsTheKeysAndTheWayBack) {
+    Mensor& m = startEditing();
+    ASSERT_EQ(run({"xrandr", "--delmonitor", "B"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 1; }));
+    ASSERT_EQ(run({"xrandr", "--setmonitor", "B", "1152/300x800/300+1152+0", "none"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 2; }));
+    settle();
+    OverlayPanel* b = panel(idB());
+    ASSERT_NE(b, nullptr);
+    // The next refresh after the rebuild gives the new panel the keyboard.
+    m.syncViews();
+    ASSERT_TRUE(waitUntil([&] { return xFocus() == static_cast<std::uint32_t>(b->winId()); }));
+    ASSERT_TRUE(key("Escape"));
+    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    EXPECT_TRUE(waitUntil([&] { return xFocus() == before->id(); }));
+}
+
+TEST_F(EditorTest, MouseDragsAGuideAndDropsItOffTheEdge) {
+    Mensor& m = startEditing();
+    PlainWindow below(QRect(device(idB(), {250, 50}), QSize(100, 100)), 0x663399);
+    ASSERT_TRUE(waitUntil([&] { return panelsAbove(below.id()); }));
+    pointTo(idB(), {302, 100});
+    ASSERT_TRUE(xdotool({"mousedown", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
+    pointTo(idB(), {500, 100});
+    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position == global(idB(), {500, 0}).x; }));
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    settle();
+    EXPECT_NE(find(vertical), nullptr);
+    EXPECT_FALSE(below.pressed()) << "while editing the panel takes the clicks";
+
+    // Dragged to the display's right edge and let go there: removed.
+    m.setSelectedGuide(std::nullopt); // so the wait below sees this press
+    ASSERT_TRUE(xdotool({"mousedown", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
+    const Rect frame = display(idB()).info.frame;
+    pointTo(idB(), {frame.width - 1, 100});
+    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position >= frame.maxX() - 1; }));
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    EXPECT_TRUE(waitUntil([&] { return find(vertical) == nullptr; }));
+}
+
+TEST_F(EditorTest, ContextMenuOffersTheEntries) {
+    startEditing();
+    pointTo(idB(), {301, 400});
+    ASSERT_TRUE(xdotool({"click", "3"}));
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu != nullptr && menu->isVisible();
+    }));
+    QStringList titles;
+    for (QAction* a : menu->actions()) {
+        titles << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    EXPECT_EQ(titles,
+              (QStringList{QStringLiteral("Remove Guide"), QStringLiteral("-"),
+                           QStringLiteral("Add Vertical Guide Here"),
+                           QStringLiteral("Add Horizontal Guide Here"), QStringLiteral("-"),
+                           QStringLiteral("Clear Guides"), QStringLiteral("Done Editing")}));
+    menu->actions().front()->trigger();
+    EXPECT_EQ(find(vertical), nullptr);
+    menu->close();
+    settle();
+
+    pointTo(idB(), {500, 400});
+    ASSERT_TRUE(xdotool({"click", "3"}));
+    ASSERT_TRUE(waitUntil([&] {
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu != nullptr && menu->isVisible();
+    }));
+    EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("Add Vertical Guide Here"));
+    menu->actions().back()->trigger(); // Done Editing
+    EXPECT_FALSE(*model->editingGuides());
+    menu->close();
+}
+
+TEST_F(EditorTest, CursorFollowsTheGuideUnderThePointer) {
+    startEditing();
+    GuideEditorView* view = panel(idB())->editorView();
+    pointTo(idB(), {301, 400});
+    ASSERT_TRUE(xdotool({"mousemove_relative", "1", "0"}));
+    EXPECT_TRUE(waitUntil([&] { return view->cursor().shape() == Qt::SizeHorCursor; }));
+    pointTo(idB(), {500, 201});
+    ASSERT_TRUE(xdotool({"mousemove_relative", "1", "0"}));
+    EXPECT_TRUE(waitUntil([&] { return view->cursor().shape() == Qt::SizeVerCursor; }));
+    pointTo(idB(), {500, 400});
+    ASSERT_TRUE(xdotool({"mousemove_relative", "1", "0"}));
+    EXPECT_TRUE(waitUntil([&] { return view->cursor().shape() == Qt::CrossCursor; }));
+}
+
+} // namespace
+} // namespace spanlet::test
+
+namespace spanlet::test {
+namespace {
+
+/// Without a compositor the panel is shaped to what it draws; the editor still gets the clicks
+/// on empty space.
+class ShapeModeEditorTest : public EditorTest {
+protected:
+    bool wantsCompositor() const override { return false; }
+};
+
+TEST_F(ShapeModeEditorTest, ClickOnEmptySpaceReachesTheEditor) {
+    Mensor& m = startEditing();
+    ASSERT_FALSE(overlays->compositing());
+    PlainWindow below(QRect(device(idB(), {400, 300}), QSize(100, 100)), 0x663399);
+    ASSERT_TRUE(waitUntil([&] { return panelsAbove(below.id()); }));
+    ASSERT_TRUE(key("Tab"));
+    ASSERT_TRUE(waitUntil([&] { return m.selectedGuide()->has_value(); }));
+    pointTo(idB(), {450, 350});
+    ASSERT_FALSE(
+        panel(idB())->deviceShape().contains(device(idB(), {450, 350}) - device(idB(), {0, 0})))
+        << "the point must be outside the drawn shape";
+    ASSERT_TRUE(xdotool({"click", "1"}));
+    EXPECT_TRUE(waitUntil([&] { return !m.selectedGuide()->has_value(); }));
+    EXPECT_FALSE(below.pressed());
+    ASSERT_TRUE(key("Escape"));
+    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    // Once done, clicks pass through again.
+    ASSERT_TRUE(xdotool({"click", "1"}));
+    EXPECT_TRUE(waitUntil([&] { return below.pressed(); }));
+}
+
+} // namespace
+} // namespace spanlet::test

@@ -1,0 +1,109 @@
+#include <QAccessible>
+#include <QApplication>
+#include <set>
+
+#include <spanlet/overlay/qt/GuideEditorView.hpp>
+
+#include "OverlayDesk.hpp"
+
+namespace spanlet::test {
+namespace {
+
+using PanelTest = OverlayDesk;
+
+Preferences withGuide(double x) {
+    Preferences prefs;
+    prefs.guides.guides = {{Uuid::random(), Axis::vertical, x}};
+    return prefs;
+}
+
+std::set<std::uint32_t> panelIds(const QtOverlayController& overlays) {
+    std::set<std::uint32_t> ids;
+    for (OverlayPanel* p : overlays.panels()) {
+        ids.insert(p->screenId());
+    }
+    return ids;
+}
+
+TEST_F(PanelTest, OnePanelPerDisplayCoveringIt) {
+    start(withGuide(40));
+    ASSERT_EQ(overlays->panels().size(), 2U);
+    EXPECT_EQ(panelIds(*overlays), (std::set<std::uint32_t>{idA(), idB()}));
+    for (OverlayPanel* p : overlays->panels()) {
+        const Rect f = display(p->screenId()).info.frame;
+        EXPECT_EQ(p->geometry(), QRectF(f.x, f.y, f.width, f.height).toAlignedRect());
+        EXPECT_TRUE(own.contains(static_cast<std::uint32_t>(p->winId())))
+            << "captures must leave the panel out";
+        EXPECT_TRUE(p->isVisible());
+        EXPECT_TRUE(overlays->compositing());
+    }
+}
+
+TEST_F(PanelTest, StillOnePanelPerDisplayAfterAMonitorGoesAndComes) {
+    Mensor& m = start(withGuide(40));
+    const std::uint32_t b = idB();
+    ASSERT_EQ(run({"xrandr", "--delmonitor", "B"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 1; }));
+    settle();
+    EXPECT_EQ(panelIds(*overlays), (std::set<std::uint32_t>{m.screens()->front().id}));
+    EXPECT_EQ(own.snapshot().windows.size(), 1U) << "the gone panel is no longer registered";
+
+    ASSERT_EQ(run({"xrandr", "--setmonitor", "B", "1152/300x800/300+1152+0", "none"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 2; }));
+    settle();
+    EXPECT_EQ(panelIds(*overlays), (std::set<std::uint32_t>{idA(), b}));
+    int visible = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        visible += (qobject_cast<OverlayPanel*>(w) && w->isVisible()) ? 1 : 0;
+    }
+    EXPECT_EQ(visible, 2) << "old panels are hidden";
+}
+
+TEST_F(PanelTest, HiddenWhileNothingNeedsDrawing) {
+    Mensor& m = start();
+    ASSERT_FALSE(m.needsOverlay());
+    for (OverlayPanel* p : overlays->panels()) {
+        EXPECT_FALSE(p->isVisible());
+    }
+    m.addGuide(Axis::vertical, global(idB(), {200, 10}));
+    settle();
+    for (OverlayPanel* p : overlays->panels()) {
+        EXPECT_TRUE(p->isVisible());
+    }
+    m.clearGuides(); // leaves a message up for a while
+    platform.clock.advance(Mensor::toastDuration);
+    settle();
+    ASSERT_FALSE(m.needsOverlay());
+    for (OverlayPanel* p : overlays->panels()) {
+        EXPECT_FALSE(p->isVisible());
+    }
+}
+
+TEST_F(PanelTest, ClicksPassThroughWhileNotEditing) {
+    start(withGuide(40));
+    const QPoint at = device(idB(), {400, 300});
+    PlainWindow below(QRect(at - QPoint(50, 50), QSize(100, 100)), 0x336699);
+    // The panels go back above a window that maps later.
+    ASSERT_TRUE(waitUntil([&] { return panelsAbove(below.id()); }));
+    ASSERT_TRUE(panel(idB())->geometry().contains(
+        QPoint(static_cast<int>(global(idB(), {400, 300}).x), 300)));
+    ASSERT_TRUE(
+        xdotool({"mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "1"}));
+    EXPECT_TRUE(waitUntil([&] { return below.pressed(); }));
+}
+
+TEST_F(PanelTest, EditorViewIsAnAccessibleGroup) {
+    start(withGuide(40));
+    GuideEditorView* view = panel(idA())->editorView();
+    EXPECT_EQ(view->accessibleName(), QStringLiteral("Guides editor"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Grouping);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Guides editor"));
+    EXPECT_EQ(view->accessibleDescription(),
+              QStringLiteral("Tab selects a guide, arrow keys move it, Delete removes it, V or H "
+                             "adds a guide at the pointer, Escape finishes."));
+}
+
+} // namespace
+} // namespace spanlet::test
