@@ -14,11 +14,14 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    ::testing::InitGoogleTest(&argc, argv);
+    // Listing (test discovery at build time) needs no X server; look before gtest eats the flag.
+    bool listing = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]).starts_with("--gtest_list_tests")) {
-            return RUN_ALL_TESTS();
-        }
+        listing = listing || std::string_view(argv[i]).starts_with("--gtest_list_tests");
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    if (listing) {
+        return RUN_ALL_TESTS();
     }
     spanlet::test::Xvfb xvfb("1280x1024x24");
     if (!xvfb.ok()) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <spanlet/model/Clipboard.hpp>
+
+namespace spanlet {
+
+/// The CLIPBOARD selection of the desktop (not PRIMARY), through QClipboard. Qt owns the
+/// selection through its own hidden window, so the text stays available after the window that
+/// copied it is closed, for as long as the application runs.
+class QtClipboard final : public Clipboard {
+public:
+    void setText(const std::string& text) override;
+};
+
+} // namespace spanlet

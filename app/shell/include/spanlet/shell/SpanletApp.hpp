@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QNetworkAccessManager>
+#include <QString>
+#include <QUrl>
+#include <filesystem>
+#include <memory>
+
+#include <spanlet/model/FileDefaultsStore.hpp>
+#include <spanlet/model/PreferencesStore.hpp>
+#include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/ruler/qt/QtRulerController.hpp>
+#include <spanlet/shell/MenuModel.hpp>
+#include <spanlet/shell/QtAnnouncer.hpp>
+#include <spanlet/shell/QtClipboard.hpp>
+#include <spanlet/shell/QtClock.hpp>
+#include <spanlet/shell/QtColorSampler.hpp>
+#include <spanlet/shell/ToolWindowRegistry.hpp>
+#include <spanlet/shell/UpdateFramework.hpp>
+#include <spanlet/shell/UpdatePrompts.hpp>
+#include <spanlet/shell/Updater.hpp>
+#include <spanlet/views/AutostartEntry.hpp>
+#include <spanlet/views/HotkeyStatus.hpp>
+#include <spanlet/views/ViewContext.hpp>
+#include <spanlet/x11/X11Capture.hpp>
+#include <spanlet/x11/X11DisplayPort.hpp>
+#include <spanlet/x11/X11Hotkeys.hpp>
+#include <spanlet/x11/X11Permission.hpp>
+
+class QWidget;
+
+namespace spanlet {
+
+class Mensor;
+class Tray;
+
+/// The whole application, put together in start-up order: the X11 capture first (its
+/// Composite redirection must be in place before any window of ours is shown), then the
+/// preferences, the ports, the model, and on start() the model's start-up, the tray icon and
+/// the update checks. It lives as long as the event loop runs.
+class SpanletApp final : public Menu::Platform {
+public:
+    struct Options {
+        /// The defaults folder (preferences, window positions).
+        std::filesystem::path configDirectory = FileDefaultsStore::defaultDirectory();
+        /// The autostart entry the settings turn on and off.
+        std::filesystem::path autostartFile = AutostartEntry::standardFile();
+        QUrl updateFeed;
+        /// Where the update checks show their windows; null: message boxes.
+        UpdatePrompts* prompts = nullptr;
+        /// The address "Spanlet Help" opens.
+        QUrl helpPage = QUrl(QStringLiteral("https://github.com/spanlet/spanlet#readme"));
+    };
+
+    explicit SpanletApp(Options options);
+    ~SpanletApp() override;
+    SpanletApp(const SpanletApp&) = delete;
+    SpanletApp& operator=(const SpanletApp&) = delete;
+
+    /// The model's start-up, then the tray icon, then the update checker. Without a tray host
+    /// the welcome window opens instead (see trayShown()).
+    void start();
+
+    // Menu::Platform
+    void openWindow(Windows::Kind kind) override;
+    void checkForUpdates() override;
+    void openHelp() override;
+    void about() override;
+    void quit() override;
+
+    [[nodiscard]] Mensor& model() const { return *model_; }
+    [[nodiscard]] ToolWindowRegistry& windows() { return windows_; }
+    /// Null until start().
+    [[nodiscard]] Tray* tray() const { return tray_.get(); }
+    /// Whether a tray host took the icon at start-up.
+    [[nodiscard]] bool trayShown() const noexcept { return trayShown_; }
+    [[nodiscard]] QtClock& clock() { return clock_; }
+    [[nodiscard]] X11Capture& capture() { return capture_; }
+    [[nodiscard]] X11Hotkeys& hotkeys() { return hotkeys_; }
+    [[nodiscard]] QtColorSampler& sampler() { return sampler_; }
+    [[nodiscard]] QtOverlayController& overlays() { return overlays_; }
+    [[nodiscard]] Updater& updater() { return updater_; }
+    [[nodiscard]] UpdateFramework& updateFramework() { return framework_; }
+    [[nodiscard]] FileDefaultsStore& defaults() { return defaults_; }
+
+private:
+    /// Leaves one of our windows out of every capture.
+    void ownWindow(QWidget& window);
+    QWidget* makeView(Windows::Kind kind, Mensor& model);
+
+    Options options_;
+    X11DisplayPort displays_;
+    X11Capture capture_;
+    X11Permission permission_;
+    FileDefaultsStore defaults_;
+    PreferencesStore preferences_;
+    QtClock clock_;
+    QtClipboard clipboard_;
+    QtAnnouncer announcer_;
+    X11Hotkeys hotkeys_;
+    HotkeyStatusValue hotkeyStatus_;
+    AutostartEntry autostart_;
+    // Made in the constructor's body, once the ports below exist; the windows and controllers
+    // that use it go before it.
+    std::unique_ptr<Mensor> model_;
+    std::unique_ptr<ViewContext> viewContext_;
+    ToolWindowRegistry windows_;
+    QtOverlayController overlays_;
+    QtRulerController ruler_;
+    QtColorSampler sampler_;
+    QNetworkAccessManager network_;
+    DesktopUpdatePrompts desktopPrompts_;
+    UpdateFramework framework_;
+    Updater updater_;
+    std::unique_ptr<Tray> tray_;
+    bool trayShown_ = false;
+};
+
+} // namespace spanlet

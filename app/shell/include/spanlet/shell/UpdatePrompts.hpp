@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <spanlet/shell/UpdateCheck.hpp>
+
+namespace spanlet {
+
+/// The windows the update checks show. The desktop one uses message boxes; tests record.
+class UpdatePrompts {
+public:
+    virtual ~UpdatePrompts() = default;
+    /// A plain informational alert with one "OK" button.
+    virtual void alert(const UpdateCheck::Alert& alert) = 0;
+    /// Offers release `version`, whose download page is `page`; opens it when the user agrees.
+    virtual void offer(const QString& version, const QUrl& page) = 0;
+};
+
+/// Message boxes in front of everything, and the default browser for the download page.
+class DesktopUpdatePrompts final : public UpdatePrompts {
+public:
+    void alert(const UpdateCheck::Alert& alert) override;
+    void offer(const QString& version, const QUrl& page) override;
+};
+
+} // namespace spanlet

@@ -1,0 +1,87 @@
+#include <QMenu>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QSystemTrayIcon>
+
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/shell/Tray.hpp>
+#include <spanlet/shell/TrayMenu.hpp>
+
+// The icons are compiled into this static library; their registration must be asked for, or
+// the linker drops it.
+static void initTrayResources() {
+    Q_INIT_RESOURCE(spanlet);
+}
+
+namespace spanlet {
+
+namespace {
+
+QIcon render(const QString& resource) {
+    static const bool registered = (initTrayResources(), true);
+    (void)registered;
+    QSvgRenderer renderer(resource);
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+Tray::Tray(Mensor& model, Menu::Platform& platform)
+    : model_(model), platform_(platform), menu_(std::make_unique<QMenu>()),
+      icon_(std::make_unique<QSystemTrayIcon>()) {
+    menu_->setObjectName(QStringLiteral("spanletMenu"));
+    connect(menu_.get(), &QMenu::aboutToShow, this, &Tray::rebuildMenu);
+    icon_->setContextMenu(menu_.get());
+    // A left click opens the same menu, as a menu-bar icon does.
+    connect(icon_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    menu_->popup(QCursor::pos());
+                }
+            });
+    rebuildMenu();
+    update(*model_.snapping());
+    snapping_ = model_.snapping().subscribe([this](bool on) { update(on); });
+}
+
+Tray::~Tray() = default;
+
+bool Tray::show() {
+    icon_->show();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+QIcon Tray::image(bool snapping) {
+    return render(snapping ? QStringLiteral(":/spanlet/icons/spanlet-ruler-fill.svg")
+                           : QStringLiteral(":/spanlet/icons/spanlet-ruler.svg"));
+}
+
+QString Tray::label(bool snapping) {
+    return snapping ? QStringLiteral("Spanlet, edge snapping on") : QStringLiteral("Spanlet");
+}
+
+QString Tray::label() const {
+    return icon_->toolTip();
+}
+
+void Tray::update(bool snapping) {
+    iconName_ = snapping ? QStringLiteral("ruler.fill") : QStringLiteral("ruler");
+    icon_->setIcon(image(snapping));
+    icon_->setToolTip(label(snapping));
+}
+
+void Tray::rebuildMenu() {
+    TrayMenu::fill(*menu_, Menu::entries(Menu::state(model_)),
+                   [this](Menu::Action action) { Menu::perform(action, model_, platform_); });
+}
+
+} // namespace spanlet
