@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 30
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: deps configure build test sanitize fuzz bench run demo format format-check tidy clean
+.PHONY: deps configure build test sanitize fuzz bench run demo package format format-check tidy clean
 
 deps:
 	@scripts/install-deps
@@ -51,6 +51,10 @@ bench: deps
 # Spanlet headless under Xvfb on a sample scene; screenshots in demo/.
 demo: build
 	@scripts/demo $(BUILD)
+
+# The Debian package, checked by installing it into a temporary root and starting it.
+package: build
+	@scripts/package-test $(BUILD)
 
 run: build
 	@if [ -x $(BUILD)/app/shell/spanlet ]; then \

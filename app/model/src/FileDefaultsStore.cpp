@@ -182,7 +182,11 @@ bool FileDefaultsStore::setData(std::string_view key, std::string_view bytes) {
         return false;
     }
     // mkostemp opens with O_CREAT | O_EXCL and mode 0600 under a fresh unique name.
-    std::string temporary = (directory_ / ("." + std::string(key) + ".json.XXXXXX")).string();
+    // Built step by step: GCC 12 at -O3 reports a false -Wrestrict on the one-line form.
+    std::string name = ".";
+    name.append(key);
+    name.append(".json.XXXXXX");
+    std::string temporary = (directory_ / name).string();
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.valid()) {
         return false;

@@ -28,7 +28,9 @@ QuitOnSignal::QuitOnSignal() {
         char buffer[16];
         while (::read(pipeFds[0], buffer, sizeof buffer) > 0) {
         }
-        QCoreApplication::quit();
+        // exit(), not quit(): quit() first asks every window to close, and the ruler panel
+        // refuses its close (it hides the ruler instead), which would cancel the quit.
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

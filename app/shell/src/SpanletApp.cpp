@@ -114,7 +114,8 @@ void SpanletApp::about() {
 }
 
 void SpanletApp::quit() {
-    QCoreApplication::quit();
+    // exit(), not quit(): a window refusing its close (the ruler panel) must not cancel quitting.
+    QCoreApplication::exit(0);
 }
 
 } // namespace spanlet

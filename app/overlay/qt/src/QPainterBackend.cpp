@@ -157,22 +157,22 @@ QRectF QPainterBackend::rect(const Rect& r) {
     return {r.x, r.y, r.width, r.height};
 }
 
-QFont QPainterBackend::font(const FontSpec& spec) {
+QFont QPainterBackend::font(const FontSpec& fontSpec) {
     // Made once per size and weight: building a font from the system font is slow, and text is
     // drawn on every pointer move. Main thread only, like all painting.
     static std::map<std::tuple<double, FontWeight, bool>, QFont> cache;
-    const auto key = std::make_tuple(spec.size, spec.weight, spec.monospacedDigits);
+    const auto key = std::make_tuple(fontSpec.size, fontSpec.weight, fontSpec.monospacedDigits);
     if (const auto found = cache.find(key); found != cache.end()) {
         return found->second;
     }
     QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     // Sizes are in points of our coordinate space, which are logical pixels; a pixel size keeps
     // them independent of the X server's DPI setting.
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size))));
-    f.setWeight(qtWeight(spec.weight));
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(fontSpec.size))));
+    f.setWeight(qtWeight(fontSpec.weight));
     // Common UI fonts draw tabular figures by default; choosing them explicitly needs
     // QFont::setFeature (Qt 6.6). Without kerning, at least no digit pair is pulled together.
-    f.setKerning(!spec.monospacedDigits);
+    f.setKerning(!fontSpec.monospacedDigits);
     cache.emplace(key, f);
     return f;
 }

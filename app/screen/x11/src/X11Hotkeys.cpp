@@ -11,11 +11,15 @@
 
 #include <spanlet/x11/X11Hotkeys.hpp>
 
+#include "QtXcb.hpp"
 #include "XcbReply.hpp"
 
 namespace spanlet {
 
 namespace {
+
+using x11::defaultRoot;
+using x11::qtConnection;
 
 using x11::XcbReply;
 
@@ -28,27 +32,6 @@ struct KeySymbolsDeleter {
     void operator()(xcb_key_symbols_t* symbols) const noexcept { xcb_key_symbols_free(symbols); }
 };
 using KeySymbols = std::unique_ptr<xcb_key_symbols_t, KeySymbolsDeleter>;
-
-xcb_connection_t* qtConnection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The root window of the screen that $DISPLAY names (Qt connects to the same one).
-xcb_window_t defaultRoot(xcb_connection_t* connection) {
-    char* host = nullptr;
-    int displayNumber = 0;
-    int screenNumber = 0;
-    if (xcb_parse_display(nullptr, &host, &displayNumber, &screenNumber) == 0) {
-        screenNumber = 0;
-    }
-    std::free(host);
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && it.rem > 1; ++i) {
-        xcb_screen_next(&it);
-    }
-    return it.rem > 0 ? it.data->root : xcb_window_t{XCB_WINDOW_NONE};
-}
 
 // The event number of the XKB extension's events, or 0 without it. Qt selects keymap events
 // of XKB on its connection, and the server then sends those instead of core MappingNotify.

@@ -27,8 +27,8 @@ public:
     /// As above, skipping operations whose bounds miss every rectangle of `cull`.
     static void paint(QPainter& painter, const DrawList& list, const QRegion& cull);
 
-    /// The system UI font at the spec's size (in points, i.e. logical pixels) and weight.
-    static QFont font(const FontSpec& spec);
+    /// The system UI font at the requested size (in points, i.e. logical pixels) and weight.
+    static QFont font(const FontSpec& fontSpec);
     static QColor color(const Color& c);
     static QRectF rect(const Rect& r);
     static QPainterPath path(const Path& p);

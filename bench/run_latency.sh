@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Edge-snapping latency and the process's cost, on an Xvfb of its own with 32 windows of
+# boxes, at 1920×1080 and at 3840×2160:
+#   - move → overlay repaint (500 XTest moves, p50/p95/p99), see bench/latency.cpp;
+#   - at 1920×1080: Spanlet's CPU while the pointer moves at 60 Hz for 30 s with snapping on,
+#     and its wake-ups while idle for 30 s (context switches of all its threads, from
+#     /proc/<pid>/task/*/status).
+# Usage: bench/run_latency.sh <build folder> [moves] [seconds]
+set -u
+build=${1:?build folder (with app/shell/spanlet, bench/latency_probe, tests/e2e/e2e_scene)}
+moves=${2:-500}
+seconds=${3:-30}
+export SPANLET="$build/app/shell/spanlet"
+export E2E_SCENE="$build/tests/e2e/e2e_scene"
+bench="$build/bench/latency_probe"
+export LC_ALL=C.UTF-8
+. "$(dirname "$0")/../tests/e2e/lib.sh"
+
+hz=$(getconf CLK_TCK)
+
+# Sum of utime and stime of the whole process, in clock ticks.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$SPANLET_PID/stat"; }
+# Voluntary and involuntary context switches of all threads.
+switches() {
+    cat /proc/"$SPANLET_PID"/task/*/status |
+        awk '/^voluntary_ctxt_switches/ {v += $2} /^nonvoluntary_ctxt_switches/ {n += $2}
+             END {print v + 0, n + 0}'
+}
+
+one_size() {
+    local size=$1
+    local fd_file="$E2E_TMP/display-$size"
+    Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 "${size}x24" +extension RANDR \
+        +extension Composite 5>"$fd_file" >/dev/null 2>&1 &
+    local xvfb=$!
+    E2E_PIDS+=("$xvfb")
+    wait_until 10 grep -q '^[0-9]' "$fd_file" || { log "Xvfb did not start"; exit 1; }
+    export DISPLAY=":$(head -n 1 "$fd_file")"
+    unset QT_SCREEN_SCALE_FACTORS WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    mkdir -p "$E2E_TMP/runtime-$size"
+    chmod 700 "$E2E_TMP/runtime-$size"
+    export XDG_RUNTIME_DIR="$E2E_TMP/runtime-$size"
+    background xcompmgr
+    background trayer --edge bottom --align right --widthtype request --height 24
+    wait_until 10 tray_ready || log "no tray host"
+    "$bench" windows >"$E2E_TMP/windows.out" &
+    E2E_PIDS+=($!)
+    wait_until 10 grep -q ready "$E2E_TMP/windows.out" || { log "no windows"; exit 1; }
+    new_config
+    start_spanlet
+
+    if [ "$size" == 1920x1080 ]; then
+        # Idle: nothing shown, nothing running but the tray icon.
+        sleep 2
+        local s0 s1
+        read -r -a s0 < <(switches)
+        sleep "$seconds"
+        read -r -a s1 < <(switches)
+        echo "$size idle ${seconds} s: $((s1[0] - s0[0])) voluntary, $(( s1[1] - s0[1] )) involuntary context switches" \
+            "($(awk -v v=$((s1[0] - s0[0])) -v s="$seconds" 'BEGIN {printf "%.2f", v / s}') wake-ups/s)"
+    fi
+
+    key ctrl+shift+s
+    wait_until 5 overlays_shown || { log "snapping did not start"; exit 1; }
+    sleep 0.5
+    "$bench" measure "$moves" || fail "latency run at $size"
+
+    if [ "$size" == 1920x1080 ]; then
+        local t0 t1
+        t0=$(cpu_ticks)
+        "$bench" move "$seconds" 60
+        t1=$(cpu_ticks)
+        echo "$size pointer moving at 60 Hz for ${seconds} s, snapping on: spanlet CPU" \
+            "$(awk -v t=$((t1 - t0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "%.1f", 100 * t / hz / s}') % of one core"
+    fi
+    stop_spanlet
+    # Everything of this size goes before the next one starts.
+    local i
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        kill -TERM "${E2E_PIDS[i]}" 2>/dev/null
+        wait "${E2E_PIDS[i]}" 2>/dev/null
+    done
+    E2E_PIDS=()
+}
+
+[ -x "$bench" ] || { echo "missing $bench" >&2; exit 1; }
+one_size 1920x1080
+one_size 3840x2160
+finish

@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# End-to-end scenarios: the built spanlet on a desktop of its own, driven like a person.
+#   e2e.sh measure-window | measure-wallpaper | kept | guides | ruler | colour | quit-with-ruler
+# Needs SPANLET and E2E_SCENE (see lib.sh).
+set -u
+export LC_ALL=C.UTF-8
+. "$(dirname "$0")/lib.sh"
+
+# Text of a number as spanlet prints it: at most two decimals, no trailing zeros.
+number() { awk -v w="$1" -v d="$2" 'BEGIN { s = sprintf("%.2f", w / d); sub(/0+$/, "", s); sub(/\.$/, "", s); print s }'; }
+
+# The scale of the monitor under device x: A (left) runs at 2, B at 1.
+scale_at() { if [ "$1" -lt 1152 ]; then echo 2; else echo 1; fi; }
+
+# Snapping on, then every box measured and copied in points, then in pixels.
+measure() {
+    start_desktop
+    show_scene "$1"
+    start_spanlet
+    point_at 1800 700
+    key ctrl+shift+s
+    wait_until 5 overlays_shown || fail "no overlay panel after turning snapping on"
+    local name x y w h ax ay colour s expected
+    while read -r name x y w h ax ay colour; do
+        s=$(scale_at "$ax")
+        expected="$(number "$w" "$s") × $(number "$h" "$s") pt"
+        point_at "$ax" "$ay"
+        expect_equal "$name ($1, scale $s) in points" "$expected" \
+            "$(copy_with ctrl+shift+k "$expected")"
+    done < <(scene_boxes)
+    key ctrl+shift+u
+    wait_until 5 grep -q '"unit":"pixels"' "$XDG_CONFIG_HOME/spanlet/preferences.json" ||
+        fail "the unit was not saved as pixels"
+    while read -r name x y w h ax ay colour; do
+        expected="$w × $h px"
+        point_at "$ax" "$ay"
+        expect_equal "$name ($1) in pixels" "$expected" "$(copy_with ctrl+shift+k "$expected")"
+    done < <(scene_boxes)
+}
+
+box() { scene_boxes | awk -v n="$1" '$1 == n'; }
+
+# Two measurements kept, then read back from the measurements window.
+kept() {
+    start_desktop
+    show_scene window
+    start_spanlet
+    key ctrl+shift+s
+    local name x y w h ax ay colour
+    read -r name x y w h ax ay colour < <(box solid)
+    point_at "$ax" "$ay"
+    expect_equal "live solid" "120 × 80 pt" "$(copy_with ctrl+shift+k '120 × 80 pt')"
+    key ctrl+shift+p
+    read -r name x y w h ax ay colour < <(box shadow)
+    point_at "$ax" "$ay"
+    expect_equal "live shadow" "100 × 60 pt" "$(copy_with ctrl+shift+k '100 × 60 pt')"
+    key ctrl+shift+p
+    # Snapping off: the kept measurements stay, and copying copies the newest of them.
+    key ctrl+shift+s
+    expect_equal "copy with snapping off" "100 × 60 pt" "$(copy_with ctrl+shift+k)"
+
+    tray_menu_from_end 10 || fail "the tray menu did not open"
+    if ! wait_until 5 window_shown '^Measurements$'; then
+        fail "the measurements window did not open"
+        return
+    fi
+    local id wx s
+    id=$(xdotool search --onlyvisible --name '^Measurements$' | head -n 1)
+    wx=$(window_geometry '^Measurements$' | cut -d' ' -f1)
+    s=$(scale_at "$wx")
+    # Rows are about 35 points apart, the first about 38 points below the window's top.
+    xdotool mousemove --window "$id" $((100 * s)) $((38 * s)) click 1
+    expect_equal "measurements window, row 1" "120 × 80 pt" "$(copy_with ctrl+c '120 × 80 pt')"
+    xdotool mousemove --window "$id" $((100 * s)) $((73 * s)) click 1
+    expect_equal "measurements window, row 2" "100 × 60 pt" "$(copy_with ctrl+c '100 × 60 pt')"
+}
+
+# Positions of the saved guides on one axis, in points, ascending, on one line.
+guide_json() {
+    preferences | grep -Eo '\{[^{}]*"axis":"'"$1"'"[^{}]*\}' | grep -Eo '"position":[0-9.]+' |
+        cut -d: -f2 | sort -n | tr '\n' ' ' | sed 's/ $//'
+}
+guides_saved() { [ "$(guide_json vertical)" == "300.0 1700.0" ] && [ -n "$(guide_json horizontal)" ]; }
+# On B (scale 1) at device x 1700 and y 600; on A (scale 2) at 300 points, device x 600.
+guide_pixels_shown() {
+    [ "$(root_pixel 1700 300)" == 009EF2 ] && [ "$(root_pixel 1700 750)" == 009EF2 ] &&
+        [ "$(root_pixel 1900 600)" == 009EF2 ] && [ "$(root_pixel 2250 600)" == 009EF2 ] &&
+        [ "$(root_pixel 600 300)" == 009EF2 ]
+}
+
+# Guides added at the pointer, then found in the saved preferences and on screen after a
+# restart. Guide colour (0, 0.62, 0.95) is (0, 158, 242) on screen.
+guides() {
+    start_desktop
+    show_scene wallpaper
+    start_spanlet
+    point_at 1700 500
+    key ctrl+shift+v
+    point_at 1750 600
+    key ctrl+shift+h
+    point_at 600 500
+    key ctrl+shift+v
+    point_at 2000 200
+    wait_until 5 guides_saved || fail "the guides were not saved"
+    expect_equal "vertical guide positions" "300.0 1700.0" "$(guide_json vertical)"
+    expect_equal "horizontal guide position" "600.0" "$(guide_json horizontal)"
+    wait_until 5 guide_pixels_shown ||
+        fail "guides not drawn in the guide colour: $(root_pixel 1700 300) $(root_pixel 1900 600) $(root_pixel 600 300)"
+    restart_spanlet
+    expect_equal "vertical guides after restart" "300.0 1700.0" "$(guide_json vertical)"
+    expect_equal "horizontal guide after restart" "600.0" "$(guide_json horizontal)"
+    if wait_until 5 guide_pixels_shown; then
+        pass "guides drawn after restart"
+    else
+        fail "guides not drawn after restart: $(root_pixel 1700 300) $(root_pixel 1900 600) $(root_pixel 600 300)"
+    fi
+}
+
+ruler_saved_at() { preferences | grep -q "\"rulerX\":$1.0" && preferences | grep -q "\"rulerY\":$2.0"; }
+ruler_at() { [ "$(window_geometry '^Ruler$' | cut -d' ' -f1,2)" == "$1 $2" ]; }
+
+# The ruler shown, dragged by the mouse, and found at the same place after a restart.
+ruler() {
+    start_desktop
+    show_scene window
+    start_spanlet
+    point_at 1700 400
+    key ctrl+shift+r
+    if ! wait_until 5 window_shown '^Ruler$'; then
+        fail "the ruler did not show"
+        return
+    fi
+    local x y w h
+    read -r x y w h < <(window_geometry '^Ruler$')
+    log "ruler at $x,$y, $w × $h"
+    local cx=$((x + w / 2)) cy=$((y + h / 2))
+    xdotool mousemove "$cx" "$cy" sleep 0.1 mousedown 1 sleep 0.1 \
+        mousemove $((cx + 40)) $((cy + 20)) sleep 0.1 mousemove $((cx + 100)) $((cy + 60)) \
+        sleep 0.2 mouseup 1
+    local nx=$((x + 100)) ny=$((y + 60))
+    wait_until 5 ruler_at "$nx" "$ny" || fail "ruler not moved: $(window_geometry '^Ruler$')"
+    wait_until 5 ruler_saved_at "$nx" "$ny" ||
+        fail "ruler position not saved: $(preferences | grep -Eo '"ruler[XY]":[0-9.]+' | tr '\n' ' ')"
+    # Hidden before the restart: see quit_with_ruler.
+    key ctrl+shift+r
+    wait_until 5 ruler_hidden || fail "the ruler did not hide"
+    restart_spanlet
+    key ctrl+shift+r
+    if wait_until 5 ruler_at "$nx" "$ny"; then
+        pass "ruler at $nx,$ny after restart"
+    else
+        fail "ruler after restart at $(window_geometry '^Ruler$'), expected $nx $ny"
+    fi
+}
+
+ruler_hidden() { ! window_shown '^Ruler$'; }
+
+# SIGTERM while the ruler is shown after a drag ends spanlet (the session's logout does this).
+quit_with_ruler() {
+    start_desktop
+    show_scene window
+    start_spanlet
+    point_at 1700 400
+    key ctrl+shift+r
+    wait_until 5 window_shown '^Ruler$' || fail "the ruler did not show"
+    xdotool mousemove 1728 400 sleep 0.1 mousedown 1 sleep 0.1 mousemove 1768 420 \
+        sleep 0.1 mousemove 1828 460 sleep 0.2 mouseup 1
+    sleep 0.5
+    stop_spanlet
+}
+
+# With snapping on, picking a colour takes the loupe's centre pixel at once.
+colour() {
+    start_desktop
+    show_scene wallpaper
+    start_spanlet
+    key ctrl+shift+s
+    local name x y w h ax ay colour
+    for name in solid texture gradient hidpi; do
+        read -r name x y w h ax ay colour < <(box "$name")
+        point_at "$ax" "$ay"
+        expect_equal "colour of $name" "#$colour" "$(copy_with ctrl+shift+c "#$colour")"
+    done
+    wait_until 5 grep -q '"recentColors":\[{' "$XDG_CONFIG_HOME/spanlet/preferences.json" ||
+        fail "the picked colours were not saved"
+}
+
+case "${1:-}" in
+measure-window) measure window ;;
+measure-wallpaper) measure wallpaper ;;
+kept) kept ;;
+guides) guides ;;
+ruler) ruler ;;
+colour) colour ;;
+quit-with-ruler) quit_with_ruler ;;
+*)
+    log "usage: $0 measure-window|measure-wallpaper|kept|guides|ruler|colour|quit-with-ruler"
+    exit 2
+    ;;
+esac
+finish
