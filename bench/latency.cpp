@@ -6,8 +6,13 @@
 // polls every 16 ms.
 //
 //   latency_probe windows             maps 32 windows of boxes in a grid, runs until SIGTERM
-//   latency_probe measure <moves>     moves <moves> times between the boxes; prints p50, p95,
-//                                     p99 of move → first and last repaint in milliseconds
+//   latency_probe measure <moves> [trace]
+//                                     moves <moves> times between the boxes; prints p50, p95,
+//                                     p99 of move → first and last repaint in milliseconds.
+//                                     With the file Spanlet writes when started with
+//                                     SPANLET_TRACE=<trace>, also the model's own figures:
+//                                     processing (the pointer task seeing the move → the live
+//                                     measurement published) and XTest move → published.
 //   latency_probe move <seconds> <hz> moves the pointer in a circle at <hz> for <seconds>
 //
 // DAMAGE is spoken with raw requests (its xcb binding is not a build dependency).
@@ -19,8 +24,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <fstream>
 #include <memory>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <sys/uio.h>
@@ -213,13 +221,74 @@ void drain(const Display& d) {
     }
 }
 
+std::int64_t monotonicNow() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Spanlet's trace file, read as it grows: "moved|published <x> <y> <ns>" lines.
+struct Trace {
+    std::ifstream in;
+    std::int64_t lastMoved = -1; // of the position asked for by expect()
+    std::int64_t published = -1;
+    double x = 0;
+    double y = 0;
+
+    void expect(double px, double py) {
+        x = px;
+        y = py;
+        lastMoved = -1;
+        published = -1;
+    }
+    // Reads what has been appended; true once the measurement at (x, y) was published.
+    bool poll() {
+        std::string line;
+        while (published < 0 && std::getline(in, line)) {
+            std::istringstream fields(line);
+            std::string event;
+            double lx = 0;
+            double ly = 0;
+            std::int64_t ns = 0;
+            if (!(fields >> event >> lx >> ly >> ns) || std::abs(lx - x) > 0.01 ||
+                std::abs(ly - y) > 0.01) {
+                continue;
+            }
+            if (event == "moved") {
+                lastMoved = ns;
+            } else if (event == "published" && lastMoved >= 0) {
+                published = ns;
+            }
+        }
+        in.clear(); // at the end for now: more may come
+        return published >= 0;
+    }
+};
+
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     const auto i = std::size_t(std::ceil(p / 100.0 * double(v.size()))) - 1;
     return v[std::min(i, v.size() - 1)];
 }
 
-int measure(Display& d, int moves) {
+void report(const char* what, const std::vector<double>& v) {
+    std::printf("  %s: p50 %.2f ms, p95 %.2f ms, p99 %.2f ms\n", what, percentile(v, 50),
+                percentile(v, 95), percentile(v, 99));
+}
+
+int measure(Display& d, int moves, const char* tracePath) {
+    Trace trace;
+    if (tracePath) {
+        trace.in.open(tracePath);
+        if (!trace.in) {
+            std::fprintf(stderr, "latency_probe: can't read %s\n", tracePath);
+            return 1;
+        }
+        trace.in.seekg(0, std::ios::end);
+    }
+    std::vector<double> processing;
+    std::vector<double> endToEnd;
+    int untraced = 0;
     Damage damage;
     if (!damage.init(d)) {
         std::fputs("latency_probe: no DAMAGE extension\n", stderr);
@@ -242,8 +311,12 @@ int measure(Display& d, int moves) {
         const Cell g = cell(d, (i * 7) % (gridColumns * gridRows));
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         drain(d);
+        const int x = g.x + g.w / 2 + i % 3;
+        const int y = g.y + g.h / 2 + i % 2;
+        trace.expect(x, y);
         const Clock::time_point start = Clock::now();
-        moveTo(d, g.x + g.w / 2 + i % 3, g.y + g.h / 2 + i % 2);
+        const std::int64_t moved = monotonicNow();
+        moveTo(d, x, y);
         if (awaitDamage(d, damage, start + std::chrono::milliseconds(500))) {
             const Clock::time_point at = Clock::now();
             const Clock::time_point end = lastDamage(d, damage, at, std::chrono::milliseconds(40));
@@ -251,6 +324,18 @@ int measure(Display& d, int moves) {
             settled.push_back(std::chrono::duration<double, std::milli>(end - start).count());
         } else {
             ++missed;
+        }
+        if (tracePath) {
+            const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(500);
+            while (!trace.poll() && Clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            if (trace.published >= 0) {
+                processing.push_back(double(trace.published - trace.lastMoved) / 1e6);
+                endToEnd.push_back(double(trace.published - moved) / 1e6);
+            } else {
+                ++untraced;
+            }
         }
     }
     if (first.empty()) {
@@ -263,6 +348,16 @@ int measure(Display& d, int moves) {
                 percentile(first, 50), percentile(first, 95), percentile(first, 99));
     std::printf("  move -> last repaint of the burst: p50 %.1f ms, p95 %.1f ms, p99 %.1f ms\n",
                 percentile(settled, 50), percentile(settled, 95), percentile(settled, 99));
+    if (tracePath) {
+        if (processing.empty()) {
+            std::fputs("latency_probe: nothing published in the trace\n", stderr);
+            return 1;
+        }
+        std::printf("  traced: %zu moves, %d without a publication within 500 ms\n",
+                    processing.size(), untraced);
+        report("processing (pointer task sees the move -> live measurement published)", processing);
+        report("end to end (XTest move -> live measurement published)", endToEnd);
+    }
     return 0;
 }
 
@@ -292,12 +387,13 @@ int main(int argc, char** argv) {
     if (mode == "windows" && d.open()) {
         return windows(d);
     }
-    if (mode == "measure" && argc == 3 && d.open()) {
-        return measure(d, std::atoi(argv[2]));
+    if (mode == "measure" && (argc == 3 || argc == 4) && d.open()) {
+        return measure(d, std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr);
     }
     if (mode == "move" && argc == 4 && d.open()) {
         return move(d, std::atof(argv[2]), std::atof(argv[3]));
     }
-    std::fputs("usage: latency_probe windows | measure <moves> | move <seconds> <hz>\n", stderr);
+    std::fputs("usage: latency_probe windows | measure <moves> [trace] | move <seconds> <hz>\n",
+               stderr);
     return 2;
 }

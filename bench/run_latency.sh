@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Edge-snapping latency and the process's cost, on an Xvfb of its own with 32 windows of
 # boxes, at 1920×1080 and at 3840×2160:
-#   - move → overlay repaint (500 XTest moves, p50/p95/p99), see bench/latency.cpp;
+#   - 500 XTest moves, p50/p95/p99 of: move → overlay repaint (seen from outside), and from
+#     Spanlet's own timestamps (SPANLET_TRACE) processing (pointer task → live measurement
+#     published) and move → published; see bench/latency.cpp;
 #   - at 1920×1080: Spanlet's CPU while the pointer moves at 60 Hz for 30 s with snapping on,
 #     and its wake-ups while idle for 30 s (context switches of all its threads, from
 #     /proc/<pid>/task/*/status).
@@ -48,6 +50,7 @@ one_size() {
     E2E_PIDS+=($!)
     wait_until 10 grep -q ready "$E2E_TMP/windows.out" || { log "no windows"; exit 1; }
     new_config
+    export SPANLET_TRACE="$E2E_TMP/trace-$size"
     start_spanlet
 
     if [ "$size" == 1920x1080 ]; then
@@ -64,7 +67,7 @@ one_size() {
     key ctrl+shift+s
     wait_until 5 overlays_shown || { log "snapping did not start"; exit 1; }
     sleep 0.5
-    "$bench" measure "$moves" || fail "latency run at $size"
+    "$bench" measure "$moves" "$SPANLET_TRACE" || fail "latency run at $size"
 
     if [ "$size" == 1920x1080 ]; then
         local t0 t1

@@ -10,6 +10,8 @@
 #include <spanlet/shell/Tray.hpp>
 #include <spanlet/views/ToolViews.hpp>
 
+#include "LatencyTrace.hpp"
+
 namespace spanlet {
 
 SpanletApp::SpanletApp(Options options)
@@ -59,9 +61,11 @@ SpanletApp::SpanletApp(Options options)
     hotkeys_.setOnUnavailableChanged([this] { hotkeyStatus_.set(hotkeys_.unavailable()); });
     overlays_.attach(*model_);
     ruler_.attach(*model_);
+    trace_ = LatencyTrace::fromEnvironment(*model_);
 }
 
 SpanletApp::~SpanletApp() {
+    trace_.reset();
     // The views and panels go before the model (members go in reverse order, the model after
     // the controllers); the key grabs are released before anything else.
     hotkeys_.unregisterAll();

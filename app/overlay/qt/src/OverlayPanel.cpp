@@ -61,10 +61,6 @@ void OverlayPanel::setDrawList(draw::DrawList list) {
     damage = draw::mergedRects(std::move(damage));
     list_ = std::move(list);
     drawnRects_ = std::move(next);
-    drawn_ = QRegion();
-    for (const QRect& r : drawnRects_) {
-        drawn_ += r;
-    }
     applyMask();
     QRegion area;
     for (const QRect& r : damage) {

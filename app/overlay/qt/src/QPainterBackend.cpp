@@ -11,6 +11,9 @@
 
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 
+#include "CellGrid.hpp"
+#include "SpriteCache.hpp"
+
 namespace spanlet::draw {
 
 namespace {
@@ -74,6 +77,41 @@ void paintShadow(QPainter& painter, const FillPathWithShadow& op) {
     painter.drawPath(shape);
 }
 
+// `rects` with every horizontal rectangle (wider than tall) cut where a vertical one covers its
+// whole height: the same area, with crossings covered once. Overlaps of other kinds stay.
+std::vector<QRectF> disjointPieces(const std::vector<QRectF>& rects) {
+    std::vector<QRectF> verticals;
+    std::vector<QRectF> pieces;
+    for (const QRectF& r : rects) {
+        if (r.height() > r.width()) {
+            verticals.push_back(r);
+            pieces.push_back(r);
+        }
+    }
+    std::sort(verticals.begin(), verticals.end(),
+              [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
+    for (const QRectF& r : rects) {
+        if (r.height() > r.width()) {
+            continue;
+        }
+        double from = r.left();
+        for (const QRectF& v : verticals) {
+            if (v.right() <= from || v.left() >= r.right() || v.top() > r.top() ||
+                v.bottom() < r.bottom()) {
+                continue;
+            }
+            if (v.left() > from) {
+                pieces.emplace_back(from, r.top(), v.left() - from, r.height());
+            }
+            from = std::max(from, v.right());
+        }
+        if (from < r.right()) {
+            pieces.emplace_back(from, r.top(), r.right() - from, r.height());
+        }
+    }
+    return pieces;
+}
+
 // Strokes of the shapes our layouts use, as fills: a run of separate axis-aligned segments
 // (move, line, move, line ...) with butt caps covers one rectangle per segment, and a stroked
 // rectangle is the ring between two rectangles. Filling those is much cheaper than stroking
@@ -124,9 +162,14 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
             }
             return true;
         }
-        for (const QRectF& r : rects) {
-            area.addRect(r);
+        // Translucent: the rectangles made disjoint (horizontal ones cut where vertical ones
+        // cross them), so that no pixel is painted twice, then filled one by one: far cheaper
+        // than one path of many crossing rectangles (a loupe's grid).
+        const QColor c = QPainterBackend::color(op.color);
+        for (const QRectF& r : disjointPieces(rects)) {
+            painter.fillRect(r, c);
         }
+        return true;
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(QPainterBackend::color(op.color));
@@ -230,57 +273,107 @@ void QPainterBackend::paint(QPainter& painter, const DrawList& list, const QRegi
              [&cull](const QRectF& r) { return cull.intersects(r.toAlignedRect()); });
 }
 
+namespace {
+
+void paintDirect(QPainter& painter, const DrawOp& op) {
+    std::visit(
+        [&painter](const auto& o) {
+            using T = std::decay_t<decltype(o)>;
+            if constexpr (std::is_same_v<T, FillRect>) {
+                painter.fillRect(QPainterBackend::rect(o.rect), QPainterBackend::color(o.color));
+            } else if constexpr (std::is_same_v<T, FillPath>) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(QPainterBackend::color(o.color));
+                painter.drawPath(QPainterBackend::path(o.path));
+            } else if constexpr (std::is_same_v<T, StrokePath>) {
+                if (fillStrokeOutline(painter, o)) {
+                    return;
+                }
+                painter.setBrush(Qt::NoBrush);
+                painter.setPen(QPen(QPainterBackend::color(o.color), o.lineWidth, Qt::SolidLine,
+                                    Qt::FlatCap, Qt::MiterJoin));
+                painter.drawPath(QPainterBackend::path(o.path));
+            } else if constexpr (std::is_same_v<T, FillPathWithShadow>) {
+                paintShadow(painter, o);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(QPainterBackend::color(o.color));
+                painter.drawPath(QPainterBackend::path(o.path));
+            } else if constexpr (std::is_same_v<T, DrawText>) {
+                paintText(painter, o);
+            }
+        },
+        op);
+}
+
+void paintOne(QPainter& painter, const DrawOp& op) {
+    if (!SpriteCache::shared().paint(painter, op, paintDirect)) {
+        paintDirect(painter, op);
+    }
+}
+
+// The index of the PopClip that closes the group opened at `push`; the last index when the
+// group is never closed.
+std::size_t groupEnd(const std::vector<DrawOp>& ops, std::size_t push) {
+    int depth = 0;
+    for (std::size_t i = push; i < ops.size(); ++i) {
+        if (std::holds_alternative<PushClip>(ops[i])) {
+            ++depth;
+        } else if (std::holds_alternative<PopClip>(ops[i]) && --depth == 0) {
+            return i;
+        }
+    }
+    return ops.size() - 1;
+}
+
+} // namespace
+
 void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
                                const std::function<bool(const QRectF&)>& visible) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const auto shown = [&visible](const QRectF& r) {
+        return !visible || visible(r.adjusted(-1, -1, 1, 1));
+    };
+    const std::vector<DrawOp>& ops = list.ops;
     int depth = 0;
-    for (const DrawOp& op : list.ops) {
-        if (visible && !std::holds_alternative<PushClip>(op) &&
-            !std::holds_alternative<PopClip>(op)) {
-            const std::optional<Rect> b = bounds(op);
-            if (!b || !visible(rect(*b).adjusted(-1, -1, 1, 1))) {
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        const DrawOp& op = ops[i];
+        if (const auto* clip = std::get_if<PushClip>(&op)) {
+            // Everything in a group lies inside its clip: a clip outside the area skips it.
+            const std::optional<Rect> b = clip->path.bounds();
+            if (!b || !shown(rect(*b))) {
+                i = groupEnd(ops, i);
                 continue;
             }
+            painter.save();
+            painter.setClipPath(path(clip->path), Qt::IntersectClip);
+            ++depth;
+            continue;
         }
-        std::visit(
-            [&painter, &depth](const auto& o) {
-                using T = std::decay_t<decltype(o)>;
-                if constexpr (std::is_same_v<T, FillRect>) {
-                    painter.fillRect(rect(o.rect), color(o.color));
-                } else if constexpr (std::is_same_v<T, FillPath>) {
-                    painter.setPen(Qt::NoPen);
-                    painter.setBrush(color(o.color));
-                    painter.drawPath(path(o.path));
-                } else if constexpr (std::is_same_v<T, StrokePath>) {
-                    if (fillStrokeOutline(painter, o)) {
-                        return;
-                    }
-                    painter.setBrush(Qt::NoBrush);
-                    painter.setPen(QPen(color(o.color), o.lineWidth, Qt::SolidLine, Qt::FlatCap,
-                                        Qt::MiterJoin));
-                    painter.drawPath(path(o.path));
-                } else if constexpr (std::is_same_v<T, FillPathWithShadow>) {
-                    paintShadow(painter, o);
-                    painter.setPen(Qt::NoPen);
-                    painter.setBrush(color(o.color));
-                    painter.drawPath(path(o.path));
-                } else if constexpr (std::is_same_v<T, DrawText>) {
-                    paintText(painter, o);
-                } else if constexpr (std::is_same_v<T, PushClip>) {
-                    painter.save();
-                    painter.setClipPath(path(o.path), Qt::IntersectClip);
-                    ++depth;
-                } else {
-                    // An unmatched PopClip is ignored rather than unbalancing the painter.
-                    if (depth > 0) {
-                        painter.restore();
-                        --depth;
-                    }
-                }
-            },
-            op);
+        if (std::holds_alternative<PopClip>(op)) {
+            // An unmatched PopClip is ignored rather than unbalancing the painter.
+            if (depth > 0) {
+                painter.restore();
+                --depth;
+            }
+            continue;
+        }
+        if (const std::optional<CellGrid> grid = cellGridAt(ops, i)) {
+            if (shown(grid->bounds)) {
+                painter.save();
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                painter.drawImage(grid->bounds, cellImage(ops, i, *grid));
+                painter.restore();
+            }
+            i += grid->count() - 1;
+            continue;
+        }
+        const std::optional<Rect> b = bounds(op);
+        if (visible && (!b || !shown(rect(*b)))) {
+            continue;
+        }
+        paintOne(painter, op);
     }
     for (; depth > 0; --depth) {
         painter.restore();

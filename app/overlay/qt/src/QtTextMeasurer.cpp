@@ -5,15 +5,31 @@
 
 namespace spanlet::draw {
 
+namespace {
+
+/// Beyond this many remembered sizes the memory starts afresh.
+constexpr std::size_t maxRememberedSizes = 1024;
+
+} // namespace
+
 Size QtTextMeasurer::measure(std::string_view text, const FontSpec& font) const {
     const Key key{font.size, font.weight, font.monospacedDigits};
+    auto cacheKey = std::make_pair(key, std::string(text));
+    if (const auto known = sizes_.find(cacheKey); known != sizes_.end()) {
+        return known->second;
+    }
     auto it = metrics_.find(key);
     if (it == metrics_.end()) {
         it = metrics_.emplace(key, std::make_unique<QFontMetricsF>(QPainterBackend::font(font)))
                  .first;
     }
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return {it->second->horizontalAdvance(s), it->second->height()};
+    const Size size{it->second->horizontalAdvance(s), it->second->height()};
+    if (sizes_.size() >= maxRememberedSizes) {
+        sizes_.clear();
+    }
+    sizes_.emplace(std::move(cacheKey), size);
+    return size;
 }
 
 } // namespace spanlet::draw

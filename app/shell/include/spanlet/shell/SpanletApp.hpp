@@ -31,6 +31,8 @@ class QWidget;
 
 namespace spanlet {
 
+class LatencyTrace;
+
 class Mensor;
 class Tray;
 
@@ -113,6 +115,7 @@ private:
     UpdateFramework framework_;
     Updater updater_;
     std::unique_ptr<Tray> tray_;
+    std::unique_ptr<LatencyTrace> trace_;
     bool trayShown_ = false;
 };
 

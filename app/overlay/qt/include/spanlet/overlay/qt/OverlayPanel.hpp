@@ -30,8 +30,6 @@ public:
     /// Stores `list` (points, panel-local) and schedules a repaint of the damaged region.
     void setDrawList(draw::DrawList list);
     [[nodiscard]] const draw::DrawList& drawList() const noexcept { return list_; }
-    /// What the current list paints, in logical pixels.
-    [[nodiscard]] const QRegion& drawnRegion() const noexcept { return drawn_; }
     /// In shape mode, the window's shape in window-local device pixels.
     [[nodiscard]] const QRegion& deviceShape() const noexcept { return deviceShape_; }
 
@@ -60,8 +58,7 @@ private:
     bool inputEnabled_ = false;
     draw::DrawList list_;
     std::vector<QRect> drawnRects_; ///< of the current list, logical pixels
-    QRegion drawn_;
-    std::vector<QRect> pending_; ///< damage asked for and not yet painted
+    std::vector<QRect> pending_;    ///< damage asked for and not yet painted
     QRegion deviceShape_;
     GuideEditorView* editor_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,6 +11,8 @@
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+
+class QTimer;
 
 namespace spanlet {
 
@@ -47,6 +50,8 @@ public:
 
     /// Lays out and repaints every panel now instead of at the end of the event-loop turn.
     void repaintNow();
+    /// The longest a repaint waits for the capture in flight (12 ms unless set).
+    void setCaptureWait(std::chrono::milliseconds limit);
 
     [[nodiscard]] std::vector<OverlayPanel*> panels() const;
     [[nodiscard]] OverlayPanel* panel(std::uint32_t screenId) const;
@@ -55,6 +60,10 @@ public:
 
 private:
     void scheduleRepaint();
+    /// A capture's results (or its failure) have been published.
+    void captureLanded();
+    /// Runs a scheduled repaint, unless a capture is in flight that is worth waiting for.
+    void runScheduledRepaint();
     void discardPanels();
     void otherWindowMapped(std::uint32_t window);
     void finishFocus();
@@ -68,6 +77,9 @@ private:
     bool regainFocus_ = false;
     bool compositing_ = true;
     bool repaintPending_ = false;
+    /// A scheduled repaint waits for the capture in flight (see runScheduledRepaint).
+    bool awaitingCapture_ = false;
+    QTimer* captureWait_ = nullptr;
     /// The X window that had the keyboard before the editor took it.
     std::uint32_t focusBefore_ = 0;
     draw::QtTextMeasurer measurer_;

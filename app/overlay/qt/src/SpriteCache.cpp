@@ -1,0 +1,143 @@
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+#include "SpriteCache.hpp"
+
+namespace spanlet::draw {
+
+namespace {
+
+/// Device pixels around an operation's bounds, for antialiasing (damage tracking allows one).
+constexpr int margin = 2;
+/// Operations larger than this (device pixels) are painted directly.
+constexpr int maxSide = 512;
+/// Bounds on what the cache holds.
+constexpr std::size_t maxSprites = 64;
+constexpr qint64 maxPixels = qint64{2} * 1024 * 1024;
+
+Point moved(Point p, double dx, double dy) {
+    return {p.x + dx, p.y + dy};
+}
+
+Rect moved(const Rect& r, double dx, double dy) {
+    return {r.x + dx, r.y + dy, r.width, r.height};
+}
+
+Path moved(const Path& path, double dx, double dy) {
+    Path out;
+    out.elements.reserve(path.elements.size());
+    for (const PathElement& e : path.elements) {
+        std::visit(
+            [&](const auto& el) {
+                using T = std::decay_t<decltype(el)>;
+                if constexpr (std::is_same_v<T, MoveTo> || std::is_same_v<T, LineTo>) {
+                    out.elements.emplace_back(T{moved(el.point, dx, dy)});
+                } else if constexpr (std::is_same_v<T, RectShape>) {
+                    out.elements.emplace_back(RectShape{moved(el.rect, dx, dy)});
+                } else {
+                    out.elements.emplace_back(
+                        RoundedRectShape{moved(el.rect, dx, dy), el.cornerRadius,
+                                         el.continuousCorners});
+                }
+            },
+            e);
+    }
+    return out;
+}
+
+// `op` moved by (dx, dy) points; nothing for the operations the cache does not take.
+std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
+    return std::visit(
+        [&](const auto& o) -> std::optional<DrawOp> {
+            using T = std::decay_t<decltype(o)>;
+            if constexpr (std::is_same_v<T, FillPath> || std::is_same_v<T, StrokePath> ||
+                          std::is_same_v<T, FillPathWithShadow>) {
+                T copy = o;
+                copy.path = moved(o.path, dx, dy);
+                return copy;
+            } else if constexpr (std::is_same_v<T, DrawText>) {
+                DrawText copy = o;
+                copy.position = moved(o.position, dx, dy);
+                return copy;
+            } else {
+                return std::nullopt;
+            }
+        },
+        op);
+}
+
+} // namespace
+
+SpriteCache& SpriteCache::shared() {
+    static SpriteCache cache;
+    return cache;
+}
+
+bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& paintDirect) {
+    const QTransform device = painter.deviceTransform();
+    const double scale = device.m11();
+    if (device.type() > QTransform::TxScale || scale <= 0 || device.m22() != scale) {
+        return false;
+    }
+    const std::optional<Rect> b = bounds(op);
+    if (!b || !std::isfinite(b->x) || !std::isfinite(b->y) || b->width > maxSide / scale ||
+        b->height > maxSide / scale) {
+        return false;
+    }
+    // Where the bounds start on the device, split into whole pixels and a fraction.
+    const double deviceX = device.dx() + scale * b->x;
+    const double deviceY = device.dy() + scale * b->y;
+    const double wholeX = std::floor(deviceX);
+    const double wholeY = std::floor(deviceY);
+    std::optional<DrawOp> key = moved(op, -b->x, -b->y);
+    if (!key) {
+        return false;
+    }
+    const double fractionX = deviceX - wholeX;
+    const double fractionY = deviceY - wholeY;
+
+    const std::lock_guard lock(mutex_);
+    auto found = std::find_if(sprites_.begin(), sprites_.end(), [&](const Sprite& s) {
+        return s.scale == scale && s.fractionX == fractionX && s.fractionY == fractionY &&
+               s.op == *key;
+    });
+    if (found == sprites_.end()) {
+        const int width = static_cast<int>(std::ceil(fractionX + scale * b->width)) + 2 * margin;
+        const int height = static_cast<int>(std::ceil(fractionY + scale * b->height)) + 2 * margin;
+        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setRenderHint(QPainter::TextAntialiasing, true);
+            p.setTransform(QTransform(scale, 0, 0, scale, margin + fractionX, margin + fractionY));
+            paintDirect(p, *key);
+        }
+        evictFor(static_cast<qint64>(width) * height);
+        pixels_ += static_cast<qint64>(width) * height;
+        sprites_.push_back({std::move(*key), scale, fractionX, fractionY, std::move(image), 0});
+        found = sprites_.end() - 1;
+    }
+    found->lastUse = ++clock_;
+    painter.save();
+    // World coordinates become device pixels: the image is copied, not resampled.
+    painter.setWorldTransform(device.inverted() * painter.worldTransform());
+    painter.drawImage(QPointF(wholeX - margin, wholeY - margin), found->image);
+    painter.restore();
+    return true;
+}
+
+void SpriteCache::evictFor(qint64 pixels) {
+    while (!sprites_.empty() &&
+           (sprites_.size() >= maxSprites || pixels_ + pixels > maxPixels)) {
+        const auto oldest = std::min_element(
+            sprites_.begin(), sprites_.end(),
+            [](const Sprite& a, const Sprite& b) { return a.lastUse < b.lastUse; });
+        pixels_ -= static_cast<qint64>(oldest->image.width()) * oldest->image.height();
+        sprites_.erase(oldest);
+    }
+}
+
+} // namespace spanlet::draw

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include <spanlet/overlay/DrawOps.hpp>
+
+class QPainter;
+
+namespace spanlet::draw {
+
+/// Recently painted small operations (labels, their text, the loupe's frame, shadow and grid)
+/// kept as images, so that moving one costs a copy instead of new antialiased fills, strokes
+/// and text shaping. An operation is found again wherever it moves, as long as it keeps its
+/// shape, colours, scale and position within a device pixel.
+///
+/// Compositing a cached image is equivalent to painting the operation directly: source-over is
+/// associative, and the image keeps the operation's sub-pixel offset.
+class SpriteCache {
+public:
+    using PaintDirect = std::function<void(QPainter&, const DrawOp&)>;
+
+    /// Paints `op` from the cache (rendering it there first, with `paintDirect`, when it is
+    /// new). False, painting nothing, when `op` is not one to cache: rectangle fills, clips,
+    /// large areas, or a painter that rotates or shears.
+    bool paint(QPainter& painter, const DrawOp& op, const PaintDirect& paintDirect);
+
+    /// The process-wide cache painting uses.
+    static SpriteCache& shared();
+
+private:
+    struct Sprite {
+        DrawOp op; ///< moved so that its bounds start at the origin
+        double scale = 1;
+        double fractionX = 0; ///< the bounds' offset within a device pixel
+        double fractionY = 0;
+        QImage image;
+        std::uint64_t lastUse = 0;
+    };
+
+    void evictFor(qint64 pixels);
+
+    std::mutex mutex_;
+    std::vector<Sprite> sprites_;
+    qint64 pixels_ = 0;
+    std::uint64_t clock_ = 0;
+};
+
+} // namespace spanlet::draw

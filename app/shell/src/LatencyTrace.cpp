@@ -1,0 +1,69 @@
+#include <charconv>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include <spanlet/model/Mensor.hpp>
+
+#include "LatencyTrace.hpp"
+
+namespace spanlet {
+
+std::unique_ptr<LatencyTrace> LatencyTrace::fromEnvironment(const Mensor& model) {
+    const char* path = std::getenv("SPANLET_TRACE");
+    if (path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return nullptr;
+    }
+    return std::unique_ptr<LatencyTrace>(new LatencyTrace(model, fd));
+}
+
+LatencyTrace::LatencyTrace(const Mensor& model, int fd) : fd_(fd) {
+    subscriptions_.push_back(
+        model.pointer().subscribe([this](const Point& p) { write("moved", p.x, p.y); }));
+    subscriptions_.push_back(model.live().subscribe([this](const std::optional<Cross>& cross) {
+        if (cross) {
+            write("published", cross->pointerX, cross->pointerY);
+        }
+    }));
+}
+
+LatencyTrace::~LatencyTrace() {
+    subscriptions_.clear();
+    ::close(fd_);
+}
+
+void LatencyTrace::write(const char* event, double x, double y) const {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    // std::to_chars: the same text whatever the locale.
+    char line[128];
+    char* out = line;
+    char* const end = line + sizeof line;
+    const auto put = [&](std::string_view s) {
+        for (const char c : s) {
+            if (out < end) {
+                *out++ = c;
+            }
+        }
+    };
+    put(event);
+    put(" ");
+    out = std::to_chars(out, end, x, std::chars_format::fixed, 2).ptr;
+    put(" ");
+    out = std::to_chars(out, end, y, std::chars_format::fixed, 2).ptr;
+    put(" ");
+    out = std::to_chars(out, end,
+                        static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec)
+              .ptr;
+    put("\n");
+    // One write per line: O_APPEND keeps lines whole. A failed write only loses a sample.
+    [[maybe_unused]] const ssize_t written = ::write(fd_, line, static_cast<std::size_t>(out - line));
+}
+
+} // namespace spanlet

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <spanlet/model/Observable.hpp>
+
+namespace spanlet {
+
+class Mensor;
+
+/// Timestamps for the latency benchmark. When the environment variable SPANLET_TRACE names a
+/// file, one line is appended to it each time the pointer task sees the pointer at a new
+/// place and each time a live measurement is published:
+///
+///     moved <x> <y> <ns>
+///     published <x> <y> <ns>
+///
+/// where (x, y) is the pointer (global points) and ns the CLOCK_MONOTONIC time in
+/// nanoseconds. Nothing else is written; without the variable nothing is done at all.
+class LatencyTrace {
+public:
+    /// A trace of `model`, or nothing when SPANLET_TRACE is unset or its file can't be opened.
+    static std::unique_ptr<LatencyTrace> fromEnvironment(const Mensor& model);
+
+    ~LatencyTrace();
+    LatencyTrace(const LatencyTrace&) = delete;
+    LatencyTrace& operator=(const LatencyTrace&) = delete;
+
+private:
+    LatencyTrace(const Mensor& model, int fd);
+    void write(const char* event, double x, double y) const;
+
+    int fd_;
+    std::vector<Subscription> subscriptions_;
+};
+
+} // namespace spanlet
