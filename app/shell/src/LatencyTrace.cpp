@@ -1,3 +1,5 @@
+#include "LatencyTrace.hpp"
+
 #include <charconv>
 #include <cstdlib>
 #include <ctime>
@@ -6,8 +8,6 @@
 #include <unistd.h>
 
 #include <spanlet/model/Mensor.hpp>
-
-#include "LatencyTrace.hpp"
 
 namespace spanlet {
 
@@ -58,12 +58,12 @@ void LatencyTrace::write(const char* event, double x, double y) const {
     put(" ");
     out = std::to_chars(out, end, y, std::chars_format::fixed, 2).ptr;
     put(" ");
-    out = std::to_chars(out, end,
-                        static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec)
+    out = std::to_chars(out, end, static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec)
               .ptr;
     put("\n");
     // One write per line: O_APPEND keeps lines whole. A failed write only loses a sample.
-    [[maybe_unused]] const ssize_t written = ::write(fd_, line, static_cast<std::size_t>(out - line));
+    [[maybe_unused]] const ssize_t written =
+        ::write(fd_, line, static_cast<std::size_t>(out - line));
 }
 
 } // namespace spanlet

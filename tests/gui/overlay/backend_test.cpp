@@ -61,8 +61,8 @@ TEST_P(BackendTest, KeptLabelsMatchDirectPainting) {
             QPainterPath shape;
             shape.addRoundedRect(box, 7.5, 7.5);
             p.fillPath(shape, QPainterBackend::color({0.1, 0.4, 0.9, 0.85}));
-            p.strokePath(shape, QPen(QColor(0, 0, 0, 64), 1, Qt::SolidLine, Qt::FlatCap,
-                                     Qt::MiterJoin));
+            p.strokePath(shape,
+                         QPen(QColor(0, 0, 0, 64), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
         }
         EXPECT_LE(largestDifference(drawn, direct), 2) << "at " << at.x << ", " << at.y;
     }

@@ -30,9 +30,8 @@ protected:
     void moveAndTick(Point local) {
         const QPoint p = device(idB(), local);
         ASSERT_TRUE(xdotool({"mousemove", std::to_string(p.x()), std::to_string(p.y())}));
-        ASSERT_TRUE(waitUntil([&] {
-            return std::abs(displays->pointerLocation().x - global(idB(), local).x) < 1;
-        }));
+        ASSERT_TRUE(waitUntil(
+            [&] { return std::abs(displays->pointerLocation().x - global(idB(), local).x) < 1; }));
         platform.clock.advance(Mensor::pointerPeriod);
     }
 };

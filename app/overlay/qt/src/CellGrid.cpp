@@ -1,9 +1,9 @@
+#include "CellGrid.hpp"
+
 #include <algorithm>
 #include <cmath>
 
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
-
-#include "CellGrid.hpp"
 
 namespace spanlet::draw {
 
@@ -28,7 +28,8 @@ std::optional<CellGrid> cellGridAt(const std::vector<DrawOp>& ops, std::size_t f
     const Rect cell = origin->rect;
     const auto isCell = [&](std::size_t i, std::size_t column, std::size_t row) {
         const FillRect* f = fillAt(ops, i);
-        return f != nullptr && near(f->rect.width, cell.width) && near(f->rect.height, cell.height) &&
+        return f != nullptr && near(f->rect.width, cell.width) &&
+               near(f->rect.height, cell.height) &&
                near(f->rect.x, cell.x + cell.width * static_cast<double>(column)) &&
                near(f->rect.y, cell.y + cell.height * static_cast<double>(row));
     };

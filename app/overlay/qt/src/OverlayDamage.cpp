@@ -194,6 +194,15 @@ void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRe
     }
 }
 
+void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects) {
+    runSerialPaint([&] {
+        QPainter painter(&image);
+        for (const QRect& r : rects) {
+            repaintInPlace(painter, list, r);
+        }
+    });
+}
+
 void repaintRegion(QPainter& painter, const DrawList& list, const QRegion& region) {
     repaintRects(painter, list, std::vector<QRect>(region.begin(), region.end()));
 }

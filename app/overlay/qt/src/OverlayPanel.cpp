@@ -1,3 +1,5 @@
+#include <QBackingStore>
+#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -90,8 +92,17 @@ void OverlayPanel::paintEvent(QPaintEvent* event) {
     pending_.clear();
     const QRegion rest = event->region() - asked;
     rects.insert(rects.end(), rest.begin(), rest.end());
+    rects = draw::mergedRects(std::move(rects));
+    // A top-level panel owns its backing store: painting that image directly, off this thread,
+    // spares a painter here whose clip (the paint event's region) would make every copy slow.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = store != nullptr ? store->paintDevice() : nullptr;
+    if (device != nullptr && device->devType() == QInternal::Image) {
+        draw::repaintImage(*static_cast<QImage*>(device), list_, rects);
+        return;
+    }
     QPainter painter(this);
-    draw::repaintRects(painter, list_, draw::mergedRects(std::move(rects)));
+    draw::repaintRects(painter, list_, rects);
 }
 
 void OverlayPanel::setInputEnabled(bool enabled) {

@@ -1,8 +1,8 @@
+#include "SerialPaint.hpp"
+
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
-
-#include "SerialPaint.hpp"
 
 namespace spanlet::draw {
 

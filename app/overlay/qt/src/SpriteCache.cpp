@@ -1,9 +1,9 @@
+#include "SpriteCache.hpp"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
-
-#include "SpriteCache.hpp"
 
 namespace spanlet::draw {
 
@@ -37,9 +37,8 @@ Path moved(const Path& path, double dx, double dy) {
                 } else if constexpr (std::is_same_v<T, RectShape>) {
                     out.elements.emplace_back(RectShape{moved(el.rect, dx, dy)});
                 } else {
-                    out.elements.emplace_back(
-                        RoundedRectShape{moved(el.rect, dx, dy), el.cornerRadius,
-                                         el.continuousCorners});
+                    out.elements.emplace_back(RoundedRectShape{
+                        moved(el.rect, dx, dy), el.cornerRadius, el.continuousCorners});
                 }
             },
             e);
@@ -130,8 +129,7 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
 }
 
 void SpriteCache::evictFor(qint64 pixels) {
-    while (!sprites_.empty() &&
-           (sprites_.size() >= maxSprites || pixels_ + pixels > maxPixels)) {
+    while (!sprites_.empty() && (sprites_.size() >= maxSprites || pixels_ + pixels > maxPixels)) {
         const auto oldest = std::min_element(
             sprites_.begin(), sprites_.end(),
             [](const Sprite& a, const Sprite& b) { return a.lastUse < b.lastUse; });

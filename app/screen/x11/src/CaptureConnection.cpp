@@ -303,145 +303,184 @@ void CaptureConnection::refreshWallpaper() {
     }
 }
 
-CaptureResult<PixelBuffer> CaptureConnection::capture(const CaptureRequest& request,
-                                                      const std::function<void()>& beforeRead) {
-    if (!problem_.empty()) {
-        return ScreenCapture::Error{problem_};
+void CaptureConnection::refresh() {
+    drainEvents();
+    if (stackDirty_) {
+        refreshStack();
     }
-    if (xcb_connection_has_error(connection_)) {
-        return ScreenCapture::Error{std::string("The connection to the X server was lost")};
+    if (wallpaperDirty_) {
+        refreshWallpaper();
     }
-    const QRect target = request.device.intersected(request.displayFrame).intersected(rootRect_);
-    std::unordered_set<xcb_window_t> failed;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        drainEvents();
-        if (stackDirty_) {
-            refreshStack();
-        }
-        if (request.ownWindows) {
-            refreshOwnTopLevels(*request.ownWindows);
-        } else {
-            ownTopLevels_.clear();
-        }
-        if (wallpaperDirty_) {
-            refreshWallpaper();
-        }
-        std::vector<Layer> layers;
-        std::vector<const Window*> sources;
-        for (const Window& w : windows_) {
-            // A window that failed after a fresh look at the stack is left out: what lies
-            // beneath it is read instead.
-            if (ownTopLevels_.count(w.id) || (attempt + 1 == kAttempts && failed.count(w.id))) {
-                continue;
-            }
-            // Without a compositor the server shows ARGB windows' colours as they are (the
-            // transparent parts black); with one, they are blended over what is beneath.
-            layers.push_back({w.id, w.area, w.hasAlpha && composited_});
-            sources.push_back(&w);
-        }
-        const Plan plan = planCapture(target, layers);
-        if (beforeRead) {
-            beforeRead();
-        }
+}
 
-        std::vector<Reading> readings;
-        for (std::size_t p = 0; p < plan.pieces.size(); ++p) {
-            const Window& w = *sources[plan.pieces[p].layer];
-            for (const QRect& r : plan.pieces[p].region) {
-                const QPoint at = r.topLeft() - w.origin;
-                readings.push_back(
-                    {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id,
-                                   std::int16_t(at.x()), std::int16_t(at.y()),
-                                   std::uint16_t(r.width()), std::uint16_t(r.height()), ~0u),
-                     r, plan.pieces[p].layer});
-            }
-        }
-        std::vector<Reading> wallpaperReadings;
-        if (wallpaper_.pixmap != XCB_PIXMAP_NONE) {
-            // The root tiles its background pixmap from the top-left corner.
-            const int tw = wallpaper_.size.width();
-            const int th = wallpaper_.size.height();
-            for (const QRect& r : plan.uncovered) {
-                for (int ty = r.top() / th * th; ty <= r.bottom(); ty += th) {
-                    for (int tx = r.left() / tw * tw; tx <= r.right(); tx += tw) {
-                        const QRect part = r.intersected(QRect(tx, ty, tw, th));
-                        if (part.isEmpty()) {
-                            continue;
-                        }
-                        wallpaperReadings.push_back(
-                            {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                                           wallpaper_.pixmap, std::int16_t(part.x() - tx),
-                                           std::int16_t(part.y() - ty), std::uint16_t(part.width()),
-                                           std::uint16_t(part.height()), ~0u),
-                             part, kWallpaperLayer});
-                    }
-                }
-            }
-        }
-
-        // Collect every reply before drawing, so one vanished window means one retry.
-        bool retry = false;
-        auto collect = [&](std::vector<Reading>& list,
-                           std::vector<XcbReply<xcb_get_image_reply_t>>& replies) {
-            for (Reading& reading : list) {
-                xcb_generic_error_t* error = nullptr;
-                XcbReply<xcb_get_image_reply_t> reply(
-                    xcb_get_image_reply(connection_, reading.cookie, &error));
-                const XcbReply<xcb_generic_error_t> errorOwner(error);
-                const std::size_t stride = std::size_t(reading.bounds.width()) * 4;
-                const bool complete =
-                    reply && std::size_t(xcb_get_image_data_length(reply.get())) >=
-                                 stride * std::size_t(reading.bounds.height());
-                if (!complete) {
-                    reply.reset();
-                    if (reading.layer == kWallpaperLayer) {
-                        // A wallpaper freed under us: look it up again, and on the last try
-                        // do without (black).
-                        wallpaperDirty_ = true;
-                        retry = retry || attempt + 1 < kAttempts;
-                    } else {
-                        retry = true;
-                        failed.insert(sources[reading.layer]->id);
-                        stackDirty_ = true;
-                    }
-                }
-                replies.push_back(std::move(reply));
-            }
-        };
-        std::vector<XcbReply<xcb_get_image_reply_t>> pieceReplies;
-        std::vector<XcbReply<xcb_get_image_reply_t>> wallpaperReplies;
-        collect(readings, pieceReplies);
-        collect(wallpaperReadings, wallpaperReplies);
-        if (retry) {
+CaptureConnection::Pending CaptureConnection::send(const CaptureRequest& request,
+                                                   const std::unordered_set<xcb_window_t>& skip,
+                                                   const std::function<void()>& beforeRead) {
+    if (request.ownWindows) {
+        refreshOwnTopLevels(*request.ownWindows);
+    } else {
+        ownTopLevels_.clear();
+    }
+    Pending pending;
+    pending.device = request.device;
+    pending.target = request.device.intersected(request.displayFrame).intersected(rootRect_);
+    for (const Window& w : windows_) {
+        // A window that failed after a fresh look at the stack is left out: what lies beneath
+        // it is read instead.
+        if (ownTopLevels_.count(w.id) || skip.count(w.id)) {
             continue;
         }
+        // Without a compositor the server shows ARGB windows' colours as they are (the
+        // transparent parts black); with one, they are blended over what is beneath.
+        pending.layers.push_back({w.id, w.area, w.hasAlpha && composited_});
+        pending.sources.push_back(&w);
+    }
+    const Plan plan = planCapture(pending.target, pending.layers);
+    if (beforeRead) {
+        beforeRead();
+    }
+    for (std::size_t p = 0; p < plan.pieces.size(); ++p) {
+        const Window& w = *pending.sources[plan.pieces[p].layer];
+        for (const QRect& r : plan.pieces[p].region) {
+            const QPoint at = r.topLeft() - w.origin;
+            pending.readings.push_back(
+                {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id, std::int16_t(at.x()),
+                               std::int16_t(at.y()), std::uint16_t(r.width()),
+                               std::uint16_t(r.height()), ~0u),
+                 r, plan.pieces[p].layer});
+        }
+    }
+    if (wallpaper_.pixmap != XCB_PIXMAP_NONE) {
+        // The root tiles its background pixmap from the top-left corner.
+        const int tw = wallpaper_.size.width();
+        const int th = wallpaper_.size.height();
+        for (const QRect& r : plan.uncovered) {
+            for (int ty = r.top() / th * th; ty <= r.bottom(); ty += th) {
+                for (int tx = r.left() / tw * tw; tx <= r.right(); tx += tw) {
+                    const QRect part = r.intersected(QRect(tx, ty, tw, th));
+                    if (part.isEmpty()) {
+                        continue;
+                    }
+                    pending.readings.push_back(
+                        {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, wallpaper_.pixmap,
+                                       std::int16_t(part.x() - tx), std::int16_t(part.y() - ty),
+                                       std::uint16_t(part.width()), std::uint16_t(part.height()),
+                                       ~0u),
+                         part, kWallpaperLayer});
+                }
+            }
+        }
+    }
+    return pending;
+}
 
-        Canvas canvas(request.device);
-        // Where nothing covers the display and the wallpaper can't be read, the capture shows
-        // black rather than whatever (possibly our own drawing) the root window holds.
-        canvas.fill(QRegion(target), RGBA::black);
-        auto image = [](const XcbReply<xcb_get_image_reply_t>& reply, const QRect& bounds) {
-            return ServerImage{{xcb_get_image_data(reply.get()),
-                                std::size_t(xcb_get_image_data_length(reply.get()))},
-                               std::size_t(bounds.width()) * 4,
-                               bounds};
-        };
-        for (std::size_t i = 0; i < wallpaperReadings.size(); ++i) {
-            if (!wallpaperReplies[i]) {
+std::optional<PixelBuffer> CaptureConnection::receive(Pending& pending,
+                                                      std::unordered_set<xcb_window_t>& failed,
+                                                      bool lastAttempt) {
+    // Collect every reply before drawing, so one vanished window means one retry.
+    bool complete = true;
+    std::vector<XcbReply<xcb_get_image_reply_t>> replies;
+    replies.reserve(pending.readings.size());
+    for (Reading& reading : pending.readings) {
+        xcb_generic_error_t* error = nullptr;
+        XcbReply<xcb_get_image_reply_t> reply(
+            xcb_get_image_reply(connection_, reading.cookie, &error));
+        const XcbReply<xcb_generic_error_t> errorOwner(error);
+        const std::size_t stride = std::size_t(reading.bounds.width()) * 4;
+        if (!reply || std::size_t(xcb_get_image_data_length(reply.get())) <
+                          stride * std::size_t(reading.bounds.height())) {
+            reply.reset();
+            if (reading.layer == kWallpaperLayer) {
+                // A wallpaper freed under us: look it up again, and on the last try do without
+                // (black).
+                wallpaperDirty_ = true;
+                complete = complete && lastAttempt;
+            } else {
+                failed.insert(pending.sources[reading.layer]->id);
+                stackDirty_ = true;
+                complete = false;
+            }
+        }
+        replies.push_back(std::move(reply));
+    }
+    if (!complete) {
+        return std::nullopt;
+    }
+
+    Canvas canvas(pending.device);
+    // Where nothing covers the display and the wallpaper can't be read, the capture shows black
+    // rather than whatever (possibly our own drawing) the root window holds.
+    canvas.fill(QRegion(pending.target), RGBA::black);
+    // The wallpaper first, then the windows from the bottom up as planned.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < pending.readings.size(); ++i) {
+            const Reading& reading = pending.readings[i];
+            const bool isWallpaper = reading.layer == kWallpaperLayer;
+            if (isWallpaper != (pass == 0) || !replies[i]) {
                 continue;
             }
-            canvas.draw(wallpaperReadings[i].bounds,
-                        image(wallpaperReplies[i], wallpaperReadings[i].bounds), wallpaper_.layout,
-                        false);
+            const ServerImage image{{xcb_get_image_data(replies[i].get()),
+                                     std::size_t(xcb_get_image_data_length(replies[i].get()))},
+                                    std::size_t(reading.bounds.width()) * 4,
+                                    reading.bounds};
+            if (isWallpaper) {
+                canvas.draw(reading.bounds, image, wallpaper_.layout, false);
+            } else {
+                canvas.draw(reading.bounds, image, pending.sources[reading.layer]->layout,
+                            pending.layers[reading.layer].translucent);
+            }
         }
-        for (std::size_t i = 0; i < readings.size(); ++i) {
-            const Layer& layer = layers[readings[i].layer];
-            canvas.draw(readings[i].bounds, image(pieceReplies[i], readings[i].bounds),
-                        sources[readings[i].layer]->layout, layer.translucent);
-        }
-        return std::move(canvas).take();
     }
-    return ScreenCapture::Error{ScreenCapture::Failure::noImage};
+    return std::move(canvas).take();
+}
+
+CaptureResult<PixelBuffer> CaptureConnection::capture(const CaptureRequest& request,
+                                                      const std::function<void()>& beforeRead) {
+    return std::move(captureAll({request}, beforeRead).front());
+}
+
+std::vector<CaptureResult<PixelBuffer>>
+CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
+                              const std::function<void()>& beforeRead) {
+    std::vector<CaptureResult<PixelBuffer>> results(
+        requests.size(), CaptureResult<PixelBuffer>(ScreenCapture::Error{problem_}));
+    if (!problem_.empty()) {
+        return results;
+    }
+    if (xcb_connection_has_error(connection_)) {
+        results.assign(requests.size(), ScreenCapture::Error{std::string(
+                                            "The connection to the X server was lost")});
+        return results;
+    }
+    // Every request is sent before any reply is awaited: one round trip for the lot.
+    std::vector<std::unordered_set<xcb_window_t>> failed(requests.size());
+    std::vector<std::size_t> open(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        open[i] = i;
+    }
+    for (int attempt = 0; attempt < kAttempts && !open.empty(); ++attempt) {
+        const bool last = attempt + 1 == kAttempts;
+        // Sources point into the window list: it is refreshed only between attempts.
+        refresh();
+        std::vector<Pending> pendings;
+        const std::unordered_set<xcb_window_t> none;
+        for (const std::size_t i : open) {
+            pendings.push_back(send(requests[i], last ? failed[i] : none, beforeRead));
+        }
+        std::vector<std::size_t> again;
+        for (std::size_t k = 0; k < open.size(); ++k) {
+            const std::size_t i = open[k];
+            if (std::optional<PixelBuffer> pixels = receive(pendings[k], failed[i], last)) {
+                results[i] = std::move(*pixels);
+            } else if (last) {
+                results[i] = ScreenCapture::Error{ScreenCapture::Failure::noImage};
+            } else {
+                again.push_back(i);
+            }
+        }
+        open = std::move(again);
+    }
+    return results;
 }
 
 } // namespace spanlet::x11

@@ -4,6 +4,7 @@
 #include <QRegion>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -46,6 +47,10 @@ public:
     /// to change windows at the worst moment). Capture thread only.
     CaptureResult<PixelBuffer> capture(const CaptureRequest& request,
                                        const std::function<void()>& beforeRead);
+    /// Reads every request, in one round trip when nothing changes meanwhile; results in the
+    /// requests' order. `beforeRead` runs before each request is read.
+    std::vector<CaptureResult<PixelBuffer>> captureAll(const std::vector<CaptureRequest>& requests,
+                                                       const std::function<void()>& beforeRead);
 
 private:
     struct Window {
@@ -66,7 +71,26 @@ private:
         std::size_t layer = 0; // index into the layers, or SIZE_MAX for the wallpaper
     };
 
+    /// A capture whose images have been asked for.
+    struct Pending {
+        QRect device; // the request's rect
+        QRect target; // the part of it on the display and the screen
+        std::vector<Layer> layers;
+        std::vector<const Window*> sources; // per layer, into windows_
+        std::vector<Reading> readings;
+    };
+
     void connect();
+    /// Takes in the server's news: stack, wallpaper. Invalidates Pending::sources.
+    void refresh();
+    /// Plans `request` over the current stack (leaving out our windows and `skip`) and asks
+    /// for its images.
+    Pending send(const CaptureRequest& request, const std::unordered_set<xcb_window_t>& skip,
+                 const std::function<void()>& beforeRead);
+    /// The pending capture's pixels; nothing when a window went away meanwhile (it is added
+    /// to `failed`). A lost wallpaper fails it too, except on the last attempt (black there).
+    std::optional<PixelBuffer> receive(Pending& pending, std::unordered_set<xcb_window_t>& failed,
+                                       bool lastAttempt);
     void drainEvents();
     void refreshStack();
     void refreshOwnTopLevels(const OwnWindows& own);

@@ -1,5 +1,7 @@
 #include <QObject>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include <spanlet/x11/X11Capture.hpp>
 
@@ -48,10 +50,18 @@ void post(QObject* mainThread, std::function<void(CaptureResult<T>)> done,
 
 } // namespace
 
+struct X11Capture::Batch {
+    struct Entry {
+        x11::CaptureRequest request;
+        std::function<void(CaptureResult<PixelBuffer>)> done;
+    };
+    std::vector<Entry> entries;
+};
+
 X11Capture::X11Capture(const X11DisplayPort& displays, Options options)
     : displays_(displays), ownWindows_(std::make_shared<OwnWindows>()),
       beforeRead_(std::move(options.beforeRead)), mainThread_(std::make_unique<QObject>()),
-      worker_(std::make_unique<x11::CaptureWorker>()) {}
+      batch_(std::make_unique<Batch>()), worker_(std::make_unique<x11::CaptureWorker>()) {}
 
 X11Capture::~X11Capture() = default;
 
@@ -101,10 +111,33 @@ void X11Capture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, d
                                       handle->deviceFrame.y() + devicePixels(rect.y, scale),
                                       int(size.width), int(size.height)),
                                 handle->deviceFrame, handle->ownWindows};
-    worker_->post([request = std::move(request), done = std::move(done),
-                   mainThread = mainThread_.get(),
+    batch_->entries.push_back({std::move(request), std::move(done)});
+    if (batch_->entries.size() == 1) {
+        // The rest of this turn's captures join it before it leaves.
+        QMetaObject::invokeMethod(
+            mainThread_.get(), [this] { sendBatch(); }, Qt::QueuedConnection);
+    }
+}
+
+void X11Capture::sendBatch() {
+    // One wake-up of the capture thread for the batch, one of the main thread for its results.
+    worker_->post([batch = std::exchange(batch_->entries, {}), mainThread = mainThread_.get(),
                    this](x11::CaptureConnection& connection) mutable {
-        post(mainThread, std::move(done), connection.capture(request, beforeRead_));
+        std::vector<x11::CaptureRequest> requests;
+        requests.reserve(batch.size());
+        for (const Batch::Entry& entry : batch) {
+            requests.push_back(entry.request);
+        }
+        std::vector<CaptureResult<PixelBuffer>> results =
+            connection.captureAll(requests, beforeRead_);
+        QMetaObject::invokeMethod(
+            mainThread,
+            [batch = std::move(batch), results = std::move(results)]() mutable {
+                for (std::size_t i = 0; i < batch.size(); ++i) {
+                    batch[i].done(std::move(results[i]));
+                }
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -23,7 +23,8 @@ class CaptureWorker;
 /// keeps it open for its whole life. A capture then reads, for every pixel of the rect, the
 /// contents of the topmost window there that is not ours, and the wallpaper (_XROOTPMAP_ID)
 /// where no window is. Captures run on a worker thread on that connection; completions are
-/// posted to the main thread.
+/// posted to the main thread. The captures asked for in one turn of the event loop (a row, a
+/// column and a loupe) go to the thread together and come back together.
 class X11Capture final : public CapturePort {
 public:
     struct Options {
@@ -49,10 +50,15 @@ public:
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
 
 private:
+    struct Batch;
+    /// Hands the captures asked for so far to the capture thread as one job.
+    void sendBatch();
+
     const X11DisplayPort& displays_;
     std::shared_ptr<OwnWindows> ownWindows_;
     std::function<void()> beforeRead_; // set once, then only read on the capture thread
     std::unique_ptr<QObject> mainThread_;
+    std::unique_ptr<Batch> batch_;               // main thread only
     std::unique_ptr<x11::CaptureWorker> worker_; // last: stopped before the rest goes
 };
 

@@ -6,6 +6,7 @@
 
 #include <spanlet/overlay/DrawOps.hpp>
 
+class QImage;
 class QPainter;
 
 namespace spanlet::draw {
@@ -32,6 +33,11 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects);
 /// skipping operations that lie wholly outside it. Overlapping rectangles are harmless: each
 /// pixel ends up the same.
 void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
+
+/// repaintRects() straight into `image` (a window's backing store, whose device pixel ratio
+/// maps points to its pixels), on one of Qt's pool threads (see runSerialPaint): no tiles to
+/// copy, and no paint-event clip turning every copy into clipped spans.
+void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects);
 
 /// repaintRects() over the rectangles of `region`.
 void repaintRegion(QPainter& painter, const DrawList& list, const QRegion& region);
