@@ -1,52 +1,8 @@
-// Test main for the x11 tests: starts an Xvfb of its own with two RandR monitors, the left one
-// at scale 2, and a QGuiApplication on it, then runs the tests. Listing the tests needs none
-// of that.
+// The x11 tests run on an Xvfb of their own with two RandR monitors, the left one at scale 2.
 #include <QGuiApplication>
-#include <clocale>
-#include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <string_view>
 
-#include "support/Processes.hpp"
+#include "support/TestMain.hpp"
 
 int main(int argc, char** argv) {
-    std::setlocale(LC_ALL, "");
-    // Listing (test discovery at build time) needs no X server; look before gtest eats the flag.
-    bool listing = false;
-    for (int i = 1; i < argc; ++i) {
-        listing = listing || std::string_view(argv[i]).starts_with("--gtest_list_tests");
-    }
-    ::testing::InitGoogleTest(&argc, argv);
-    if (listing) {
-        return RUN_ALL_TESTS();
-    }
-    using spanlet::test::run;
-    spanlet::test::Xvfb xvfb("2304x800x24");
-    if (!xvfb.ok()) {
-        std::fputs("x11 tests: Xvfb did not start\n", stderr);
-        return 1;
-    }
-    char runtimeTemplate[] = "/tmp/spanlet-x11-XXXXXX";
-    const char* runtime = mkdtemp(runtimeTemplate);
-    if (!runtime) {
-        return 1;
-    }
-    setenv("XDG_RUNTIME_DIR", runtime, 1);
-    setenv("DISPLAY", xvfb.display().c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    setenv("QT_SCREEN_SCALE_FACTORS", "2;1", 1);
-    unsetenv("WAYLAND_DISPLAY");
-    if (run({"xrandr", "--setmonitor", "*A", "1152/300x800/300+0+0", "screen"}) != 0 ||
-        run({"xrandr", "--setmonitor", "B", "1152/300x800/300+1152+0", "none"}) != 0) {
-        std::fputs("x11 tests: xrandr --setmonitor failed\n", stderr);
-        return 1;
-    }
-    int result = 0;
-    {
-        QGuiApplication app(argc, argv);
-        result = RUN_ALL_TESTS();
-    }
-    std::filesystem::remove_all(runtime);
-    return result;
+    return spanlet::test::runXTests<QGuiApplication>(argc, argv, {"2304x800x24", true});
 }

@@ -1,31 +1,19 @@
 #include "OverlayDesk.hpp"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "ModelFixture.hpp"
+#include "support/Scene.hpp"
 
 namespace spanlet::test {
 
 namespace {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
-
 xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-}
-
-xcb_connection_t* qtConnection() {
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
 }
 
 bool compositorOwned(xcb_connection_t* c) {
@@ -40,27 +28,6 @@ bool compositorOwned(xcb_connection_t* c) {
 }
 
 } // namespace
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeout.count()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-void settle() {
-    xcb_connection_t* c = qtConnection();
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QCoreApplication::sendPostedEvents();
-    }
-}
 
 PlainWindow::PlainWindow(const QRect& device, std::uint32_t rgb) {
     connection_ = xcb_connect(nullptr, nullptr);
@@ -190,12 +157,6 @@ void OverlayDesk::pointTo(std::uint32_t id, Point local) {
         model->syncViews();
     }
     settle();
-}
-
-bool OverlayDesk::xdotool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return run(argv) == 0;
 }
 
 QImage OverlayDesk::screenshot() const {

@@ -21,14 +21,9 @@
 
 #include "fakes/FakePlatform.hpp"
 #include "support/Processes.hpp"
+#include "support/X11Env.hpp"
 
 namespace spanlet::test {
-
-/// Runs Qt's event loop until `done` holds or `timeout` passes; whether it holds.
-bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
-/// Lets Qt handle everything the server has sent so far.
-void settle();
 
 /// Another application's plain window: one colour, mapped at a device rect on a connection of
 /// its own, recording the button presses it receives.
@@ -76,8 +71,6 @@ protected:
 
     /// Moves the real pointer to a display-local point and lets the model read it.
     void pointTo(std::uint32_t id, Point local);
-    /// Runs xdotool with `args`; whether it succeeded.
-    static bool xdotool(const std::vector<std::string>& args);
 
     /// The root window as the screen shows it (device pixels).
     [[nodiscard]] QImage screenshot() const;

@@ -63,12 +63,6 @@ TEST(DrawnRects, AClippedGroupCountsAsItsClip) {
     EXPECT_EQ(draw::drawnRects(list, 1, 0), (std::vector<QRect>{QRect(10, 10, 20, 20)}));
 }
 
-TEST(DrawnRects, DeviceRegionIsExactOnScale2) {
-    draw::DrawList list;
-    list.add(draw::FillRect{{100.5, 0, 0.5, 10}, draw::Color::black()}); // one device column
-    EXPECT_EQ(draw::drawnDeviceRegion(list, 2), QRegion(201, 0, 1, 20));
-}
-
 TEST(MergedRects, JoinsAMovedCrossIntoFewRectsCoveringEverything) {
     const std::vector<QRect> before{{-1, 499, 1002, 3}, {299, -1, 3, 802}, {320, 520, 60, 20}};
     const std::vector<QRect> after{{-1, 500, 1002, 3}, {300, -1, 3, 802}, {321, 521, 60, 20}};
@@ -83,11 +77,6 @@ TEST(MergedRects, JoinsAMovedCrossIntoFewRectsCoveringEverything) {
     for (const QRect& r : all) {
         EXPECT_TRUE(covered.contains(r));
     }
-}
-
-TEST(MergedRects, KeepsFarApartRectsApart) {
-    const std::vector<QRect> merged = draw::mergedRects({{0, 0, 10, 10}, {500, 500, 10, 10}, {}});
-    EXPECT_EQ(merged.size(), 2U);
 }
 
 } // namespace

@@ -56,9 +56,7 @@ bool RulerSession::focusWithPointerAt(Point point) {
 }
 
 bool xdo(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const bool ok = run(argv) == 0;
+    const bool ok = xdotool(args);
     settle();
     return ok;
 }

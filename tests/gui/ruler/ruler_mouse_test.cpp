@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     RulerWindow, DraggingMovesTheRuler,
     ::testing::Values(
         // On B (scale 1): by the pointer's travel.
-        MoveCase{"by_the_pointer_travel", 300, {1300, 200}, {1400, 220}, {1437, 243}, {1337, 223}},
+
         // On A (scale 2) from a place off the device-pixel grid: travel (29.5, 47.5) gives
         // (129.8, 147.7), stored on whole device pixels (halves of points).
         MoveCase{"rounded_to_device_pixels",
@@ -133,14 +133,7 @@ INSTANTIATE_TEST_SUITE_P(RulerWindow, DraggingTheGripResizes,
                                         {1641, 225},
                                         Qt::SizeHorCursor,
                                         350},
-                             ResizeCase{"stops_at_80_points",
-                                        RulerOrientation::horizontal,
-                                        300,
-                                        {1300, 200},
-                                        {1591, 220},
-                                        {1200, 220},
-                                        Qt::SizeHorCursor,
-                                        80},
+
                              // 1140 + 21 would pass the longest display side, B's 1152 points.
                              ResizeCase{"stops_at_the_longest_display_side",
                                         RulerOrientation::horizontal,
@@ -159,16 +152,6 @@ INSTANTIATE_TEST_SUITE_P(RulerWindow, DraggingTheGripResizes,
                                         Qt::SizeVerCursor,
                                         360}),
                          [](const auto& row) { return std::string(row.param.name); });
-
-TEST_F(RulerWindow, HoveringOutsideTheGripShowsTheOpenHand) {
-    session().place(RulerOrientation::horizontal, 300, {1300, 200});
-    ASSERT_TRUE(session().show());
-    // 20 points from the right end is outside the 18-point grip zone.
-    ASSERT_TRUE(pointAt(session().displays(), {1580, 220}));
-    EXPECT_EQ(session().panel()->cursor().shape(), Qt::OpenHandCursor);
-    ASSERT_TRUE(pointAt(session().displays(), {1590, 220}));
-    EXPECT_EQ(session().panel()->cursor().shape(), Qt::SizeHorCursor);
-}
 
 TEST_F(RulerWindow, ADoubleClickTurnsIt) {
     session().place(RulerOrientation::horizontal, 300, {1300, 200});
@@ -257,14 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_EQ(guides[0].axis, Axis::vertical);
                      EXPECT_EQ(guides[0].position, 1320);
                  }},
-        MenuCase{"horizontal_turns",
-                 RulerOrientation::horizontal,
-                 MeasureUnit::points,
-                 {"Add Vertical Guide Here", "Make Vertical", "Show Pixels", "", "Hide Ruler"},
-                 "Make Vertical",
-                 [](const RulerSession& s) {
-                     EXPECT_EQ(s.model().prefs()->rulerOrientation, RulerOrientation::vertical);
-                 }},
+
         MenuCase{
             "vertical_in_pixels_switches_the_unit",
             RulerOrientation::vertical,

@@ -70,13 +70,7 @@ private:
     bool ok_ = false;
 };
 
-/// xdotool with `args`; its exit status.
-int xdotool(const std::vector<std::string>& args);
 /// Moves the pointer to `global` (root coordinates) and clicks `button` there.
 void clickAt(QPoint global, int button = 1);
-/// Output of a program run to completion (stdout only), or nothing when it failed.
-std::optional<std::string> output(const std::vector<std::string>& argv);
-/// The CLIPBOARD selection as another client reads it.
-std::optional<std::string> clipboardText();
 
 } // namespace spanlet::test

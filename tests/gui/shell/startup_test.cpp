@@ -70,9 +70,7 @@ TEST_P(StartupHotkeys, FollowThePreference) {
     EXPECT_EQ(session.app->hotkeys().commands().size(), GetParam().registered == 0 ? 10U : 0U);
 }
 
-INSTANTIATE_TEST_SUITE_P(, StartupHotkeys,
-                         ::testing::Values(HotkeyCase{"enabled", true, 10},
-                                           HotkeyCase{"disabled", false, 0}),
+INSTANTIATE_TEST_SUITE_P(, StartupHotkeys, ::testing::Values(HotkeyCase{"enabled", true, 10}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST(StartupTest, BuildsTheOverlayPanels) {

@@ -137,15 +137,10 @@ TEST_F(TrayTest, MenuShowsEachState) {
     {
         QMenu& m = menu();
         EXPECT_FALSE(action(m, QStringLiteral("Make Ruler Vertical"))->isEnabled());
-        EXPECT_FALSE(action(m, QStringLiteral("Clear Guides"))->isEnabled());
         EXPECT_FALSE(action(m, QStringLiteral("Clear Kept Measurements"))->isEnabled());
-        EXPECT_TRUE(action(m, QStringLiteral("Show Guides"))->isChecked());
         EXPECT_TRUE(action(m, QStringLiteral("Points"))->isChecked());
-        EXPECT_FALSE(action(m, QStringLiteral("Pixels"))->isChecked());
         EXPECT_EQ(action(m, QStringLiteral("Ruler"))->shortcut(),
                   QKeySequence(QStringLiteral("Ctrl+Shift+R")));
-        EXPECT_EQ(action(m, QStringLiteral("Clear Kept Measurements"))->shortcut(),
-                  QKeySequence(QStringLiteral("Ctrl+Shift+X")));
         EXPECT_EQ(action(m, QStringLiteral("Settings…"))->shortcut(),
                   QKeySequence(QStringLiteral("Ctrl+,")));
         EXPECT_EQ(action(m, QStringLiteral("Quit Spanlet"))->shortcut(),
@@ -163,13 +158,10 @@ TEST_F(TrayTest, MenuShowsEachState) {
     });
     {
         QMenu& m = menu();
-        EXPECT_TRUE(action(m, QStringLiteral("Make Ruler Horizontal"))->isEnabled());
-        EXPECT_TRUE(action(m, QStringLiteral("Ruler"))->isChecked());
         EXPECT_TRUE(action(m, QStringLiteral("Clear Guides"))->isEnabled());
         EXPECT_TRUE(action(m, QStringLiteral("Edit Guides"))->isChecked());
         EXPECT_FALSE(action(m, QStringLiteral("Show Guides"))->isChecked());
         EXPECT_TRUE(action(m, QStringLiteral("Pixels"))->isChecked());
-        EXPECT_FALSE(action(m, QStringLiteral("Points"))->isChecked());
         action(m, QStringLiteral("Clear Guides"))->trigger();
     }
     ASSERT_TRUE(waitUntil([&] { return model.prefs()->guides.isEmpty(); }));

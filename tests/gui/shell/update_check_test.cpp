@@ -29,16 +29,16 @@ INSTANTIATE_TEST_SUITE_P(
     , ProbeOutcome,
     ::testing::Values(StatusCase{"transportError", std::nullopt, Outcome::couldNotCheck},
                       StatusCase{"ok200", 200, Outcome::proceed},
-                      StatusCase{"noContent204", 204, Outcome::proceed},
+
                       StatusCase{"edge299", 299, Outcome::proceed},
                       StatusCase{"redirect300", 300, Outcome::couldNotCheck},
                       StatusCase{"notFound404", 404, Outcome::upToDate},
-                      StatusCase{"gone410", 410, Outcome::upToDate},
+
                       StatusCase{"noHead405", 405, Outcome::proceed},
-                      StatusCase{"notImplemented501", 501, Outcome::proceed},
+
                       StatusCase{"forbidden403", 403, Outcome::couldNotCheck},
                       StatusCase{"serverError500", 500, Outcome::couldNotCheck},
-                      StatusCase{"unavailable503", 503, Outcome::couldNotCheck},
+
                       StatusCase{"belowRange199", 199, Outcome::couldNotCheck}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -54,12 +54,6 @@ TEST(UpdateAlerts, CouldNotCheckText) {
               (UpdateCheck::Alert{"Couldn’t check for updates",
                                   "Check your internet connection and try again. Spanlet also "
                                   "checks on its own about once a day."}));
-}
-
-TEST(UpdateAlerts, ApplicationNameFallsBack) {
-    EXPECT_EQ(UpdateCheck::applicationName("Spanlet", "spanlet"), "Spanlet");
-    EXPECT_EQ(UpdateCheck::applicationName("", "spanlet"), "spanlet");
-    EXPECT_EQ(UpdateCheck::applicationName("", ""), "This app");
 }
 
 struct VersionCase {
@@ -81,11 +75,10 @@ TEST_P(VersionOrder, ComparesNumerically) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, VersionOrder,
-                         ::testing::Values(VersionCase{"equal", "1.4", "1.4", 0},
-                                           VersionCase{"trailingZero", "1.4", "1.4.0", 0},
+                         ::testing::Values(VersionCase{"trailingZero", "1.4", "1.4.0", 0},
                                            VersionCase{"tenAfterNine", "1.10", "1.9", 1},
                                            VersionCase{"major", "2.0", "1.99.9", 1},
-                                           VersionCase{"patch", "0.1.1", "0.1.0", 1},
+
                                            VersionCase{"suffixIgnored", "1.5beta", "1.5", 0},
                                            VersionCase{"emptyIsZero", "", "0.0", 0},
                                            VersionCase{"hugeDoesNotOverflow",

@@ -33,15 +33,13 @@ struct KeyWatch : QObject {
     }
 };
 
-bool shownAndActive(QWidget* w) {
-    return waitUntil([w] { return w->isVisible() && QApplication::activeWindow() == w; });
-}
-
-TEST(ToolWindowsTest, NothingOpensBeforeTheModelStarts) {
-    AppSession session;
-    session.app->windows().open(Kind::settings);
-    EXPECT_EQ(session.app->windows().window(Kind::settings), nullptr);
-    session.app->windows().close(Kind::colors); // never made: nothing happens
+/// Opens the tool window of `kind` and waits until it is shown and active.
+QWidget* openActive(AppSession& session, Kind kind) {
+    session.app->windows().open(kind);
+    QWidget* w = session.app->windows().window(kind);
+    EXPECT_TRUE(
+        waitUntil([w] { return w && w->isVisible() && QApplication::activeWindow() == w; }));
+    return w;
 }
 
 TEST(ToolWindowsTest, OneWindowPerKindWithItsTitle) {
@@ -82,9 +80,7 @@ TEST_P(CloseKeys, CloseAndReopenTheSameWindowWhereItWas) {
     AppSession session;
     session.app->start();
     ToolWindowRegistry& windows = session.app->windows();
-    windows.open(Kind::measurements);
-    QWidget* window = windows.window(Kind::measurements);
-    ASSERT_TRUE(shownAndActive(window));
+    QWidget* window = openActive(session, Kind::measurements);
     window->move(123, 145);
     settle();
     const QPoint placed = window->pos();
@@ -104,10 +100,7 @@ INSTANTIATE_TEST_SUITE_P(, CloseKeys,
 TEST(ToolWindowsTest, CtrlShiftWDoesNotClose) {
     AppSession session;
     session.app->start();
-    ToolWindowRegistry& windows = session.app->windows();
-    windows.open(Kind::colors);
-    QWidget* window = windows.window(Kind::colors);
-    ASSERT_TRUE(shownAndActive(window));
+    QWidget* window = openActive(session, Kind::colors);
     KeyWatch watch;
     window->installEventFilter(&watch);
     xdotool({"key", "--clearmodifiers", "ctrl+shift+w"});

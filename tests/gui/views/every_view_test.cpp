@@ -5,12 +5,12 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
 #include <ostream>
 
 #include "ViewFixture.hpp"
+#include "support/X11Env.hpp"
 
 namespace spanlet::testing {
 namespace {
@@ -115,32 +115,6 @@ public:
     }
 };
 
-struct Finished {
-    int exitCode = -1;
-    std::string output;
-    std::string error;
-};
-
-/// Runs a program to its end (at most 10 s) while this process's event loop keeps running, as
-/// xclip needs: it asks this process for the clipboard's content.
-Finished runWhileLooping(QStringList argv) {
-    QProcess process;
-    const QString program = argv.takeFirst();
-    process.start(program, argv);
-    QElapsedTimer timer;
-    timer.start();
-    while (process.state() != QProcess::NotRunning && timer.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
 class RealClipboardTest : public ViewTest {};
 
 TEST_F(RealClipboardTest, CtrlCPutsTheNewestMeasurementOnTheDesktopClipboard) {
@@ -159,16 +133,9 @@ TEST_F(RealClipboardTest, CtrlCPutsTheNewestMeasurementOnTheDesktopClipboard) {
     auto view = show(Kind::measurements);
     activate(view.get());
     // A real key press through the X server, to the focused window.
-    ASSERT_EQ(runWhileLooping(
-                  {QStringLiteral("xdotool"), QStringLiteral("key"), QStringLiteral("ctrl+c")})
-                  .exitCode,
-              0);
+    ASSERT_TRUE(test::xdotool({"key", "ctrl+c"}));
     ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::clipboard()->ownsClipboard(); }));
-    const Finished xclip =
-        runWhileLooping({QStringLiteral("xclip"), QStringLiteral("-o"),
-                         QStringLiteral("-selection"), QStringLiteral("clipboard")});
-    ASSERT_EQ(xclip.exitCode, 0) << xclip.error;
-    EXPECT_EQ(xclip.output, "20 × 50 pt");
+    EXPECT_EQ(test::clipboardText(), std::optional<std::string>("20 × 50 pt"));
 }
 
 } // namespace

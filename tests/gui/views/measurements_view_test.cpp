@@ -88,36 +88,10 @@ TEST_F(MeasurementsViewTest, UnitAndCopyStyleChangesShowAtOnce) {
     EXPECT_EQ(utf8(copyButton(view.get())->text()), "Copy CSS");
 }
 
-TEST_F(MeasurementsViewTest, RowNumbersFollowARemoval) {
-    Mensor& m = keepingThree();
-    auto view = show(Kind::measurements);
-    click(child<QToolButton>(row(view.get(), 1), "remove"));
-    ASSERT_EQ(m.pinned()->size(), 2U);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(sizes(view.get()), (std::vector<std::string>{"80 × 30 pt", "20 × 50 pt"}));
-    EXPECT_EQ(utf8(row(view.get(), 1)->accessibleName()), "Measurement 1");
-    EXPECT_EQ(utf8(row(view.get(), 2)->accessibleName()), "Measurement 2");
-    EXPECT_EQ(utf8(child<QToolButton>(row(view.get(), 1), "remove")->accessibleName()),
-              "Remove measurement 1");
-    EXPECT_EQ(list(view.get())->item(1)->data(Qt::AccessibleTextRole).toString(),
-              QStringLiteral("Measurement 2"));
-}
-
 TEST_F(MeasurementsViewTest, CopyTakesTheNewestWhenNothingIsSelected) {
     keepingThree();
     auto view = show(Kind::measurements);
     click(copyButton(view.get()));
-    EXPECT_EQ(clipboard(), "20 × 50 pt");
-}
-
-TEST_F(MeasurementsViewTest, FocusingTheListSelectsNothing) {
-    keepingThree();
-    auto view = show(Kind::measurements);
-    activate(view.get());
-    list(view.get())->setFocus();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(list(view.get())->selectedItems().isEmpty());
-    QTest::keyClick(list(view.get()), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(clipboard(), "20 × 50 pt");
 }
 
@@ -145,21 +119,6 @@ TEST_F(MeasurementsViewTest, CtrlCCopiesInThePreferredStyle) {
     QTest::keyClick(list(view.get()), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(platform.clipboard.writes, writes + 1);
     EXPECT_EQ(clipboard(), ".frame(width: 80, height: 30)");
-}
-
-TEST_F(MeasurementsViewTest, CopyMenuHasEveryStyle) {
-    keepingThree();
-    auto view = show(Kind::measurements);
-    QMenu* menu = child<QToolButton>(row(view.get(), 1), "copyMenu")->menu();
-    ASSERT_NE(menu, nullptr);
-    std::vector<std::string> titles;
-    for (QAction* action : menu->actions()) {
-        titles.push_back(utf8(action->text()));
-    }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Text", "CSS", "SwiftUI"}));
-    menu->actions()[1]->trigger();
-    EXPECT_EQ(clipboard(), "width: 60px;\nheight: 40px;");
-    EXPECT_EQ(toastText(), "Copied CSS");
 }
 
 TEST_F(MeasurementsViewTest, ClearAllEmptiesTheListWithAMessage) {

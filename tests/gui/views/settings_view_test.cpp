@@ -219,13 +219,6 @@ TEST_F(SettingsViewTest, OpenAtLoginWritesAndRemovesTheAutostartEntry) {
     EXPECT_FALSE(std::filesystem::exists(loginItem.file()));
 }
 
-TEST_F(SettingsViewTest, OpenAtLoginStartsFromTheRealState) {
-    ASSERT_TRUE(loginItem.setEnabled(true));
-    started();
-    auto view = show(Kind::settings);
-    EXPECT_TRUE(child<QCheckBox>(view.get(), "openAtLogin")->isChecked());
-}
-
 TEST_F(SettingsViewTest, OpenAtLoginGoesBackWhenTheFolderCannotBeWritten) {
     // A file where the autostart folder should be: no entry can be made, whoever runs this.
     std::ofstream(config.path() / "autostart") << "in the way";

@@ -37,7 +37,6 @@ public:
 
     /// Serves display `id`: `points` is its size in points, `scale` its device pixels per point.
     void addScreen(std::uint32_t id, Size points, double scale, PixelFunction pixel);
-    void removeScreen(std::uint32_t id) { screens_.erase(id); }
 
     void filter(std::uint32_t displayId,
                 std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override;

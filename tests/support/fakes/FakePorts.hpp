@@ -99,7 +99,6 @@ public:
     void cancel() override;
     /// The user picks `color` (nothing: cancels). Does nothing when no sampler is open.
     void pick(std::optional<SRGBColor> color);
-    [[nodiscard]] bool isOpen() const { return static_cast<bool>(handler_); }
 
 private:
     Handler handler_;

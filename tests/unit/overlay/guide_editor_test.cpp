@@ -33,20 +33,14 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, KeyActionTest,
     ::testing::Values(
         KeyCase{"ReturnFinishes", {EditorKey::returnKey, false, ""}, {}, {Kind::finish, 0}},
-        KeyCase{"KeypadEnterFinishes", {EditorKey::enter, false, ""}, {}, {Kind::finish, 0}},
+
         KeyCase{"EscapeFinishes", {EditorKey::escape, false, ""}, {}, {Kind::finish, 0}},
-        KeyCase{"TabSelectsNext", {EditorKey::tab, false, ""}, {}, {Kind::selectNext, 0}},
+
         KeyCase{
             "ShiftTabSelectsPrevious", {EditorKey::tab, true, ""}, {}, {Kind::selectPrevious, 0}},
-        KeyCase{"BacktabSelectsPrevious",
-                {EditorKey::backtab, true, ""},
-                {},
-                {Kind::selectPrevious, 0}},
+
         KeyCase{"DeleteRemoves", {EditorKey::deleteKey, false, ""}, {}, {Kind::removeSelected, 0}},
-        KeyCase{"ForwardDeleteRemoves",
-                {EditorKey::forwardDelete, false, ""},
-                {},
-                {Kind::removeSelected, 0}},
+
         KeyCase{"LeftMovesVerticalBack",
                 {EditorKey::left, false, ""},
                 Axis::vertical,
@@ -59,10 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {EditorKey::left, false, ""},
                 Axis::horizontal,
                 {Kind::consume, 0}},
-        KeyCase{"RightIgnoredForHorizontal",
-                {EditorKey::right, false, ""},
-                Axis::horizontal,
-                {Kind::consume, 0}},
+
         KeyCase{"UpMovesHorizontalBack",
                 {EditorKey::up, false, ""},
                 Axis::horizontal,
@@ -71,10 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {EditorKey::up, true, ""},
                 Axis::horizontal,
                 {Kind::nudge, -10}},
-        KeyCase{"DownMovesHorizontal",
-                {EditorKey::down, false, ""},
-                Axis::horizontal,
-                {Kind::nudge, 1}},
+
         KeyCase{"DownIgnoredForVertical",
                 {EditorKey::down, false, ""},
                 Axis::vertical,
@@ -83,10 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
             "ArrowWithoutSelectionConsumed", {EditorKey::up, false, ""}, {}, {Kind::consume, 0}},
         KeyCase{"VAddsVertical", {EditorKey::other, false, "v"}, {}, {Kind::addVertical, 0}},
         KeyCase{"ShiftVAddsVertical", {EditorKey::other, true, "V"}, {}, {Kind::addVertical, 0}},
-        KeyCase{"HAddsHorizontal", {EditorKey::other, false, "h"}, {}, {Kind::addHorizontal, 0}},
+
         KeyCase{"UTogglesUnit", {EditorKey::other, true, "U"}, {}, {Kind::toggleUnit, 0}},
-        KeyCase{"OtherLetterPasses", {EditorKey::other, false, "x"}, {}, {Kind::pass, 0}},
-        KeyCase{"EmptyTextPasses", {EditorKey::other, false, ""}, {}, {Kind::pass, 0}}),
+        KeyCase{"OtherLetterPasses", {EditorKey::other, false, "x"}, {}, {Kind::pass, 0}}),
     [](const auto& row) { return row.param.name; });
 
 struct ReleaseCase {
@@ -107,14 +94,13 @@ TEST_P(ReleaseRuleTest, RemovesOnlyWithinOnePointOfTheEdges) {
 
 INSTANTIATE_TEST_SUITE_P(
     Edges, ReleaseRuleTest,
-    ::testing::Values(ReleaseCase{"HalfPointFromLeft", {{}, Axis::vertical, 100.5}, true},
-                      ReleaseCase{"OnePointFromLeft", {{}, Axis::vertical, 101}, true},
+    ::testing::Values(ReleaseCase{"OnePointFromLeft", {{}, Axis::vertical, 101}, true},
                       ReleaseCase{"TwoPointsFromLeft", {{}, Axis::vertical, 102}, false},
-                      ReleaseCase{"OnePointFromRight", {{}, Axis::vertical, 899}, true},
+
                       ReleaseCase{"LeftOfTheDisplay", {{}, Axis::vertical, 40}, true},
-                      ReleaseCase{"VerticalInside", {{}, Axis::vertical, 500}, false},
+
                       ReleaseCase{"HorizontalAtTop", {{}, Axis::horizontal, 50.5}, true},
-                      ReleaseCase{"HorizontalNearBottom", {{}, Axis::horizontal, 649.5}, true},
+
                       ReleaseCase{"HorizontalInside", {{}, Axis::horizontal, 300}, false}),
     [](const auto& row) { return row.param.name; });
 
@@ -137,12 +123,6 @@ TEST(GuideEditingMenu, ElsewhereStartsWithAdd) {
     EXPECT_EQ(entries[2].action, EditorMenuEntry::Action::separator);
     EXPECT_EQ(entries[3].title, "Clear Guides");
     EXPECT_EQ(entries[4].title, "Done Editing");
-}
-
-TEST(GuideEditingCursor, FollowsTheGuideAxis) {
-    EXPECT_EQ(GuideEditing::cursor(std::nullopt), EditorCursor::crosshair);
-    EXPECT_EQ(GuideEditing::cursor(Guide{{}, Axis::vertical, 0}), EditorCursor::resizeLeftRight);
-    EXPECT_EQ(GuideEditing::cursor(Guide{{}, Axis::horizontal, 0}), EditorCursor::resizeUpDown);
 }
 
 /// The editor on a model with fake ports: two displays side by side, a vertical guide at 200
@@ -205,15 +185,6 @@ TEST_F(GuideEditorTest, ReleaseHalfAPointFromTheEdgeRemoves) {
     EXPECT_EQ(find(vertical), nullptr);
 }
 
-TEST_F(GuideEditorTest, ReleaseTwoPointsFromTheEdgeKeeps) {
-    pointerAt({200, 10});
-    editor->mouseDown();
-    pointerAt({2, 10});
-    editor->mouseDragged();
-    editor->mouseUp();
-    ASSERT_NE(find(vertical), nullptr);
-}
-
 TEST_F(GuideEditorTest, ClickWithoutMovingNeverRemoves) {
     model->updatePrefs(
         [&](Preferences& p) { p.guides.move(vertical, 0.5, DisplayScale::standard); });
@@ -221,14 +192,6 @@ TEST_F(GuideEditorTest, ClickWithoutMovingNeverRemoves) {
     editor->mouseDown();
     editor->mouseUp();
     EXPECT_NE(find(vertical), nullptr);
-}
-
-TEST_F(GuideEditorTest, ClickOnEmptySpaceDeselects) {
-    model->setSelectedGuide(vertical);
-    pointerAt({600, 600});
-    editor->mouseDown();
-    EXPECT_FALSE(model->selectedGuide()->has_value());
-    EXPECT_FALSE(editor->dragging().has_value());
 }
 
 TEST_F(GuideEditorTest, KeysDriveTheModel) {
@@ -244,11 +207,6 @@ TEST_F(GuideEditorTest, KeysDriveTheModel) {
     EXPECT_FALSE(editor->keyDown({EditorKey::other, false, "q"}));
     EXPECT_TRUE(editor->keyDown({EditorKey::escape, false, ""}));
     EXPECT_FALSE(*model->editingGuides());
-}
-
-TEST_F(GuideEditorTest, DeleteWithNothingSelectedChangesNothing) {
-    EXPECT_TRUE(editor->keyDown({EditorKey::deleteKey, false, ""}));
-    EXPECT_EQ(model->prefs()->guides.guides.size(), 2U);
 }
 
 TEST_F(GuideEditorTest, MenuAddsAtTheRightClickPoint) {

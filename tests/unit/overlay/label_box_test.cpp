@@ -39,39 +39,40 @@ TEST_P(LabelBoxClampTest, KeepsTheBoxFourPointsInside) {
     EXPECT_NEAR(box.height, boxH, 1e-9);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edges, LabelBoxClampTest,
-    ::testing::Values(
-        ClampCase{"inside_stays_put",
-                  {1000, 800},
-                  {500, 400},
-                  UnitPoint::center,
-                  {500 - boxW / 2, 400 - boxH / 2}},
-        ClampCase{"past_left_edge", {1000, 800}, {0, 400}, UnitPoint::center, {4, 400 - boxH / 2}},
-        ClampCase{"past_right_edge",
-                  {1000, 800},
-                  {1000, 400},
-                  UnitPoint::leading,
-                  {1000 - boxW - 4, 400 - boxH / 2}},
-        ClampCase{"past_top_edge", {1000, 800}, {500, -30}, UnitPoint::topLeading, {500, 4}},
-        ClampCase{"past_bottom_edge",
-                  {1000, 800},
-                  {500, 800},
-                  UnitPoint::topTrailing,
-                  {500 - boxW, 800 - boxH - 4}},
-        ClampCase{"bottom_right_corner",
-                  {1000, 800},
-                  {999, 799},
-                  UnitPoint::bottomLeading,
-                  {1000 - boxW - 4, 800 - boxH - 4}},
-        ClampCase{
-            "exactly_four_inside_is_kept", {1000, 800}, {4, 4}, UnitPoint::topLeading, {4, 4}},
-        ClampCase{"wider_than_canvas_far_edge_wins",
-                  {40, 800},
-                  {20, 400},
-                  UnitPoint::center,
-                  {40 - boxW - 4, 400 - boxH / 2}}),
-    CaseName{});
+INSTANTIATE_TEST_SUITE_P(Edges, LabelBoxClampTest,
+                         ::testing::Values(ClampCase{"inside_stays_put",
+                                                     {1000, 800},
+                                                     {500, 400},
+                                                     UnitPoint::center,
+                                                     {500 - boxW / 2, 400 - boxH / 2}},
+
+                                           ClampCase{"past_right_edge",
+                                                     {1000, 800},
+                                                     {1000, 400},
+                                                     UnitPoint::leading,
+                                                     {1000 - boxW - 4, 400 - boxH / 2}},
+
+                                           ClampCase{"past_bottom_edge",
+                                                     {1000, 800},
+                                                     {500, 800},
+                                                     UnitPoint::topTrailing,
+                                                     {500 - boxW, 800 - boxH - 4}},
+                                           ClampCase{"bottom_right_corner",
+                                                     {1000, 800},
+                                                     {999, 799},
+                                                     UnitPoint::bottomLeading,
+                                                     {1000 - boxW - 4, 800 - boxH - 4}},
+                                           ClampCase{"exactly_four_inside_is_kept",
+                                                     {1000, 800},
+                                                     {4, 4},
+                                                     UnitPoint::topLeading,
+                                                     {4, 4}},
+                                           ClampCase{"wider_than_canvas_far_edge_wins",
+                                                     {40, 800},
+                                                     {20, 400},
+                                                     UnitPoint::center,
+                                                     {40 - boxW - 4, 400 - boxH / 2}}),
+                         CaseName{});
 
 TEST(LabelBoxTest, DrawsRoundedBoxThenWhiteSemiboldTextAtItsCentre) {
     DrawList list;

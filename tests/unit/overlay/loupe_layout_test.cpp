@@ -104,13 +104,6 @@ TEST(LoupeLayoutTest, DrawsFrameCellsGridMarkerOutlineSwatchAndText) {
     EXPECT_EQ(i + 2, list.ops.size());
 }
 
-TEST(LoupeLayoutTest, WithoutHintShowsTheHexTextAlone) {
-    const OverlayScene scene = loupeScene({100, 100}, PixelBuffer(3, 3, RGBA::white), {});
-    const DrawList list = layoutOverlay(scene, measurer);
-    EXPECT_EQ(texts(list),
-              std::vector<std::string>{ColorText::string(scene.loupe->color, ColorStyle::hex)});
-}
-
 TEST(LoupeLayoutTest, CentreMarkerSitsOnTheMiddlePixelOfALargePatch) {
     const DrawList list =
         layoutOverlay(loupeScene({100, 100}, PixelBuffer(15, 15, RGBA::white), {}), measurer);
@@ -124,15 +117,6 @@ TEST(LoupeLayoutTest, EmptyPatchDrawsNoLoupe) {
     const DrawList list =
         layoutOverlay(loupeScene({100, 100}, PixelBuffer{}, "⌃⇧C copies"), measurer);
     EXPECT_TRUE(list.ops.empty());
-}
-
-TEST(LoupeLayoutTest, NonSquarePatchFollowsItsWidth) {
-    const DrawList list =
-        layoutOverlay(loupeScene({100, 100}, PixelBuffer(2, 5, RGBA::black), {}), measurer);
-    EXPECT_EQ(opsOf<FillPathWithShadow>(list).at(0).path.bounds(), (Rect{124, 148, 16, 16}));
-    const auto cells = opsOf<FillRect>(list);
-    ASSERT_EQ(cells.size(), 4U); // rows below the frame are not drawn
-    EXPECT_EQ(cells.back().rect, (Rect{132, 156, 8, 8}));
 }
 
 } // namespace

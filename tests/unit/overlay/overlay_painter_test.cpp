@@ -67,26 +67,12 @@ TEST_P(GuideThicknessTest, FollowsTheDisplayScale) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scales, GuideThicknessTest,
-    ::testing::Values(ThicknessCase{"scale_1", 1, false, 1},
-                      ThicknessCase{"scale_1_selected", 1, true, 2},
+    ::testing::Values(ThicknessCase{"scale_1_selected", 1, true, 2},
                       ThicknessCase{"scale_2", 2, false, 0.5},
                       ThicknessCase{"scale_2_selected", 2, true, 1},
                       ThicknessCase{"scale_3_stays_half_a_point", 3, false, 0.5},
-                      ThicknessCase{"scale_3_selected_has_no_minimum", 3, true, 2.0 / 3},
-                      ThicknessCase{"scale_1_5", 1.5, false, 1 / 1.5}),
+                      ThicknessCase{"scale_3_selected_has_no_minimum", 3, true, 2.0 / 3}),
     CaseName{});
-
-TEST(OverlayPainterTest, SelectedGuidesAreDrawnOverTheOthers) {
-    OverlayScene scene = sceneOf({1000, 800});
-    scene.guides = {{Uuid::random(), Axis::vertical, 10, true},
-                    {Uuid::random(), Axis::vertical, 20, false},
-                    {Uuid::random(), Axis::horizontal, 30, false}};
-    const auto fills = opsOf<FillRect>(layoutOverlay(scene, measurer));
-    ASSERT_EQ(fills.size(), 3U);
-    EXPECT_EQ(fills[0].rect.x, 20);
-    EXPECT_EQ(fills[1].rect.y, 30);
-    EXPECT_EQ(fills[2].color, OverlayColors::selectedGuide);
-}
 
 TEST(OverlayPainterTest, GapLabelsDrawLineTicksAndBox) {
     OverlayScene scene = sceneOf({1000, 800});
@@ -165,8 +151,7 @@ TEST_P(CrossCapTest, CapsClosedEndsOnly) {
 INSTANTIATE_TEST_SUITE_P(Ends, CrossCapTest,
                          ::testing::Values(CapCase{"all_closed", false, false, false, false, 4},
                                            CapCase{"open_left", true, false, false, false, 3},
-                                           CapCase{"open_right_and_down", false, true, false, true,
-                                                   2},
+
                                            CapCase{"all_open", true, true, true, true, 0}),
                          CaseName{});
 
@@ -208,75 +193,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DistanceCase{"wide_but_flat", 300, 20, true, false}),
     CaseName{});
 
-TEST(OverlayPainterTest, DistanceLabelsSitOnTheirSpans) {
-    OverlayScene scene = sceneOf({1000, 800});
-    Cross cross = crossAround(500, 400, 100, 60);
-    cross.left = 11;
-    cross.right = 22;
-    cross.up = 33;
-    cross.down = 44;
-    scene.live = cross;
-    const DrawList list = layoutOverlay(scene, measurer);
-    const auto centre = [](const Rect& r) { return Point{r.x + r.width / 2, r.y + r.height / 2}; };
-    const Rect left = *labelBox(list, "11");
-    EXPECT_NEAR(centre(left).x, 450, 1e-9);
-    EXPECT_NEAR(centre(left).y, 389, 1e-9);
-    EXPECT_NEAR(centre(*labelBox(list, "22")).x, 550, 1e-9);
-    const Rect up = *labelBox(list, "33");
-    EXPECT_NEAR(up.x, 506, 1e-9);
-    EXPECT_NEAR(centre(up).y, 370, 1e-9);
-    EXPECT_NEAR(centre(*labelBox(list, "44")).y, 430, 1e-9);
-    EXPECT_EQ(std::get<FillPath>(list.ops[*textIndex(list, "11") - 1]).color,
-              OverlayColors::live.withOpacity(0.85));
-}
-
-struct DistanceTextCase {
-    const char* name;
-    MeasureUnit unit;
-    double scale;
-    std::int64_t pixels;
-    const char* text;
-};
-void PrintTo(const DistanceTextCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class DistanceTextTest : public ::testing::TestWithParam<DistanceTextCase> {};
-
-TEST_P(DistanceTextTest, WritesTheDistanceInTheUnit) {
-    const DistanceTextCase& c = GetParam();
-    OverlayScene scene = sceneOf({1000, 800});
-    scene.unit = c.unit;
-    Cross cross = crossAround(500, 400, 100, 20); // left and right labels only
-    cross.left = c.pixels;
-    cross.right = 999;
-    cross.scale = c.scale;
-    scene.live = cross;
-    EXPECT_TRUE(textIndex(layoutOverlay(scene, measurer), c.text).has_value());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Units, DistanceTextTest,
-    ::testing::Values(DistanceTextCase{"points_at_scale_2", MeasureUnit::points, 2, 25, "12.5"},
-                      DistanceTextCase{"pixels_at_scale_2", MeasureUnit::pixels, 2, 25, "25"},
-                      DistanceTextCase{"points_two_decimals", MeasureUnit::points, 3, 10, "3.33"},
-                      DistanceTextCase{"zero_scale_reads_as_1", MeasureUnit::points, 0, 25, "25"},
-                      DistanceTextCase{"infinite_scale_reads_as_1", MeasureUnit::points,
-                                       std::numeric_limits<double>::infinity(), 25, "25"}),
-    CaseName{});
-
-TEST(OverlayPainterTest, KeptMeasurementsShowOnlyTheSizeLabel) {
-    OverlayScene scene = sceneOf({1000, 800});
-    const Cross cross = crossAround(300, 300, 200, 200);
-    scene.pinned = {cross};
-    const DrawList list = layoutOverlay(scene, measurer);
-    const std::string size =
-        MeasurementText::size(400, 400, DisplayScale(1), MeasureUnit::points, CopyStyle::plain);
-    EXPECT_EQ(texts(list), std::vector<std::string>{size});
-    EXPECT_EQ(opsOf<StrokePath>(list).at(0).color, OverlayColors::kept);
-    EXPECT_EQ(std::get<FillPath>(list.ops[*textIndex(list, size) - 1]).color, OverlayColors::kept);
-}
-
 // The size label hangs below right of the pointer and flips near the right and bottom edges.
 struct SizeFlipCase {
     const char* name;
@@ -312,12 +228,10 @@ TEST_P(SizeLabelFlipTest, FlipsNearTheEdges) {
 
 INSTANTIATE_TEST_SUITE_P(
     Edges, SizeLabelFlipTest,
-    ::testing::Values(SizeFlipCase{"open_space", {500, 400}, false, false},
-                      SizeFlipCase{"exactly_150_from_right", {850, 400}, false, false},
+    ::testing::Values(SizeFlipCase{"exactly_150_from_right", {850, 400}, false, false},
                       SizeFlipCase{"within_150_of_right", {851, 400}, true, false},
                       SizeFlipCase{"exactly_40_from_bottom", {500, 760}, false, false},
-                      SizeFlipCase{"within_40_of_bottom", {500, 761}, false, true},
-                      SizeFlipCase{"bottom_right_corner", {900, 780}, true, true}),
+                      SizeFlipCase{"within_40_of_bottom", {500, 761}, false, true}),
     CaseName{});
 
 TEST(OverlayPainterTest, LabelsStayFourPointsInsideAtEveryPointerPosition) {
@@ -380,7 +294,7 @@ TEST_P(MessagePlacementTest, PlacesTheMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Placement, MessagePlacementTest,
     ::testing::Values(
-        MessageCase{"right_of_pointer", Point{300, 300}, {316, 274}, UnitPoint::leading},
+
         MessageCase{"exactly_260_from_right", Point{740, 300}, {756, 274}, UnitPoint::leading},
         MessageCase{"within_260_of_right", Point{741, 300}, {725, 274}, UnitPoint::trailing},
         MessageCase{"no_pointer_centred_near_top", std::nullopt, {500, 60}, UnitPoint::center}),
@@ -401,13 +315,6 @@ TEST(OverlayPainterTest, EditingBannerComesLastBelowTheMiddle) {
     EXPECT_NEAR(box.height, text.size.height + 10, 1e-9);
     EXPECT_NEAR(box.x + box.width / 2, 800, 1e-9);
     EXPECT_NEAR(box.y + box.height / 2, 844, 1e-9);
-}
-
-TEST(OverlayPainterTest, EmptySceneDrawsNothing) {
-    OverlayScene scene = sceneOf({1000, 800});
-    scene.loupeHint = "⌃⇧C copies";
-    scene.loupe = Loupe{PixelBuffer(3, 3, RGBA::white), SRGBColor(1, 1, 1, 1)}; // no pointer
-    EXPECT_TRUE(layoutOverlay(scene, measurer).ops.empty());
 }
 
 TEST(OverlayPainterTest, PaintsInLayerOrder) {

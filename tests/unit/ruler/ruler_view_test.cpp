@@ -129,14 +129,12 @@ INSTANTIATE_TEST_SUITE_P(
     Accessibility, RulerAccessibilityValue,
     ::testing::Values(ValueCase{"no_pointer", H::horizontal, MeasureUnit::points, 2, std::nullopt,
                                 "Horizontal, 600 pt long"},
-                      ValueCase{"length_in_pixels", H::vertical, MeasureUnit::pixels, 2,
-                                std::nullopt, "Vertical, 1200 px long"},
+
                       ValueCase{"pointer_at_start", H::horizontal, MeasureUnit::points, 2, 0,
                                 "Horizontal, 600 pt long. Pointer at 0 pt"},
                       ValueCase{"pointer_at_end", H::vertical, MeasureUnit::points, 2, 600,
                                 "Vertical, 600 pt long. Pointer at 600 pt"},
-                      ValueCase{"pointer_unrounded_points", H::horizontal, MeasureUnit::points, 2,
-                                10.25, "Horizontal, 600 pt long. Pointer at 10.3 pt"},
+
                       ValueCase{"pointer_in_pixels", H::horizontal, MeasureUnit::pixels, 2, 10.25,
                                 "Horizontal, 1200 px long. Pointer at 21 px"},
                       ValueCase{"pointer_before_start", H::horizontal, MeasureUnit::points, 2,

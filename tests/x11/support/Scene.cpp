@@ -9,14 +9,6 @@ namespace spanlet::test {
 
 namespace {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* p) {
-    return Reply<T>(p, &std::free);
-}
-
 RGBA rgba(std::uint32_t colour) {
     return {std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour), 255};
 }

@@ -2,12 +2,23 @@
 
 #include <QRect>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 #include <xcb/xcb.h>
 
 #include <spanlet/PixelBuffer.hpp>
 
 namespace spanlet::test {
+
+/// An XCB reply, freed when it goes.
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Reply<T> reply(T* p) {
+    return Reply<T>(p, &std::free);
+}
 
 /// Colour (0xRRGGBB) of a pattern of small coloured rectangles, 9 × 7 device pixels each, at
 /// (x, y) relative to the pattern's origin. Different seeds give different colours.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 #include <xcb/xcb.h>
 
 #include <spanlet/screen/CapturePort.hpp>
@@ -47,6 +48,16 @@ awaitResult(const std::function<void(std::function<void(CaptureResult<T>)>)>& st
     }
     return result;
 }
+
+/// Runs xdotool with `args`; whether it succeeded.
+bool xdotool(const std::vector<std::string>& args);
+
+/// Standard output of a program run to a successful end (at most 10 s) while Qt's event loop
+/// keeps running: a clipboard read asks the selection's owner, which may be this process.
+std::optional<std::string> output(const std::vector<std::string>& argv);
+
+/// The CLIPBOARD selection as another client (xclip) reads it.
+std::optional<std::string> clipboardText();
 
 /// Text for a failed result.
 std::string describe(const ScreenCapture::Error& error);
