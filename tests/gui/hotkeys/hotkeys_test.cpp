@@ -155,33 +155,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, HotkeyLocksTest,
 
 // --- Combinations that are not the shortcut -----------------------------------------------
 
-struct NotTriggerCase {
-    const char* name;
-    const char* keys;
-};
-
-void PrintTo(const NotTriggerCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class HotkeyNotTriggeredTest : public HotkeysTest,
-                               public ::testing::WithParamInterface<NotTriggerCase> {};
-
-TEST_P(HotkeyNotTriggeredTest, RunsNoCommand) {
+// Which held modifiers trigger is checked in hotkey_modifiers_test; here the real grabs.
+TEST_F(HotkeysTest, OtherCombinationsRunNoCommand) {
     hotkeys->registerCommands(everyCommand);
-    EXPECT_EQ(sendThenMarker({"key", GetParam().keys}), std::vector<MensorCommand>{});
+    EXPECT_EQ(sendThenMarker(
+                  {"key", "ctrl+shift+alt+r", "key", "ctrl+r", "key", "r", "key", "ctrl+shift+t"}),
+              std::vector<MensorCommand>{});
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HotkeyNotTriggeredTest,
-    ::testing::Values(NotTriggerCase{"more_mods_plus_key_does_not_trigger_mods_plus_key",
-                                     "ctrl+shift+alt+r"},
-
-                      NotTriggerCase{"mod_plus_key_does_not_trigger_mods_plus_key", "ctrl+r"},
-
-                      NotTriggerCase{"bare_key_does_not_trigger", "r"},
-                      NotTriggerCase{"unbound_letter_does_not_trigger", "ctrl+shift+t"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(HotkeysTest, HeldShortcutRunsItsCommandOnce) {
     // Auto-repeat after 20 ms, 100 presses a second: holding the keys for 300 ms would repeat

@@ -55,36 +55,16 @@ TEST_F(EditorTest, PointerDisplayPanelTakesTheKeys) {
     EXPECT_TRUE(b->inputEnabled());
     EXPECT_TRUE(panel(idA())->inputEnabled());
 
-    // Tab goes through the guides in keyboard order: verticals first.
+    // The key table is checked in guide_editor_test; here a few keys show the real panel
+    // passes them on.
     ASSERT_TRUE(key("Tab"));
     ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
     const double x = find(vertical)->position;
-    ASSERT_TRUE(key("Right"));
-    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position == x + 1; }));
-    ASSERT_TRUE(key("shift+Left"));
-    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position == x - 9; }));
-    ASSERT_TRUE(key("Up")); // across the axis: nothing
-    ASSERT_TRUE(key("Tab"));
-    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == horizontal; }));
-    const double y = find(horizontal)->position;
-    ASSERT_TRUE(key("Down"));
-    ASSERT_TRUE(waitUntil([&] { return find(horizontal)->position == y + 1; }));
-    ASSERT_TRUE(key("shift+Tab"));
-    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
-    EXPECT_EQ(find(vertical)->position, x - 9) << "Up did not move the vertical guide";
-    ASSERT_TRUE(key("Delete"));
-    ASSERT_TRUE(waitUntil([&] { return find(vertical) == nullptr; }));
-
+    ASSERT_TRUE(key("shift+Right"));
+    ASSERT_TRUE(waitUntil([&] { return find(vertical)->position == x + 10; }));
     ASSERT_TRUE(key("v"));
-    ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.guides.size() == 2; }));
-    EXPECT_EQ(m.prefs()->guides.guides.back().axis, Axis::vertical);
-    EXPECT_EQ(m.prefs()->guides.guides.back().position, global(idB(), {600, 0}).x);
-    ASSERT_TRUE(key("shift+h"));
     ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.guides.size() == 3; }));
-    EXPECT_EQ(m.prefs()->guides.guides.back().axis, Axis::horizontal);
-    const MeasureUnit unit = m.prefs()->unit;
-    ASSERT_TRUE(key("u"));
-    ASSERT_TRUE(waitUntil([&] { return m.prefs()->unit != unit; }));
+    EXPECT_EQ(m.prefs()->guides.guides.back().position, global(idB(), {600, 0}).x);
 
     ASSERT_TRUE(key("Escape"));
     ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
@@ -153,18 +133,6 @@ TEST_F(EditorTest, ContextMenuOffersTheEntries) {
                            QStringLiteral("Add Vertical Guide Here"),
                            QStringLiteral("Add Horizontal Guide Here"), QStringLiteral("-"),
                            QStringLiteral("Clear Guides"), QStringLiteral("Done Editing")}));
-    menu->actions().front()->trigger();
-    EXPECT_EQ(find(vertical), nullptr);
-    menu->close();
-    settle();
-
-    pointTo(idB(), {500, 400});
-    ASSERT_TRUE(xdotool({"click", "3"}));
-    ASSERT_TRUE(waitUntil([&] {
-        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        return menu != nullptr && menu->isVisible();
-    }));
-    EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("Add Vertical Guide Here"));
     menu->actions().back()->trigger(); // Done Editing
     EXPECT_FALSE(*model->editingGuides());
     menu->close();

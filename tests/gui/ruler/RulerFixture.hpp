@@ -19,12 +19,6 @@ protected:
         session_.reset();
         settle();
     }
-    /// A new session reading the preferences the previous one saved, as after a restart.
-    void restart() {
-        session_.reset();
-        settle();
-        session_ = std::make_unique<RulerSession>();
-    }
 
     RulerSession& session() { return *session_; }
     Mensor& model() { return session_->model(); }

@@ -1,5 +1,5 @@
-// Showing, hiding and placing the ruler window through the model, across a restart and a
-// display that goes away.
+// Showing, hiding and placing the ruler window through the model, and when a display goes
+// away.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPalette>
@@ -74,34 +74,6 @@ TEST_F(RulerWindow, WithoutACompositorIsCutToItsRoundedFace) {
 
     session().controller().setCompositing(true);
     EXPECT_TRUE(panel->mask().isEmpty());
-}
-
-TEST_F(RulerWindow, FollowsTheModelsFrameWhenTurnedResizedAndMoved) {
-    session().place(RulerOrientation::horizontal, 600, kOnB);
-    ASSERT_TRUE(session().show());
-    RulerPanel* panel = session().panel();
-    EXPECT_EQ(panel->geometry(), QRect(1300, 200, 600, 40));
-
-    model().toggleRulerOrientation();
-    EXPECT_TRUE(waitUntil([&] { return panel->geometry() == QRect(1300, 200, 40, 600); }))
-        << "a turned ruler keeps its stored origin";
-    model().setRulerLength(450);
-    EXPECT_TRUE(waitUntil([&] { return panel->geometry() == QRect(1300, 200, 40, 450); }));
-    model().moveRuler({1400, 150});
-    EXPECT_TRUE(waitUntil([&] { return panel->geometry() == QRect(1400, 150, 40, 450); }));
-}
-
-TEST_F(RulerWindow, ComesBackAtItsStoredPlaceAfterARestart) {
-    session().place(RulerOrientation::vertical, 320, {1333, 211});
-    ASSERT_TRUE(session().show());
-
-    restart();
-    EXPECT_EQ(prefs().rulerOrientation, RulerOrientation::vertical);
-    EXPECT_EQ(prefs().rulerLength, 320);
-    EXPECT_EQ(prefs().rulerX, 1333);
-    EXPECT_EQ(prefs().rulerY, 211);
-    ASSERT_TRUE(session().show());
-    EXPECT_EQ(session().panel()->geometry(), QRect(1333, 211, 40, 320));
 }
 
 TEST_F(RulerWindow, IsPulledBackOntoARemainingDisplayWhenItsDisplayGoes) {

@@ -47,19 +47,6 @@ TEST_F(SamplerTest, ClickPicksThePixelUnderThePointer) {
     EXPECT_TRUE(waitUntil([&] { return colors->isVisible(); }));
 }
 
-TEST_F(SamplerTest, PreferredStyleIsCopied) {
-    Mensor& model = session.app->model();
-    model.updatePrefs([](Preferences& p) { p.colorStyle = ColorStyle::rgb; });
-    model.pickColor();
-    ASSERT_TRUE(waitUntil([&] { return session.app->sampler().isGrabbing(); }));
-    xdotool({"mousemove", "--sync", "230", "200"}); // over the blue half
-    xdotool({"click", "1"});
-    ASSERT_TRUE(waitUntil([&] { return !model.prefs()->recentColors.empty(); }));
-    const SRGBColor picked = model.prefs()->recentColors.front();
-    EXPECT_EQ(picked.rgba(), (RGBA{0x33, 0x66, 0xcc, 0xff}));
-    EXPECT_EQ(clipboardText(), std::optional<std::string>("rgb(51, 102, 204)"));
-}
-
 struct CancelCase {
     const char* name;
     std::vector<std::string> input;

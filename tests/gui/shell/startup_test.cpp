@@ -47,31 +47,14 @@ TEST(StartupTest, FirstLaunchOpensWelcomeOnceAndSavesIt) {
     }
 }
 
-struct HotkeyCase {
-    const char* name;
-    bool enabled;
-    std::size_t registered;
-};
-void PrintTo(const HotkeyCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class StartupHotkeys : public ::testing::TestWithParam<HotkeyCase> {};
-
-TEST_P(StartupHotkeys, FollowThePreference) {
-    Preferences prefs = welcomedPrefs();
-    prefs.hotkeysEnabled = GetParam().enabled;
-    AppSession session(prefs);
+TEST(StartupTest, GrabsTheHotkeysAndReleasesThemWhenTurnedOff) {
+    AppSession session(welcomedPrefs());
     session.app->start();
-    EXPECT_EQ(session.app->hotkeys().commands().size(), GetParam().registered);
+    EXPECT_EQ(session.app->hotkeys().commands().size(), 10U);
     EXPECT_TRUE(session.app->hotkeys().unavailable().empty());
-    // Turning the preference over grabs or releases them all.
-    session.app->model().updatePrefs([](Preferences& p) { p.hotkeysEnabled = !p.hotkeysEnabled; });
-    EXPECT_EQ(session.app->hotkeys().commands().size(), GetParam().registered == 0 ? 10U : 0U);
+    session.app->model().updatePrefs([](Preferences& p) { p.hotkeysEnabled = false; });
+    EXPECT_TRUE(session.app->hotkeys().commands().empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(, StartupHotkeys, ::testing::Values(HotkeyCase{"enabled", true, 10}),
-                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(StartupTest, BuildsTheOverlayPanels) {
     AppSession session;

@@ -133,10 +133,7 @@ TEST_F(UpdaterTest, NotFoundIsUpToDate) {
     server.head.status = 404;
     EXPECT_EQ(probe(), Outcome::upToDate);
     ASSERT_EQ(prompts.alerts.size(), 1U);
-    EXPECT_EQ(prompts.alerts[0].title, "You’re up to date");
-    EXPECT_EQ(prompts.alerts[0].text,
-              "Spanlet 1.4 is the newest version. Spanlet checks for updates on its own and "
-              "will let you know when there’s a new one.");
+    EXPECT_EQ(prompts.alerts[0].title, "You’re up to date"); // texts: update_check_test
     EXPECT_EQ(framework.userChecks(), 0);
     EXPECT_EQ(server.requests, std::vector<QByteArray>{"HEAD /feed.xml"});
 }
@@ -169,15 +166,6 @@ TEST_F(UpdaterTest, FrameworkWithNothingNewerSaysUpToDate) {
     EXPECT_TRUE(prompts.offers.empty());
     ASSERT_EQ(prompts.alerts.size(), 1U);
     EXPECT_EQ(prompts.alerts[0].title, "You’re up to date");
-}
-
-TEST_F(UpdaterTest, ServerErrorCouldNotCheck) {
-    server.head.status = 500;
-    EXPECT_EQ(probe(), Outcome::couldNotCheck);
-    ASSERT_EQ(prompts.alerts.size(), 1U);
-    EXPECT_EQ(prompts.alerts[0].title, "Couldn’t check for updates");
-    EXPECT_EQ(prompts.alerts[0].text, "Check your internet connection and try again. Spanlet "
-                                      "also checks on its own about once a day.");
 }
 
 TEST(UpdaterRefusedTest, RefusedConnectionCouldNotCheck) {

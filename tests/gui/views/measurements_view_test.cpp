@@ -88,13 +88,6 @@ TEST_F(MeasurementsViewTest, UnitAndCopyStyleChangesShowAtOnce) {
     EXPECT_EQ(utf8(copyButton(view.get())->text()), "Copy CSS");
 }
 
-TEST_F(MeasurementsViewTest, CopyTakesTheNewestWhenNothingIsSelected) {
-    keepingThree();
-    auto view = show(Kind::measurements);
-    click(copyButton(view.get()));
-    EXPECT_EQ(clipboard(), "20 × 50 pt");
-}
-
 TEST_F(MeasurementsViewTest, CopyTakesTheSelectedOneThenTheNewestOnceItIsRemoved) {
     Mensor& m = keepingThree();
     auto view = show(Kind::measurements);
@@ -106,19 +99,6 @@ TEST_F(MeasurementsViewTest, CopyTakesTheSelectedOneThenTheNewestOnceItIsRemoved
     m.removePinned((*m.pinned())[2].id); // the selected one goes
     click(copyButton(view.get()));
     EXPECT_EQ(clipboard(), "80 × 30 pt");
-}
-
-TEST_F(MeasurementsViewTest, CtrlCCopiesInThePreferredStyle) {
-    Mensor& m = keepingThree();
-    m.updatePrefs([](Preferences& p) { p.copyStyle = CopyStyle::swiftUI; });
-    auto view = show(Kind::measurements);
-    activate(view.get());
-    list(view.get())->setCurrentRow(1);
-    list(view.get())->setFocus();
-    const int writes = platform.clipboard.writes;
-    QTest::keyClick(list(view.get()), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(platform.clipboard.writes, writes + 1);
-    EXPECT_EQ(clipboard(), ".frame(width: 80, height: 30)");
 }
 
 TEST_F(MeasurementsViewTest, ClearAllEmptiesTheListWithAMessage) {

@@ -69,7 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
     Scales, GuideThicknessTest,
     ::testing::Values(ThicknessCase{"scale_1_selected", 1, true, 2},
                       ThicknessCase{"scale_2", 2, false, 0.5},
-                      ThicknessCase{"scale_2_selected", 2, true, 1},
                       ThicknessCase{"scale_3_stays_half_a_point", 3, false, 0.5},
                       ThicknessCase{"scale_3_selected_has_no_minimum", 3, true, 2.0 / 3}),
     CaseName{});

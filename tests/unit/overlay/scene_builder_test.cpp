@@ -85,8 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
                       GuideCase{"vertical_at_right_edge", Axis::vertical, 1800, 800},
                       GuideCase{"vertical_just_past_right_edge", Axis::vertical, 1800.5, {}},
 
-                      GuideCase{"vertical_inside", Axis::vertical, 1250.5, 250.5},
-
                       GuideCase{"horizontal_at_bottom_edge", Axis::horizontal, 700, 600},
                       GuideCase{"horizontal_just_past_bottom", Axis::horizontal, 700.5, {}},
                       GuideCase{"horizontal_above_top", Axis::horizontal, 50, {}}),

@@ -176,6 +176,17 @@ TEST(RulerMenuEntries, HorizontalRulerInPoints) {
     EXPECT_TRUE(entries[3].isSeparator());
 }
 
+TEST(RulerMenuEntries, VerticalRulerInPixels) {
+    const auto entries = RulerMenu::entries(H::vertical, MeasureUnit::pixels, {5, 6});
+    const std::vector<RulerMenuEntry> expected{
+        {"Add Horizontal Guide Here", A::AddGuide{Axis::horizontal, Point{5, 6}}},
+        {"Make Horizontal", A::ToggleRulerOrientation{}},
+        {"Show Points", A::ToggleUnit{}},
+        {"", A::None{}},
+        {"Hide Ruler", A::ToggleRuler{}}};
+    EXPECT_EQ(entries, expected);
+}
+
 // --- Carrying actions out on the model -----------------------------------------------------------
 
 class RulerPerform : public ::testing::Test {
