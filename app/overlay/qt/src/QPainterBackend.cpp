@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <mutex>
 #include <tuple>
 #include <type_traits>
 #include <vector>
@@ -202,8 +203,11 @@ QRectF QPainterBackend::rect(const Rect& r) {
 
 QFont QPainterBackend::font(const FontSpec& fontSpec) {
     // Made once per size and weight: building a font from the system font is slow, and text is
-    // drawn on every pointer move. Main thread only, like all painting.
+    // drawn on every pointer move. Layout (main thread) and painting (a pool thread, see
+    // runSerialPaint) take turns, but both use the cache.
+    static std::mutex mutex;
     static std::map<std::tuple<double, FontWeight, bool>, QFont> cache;
+    const std::lock_guard lock(mutex);
     const auto key = std::make_tuple(fontSpec.size, fontSpec.weight, fontSpec.monospacedDigits);
     if (const auto found = cache.find(key); found != cache.end()) {
         return found->second;
