@@ -16,6 +16,8 @@ constexpr int maxSide = 512;
 /// Bounds on what the cache holds.
 constexpr std::size_t maxSprites = 64;
 constexpr qint64 maxPixels = qint64{2} * 1024 * 1024;
+/// Operations remembered as seen once.
+constexpr std::size_t maxSeen = 32;
 
 Point moved(Point p, double dx, double dy) {
     return {p.x + dx, p.y + dy};
@@ -103,6 +105,18 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
                s.op == *key;
     });
     if (found == sprites_.end()) {
+        // Made into an image only when seen a second time: a label whose number changes on
+        // every move would otherwise cost an image per frame on top of its painting.
+        Seen seen{*key, scale, fractionX, fractionY};
+        const auto before = std::find(seen_.begin(), seen_.end(), seen);
+        if (before == seen_.end()) {
+            if (seen_.size() >= maxSeen) {
+                seen_.erase(seen_.begin());
+            }
+            seen_.push_back(std::move(seen));
+            return false;
+        }
+        seen_.erase(before);
         const int width = static_cast<int>(std::ceil(fractionX + scale * b->width)) + 2 * margin;
         const int height = static_cast<int>(std::ceil(fractionY + scale * b->height)) + 2 * margin;
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);

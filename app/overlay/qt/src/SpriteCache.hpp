@@ -23,9 +23,10 @@ class SpriteCache {
 public:
     using PaintDirect = std::function<void(QPainter&, const DrawOp&)>;
 
-    /// Paints `op` from the cache (rendering it there first, with `paintDirect`, when it is
-    /// new). False, painting nothing, when `op` is not one to cache: rectangle fills, clips,
-    /// large areas, or a painter that rotates or shears.
+    /// Paints `op` from the cache, rendering it there first (with `paintDirect`) when it is
+    /// seen for the second time. False, painting nothing, when `op` is seen for the first time
+    /// or is not one to cache: rectangle fills, clips, large areas, or a painter that rotates
+    /// or shears.
     bool paint(QPainter& painter, const DrawOp& op, const PaintDirect& paintDirect);
 
     /// The process-wide cache painting uses.
@@ -41,10 +42,19 @@ private:
         std::uint64_t lastUse = 0;
     };
 
+    struct Seen {
+        DrawOp op;
+        double scale = 1;
+        double fractionX = 0;
+        double fractionY = 0;
+        friend bool operator==(const Seen&, const Seen&) = default;
+    };
+
     void evictFor(qint64 pixels);
 
     std::mutex mutex_;
     std::vector<Sprite> sprites_;
+    std::vector<Seen> seen_; ///< painted once, not kept yet; oldest first
     qint64 pixels_ = 0;
     std::uint64_t clock_ = 0;
 };
