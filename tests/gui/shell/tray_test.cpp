@@ -90,10 +90,14 @@ TEST_F(TrayTest, IconAppearsAndItsMenuOpensOnARightClick) {
     EXPECT_FALSE(icon.icon().isNull());
 
     QMenu& menu = tray->menu();
-    // The host may still be embedding the icon: click until the menu opens.
+    // The host may still be embedding the icon, and may move it once it has: look it up again
+    // before each click until the menu opens.
     ASSERT_TRUE(waitUntil(
         [&] {
             if (!menu.isVisible()) {
+                if (const std::optional<QPoint> now = dockedIconCentre()) {
+                    docked = now;
+                }
                 clickAt(*docked, 3);
                 waitUntil([&] { return menu.isVisible(); }, std::chrono::milliseconds(500));
             }
