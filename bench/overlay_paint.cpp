@@ -68,19 +68,17 @@ void paintMoves(benchmark::State& state, bool damageOnly) {
     for (auto _ : state) {
         x = x == 600 ? 601 : 600; // one point to the right, then back
         draw::DrawList list = layoutOverlay(sceneAt(x, scale), measurer);
-        QPainter painter(&image);
         if (damageOnly) {
             std::vector<QRect> rects = draw::drawnRects(list, scale);
             std::vector<QRect> damage = previousRects;
             damage.insert(damage.end(), rects.begin(), rects.end());
-            draw::repaintRects(painter, list, draw::mergedRects(std::move(damage)));
+            draw::repaintImage(image, list, draw::mergedRects(std::move(damage)));
             previousRects = std::move(rects);
         } else {
-            draw::repaintRects(painter, list,
+            draw::repaintImage(image, list,
                                {QRect(0, 0, static_cast<int>(deviceWidth / scale),
                                       static_cast<int>(deviceHeight / scale))});
         }
-        painter.end();
         benchmark::DoNotOptimize(image.constBits());
         previous = std::move(list);
     }

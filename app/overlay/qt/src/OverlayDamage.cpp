@@ -118,93 +118,25 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects) {
     return rects;
 }
 
-namespace {
-
-// The device pixels a logical rectangle covers, rounded out.
-QRect deviceRect(const QRect& r, double dpr) {
-    const QRectF d(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr);
-    return d.toAlignedRect();
-}
-
-// `list` painted over a transparent tile covering `device` (device pixels).
-QImage paintTile(const DrawList& list, const QRect& logical, const QRect& device, double dpr) {
-    QImage tile(device.size(), QImage::Format_ARGB32_Premultiplied);
-    tile.fill(Qt::transparent);
-    tile.setDevicePixelRatio(dpr);
-    QPainter painter(&tile);
-    painter.translate(-QPointF(device.topLeft()) / dpr);
-    QPainterBackend::paint(painter, list, QRectF(logical));
-    painter.end();
-    tile.setDevicePixelRatio(1);
-    return tile;
-}
-
-// Clears `r` (logical pixels) and paints what falls in it, in place.
-void repaintInPlace(QPainter& painter, const DrawList& list, const QRect& r) {
-    painter.save();
-    painter.setClipRect(r);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(r, Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    QPainterBackend::paint(painter, list, QRectF(r));
-    painter.restore();
-}
-
-/// Larger areas (a whole panel on exposure) are painted in place, where Qt's own threads
-/// share the fills, rather than on a tile of their own.
-constexpr qint64 maxTilePixels = qint64{512} * 512;
-
-} // namespace
-
 void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects) {
-    // Rectangle by rectangle, each on a tile of its own with only the operations that touch
-    // it: far cheaper than one complex clip for long thin damage such as a moved cross. The
-    // tiles are painted off this thread (see runSerialPaint) and copied in device pixels.
-    const double dpr = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1.0;
-    std::vector<QRect> devices;
-    devices.reserve(rects.size());
+    // Rectangle by rectangle with a plain rectangular clip, each with only the operations that
+    // touch it: far cheaper than one complex clip for long thin damage such as a moved cross.
     for (const QRect& r : rects) {
-        devices.push_back(deviceRect(r, dpr));
-    }
-    const auto tiled = [&devices](std::size_t i) {
-        return static_cast<qint64>(devices[i].width()) * devices[i].height() <= maxTilePixels;
-    };
-    std::vector<QImage> tiles(rects.size());
-    runSerialPaint([&] {
-        for (std::size_t i = 0; i < rects.size(); ++i) {
-            if (!devices[i].isEmpty() && tiled(i)) {
-                tiles[i] = paintTile(list, rects[i], devices[i], dpr);
-            }
-        }
-    });
-    painter.save();
-    // World coordinates become device pixels: the tiles are copied, not resampled.
-    painter.setWorldTransform(painter.deviceTransform().inverted() * painter.worldTransform());
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        if (!tiles[i].isNull()) {
-            painter.drawImage(devices[i].topLeft(), tiles[i]);
-        }
-    }
-    painter.restore();
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        if (!devices[i].isEmpty() && !tiled(i)) {
-            repaintInPlace(painter, list, rects[i]);
-        }
+        painter.save();
+        painter.setClipRect(r);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(r, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        QPainterBackend::paint(painter, list, QRectF(r));
+        painter.restore();
     }
 }
 
 void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects) {
     runSerialPaint([&] {
         QPainter painter(&image);
-        for (const QRect& r : rects) {
-            repaintInPlace(painter, list, r);
-        }
+        repaintRects(painter, list, rects);
     });
-}
-
-void repaintRegion(QPainter& painter, const DrawList& list, const QRegion& region) {
-    repaintRects(painter, list, std::vector<QRect>(region.begin(), region.end()));
 }
 
 } // namespace spanlet::draw

@@ -35,11 +35,8 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects);
 void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
 
 /// repaintRects() straight into `image` (a window's backing store, whose device pixel ratio
-/// maps points to its pixels), on one of Qt's pool threads (see runSerialPaint): no tiles to
-/// copy, and no paint-event clip turning every copy into clipped spans.
+/// maps points to its pixels), on one of Qt's pool threads (see runSerialPaint), without the
+/// paint event's region as a clip.
 void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects);
-
-/// repaintRects() over the rectangles of `region`.
-void repaintRegion(QPainter& painter, const DrawList& list, const QRegion& region);
 
 } // namespace spanlet::draw
