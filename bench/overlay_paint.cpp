@@ -52,7 +52,9 @@ OverlayScene sceneAt(double x, double scale) {
     return scene;
 }
 
-void paintMoves(benchmark::State& state, bool damageOnly) {
+/// `walk`: the pointer walks right a point per move (every label shows a new number, as when a
+/// person moves the pointer), else it steps right and back (labels repeat).
+void paintMoves(benchmark::State& state, bool damageOnly, bool walk = false) {
     const double scale = static_cast<double>(state.range(0));
     const draw::QtTextMeasurer measurer;
     QImage image(deviceWidth, deviceHeight, QImage::Format_ARGB32_Premultiplied);
@@ -66,7 +68,11 @@ void paintMoves(benchmark::State& state, bool damageOnly) {
         draw::QPainterBackend::paint(painter, previous);
     }
     for (auto _ : state) {
-        x = x == 600 ? 601 : 600; // one point to the right, then back
+        if (walk) {
+            x = x >= 1400 ? 600 : x + 1;
+        } else {
+            x = x == 600 ? 601 : 600; // one point to the right, then back
+        }
         draw::DrawList list = layoutOverlay(sceneAt(x, scale), measurer);
         if (damageOnly) {
             std::vector<QRect> rects = draw::drawnRects(list, scale);
@@ -101,11 +107,19 @@ void BM_FullRepaint(benchmark::State& state) {
 void BM_DamageOnlyRepaint(benchmark::State& state) {
     paintMoves(state, true);
 }
+void BM_DamageOnlyRepaintWalking(benchmark::State& state) {
+    paintMoves(state, true, true);
+}
 
 // Argument: the display scale (1: 3840 × 2160 points, 2: 1920 × 1080 points).
 BENCHMARK(BM_LayoutOnly)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_FullRepaint)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_DamageOnlyRepaint)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_DamageOnlyRepaintWalking)
     ->Arg(1)
     ->Arg(2)
     ->Unit(benchmark::kMillisecond)

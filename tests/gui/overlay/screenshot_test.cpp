@@ -32,6 +32,7 @@ protected:
     static constexpr double guideX = 200; // on a device-pixel boundary at scales 1 and 2
     static constexpr Point kept{150, 130};
     static constexpr Point live{280, 220};
+    Point liveAt = live; ///< where the live measurement is now
 
     bool wantsCompositor() const override { return GetParam().compositor; }
     [[nodiscard]] std::uint32_t id() const { return GetParam().onA ? idA() : idB(); }
@@ -89,8 +90,8 @@ protected:
         // The live cross's horizontal line (1 point wide, centred on the pointer's row) left of
         // the pointer: the rows it covers, each by the part of it the line covers.
         for (double x : {105.0, 120.0, 140.0}) {
-            const double top = (live.y - 0.5) * s;
-            const double bottom = (live.y + 0.5) * s;
+            const double top = (liveAt.y - 0.5) * s;
+            const double bottom = (liveAt.y + 0.5) * s;
             for (int row = static_cast<int>(std::floor(top)); row < std::ceil(bottom); ++row) {
                 const double cover = std::min<double>(row + 1, bottom) - std::max<double>(row, top);
                 expect({origin.x() + static_cast<int>(x * s), origin.y() + row},
@@ -168,6 +169,32 @@ TEST_P(ScreenshotTest, ShowsGuideCrossAndLabelsWhereTheLayoutPutThem) {
         EXPECT_GT(area, 0);
         EXPECT_LT(area, size.width() * size.height() / 10);
     }
+}
+
+TEST_P(ScreenshotTest, FollowsTheMeasurementAndLeavesNothingBehind) {
+    arrange();
+    const auto agrees = [&] {
+        std::string diff;
+        const bool agreed = waitUntil([&] {
+            diff = differences(screenshot());
+            return diff.empty();
+        });
+        return agreed ? testing::AssertionSuccess() : testing::AssertionFailure() << diff;
+    };
+    for (const Point at : {Point{260, 235}, Point{290, 205}, Point{270, 240}}) {
+        liveAt = at;
+        pointTo(id(), at);
+        platform.clock.advance(std::chrono::milliseconds(50));
+        ASSERT_TRUE(model->live()->has_value());
+        ASSERT_EQ((*model->live())->pointerX, global(id(), at).x);
+        overlays->repaintNow();
+        EXPECT_TRUE(agrees()) << "pointer at " << at.x << ", " << at.y;
+    }
+    // Shown again after hiding (its pixels given up meanwhile), it shows the same.
+    panel(id())->hide();
+    settle();
+    panel(id())->showOnTop();
+    EXPECT_TRUE(agrees()) << "shown again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Displays, ScreenshotTest,

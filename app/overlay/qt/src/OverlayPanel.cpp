@@ -3,17 +3,29 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
+#include <cmath>
 
 #include <spanlet/overlay/qt/GuideEditorView.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/OverlayPanel.hpp>
 
+#include "ImagePresenter.hpp"
 #include "OverlayX11.hpp"
 
 namespace spanlet {
 
 namespace {
+
+/// `r` (logical pixels) rounded out to whole device pixels.
+QRect deviceRect(const QRect& r, double dpr) {
+    const int x0 = static_cast<int>(std::floor(r.left() * dpr));
+    const int y0 = static_cast<int>(std::floor(r.top() * dpr));
+    const int x1 = static_cast<int>(std::ceil((r.right() + 1) * dpr));
+    const int y1 = static_cast<int>(std::ceil((r.bottom() + 1) * dpr));
+    return {x0, y0, x1 - x0, y1 - y0};
+}
 
 constexpr Qt::WindowFlags baseFlags = Qt::Tool | Qt::FramelessWindowHint |
                                       Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
@@ -45,6 +57,13 @@ void OverlayPanel::setEditorView(GuideEditorView* view) {
     view->setGeometry(rect());
 }
 
+void OverlayPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (presenter_) {
+        presenter_->discardFrame(); // a display's worth of memory, repainted when shown again
+    }
+}
+
 void OverlayPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (editor_) {
@@ -64,12 +83,76 @@ void OverlayPanel::setDrawList(draw::DrawList list) {
     list_ = std::move(list);
     drawnRects_ = std::move(next);
     applyMask();
+    pending_.insert(pending_.end(), damage.begin(), damage.end());
+    if (presentNow()) {
+        return;
+    }
     QRegion area;
     for (const QRect& r : damage) {
         area += r;
     }
-    pending_.insert(pending_.end(), damage.begin(), damage.end());
     update(area);
+}
+
+QImage& OverlayPanel::frame(bool& fresh) {
+    const double dpr = devicePixelRatioF();
+    const QSize device(static_cast<int>(std::ceil(width() * dpr)),
+                       static_cast<int>(std::ceil(height() * dpr)));
+    QImage& image = presenter_->frame(device, dpr, fresh);
+    if (fresh) {
+        pending_ = drawnRects_;
+    }
+    return image;
+}
+
+std::vector<QRect> OverlayPanel::paintPending(QImage& frame) {
+    std::vector<QRect> rects = draw::mergedRects(std::move(pending_));
+    pending_.clear();
+    if (rects.empty()) {
+        return rects;
+    }
+    draw::repaintImage(frame, list_, rects);
+    const double dpr = frame.devicePixelRatio();
+    for (QRect& r : rects) {
+        r = deviceRect(r, dpr);
+    }
+    return rects;
+}
+
+bool OverlayPanel::presentNow() {
+    if (!presenter_ || windowHandle() == nullptr || !windowHandle()->isExposed()) {
+        return false;
+    }
+    bool fresh = false;
+    QImage& image = frame(fresh);
+    std::vector<QRect> rects = paintPending(image);
+    if (fresh) {
+        rects = {image.rect()}; // the window may still show anything from before
+    }
+    if (!presenter_->present(rects)) {
+        dropPresenter();
+    }
+    return true;
+}
+
+void OverlayPanel::dropPresenter() {
+    // The connection is gone: Qt paints everything from now on.
+    presenter_.reset();
+    exposed_ = QRegion();
+    update();
+}
+
+void OverlayPanel::presentExposed() {
+    if (!presenter_ || exposed_.isEmpty()) {
+        exposed_ = QRegion();
+        return;
+    }
+    overlayx11::sync(); // Qt's copy is on screen now; ours goes after it
+    const std::vector<QRect> rects(exposed_.begin(), exposed_.end());
+    exposed_ = QRegion();
+    if (!presenter_->present(rects)) {
+        dropPresenter();
+    }
 }
 
 void OverlayPanel::applyMask() {
@@ -82,7 +165,41 @@ void OverlayPanel::applyMask() {
     overlayx11::setShape(static_cast<std::uint32_t>(winId()), deviceShape_);
 }
 
+bool OverlayPanel::eventFilter(QObject* watched, QEvent* event) {
+    // With nothing to repaint, Qt answers an exposure from its own copy of the window, which
+    // is out of date while this panel presents by itself: make it repaint instead.
+    if (presenter_ && watched == windowHandle() && event->type() == QEvent::Expose) {
+        update();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void OverlayPanel::paintEvent(QPaintEvent* event) {
+    // Without a compositor the shape changes with each frame and every change is an exposure
+    // Qt repaints anyway: presenting by ourselves would only add to it.
+    if (!presenterChecked_ && !shapeMode_ && overlayx11::qtConnection() != nullptr) {
+        presenterChecked_ = true;
+        presenter_ = overlayx11::ImagePresenter::forWindow(static_cast<std::uint32_t>(winId()));
+        if (presenter_ && windowHandle() != nullptr) {
+            windowHandle()->installEventFilter(this);
+        }
+    }
+    if (presenter_) {
+        // Exposed, resized or asked by Qt: hand Qt a copy of the frame, up to date.
+        bool fresh = false;
+        QImage& image = frame(fresh);
+        paintPending(image);
+        QPainter painter(this);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QPointF(0, 0), image);
+        if (exposed_.isEmpty()) {
+            QTimer::singleShot(0, this, [this] { presentExposed(); });
+        }
+        for (const QRect& r : event->region()) {
+            exposed_ += deviceRect(r, image.devicePixelRatio());
+        }
+        return;
+    }
     // The rectangles this panel asked for, plus whatever else Qt wants repainted (exposure).
     QRegion asked;
     for (const QRect& r : pending_) {

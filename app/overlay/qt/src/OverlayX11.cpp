@@ -37,6 +37,12 @@ void flush() {
     }
 }
 
+void sync() {
+    if (xcb_connection_t* c = qtConnection()) {
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+}
+
 void setShape(std::uint32_t window, const QRegion& device) {
     xcb_connection_t* c = qtConnection();
     if (!c) {

@@ -17,6 +17,9 @@ xcb_connection_t* qtConnection();
 /// Sends what Qt's connection has queued, so a restacking takes effect now.
 void flush();
 
+/// Sends what Qt's connection has queued and waits until the server has carried it out.
+void sync();
+
 /// Sets the bounding shape of `window` to `device` (window-local device pixels); an empty
 /// region makes the window wholly invisible.
 void setShape(std::uint32_t window, const QRegion& device);

@@ -148,7 +148,11 @@ void SpriteCache::evictFor(qint64 pixels) {
             sprites_.begin(), sprites_.end(),
             [](const Sprite& a, const Sprite& b) { return a.lastUse < b.lastUse; });
         pixels_ -= static_cast<qint64>(oldest->image.width()) * oldest->image.height();
-        sprites_.erase(oldest);
+        // Order does not matter: the last takes its place instead of all after it moving up.
+        if (oldest != sprites_.end() - 1) {
+            *oldest = std::move(sprites_.back());
+        }
+        sprites_.pop_back();
     }
 }
 

@@ -40,6 +40,14 @@ X11DisplayPort::X11DisplayPort() : context_(std::make_unique<QObject>()) {
     connection_ = qtConnection();
     if (connection_) {
         root_ = defaultRoot(connection_);
+        // The pointer is read 60 times a second. On Qt's connection each reply is read by
+        // Qt's event thread, which must then wake this one; on a connection of its own the
+        // asking thread reads the reply itself.
+        pointerConnection_ = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(pointerConnection_) != 0) {
+            xcb_disconnect(pointerConnection_);
+            pointerConnection_ = nullptr;
+        }
     }
     QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
         watch(s);
@@ -54,7 +62,11 @@ X11DisplayPort::X11DisplayPort() : context_(std::make_unique<QObject>()) {
     }
 }
 
-X11DisplayPort::~X11DisplayPort() = default;
+X11DisplayPort::~X11DisplayPort() {
+    if (pointerConnection_) {
+        xcb_disconnect(pointerConnection_);
+    }
+}
 
 void X11DisplayPort::watch(QScreen* screen) {
     QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
@@ -88,6 +100,10 @@ void X11DisplayPort::setScreensChangedHandler(std::function<void()> handler) {
 }
 
 std::vector<X11DisplayPort::Display> X11DisplayPort::displays() const {
+    return knownDisplays();
+}
+
+const std::vector<X11DisplayPort::Display>& X11DisplayPort::knownDisplays() const {
     if (cache_) {
         return *cache_;
     }
@@ -110,8 +126,8 @@ std::vector<X11DisplayPort::Display> X11DisplayPort::displays() const {
                                                   screen->devicePixelRatio(), primaryHeight),
                           monitor->deviceFrame});
     }
-    cache_ = result;
-    return result;
+    cache_ = std::move(result);
+    return *cache_;
 }
 
 std::vector<ScreenInfo> X11DisplayPort::currentScreens() const {
@@ -123,16 +139,17 @@ std::vector<ScreenInfo> X11DisplayPort::currentScreens() const {
 }
 
 Point X11DisplayPort::pointerLocation() const {
-    if (!connection_) {
+    xcb_connection_t* c = pointerConnection_ ? pointerConnection_ : connection_;
+    if (!c) {
         return {};
     }
     const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr));
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, root_), nullptr));
     if (!pointer) {
         return {};
     }
     std::vector<Desktop::DeviceScreen> devices;
-    for (const Display& d : displays()) {
+    for (const Display& d : knownDisplays()) {
         devices.push_back({d.info.frame, d.deviceFrame, d.info.scale.factor()});
     }
     return Desktop::pointFromDevicePixels({double(pointer->root_x), double(pointer->root_y)},

@@ -14,8 +14,8 @@ struct xcb_connection_t;
 
 namespace spanlet {
 
-/// Displays and pointer on X11, read through Qt's own XCB connection. Main thread only; needs
-/// a QGuiApplication on the xcb platform.
+/// Displays and pointer on X11, read through Qt's own XCB connection (the pointer through one
+/// of its own). Main thread only; needs a QGuiApplication on the xcb platform.
 ///
 /// Display ids are matched through QScreen::name() against the RandR monitors: a monitor's
 /// first output XID, or its name atom when it has no output. A screen with no matching monitor
@@ -45,6 +45,7 @@ public:
     void setScreensChangedHandler(std::function<void()> handler) override;
 
 private:
+    [[nodiscard]] const std::vector<Display>& knownDisplays() const;
     void watch(QScreen* screen);
     void screensMayHaveChanged();
 
@@ -52,7 +53,8 @@ private:
     std::function<void()> handler_;
     bool notifyPending_ = false;
     mutable std::optional<std::vector<Display>> cache_;
-    xcb_connection_t* connection_ = nullptr;
+    xcb_connection_t* connection_ = nullptr;        ///< Qt's
+    xcb_connection_t* pointerConnection_ = nullptr; ///< ours, for pointer queries
     std::uint32_t root_ = 0;
 };
 

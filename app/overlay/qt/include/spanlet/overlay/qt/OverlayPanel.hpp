@@ -3,6 +3,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <spanlet/overlay/DrawOps.hpp>
@@ -11,11 +12,18 @@ namespace spanlet {
 
 class GuideEditorView;
 
+namespace overlayx11 {
+class ImagePresenter;
+}
+
 /// One display's overlay: a frameless, input-transparent top-level window above everything,
 /// covering the display. It paints only the draw list it was last given, and repaints only
 /// what changed (old ∪ new drawn region). Without a compositor it runs in shape mode: the
 /// window's shape is exactly the drawn region, so the rest of the screen shows through
 /// instead of black.
+///
+/// Once shown with a compositor, a panel keeps its pixels in an image of its own and puts the
+/// damaged parts straight into its window on each change; Qt's paint events copy that image.
 class OverlayPanel : public QWidget {
     Q_OBJECT
 public:
@@ -47,11 +55,25 @@ public:
     void setEditorView(GuideEditorView* view);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void applyMask();
+    /// Paints the pending damage into the frame and puts it on screen; false when this panel
+    /// cannot present by itself (not shown yet, or not an X11 ARGB window).
+    bool presentNow();
+    /// The presenter's frame, sized to the window in device pixels; `fresh` when made anew
+    /// (then everything drawn is pending).
+    QImage& frame(bool& fresh);
+    /// Paints the pending damage into `frame`; returns it in device pixels.
+    std::vector<QRect> paintPending(QImage& frame);
+    void dropPresenter();
+    /// Puts what Qt last flushed from its own copy once more, after that flush: it may reach
+    /// the server after a newer frame put through our connection.
+    void presentExposed();
 
     std::uint32_t screenId_;
     bool shapeMode_;
@@ -61,6 +83,10 @@ private:
     std::vector<QRect> pending_;    ///< damage asked for and not yet painted
     QRegion deviceShape_;
     GuideEditorView* editor_ = nullptr;
+    /// Keeps this panel's pixels and puts them on screen, once shown with a compositor.
+    std::unique_ptr<overlayx11::ImagePresenter> presenter_;
+    bool presenterChecked_ = false;
+    QRegion exposed_; ///< device pixels Qt flushed and presentExposed() has not put again
 };
 
 } // namespace spanlet
