@@ -9,17 +9,11 @@
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
+#include "OverlayX11.hpp"
+
 namespace spanlet::overlayx11 {
 
 namespace {
-
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
 
 constexpr std::size_t headerBytes = 24;         // of a PutImage request
 constexpr std::size_t largestRequest = 4 << 20; // bytes; bounds the packing buffer

@@ -11,14 +11,6 @@ namespace spanlet::overlayx11 {
 
 namespace {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
-
 xcb_window_t rootOf(xcb_connection_t* c) {
     const xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
     return it.rem > 0 ? it.data->root : xcb_window_t{XCB_WINDOW_NONE};

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QRegion>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -10,6 +11,15 @@ struct xcb_connection_t;
 class QSocketNotifier;
 
 namespace spanlet::overlayx11 {
+
+/// An XCB reply (or event), freed with std::free.
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Reply<T> reply(T* r) {
+    return Reply<T>(r, &std::free);
+}
 
 /// Qt's own XCB connection; nothing when Qt does not run on X11.
 xcb_connection_t* qtConnection();
