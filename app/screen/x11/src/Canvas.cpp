@@ -17,7 +17,7 @@ struct Channel {
         if (max_ == 0xff) {
             return std::uint8_t(v);
         }
-        return max_ == 0 ? 0 : std::uint8_t((v * 255 + max_ / 2) / max_);
+        return max_ == 0 ? std::uint8_t{0} : std::uint8_t((v * 255 + max_ / 2) / max_);
     }
 
 private:
