@@ -2,6 +2,7 @@
 
 #include <QSysInfo>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sys/ipc.h>
@@ -121,16 +122,17 @@ struct ImagePresenter::Shared {
             return nullptr;
         }
         void* address = shmat(id, nullptr, 0);
+        const bool mapped = reinterpret_cast<std::intptr_t>(address) != -1; // (void*) -1: failed
         const xcb_shm_seg_t segment = xcb_generate_id(conn.c);
         const bool attached =
-            address != reinterpret_cast<void*>(-1) &&
+            mapped &&
             reply(xcb_request_check(conn.c, xcb_shm_attach_checked(conn.c, segment,
                                                                    static_cast<std::uint32_t>(id),
                                                                    1))) == nullptr;
         // Marked for removal now: it goes when both sides have detached, even after a crash.
         shmctl(id, IPC_RMID, nullptr);
         if (!attached) {
-            if (address != reinterpret_cast<void*>(-1)) {
+            if (mapped) {
                 shmdt(address);
             }
             return nullptr;
@@ -215,7 +217,7 @@ QImage& ImagePresenter::frame(QSize device, double devicePixelRatio, bool& fresh
         shared_ = Shared::make(conn, bytes);
     }
     if (shared_) {
-        frame_ = QImage(static_cast<uchar*>(shared_->address), width, height, width * 4,
+        frame_ = QImage(static_cast<uchar*>(shared_->address), width, height, qsizetype{width} * 4,
                         QImage::Format_ARGB32_Premultiplied);
     } else {
         frame_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);

@@ -63,7 +63,7 @@ X11DisplayPort::X11DisplayPort() : context_(std::make_unique<QObject>()) {
 }
 
 X11DisplayPort::~X11DisplayPort() {
-    if (pointerConnection_) {
+    if (pointerConnection_ != nullptr) {
         xcb_disconnect(pointerConnection_);
     }
 }
@@ -139,8 +139,8 @@ std::vector<ScreenInfo> X11DisplayPort::currentScreens() const {
 }
 
 Point X11DisplayPort::pointerLocation() const {
-    xcb_connection_t* c = pointerConnection_ ? pointerConnection_ : connection_;
-    if (!c) {
+    xcb_connection_t* c = pointerConnection_ != nullptr ? pointerConnection_ : connection_;
+    if (c == nullptr) {
         return {};
     }
     const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
