@@ -111,6 +111,7 @@ TEST_P(ImagePresenterTest, AFrameOfAnotherSizeStartsClear) {
     EXPECT_EQ(bigger.devicePixelRatio(), 2);
     EXPECT_EQ(bigger.pixel(599, 399), 0U);
     presenter->discardFrame();
+    EXPECT_TRUE(presenter->present({QRect(0, 0, 10, 10)})) << "nothing to put is no failure";
     presenter->frame(QSize(600, 400), 2, fresh);
     EXPECT_TRUE(fresh) << "a discarded frame is made anew";
 }

@@ -55,7 +55,7 @@ struct Connection {
     /// gone); each tells how far the server has got.
     void readEvents() {
         while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
-            carriedOut = std::max(carriedOut, e->full_sequence);
+            learn(e->full_sequence);
             std::free(e);
         }
     }
@@ -64,8 +64,19 @@ struct Connection {
     void sync() {
         const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(c);
         std::free(xcb_get_input_focus_reply(c, cookie, nullptr));
-        carriedOut = std::max(carriedOut, cookie.sequence);
+        learn(cookie.sequence);
         readEvents();
+    }
+
+    /// Whether the server has carried out request `sequence` (numbers wrap around).
+    [[nodiscard]] bool carriedOutUpTo(unsigned int sequence) const {
+        return static_cast<int>(sequence - carriedOut) <= 0;
+    }
+
+    void learn(unsigned int sequence) {
+        if (static_cast<int>(sequence - carriedOut) > 0) {
+            carriedOut = sequence;
+        }
     }
 };
 
@@ -195,7 +206,7 @@ void ImagePresenter::waitUntilRead() {
     Connection& conn = connection();
     if (conn.alive()) {
         conn.readEvents();
-        if (conn.carriedOut < shared_->lastPut) {
+        if (!conn.carriedOutUpTo(shared_->lastPut)) {
             conn.sync(); // rare: a frame is painted before the last one was read
         }
     }
@@ -229,8 +240,11 @@ QImage& ImagePresenter::frame(QSize device, double devicePixelRatio, bool& fresh
 
 bool ImagePresenter::present(const std::vector<QRect>& rects) {
     Connection& conn = connection();
-    if (!conn.alive() || frame_.isNull()) {
+    if (!conn.alive()) {
         return false;
+    }
+    if (frame_.isNull()) {
+        return true; // given back since: nothing to show
     }
     std::vector<QRect> clipped;
     for (const QRect& r : rects) {
