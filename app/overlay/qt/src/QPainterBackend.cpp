@@ -9,7 +9,6 @@
 #include <mutex>
 #include <tuple>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
@@ -180,35 +179,49 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
     return true;
 }
 
-/// Ascent and descent of the font for `spec`, remembered: font metrics are slow to make.
-std::pair<double, double> verticalMetrics(const FontSpec& spec) {
+/// A font made for a FontSpec, with the vertical metrics text placement needs.
+struct MadeFont {
+    QFont font;
+    double ascent = 0;
+    double descent = 0;
+};
+
+/// Made once per size and weight: building a font from the system font, and its metrics, is
+/// slow, and text is drawn on every pointer move. Layout (main thread) and painting (a pool
+/// thread, see runSerialPaint) take turns, but both use the cache; entries are never removed,
+/// so a reference stays good.
+const MadeFont& madeFont(const FontSpec& fontSpec) {
     static std::mutex mutex;
-    static std::map<std::tuple<double, FontWeight, bool>, std::pair<double, double>> cache;
-    const auto key = std::make_tuple(spec.size, spec.weight, spec.monospacedDigits);
-    {
-        const std::lock_guard lock(mutex);
-        if (const auto found = cache.find(key); found != cache.end()) {
-            return found->second;
-        }
-    }
-    const QFontMetricsF metrics(QPainterBackend::font(spec));
-    const std::pair<double, double> known{metrics.ascent(), metrics.descent()};
+    static std::map<std::tuple<double, FontWeight, bool>, MadeFont> cache;
     const std::lock_guard lock(mutex);
-    cache.emplace(key, known);
-    return known;
+    const auto key = std::make_tuple(fontSpec.size, fontSpec.weight, fontSpec.monospacedDigits);
+    if (const auto found = cache.find(key); found != cache.end()) {
+        return found->second;
+    }
+    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // Sizes are in points of our coordinate space, which are logical pixels; a pixel size keeps
+    // them independent of the X server's DPI setting.
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(fontSpec.size))));
+    f.setWeight(qtWeight(fontSpec.weight));
+    // Common UI fonts draw tabular figures by default; choosing them explicitly needs
+    // QFont::setFeature (Qt 6.6). Without kerning, at least no digit pair is pulled together.
+    f.setKerning(!fontSpec.monospacedDigits);
+    const QFontMetricsF metrics(f);
+    return cache.emplace(key, MadeFont{f, metrics.ascent(), metrics.descent()}).first->second;
 }
 
 void paintText(QPainter& painter, const DrawText& op) {
-    painter.setFont(QPainterBackend::font(op.font));
+    const MadeFont& made = madeFont(op.font);
+    painter.setFont(made.font);
     painter.setPen(QPainterBackend::color(op.color));
     painter.setBrush(Qt::NoBrush);
     // The box is the text's measured size: its line starts at the box's left and is centred
     // in its height, as a centred layout would put it. Drawn at a baseline point, Qt shapes
     // the text but spares the line layout that a rectangle needs, half the cost of a label.
-    const auto [ascent, descent] = verticalMetrics(op.font);
     const Rect box = op.box();
-    painter.drawText(QPointF(box.x, box.y + (box.height - ascent - descent) / 2 + ascent),
-                     QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
+    painter.drawText(
+        QPointF(box.x, box.y + (box.height - made.ascent - made.descent) / 2 + made.ascent),
+        QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
 }
 
 } // namespace
@@ -225,26 +238,7 @@ QRectF QPainterBackend::rect(const Rect& r) {
 }
 
 QFont QPainterBackend::font(const FontSpec& fontSpec) {
-    // Made once per size and weight: building a font from the system font is slow, and text is
-    // drawn on every pointer move. Layout (main thread) and painting (a pool thread, see
-    // runSerialPaint) take turns, but both use the cache.
-    static std::mutex mutex;
-    static std::map<std::tuple<double, FontWeight, bool>, QFont> cache;
-    const std::lock_guard lock(mutex);
-    const auto key = std::make_tuple(fontSpec.size, fontSpec.weight, fontSpec.monospacedDigits);
-    if (const auto found = cache.find(key); found != cache.end()) {
-        return found->second;
-    }
-    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    // Sizes are in points of our coordinate space, which are logical pixels; a pixel size keeps
-    // them independent of the X server's DPI setting.
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(fontSpec.size))));
-    f.setWeight(qtWeight(fontSpec.weight));
-    // Common UI fonts draw tabular figures by default; choosing them explicitly needs
-    // QFont::setFeature (Qt 6.6). Without kerning, at least no digit pair is pulled together.
-    f.setKerning(!fontSpec.monospacedDigits);
-    cache.emplace(key, f);
-    return f;
+    return madeFont(fontSpec).font;
 }
 
 QPainterPath QPainterBackend::path(const Path& p) {
