@@ -2,7 +2,7 @@
 // 3840 × 2160 device-pixel overlay panel: every move lays the scene out again, then either
 // repaints the whole panel or only the damaged region (old ∪ new drawn region), as the panel
 // does. Runs on Qt's offscreen platform; no display needed.
-// CPU time is the whole process's: the repaint runs partly on Qt's pool threads.
+// CPU time is the whole process's, so that any work Qt hands to its pool threads counts.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>

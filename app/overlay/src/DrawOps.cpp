@@ -84,6 +84,32 @@ std::optional<Rect> Path::bounds() const {
     return result;
 }
 
+Path Path::translated(double dx, double dy) const {
+    const auto moved = [dx, dy](Rect r) {
+        r.x += dx;
+        r.y += dy;
+        return r;
+    };
+    Path out;
+    out.elements.reserve(elements.size());
+    for (const PathElement& element : elements) {
+        std::visit(
+            [&](const auto& e) {
+                using E = std::decay_t<decltype(e)>;
+                if constexpr (std::is_same_v<E, MoveTo> || std::is_same_v<E, LineTo>) {
+                    out.elements.emplace_back(E{{e.point.x + dx, e.point.y + dy}});
+                } else if constexpr (std::is_same_v<E, RectShape>) {
+                    out.elements.emplace_back(RectShape{moved(e.rect)});
+                } else {
+                    out.elements.emplace_back(
+                        RoundedRectShape{moved(e.rect), e.cornerRadius, e.continuousCorners});
+                }
+            },
+            element);
+    }
+    return out;
+}
+
 std::optional<Rect> bounds(const DrawOp& op) {
     return std::visit(
         [](const auto& o) -> std::optional<Rect> {

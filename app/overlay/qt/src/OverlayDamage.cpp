@@ -6,8 +6,6 @@
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 
-#include "SerialPaint.hpp"
-
 namespace spanlet::draw {
 
 namespace {
@@ -133,10 +131,8 @@ void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRe
 }
 
 void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects) {
-    runSerialPaint([&] {
-        QPainter painter(&image);
-        repaintRects(painter, list, rects);
-    });
+    QPainter painter(&image);
+    repaintRects(painter, list, rects);
 }
 
 } // namespace spanlet::draw

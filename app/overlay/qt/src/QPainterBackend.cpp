@@ -14,6 +14,7 @@
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 
 #include "CellGrid.hpp"
+#include "ClipLayer.hpp"
 #include "SpriteCache.hpp"
 
 namespace spanlet::draw {
@@ -187,9 +188,8 @@ struct MadeFont {
 };
 
 /// Made once per size and weight: building a font from the system font, and its metrics, is
-/// slow, and text is drawn on every pointer move. Layout (main thread) and painting (a pool
-/// thread, see runSerialPaint) take turns, but both use the cache; entries are never removed,
-/// so a reference stays good.
+/// slow, and text is drawn on every pointer move. Text may be measured and painted on more than
+/// one thread, so the cache is locked; entries are never removed, so a reference stays good.
 const MadeFont& madeFont(const FontSpec& fontSpec) {
     static std::mutex mutex;
     static std::map<std::tuple<double, FontWeight, bool>, MadeFont> cache;
@@ -346,29 +346,35 @@ std::size_t groupEnd(const std::vector<DrawOp>& ops, std::size_t push) {
     return ops.size() - 1;
 }
 
-} // namespace
+using Visible = std::function<bool(const QRectF&)>;
 
-void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
-                               const std::function<bool(const QRectF&)>& visible) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
+// Paints ops[first, last) whose bounds (points, grown by one) `visible` accepts; all of them when
+// it is empty.
+void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t first,
+                std::size_t last, const Visible& visible) {
     const auto shown = [&visible](const QRectF& r) {
         return !visible || visible(r.adjusted(-1, -1, 1, 1));
     };
-    const std::vector<DrawOp>& ops = list.ops;
     int depth = 0;
-    for (std::size_t i = 0; i < ops.size(); ++i) {
+    for (std::size_t i = first; i < last; ++i) {
         const DrawOp& op = ops[i];
         if (const auto* clip = std::get_if<PushClip>(&op)) {
             // Everything in a group lies inside its clip: a clip outside the area skips it.
             const std::optional<Rect> b = clip->path.bounds();
-            if (!b || !shown(rect(*b))) {
-                i = groupEnd(ops, i);
+            const std::size_t end = std::min(groupEnd(ops, i), last - 1);
+            if (!b || !shown(QPainterBackend::rect(*b))) {
+                i = end;
+                continue;
+            }
+            const std::size_t contentEnd = std::holds_alternative<PopClip>(ops[end]) ? end : last;
+            if (paintClipLayer(painter, clip->path, ops, i + 1, contentEnd, [&](QPainter& layer) {
+                    paintRange(layer, ops, i + 1, contentEnd, {});
+                })) {
+                i = end;
                 continue;
             }
             painter.save();
-            painter.setClipPath(path(clip->path), Qt::IntersectClip);
+            painter.setClipPath(QPainterBackend::path(clip->path), Qt::IntersectClip);
             ++depth;
             continue;
         }
@@ -391,7 +397,7 @@ void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
             continue;
         }
         const std::optional<Rect> b = bounds(op);
-        if (visible && (!b || !shown(rect(*b)))) {
+        if (visible && (!b || !shown(QPainterBackend::rect(*b)))) {
             continue;
         }
         paintOne(painter, op);
@@ -399,6 +405,16 @@ void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
     for (; depth > 0; --depth) {
         painter.restore();
     }
+}
+
+} // namespace
+
+void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
+                               const std::function<bool(const QRectF&)>& visible) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    paintRange(painter, list.ops, 0, list.ops.size(), visible);
     painter.restore();
 }
 

@@ -23,31 +23,6 @@ Point moved(Point p, double dx, double dy) {
     return {p.x + dx, p.y + dy};
 }
 
-Rect moved(const Rect& r, double dx, double dy) {
-    return {r.x + dx, r.y + dy, r.width, r.height};
-}
-
-Path moved(const Path& path, double dx, double dy) {
-    Path out;
-    out.elements.reserve(path.elements.size());
-    for (const PathElement& e : path.elements) {
-        std::visit(
-            [&](const auto& el) {
-                using T = std::decay_t<decltype(el)>;
-                if constexpr (std::is_same_v<T, MoveTo> || std::is_same_v<T, LineTo>) {
-                    out.elements.emplace_back(T{moved(el.point, dx, dy)});
-                } else if constexpr (std::is_same_v<T, RectShape>) {
-                    out.elements.emplace_back(RectShape{moved(el.rect, dx, dy)});
-                } else {
-                    out.elements.emplace_back(RoundedRectShape{
-                        moved(el.rect, dx, dy), el.cornerRadius, el.continuousCorners});
-                }
-            },
-            e);
-    }
-    return out;
-}
-
 // `op` moved by (dx, dy) points; nothing for the operations the cache does not take.
 std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
     return std::visit(
@@ -56,7 +31,7 @@ std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
             if constexpr (std::is_same_v<T, FillPath> || std::is_same_v<T, StrokePath> ||
                           std::is_same_v<T, FillPathWithShadow>) {
                 T copy = o;
-                copy.path = moved(o.path, dx, dy);
+                copy.path = o.path.translated(dx, dy);
                 return copy;
             } else if constexpr (std::is_same_v<T, DrawText>) {
                 DrawText copy = o;

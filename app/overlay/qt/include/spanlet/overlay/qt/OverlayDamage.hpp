@@ -35,8 +35,7 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects);
 void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
 
 /// repaintRects() straight into `image` (a window's backing store, whose device pixel ratio
-/// maps points to its pixels), on one of Qt's pool threads (see runSerialPaint), without the
-/// paint event's region as a clip.
+/// maps points to its pixels), without the paint event's region as a clip.
 void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects);
 
 } // namespace spanlet::draw
