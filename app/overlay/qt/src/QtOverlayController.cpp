@@ -192,7 +192,10 @@ void QtOverlayController::scheduleRepaint() {
         return;
     }
     repaintPending_ = true;
-    QTimer::singleShot(0, this, [this] { runScheduledRepaint(); });
+    // A posted call, not a zero-length timer: that would make and destroy a timer object on
+    // every pointer move.
+    QMetaObject::invokeMethod(
+        this, [this] { runScheduledRepaint(); }, Qt::QueuedConnection);
 }
 
 void QtOverlayController::captureLanded() {
@@ -203,11 +206,14 @@ void QtOverlayController::captureLanded() {
     // Painted once the capture's handler has published everything.
     awaitingCapture_ = false;
     captureWait_->stop();
-    QTimer::singleShot(0, this, [this] {
-        if (repaintPending_) {
-            repaintNow();
-        }
-    });
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (repaintPending_) {
+                repaintNow();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void QtOverlayController::runScheduledRepaint() {
