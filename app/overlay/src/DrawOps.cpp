@@ -84,30 +84,27 @@ std::optional<Rect> Path::bounds() const {
     return result;
 }
 
-Path Path::translated(double dx, double dy) const {
-    const auto moved = [dx, dy](Rect r) {
-        r.x += dx;
-        r.y += dy;
-        return r;
-    };
-    Path out;
-    out.elements.reserve(elements.size());
-    for (const PathElement& element : elements) {
+Path& Path::translate(double dx, double dy) {
+    for (PathElement& element : elements) {
         std::visit(
-            [&](const auto& e) {
+            [dx, dy](auto& e) {
                 using E = std::decay_t<decltype(e)>;
                 if constexpr (std::is_same_v<E, MoveTo> || std::is_same_v<E, LineTo>) {
-                    out.elements.emplace_back(E{{e.point.x + dx, e.point.y + dy}});
-                } else if constexpr (std::is_same_v<E, RectShape>) {
-                    out.elements.emplace_back(RectShape{moved(e.rect)});
+                    e.point.x += dx;
+                    e.point.y += dy;
                 } else {
-                    out.elements.emplace_back(
-                        RoundedRectShape{moved(e.rect), e.cornerRadius, e.continuousCorners});
+                    e.rect.x += dx;
+                    e.rect.y += dy;
                 }
             },
             element);
     }
-    return out;
+    return *this;
+}
+
+Path Path::translated(double dx, double dy) const {
+    Path out = *this;
+    return out.translate(dx, dy);
 }
 
 std::optional<Rect> bounds(const DrawOp& op) {

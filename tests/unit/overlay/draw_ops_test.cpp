@@ -67,6 +67,11 @@ TEST(DrawListTest, PathBoundsHoldLinesAndShapes) {
     path.addLine({5, 5}, {7, 9}).addRect({-3, 6, 2, 2}).addRoundedRect({0, 0, 1, 20}, 0.5);
     EXPECT_EQ(path.bounds(), (Rect{-3, 0, 10, 20}));
     EXPECT_EQ(Path{}.bounds(), std::nullopt);
+
+    // Moved, every element keeps its shape: the same bounds, shifted; moved back, the same path.
+    const Path moved = path.translated(10.5, -2);
+    EXPECT_EQ(moved.bounds(), (Rect{7.5, -2, 10, 20}));
+    EXPECT_EQ(moved.translated(-10.5, 2), path);
 }
 
 } // namespace

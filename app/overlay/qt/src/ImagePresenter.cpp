@@ -62,9 +62,7 @@ struct Connection {
 
     /// Waits until the server has carried out every request sent so far.
     void sync() {
-        const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(c);
-        std::free(xcb_get_input_focus_reply(c, cookie, nullptr));
-        learn(cookie.sequence);
+        learn(roundTrip(c));
         readEvents();
     }
 

@@ -29,9 +29,15 @@ void flush() {
     }
 }
 
+unsigned int roundTrip(xcb_connection_t* c) {
+    const xcb_get_input_focus_cookie_t cookie = xcb_get_input_focus(c);
+    std::free(xcb_get_input_focus_reply(c, cookie, nullptr));
+    return cookie.sequence;
+}
+
 void sync() {
     if (xcb_connection_t* c = qtConnection()) {
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        roundTrip(c);
     }
 }
 

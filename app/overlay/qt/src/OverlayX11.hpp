@@ -27,7 +27,11 @@ xcb_connection_t* qtConnection();
 /// Sends what Qt's connection has queued, so a restacking takes effect now.
 void flush();
 
-/// Sends what Qt's connection has queued and waits until the server has carried it out.
+/// Sends what `c` has queued and waits until the server has carried it out; returns the
+/// sequence number of the request that made the round trip.
+unsigned int roundTrip(xcb_connection_t* c);
+
+/// roundTrip() on Qt's connection.
 void sync();
 
 /// Sets the bounding shape of `window` to `device` (window-local device pixels); an empty

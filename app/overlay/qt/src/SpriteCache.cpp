@@ -31,7 +31,7 @@ std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
             if constexpr (std::is_same_v<T, FillPath> || std::is_same_v<T, StrokePath> ||
                           std::is_same_v<T, FillPathWithShadow>) {
                 T copy = o;
-                copy.path = o.path.translated(dx, dy);
+                copy.path.translate(dx, dy);
                 return copy;
             } else if constexpr (std::is_same_v<T, DrawText>) {
                 DrawText copy = o;

@@ -72,7 +72,9 @@ struct Path {
 
     /// Smallest rect holding every point and shape; nothing for an empty path.
     [[nodiscard]] std::optional<Rect> bounds() const;
-    /// The same path moved by (dx, dy).
+    /// Moves every point and shape by (dx, dy).
+    Path& translate(double dx, double dy);
+    /// A copy moved by (dx, dy).
     [[nodiscard]] Path translated(double dx, double dy) const;
 
     friend bool operator==(const Path&, const Path&) = default;
