@@ -1,3 +1,4 @@
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
 
 namespace spanlet::test {
 namespace {
@@ -187,6 +189,45 @@ TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
             QPainterBackend::paint(p, clippedGroup(at, true));
         }
         EXPECT_EQ(qRed(changed.pixel(middle)), 255) << "at " << at.x << ", " << at.y;
+    }
+}
+
+// Label text is laid out glyph by glyph where the shaper could do nothing else; it must
+// measure and draw as shaped text does, and anything needing the shaper (ligatures, glyphs
+// from a fallback font, kerning) must still get it.
+TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
+    const double scale = GetParam();
+    const draw::QtTextMeasurer measurer;
+    const draw::FontSpec label{12, draw::FontWeight::semibold, true};
+    const draw::FontSpec kerned{13, draw::FontWeight::regular, false};
+    for (const draw::FontSpec& font : {label, kerned}) {
+        const QFont qfont = QPainterBackend::font(font);
+        const QFontMetricsF metrics(qfont);
+        for (const std::string text : {"1280 \u00D7 40 pt", "#1A2B3C  \u2303\u21E7C", "0.5 px",
+                                       "Office fifty", "AVA Wo", "\u65E5\u672C 12"}) {
+            const QString qtext = QString::fromStdString(text);
+            EXPECT_NEAR(measurer.measure(text, font).width, metrics.horizontalAdvance(qtext), 0.02)
+                << text;
+            const Point at{20.3, 40.6};
+            draw::DrawList list;
+            list.add(draw::DrawText{
+                text, font, at, {0, 0}, measurer.measure(text, font), draw::Color::white()});
+            QImage drawn = canvas(scale);
+            {
+                QPainter p(&drawn);
+                QPainterBackend::paint(p, list);
+            }
+            QImage shaped = canvas(scale);
+            {
+                QPainter p(&shaped);
+                p.setFont(qfont);
+                p.setPen(Qt::white);
+                const double height = metrics.ascent() + metrics.descent();
+                p.drawText(QPointF(at.x, at.y + (metrics.height() - height) / 2 + metrics.ascent()),
+                           qtext);
+            }
+            EXPECT_LE(largestDifference(drawn, shaped), 0) << text;
+        }
     }
 }
 

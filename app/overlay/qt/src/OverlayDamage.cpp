@@ -119,15 +119,7 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects) {
 void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects) {
     // Rectangle by rectangle with a plain rectangular clip, each with only the operations that
     // touch it: far cheaper than one complex clip for long thin damage such as a moved cross.
-    for (const QRect& r : rects) {
-        painter.save();
-        painter.setClipRect(r);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(r, Qt::transparent);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        QPainterBackend::paint(painter, list, QRectF(r));
-        painter.restore();
-    }
+    QPainterBackend::repaint(painter, list, rects);
 }
 
 void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects) {

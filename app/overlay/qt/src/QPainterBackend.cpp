@@ -15,6 +15,7 @@
 
 #include "CellGrid.hpp"
 #include "ClipLayer.hpp"
+#include "GlyphLine.hpp"
 #include "SpriteCache.hpp"
 
 namespace spanlet::draw {
@@ -219,9 +220,14 @@ void paintText(QPainter& painter, const DrawText& op) {
     // in its height, as a centred layout would put it. Drawn at a baseline point, Qt shapes
     // the text but spares the line layout that a rectangle needs, half the cost of a label.
     const Rect box = op.box();
-    painter.drawText(
-        QPointF(box.x, box.y + (box.height - made.ascent - made.descent) / 2 + made.ascent),
-        QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
+    const QPointF baseline(box.x,
+                           box.y + (box.height - made.ascent - made.descent) / 2 + made.ascent);
+    if (const std::optional<GlyphLine> line = GlyphLine::layout(op.text, op.font)) {
+        painter.drawGlyphRun(baseline, line->glyphs);
+        return;
+    }
+    painter.drawText(baseline,
+                     QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
 }
 
 } // namespace
@@ -415,6 +421,25 @@ void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     paintRange(painter, list.ops, 0, list.ops.size(), visible);
+    painter.restore();
+}
+
+void QPainterBackend::repaint(QPainter& painter, const DrawList& list,
+                              const std::vector<QRect>& rects) {
+    // One saved state for all the rectangles: a damaged frame has a dozen, and saving the
+    // painter's state is dearer than setting the few things that change.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (const QRect& r : rects) {
+        painter.setClipRect(r, Qt::ReplaceClip);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(r, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        const QRectF area(r);
+        paintRange(painter, list.ops, 0, list.ops.size(),
+                   [&area](const QRectF& b) { return b.intersects(area); });
+    }
     painter.restore();
 }
 

@@ -3,6 +3,8 @@
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 #include <spanlet/overlay/qt/QtTextMeasurer.hpp>
 
+#include "GlyphLine.hpp"
+
 namespace spanlet::draw {
 
 namespace {
@@ -23,8 +25,14 @@ Size QtTextMeasurer::measure(std::string_view text, const FontSpec& font) const 
         it = metrics_.emplace(key, std::make_unique<QFontMetricsF>(QPainterBackend::font(font)))
                  .first;
     }
-    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const Size size{it->second->horizontalAdvance(s), it->second->height()};
+    double width = 0;
+    if (const std::optional<GlyphLine> line = GlyphLine::layout(text, font)) {
+        width = line->width;
+    } else {
+        width = it->second->horizontalAdvance(
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    }
+    const Size size{width, it->second->height()};
     if (sizes_.size() >= maxRememberedSizes) {
         sizes_.clear();
     }

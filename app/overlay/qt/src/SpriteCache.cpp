@@ -109,11 +109,12 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
         found = sprites_.end() - 1;
     }
     found->lastUse = ++clock_;
-    painter.save();
-    // World coordinates become device pixels: the image is copied, not resampled.
-    painter.setWorldTransform(device.inverted() * painter.worldTransform());
+    // World coordinates become device pixels for the copy, so the image is not resampled; only
+    // the transform changes, and setting it back is cheaper than saving the painter's state.
+    const QTransform world = painter.worldTransform();
+    painter.setWorldTransform(device.inverted() * world);
     painter.drawImage(QPointF(wholeX - margin, wholeY - margin), found->image);
-    painter.restore();
+    painter.setWorldTransform(world);
     return true;
 }
 

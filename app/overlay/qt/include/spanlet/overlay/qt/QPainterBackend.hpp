@@ -8,6 +8,7 @@
 #include <QRegion>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <spanlet/overlay/DrawOps.hpp>
 
@@ -26,6 +27,11 @@ public:
                       const std::optional<QRectF>& cull = std::nullopt);
     /// As above, skipping operations whose bounds miss every rectangle of `cull`.
     static void paint(QPainter& painter, const DrawList& list, const QRegion& cull);
+
+    /// Clears each rectangle (logical pixels) to transparent, then paints `list` clipped to it,
+    /// skipping operations that lie wholly outside it. The painter must have no clip of its
+    /// own; its state is left unchanged.
+    static void repaint(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
 
     /// The system UI font at the requested size (in points, i.e. logical pixels) and weight.
     static QFont font(const FontSpec& fontSpec);
