@@ -417,6 +417,7 @@ void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t f
 
 void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
                                const std::function<bool(const QRectF&)>& visible) {
+    SpriteCache::shared().beginRepaint();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -428,6 +429,7 @@ void QPainterBackend::repaint(QPainter& painter, const DrawList& list,
                               const std::vector<QRect>& rects) {
     // One saved state for all the rectangles: a damaged frame has a dozen, and saving the
     // painter's state is dearer than setting the few things that change.
+    SpriteCache::shared().beginRepaint();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);

@@ -82,13 +82,17 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
     if (found == sprites_.end()) {
         // Made into an image only when seen a second time: a label whose number changes on
         // every move would otherwise cost an image per frame on top of its painting.
-        Seen seen{*key, scale, fractionX, fractionY};
-        const auto before = std::find(seen_.begin(), seen_.end(), seen);
+        Seen seen{*key, scale, fractionX, fractionY, repaint_};
+        const auto before = std::find_if(seen_.begin(), seen_.end(),
+                                         [&seen](const Seen& s) { return s.sameAs(seen); });
         if (before == seen_.end()) {
             if (seen_.size() >= maxSeen) {
                 seen_.erase(seen_.begin());
             }
             seen_.push_back(std::move(seen));
+            return false;
+        }
+        if (before->repaint == repaint_) {
             return false;
         }
         seen_.erase(before);
@@ -116,6 +120,11 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
     painter.drawImage(QPointF(wholeX - margin, wholeY - margin), found->image);
     painter.setWorldTransform(world);
     return true;
+}
+
+void SpriteCache::beginRepaint() {
+    const std::lock_guard lock(mutex_);
+    ++repaint_;
 }
 
 void SpriteCache::evictFor(qint64 pixels) {

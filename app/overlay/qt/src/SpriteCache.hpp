@@ -29,6 +29,10 @@ public:
     /// or shears.
     bool paint(QPainter& painter, const DrawOp& op, const PaintDirect& paintDirect);
 
+    /// Starts a repaint: an operation seen twice within one (crossing two damaged rectangles)
+    /// is not made into an image on that account alone, as a label with a new number would be.
+    void beginRepaint();
+
     /// The process-wide cache painting uses.
     static SpriteCache& shared();
 
@@ -47,7 +51,11 @@ private:
         double scale = 1;
         double fractionX = 0;
         double fractionY = 0;
-        friend bool operator==(const Seen&, const Seen&) = default;
+        std::uint64_t repaint = 0; ///< when it was seen
+        [[nodiscard]] bool sameAs(const Seen& other) const {
+            return scale == other.scale && fractionX == other.fractionX &&
+                   fractionY == other.fractionY && op == other.op;
+        }
     };
 
     void evictFor(qint64 pixels);
@@ -57,6 +65,7 @@ private:
     std::vector<Seen> seen_; ///< painted once, not kept yet; oldest first
     qint64 pixels_ = 0;
     std::uint64_t clock_ = 0;
+    std::uint64_t repaint_ = 0;
 };
 
 } // namespace spanlet::draw
