@@ -150,11 +150,8 @@ bool paintClipLayer(QPainter& painter, const Path& clip, const std::vector<DrawO
         layer.fractionX = fractionX;
         layer.fractionY = fractionY;
     }
-    painter.save();
-    // World coordinates become device pixels: the layer is copied, not resampled.
-    painter.setWorldTransform(device.inverted() * painter.worldTransform());
-    painter.drawImage(QPointF(wholeX - margin, wholeY - margin), layer.image);
-    painter.restore();
+    QPainterBackend::drawDeviceImage(painter, QPointF(wholeX - margin, wholeY - margin),
+                                     layer.image);
     return true;
 }
 

@@ -243,6 +243,14 @@ QRectF QPainterBackend::rect(const Rect& r) {
     return {r.x, r.y, r.width, r.height};
 }
 
+void QPainterBackend::drawDeviceImage(QPainter& painter, QPointF devicePoint, const QImage& image) {
+    // Only the transform changes: setting it back is cheaper than saving the painter's state.
+    const QTransform world = painter.worldTransform();
+    painter.setWorldTransform(painter.deviceTransform().inverted() * world);
+    painter.drawImage(devicePoint, image);
+    painter.setWorldTransform(world);
+}
+
 QFont QPainterBackend::font(const FontSpec& fontSpec) {
     return madeFont(fontSpec).font;
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <type_traits>
 
+#include <spanlet/overlay/qt/QPainterBackend.hpp>
+
 namespace spanlet::draw {
 
 namespace {
@@ -113,12 +115,8 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
         found = sprites_.end() - 1;
     }
     found->lastUse = ++clock_;
-    // World coordinates become device pixels for the copy, so the image is not resampled; only
-    // the transform changes, and setting it back is cheaper than saving the painter's state.
-    const QTransform world = painter.worldTransform();
-    painter.setWorldTransform(device.inverted() * world);
-    painter.drawImage(QPointF(wholeX - margin, wholeY - margin), found->image);
-    painter.setWorldTransform(world);
+    QPainterBackend::drawDeviceImage(painter, QPointF(wholeX - margin, wholeY - margin),
+                                     found->image);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainterPath>
 #include <QRect>
 #include <QRectF>
@@ -32,6 +33,11 @@ public:
     /// skipping operations that lie wholly outside it. The painter must have no clip of its
     /// own; its state is left unchanged.
     static void repaint(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
+
+    /// Copies `image` one pixel per device pixel, its top-left at `devicePoint` (device
+    /// pixels), whatever the painter's scale: a kept image is copied, never resampled. The
+    /// painter must not rotate or shear.
+    static void drawDeviceImage(QPainter& painter, QPointF devicePoint, const QImage& image);
 
     /// The system UI font at the requested size (in points, i.e. logical pixels) and weight.
     static QFont font(const FontSpec& fontSpec);
