@@ -113,6 +113,8 @@ std::optional<Rect> bounds(const DrawOp& op) {
             using O = std::decay_t<decltype(o)>;
             if constexpr (std::is_same_v<O, FillRect>) {
                 return o.rect;
+            } else if constexpr (std::is_same_v<O, FillPixels>) {
+                return o.pixels.pixels().empty() ? std::nullopt : std::optional<Rect>(o.rect);
             } else if constexpr (std::is_same_v<O, FillPath>) {
                 return o.path.bounds();
             } else if constexpr (std::is_same_v<O, StrokePath>) {

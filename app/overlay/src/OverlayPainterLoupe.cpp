@@ -18,10 +18,6 @@ namespace {
 /// Side of one magnified pixel (points).
 constexpr double cell = 8;
 
-Color cellColor(RGBA p) {
-    return {p.r / 255.0, p.g / 255.0, p.b / 255.0, p.a / 255.0};
-}
-
 } // namespace
 
 void OverlayPainter::drawLoupe(DrawList& list, const Loupe& loupe, Point pointer) const {
@@ -45,12 +41,13 @@ void OverlayPainter::drawLoupe(DrawList& list, const Loupe& loupe, Point pointer
     // The frame follows the patch's width; rows of a taller patch would fall outside the
     // clip, so they are not drawn at all (and do not widen the damaged region).
     const std::int64_t rows = std::min(patch.height(), n);
-    for (std::int64_t r = 0; r < rows; ++r) {
-        for (std::int64_t c = 0; c < n; ++c) {
-            list.add(draw::FillRect{Rect{x + cell * static_cast<double>(c),
-                                         y + cell * static_cast<double>(r), cell, cell},
-                                    cellColor(patch(c, r))});
-        }
+    if (rows == patch.height()) {
+        list.add(draw::FillPixels{{x, y, side, cell * static_cast<double>(rows)}, patch});
+    } else {
+        std::vector<RGBA> shown(patch.pixels().begin(),
+                                patch.pixels().begin() + static_cast<std::ptrdiff_t>(n * rows));
+        list.add(draw::FillPixels{{x, y, side, cell * static_cast<double>(rows)},
+                                  PixelBuffer(n, rows, std::move(shown))});
     }
     Path grid;
     for (std::int64_t i = 1; i < n; ++i) {

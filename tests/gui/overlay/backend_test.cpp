@@ -78,14 +78,19 @@ TEST_P(BackendTest, LoupeCellsMatchOneFillPerCell) {
     const Rect frame{20, 20, 120, 120};
     list.add(draw::PushClip{draw::Path::roundedRect(frame, 10)});
     std::vector<std::pair<Rect, draw::Color>> cells;
+    PixelBuffer pixels(15, 15, RGBA::white);
     for (int r = 0; r < 15; ++r) {
         for (int c = 0; c < 15; ++c) {
             const Rect cell{frame.x + 8.0 * c, frame.y + 8.0 * r, 8, 8};
-            const draw::Color colour{c / 14.0, r / 14.0, (c + r) % 2 ? 1.0 : 0.0, 1};
-            cells.emplace_back(cell, colour);
-            list.add(draw::FillRect{cell, colour});
+            // Opaque and translucent cells alike.
+            const RGBA p(static_cast<std::uint8_t>(c * 18), static_cast<std::uint8_t>(r * 18),
+                         (c + r) % 2 ? 255 : 0, r == 3 ? 51 : 255);
+            pixels(c, r) = p;
+            cells.emplace_back(cell,
+                               draw::Color{p.r / 255.0, p.g / 255.0, p.b / 255.0, p.a / 255.0});
         }
     }
+    list.add(draw::FillPixels{frame, pixels});
     list.add(draw::PopClip{});
     QImage drawn = canvas(scale);
     {
@@ -120,14 +125,17 @@ draw::DrawList clippedGroup(Point at, bool odd = false) {
     draw::DrawList list;
     const Rect frame{at.x, at.y, 96, 96};
     list.add(draw::PushClip{draw::Path::roundedRect(frame, 10)});
+    PixelBuffer pixels(12, 12, RGBA::white);
     for (int r = 0; r < 12; ++r) {
         for (int c = 0; c < 12; ++c) {
-            const bool marked = odd && r == 5 && c == 6;
-            list.add(draw::FillRect{Rect{at.x + 8.0 * c, at.y + 8.0 * r, 8, 8},
-                                    marked ? draw::Color{1, 0, 0, 1}
-                                           : draw::Color{c / 11.0, r / 11.0, 0.5, 1}});
+            pixels(c, r) = RGBA(static_cast<std::uint8_t>(c * 23),
+                                static_cast<std::uint8_t>(r * 23), 128, 255);
         }
     }
+    if (odd) {
+        pixels(6, 5) = RGBA(255, 0, 0, 255);
+    }
+    list.add(draw::FillPixels{frame, pixels});
     draw::Path grid;
     for (int i = 1; i < 12; ++i) {
         grid.addLine({at.x + 8.0 * i, at.y}, {at.x + 8.0 * i, at.y + 96});

@@ -69,14 +69,7 @@ TEST(LoupeLayoutTest, DrawsFrameCellsGridMarkerOutlineSwatchAndText) {
     EXPECT_EQ(list.ops.at(i++),
               DrawOp(FillPathWithShadow{frame, Color::white(), Color::black(0.35), 8, {0, 3}}));
     EXPECT_EQ(list.ops.at(i++), DrawOp(PushClip{frame}));
-    for (int r = 0; r < 3; ++r) { // rows, then columns
-        for (int c = 0; c < 3; ++c) {
-            const auto& cell = std::get<FillRect>(list.ops.at(i++));
-            EXPECT_EQ(cell.rect, (Rect{x + 8 * c, y + 8 * r, 8, 8}));
-        }
-    }
-    EXPECT_EQ(std::get<FillRect>(list.ops.at(2)).color, (Color{1, 0, 0, 1}));
-    EXPECT_EQ(std::get<FillRect>(list.ops.at(2 + 5)).color, (Color{0, 0, 1, 0.2}));
+    EXPECT_EQ(list.ops.at(i++), DrawOp(FillPixels{{x, y, 24, 24}, patch})); // 8-point cells
     EXPECT_EQ(list.ops.at(i++), DrawOp(StrokePath{Path{}
                                                       .addLine({x + 8, y}, {x + 8, y + 24})
                                                       .addLine({x, y + 8}, {x + 24, y + 8})
@@ -107,10 +100,26 @@ TEST(LoupeLayoutTest, DrawsFrameCellsGridMarkerOutlineSwatchAndText) {
 TEST(LoupeLayoutTest, CentreMarkerSitsOnTheMiddlePixelOfALargePatch) {
     const DrawList list =
         layoutOverlay(loupeScene({100, 100}, PixelBuffer(15, 15, RGBA::white), {}), measurer);
-    EXPECT_EQ(opsOf<FillRect>(list).size(), 225U);
+    const auto cells = opsOf<FillPixels>(list);
+    ASSERT_EQ(cells.size(), 1U);
+    EXPECT_EQ(cells[0].rect, (Rect{124, 148, 120, 120}));
     const auto strokes = opsOf<StrokePath>(list);
     ASSERT_GE(strokes.size(), 3U);
     EXPECT_EQ(strokes[1].path.bounds(), (Rect{124 + 56 - 1, 148 + 56 - 1, 10, 10}));
+}
+
+// The frame is as tall as the patch is wide: a taller patch shows its top rows only.
+TEST(LoupeLayoutTest, TallerPatchShowsItsTopSquare) {
+    PixelBuffer patch(3, 5, RGBA::white);
+    patch(1, 2) = RGBA(255, 0, 0, 255);
+    patch(1, 3) = RGBA(0, 0, 255, 255);
+    const auto cells =
+        opsOf<FillPixels>(layoutOverlay(loupeScene({100, 100}, patch, {}), measurer));
+    ASSERT_EQ(cells.size(), 1U);
+    EXPECT_EQ(cells[0].rect, (Rect{124, 148, 24, 24}));
+    PixelBuffer top(3, 3, RGBA::white);
+    top(1, 2) = RGBA(255, 0, 0, 255);
+    EXPECT_EQ(cells[0].pixels, top);
 }
 
 TEST(LoupeLayoutTest, EmptyPatchDrawsNoLoupe) {

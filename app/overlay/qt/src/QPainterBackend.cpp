@@ -13,7 +13,6 @@
 
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 
-#include "CellGrid.hpp"
 #include "ClipLayer.hpp"
 #include "GlyphLine.hpp"
 #include "SpriteCache.hpp"
@@ -310,12 +309,39 @@ void QPainterBackend::paint(QPainter& painter, const DrawList& list, const QRegi
 
 namespace {
 
+// One image pixel per pixel of the buffer, premultiplied: drawn scaled without smoothing, it is
+// one blit for what would be a fill per cell.
+QImage pixelImage(const PixelBuffer& pixels) {
+    QImage image(static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
+                 QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const RGBA p = pixels(x, y);
+            line[x] = qPremultiply(qRgba(p.r, p.g, p.b, p.a));
+        }
+    }
+    return image;
+}
+
+void paintPixels(QPainter& painter, const FillPixels& op) {
+    if (op.pixels.pixels().empty()) {
+        return;
+    }
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPainterBackend::rect(op.rect), pixelImage(op.pixels));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
 void paintDirect(QPainter& painter, const DrawOp& op) {
     std::visit(
         [&painter](const auto& o) {
             using T = std::decay_t<decltype(o)>;
             if constexpr (std::is_same_v<T, FillRect>) {
                 painter.fillRect(QPainterBackend::rect(o.rect), QPainterBackend::color(o.color));
+            } else if constexpr (std::is_same_v<T, FillPixels>) {
+                paintPixels(painter, o);
             } else if constexpr (std::is_same_v<T, FillPath>) {
                 painter.setPen(Qt::NoPen);
                 painter.setBrush(QPainterBackend::color(o.color));
@@ -398,16 +424,6 @@ void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t f
                 painter.restore();
                 --depth;
             }
-            continue;
-        }
-        if (const std::optional<CellGrid> grid = cellGridAt(ops, i)) {
-            if (shown(grid->bounds)) {
-                painter.save();
-                painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-                painter.drawImage(grid->bounds, cellImage(ops, i, *grid));
-                painter.restore();
-            }
-            i += grid->count() - 1;
             continue;
         }
         const std::optional<Rect> b = bounds(op);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <spanlet/Geometry.hpp>
+#include <spanlet/PixelBuffer.hpp>
 
 /// Draw operations: what the overlay and ruler layouts produce and a painting backend executes,
 /// in list order (later operations cover earlier ones). All coordinates are points in the
@@ -86,6 +87,14 @@ struct FillRect {
     friend bool operator==(const FillRect&, const FillRect&) = default;
 };
 
+/// Fills `rect` with `pixels` magnified: each pixel an equal cell of it, row by row from the
+/// top, edge to edge and unsmoothed (a loupe's magnified pixels). Colours are straight RGBA.
+struct FillPixels {
+    Rect rect;
+    PixelBuffer pixels;
+    friend bool operator==(const FillPixels&, const FillPixels&) = default;
+};
+
 struct FillPath {
     Path path;
     Color color;
@@ -150,8 +159,8 @@ struct PopClip {
     friend bool operator==(const PopClip&, const PopClip&) = default;
 };
 
-using DrawOp =
-    std::variant<FillRect, FillPath, StrokePath, FillPathWithShadow, DrawText, PushClip, PopClip>;
+using DrawOp = std::variant<FillRect, FillPixels, FillPath, StrokePath, FillPathWithShadow,
+                            DrawText, PushClip, PopClip>;
 
 /// The area an operation may touch (stroke half-width and shadow spread included), before any
 /// clip; nothing for clip operations and empty paths. Geometric: a backend rounds outward to
