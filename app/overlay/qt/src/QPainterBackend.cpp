@@ -15,7 +15,9 @@
 
 #include "ClipLayer.hpp"
 #include "GlyphLine.hpp"
+#include "MagnifiedPixels.hpp"
 #include "SpriteCache.hpp"
+#include "StrokeOutline.hpp"
 
 namespace spanlet::draw {
 
@@ -78,106 +80,6 @@ void paintShadow(QPainter& painter, const FillPathWithShadow& op) {
     }
     painter.setPen(Qt::NoPen);
     painter.drawPath(shape);
-}
-
-// `rects` with every horizontal rectangle (wider than tall) cut where a vertical one covers its
-// whole height: the same area, with crossings covered once. Overlaps of other kinds stay.
-std::vector<QRectF> disjointPieces(const std::vector<QRectF>& rects) {
-    std::vector<QRectF> verticals;
-    std::vector<QRectF> pieces;
-    for (const QRectF& r : rects) {
-        if (r.height() > r.width()) {
-            verticals.push_back(r);
-            pieces.push_back(r);
-        }
-    }
-    std::sort(verticals.begin(), verticals.end(),
-              [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
-    for (const QRectF& r : rects) {
-        if (r.height() > r.width()) {
-            continue;
-        }
-        double from = r.left();
-        for (const QRectF& v : verticals) {
-            if (v.right() <= from || v.left() >= r.right() || v.top() > r.top() ||
-                v.bottom() < r.bottom()) {
-                continue;
-            }
-            if (v.left() > from) {
-                pieces.emplace_back(from, r.top(), v.left() - from, r.height());
-            }
-            from = std::max(from, v.right());
-        }
-        if (from < r.right()) {
-            pieces.emplace_back(from, r.top(), r.right() - from, r.height());
-        }
-    }
-    return pieces;
-}
-
-// Strokes of the shapes our layouts use, as fills: a run of separate axis-aligned segments
-// (move, line, move, line ...) with butt caps covers one rectangle per segment, and a stroked
-// rectangle is the ring between two rectangles. Filling those is much cheaper than stroking
-// the path. Returns false, painting nothing, for any other path.
-bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
-    const auto& e = op.path.elements;
-    const double half = op.lineWidth / 2;
-    QPainterPath area;
-    if (e.size() == 1 && std::holds_alternative<RectShape>(e[0])) {
-        const Rect r = std::get<RectShape>(e[0]).rect;
-        if (r.width <= op.lineWidth || r.height <= op.lineWidth) {
-            return false;
-        }
-        area.setFillRule(Qt::OddEvenFill);
-        area.addRect(QPainterBackend::rect(r.insetBy(-half, -half)));
-        area.addRect(QPainterBackend::rect(r.insetBy(half, half)));
-    } else {
-        if (e.empty() || e.size() % 2 != 0) {
-            return false;
-        }
-        // Opaque: each segment is a rectangle of its own (overlaps do not show). Translucent:
-        // one winding-filled path, so crossing segments are not painted twice.
-        const bool opaque = op.color.opacity >= 1;
-        area.setFillRule(Qt::WindingFill);
-        std::vector<QRectF> rects;
-        for (std::size_t i = 0; i < e.size(); i += 2) {
-            const auto* from = std::get_if<MoveTo>(&e[i]);
-            const auto* to = std::get_if<LineTo>(&e[i + 1]);
-            if (!from || !to) {
-                return false;
-            }
-            const Point a = from->point;
-            const Point b = to->point;
-            if (a.y == b.y) {
-                rects.emplace_back(std::min(a.x, b.x), a.y - half, std::abs(b.x - a.x),
-                                   op.lineWidth);
-            } else if (a.x == b.x) {
-                rects.emplace_back(a.x - half, std::min(a.y, b.y), op.lineWidth,
-                                   std::abs(b.y - a.y));
-            } else {
-                return false;
-            }
-        }
-        if (opaque) {
-            const QColor c = QPainterBackend::color(op.color);
-            for (const QRectF& r : rects) {
-                painter.fillRect(r, c);
-            }
-            return true;
-        }
-        // Translucent: the rectangles made disjoint (horizontal ones cut where vertical ones
-        // cross them), so that no pixel is painted twice, then filled one by one: far cheaper
-        // than one path of many crossing rectangles (a loupe's grid).
-        const QColor c = QPainterBackend::color(op.color);
-        for (const QRectF& r : disjointPieces(rects)) {
-            painter.fillRect(r, c);
-        }
-        return true;
-    }
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QPainterBackend::color(op.color));
-    painter.drawPath(area);
-    return true;
 }
 
 /// A font made for a FontSpec, with the vertical metrics text placement needs.
@@ -309,31 +211,6 @@ void QPainterBackend::paint(QPainter& painter, const DrawList& list, const QRegi
 
 namespace {
 
-// One image pixel per pixel of the buffer, premultiplied: drawn scaled without smoothing, it is
-// one blit for what would be a fill per cell.
-QImage pixelImage(const PixelBuffer& pixels) {
-    QImage image(static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
-                 QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const RGBA p = pixels(x, y);
-            line[x] = qPremultiply(qRgba(p.r, p.g, p.b, p.a));
-        }
-    }
-    return image;
-}
-
-void paintPixels(QPainter& painter, const FillPixels& op) {
-    if (op.pixels.pixels().empty()) {
-        return;
-    }
-    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QPainterBackend::rect(op.rect), pixelImage(op.pixels));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-}
-
 void paintDirect(QPainter& painter, const DrawOp& op) {
     std::visit(
         [&painter](const auto& o) {
@@ -341,7 +218,7 @@ void paintDirect(QPainter& painter, const DrawOp& op) {
             if constexpr (std::is_same_v<T, FillRect>) {
                 painter.fillRect(QPainterBackend::rect(o.rect), QPainterBackend::color(o.color));
             } else if constexpr (std::is_same_v<T, FillPixels>) {
-                paintPixels(painter, o);
+                paintMagnified(painter, o);
             } else if constexpr (std::is_same_v<T, FillPath>) {
                 painter.setPen(Qt::NoPen);
                 painter.setBrush(QPainterBackend::color(o.color));
