@@ -61,7 +61,8 @@ void OverlayPainter::drawLoupe(DrawList& list, const Loupe& loupe, Point pointer
     list.add(draw::PopClip{});
 
     // The pointer's pixel: a white ring inside a dark one, readable on any colour.
-    const double m = cell * static_cast<double>(n / 2);
+    const std::int64_t middle = n / 2; // the pointer's column and row in the patch
+    const double m = cell * static_cast<double>(middle);
     const Rect centre{x + m, y + m, cell, cell};
     list.add(draw::StrokePath{Path::rect(centre.insetBy(-1, -1)), Color::white(), 2});
     list.add(draw::StrokePath{Path::rect(centre.insetBy(-2, -2)), Color::black(0.7), 1});

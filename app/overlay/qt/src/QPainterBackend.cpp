@@ -64,7 +64,7 @@ void paintShadow(QPainter& painter, const FillPathWithShadow& op) {
                               : nullptr;
     for (int i = layers; i >= 1; --i) {
         const double spread = op.blurRadius * i / layers;
-        if (rounded) {
+        if (rounded != nullptr) {
             const Rect grown = rounded->rect.insetBy(-spread, -spread);
             const double r = std::max(0.0, std::min({rounded->cornerRadius, rounded->rect.width / 2,
                                                      rounded->rect.height / 2})) +

@@ -73,7 +73,7 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
         for (std::size_t i = 0; i < e.size(); i += 2) {
             const auto* from = std::get_if<MoveTo>(&e[i]);
             const auto* to = std::get_if<LineTo>(&e[i + 1]);
-            if (!from || !to) {
+            if (from == nullptr || to == nullptr) {
                 return false;
             }
             const Point a = from->point;
