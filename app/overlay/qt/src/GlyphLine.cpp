@@ -53,14 +53,17 @@ public:
         : metrics_(font), raw_(QRawFont::fromFont(font)),
           usable_(!font.kerning() && raw_.isValid()) {}
 
-    std::optional<GlyphLine> layout(const QString& text) {
+    /// The line's width, and its glyphs in `line` when given; nothing when it needs the shaper.
+    std::optional<double> layout(const QString& text, GlyphLine* line) {
         if (!usable_) {
             return std::nullopt;
         }
         QList<quint32> indexes;
         QList<QPointF> positions;
-        indexes.reserve(text.size());
-        positions.reserve(text.size());
+        if (line != nullptr) {
+            indexes.reserve(text.size());
+            positions.reserve(text.size());
+        }
         double x = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const char16_t c = text[i].unicode();
@@ -76,16 +79,19 @@ public:
             if (g.state != State::ready) {
                 return std::nullopt;
             }
-            indexes.push_back(g.index);
-            positions.push_back(QPointF(x, 0));
+            if (line != nullptr) {
+                indexes.push_back(g.index);
+                positions.push_back(QPointF(x, 0));
+            }
             x += g.advance;
         }
-        GlyphLine line;
-        line.glyphs.setRawFont(raw_);
-        line.glyphs.setGlyphIndexes(indexes);
-        line.glyphs.setPositions(positions);
-        line.width = x;
-        return line;
+        if (line != nullptr) {
+            line->glyphs.setRawFont(raw_);
+            line->glyphs.setGlyphIndexes(indexes);
+            line->glyphs.setPositions(positions);
+            line->width = x;
+        }
+        return x;
     }
 
 private:
@@ -111,16 +117,32 @@ private:
     std::array<Glyph, tableEnd + symbols.size()> glyphs_{};
 };
 
-} // namespace
-
-std::optional<GlyphLine> GlyphLine::layout(std::string_view text, const FontSpec& font) {
+FontTable& tableFor(const FontSpec& font) {
     thread_local std::map<std::tuple<double, FontWeight, bool>, FontTable> tables;
     const auto key = std::make_tuple(font.size, font.weight, font.monospacedDigits);
     auto it = tables.find(key);
     if (it == tables.end()) {
         it = tables.try_emplace(key, QPainterBackend::font(font)).first;
     }
-    return it->second.layout(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return it->second;
+}
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+std::optional<GlyphLine> GlyphLine::layout(std::string_view text, const FontSpec& font) {
+    GlyphLine line;
+    if (!tableFor(font).layout(fromUtf8(text), &line)) {
+        return std::nullopt;
+    }
+    return line;
+}
+
+std::optional<double> GlyphLine::measure(std::string_view text, const FontSpec& font) {
+    return tableFor(font).layout(fromUtf8(text), nullptr);
 }
 
 } // namespace spanlet::draw

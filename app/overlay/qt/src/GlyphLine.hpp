@@ -22,6 +22,8 @@ struct GlyphLine {
     /// `text` (UTF-8) in the font QPainterBackend makes for `font`; nothing when it needs the
     /// shaper. Tables are kept per thread, as Qt keeps font engines.
     static std::optional<GlyphLine> layout(std::string_view text, const FontSpec& font);
+    /// The width alone of the line layout() would make: for measuring, which needs no glyphs.
+    static std::optional<double> measure(std::string_view text, const FontSpec& font);
 };
 
 } // namespace spanlet::draw

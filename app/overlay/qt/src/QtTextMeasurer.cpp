@@ -25,13 +25,10 @@ Size QtTextMeasurer::measure(std::string_view text, const FontSpec& font) const 
         it = metrics_.emplace(key, std::make_unique<QFontMetricsF>(QPainterBackend::font(font)))
                  .first;
     }
-    double width = 0;
-    if (const std::optional<GlyphLine> line = GlyphLine::layout(text, font)) {
-        width = line->width;
-    } else {
-        width = it->second->horizontalAdvance(
-            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    }
+    const std::optional<double> plain = GlyphLine::measure(text, font);
+    const double width = plain ? *plain
+                               : it->second->horizontalAdvance(QString::fromUtf8(
+                                     text.data(), static_cast<qsizetype>(text.size())));
     const Size size{width, it->second->height()};
     if (sizes_.size() >= maxRememberedSizes) {
         sizes_.clear();
