@@ -1,5 +1,8 @@
+#include <atomic>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <xcb/composite.h>
 
 #include "support/CaptureFixture.hpp"
 #include "support/X11Env.hpp"
@@ -10,6 +13,29 @@ namespace {
 using test::CaptureFixture;
 using test::compare;
 using test::describe;
+
+/// How a capture of `rect` (display-local points) through `filter` differs from what the
+/// screen shows beneath our windows; empty when it agrees.
+std::string difference(CaptureFixture& f, const ScreenCapture::Filter& filter, const Rect& rect) {
+    const auto result = f.pixels(filter, rect);
+    if (const auto* error = std::get_if<ScreenCapture::Error>(&result)) {
+        return "capture failed: " + describe(*error);
+    }
+    return compare(std::get<PixelBuffer>(result), f.expected(rect));
+}
+
+/// The same through a filter made now.
+std::string difference(CaptureFixture& f, const Rect& rect) {
+    const auto filter = f.filter(f.display().info.id);
+    if (const auto* error = std::get_if<ScreenCapture::Error>(&filter)) {
+        return "no filter: " + describe(*error);
+    }
+    return difference(f, std::get<ScreenCapture::Filter>(filter), rect);
+}
+
+void roundTrip(xcb_connection_t* c) {
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
 
 struct CaptureCase {
     const char* name;
@@ -23,51 +49,45 @@ void PrintTo(const CaptureCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-// Another application's windows: 15 below the pattern window, 15 above, at fixed
-// pseudo-random places over both monitors.
-void stackOthers(test::Scene& scene, std::uint32_t& state, int count) {
-    for (int i = 0; i < count; ++i) {
-        auto next = [&](int range) {
-            state = state * 1664525u + 1013904223u;
-            return int((state >> 8) % std::uint32_t(range));
-        };
-        const QRect rect(next(2200), next(700), 40 + next(360), 30 + next(270));
-        scene.addWindow(rect, 100 + state % 1000);
-    }
-}
-
 class Capture : public ::testing::TestWithParam<CaptureCase> {};
 
+// Our windows (one over the whole display with a crosshair, one opened after the filter was
+// made) are left out: the capture shows exactly what lies beneath them.
 TEST_P(Capture, ReadsWhatLiesUnderOurWindowsExactly) {
     const CaptureCase& c = GetParam();
     CaptureFixture f(c.display, c.compositor);
     ASSERT_TRUE(f.ok());
-    test::Scene& scene = f.scene();
     if (c.wallpaper) {
-        scene.setWallpaper(7);
+        f.scene().setWallpaper(7);
     }
+    // Another application's windows at fixed pseudo-random places over both monitors: 15
+    // below the pattern window, 15 above.
     std::uint32_t state = 12345;
-    if (c.thirtyOthers) {
-        stackOthers(scene, state, 15);
-    }
-    // Known coloured rectangles across both monitors; the row and column also run past it
-    // onto the bare desktop.
-    scene.addWindow(QRect(100, 60, 1900, 600), 1);
-    if (c.thirtyOthers) {
-        stackOthers(scene, state, 15);
-    }
+    const auto others = [&] {
+        for (int i = 0; c.thirtyOthers && i < 15; ++i) {
+            auto next = [&](int range) {
+                state = state * 1664525u + 1013904223u;
+                return int((state >> 8) % std::uint32_t(range));
+            };
+            const QRect rect(next(2200), next(700), 40 + next(360), 30 + next(270));
+            f.scene().addWindow(rect, 100 + state % 1000);
+        }
+    };
+    others();
+    // Known coloured rectangles across both monitors; the strips also run past it onto the
+    // bare desktop.
+    f.scene().addWindow(QRect(100, 60, 1900, 600), 1);
+    others();
 
-    const Rect frame = f.display().info.frame;
     // The pointer, display-local points: inside the pattern window on either monitor.
     const Point pointer = c.display == 0 ? Point{250, 150} : Point{600, 300};
     ASSERT_TRUE(f.coverDisplay({pointer.x, pointer.y}));
-
     const auto filter = f.filter(f.display().info.id);
     ASSERT_TRUE(std::holds_alternative<ScreenCapture::Filter>(filter))
         << describe(std::get<ScreenCapture::Error>(filter));
-    // A window of ours opened after the filter was made, right over the square.
     ASSERT_TRUE(f.coverPart(QRectF(pointer.x - 12, pointer.y - 12, 24, 24), QColor(255, 255, 0)));
 
+    const Rect frame = f.display().info.frame;
     const struct {
         const char* what;
         Rect rect;
@@ -77,11 +97,8 @@ TEST_P(Capture, ReadsWhatLiesUnderOurWindowsExactly) {
         {"square", {pointer.x - 8, pointer.y - 8, 17, 17}},
     };
     for (const auto& strip : strips) {
-        SCOPED_TRACE(strip.what);
-        const auto result = f.pixels(std::get<ScreenCapture::Filter>(filter), strip.rect);
-        ASSERT_TRUE(std::holds_alternative<PixelBuffer>(result))
-            << describe(std::get<ScreenCapture::Error>(result));
-        EXPECT_EQ(compare(std::get<PixelBuffer>(result), f.expected(strip.rect)), "");
+        EXPECT_EQ(difference(f, std::get<ScreenCapture::Filter>(filter), strip.rect), "")
+            << strip.what;
     }
 }
 
@@ -97,6 +114,143 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptureCase{"scale2_wallpaper_compositor", 0, true, false, true},
                       CaptureCase{"scale2_everything", 0, true, true, true}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// With no window of ours about, a capture must show what the screen shows, translucent
+// windows included: blended under a compositor, their raw colours without one, also when the
+// compositor starts after the capture has looked at the desktop once.
+TEST(X11Capture, EqualsTheRootImageWithAndWithoutCompositor) {
+    const struct {
+        const char* name;
+        bool compositor;
+        bool later; // starts after the capture has looked at the desktop once
+    } cases[] = {{"none", false, false}, {"compositor", true, false}, {"later", false, true}};
+    for (const auto& [name, compositor, later] : cases) {
+        SCOPED_TRACE(name);
+        CaptureFixture f(1, compositor);
+        ASSERT_TRUE(f.ok());
+        f.scene().setWallpaper(11);
+        f.scene().addWindow(QRect(1200, 100, 800, 500), 12);
+        f.scene().addTranslucentWindow(QRect(1500, 200, 400, 600), 0x80402000, compositor || later);
+        const Rect row{0, 300, 1152, 1};
+        if (later) {
+            difference(f, row); // looks at the desktop once, without compositor
+            ASSERT_TRUE(f.startCompositor());
+        }
+        // The compositor paints in its own time: wait until the screen shows the blend.
+        const QRect device = f.deviceRect(row);
+        const PixelBuffer expected = f.expected(row);
+        ASSERT_TRUE(test::waitUntil([&] { return f.scene().rootImage(device) == expected; }))
+            << compare(f.scene().rootImage(device), expected);
+        EXPECT_EQ(difference(f, row), "");
+    }
+}
+
+TEST(X11Capture, ReplacedWallpaperIsReadAfresh) {
+    CaptureFixture f(0);
+    ASSERT_TRUE(f.ok());
+    f.scene().setWallpaper(41);
+    ASSERT_TRUE(f.coverDisplay({100, 100}));
+    const Rect row{0, 100, 576, 1};
+    EXPECT_EQ(difference(f, row), "");
+    f.scene().setWallpaper(42);
+    EXPECT_EQ(difference(f, row), "");
+}
+
+// The Composite overlay window, which compositors draw the whole screen into, belongs to the
+// server; it holds no application's contents and must be looked through.
+TEST(X11Capture, ServerOverlayWindowIsLookedThrough) {
+    CaptureFixture f(1);
+    ASSERT_TRUE(f.ok());
+    f.scene().addWindow(QRect(1152, 0, 1152, 800), 21);
+    xcb_connection_t* c = f.scene().connection();
+    const auto overlay = test::reply(xcb_composite_get_overlay_window_reply(
+        c, xcb_composite_get_overlay_window(c, f.scene().root()), nullptr));
+    ASSERT_TRUE(overlay);
+    f.scene().sync();
+    EXPECT_EQ(difference(f, {0, 400, 1152, 1}), "");
+    xcb_composite_release_overlay_window(c, f.scene().root());
+    f.scene().sync();
+}
+
+// Under a window manager our windows sit inside its frames; the whole frame is left out.
+TEST(X11Capture, OurWindowInsideAnotherTopLevelIsLeftOutWithIt) {
+    CaptureFixture f(1);
+    ASSERT_TRUE(f.ok());
+    f.scene().addWindow(QRect(1152, 0, 1152, 800), 31);
+    const xcb_window_t frame = f.scene().addFrame(QRect(1152, 0, 1152, 800));
+    ASSERT_TRUE(f.coverPart(QRectF(100, 100, 600, 400), QColor(255, 0, 255)));
+    const auto window = std::uint32_t(f.lastOwnWindow().winId());
+    xcb_connection_t* qt = test::qtConnection();
+    xcb_reparent_window(qt, window, frame, 100, 100);
+    roundTrip(qt);
+    EXPECT_EQ(difference(f, {0, 300, 1152, 1}), "");
+    xcb_reparent_window(qt, window, f.scene().root(), 1252, 100);
+    roundTrip(qt);
+}
+
+TEST(X11Capture, UnknownDisplayOrForeignFilterGivesNoDisplay) {
+    CaptureFixture f(1);
+    ASSERT_TRUE(f.ok());
+    const auto failure = [](const ScreenCapture::Error& e) {
+        const auto* reason = std::get_if<ScreenCapture::Failure>(&e.reason);
+        return reason ? std::optional(*reason) : std::nullopt;
+    };
+    const auto filter = f.filter(0xdeadbeef);
+    ASSERT_TRUE(std::holds_alternative<ScreenCapture::Error>(filter));
+    EXPECT_EQ(failure(std::get<ScreenCapture::Error>(filter)), ScreenCapture::Failure::noDisplay);
+    // A filter with the right display id but without our handle.
+    const auto pixels = f.pixels(ScreenCapture::Filter{f.display().info.id, nullptr}, {0, 0, 4, 4});
+    ASSERT_TRUE(std::holds_alternative<ScreenCapture::Error>(pixels));
+    EXPECT_EQ(failure(std::get<ScreenCapture::Error>(pixels)), ScreenCapture::Failure::noDisplay);
+}
+
+// The size is outputSize()'s (tested on its own); beyond the display's edge there is nothing
+// to read: clear pixels.
+TEST(X11Capture, FollowsTheOutputSizeAndPastTheEdgeIsClear) {
+    const struct {
+        const char* name;
+        std::size_t display;
+        Rect rect;
+    } cases[] = {
+        {"fraction, scale 2", 0, {40, 30, 0.75, 0.2}},
+        {"past the right edge", 1, {1150, 10, 4, 1}},
+        {"past the top left, scale 2", 0, {-2, -2, 4, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CaptureFixture f(c.display);
+        ASSERT_TRUE(f.ok());
+        f.scene().addWindow(QRect(0, 0, 2304, 800), 3);
+        EXPECT_EQ(difference(f, c.rect), "");
+    }
+}
+
+// A window over the row vanishes between planning and reading (the worst moment): the capture
+// must come back whole and show what is beneath it, not fail and not show garbage.
+TEST(X11Capture, WindowVanishingMidCaptureGivesWhatIsBeneath) {
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "unmapped");
+        std::atomic<int> reads{0};
+        std::atomic<xcb_window_t> victim{XCB_WINDOW_NONE};
+        test::Scene* scene = nullptr;
+        X11Capture::Options options;
+        options.beforeRead = [&] {
+            // Runs on the capture thread.
+            if (reads++ == 0 && victim != XCB_WINDOW_NONE) {
+                destroy ? scene->destroy(victim) : scene->unmap(victim);
+            }
+        };
+        CaptureFixture f(1, false, options);
+        ASSERT_TRUE(f.ok());
+        scene = &f.scene();
+        f.scene().addWindow(QRect(1152, 0, 1152, 800), 5);
+        victim = f.scene().addWindow(QRect(1300, 250, 700, 200), 6);
+        ASSERT_TRUE(f.coverDisplay({400, 300}));
+        // The scene no longer has the victim: the expectation is what lies beneath it.
+        EXPECT_EQ(difference(f, {0, 300, 1152, 1}), "");
+        EXPECT_GE(reads.load(), 2) << "the vanished window must have forced a second read";
+    }
+}
 
 } // namespace
 } // namespace spanlet

@@ -159,22 +159,28 @@ void OverlayDesk::pointTo(std::uint32_t id, Point local) {
     settle();
 }
 
-QImage OverlayDesk::screenshot() const {
-    const xcb_window_t root = rootOf(connection_);
+QImage windowImage(xcb_window_t window, const QRect& rect, QImage::Format format) {
+    xcb_connection_t* c = qtConnection();
     const auto image = reply(xcb_get_image_reply(
-        connection_,
-        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 0, 0, 2304, 800, ~0U),
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(rect.x()),
+                      static_cast<std::int16_t>(rect.y()), static_cast<std::uint16_t>(rect.width()),
+                      static_cast<std::uint16_t>(rect.height()), ~0U),
         nullptr));
-    QImage out(2304, 800, QImage::Format_RGB32);
-    if (!image || xcb_get_image_data_length(image.get()) < 2304 * 800 * 4) {
-        out.fill(Qt::black);
-        return out;
-    }
-    const std::uint8_t* data = xcb_get_image_data(image.get());
-    for (int y = 0; y < 800; ++y) {
-        std::memcpy(out.scanLine(y), data + static_cast<std::ptrdiff_t>(y) * 2304 * 4, 2304 * 4);
+    QImage out(rect.size(), format);
+    out.fill(Qt::black);
+    const auto row = static_cast<std::size_t>(rect.width()) * 4;
+    if (image && xcb_get_image_data_length(image.get()) >= static_cast<int>(row) * rect.height()) {
+        for (int y = 0; y < rect.height(); ++y) {
+            std::memcpy(out.scanLine(y),
+                        xcb_get_image_data(image.get()) + static_cast<std::size_t>(y) * row, row);
+        }
     }
     return out;
+}
+
+QImage OverlayDesk::screenshot() const {
+    return windowImage(rootOf(connection_), QRect(0, 0, 2304, 800), QImage::Format_RGB32);
 }
 
 bool OverlayDesk::panelsAbove(xcb_window_t window) const {
@@ -198,19 +204,6 @@ bool OverlayDesk::panelsAbove(xcb_window_t window) const {
         }
     }
     return windowAt >= 0 && lowestPanel < n && lowestPanel > windowAt;
-}
-
-int colourDistance(QColor a, QColor b) {
-    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                     std::abs(a.blue() - b.blue())});
-}
-
-QColor blended(QColor under, QColor over, double opacity) {
-    const auto mix = [opacity](int u, int o) {
-        return static_cast<int>(std::lround(u * (1 - opacity) + o * opacity));
-    };
-    return {mix(under.red(), over.red()), mix(under.green(), over.green()),
-            mix(under.blue(), over.blue())};
 }
 
 } // namespace spanlet::test

@@ -46,6 +46,11 @@ private:
     bool pressed_ = false;
 };
 
+/// The pixels of `window` in `rect` (window-local device pixels) as GetImage gives them: what
+/// the screen shows for the root, a window's own pixels (its backing pixmap under a
+/// compositor) otherwise. 32-bit words in `format`; black where they cannot be read.
+QImage windowImage(xcb_window_t window, const QRect& rect, QImage::Format format);
+
 /// The overlay on the test's desktop: a model on fake ports except for the real display port
 /// and the real overlay controller; our panels registered as our own windows; a grey
 /// desktop window beneath; a compositor unless the test asks for shape mode.
@@ -90,10 +95,5 @@ private:
     Background compositor_;
     xcb_connection_t* connection_ = nullptr;
 };
-
-/// Distance between two colours: the largest channel difference.
-int colourDistance(QColor a, QColor b);
-/// `over` at `opacity` blended on `under`.
-QColor blended(QColor under, QColor over, double opacity);
 
 } // namespace spanlet::test

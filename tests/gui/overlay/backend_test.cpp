@@ -14,11 +14,20 @@ namespace {
 
 using draw::QPainterBackend;
 
-QImage canvas(double scale) {
+/// A transparent 400 × 300-point canvas at `scale` after `paint` has drawn on it.
+template <class Paint>
+QImage painted(double scale, Paint paint) {
     QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
+    QPainter p(&image);
+    paint(p);
+    p.end();
     return image;
+}
+
+QImage painted(double scale, const draw::DrawList& list) {
+    return painted(scale, [&](QPainter& p) { QPainterBackend::paint(p, list); });
 }
 
 /// The largest channel difference between two images of one size.
@@ -35,12 +44,16 @@ int largestDifference(const QImage& a, const QImage& b) {
     return most;
 }
 
-draw::DrawList label(Point at) {
-    draw::DrawList list;
-    const Rect box{at.x, at.y, 61.3, 19.7};
-    list.add(draw::FillPath{draw::Path::roundedRect(box, 7.5), {0.1, 0.4, 0.9, 0.85}});
-    list.add(draw::StrokePath{draw::Path::roundedRect(box, 7.5), draw::Color::black(0.25), 1});
-    return list;
+/// Qt painting `paint` clipped to a rounded rect, antialiased, as the backend is to match.
+template <class Paint>
+QImage clippedByQt(double scale, const Rect& clip, Paint paint) {
+    return painted(scale, [&](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QPainterBackend::rect(clip), 10, 10);
+        p.setClipPath(path);
+        paint(p);
+    });
 }
 
 class BackendTest : public ::testing::TestWithParam<double> {};
@@ -50,23 +63,19 @@ class BackendTest : public ::testing::TestWithParam<double> {};
 TEST_P(BackendTest, KeptLabelsMatchDirectPainting) {
     const double scale = GetParam();
     for (const Point at : {Point{40.3, 50.7}, Point{140.3, 150.7}, Point{40.3, 50.7}}) {
-        QImage drawn = canvas(scale);
-        {
-            QPainter p(&drawn);
-            QPainterBackend::paint(p, label(at));
-        }
-        QImage direct = canvas(scale);
-        {
-            QPainter p(&direct);
+        const Rect box{at.x, at.y, 61.3, 19.7};
+        draw::DrawList label;
+        label.add(draw::FillPath{draw::Path::roundedRect(box, 7.5), {0.1, 0.4, 0.9, 0.85}});
+        label.add(draw::StrokePath{draw::Path::roundedRect(box, 7.5), draw::Color::black(0.25), 1});
+        const QImage direct = painted(scale, [&](QPainter& p) {
             p.setRenderHint(QPainter::Antialiasing);
-            const QRectF box(at.x, at.y, 61.3, 19.7);
             QPainterPath shape;
-            shape.addRoundedRect(box, 7.5, 7.5);
+            shape.addRoundedRect(QPainterBackend::rect(box), 7.5, 7.5);
             p.fillPath(shape, QPainterBackend::color({0.1, 0.4, 0.9, 0.85}));
             p.strokePath(shape,
                          QPen(QColor(0, 0, 0, 64), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        }
-        EXPECT_LE(largestDifference(drawn, direct), 2) << "at " << at.x << ", " << at.y;
+        });
+        EXPECT_LE(largestDifference(painted(scale, label), direct), 2) << "at " << at.x;
     }
 }
 
@@ -74,40 +83,29 @@ TEST_P(BackendTest, KeptLabelsMatchDirectPainting) {
 // with the same colours as a fill per cell.
 TEST_P(BackendTest, LoupeCellsMatchOneFillPerCell) {
     const double scale = GetParam();
-    draw::DrawList list;
     const Rect frame{20, 20, 120, 120};
-    list.add(draw::PushClip{draw::Path::roundedRect(frame, 10)});
     std::vector<std::pair<Rect, draw::Color>> cells;
     PixelBuffer pixels(15, 15, RGBA::white);
     for (int r = 0; r < 15; ++r) {
         for (int c = 0; c < 15; ++c) {
-            const Rect cell{frame.x + 8.0 * c, frame.y + 8.0 * r, 8, 8};
             // Opaque and translucent cells alike.
             const RGBA p(static_cast<std::uint8_t>(c * 18), static_cast<std::uint8_t>(r * 18),
                          (c + r) % 2 ? 255 : 0, r == 3 ? 51 : 255);
             pixels(c, r) = p;
-            cells.emplace_back(cell,
+            cells.emplace_back(Rect{frame.x + 8.0 * c, frame.y + 8.0 * r, 8, 8},
                                draw::Color{p.r / 255.0, p.g / 255.0, p.b / 255.0, p.a / 255.0});
         }
     }
+    draw::DrawList list;
+    list.add(draw::PushClip{draw::Path::roundedRect(frame, 10)});
     list.add(draw::FillPixels{frame, pixels});
     list.add(draw::PopClip{});
-    QImage drawn = canvas(scale);
-    {
-        QPainter p(&drawn);
-        QPainterBackend::paint(p, list);
-    }
-    QImage direct = canvas(scale);
-    {
-        QPainter p(&direct);
-        p.setRenderHint(QPainter::Antialiasing);
-        QPainterPath clip;
-        clip.addRoundedRect(QPainterBackend::rect(frame), 10, 10);
-        p.setClipPath(clip);
+    const QImage drawn = painted(scale, list);
+    const QImage direct = clippedByQt(scale, frame, [&](QPainter& p) {
         for (const auto& [cell, colour] : cells) {
             p.fillRect(QPainterBackend::rect(cell), QPainterBackend::color(colour));
         }
-    }
+    });
     if (scale == std::floor(scale)) {
         EXPECT_LE(largestDifference(drawn, direct), 1);
     } else {
@@ -148,55 +146,38 @@ draw::DrawList clippedGroup(Point at, bool odd = false) {
 
 // A clipped group is drawn on a layer of its own and masked once: it must match Qt clipping
 // each operation, exactly inside the clip and within a few levels on its edge (where the
-// group lies on whole device pixels), whether it is
-// painted whole or rectangle by rectangle (the layer then reused), and a changed group must
-// never be served from the layer of the one before.
+// group lies on whole device pixels), whether it is painted whole or rectangle by rectangle
+// (the layer then reused), and a changed group must never be served from the layer of the
+// one before.
 TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
     const double scale = GetParam();
     for (const Point at : {Point{30, 40}, Point{30.5, 40.25}, Point{30.5, 40.25}}) {
+        SCOPED_TRACE(at.x == 30 ? "on whole points" : "between points");
         const draw::DrawList list = clippedGroup(at);
-        QImage whole = canvas(scale);
-        {
-            QPainter p(&whole);
-            QPainterBackend::paint(p, list);
-        }
-        QImage pieces = canvas(scale);
-        {
-            QPainter p(&pieces);
+        const QImage whole = painted(scale, list);
+        const QImage pieces = painted(scale, [&](QPainter& p) {
             for (const QRectF& piece : {QRectF(0, 0, 400, 80.5), QRectF(0, 80.5, 400, 220)}) {
                 p.save();
                 p.setClipRect(piece);
                 QPainterBackend::paint(p, list, piece);
                 p.restore();
             }
-        }
-        EXPECT_EQ(largestDifference(whole, pieces), 0) << "at " << at.x << ", " << at.y;
+        });
+        EXPECT_EQ(largestDifference(whole, pieces), 0);
 
-        QImage direct = canvas(scale);
-        {
-            QPainter p(&direct);
-            p.setRenderHint(QPainter::Antialiasing);
-            QPainterPath clip;
-            clip.addRoundedRect(QRectF(at.x, at.y, 96, 96), 10, 10);
-            p.setClipPath(clip);
+        const QImage direct = clippedByQt(scale, {at.x, at.y, 96, 96}, [&](QPainter& p) {
             draw::DrawList inside = list;
             inside.ops.erase(inside.ops.begin());
             inside.ops.pop_back();
             QPainterBackend::paint(p, inside);
-        }
+        });
         if (at.x * scale == std::floor(at.x * scale) && at.y * scale == std::floor(at.y * scale)) {
-            EXPECT_LE(largestDifference(whole, direct), 4) << "at " << at.x << ", " << at.y;
+            EXPECT_LE(largestDifference(whole, direct), 4);
         } // else Qt itself softens the cells' outer edge a second time under its clip
         const QPoint middle(static_cast<int>((at.x + 52) * scale),
                             static_cast<int>((at.y + 44) * scale));
         EXPECT_EQ(whole.pixel(middle), direct.pixel(middle));
-
-        QImage changed = canvas(scale);
-        {
-            QPainter p(&changed);
-            QPainterBackend::paint(p, clippedGroup(at, true));
-        }
-        EXPECT_EQ(qRed(changed.pixel(middle)), 255) << "at " << at.x << ", " << at.y;
+        EXPECT_EQ(qRed(painted(scale, clippedGroup(at, true)).pixel(middle)), 255);
     }
 }
 
@@ -220,21 +201,14 @@ TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
             draw::DrawList list;
             list.add(draw::DrawText{
                 text, font, at, {0, 0}, measurer.measure(text, font), draw::Color::white()});
-            QImage drawn = canvas(scale);
-            {
-                QPainter p(&drawn);
-                QPainterBackend::paint(p, list);
-            }
-            QImage shaped = canvas(scale);
-            {
-                QPainter p(&shaped);
+            const QImage shaped = painted(scale, [&](QPainter& p) {
                 p.setFont(qfont);
                 p.setPen(Qt::white);
                 const double height = metrics.ascent() + metrics.descent();
                 p.drawText(QPointF(at.x, at.y + (metrics.height() - height) / 2 + metrics.ascent()),
                            qtext);
-            }
-            EXPECT_LE(largestDifference(drawn, shaped), 0) << text;
+            });
+            EXPECT_LE(largestDifference(painted(scale, list), shaped), 0) << text;
         }
     }
 }

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <ostream>
-#include <string>
 
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
@@ -10,32 +8,24 @@ namespace {
 
 using draw::QPainterBackend;
 
-struct RoundCase {
-    std::string name;
-    Rect rect;
-    double scale;
-    int margin;
-    QRect expected;
-};
-void PrintTo(const RoundCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(DamageRect, RoundsOutToDevicePixelsThenLogicalPixels) {
+    const struct {
+        const char* name;
+        Rect rect;
+        double scale;
+        int margin;
+        QRect expected;
+    } cases[] = {
+        {"aligned, scale 1", {10, 20, 5, 5}, 1, 1, {9, 19, 7, 7}},
+        {"fractional, scale 1", {10.25, 20.5, 1, 1}, 1, 1, {9, 19, 4, 4}},
+        {"half-point line, scale 2, no margin", {100.5, 0, 0.5, 10}, 2, 0, {100, 0, 1, 10}},
+        {"margin is one device pixel, scale 2", {100, 0, 1, 10}, 2, 1, {99, -1, 3, 12}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(QPainterBackend::damageRect(c.rect, c.scale, c.margin), c.expected);
+    }
 }
-
-class DamageRectTest : public ::testing::TestWithParam<RoundCase> {};
-
-TEST_P(DamageRectTest, RoundsOutToDevicePixelsThenLogicalPixels) {
-    EXPECT_EQ(QPainterBackend::damageRect(GetParam().rect, GetParam().scale, GetParam().margin),
-              GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rounding, DamageRectTest,
-    ::testing::Values(
-        RoundCase{"AlignedScale1", {10, 20, 5, 5}, 1, 1, {9, 19, 7, 7}},
-        RoundCase{"FractionalScale1", {10.25, 20.5, 1, 1}, 1, 1, {9, 19, 4, 4}},
-        RoundCase{"HalfPointLineScale2NoMargin", {100.5, 0, 0.5, 10}, 2, 0, {100, 0, 1, 10}},
-        RoundCase{"MarginIsOneDevicePixelScale2", {100, 0, 1, 10}, 2, 1, {99, -1, 3, 12}}),
-    [](const auto& row) { return row.param.name; });
 
 TEST(DrawnRects, ACrossIsTwoThinBandsNotItsBoundingBox) {
     draw::DrawList list;

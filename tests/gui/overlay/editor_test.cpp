@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -5,6 +6,7 @@
 #include <spanlet/overlay/qt/GuideEditorView.hpp>
 
 #include "OverlayDesk.hpp"
+#include "support/Scene.hpp"
 
 namespace spanlet::test {
 namespace {
@@ -35,10 +37,8 @@ protected:
     }
     [[nodiscard]] static std::uint32_t xFocus() {
         xcb_connection_t* c = qtConnection();
-        auto* r = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
-        const std::uint32_t focus = r ? r->focus : 0;
-        std::free(r);
-        return focus;
+        const auto r = reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        return r ? r->focus : 0;
     }
     bool key(const std::string& name) {
         const bool ok = xdotool({"key", name});
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(EditorTest, PointerDisplayPanelTakesTheKeys) {
+TEST_F(EditorTest, PointerDisplayPanelTakesTheKeysAlsoAcrossAMonitorChange) {
     Mensor& m = startEditing();
     OverlayPanel* b = panel(idB());
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == b->editorView(); }));
@@ -66,28 +66,22 @@ TEST_F(EditorTest, PointerDisplayPanelTakesTheKeys) {
     ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.guides.size() == 3; }));
     EXPECT_EQ(m.prefs()->guides.guides.back().position, global(idB(), {600, 0}).x);
 
-    ASSERT_TRUE(key("Escape"));
-    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
-    // Keyboard focus goes back to the window that had it.
-    EXPECT_TRUE(waitUntil([&] { return xFocus() == before->id(); }));
-    EXPECT_FALSE(b->inputEnabled());
-}
-
-TEST_F(EditorTest, AMonitorChangeWhileEditingKeepsTheKeysAndTheWayBack) {
-    Mensor& m = startEditing();
+    // B goes and comes back: the next refresh after the rebuild gives its new panel the keys.
     ASSERT_EQ(run({"xrandr", "--delmonitor", "B"}), 0);
     ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 1; }));
     ASSERT_EQ(run({"xrandr", "--setmonitor", "B", "1152/300x800/300+1152+0", "none"}), 0);
     ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 2; }));
     settle();
-    OverlayPanel* b = panel(idB());
+    b = panel(idB());
     ASSERT_NE(b, nullptr);
-    // The next refresh after the rebuild gives the new panel the keyboard.
     m.syncViews();
     ASSERT_TRUE(waitUntil([&] { return xFocus() == static_cast<std::uint32_t>(b->winId()); }));
+
     ASSERT_TRUE(key("Escape"));
     ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    // Keyboard focus goes back to the window that had it before editing.
     EXPECT_TRUE(waitUntil([&] { return xFocus() == before->id(); }));
+    EXPECT_FALSE(b->inputEnabled());
 }
 
 TEST_F(EditorTest, MouseDragsAGuideAndDropsItOffTheEdge) {
@@ -115,8 +109,17 @@ TEST_F(EditorTest, MouseDragsAGuideAndDropsItOffTheEdge) {
     EXPECT_TRUE(waitUntil([&] { return find(vertical) == nullptr; }));
 }
 
-TEST_F(EditorTest, ContextMenuOffersTheEntries) {
+TEST_F(EditorTest, ContextMenuAndAccessibleTexts) {
     startEditing();
+    GuideEditorView* view = panel(idB())->editorView();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Grouping);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Guides editor"));
+    EXPECT_EQ(view->accessibleDescription(),
+              QStringLiteral("Tab selects a guide, arrow keys move it, Delete removes it, V or H "
+                             "adds a guide at the pointer, Escape finishes."));
+
     pointTo(idB(), {301, 400});
     ASSERT_TRUE(xdotool({"click", "3"}));
     QMenu* menu = nullptr;
@@ -137,12 +140,6 @@ TEST_F(EditorTest, ContextMenuOffersTheEntries) {
     EXPECT_FALSE(*model->editingGuides());
     menu->close();
 }
-
-} // namespace
-} // namespace spanlet::test
-
-namespace spanlet::test {
-namespace {
 
 /// Without a compositor the panel is shaped to what it draws; the editor still gets the clicks
 /// on empty space.

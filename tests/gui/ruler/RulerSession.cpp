@@ -3,7 +3,6 @@
 #include <QWindow>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 
 #include <spanlet/NumberText.hpp>
 
@@ -47,14 +46,6 @@ bool RulerSession::show() {
     });
 }
 
-bool RulerSession::focusWithPointerAt(Point point) {
-    if (!panel() || !pointAt(displays_, point) ||
-        !xdo({"windowfocus", NumberText::string(double(panel()->winId()), 0)})) {
-        return false;
-    }
-    return waitUntil([this] { return panel() && panel()->hasFocus(); });
-}
-
 bool xdo(const std::vector<std::string>& args) {
     const bool ok = xdotool(args);
     settle();
@@ -92,15 +83,6 @@ QRect nativeGeometry(WId window) {
     std::free(t);
     std::free(g);
     return r;
-}
-
-QRect expectedGeometry(const Mensor& model) {
-    return RulerPanel::windowGeometry(model.rulerFrame());
-}
-
-void forgetPreferences() {
-    std::error_code ignored;
-    std::filesystem::remove_all(FileDefaultsStore::defaultDirectory(), ignored);
 }
 
 } // namespace spanlet::test

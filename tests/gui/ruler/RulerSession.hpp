@@ -2,8 +2,9 @@
 
 #include <QRect>
 #include <QtGui/qwindowdefs.h>
+#include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "fakes/FakeCapture.hpp"
 #include "fakes/FakePorts.hpp"
 #include "fakes/VirtualClock.hpp"
+#include "support/X11Env.hpp"
 
 namespace spanlet::test {
 
@@ -33,7 +35,6 @@ public:
     RulerSession& operator=(const RulerSession&) = delete;
 
     [[nodiscard]] Mensor& model() { return *model_; }
-    [[nodiscard]] const Mensor& model() const { return *model_; }
     [[nodiscard]] RulerPanel* panel() const { return ruler_.panel(); }
     [[nodiscard]] QtRulerController& controller() { return ruler_; }
     [[nodiscard]] const OwnWindows& ownWindows() const { return own_; }
@@ -44,10 +45,6 @@ public:
                MeasureUnit unit = MeasureUnit::points);
     /// Shows the ruler through the model and waits until its window is on screen.
     [[nodiscard]] bool show();
-    /// Puts the pointer at `point` (global points) and gives the ruler the keyboard focus the
-    /// way a window manager does, without a click (consecutive clicks on one spot would make
-    /// a double click, which turns the ruler). Waits until it has the focus.
-    [[nodiscard]] bool focusWithPointerAt(Point point);
 
 private:
     fakes::VirtualClock clock_;
@@ -73,9 +70,41 @@ bool xdo(const std::vector<std::string>& args);
 bool pointAt(const X11DisplayPort& displays, Point point);
 /// Where the X server has the window, in device pixels of the root window.
 QRect nativeGeometry(WId window);
-/// The ruler's window rectangle for the model's current frame.
-QRect expectedGeometry(const Mensor& model);
-/// Deletes the config folder, so the next session starts from the defaults.
-void forgetPreferences();
+
+/// A fresh session per test, from default preferences (the config folder is deleted first).
+class RulerWindow : public ::testing::Test {
+protected:
+    ~RulerWindow() override { end(); }
+
+    RulerSession& session() { return *session_; }
+    Mensor& model() { return session_->model(); }
+    [[nodiscard]] const Preferences& prefs() { return *session_->model().prefs(); }
+    bool pointAt(Point point) { return test::pointAt(session_->displays(), point); }
+    /// Whether the panel comes to stand where the model's frame says.
+    bool atItsFrame() {
+        return waitUntil([this] {
+            return session_->panel()->geometry() ==
+                   RulerPanel::windowGeometry(session_->model().rulerFrame());
+        });
+    }
+    /// A new session reading the preferences the previous one saved, as after a restart.
+    void restart() {
+        end();
+        session_ = std::make_unique<RulerSession>();
+    }
+
+private:
+    static std::unique_ptr<RulerSession> fresh() {
+        std::error_code ignored;
+        std::filesystem::remove_all(FileDefaultsStore::defaultDirectory(), ignored);
+        return std::make_unique<RulerSession>();
+    }
+    void end() {
+        session_.reset();
+        settle();
+    }
+
+    std::unique_ptr<RulerSession> session_ = fresh();
+};
 
 } // namespace spanlet::test

@@ -1,59 +1,47 @@
 #pragma once
 
 #include <QPoint>
+#include <QTemporaryDir>
 #include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
+#include <optional>
 
 #include <spanlet/model/Preferences.hpp>
 #include <spanlet/shell/SpanletApp.hpp>
-#include <spanlet/shell/UpdatePrompts.hpp>
 
 #include "support/Processes.hpp"
 #include "support/X11Env.hpp"
 
 namespace spanlet::test {
 
-/// A fresh folder under the test's runtime folder, removed afterwards.
+/// A fresh folder under the test's runtime folder, removed when this goes.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
+    [[nodiscard]] std::filesystem::path path() const { return dir_.path().toStdString(); }
 
 private:
-    std::filesystem::path path_;
+    QTemporaryDir dir_{QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) +
+                       QStringLiteral("/dir-XXXXXX")};
 };
 
 /// Writes `prefs` as the stored preferences of the defaults folder `directory`.
 void storePrefs(const std::filesystem::path& directory, const Preferences& prefs);
-Preferences welcomedPrefs();
+/// The preferences of someone who has seen the welcome window.
+inline Preferences welcomedPrefs() {
+    Preferences p;
+    p.welcomed = true;
+    return p;
+}
 
-/// Records what the update checks would show.
-class RecordingPrompts final : public UpdatePrompts {
-public:
-    std::vector<UpdateCheck::Alert> alerts;
-    std::vector<std::pair<QString, QUrl>> offers;
-    void alert(const UpdateCheck::Alert& a) override { alerts.push_back(a); }
-    void offer(const QString& version, const QUrl& page) override {
-        offers.emplace_back(version, page);
-    }
-};
-
-/// A whole application on its own config folder, with recorded update prompts.
+/// A whole application on its own defaults folder (`directory`, or a fresh one), where `prefs`
+/// are stored first unless nothing is given.
 struct AppSession {
-    /// `directory`: the defaults folder to use (empty: a fresh one); `prefs` are stored there
-    /// unless nothing is given.
-    explicit AppSession(std::optional<Preferences> prefs = welcomedPrefs(), QUrl feed = {},
+    explicit AppSession(std::optional<Preferences> prefs = welcomedPrefs(),
                         std::filesystem::path directory = {});
     ~AppSession();
 
     TempDir config;
     std::filesystem::path directory;
-    RecordingPrompts prompts;
     std::unique_ptr<SpanletApp> app;
 };
 
@@ -70,7 +58,10 @@ private:
     bool ok_ = false;
 };
 
-/// Moves the pointer to `global` (root coordinates) and clicks `button` there.
+/// Moves the pointer to `global` (root coordinates) and waits until it is there. (xdotool's
+/// own --sync waits out a long time-out when the pointer is there already.)
+bool movePointer(QPoint global);
+/// Moves the pointer to `global` and clicks `button` there.
 void clickAt(QPoint global, int button = 1);
 
 } // namespace spanlet::test

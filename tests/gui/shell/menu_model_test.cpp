@@ -1,8 +1,6 @@
-// The tray menu as data: entries, enabled states, check marks and key equivalents for each
-// state the menu has to show, and what the entries do to the model.
-#include <algorithm>
+// The tray menu as data: its entries, what each state enables and checks, and what the entries
+// do to the model.
 #include <gtest/gtest.h>
-#include <ostream>
 
 #include <spanlet/shell/MenuModel.hpp>
 
@@ -13,162 +11,73 @@ namespace {
 
 using Menu::Action;
 using Menu::Entry;
-using Menu::EntryKind;
 
-const Entry* find(const std::vector<Entry>& entries, const std::string& title) {
-    const auto found = std::find_if(entries.begin(), entries.end(),
-                                    [&](const Entry& e) { return e.title == title; });
-    return found == entries.end() ? nullptr : &*found;
-}
-
-std::vector<std::string> titles(const std::vector<Entry>& entries) {
-    std::vector<std::string> result;
-    for (const Entry& e : entries) {
-        result.push_back(e.kind == EntryKind::separator ? "—" : e.title);
-    }
-    return result;
-}
-
-TEST(MenuEntries, ListsEveryEntryInOrder) {
-    const std::vector<std::string> expected{"Ruler",
-                                            "Make Ruler Vertical",
-                                            "Reset Ruler Position",
-                                            "Guides",
-                                            "Add Vertical Guide",
-                                            "Add Horizontal Guide",
-                                            "Edit Guides",
-                                            "Show Guides",
-                                            "Clear Guides",
-                                            "Measure",
-                                            "Edge Snapping",
-                                            "Pick Color",
-                                            "Keep Measurement on Screen",
-                                            "Copy Measurement",
-                                            "Clear Kept Measurements",
-                                            "Measurements…",
-                                            "Colors…",
-                                            "Units",
-                                            "Points",
-                                            "Pixels",
-                                            "—",
-                                            "Check for Updates…",
-                                            "Settings…",
-                                            "Welcome and Shortcuts",
-                                            "Spanlet Help",
-                                            "About Spanlet",
-                                            "—",
-                                            "Quit Spanlet"};
-    EXPECT_EQ(titles(Menu::entries(Menu::State{})), expected);
-}
-
-TEST(MenuEntries, GlobalShortcutsShowAsLowerCaseKeyWithTheirModifiers) {
-    const auto entries = Menu::entries(Menu::State{});
-    const Shortcut::Modifiers ctrlShift{Shortcut::Modifiers::control, Shortcut::Modifiers::shift};
-    const std::vector<std::pair<std::string, char>> expected{{"Ruler", 'r'},
-                                                             {"Clear Kept Measurements", 'x'}};
-    for (const auto& [title, key] : expected) {
-        const Entry* e = find(entries, title);
-        ASSERT_NE(e, nullptr) << title;
-        ASSERT_TRUE(e->key.has_value()) << title;
-        EXPECT_EQ(e->key->key, key) << title;
-        EXPECT_EQ(e->key->modifiers, ctrlShift) << title;
-    }
-    EXPECT_EQ(find(entries, "Settings…")->key,
-              (Menu::KeyEquivalent{',', Shortcut::Modifiers::command}));
-    EXPECT_EQ(find(entries, "Quit Spanlet")->key,
-              (Menu::KeyEquivalent{'q', Shortcut::Modifiers::command}));
-    EXPECT_FALSE(find(entries, "Make Ruler Vertical")->key.has_value());
-}
-
-/// One state of the model and what the state-dependent entries must show in it.
-struct StateCase {
-    const char* name;
-    Menu::State state;
-    const char* orientationTitle;
-    bool orientationEnabled;
-    bool clearGuidesEnabled;
-    bool clearKeptEnabled;
-    bool rulerChecked;
-    bool editChecked;
-    bool showGuidesChecked;
-    bool snappingChecked;
-    bool pointsChecked;
-};
-
-void PrintTo(const StateCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class MenuStates : public ::testing::TestWithParam<StateCase> {};
-
-TEST_P(MenuStates, ShowsTheState) {
-    const StateCase& c = GetParam();
-    const auto entries = Menu::entries(c.state);
-    const Entry* orientation = find(entries, c.orientationTitle);
-    ASSERT_NE(orientation, nullptr);
-    EXPECT_EQ(orientation->enabled, c.orientationEnabled);
-    EXPECT_EQ(orientation->action, Action::toggleRulerOrientation);
-    EXPECT_EQ(find(entries, "Clear Guides")->enabled, c.clearGuidesEnabled);
-    EXPECT_EQ(find(entries, "Clear Kept Measurements")->enabled, c.clearKeptEnabled);
-    EXPECT_EQ(find(entries, "Ruler")->checked, c.rulerChecked);
-    EXPECT_EQ(find(entries, "Edit Guides")->checked, c.editChecked);
-    EXPECT_EQ(find(entries, "Show Guides")->checked, c.showGuidesChecked);
-    EXPECT_EQ(find(entries, "Edge Snapping")->checked, c.snappingChecked);
-    EXPECT_EQ(find(entries, "Points")->checked, c.pointsChecked);
-    EXPECT_EQ(find(entries, "Pixels")->checked, !c.pointsChecked);
-    // Everything else is always enabled.
-    for (const Entry& e : entries) {
-        if (&e != orientation && e.title != "Clear Guides" &&
-            e.title != "Clear Kept Measurements") {
-            EXPECT_TRUE(e.enabled) << e.title;
+/// The menu in `state` as text: each entry's title with its key equivalent, ✓ when checked and
+/// (off) when disabled; a separator reads "—". Only the orientation entry and the checked or
+/// disabled ones unless `all`.
+std::string summary(const Menu::State& state, bool all = false) {
+    std::string out;
+    for (const Entry& e : Menu::entries(state)) {
+        if (all || e.action == Action::toggleRulerOrientation || !e.enabled || e.checked) {
+            out += (out.empty() ? "" : "|") +
+                   (e.kind == Menu::EntryKind::separator ? std::string("—") : e.title);
+            if (e.key) {
+                out += " " + Shortcut{0, e.key->modifiers, std::string(1, e.key->key)}.display();
+            }
+            out += std::string(e.checked ? " ✓" : "") + (e.enabled ? "" : " (off)");
         }
     }
+    return out;
 }
 
-Menu::State with(void (*edit)(Menu::State&)) {
-    Menu::State s;
-    edit(s);
-    return s;
+// Global shortcuts show on their entries in lower case; Settings and Quit have app keys.
+TEST(MenuEntries, FreshMenu) {
+    EXPECT_EQ(summary({}, true),
+              "Ruler ⌃⇧r|Make Ruler Vertical (off)|Reset Ruler Position|Guides|"
+              "Add Vertical Guide ⌃⇧v|Add Horizontal Guide ⌃⇧h|Edit Guides ⌃⇧e|Show Guides ✓|"
+              "Clear Guides (off)|Measure|Edge Snapping ⌃⇧s|Pick Color ⌃⇧c|"
+              "Keep Measurement on Screen ⌃⇧p|Copy Measurement ⌃⇧k|"
+              "Clear Kept Measurements ⌃⇧x (off)|Measurements…|Colors…|Units|Points ✓|Pixels|—|"
+              "Check for Updates…|Settings… ⌘,|Welcome and Shortcuts|Spanlet Help|About Spanlet|"
+              "—|Quit Spanlet ⌘q");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , MenuStates,
-    ::testing::Values(
-        StateCase{"fresh", Menu::State{}, "Make Ruler Vertical", false, false, false, false, false,
-                  true, false, true},
-        StateCase{"rulerHiddenVerticalSaved",
-                  with([](Menu::State& s) { s.rulerOrientation = RulerOrientation::vertical; }),
-                  "Make Ruler Horizontal", false, false, false, false, false, true, false, true},
-
-        StateCase{"rulerShownVertical", with([](Menu::State& s) {
-                      s.rulerVisible = true;
-                      s.rulerOrientation = RulerOrientation::vertical;
-                  }),
-                  "Make Ruler Horizontal", true, false, false, true, false, true, false, true},
-        StateCase{"guidesAndKeptMeasurements", with([](Menu::State& s) {
-                      s.hasGuides = true;
-                      s.hasKeptMeasurements = true;
-                  }),
-                  "Make Ruler Vertical", false, true, true, false, false, true, false, true},
-        StateCase{"editingHiddenGuidesSnappingPixels", with([](Menu::State& s) {
-                      s.editingGuides = true;
-                      s.showGuides = false;
-                      s.snapping = true;
-                      s.unit = MeasureUnit::pixels;
-                  }),
-                  "Make Ruler Vertical", false, false, false, false, true, false, true, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+TEST(MenuEntries, StatesDisableAndCheckTheRightEntries) {
+    using RO = RulerOrientation;
+    const struct {
+        Menu::State state;
+        const char* expected;
+    } rows[] = {
+        {{.rulerOrientation = RO::vertical},
+         "Make Ruler Horizontal (off)|Show Guides ✓|Clear Guides (off)|"
+         "Clear Kept Measurements ⌃⇧x (off)|Points ✓"},
+        {{.rulerVisible = true, .rulerOrientation = RO::vertical},
+         "Ruler ⌃⇧r ✓|Make Ruler Horizontal|Show Guides ✓|Clear Guides (off)|"
+         "Clear Kept Measurements ⌃⇧x (off)|Points ✓"},
+        {{.hasGuides = true, .hasKeptMeasurements = true},
+         "Make Ruler Vertical (off)|Show Guides ✓|Points ✓"},
+        {{.editingGuides = true,
+          .showGuides = false,
+          .snapping = true,
+          .unit = MeasureUnit::pixels},
+         "Make Ruler Vertical (off)|Edit Guides ⌃⇧e ✓|Clear Guides (off)|Edge Snapping ⌃⇧s ✓|"
+         "Clear Kept Measurements ⌃⇧x (off)|Pixels ✓"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(summary(r.state), r.expected);
+    }
+}
 
 /// Records what reaches the platform.
 struct RecordingPlatform : Menu::Platform {
-    std::vector<std::string> calls;
+    std::string calls;
     void openWindow(Windows::Kind kind) override {
-        calls.push_back("open " + std::string(Windows::rawValue(kind)));
+        calls += "open " + std::string(Windows::rawValue(kind));
     }
-    void checkForUpdates() override { calls.push_back("updates"); }
-    void openHelp() override { calls.push_back("help"); }
-    void about() override { calls.push_back("about"); }
-    void quit() override { calls.push_back("quit"); }
+    void checkForUpdates() override { calls += "updates"; }
+    void openHelp() override { calls += "help"; }
+    void about() override { calls += "about"; }
+    void quit() override { calls += "quit"; }
 };
 
 class MenuActions : public ModelTest {
@@ -177,78 +86,62 @@ protected:
         addDisplay(1, {0, 0, 1440, 900}, 2, boxScene({200, 120, 60, 40}, 2));
         pointAt({230, 140});
     }
+    void perform(Action a) { Menu::perform(a, *model, recorder); }
     RecordingPlatform recorder;
 };
 
-TEST_F(MenuActions, EntriesChangeTheModel) {
-    Mensor& m = started();
-    Menu::perform(Action::toggleRuler, m, recorder);
-    EXPECT_TRUE(*m.rulerVisible());
-    Menu::perform(Action::toggleRulerOrientation, m, recorder);
-    EXPECT_EQ(m.prefs()->rulerOrientation, RulerOrientation::vertical);
-    Menu::perform(Action::showGuides, m, recorder);
-    EXPECT_FALSE(m.prefs()->showGuides);
-    Menu::perform(Action::showGuides, m, recorder);
-    EXPECT_TRUE(m.prefs()->showGuides);
-    Menu::perform(Action::addHorizontalGuide, m, recorder);
-    EXPECT_FALSE(m.prefs()->guides.isEmpty());
-    Menu::perform(Action::clearGuides, m, recorder);
-    EXPECT_TRUE(m.prefs()->guides.isEmpty());
-    EXPECT_EQ(toastText(), "Guides cleared");
-    Menu::perform(Action::unitPixels, m, recorder);
-    EXPECT_EQ(m.prefs()->unit, MeasureUnit::pixels);
-    Menu::perform(Action::unitPixels, m, recorder); // a choice, not a toggle
-    EXPECT_EQ(m.prefs()->unit, MeasureUnit::pixels);
-    Menu::perform(Action::unitPoints, m, recorder);
-    EXPECT_EQ(m.prefs()->unit, MeasureUnit::points);
-    Menu::perform(Action::editGuides, m, recorder);
-    EXPECT_TRUE(*m.editingGuides());
-    Menu::perform(Action::editGuides, m, recorder);
-    EXPECT_FALSE(*m.editingGuides());
-    Menu::perform(Action::toggleSnapping, m, recorder);
-    EXPECT_TRUE(*m.snapping());
-    EXPECT_TRUE(recorder.calls.empty());
-    ASSERT_TRUE(platform.saved().has_value());
-    EXPECT_EQ(platform.saved()->rulerOrientation, RulerOrientation::vertical);
-}
-
-TEST_F(MenuActions, ClearKeptMeasurementsRemovesThemWithAMessage) {
-    Mensor& m = started();
-    m.enableSnapping();
-    advance(0ms);
-    Menu::perform(Action::pinMeasurement, m, recorder);
-    ASSERT_EQ(m.pinned()->size(), 1U);
-    Menu::perform(Action::clearMeasurements, m, recorder);
-    EXPECT_TRUE(m.pinned()->empty());
-    EXPECT_EQ(toastText(), "Measurements cleared");
-}
-
-TEST_F(MenuActions, PlatformEntriesReachThePlatform) {
-    Mensor& m = started();
-    for (Action a : {Action::openMeasurements, Action::openColors, Action::checkForUpdates,
-                     Action::openSettings, Action::openWelcome, Action::openHelp, Action::about,
-                     Action::quit}) {
-        Menu::perform(a, m, recorder);
+TEST_F(MenuActions, EachEntryReachesTheModelOrThePlatform) {
+    using S = Menu::State;
+    // Each entry in turn, with how the menu's state changes or what reaches the platform.
+    const struct {
+        Action action;
+        void (*change)(S&);
+        const char* call;
+    } steps[] = {
+        {Action::resetRuler, [](S& s) { s.rulerVisible = true; }, ""}, // shows a hidden ruler
+        {Action::toggleRuler, [](S& s) { s.rulerVisible = false; }, ""},
+        {Action::toggleRulerOrientation,
+         [](S& s) { s.rulerOrientation = RulerOrientation::vertical; }, ""},
+        {Action::addHorizontalGuide, [](S& s) { s.hasGuides = true; }, ""},
+        {Action::clearGuides, [](S& s) { s.hasGuides = false; }, ""},
+        {Action::addVerticalGuide, [](S& s) { s.hasGuides = true; }, ""},
+        {Action::showGuides, [](S& s) { s.showGuides = false; }, ""},
+        {Action::showGuides, [](S& s) { s.showGuides = true; }, ""},
+        {Action::unitPixels, [](S& s) { s.unit = MeasureUnit::pixels; }, ""},
+        {Action::unitPixels, [](S&) {}, ""}, // a choice, not a toggle
+        {Action::unitPoints, [](S& s) { s.unit = MeasureUnit::points; }, ""},
+        {Action::editGuides, [](S& s) { s.editingGuides = true; }, ""},
+        {Action::editGuides, [](S& s) { s.editingGuides = false; }, ""},
+        {Action::toggleSnapping, [](S& s) { s.snapping = true; }, ""},
+        {Action::pinMeasurement, [](S& s) { s.hasKeptMeasurements = true; }, ""},
+        {Action::clearMeasurements, [](S& s) { s.hasKeptMeasurements = false; }, ""},
+        {Action::openMeasurements, [](S&) {}, "open measurements"},
+        {Action::openColors, [](S&) {}, "open colors"},
+        {Action::checkForUpdates, [](S&) {}, "updates"},
+        {Action::openSettings, [](S&) {}, "open settings"},
+        {Action::openWelcome, [](S&) {}, "open welcome"},
+        {Action::openHelp, [](S&) {}, "help"},
+        {Action::about, [](S&) {}, "about"},
+        {Action::quit, [](S&) {}, "quit"},
+    };
+    S expected = Menu::state(started());
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        recorder.calls.clear();
+        perform(steps[i].action);
+        advance(0ms);
+        steps[i].change(expected);
+        EXPECT_EQ(Menu::state(*model), expected);
+        EXPECT_EQ(recorder.calls, steps[i].call);
     }
-    EXPECT_EQ(recorder.calls,
-              (std::vector<std::string>{"open measurements", "open colors", "updates",
-                                        "open settings", "open welcome", "help", "about", "quit"}));
-    EXPECT_TRUE(platform.windows.opened.empty()); // only through the platform
-}
+    EXPECT_TRUE(platform.windows.opened.empty()) << "windows open through the platform only";
 
-TEST_F(MenuActions, SnappingWithoutPermissionOpensTheExplainer) {
-    Mensor& m = started();
+    // Edge snapping without the permission opens the explainer instead.
+    model->disableSnapping();
     platform.permission.granted = false;
-    Menu::perform(Action::toggleSnapping, m, recorder);
-    EXPECT_FALSE(*m.snapping());
+    perform(Action::toggleSnapping);
+    EXPECT_FALSE(*model->snapping());
     EXPECT_EQ(platform.windows.opened, std::vector<Windows::Kind>{Windows::Kind::explainer});
-}
-
-TEST_F(MenuActions, ResetRulerShowsAHiddenRuler) {
-    Mensor& m = started();
-    Menu::perform(Action::resetRuler, m, recorder);
-    EXPECT_TRUE(*m.rulerVisible());
-    EXPECT_FALSE(m.prefs()->rulerX.has_value());
 }
 
 } // namespace

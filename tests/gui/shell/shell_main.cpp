@@ -1,10 +1,11 @@
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
+#include <thread>
 
 #include "support/Processes.hpp"
 #include "support/TestMain.hpp"
@@ -17,33 +18,17 @@ struct AccessibilityBus {
     spanlet::test::Background session;
     spanlet::test::Background launcher;
 
-    bool start() {
-        int fds[2];
-        if (pipe(fds) != 0) {
+    bool start(const std::string& folder) {
+        const std::string socket = folder + "/bus";
+        session = spanlet::test::Background(
+            {"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket});
+        for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!std::filesystem::exists(socket)) {
             return false;
         }
-        const pid_t pid = fork();
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 2);
-            close(fds[0]);
-            execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--print-address=1",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        session = spanlet::test::Background::adopt(pid);
-        std::string address;
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') {
-            address += c;
-        }
-        close(fds[0]);
-        if (address.empty()) {
-            return false;
-        }
-        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
         setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
         launcher = spanlet::test::Background({"/usr/libexec/at-spi-bus-launcher"});
         return true;
@@ -62,10 +47,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.4"));
     QApplication::setQuitOnLastWindowClosed(false);
     return spanlet::test::runXTests<QApplication>(
-        argc, argv, {"1280x800x24"}, [](spanlet::test::XSession&) {
-            // The bus writes into the runtime folder: it goes before the session does.
+        argc, argv, {"1280x800x24"}, [](spanlet::test::XSession& x) {
+            // The bus lives in the runtime folder: it goes before the session does.
             auto accessibility = std::make_unique<AccessibilityBus>();
-            if (wantsAccessibility() && !accessibility->start()) {
+            if (wantsAccessibility() && !accessibility->start(x.runtimeFolder())) {
                 std::fputs("shell tests: no session bus for the accessibility tests\n", stderr);
             }
             return accessibility;

@@ -8,7 +8,6 @@
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -26,19 +25,15 @@
 namespace spanlet::testing {
 
 using namespace std::chrono_literals;
+using Kind = Windows::Kind;
 
 inline std::string utf8(const QString& text) {
     return text.toStdString();
 }
 
-/// Boxes at global top-left points on one display of scale 1: white with black rectangles of
-/// 60 × 40, 80 × 30 and 20 × 50 points.
-inline const std::vector<Rect>& boxes() {
-    static const std::vector<Rect> all{{100, 100, 60, 40}, {300, 100, 80, 30}, {500, 100, 20, 50}};
-    return all;
-}
-
-/// A model on fake ports with a virtual clock, and the context the views are made with.
+/// A model on fake ports with a virtual clock, and the context the views are made with. The
+/// one display (scale 1) is white with black boxes of 60 × 40 at (100, 100), 80 × 30 at
+/// (300, 100) and 20 × 50 at (500, 100) points.
 class ViewTest : public ::testing::Test {
 protected:
     fakes::FakePlatform platform;
@@ -46,14 +41,15 @@ protected:
     HotkeyStatusValue hotkeys;
     TempDir config;
     AutostartEntry loginItem{config.path() / "autostart" / "spanlet.desktop", "/usr/bin/spanlet"};
-    std::vector<Windows::Kind> closed;
+    std::vector<Kind> closed;
     std::unique_ptr<ViewContext> context;
 
     ViewTest() {
         const Rect frame{0, 0, 1440, 900};
         platform.displays.screens.push_back(fakes::makeScreen(1, frame, 1, frame.height));
         platform.capture.addScreen(1, frame.size(), 1, [](std::int64_t x, std::int64_t y) {
-            for (const Rect& box : boxes()) {
+            for (const Rect box :
+                 {Rect{100, 100, 60, 40}, Rect{300, 100, 80, 30}, Rect{500, 100, 20, 50}}) {
                 if (box.contains({static_cast<double>(x), static_cast<double>(y)})) {
                     return RGBA::black;
                 }
@@ -63,36 +59,30 @@ protected:
         platform.displays.pointer = {10, 10};
     }
 
-    /// A started model with `prefs` (by default those of a welcomed user).
-    Mensor& started(Preferences prefs = welcomed()) {
+    /// A started model with `prefs` for a welcomed user, copying to `clipboard` when one is
+    /// given and to the fake one otherwise.
+    Mensor& started(Preferences prefs = {}, Clipboard* clipboard = nullptr) {
+        prefs.welcomed = true;
         context.reset();
-        model = std::make_unique<Mensor>(platform.ports(), std::move(prefs));
+        const MensorPorts p = platform.ports();
+        model = std::make_unique<Mensor>(MensorPorts{p.clock, p.displays, p.capture, p.permission,
+                                                     clipboard ? *clipboard : p.clipboard,
+                                                     p.announcer, p.preferences, p.windows,
+                                                     p.hotkeys, p.overlays, p.ruler, p.sampler},
+                                         std::move(prefs));
         model->start();
         context = std::make_unique<ViewContext>(
             ViewContext{*model, platform.permission, hotkeys, loginItem,
-                        [this](Windows::Kind kind) { closed.push_back(kind); }});
+                        [this](Kind kind) { closed.push_back(kind); }});
         return *model;
     }
 
-    static Preferences welcomed() {
-        Preferences p;
-        p.welcomed = true;
-        return p;
-    }
-
     /// The view of `kind`, shown as a window of its own.
-    std::unique_ptr<QWidget> show(Windows::Kind kind) {
+    std::unique_ptr<QWidget> show(Kind kind) {
         std::unique_ptr<QWidget> view(makeToolView(kind, *context, nullptr));
         view->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         return view;
-    }
-
-    /// Shows `view` as the active window, so its window shortcuts work.
-    static void activate(QWidget* view) {
-        view->activateWindow();
-        QApplication::setActiveWindow(view);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(view));
     }
 
     /// Keeps the measurement of the box under `point` (snapping is turned on when needed).
@@ -111,6 +101,16 @@ protected:
         W* found = parent->findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << "no child " << name;
         return found;
+    }
+
+    /// The text of the label or button `name`.
+    static std::string text(const QWidget* parent, const char* name) {
+        const QWidget* w = child(parent, name);
+        if (const auto* l = qobject_cast<const QLabel*>(w)) {
+            return utf8(l->text());
+        }
+        const auto* b = qobject_cast<const QAbstractButton*>(w);
+        return b ? utf8(b->text()) : std::string();
     }
 
     /// Texts of the labels that `view` shows, in creation order.
@@ -142,11 +142,11 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton, {},
                           QPoint(std::min(8, button->width() / 2), button->height() / 2));
     }
+    static void click(const QWidget* view, const char* name) {
+        click(child<QAbstractButton>(view, name));
+    }
 
     [[nodiscard]] std::string clipboard() const { return platform.clipboard.text.value_or(""); }
-    [[nodiscard]] std::string toastText() const {
-        return model->toast()->has_value() ? (*model->toast())->text : std::string();
-    }
 };
 
 } // namespace spanlet::testing

@@ -4,10 +4,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScrollArea>
-#include <ostream>
 
 #include "ViewFixture.hpp"
 #include "support/X11Env.hpp"
@@ -15,70 +11,37 @@
 namespace spanlet::testing {
 namespace {
 
-using Kind = Windows::Kind;
-
-/// Whether `w` lies in the content of a scroll area within `view`.
-bool insideScrollArea(const QWidget* w, const QWidget* view) {
-    for (const QWidget* up = w->parentWidget(); up != nullptr && up != view;
-         up = up->parentWidget()) {
-        if (qobject_cast<const QAbstractScrollArea*>(up) != nullptr) {
-            return true;
-        }
-    }
-    return false;
-}
-
-class EveryViewTest : public ViewTest, public ::testing::WithParamInterface<Kind> {
-protected:
-    /// A model with something in every list, so every control exists.
-    Mensor& populated() {
-        Mensor& m = started();
-        m.useColor(SRGBColor(1, 0, 0, 1), false);
-        m.useColor(SRGBColor(0, 0, 1, 1), false);
-        keepAt({130, 120});
-        keepAt({340, 115});
-        hotkeys.set({MensorCommand::pickColor});
-        return m;
-    }
-};
-
-TEST_P(EveryViewTest, EveryControlHasAnAccessibleName) {
-    populated();
-    auto view = show(GetParam());
+void expectEveryControlNamed(const QWidget* view) {
     int controls = 0;
     for (QWidget* w : view->findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(w) != nullptr ||
-                             qobject_cast<QAbstractSlider*>(w) != nullptr ||
-                             qobject_cast<QComboBox*>(w) != nullptr ||
-                             qobject_cast<QAbstractItemView*>(w) != nullptr;
+        const bool slider = qobject_cast<QAbstractSlider*>(w) != nullptr;
+        const bool control = qobject_cast<QAbstractButton*>(w) || slider ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w);
         // Scroll bars belong to their scroll area, which is named.
-        if (!control ||
-            (qobject_cast<QAbstractSlider*>(w) != nullptr && w->objectName().isEmpty())) {
-            continue;
+        if (control && !(slider && w->objectName().isEmpty())) {
+            ++controls;
+            EXPECT_FALSE(w->accessibleName().isEmpty())
+                << w->metaObject()->className() << " " << utf8(w->objectName());
         }
-        ++controls;
-        EXPECT_FALSE(w->accessibleName().isEmpty())
-            << w->metaObject()->className() << " " << utf8(w->objectName());
     }
     EXPECT_GT(controls, 1);
 }
 
-TEST_P(EveryViewTest, FitsTheSizeOfItsWindow) {
-    populated();
-    auto view = show(GetParam());
-    QCoreApplication::processEvents();
-    const ToolViewFrame frame = toolViewFrame(GetParam());
+void expectItFits(const QWidget* view, const ToolViewFrame& frame) {
     EXPECT_EQ(view->width(), frame.width);
     if (frame.height) {
         EXPECT_EQ(view->height(), *frame.height);
     }
-    const QRect bounds = view->rect();
+    const QList<QAbstractScrollArea*> scrolls = view->findChildren<QAbstractScrollArea*>();
     for (const QWidget* w : view->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(view.get()) || insideScrollArea(w, view.get())) {
+        const auto scrolling = [w](const QAbstractScrollArea* s) {
+            return s != w && s->isAncestorOf(w);
+        };
+        if (!w->isVisibleTo(view) || std::any_of(scrolls.begin(), scrolls.end(), scrolling)) {
             continue; // content inside a scroll area may scroll
         }
-        const QRect inView(w->mapTo(view.get(), QPoint(0, 0)), w->size());
-        EXPECT_TRUE(bounds.contains(inView))
+        const QRect inView(w->mapTo(view, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(view->rect().contains(inView))
             << utf8(w->objectName()) << " " << w->metaObject()->className() << " at " << inView.x()
             << "," << inView.y() << " " << inView.width() << "×" << inView.height();
         if (const auto* l = qobject_cast<const QLabel*>(w); l && l->wordWrap()) {
@@ -91,11 +54,24 @@ TEST_P(EveryViewTest, FitsTheSizeOfItsWindow) {
     }
 }
 
-TEST_P(EveryViewTest, ADestroyedViewNoLongerObservesTheModel) {
-    Mensor& m = populated();
+class EveryViewTest : public ViewTest, public ::testing::WithParamInterface<Kind> {};
+
+// With something in every list, so every control exists.
+TEST_P(EveryViewTest, NamesItsControlsFitsItsWindowAndUnsubscribesWhenGone) {
+    Mensor& m = started();
+    m.useColor(SRGBColor(1, 0, 0, 1), false);
+    m.useColor(SRGBColor(0, 0, 1, 1), false);
+    keepAt({130, 120});
+    keepAt({340, 115});
+    hotkeys.set({MensorCommand::pickColor});
     const std::size_t prefsObservers = m.prefs().observerCount();
     const std::size_t pinnedObservers = m.pinned().observerCount();
-    { auto view = show(GetParam()); }
+    {
+        auto view = show(GetParam());
+        QCoreApplication::processEvents();
+        expectEveryControlNamed(view.get());
+        expectItFits(view.get(), toolViewFrame(GetParam()));
+    }
     EXPECT_EQ(m.prefs().observerCount(), prefsObservers);
     EXPECT_EQ(m.pinned().observerCount(), pinnedObservers);
     m.toggleUnit(); // nothing left to call
@@ -115,23 +91,17 @@ public:
     }
 };
 
-class RealClipboardTest : public ViewTest {};
+using RealClipboardTest = ViewTest;
 
 TEST_F(RealClipboardTest, CtrlCPutsTheNewestMeasurementOnTheDesktopClipboard) {
     QtClipboard desktop;
-    MensorPorts ports = platform.ports();
-    model = std::make_unique<Mensor>(MensorPorts{ports.clock, ports.displays, ports.capture,
-                                                 ports.permission, desktop, ports.announcer,
-                                                 ports.preferences, ports.windows, ports.hotkeys,
-                                                 ports.overlays, ports.ruler, ports.sampler},
-                                     welcomed());
-    model->start();
-    context = std::make_unique<ViewContext>(
-        ViewContext{*model, platform.permission, hotkeys, loginItem, nullptr});
+    started({}, &desktop);
     keepAt({130, 120});
     keepAt({510, 125});
     auto view = show(Kind::measurements);
-    activate(view.get());
+    view->activateWindow();
+    QApplication::setActiveWindow(view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
     // A real key press through the X server, to the focused window.
     ASSERT_TRUE(test::xdotool({"key", "ctrl+c"}));
     ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::clipboard()->ownsClipboard(); }));

@@ -6,8 +6,6 @@
 namespace spanlet::testing {
 namespace {
 
-using Kind = Windows::Kind;
-
 const std::vector<std::string> kExplanation{
     "Edge snapping needs Screen Recording",
     "To find the edges under the pointer, Spanlet reads one thin row and one thin column of "
@@ -22,52 +20,50 @@ const std::vector<std::string> kExplanation{
 const std::string kNotAllowed =
     "Spanlet isn’t allowed yet. Turn it on in System Settings, then choose Check Again.";
 
-class ExplainerViewTest : public ViewTest {
-protected:
-    static std::vector<std::string> shownButtons(const QWidget* view) {
-        std::vector<std::string> texts;
-        for (const QPushButton* b : view->findChildren<QPushButton*>()) {
-            if (b->isVisibleTo(view)) {
-                texts.push_back(utf8(b->text()));
-            }
+std::vector<std::string> shownButtons(const QWidget* view) {
+    std::vector<std::string> texts;
+    for (const QPushButton* b : view->findChildren<QPushButton*>()) {
+        if (b->isVisibleTo(view)) {
+            texts.push_back(utf8(b->text()));
         }
-        return texts;
     }
-};
-
-TEST_F(ExplainerViewTest, BeforeAskingItExplainsAndOffersContinue) {
-    started();
-    auto view = show(Kind::explainer);
-    EXPECT_EQ(shownTexts(view.get()), kExplanation);
-    EXPECT_EQ(shownButtons(view.get()), (std::vector<std::string>{"Not Now", "Continue"}));
+    return texts;
 }
 
-TEST_F(ExplainerViewTest, ContinueWithPermissionTurnsSnappingOnWithoutAsking) {
-    Mensor& m = started();
-    auto view = show(Kind::explainer);
-    click(child<QPushButton>(view.get(), "continue"));
-    EXPECT_TRUE(*m.snapping());
-    EXPECT_TRUE(m.prefs()->explainerSeen);
-    EXPECT_EQ(platform.permission.requests, 0);
-    EXPECT_EQ(closed, std::vector<Kind>{Kind::explainer});
-}
+using ExplainerViewTest = ViewTest;
 
-TEST_F(ExplainerViewTest, ContinueGrantedOnRequestTurnsSnappingOn) {
+TEST_F(ExplainerViewTest, NotNowClosesAndContinueTurnsSnappingOnAskingOnlyWhenNeeded) {
     platform.permission.granted = false;
     platform.permission.grantOnRequest = true;
     Mensor& m = started();
     auto view = show(Kind::explainer);
+    EXPECT_EQ(shownTexts(view.get()), kExplanation);
+    EXPECT_EQ(shownButtons(view.get()), (std::vector<std::string>{"Not Now", "Continue"}));
+    click(view.get(), "notNow");
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_EQ(closed, (std::vector<Kind>{Kind::explainer, Kind::explainer}));
+    EXPECT_FALSE(m.prefs()->explainerSeen);
+    EXPECT_FALSE(*m.snapping());
+
     QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_EQ(platform.permission.requests, 1);
     EXPECT_TRUE(*m.snapping());
-    EXPECT_EQ(closed, std::vector<Kind>{Kind::explainer});
+    EXPECT_TRUE(m.prefs()->explainerSeen);
+    EXPECT_EQ(closed.size(), 3U);
+
+    // Allowed by now: no second request.
+    m.disableSnapping();
+    click(view.get(), "continue");
+    EXPECT_EQ(platform.permission.requests, 1);
+    EXPECT_TRUE(*m.snapping());
+    EXPECT_EQ(closed.size(), 4U);
 }
 
 TEST_F(ExplainerViewTest, RefusedItAsksToAllowAndCheckAgain) {
     platform.permission.granted = false;
     Mensor& m = started();
     auto view = show(Kind::explainer);
-    click(child<QPushButton>(view.get(), "continue"));
+    click(view.get(), "continue");
     EXPECT_TRUE(m.prefs()->explainerSeen);
     EXPECT_FALSE(*m.snapping());
     EXPECT_TRUE(closed.empty());
@@ -77,7 +73,7 @@ TEST_F(ExplainerViewTest, RefusedItAsksToAllowAndCheckAgain) {
     EXPECT_EQ(shownButtons(view.get()),
               (std::vector<std::string>{"Not Now", "Open System Settings", "Check Again"}));
 
-    click(child<QPushButton>(view.get(), "openSystemSettings"));
+    click(view.get(), "openSystemSettings");
     EXPECT_EQ(platform.permission.settingsOpened, 1);
 
     // Still refused: nothing changes.
@@ -87,20 +83,10 @@ TEST_F(ExplainerViewTest, RefusedItAsksToAllowAndCheckAgain) {
     EXPECT_TRUE(shows(view.get(), kNotAllowed));
 
     platform.permission.granted = true;
-    click(child<QPushButton>(view.get(), "checkAgain"));
+    click(view.get(), "checkAgain");
     EXPECT_TRUE(*m.snapping());
     EXPECT_EQ(closed, std::vector<Kind>{Kind::explainer});
     EXPECT_EQ(shownButtons(view.get()), (std::vector<std::string>{"Not Now", "Continue"}));
-}
-
-TEST_F(ExplainerViewTest, NotNowAndEscapeCloseAndLeaveExplainerSeen) {
-    Mensor& m = started();
-    auto view = show(Kind::explainer);
-    click(child<QPushButton>(view.get(), "notNow"));
-    QTest::keyClick(view.get(), Qt::Key_Escape);
-    EXPECT_EQ(closed, (std::vector<Kind>{Kind::explainer, Kind::explainer}));
-    EXPECT_FALSE(m.prefs()->explainerSeen);
-    EXPECT_FALSE(*m.snapping());
 }
 
 } // namespace

@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <ostream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include <spanlet/views/AutostartEntry.hpp>
@@ -16,235 +15,111 @@ namespace spanlet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeText(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << text;
-}
-
-// --- The autostart entry ---------------------------------------------------------------------
 
 class AutostartEntryTest : public ::testing::Test {
 protected:
-    TempDir config;
-    fs::path file() const { return config.path() / "autostart" / "spanlet.desktop"; }
+    testing::TempDir config;
+    fs::path folder() const { return config.path() / "autostart"; }
+    fs::path file() const { return folder() / "spanlet.desktop"; }
     AutostartEntry entry{file(), "/usr/bin/spanlet"};
 };
 
-TEST_F(AutostartEntryTest, EnablingWritesTheEntryAndMakesTheFolder) {
+TEST_F(AutostartEntryTest, OnWritesOneReadableEntryAndOffRemovesIt) {
     ASSERT_FALSE(entry.isEnabled());
-    ASSERT_TRUE(entry.setEnabled(true));
+    ASSERT_TRUE(entry.setEnabled(true)); // makes the folder
+    ASSERT_TRUE(entry.setEnabled(true)); // a rewrite leaves no temporary file behind
     EXPECT_TRUE(entry.isEnabled());
-    const std::string text = readAll(file());
+    std::ifstream in(file());
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0U);
     EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
     EXPECT_NE(text.find("\nExec=/usr/bin/spanlet\n"), std::string::npos);
     EXPECT_EQ(fs::status(file()).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::others_read);
-}
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder()), fs::directory_iterator()), 1);
 
-TEST_F(AutostartEntryTest, DisablingRemovesTheFile) {
-    ASSERT_TRUE(entry.setEnabled(true));
     ASSERT_TRUE(entry.setEnabled(false));
     EXPECT_FALSE(fs::exists(file()));
     EXPECT_FALSE(entry.isEnabled());
-    // Turning off what is already off succeeds.
-    EXPECT_TRUE(entry.setEnabled(false));
-}
+    EXPECT_TRUE(entry.setEnabled(false)) << "turning off what is off succeeds";
 
-TEST_F(AutostartEntryTest, AHiddenEntryIsOffAndEnablingReplacesIt) {
-    writeText(file(), "[Desktop Entry]\nType=Application\nExec=spanlet\nHidden=true\n");
+    // A hidden entry is off, and turning on replaces it.
+    std::ofstream(file()) << "[Desktop Entry]\nType=Application\nExec=spanlet\nHidden=true\n";
     EXPECT_FALSE(entry.isEnabled());
     ASSERT_TRUE(entry.setEnabled(true));
     EXPECT_TRUE(entry.isEnabled());
-    EXPECT_EQ(readAll(file()).find("Hidden"), std::string::npos);
 }
 
-TEST_F(AutostartEntryTest, AFileWhereTheFolderShouldBeFailsAndLeavesItOff) {
-    writeText(config.path() / "autostart", "not a folder");
-    EXPECT_FALSE(entry.setEnabled(true));
-    EXPECT_FALSE(entry.isEnabled());
-    EXPECT_TRUE(fs::is_regular_file(config.path() / "autostart"));
-}
-
-TEST_F(AutostartEntryTest, AFolderInPlaceOfTheFileCannotBeRemovedAndStaysOn) {
-    // A non-empty folder named like the entry: it reads as no entry (off), and cannot be
-    // replaced by one.
-    fs::create_directories(file() / "inside");
+// A file where the folder belongs is settings_view_test's.
+TEST_F(AutostartEntryTest, WhatStandsInTheWayFailsAndLeavesItOff) {
+    fs::create_directories(file() / "inside"); // a non-empty folder where the file belongs
     EXPECT_FALSE(entry.isEnabled());
     EXPECT_FALSE(entry.setEnabled(true));
     EXPECT_FALSE(entry.isEnabled());
-}
 
-TEST_F(AutostartEntryTest, NoTempFilesAreLeftBehind) {
-    ASSERT_TRUE(entry.setEnabled(true));
-    ASSERT_TRUE(entry.setEnabled(true));
-    int files = 0;
-    for ([[maybe_unused]] const auto& item : fs::directory_iterator(file().parent_path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
-}
-
-TEST(AutostartEntryPath, WithoutAKnownFolderNothingIsWritten) {
     AutostartEntry nowhere({}, "/usr/bin/spanlet");
+    EXPECT_FALSE(nowhere.setEnabled(true)) << "no known place";
     EXPECT_FALSE(nowhere.isEnabled());
-    EXPECT_FALSE(nowhere.setEnabled(true));
 }
 
-struct PathCase {
-    std::string name;
-    const char* xdgConfigHome;
-    const char* home;
-    std::string expected;
-};
-
-void PrintTo(const PathCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(AutostartEntryText, StandardFileFollowsTheXdgBaseDirectories) {
+    struct Row {
+        const char* configHome;
+        const char* home;
+        const char* expected;
+    };
+    for (const Row& r : {Row{"/tmp/cfg", "/home/u", "/tmp/cfg/autostart/spanlet.desktop"},
+                         Row{nullptr, "/home/u", "/home/u/.config/autostart/spanlet.desktop"},
+                         Row{"cfg", "/home/u", "/home/u/.config/autostart/spanlet.desktop"},
+                         Row{nullptr, nullptr, ""}}) {
+        SCOPED_TRACE(r.configHome ? r.configHome : "(XDG_CONFIG_HOME unset)");
+        EXPECT_EQ(AutostartEntry::standardFile(r.configHome, r.home).string(), r.expected);
+    }
 }
 
-class StandardFileTest : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(StandardFileTest, FollowsTheXdgBaseDirectories) {
-    const PathCase& c = GetParam();
-    EXPECT_EQ(AutostartEntry::standardFile(c.xdgConfigHome, c.home).string(), c.expected);
+TEST(AutostartEntryText, ExecValueQuotesAndEscapesAsDesktopEntriesRequire) {
+    // Quoting escapes " and \ with a backslash, which the string escape then doubles.
+    for (const auto& [executable, expected] :
+         {std::pair<std::string, std::string>{"/usr/bin/spanlet", "/usr/bin/spanlet"},
+          {"/opt/my apps/spanlet", "\"/opt/my apps/spanlet\""},
+          {"/opt/a\"b", "\"/opt/a\\\\\"b\""},
+          {"/opt/a\\b", "\"/opt/a\\\\\\\\b\""},
+          {"/opt/100%/spanlet", "/opt/100%%/spanlet"}}) {
+        EXPECT_EQ(AutostartEntry::execValue(executable), expected) << executable;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, StandardFileTest,
-                         ::testing::Values(PathCase{"ConfigHomeSet", "/tmp/cfg", "/home/u",
-                                                    "/tmp/cfg/autostart/spanlet.desktop"},
-                                           PathCase{"ConfigHomeUnset", nullptr, "/home/u",
-                                                    "/home/u/.config/autostart/spanlet.desktop"},
-
-                                           PathCase{"ConfigHomeRelativeIsIgnored", "cfg", "/home/u",
-                                                    "/home/u/.config/autostart/spanlet.desktop"},
-                                           PathCase{"NothingKnown", nullptr, nullptr, ""}),
-                         [](const auto& row) { return row.param.name; });
-
-struct ExecCase {
-    std::string name;
-    std::string executable;
-    std::string expected;
-};
-
-void PrintTo(const ExecCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(AutostartEntryText, HiddenIsReadFromTheDesktopEntryGroupOnly) {
+    for (const auto& [text, hidden] :
+         {std::pair<std::string, bool>{"[Desktop Entry]\nExec=x\n", false},
+          {"[Desktop Entry]\nHidden=true\n", true},
+          {"[Desktop Entry]\nHidden = true\n", true},
+          {"[Desktop Entry]\r\nHidden=true\r\n", true},
+          {"[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n", false},
+          {"[Desktop Entry]\nX-Hidden=true\n", false}}) {
+        EXPECT_EQ(AutostartEntry::isHidden(text), hidden) << text;
+    }
 }
 
-class ExecValueTest : public ::testing::TestWithParam<ExecCase> {};
-
-TEST_P(ExecValueTest, QuotesAndEscapesAsDesktopEntriesRequire) {
-    EXPECT_EQ(AutostartEntry::execValue(GetParam().executable), GetParam().expected);
+TEST(ViewTexts, ToleranceThresholdsAreInclusiveForNormal) {
+    for (const auto& [tolerance, state] :
+         {std::pair<double, std::string>{0.069, "Finds faint edges"},
+          {0.07, "Normal"},
+          {0.3, "Normal"},
+          {0.31, "Strong edges only"}}) {
+        EXPECT_EQ(ViewText::toleranceState(tolerance), state) << state;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExecValueTest,
-    ::testing::Values(ExecCase{"Plain", "/usr/bin/spanlet", "/usr/bin/spanlet"},
-                      ExecCase{"Blank", "/opt/my apps/spanlet", "\"/opt/my apps/spanlet\""},
-                      // Quoting escapes $ with a backslash, which the string escape doubles.
-
-                      ExecCase{"Quote", "/opt/a\"b", "\"/opt/a\\\\\"b\""},
-                      ExecCase{"Backslash", "/opt/a\\b", "\"/opt/a\\\\\\\\b\""},
-                      ExecCase{"Percent", "/opt/100%/spanlet", "/opt/100%%/spanlet"}),
-    [](const auto& row) { return row.param.name; });
-
-struct HiddenCase {
-    std::string name;
-    std::string text;
-    bool hidden;
-};
-
-void PrintTo(const HiddenCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(ViewTexts, ContrastRatiosHaveAtMostOneDigitAndIgnoreAlpha) {
+    const std::string whiteLine = "Contrast with white 1:1 · with black 21:1";
+    EXPECT_EQ(ViewText::contrastLine(SRGBColor(1, 1, 1, 1)), whiteLine);
+    EXPECT_EQ(ViewText::contrastLine(SRGBColor(1, 1, 1, 0.2)), whiteLine);
+    // #777777: luminance 0.184, ratios 4.48 and 4.68.
+    EXPECT_EQ(ViewText::contrastLine(SRGBColor::fromRGBA({0x77, 0x77, 0x77, 255})),
+              "Contrast with white 4.5:1 · with black 4.7:1");
 }
-
-class HiddenTest : public ::testing::TestWithParam<HiddenCase> {};
-
-TEST_P(HiddenTest, ReadsHiddenFromTheDesktopEntryGroup) {
-    EXPECT_EQ(AutostartEntry::isHidden(GetParam().text), GetParam().hidden);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HiddenTest,
-    ::testing::Values(HiddenCase{"NoKey", "[Desktop Entry]\nExec=x\n", false},
-                      HiddenCase{"True", "[Desktop Entry]\nHidden=true\n", true},
-                      HiddenCase{"BlanksAroundTheEquals", "[Desktop Entry]\nHidden = true\n", true},
-                      HiddenCase{"CarriageReturns", "[Desktop Entry]\r\nHidden=true\r\n", true},
-
-                      HiddenCase{"OtherGroup",
-                                 "[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n",
-                                 false},
-                      HiddenCase{"SimilarKey", "[Desktop Entry]\nX-Hidden=true\n", false}),
-    [](const auto& row) { return row.param.name; });
-
-TEST(AutostartEntryText, WrittenEntryReadsAsShown) {
-    const std::string text = AutostartEntry::entryText("/usr/bin/spanlet");
-    EXPECT_FALSE(AutostartEntry::isHidden(text));
-    EXPECT_NE(text.find("\nName=Spanlet\n"), std::string::npos);
-}
-
-// --- Texts -----------------------------------------------------------------------------------
-
-struct ToleranceCase {
-    std::string name;
-    double tolerance;
-    std::string state;
-};
-
-void PrintTo(const ToleranceCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ToleranceStateTest : public ::testing::TestWithParam<ToleranceCase> {};
-
-TEST_P(ToleranceStateTest, ThresholdsAreInclusiveForNormal) {
-    EXPECT_EQ(ViewText::toleranceState(GetParam().tolerance), GetParam().state);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ToleranceStateTest,
-    ::testing::Values(ToleranceCase{"JustBelowLow", 0.069, "Finds faint edges"},
-                      ToleranceCase{"Low", 0.07, "Normal"}, ToleranceCase{"High", 0.3, "Normal"},
-                      ToleranceCase{"JustAboveHigh", 0.31, "Strong edges only"}),
-    [](const auto& row) { return row.param.name; });
-
-struct ContrastCase {
-    std::string name;
-    SRGBColor color;
-    std::string line;
-};
-
-void PrintTo(const ContrastCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ContrastLineTest : public ::testing::TestWithParam<ContrastCase> {};
-
-TEST_P(ContrastLineTest, RatiosHaveAtMostOneDigit) {
-    EXPECT_EQ(ViewText::contrastLine(GetParam().color), GetParam().line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ContrastLineTest,
-    ::testing::Values(ContrastCase{"White", SRGBColor(1, 1, 1, 1),
-                                   "Contrast with white 1:1 · with black 21:1"},
-
-                      // #777777: luminance 0.184, ratios 4.48 and 4.68.
-                      ContrastCase{"MidGrey", SRGBColor::fromRGBA({0x77, 0x77, 0x77, 255}),
-                                   "Contrast with white 4.5:1 · with black 4.7:1"},
-                      // Alpha plays no part.
-                      ContrastCase{"TranslucentWhite", SRGBColor(1, 1, 1, 0.2),
-                                   "Contrast with white 1:1 · with black 21:1"}),
-    [](const auto& row) { return row.param.name; });
 
 } // namespace
 } // namespace spanlet

@@ -7,11 +7,9 @@
 namespace spanlet::testing {
 namespace {
 
-using Kind = Windows::Kind;
+using WelcomeViewTest = ViewTest;
 
-class WelcomeViewTest : public ViewTest {};
-
-TEST_F(WelcomeViewTest, TextsAreExact) {
+TEST_F(WelcomeViewTest, TextsAndTheShortcutListAreExact) {
     started();
     auto view = show(Kind::welcome);
     const std::vector<std::string> texts = shownTexts(view.get());
@@ -22,55 +20,48 @@ TEST_F(WelcomeViewTest, TextsAreExact) {
                         "in any app:");
     EXPECT_EQ(texts.back(), "The ruler and guides need no permissions. Edge snapping asks for "
                             "Screen Recording the first time it is turned on.");
-    EXPECT_EQ(utf8(child<QPushButton>(view.get(), "showRuler")->text()), "Show Ruler");
-    EXPECT_EQ(utf8(child<QPushButton>(view.get(), "getStarted")->text()), "Get Started");
-}
+    EXPECT_EQ(text(view.get(), "showRuler"), "Show Ruler");
+    EXPECT_EQ(text(view.get(), "getStarted"), "Get Started");
 
-TEST_F(WelcomeViewTest, ShortcutListHasEveryCommandInOrder) {
-    started();
-    auto view = show(Kind::welcome);
-    const QList<QWidget*> rows = view->findChildren<QWidget*>(
-        QRegularExpression(QStringLiteral("^shortcut\\.")), Qt::FindChildrenRecursively);
+    // Every command in order.
+    const QList<QWidget*> rows =
+        view->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^shortcut\\.")));
     ASSERT_EQ(rows.size(), 10);
     EXPECT_EQ(utf8(rows[0]->objectName()), "shortcut.toggleRuler");
     EXPECT_EQ(shownTexts(rows[0]), (std::vector<std::string>{"Show or Hide the Ruler", "⌃⇧R"}));
-    EXPECT_EQ(utf8(rows[9]->objectName()), "shortcut.clearMeasurements");
     EXPECT_EQ(utf8(rows[0]->accessibleName()), "Show or Hide the Ruler, Control Shift R");
+    EXPECT_EQ(utf8(rows[9]->objectName()), "shortcut.clearMeasurements");
 }
 
 TEST_F(WelcomeViewTest, InUseMarksFollowTheHotkeyStatusAtOnce) {
     started();
     auto view = show(Kind::welcome);
     const auto marked = [&view](const char* row) {
-        return child<QLabel>(child(view.get(), row), "unavailable")->isVisibleTo(view.get());
+        return child(child(view.get(), row), "unavailable")->isVisibleTo(view.get());
     };
     EXPECT_FALSE(marked("shortcut.pickColor"));
     hotkeys.set({MensorCommand::pickColor, MensorCommand::clearMeasurements});
     EXPECT_TRUE(marked("shortcut.pickColor"));
     EXPECT_TRUE(marked("shortcut.clearMeasurements"));
     EXPECT_FALSE(marked("shortcut.toggleRuler"));
-    EXPECT_EQ(utf8(child<QLabel>(child(view.get(), "shortcut.pickColor"), "unavailable")->text()),
+    EXPECT_EQ(text(child(view.get(), "shortcut.pickColor"), "unavailable"),
               "In use by another app");
     hotkeys.set({});
     EXPECT_FALSE(marked("shortcut.pickColor"));
 }
 
-TEST_F(WelcomeViewTest, ShowRulerShowsAHiddenRulerAndLeavesAVisibleOne) {
+TEST_F(WelcomeViewTest, ShowRulerLeavesAShownRulerAndGetStartedOrReturnCloses) {
     Mensor& m = started();
     auto view = show(Kind::welcome);
-    click(child<QPushButton>(view.get(), "showRuler"));
+    click(view.get(), "showRuler");
     EXPECT_TRUE(*m.rulerVisible());
-    click(child<QPushButton>(view.get(), "showRuler"));
-    EXPECT_TRUE(*m.rulerVisible());
+    click(view.get(), "showRuler");
+    EXPECT_TRUE(*m.rulerVisible()) << "shows, never hides";
     EXPECT_TRUE(closed.empty()) << "the window stays open";
-}
 
-TEST_F(WelcomeViewTest, GetStartedAndReturnCloseTheWindow) {
-    started();
-    auto view = show(Kind::welcome);
-    click(child<QPushButton>(view.get(), "getStarted"));
+    click(view.get(), "getStarted");
     EXPECT_EQ(closed, std::vector<Kind>{Kind::welcome});
-    QTest::keyClick(child<QPushButton>(view.get(), "showRuler"), Qt::Key_Return);
+    QTest::keyClick(child(view.get(), "showRuler"), Qt::Key_Return);
     EXPECT_EQ(closed, (std::vector<Kind>{Kind::welcome, Kind::welcome}));
 }
 

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <set>
+#include <tuple>
 
 #include <spanlet/PixelBuffer.hpp>
 #include <spanlet/Uuid.hpp>
@@ -17,8 +17,7 @@ TEST(RGBATest, DifferenceBetweenAndMix) {
     EXPECT_TRUE(RGBA(9, 20, 30, 255).isBetween(hi, lo, 1));
     EXPECT_EQ(RGBA::black.mixed(RGBA::white, 0.5), RGBA(128, 128, 128, 255));
     EXPECT_EQ(RGBA::black.mixed(RGBA::white, 2), RGBA::white);
-    EXPECT_EQ(RGBA::white.mixed(RGBA::black, 2), RGBA(0, 0, 0, 255));
-    EXPECT_EQ(RGBA::gray(7), RGBA(7, 7, 7, 255));
+    EXPECT_EQ(RGBA::white.mixed(RGBA::black, 2), RGBA::black);
 }
 
 TEST(PixelBufferTest, ShapeRowsAndColumns) {
@@ -49,11 +48,9 @@ TEST(PixelBufferTest, PatchAtCornerIsPartlyClear) {
     const PixelBuffer p = src.patch(0, 0, 2);
     ASSERT_EQ(p.width(), 5);
     ASSERT_EQ(p.height(), 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(p(i, 0), RGBA::clear);
-        EXPECT_EQ(p(i, 1), RGBA::clear);
-        EXPECT_EQ(p(0, i), RGBA::clear);
-        EXPECT_EQ(p(1, i), RGBA::clear);
+    for (int i = 0; i < 5; ++i) { // the top two rows and left two columns lie outside
+        EXPECT_EQ(std::tuple(p(i, 0), p(i, 1), p(0, i), p(1, i)),
+                  std::tuple(RGBA::clear, RGBA::clear, RGBA::clear, RGBA::clear));
     }
     EXPECT_EQ(p(2, 2), src(0, 0));
     EXPECT_EQ(p(4, 3), src(2, 1));
@@ -75,16 +72,11 @@ TEST(PixelBufferTest, PremultipliedBytes) {
 }
 
 TEST(UuidTest, RandomTextRoundTripAndHostileInput) {
-    std::set<Uuid> seen;
-    for (int i = 0; i < 64; ++i) {
-        const Uuid u = Uuid::random();
-        const std::string text = u.string();
-        ASSERT_EQ(text.size(), 36U);
-        EXPECT_EQ(text[14], '4'); // version 4
-        EXPECT_EQ(Uuid::parse(text), u);
-        seen.insert(u);
-    }
-    EXPECT_EQ(seen.size(), 64U);
+    const Uuid u = Uuid::random();
+    EXPECT_NE(u, Uuid::random());
+    EXPECT_EQ(u.string()[14], '4'); // version 4
+    EXPECT_EQ(Uuid::parse(u.string()), u);
+    // Written upper case, read in either case.
     const auto lower = Uuid::parse("6f1a2b3c-0000-4000-8000-00000000abcd");
     ASSERT_TRUE(lower);
     EXPECT_EQ(lower->string(), "6F1A2B3C-0000-4000-8000-00000000ABCD");

@@ -20,9 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::TempDir;
+using Names = std::vector<std::string>;
 
-std::vector<std::string> namesIn(const fs::path& dir) {
-    std::vector<std::string> names;
+Names namesIn(const fs::path& dir) {
+    Names names;
     for (const auto& entry : fs::directory_iterator(dir)) {
         names.push_back(entry.path().filename().string());
     }
@@ -53,8 +54,7 @@ TEST(FileDefaultsStoreTest, RoundTripsBytesInOneFilePerKey) {
     EXPECT_TRUE(store.hasData("empty"));
     EXPECT_EQ(contentsOf(tmp.path() / "preferences.json"), R"({"unit":"points"})");
     // No temporary files are left behind.
-    EXPECT_EQ(namesIn(tmp.path()),
-              (std::vector<std::string>{"empty.json", "other.json", "preferences.json"}));
+    EXPECT_EQ(namesIn(tmp.path()), (Names{"empty.json", "other.json", "preferences.json"}));
 }
 
 TEST(FileDefaultsStoreTest, CreatesMissingFoldersPrivately) {
@@ -71,35 +71,29 @@ TEST(FileDefaultsStoreTest, CreatesMissingFoldersPrivately) {
 TEST(FileDefaultsStoreTest, RefusesKeysThatAreNotPlainFileNames) {
     TempDir tmp;
     FileDefaultsStore store(tmp.path() / "spanlet");
-    const std::vector<std::string> keys{"", ".", "..", "../escape", "a/b", std::string("a\0b", 3)};
-    for (const std::string& key : keys) {
+    for (const std::string& key :
+         Names{"", ".", "..", "../escape", "a/b", std::string("a\0b", 3)}) {
         EXPECT_FALSE(store.setData(key, "x")) << key;
         EXPECT_EQ(store.data(key), std::nullopt) << key;
         EXPECT_FALSE(store.hasData(key)) << key;
     }
-    EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{});
+    EXPECT_EQ(namesIn(tmp.path()), Names{});
 }
 
-TEST(FileDefaultsStoreTest, StoreWithoutFolderRefusesEverything) {
-    // What defaultDirectory() gives when no home folder is known: nothing may land in the
+TEST(FileDefaultsStoreTest, UnusablePlacesFailOrReadAsMissing) {
+    // No folder at all (what defaultDirectory() gives without a home): nothing may land in the
     // working directory instead.
-    FileDefaultsStore store{std::filesystem::path()};
-    EXPECT_FALSE(store.setData("preferences", "{}"));
-    EXPECT_EQ(store.data("preferences"), std::nullopt);
+    FileDefaultsStore nowhere{fs::path()};
+    EXPECT_FALSE(nowhere.setData("preferences", "{}"));
+    EXPECT_EQ(nowhere.data("preferences"), std::nullopt);
     EXPECT_FALSE(fs::exists("preferences.json"));
-}
 
-TEST(FileDefaultsStoreTest, FolderThatCannotBeMadeFailsTheWrite) {
     TempDir tmp;
     std::ofstream(tmp.path() / "file") << "x";
-    FileDefaultsStore store(tmp.path() / "file" / "spanlet");
-    EXPECT_FALSE(store.setData("preferences", "{}"));
-    EXPECT_EQ(store.data("preferences"), std::nullopt);
-}
+    FileDefaultsStore underAFile(tmp.path() / "file" / "spanlet");
+    EXPECT_FALSE(underAFile.setData("preferences", "{}"));
 
-TEST(FileDefaultsStoreTest, ValueThatIsNotAFileReadsAsMissing) {
-    TempDir tmp;
-    fs::create_directory(tmp.path() / "preferences.json");
+    fs::create_directory(tmp.path() / "preferences.json"); // a folder where the value would be
     FileDefaultsStore store(tmp.path());
     EXPECT_EQ(store.data("preferences"), std::nullopt);
     EXPECT_FALSE(store.hasData("preferences"));
@@ -135,35 +129,22 @@ TEST(FileDefaultsStoreTest, FailedWriteKeepsOldFileAndRemovesTemporary) {
 
     EXPECT_FALSE(stored);
     EXPECT_EQ(store.data("preferences"), "old");
-    EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{"preferences.json"});
+    EXPECT_EQ(namesIn(tmp.path()), Names{"preferences.json"});
 }
 
-// Sets an environment variable for one scope and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
+// Sets (or, with nullptr, unsets) an environment variable until the end of the scope.
+struct ScopedEnv {
+    const char* name;
+    std::optional<std::string> old;
+    ScopedEnv(const char* n, const char* value) : name(n) {
+        if (const char* was = std::getenv(n)) {
+            old = was;
         }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
+        value != nullptr ? ::setenv(n, value, 1) : ::unsetenv(n);
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
+    ~ScopedEnv() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
 };
 
 TEST(FileDefaultsStoreTest, DefaultDirectoryFollowsXdgConfigHome) {

@@ -3,6 +3,8 @@
 namespace spanlet::testing {
 namespace {
 
+constexpr const char* kHint = "Turn on edge snapping to measure (⌃⇧S)";
+
 // A 60 × 40-point box at global (200, 120) on a display of scale 2: 120 × 80 device pixels.
 class MessagesTest : public ModelTest {
 protected:
@@ -23,8 +25,8 @@ protected:
 TEST_F(MessagesTest, PinWithNothingLiveOnlyHints) {
     Mensor& m = started();
     m.pinMeasurement();
-    EXPECT_EQ(toastText(), "Turn on edge snapping to measure (⌃⇧S)");
-    EXPECT_EQ(platform.announcer.last(), "Turn on edge snapping to measure (⌃⇧S)");
+    EXPECT_EQ(toastText(), kHint);
+    EXPECT_EQ(platform.announcer.last(), kHint);
 
     platform.capture.failPixels = true; // snapping on, but nothing measured
     m.enableSnapping();
@@ -34,99 +36,74 @@ TEST_F(MessagesTest, PinWithNothingLiveOnlyHints) {
     EXPECT_TRUE(m.pinned()->empty());
 }
 
-TEST_F(MessagesTest, PinningTwiceKeepsTwoEntriesWithDifferentIds) {
+TEST_F(MessagesTest, PinningKeepsEveryEntryAndSaysItInTheCurrentUnit) {
     Mensor& m = measuring();
     m.pinMeasurement();
-    m.pinMeasurement();
-    ASSERT_EQ(m.pinned()->size(), 2U);
-    EXPECT_EQ((*m.pinned())[0].cross, (*m.pinned())[1].cross);
-    EXPECT_NE((*m.pinned())[0].id, (*m.pinned())[1].id);
     EXPECT_EQ(toastText(), "Kept 60 × 40 pt");
     EXPECT_EQ(platform.announcer.last(), "Kept 60 × 40 pt");
-}
-
-TEST_F(MessagesTest, PinUsesThePlainTextInTheCurrentUnit) {
-    Mensor& m = measuring();
     m.toggleUnit();
     m.pinMeasurement();
     EXPECT_EQ(toastText(), "Kept 120 × 80 px");
+    ASSERT_EQ(m.pinned()->size(), 2U);
+    EXPECT_EQ((*m.pinned())[0].cross, (*m.pinned())[1].cross);
+    EXPECT_NE((*m.pinned())[0].id, (*m.pinned())[1].id);
 }
 
-struct CopyCase {
-    const char* name;
-    CopyStyle style;
-    MeasureUnit unit;
-    const char* clipboard;
-    const char* message;
-    const char* announcement;
-};
-
-class CopyTest : public MessagesTest, public ::testing::WithParamInterface<CopyCase> {};
-
-TEST_P(CopyTest, CopiesTheCurrentMeasurement) {
-    const CopyCase& c = GetParam();
+TEST_F(MessagesTest, CopiesTheCurrentMeasurementInTheChosenStyleAndUnit) {
+    struct Row {
+        CopyStyle style;
+        MeasureUnit unit;
+        const char* clipboard;
+        const char* message;
+        const char* announcement;
+    };
     Mensor& m = measuring();
-    m.updatePrefs([&](Preferences& p) {
-        p.copyStyle = c.style;
-        p.unit = c.unit;
-    });
-    m.copyMeasurement();
-    EXPECT_EQ(platform.clipboard.text, std::optional<std::string>(c.clipboard));
-    EXPECT_EQ(toastText(), c.message);
-    EXPECT_EQ(platform.announcer.last(), c.announcement);
+    for (const Row& r :
+         {Row{CopyStyle::plain, MeasureUnit::points, "60 × 40 pt", "Copied 60 × 40 pt",
+              "Copied 60 by 40 points"},
+          Row{CopyStyle::plain, MeasureUnit::pixels, "120 × 80 px", "Copied 120 × 80 px",
+              "Copied 120 by 80 pixels"},
+          Row{CopyStyle::css, MeasureUnit::pixels, "width: 60px;\nheight: 40px;", "Copied CSS",
+              "Copied 120 by 80 pixels"},
+          Row{CopyStyle::swiftUI, MeasureUnit::points, ".frame(width: 60, height: 40)",
+              "Copied SwiftUI", "Copied 60 by 40 points"}}) {
+        SCOPED_TRACE(r.clipboard);
+        m.updatePrefs([&](Preferences& p) {
+            p.copyStyle = r.style;
+            p.unit = r.unit;
+        });
+        m.copyMeasurement();
+        EXPECT_EQ(platform.clipboard.text, r.clipboard);
+        EXPECT_EQ(toastText(), r.message);
+        EXPECT_EQ(platform.announcer.last(), r.announcement);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Styles, CopyTest,
-    ::testing::Values(CopyCase{"plain_points", CopyStyle::plain, MeasureUnit::points, "60 × 40 pt",
-                               "Copied 60 × 40 pt", "Copied 60 by 40 points"},
-                      CopyCase{"plain_pixels", CopyStyle::plain, MeasureUnit::pixels, "120 × 80 px",
-                               "Copied 120 × 80 px", "Copied 120 by 80 pixels"},
-                      CopyCase{"css", CopyStyle::css, MeasureUnit::pixels,
-                               "width: 60px;\nheight: 40px;", "Copied CSS",
-                               "Copied 120 by 80 pixels"},
-                      CopyCase{"swiftui", CopyStyle::swiftUI, MeasureUnit::points,
-                               ".frame(width: 60, height: 40)", "Copied SwiftUI",
-                               "Copied 60 by 40 points"}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-TEST_F(MessagesTest, CopyWithNothingToCopyLeavesTheClipboardAlone) {
-    Mensor& m = measuring();
-    m.disableSnapping();
-    m.copyMeasurement();
-    EXPECT_FALSE(platform.clipboard.text.has_value());
-    EXPECT_EQ(toastText(), "Turn on edge snapping to measure (⌃⇧S)");
-}
-
-TEST_F(MessagesTest, CopyFallsBackToTheLastKeptMeasurement) {
+TEST_F(MessagesTest, CopyFallsBackToTheLastKeptMeasurementElseOnlyHints) {
     Mensor& m = measuring();
     m.pinMeasurement();
     m.disableSnapping();
     m.copyMeasurement();
-    EXPECT_EQ(platform.clipboard.text, std::optional<std::string>("60 × 40 pt"));
+    EXPECT_EQ(platform.clipboard.text, "60 × 40 pt");
+
+    platform.clipboard.text.reset();
+    m.clearMeasurements();
+    m.copyMeasurement();
+    EXPECT_FALSE(platform.clipboard.text.has_value());
+    EXPECT_EQ(toastText(), kHint);
 }
 
 TEST_F(MessagesTest, CrossWithoutScaleIsSpokenAtScaleOne) {
-    Mensor& m = started();
-    Cross c;
-    c.left = 3;
-    c.right = 7;
-    c.up = 1;
-    c.down = 1;
-    c.scale = 0;
-    m.copy(c, CopyStyle::plain);
+    started().copy(Cross{.left = 3, .right = 7, .up = 1, .down = 1, .scale = 0}, CopyStyle::plain);
     EXPECT_EQ(platform.announcer.last(), "Copied 10 by 2 points");
 }
 
-TEST_F(MessagesTest, ClearingAnEmptyListDoesNothing) {
-    Mensor& m = started();
-    m.clearMeasurements();
+TEST_F(MessagesTest, RemoveAndClearKeptMeasurements) {
+    Mensor& m = measuring();
+    m.clearMeasurements(); // nothing kept: nothing shown or said
     EXPECT_FALSE(m.toast()->has_value());
     EXPECT_TRUE(platform.announcer.spoken.empty());
-}
 
-TEST_F(MessagesTest, ClearAndRemoveKeptMeasurements) {
-    Mensor& m = measuring();
     m.pinMeasurement();
     m.pinMeasurement();
     m.pinMeasurement();
@@ -142,14 +119,21 @@ TEST_F(MessagesTest, ClearAndRemoveKeptMeasurements) {
     EXPECT_EQ(toastText(), "Measurements cleared");
 }
 
-TEST_F(MessagesTest, MessageIsAnnouncedAndShownThenGoes) {
+TEST_F(MessagesTest, MessageLastsItsOwnFullDurationAndANewerOneReplacesIt) {
     Mensor& m = started();
-    m.show("Hello", std::string("Spoken"));
+    m.show("First", std::string("Spoken"));
     EXPECT_EQ(platform.announcer.spoken, std::vector<std::string>{"Spoken"});
-    EXPECT_TRUE(m.needsOverlay());
-    advance(Mensor::toastDuration);
+    advance(1s);
+    m.show("Second");
+    advance(400ms); // the first message's timer fires and leaves the second alone
+    EXPECT_EQ(toastText(), "Second");
+    advance(999ms);
+    EXPECT_EQ(toastText(), "Second");
+    platform.log.clear();
+    advance(1ms);
     EXPECT_FALSE(m.toast()->has_value());
     EXPECT_FALSE(m.needsOverlay());
+    EXPECT_EQ(platform.log.entries.at(1), "overlay.refresh"); // hiding it redraws
 }
 
 } // namespace

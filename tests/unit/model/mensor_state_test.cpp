@@ -6,9 +6,14 @@
 namespace spanlet::testing {
 namespace {
 
+using Log = std::vector<std::string>;
+
 class MensorStateTest : public ModelTest {
 protected:
-    void SetUp() override { addDisplay(1, {0, 0, 1440, 900}, 2); }
+    void SetUp() override {
+        addDisplay(1, {0, 0, 1440, 900}, 2);
+        pointAt({100, 100});
+    }
 };
 
 TEST_F(MensorStateTest, StartWiresThePlatformInOrderAndWelcomesOnce) {
@@ -16,8 +21,6 @@ TEST_F(MensorStateTest, StartWiresThePlatformInOrderAndWelcomesOnce) {
     platform.log.clear();
     m.start();
     EXPECT_EQ(platform.windows.model, &m);
-    EXPECT_TRUE(platform.displays.hasHandler());
-    EXPECT_TRUE(platform.hotkeys.hasHandler());
     EXPECT_EQ(platform.hotkeys.registered.size(), allCases<MensorCommand>.size());
     EXPECT_EQ(platform.log.entries.at(0), "overlay.rebuild");
     EXPECT_EQ(platform.log.entries.at(1), "pointer");
@@ -25,60 +28,34 @@ TEST_F(MensorStateTest, StartWiresThePlatformInOrderAndWelcomesOnce) {
     ASSERT_TRUE(platform.saved().has_value());
     EXPECT_TRUE(platform.saved()->welcomed);
 
-    ModelTest::make(*platform.saved()).start(); // the next launch
+    make(*platform.saved()).start(); // the next launch
     EXPECT_EQ(platform.windows.opened.size(), 1U);
 }
 
-TEST_F(MensorStateTest, StartWithShortcutsOffUnregistersThem) {
-    Preferences p = welcomedPrefs();
-    p.hotkeysEnabled = false;
-    make(p).start();
-    EXPECT_EQ(platform.hotkeys.unregisterCalls, 1);
-    EXPECT_EQ(platform.hotkeys.registerCalls, 0);
-}
-
-TEST_F(MensorStateTest, RedrawContractRunsPointerOverlayRulerThenTask) {
+TEST_F(MensorStateTest, RedrawRunsPointerOverlayRulerThenTask) {
     Mensor& m = started();
     m.toggleRuler();
     EXPECT_EQ(platform.log.entries,
-              (std::vector<std::string>{"pointer", "overlay.refresh", "ruler.refresh",
-                                        "clock.schedule", "announce"}));
-}
+              (Log{"pointer", "overlay.refresh", "ruler.refresh", "clock.schedule", "announce"}));
 
-TEST_F(MensorStateTest, ScreensChangedReadsDisplaysRebuildsAndSyncs) {
-    Mensor& m = started();
+    platform.log.clear();
     addDisplay(2, {1440, 0, 1000, 800}, 1);
     platform.displays.fireScreensChanged();
     EXPECT_EQ(m.screens()->size(), 2U);
-    EXPECT_EQ(platform.log.entries, (std::vector<std::string>{"overlay.rebuild", "pointer",
-                                                              "overlay.refresh", "ruler.refresh"}));
+    EXPECT_EQ(platform.log.entries,
+              (Log{"overlay.rebuild", "pointer", "overlay.refresh", "ruler.refresh"}));
 }
 
-TEST_F(MensorStateTest, PointerScreenUsesTheGrownFrameWithoutNearestFallback) {
-    addDisplay(2, {1440, 0, 1000, 800}, 1);
+TEST_F(MensorStateTest, OnlyFieldsWhoseValueChangedNotify) {
+    using Counts = std::map<std::string, int>;
     Mensor& m = started();
-    pointAt({1440, 10});
-    m.updatePointer();
-    EXPECT_EQ(*m.pointerScreen(), std::optional<std::uint32_t>(1)); // shared edge: first wins
-    pointAt({1439.4, 850});
-    m.updatePointer();
-    EXPECT_EQ(*m.pointerScreen(), std::optional<std::uint32_t>(1));
-    pointAt({2000, 850}); // below display 2, in no frame
-    m.updatePointer();
-    EXPECT_FALSE(m.pointerScreen()->has_value());
-}
-
-// Counts the notifications of every observed field.
-struct Notifications {
-    std::map<std::string, int> counts;
-    std::vector<Subscription> subscriptions;
-
-    template <class T>
-    void watch(const char* name, const Observable<T>& field) {
-        counts[name] = 0;
-        subscriptions.push_back(field.subscribe([this, name](const T&) { ++counts[name]; }));
-    }
-    void watchAll(const Mensor& m) {
+    // The notifications of every observed field while `act` runs.
+    const auto changedBy = [&m](const std::function<void()>& act) {
+        Counts counts;
+        std::vector<Subscription> tokens;
+        const auto watch = [&]<class T>(const char* name, const Observable<T>& field) {
+            tokens.push_back(field.subscribe([&counts, name](const T&) { ++counts[name]; }));
+        };
         watch("prefs", m.prefs());
         watch("screens", m.screens());
         watch("pointer", m.pointer());
@@ -92,117 +69,69 @@ struct Notifications {
         watch("pinned", m.pinned());
         watch("captureProblem", m.captureProblem());
         watch("toast", m.toast());
-    }
-    /// The fields that notified, with their counts.
-    [[nodiscard]] std::map<std::string, int> changed() const {
-        std::map<std::string, int> result;
-        for (const auto& [name, count] : counts) {
-            if (count != 0) {
-                result[name] = count;
-            }
-        }
-        return result;
-    }
-};
-
-struct NotifyCase {
-    const char* name;
-    std::function<void(Mensor&, fakes::FakePlatform&)> act;
-    std::map<std::string, int> expected;
-};
-
-class NotificationTest : public ModelTest, public ::testing::WithParamInterface<NotifyCase> {};
-
-TEST_P(NotificationTest, OnlyFieldsWhoseValueChangedNotify) {
-    addDisplay(1, {0, 0, 1440, 900}, 2);
-    pointAt({100, 100});
-    Mensor& m = started();
-    Notifications n;
-    n.watchAll(m);
-    GetParam().act(m, platform);
-    EXPECT_EQ(n.changed(), GetParam().expected);
+        act();
+        return counts;
+    };
+    EXPECT_EQ(changedBy([&] { m.updatePointer(); }), Counts{});
+    EXPECT_EQ(changedBy([&] { m.setPrefs(*m.prefs()); }), Counts{});
+    EXPECT_EQ(platform.saves(), 0);
+    EXPECT_EQ(changedBy([&] { m.toggleUnit(); }), (Counts{{"prefs", 1}, {"toast", 1}}));
+    EXPECT_EQ(platform.saves(), 1); // saved whole
+    EXPECT_EQ(platform.saved(), *m.prefs());
+    EXPECT_EQ(changedBy([&] {
+                  m.enableSnapping();
+                  m.enableSnapping();
+              }),
+              (Counts{{"snapping", 1}}));
+    EXPECT_EQ(changedBy([&] {
+                  m.show("Hello");
+                  m.show("Hello"); // two messages
+              }),
+              (Counts{{"toast", 2}}));
+    EXPECT_EQ(changedBy([&] {
+                  pointAt({5000, 100});
+                  m.updatePointer();
+              }),
+              (Counts{{"pointer", 1}, {"pointerScreen", 1}}));
+    EXPECT_EQ(*m.pointerScreen(), std::nullopt); // no nearest-display fallback
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, NotificationTest,
-    ::testing::Values(
-        NotifyCase{"same_pointer", [](Mensor& m, auto&) { m.updatePointer(); }, {}},
-
-        NotifyCase{"pointer_left_every_display",
-                   [](Mensor& m, fakes::FakePlatform& p) {
-                       p.displays.pointer = {5000, 100};
-                       m.updatePointer();
-                   },
-                   {{"pointer", 1}, {"pointerScreen", 1}}},
-        NotifyCase{"equal_preferences", [](Mensor& m, auto&) { m.setPrefs(*m.prefs()); }, {}},
-        NotifyCase{
-            "toggle_unit", [](Mensor& m, auto&) { m.toggleUnit(); }, {{"prefs", 1}, {"toast", 1}}},
-
-        NotifyCase{"enable_snapping_twice",
-                   [](Mensor& m, auto&) {
-                       m.enableSnapping();
-                       m.enableSnapping();
-                   },
-                   {{"snapping", 1}}},
-
-        NotifyCase{"same_message_twice_is_two_messages",
-                   [](Mensor& m, auto&) {
-                       m.show("Hello");
-                       m.show("Hello");
-                   },
-                   {{"toast", 2}}}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-TEST_F(MensorStateTest, SubscriptionEndsWithItsToken) {
-    Mensor& m = started();
+TEST(ObservableTest, SubscriptionsEndWithTheirTokenEvenDuringNotification) {
+    Observable<int> field(0);
     int calls = 0;
     {
-        const Subscription token = m.rulerVisible().subscribe([&](bool) { ++calls; });
-        m.toggleRuler();
+        const Subscription token = field.subscribe([&](int) { ++calls; });
+        EXPECT_TRUE(field.set(1));
     }
-    m.toggleRuler();
+    EXPECT_TRUE(field.set(2));
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(m.rulerVisible().observerCount(), 0U);
-}
+    EXPECT_EQ(field.observerCount(), 0U);
 
-TEST(ObservableTest, ObserverMayUnsubscribeAnotherDuringNotification) {
-    Observable<int> field(0);
+    // An observer may unsubscribe another that is still to be notified.
     Subscription second;
-    int secondCalls = 0;
     const Subscription first = field.subscribe([&](int) { second.reset(); });
-    second = field.subscribe([&](int) { ++secondCalls; });
-    EXPECT_TRUE(field.set(1));
-    EXPECT_EQ(secondCalls, 0);
-    EXPECT_FALSE(field.set(1));
-}
-
-TEST_F(MensorStateTest, PreferencesAreSavedWholeOnlyWhenTheyChange) {
-    Mensor& m = started();
-    const int before = platform.saves();
-    m.setPrefs(*m.prefs());
-    EXPECT_EQ(platform.saves(), before);
-    m.toggleUnit();
-    EXPECT_EQ(platform.saves(), before + 1);
-    EXPECT_EQ(platform.saved(), *m.prefs());
+    second = field.subscribe([&](int) { ++calls; });
+    EXPECT_TRUE(field.set(3));
+    EXPECT_EQ(calls, 1);
 }
 
 TEST_F(MensorStateTest, ShortcutsFollowTheHotkeysPreference) {
-    Mensor& m = started();
-    const int registered = platform.hotkeys.registerCalls;
-    m.updatePrefs([](Preferences& p) { p.hotkeysEnabled = false; });
+    Preferences off = welcomedPrefs();
+    off.hotkeysEnabled = false;
+    Mensor& m = started(off);
     EXPECT_EQ(platform.hotkeys.unregisterCalls, 1);
-    m.updatePrefs([](Preferences& p) { p.tolerance = 0.5; });
-    EXPECT_EQ(platform.hotkeys.unregisterCalls, 1);
-    EXPECT_EQ(platform.hotkeys.registerCalls, registered);
+    m.updatePrefs([](Preferences& p) { p.tolerance = 0.5; }); // other changes leave them
+    EXPECT_EQ(platform.hotkeys.registerCalls, 0);
     m.updatePrefs([](Preferences& p) { p.hotkeysEnabled = true; });
-    EXPECT_EQ(platform.hotkeys.registerCalls, registered + 1);
+    EXPECT_EQ(platform.hotkeys.registerCalls, 1);
+    m.updatePrefs([](Preferences& p) { p.hotkeysEnabled = false; });
+    EXPECT_EQ(platform.hotkeys.unregisterCalls, 2);
 }
 
 TEST_F(MensorStateTest, NeedsOverlayWhileSomethingIsDrawn) {
     Mensor& m = started();
     EXPECT_FALSE(m.needsOverlay());
     m.addGuide(Axis::vertical, Point{10, 10});
-    EXPECT_TRUE(m.needsOverlay());
     advance(2s); // the message is gone; the guide stays
     EXPECT_TRUE(m.needsOverlay());
     m.updatePrefs([](Preferences& p) { p.showGuides = false; });
@@ -211,53 +140,18 @@ TEST_F(MensorStateTest, NeedsOverlayWhileSomethingIsDrawn) {
     EXPECT_TRUE(m.needsOverlay());
 }
 
-// Every command reaches its operation, through the hot-key handler that start() installs.
-struct CommandCase {
-    MensorCommand command;
-    std::function<bool(const Mensor&, const fakes::FakePlatform&)> happened;
-};
-
-class CommandTest : public ModelTest, public ::testing::WithParamInterface<CommandCase> {};
-
-TEST_P(CommandTest, HotkeyPerformsTheCommand) {
-    addDisplay(1, {0, 0, 1440, 900}, 2);
-    pointAt({100, 100});
+// The hot-key handler that start() installs reaches each command's operation.
+TEST_F(MensorStateTest, HotkeysPerformTheirCommands) {
     Mensor& m = started();
-    platform.hotkeys.press(GetParam().command);
-    EXPECT_TRUE(GetParam().happened(m, platform));
-}
-
-std::string toast(const Mensor& m) {
-    return m.toast()->has_value() ? (*m.toast())->text : "";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CommandTest,
-    ::testing::Values(CommandCase{MensorCommand::toggleRuler,
-                                  [](const Mensor& m, auto&) { return *m.rulerVisible(); }},
-                      CommandCase{MensorCommand::addHorizontalGuide,
-                                  [](const Mensor& m, auto&) {
-                                      return m.prefs()->guides.count() == 1 &&
-                                             m.prefs()->guides.guides[0].axis == Axis::horizontal;
-                                  }},
-                      CommandCase{MensorCommand::pickColor,
-                                  [](const Mensor& m, const fakes::FakePlatform& p) {
-                                      return p.sampler.shows == 1 && m.samplerOpen();
-                                  }},
-                      CommandCase{MensorCommand::copyMeasurement,
-                                  [](const Mensor& m, const fakes::FakePlatform& p) {
-                                      return toast(m) == "Turn on edge snapping to measure (⌃⇧S)" &&
-                                             !p.clipboard.text;
-                                  }}),
-    [](const auto& row) { return std::string(rawValue(row.param.command)); });
-
-TEST_F(MensorStateTest, EditGuidesCommandTogglesTheEditor) {
-    Mensor& m = started();
-    m.perform(MensorCommand::editGuides);
-    EXPECT_TRUE(*m.editingGuides());
-    m.perform(MensorCommand::editGuides);
-    EXPECT_FALSE(*m.editingGuides());
-    EXPECT_FALSE(m.selectedGuide()->has_value());
+    platform.hotkeys.press(MensorCommand::toggleRuler);
+    EXPECT_TRUE(*m.rulerVisible());
+    platform.hotkeys.press(MensorCommand::addHorizontalGuide);
+    ASSERT_EQ(m.prefs()->guides.count(), 1);
+    EXPECT_EQ(m.prefs()->guides.guides[0].axis, Axis::horizontal);
+    platform.hotkeys.press(MensorCommand::copyMeasurement);
+    EXPECT_EQ(toastText(), "Turn on edge snapping to measure (⌃⇧S)");
+    platform.hotkeys.press(MensorCommand::pickColor);
+    EXPECT_TRUE(m.samplerOpen());
 }
 
 TEST_F(MensorStateTest, CallbacksAfterTheModelIsGoneDoNothing) {

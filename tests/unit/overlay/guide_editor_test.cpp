@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
 #include <string>
 
 #include <spanlet/model/Mensor.hpp>
@@ -11,118 +10,59 @@
 namespace spanlet::testing {
 namespace {
 
-using Kind = EditorKeyAction::Kind;
-
-struct KeyCase {
-    std::string name;
-    EditorKeyPress press;
-    std::optional<Axis> selected;
-    EditorKeyAction expected;
-};
-void PrintTo(const KeyCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(GuideEditingTest, MapsKeysToActions) {
+    using K = EditorKey;
+    using A = EditorKeyAction::Kind;
+    constexpr std::optional<Axis> none;
+    constexpr Axis v = Axis::vertical;
+    constexpr Axis h = Axis::horizontal;
+    const struct {
+        const char* name;
+        EditorKeyPress press;
+        std::optional<Axis> selected;
+        EditorKeyAction expected;
+    } rows[] = {
+        {"return_finishes", {K::returnKey, false, ""}, none, {A::finish, 0}},
+        {"shift_tab_selects_previous", {K::tab, true, ""}, none, {A::selectPrevious, 0}},
+        {"delete_removes", {K::deleteKey, false, ""}, none, {A::removeSelected, 0}},
+        {"left_moves_vertical_back", {K::left, false, ""}, v, {A::nudge, -1}},
+        {"shift_right_moves_vertical_ten", {K::right, true, ""}, v, {A::nudge, 10}},
+        {"left_ignored_for_horizontal", {K::left, false, ""}, h, {A::consume, 0}},
+        {"shift_up_moves_horizontal_ten_back", {K::up, true, ""}, h, {A::nudge, -10}},
+        {"down_moves_horizontal_on", {K::down, false, ""}, h, {A::nudge, 1}},
+        {"arrow_without_selection_consumed", {K::up, false, ""}, none, {A::consume, 0}},
+        {"shift_v_adds_vertical", {K::other, true, "V"}, none, {A::addVertical, 0}},
+        {"h_adds_horizontal", {K::other, false, "h"}, none, {A::addHorizontal, 0}},
+        {"u_toggles_unit", {K::other, true, "U"}, none, {A::toggleUnit, 0}},
+        {"other_letter_passes", {K::other, false, "x"}, none, {A::pass, 0}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(GuideEditing::keyAction(row.press, row.selected), row.expected);
+    }
 }
 
-class KeyActionTest : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(KeyActionTest, MapsKeyToAction) {
-    EXPECT_EQ(GuideEditing::keyAction(GetParam().press, GetParam().selected), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, KeyActionTest,
-    ::testing::Values(
-        KeyCase{"ReturnFinishes", {EditorKey::returnKey, false, ""}, {}, {Kind::finish, 0}},
-
-        KeyCase{"EscapeFinishes", {EditorKey::escape, false, ""}, {}, {Kind::finish, 0}},
-
-        KeyCase{
-            "ShiftTabSelectsPrevious", {EditorKey::tab, true, ""}, {}, {Kind::selectPrevious, 0}},
-
-        KeyCase{"DeleteRemoves", {EditorKey::deleteKey, false, ""}, {}, {Kind::removeSelected, 0}},
-
-        KeyCase{"LeftMovesVerticalBack",
-                {EditorKey::left, false, ""},
-                Axis::vertical,
-                {Kind::nudge, -1}},
-        KeyCase{"ShiftRightMovesVerticalTen",
-                {EditorKey::right, true, ""},
-                Axis::vertical,
-                {Kind::nudge, 10}},
-        KeyCase{"LeftIgnoredForHorizontal",
-                {EditorKey::left, false, ""},
-                Axis::horizontal,
-                {Kind::consume, 0}},
-
-        KeyCase{"UpMovesHorizontalBack",
-                {EditorKey::up, false, ""},
-                Axis::horizontal,
-                {Kind::nudge, -1}},
-        KeyCase{"ShiftUpMovesHorizontalTenBack",
-                {EditorKey::up, true, ""},
-                Axis::horizontal,
-                {Kind::nudge, -10}},
-
-        KeyCase{"DownIgnoredForVertical",
-                {EditorKey::down, false, ""},
-                Axis::vertical,
-                {Kind::consume, 0}},
-        KeyCase{
-            "ArrowWithoutSelectionConsumed", {EditorKey::up, false, ""}, {}, {Kind::consume, 0}},
-        KeyCase{"VAddsVertical", {EditorKey::other, false, "v"}, {}, {Kind::addVertical, 0}},
-        KeyCase{"ShiftVAddsVertical", {EditorKey::other, true, "V"}, {}, {Kind::addVertical, 0}},
-
-        KeyCase{"UTogglesUnit", {EditorKey::other, true, "U"}, {}, {Kind::toggleUnit, 0}},
-        KeyCase{"OtherLetterPasses", {EditorKey::other, false, "x"}, {}, {Kind::pass, 0}}),
-    [](const auto& row) { return row.param.name; });
-
-struct ReleaseCase {
-    std::string name;
-    Guide guide;
-    bool removed;
-};
-void PrintTo(const ReleaseCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ReleaseRuleTest : public ::testing::TestWithParam<ReleaseCase> {};
-
-TEST_P(ReleaseRuleTest, RemovesOnlyWithinOnePointOfTheEdges) {
-    const Rect frame{100, 50, 800, 600};
-    EXPECT_EQ(GuideEditing::removedOnRelease(GetParam().guide, frame), GetParam().removed);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, ReleaseRuleTest,
-    ::testing::Values(ReleaseCase{"OnePointFromLeft", {{}, Axis::vertical, 101}, true},
-                      ReleaseCase{"TwoPointsFromLeft", {{}, Axis::vertical, 102}, false},
-
-                      ReleaseCase{"LeftOfTheDisplay", {{}, Axis::vertical, 40}, true},
-
-                      ReleaseCase{"HorizontalAtTop", {{}, Axis::horizontal, 50.5}, true},
-
-                      ReleaseCase{"HorizontalInside", {{}, Axis::horizontal, 300}, false}),
-    [](const auto& row) { return row.param.name; });
-
-TEST(GuideEditingMenu, OverAGuideStartsWithRemove) {
-    const Guide g{Uuid::random(), Axis::vertical, 10};
-    const auto entries = GuideEditing::menu(g, {10, 20});
-    ASSERT_EQ(entries.size(), 7U);
-    EXPECT_EQ(entries[0].title, "Remove Guide");
-    EXPECT_EQ(entries[0].guide, g.id);
-    EXPECT_EQ(entries[1].action, EditorMenuEntry::Action::separator);
-    EXPECT_EQ(entries[2].title, "Add Vertical Guide Here");
-    EXPECT_EQ(entries[2].at, (Point{10, 20}));
-}
-
-TEST(GuideEditingMenu, ElsewhereStartsWithAdd) {
-    const auto entries = GuideEditing::menu(std::nullopt, {0, 0});
-    ASSERT_EQ(entries.size(), 5U);
-    EXPECT_EQ(entries[0].title, "Add Vertical Guide Here");
-    EXPECT_EQ(entries[1].title, "Add Horizontal Guide Here");
-    EXPECT_EQ(entries[2].action, EditorMenuEntry::Action::separator);
-    EXPECT_EQ(entries[3].title, "Clear Guides");
-    EXPECT_EQ(entries[4].title, "Done Editing");
+// A guide released within one point of its display's edges (frame x 100–900, y 50–650) goes.
+TEST(GuideEditingTest, ReleaseRemovesOnlyWithinOnePointOfTheEdges) {
+    const struct {
+        const char* name;
+        Axis axis;
+        double position;
+        bool removed;
+    } rows[] = {
+        {"one_point_from_left", Axis::vertical, 101, true},
+        {"two_points_from_left", Axis::vertical, 102, false},
+        {"left_of_the_display", Axis::vertical, 40, true},
+        {"one_point_from_right", Axis::vertical, 899, true},
+        {"two_points_from_right", Axis::vertical, 898, false},
+        {"horizontal_at_top", Axis::horizontal, 50.5, true},
+        {"horizontal_inside", Axis::horizontal, 300, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(GuideEditing::removedOnRelease({{}, row.axis, row.position}, {100, 50, 800, 600}),
+                  row.removed);
+    }
 }
 
 /// The editor on a model with fake ports: two displays side by side, a vertical guide at 200
@@ -150,6 +90,13 @@ protected:
     }
 
     void pointerAt(Point p) { platform.displays.pointer = p; }
+    void drag(Point from, Point to) {
+        pointerAt(from);
+        editor->mouseDown();
+        pointerAt(to);
+        editor->mouseDragged();
+        editor->mouseUp();
+    }
     [[nodiscard]] const Guide* find(const Uuid& id) const {
         return model->prefs()->guides.find(id);
     }
@@ -159,29 +106,22 @@ TEST_F(GuideEditorTest, ClaimsInputOnlyWhileEditing) {
     EXPECT_TRUE(editor->claimsInput());
     pointerAt({202, 10});
     EXPECT_EQ(editor->mouseMoved(), EditorCursor::resizeLeftRight);
+    pointerAt({10, 298});
+    EXPECT_EQ(editor->mouseMoved(), EditorCursor::resizeUpDown);
+    pointerAt({10, 10});
+    EXPECT_EQ(editor->mouseMoved(), EditorCursor::crosshair);
     model->finishEditingGuides();
     EXPECT_FALSE(editor->claimsInput());
     EXPECT_EQ(editor->mouseMoved(), EditorCursor::arrow);
 }
 
-TEST_F(GuideEditorTest, DragMovesTheGuideAndKeepsItInside) {
-    pointerAt({203, 10});
-    editor->mouseDown();
+TEST_F(GuideEditorTest, DragMovesTheGuideAndReleaseAtTheEdgeRemovesIt) {
+    drag({203, 10}, {400, 10});
     EXPECT_EQ(*model->selectedGuide(), vertical);
-    pointerAt({400, 10});
-    editor->mouseDragged();
-    editor->mouseUp();
     ASSERT_NE(find(vertical), nullptr);
     EXPECT_EQ(find(vertical)->position, 400);
     EXPECT_FALSE(editor->dragging().has_value());
-}
-
-TEST_F(GuideEditorTest, ReleaseHalfAPointFromTheEdgeRemoves) {
-    pointerAt({200, 10});
-    editor->mouseDown();
-    pointerAt({0.5, 10});
-    editor->mouseDragged();
-    editor->mouseUp();
+    drag({400, 10}, {0.5, 10}); // half a point from the edge
     EXPECT_EQ(find(vertical), nullptr);
 }
 
@@ -209,24 +149,30 @@ TEST_F(GuideEditorTest, KeysDriveTheModel) {
     EXPECT_FALSE(*model->editingGuides());
 }
 
-TEST_F(GuideEditorTest, MenuAddsAtTheRightClickPoint) {
+// Over a guide the menu starts with its removal; its entries act where it was opened.
+TEST_F(GuideEditorTest, MenuActsWhereItWasOpened) {
+    pointerAt({10, 302});
+    const auto overGuide = editor->contextMenu();
+    std::vector<std::string> titles;
+    for (const EditorMenuEntry& entry : overGuide) {
+        titles.push_back(entry.title);
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"Remove Guide", "", "Add Vertical Guide Here",
+                                                "Add Horizontal Guide Here", "", "Clear Guides",
+                                                "Done Editing"}));
+    editor->perform(overGuide.front());
+    EXPECT_EQ(find(horizontal), nullptr);
+
     pointerAt({640, 480});
     const auto entries = editor->contextMenu();
+    ASSERT_EQ(entries.size(), 5U); // no removal, nor its separator
     ASSERT_EQ(entries.front().action, EditorMenuEntry::Action::addVertical);
     pointerAt({10, 10}); // the pointer moves on while the menu is open
     editor->perform(entries.front());
     const auto& guides = model->prefs()->guides.guides;
-    ASSERT_EQ(guides.size(), 3U);
+    ASSERT_EQ(guides.size(), 2U);
     EXPECT_EQ(guides.back().axis, Axis::vertical);
     EXPECT_EQ(guides.back().position, 640);
-}
-
-TEST_F(GuideEditorTest, MenuOverAGuideRemovesIt) {
-    pointerAt({10, 302});
-    const auto entries = editor->contextMenu();
-    ASSERT_EQ(entries.front().action, EditorMenuEntry::Action::removeGuide);
-    editor->perform(entries.front());
-    EXPECT_EQ(find(horizontal), nullptr);
 }
 
 } // namespace

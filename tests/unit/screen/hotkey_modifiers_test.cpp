@@ -1,8 +1,6 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
-#include <ostream>
-#include <string>
 #include <vector>
 
 #include <spanlet/screen/HotkeyModifiers.hpp>
@@ -14,212 +12,63 @@ using namespace HotkeyModifiers;
 using M = Shortcut::Modifiers;
 
 constexpr std::uint16_t ctrlShift = controlMask | shiftMask;
-constexpr std::uint16_t button1 = 1U << 8U;
-constexpr std::uint16_t group2 = 1U << 13U;
+constexpr std::uint16_t ctrlSuper = controlMask | mod4Mask;
 
-// --- Shortcut modifiers to X11 masks -------------------------------------------------------
-
-struct MaskCase {
-    const char* name;
-    M modifiers;
-    std::uint16_t mask;
-};
-
-void PrintTo(const MaskCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(HotkeyModifiersTest, ShortcutModifiersMapToTheirX11Bits) {
+    EXPECT_EQ(x11Mask(M{M::control, M::shift}), ctrlShift);
+    EXPECT_EQ(x11Mask(M{M::option, M::command}), mod1Mask | mod4Mask);
+    EXPECT_EQ(x11Mask(M(0x1200U | 0x1U | 0x400U)), ctrlShift) << "unknown bits are ignored";
 }
 
-class X11MaskTest : public ::testing::TestWithParam<MaskCase> {};
-
-TEST_P(X11MaskTest, MapsEachModifierToItsX11Bit) {
-    EXPECT_EQ(x11Mask(GetParam().modifiers), GetParam().mask);
+TEST(HotkeyModifiersTest, NumLockIsTheRowOfTheModifierMapHoldingIt) {
+    // Rows: shift, lock, control, mod1 … mod5, one or two slots each; 0 marks an empty slot.
+    // 77 is Num_Lock on a pc105 keymap.
+    EXPECT_EQ(numLockMask({{50, 66, 37, 64, 77, 0, 133, 92}}, 1, {{77}}), mod2Mask);
+    const std::vector<std::uint8_t> twoSlots{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 0};
+    EXPECT_EQ(numLockMask(twoSlots, 2, {{77, 200}}), mod5Mask) << "one of several keycodes";
+    EXPECT_EQ(numLockMask(twoSlots, 2, {{77}}), 0) << "not bound";
+    EXPECT_EQ(numLockMask(twoSlots, 2, {{0}}), 0) << "empty slots never match keycode 0";
+    EXPECT_EQ(numLockMask({{77, 77, 77}}, 2, {{77}}), 0) << "a short map is ignored";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, X11MaskTest,
-    ::testing::Values(MaskCase{"none", M{}, 0},
-
-                      MaskCase{"option_is_mod1", M::option, mod1Mask},
-                      MaskCase{"command_is_mod4", M::command, mod4Mask},
-                      MaskCase{"default_control_shift", M{M::control, M::shift}, 5},
-
-                      MaskCase{"unknown_bits_ignored", M(0x1200U | 0x1U | 0x400U), 5}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-// --- NumLock from the modifier map ---------------------------------------------------------
-
-struct NumLockCase {
-    const char* name;
-    std::vector<std::uint8_t> map;
-    std::size_t perModifier;
-    std::vector<std::uint8_t> numLockKeys;
-    std::uint16_t mask;
-};
-
-void PrintTo(const NumLockCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class NumLockMaskTest : public ::testing::TestWithParam<NumLockCase> {};
-
-TEST_P(NumLockMaskTest, FindsTheRowHoldingNumLock) {
-    const auto& c = GetParam();
-    EXPECT_EQ(numLockMask(c.map, c.perModifier, c.numLockKeys), c.mask);
-}
-
-// Rows: shift, lock, control, mod1 … mod5; two slots each. 77 is Num_Lock on a pc105 keymap.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NumLockMaskTest,
-    ::testing::Values(
-        NumLockCase{"usual_mod2",
-                    {50, 62, 66, 0, 37, 105, 64, 108, 77, 0, 0, 0, 133, 134, 92, 0},
-                    2,
-                    {77},
-                    mod2Mask},
-
-        NumLockCase{"several_numlock_keycodes",
-                    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 0},
-                    2,
-                    {77, 200},
-                    mod5Mask},
-        NumLockCase{"numlock_not_bound",
-                    {50, 0, 66, 0, 37, 0, 64, 0, 0, 0, 0, 0, 133, 0, 0, 0},
-                    2,
-                    {77},
-                    0},
-
-        NumLockCase{"empty_slots_never_match_keycode_zero", {0, 0, 0, 0, 0, 0, 0, 0}, 1, {0}, 0},
-        NumLockCase{"short_map_is_ignored", {77, 77, 77}, 2, {77}, 0},
-        NumLockCase{"zero_slots_per_row", {}, 0, {77}, 0}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-// --- Lock variants to grab -----------------------------------------------------------------
-
-struct VariantCase {
-    const char* name;
-    std::uint16_t grabbed;
-    std::uint16_t numLock;
-    std::vector<std::uint16_t> variants;
-};
-
-void PrintTo(const VariantCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class LockVariantsTest : public ::testing::TestWithParam<VariantCase> {};
-
-TEST_P(LockVariantsTest, GrabsEachLockCombinationOnce) {
-    const auto& c = GetParam();
-    EXPECT_EQ(lockVariants(c.grabbed, c.numLock), c.variants);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LockVariantsTest,
-    ::testing::Values(
-        VariantCase{"none_caps_num_both",
-                    ctrlShift,
-                    mod2Mask,
-                    {ctrlShift, ctrlShift | lockMask, ctrlShift | mod2Mask,
-                     ctrlShift | lockMask | mod2Mask}},
-        VariantCase{"numlock_unbound_gives_two", ctrlShift, 0, {ctrlShift, ctrlShift | lockMask}},
-        VariantCase{"numlock_on_lock_row_gives_two",
-                    ctrlShift,
-                    lockMask,
-                    {ctrlShift, ctrlShift | lockMask}},
-        VariantCase{"numlock_sharing_a_held_modifier_is_not_added",
-                    controlMask | mod4Mask,
-                    mod4Mask,
-                    {controlMask | mod4Mask, controlMask | mod4Mask | lockMask}},
-        VariantCase{"no_modifiers", 0, mod2Mask, {0, lockMask, mod2Mask, lockMask | mod2Mask}}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-// --- Which key presses trigger a grabbed combination ---------------------------------------
-
-struct TriggerCase {
-    const char* name;
-    std::uint16_t grabbed;
-    std::uint16_t state;
-    std::uint16_t numLock;
-    bool triggers;
-};
-
-void PrintTo(const TriggerCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class TriggersTest : public ::testing::TestWithParam<TriggerCase> {};
-
-TEST_P(TriggersTest, MatchesExactlyTheHeldModifiers) {
-    const auto& c = GetParam();
-    EXPECT_EQ(triggers(c.grabbed, c.state, c.numLock), c.triggers);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TriggersTest,
-    ::testing::Values(TriggerCase{"mods_plus_key_triggers_mods_plus_key", ctrlShift, ctrlShift,
-                                  mod2Mask, true},
-
-                      TriggerCase{"with_both_locks_on", ctrlShift, ctrlShift | lockMask | mod2Mask,
-                                  mod2Mask, true},
-                      TriggerCase{"with_a_button_held_and_second_group", ctrlShift,
-                                  ctrlShift | button1 | group2, mod2Mask, true},
-                      TriggerCase{"mod_plus_key_does_not_trigger_mods_plus_key", ctrlShift,
-                                  controlMask, mod2Mask, false},
-                      TriggerCase{"mods_plus_key_does_not_trigger_more_mods_plus_key", ctrlShift,
-                                  ctrlShift | mod1Mask, mod2Mask, false},
-
-                      TriggerCase{"mod2_is_held_modifier_when_numlock_is_elsewhere", ctrlShift,
-                                  ctrlShift | mod2Mask, mod3Mask, false},
-                      TriggerCase{"mod2_is_held_modifier_when_numlock_unbound", ctrlShift,
-                                  ctrlShift | mod2Mask, 0, false},
-                      TriggerCase{"no_modifiers_triggers_bare_key", 0, lockMask, mod2Mask, true},
-
-                      TriggerCase{"numlock_sharing_held_modifier_must_be_held",
-                                  controlMask | mod4Mask, controlMask, mod4Mask, false},
-                      TriggerCase{"numlock_sharing_held_modifier_held", controlMask | mod4Mask,
-                                  controlMask | mod4Mask | lockMask, mod4Mask, true}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-// --- Key symbols of shortcut labels --------------------------------------------------------
-
-struct KeysymCase {
-    const char* name;
-    const char* key;
-    std::optional<std::uint32_t> keysym;
-};
-
-void PrintTo(const KeysymCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class KeysymOfKeyTest : public ::testing::TestWithParam<KeysymCase> {};
-
-TEST_P(KeysymOfKeyTest, GivesTheUnshiftedSymbol) {
-    EXPECT_EQ(keysymOfKey(GetParam().key), GetParam().keysym);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KeysymOfKeyTest,
-    ::testing::Values(KeysymCase{"upper_case_letter_is_lower_case_keysym", "R", 0x72U},
-
-                      KeysymCase{"digit", "7", 0x37U}, KeysymCase{"empty", "", std::nullopt},
-
-                      KeysymCase{"punctuation", ",", std::nullopt},
-                      KeysymCase{"non_ascii", "\xC3\x84", std::nullopt}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-TEST(KeysymOfKeyTest, EveryDefaultShortcutHasALetterKeysym) {
-    for (MensorCommand c : allCases<MensorCommand>) {
-        const auto keysym = keysymOfKey(shortcut(c).key);
-        ASSERT_TRUE(keysym.has_value()) << rawValue(c);
-        EXPECT_GE(*keysym, 0x61U);
-        EXPECT_LE(*keysym, 0x7AU);
+TEST(HotkeyModifiersTest, GrabsEachLockCombinationOnceAndEachOneMatches) {
+    const struct {
+        const char* name;
+        std::uint16_t grabbed;
+        std::uint16_t numLock;
+        std::vector<std::uint16_t> variants;
+    } cases[] = {
+        {"none, caps, num, both",
+         ctrlShift,
+         mod2Mask,
+         {ctrlShift, ctrlShift | lockMask, ctrlShift | mod2Mask, ctrlShift | lockMask | mod2Mask}},
+        {"NumLock unbound", ctrlShift, 0, {ctrlShift, ctrlShift | lockMask}},
+        {"NumLock sharing a held modifier", ctrlSuper, mod4Mask, {ctrlSuper, ctrlSuper | lockMask}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(lockVariants(c.grabbed, c.numLock), c.variants);
+        const std::vector<Grab> grabs{{27, c.grabbed, 3}};
+        for (std::uint16_t variant : c.variants) {
+            EXPECT_EQ(match(grabs, 27, variant, c.numLock), 3U) << variant;
+        }
     }
 }
 
-// --- Matching a key press against the grabbed table ----------------------------------------
+TEST(HotkeyModifiersTest, TriggersOnExactlyTheHeldModifiers) {
+    constexpr std::uint16_t button1 = 1U << 8U;
+    constexpr std::uint16_t group2 = 1U << 13U;
+    EXPECT_TRUE(triggers(ctrlShift, ctrlShift | lockMask | mod2Mask, mod2Mask)) << "locks on";
+    EXPECT_TRUE(triggers(ctrlShift, ctrlShift | button1 | group2, mod2Mask)) << "button, group";
+    EXPECT_FALSE(triggers(ctrlShift, controlMask, mod2Mask)) << "fewer modifiers";
+    EXPECT_FALSE(triggers(ctrlShift, ctrlShift | mod1Mask, mod2Mask)) << "more modifiers";
+    EXPECT_FALSE(triggers(ctrlShift, ctrlShift | mod2Mask, mod3Mask)) << "Mod2 is no lock here";
+    // NumLock on a modifier of the combination: that bit must be held.
+    EXPECT_FALSE(triggers(ctrlSuper, controlMask, mod4Mask));
+    EXPECT_TRUE(triggers(ctrlSuper, ctrlSuper | lockMask, mod4Mask));
+}
 
-TEST(MatchTest, PicksTheGrabOfTheKeyAndModifiers) {
+TEST(HotkeyModifiersTest, MatchPicksTheGrabOfTheKeyAndModifiers) {
     // R and S grabbed with Control-Shift; a third entry on R with Control alone.
     const std::vector<Grab> grabs = {{27, ctrlShift, 0}, {39, ctrlShift, 5}, {27, controlMask, 9}};
     EXPECT_EQ(match(grabs, 27, ctrlShift, mod2Mask), 0U);
@@ -227,13 +76,17 @@ TEST(MatchTest, PicksTheGrabOfTheKeyAndModifiers) {
     EXPECT_EQ(match(grabs, 27, controlMask | mod2Mask, mod2Mask), 9U);
     EXPECT_EQ(match(grabs, 27, ctrlShift | mod1Mask, mod2Mask), std::nullopt);
     EXPECT_EQ(match(grabs, 28, ctrlShift, mod2Mask), std::nullopt);
-    EXPECT_EQ(match(std::vector<Grab>{}, 27, ctrlShift, mod2Mask), std::nullopt);
 }
 
-TEST(MatchTest, EveryLockVariantMatchesItsGrab) {
-    const std::vector<Grab> grabs = {{27, ctrlShift, 3}};
-    for (std::uint16_t variant : lockVariants(ctrlShift, mod2Mask)) {
-        EXPECT_EQ(match(grabs, 27, variant, mod2Mask), 3U) << variant;
+TEST(HotkeyModifiersTest, KeysymOfAKeyLabelIsTheUnshiftedSymbol) {
+    EXPECT_EQ(keysymOfKey("R"), 0x72U);
+    EXPECT_EQ(keysymOfKey("7"), 0x37U);
+    for (const char* none : {"", ",", "\xC3\x84", "RS"}) {
+        EXPECT_EQ(keysymOfKey(none), std::nullopt) << none;
+    }
+    for (MensorCommand c : allCases<MensorCommand>) {
+        const auto keysym = keysymOfKey(shortcut(c).key);
+        EXPECT_TRUE(keysym && *keysym >= 0x61U && *keysym <= 0x7AU) << rawValue(c);
     }
 }
 
