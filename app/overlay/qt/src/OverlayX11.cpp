@@ -1,6 +1,5 @@
 #include "OverlayX11.hpp"
 
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <cstdlib>
 #include <vector>
@@ -8,20 +7,6 @@
 #include <xcb/xcb.h>
 
 namespace spanlet::overlayx11 {
-
-namespace {
-
-xcb_window_t rootOf(xcb_connection_t* c) {
-    const xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    return it.rem > 0 ? it.data->root : xcb_window_t{XCB_WINDOW_NONE};
-}
-
-} // namespace
-
-xcb_connection_t* qtConnection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 void flush() {
     if (xcb_connection_t* c = qtConnection()) {
@@ -43,7 +28,7 @@ void sync() {
 
 void setShape(std::uint32_t window, const QRegion& device) {
     xcb_connection_t* c = qtConnection();
-    if (!c) {
+    if (c == nullptr) {
         return;
     }
     std::vector<xcb_rectangle_t> rects;
@@ -60,7 +45,7 @@ void setShape(std::uint32_t window, const QRegion& device) {
 
 bool compositorRunning() {
     xcb_connection_t* c = qtConnection();
-    if (!c) {
+    if (c == nullptr) {
         return true; // not X11: windows are composited
     }
     static constexpr char name[] = "_NET_WM_CM_S0";
@@ -76,7 +61,7 @@ bool compositorRunning() {
 
 std::uint32_t inputFocus() {
     xcb_connection_t* c = qtConnection();
-    if (!c) {
+    if (c == nullptr) {
         return XCB_WINDOW_NONE;
     }
     const auto focus = reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
@@ -85,7 +70,7 @@ std::uint32_t inputFocus() {
 
 void setInputFocus(std::uint32_t window) {
     xcb_connection_t* c = qtConnection();
-    if (!c) {
+    if (c == nullptr) {
         return;
     }
     xcb_window_t target = XCB_INPUT_FOCUS_POINTER_ROOT;
@@ -101,7 +86,7 @@ void setInputFocus(std::uint32_t window) {
 }
 
 MapWatcher::MapWatcher(std::function<void(std::uint32_t)> mapped) : mapped_(std::move(mapped)) {
-    if (!qtConnection()) {
+    if (qtConnection() == nullptr) {
         return;
     }
     connection_ = xcb_connect(nullptr, nullptr);
@@ -112,7 +97,8 @@ MapWatcher::MapWatcher(std::function<void(std::uint32_t)> mapped) : mapped_(std:
     }
     // Our own connection, so this event mask does not replace the one Qt keeps on the root.
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection_, rootOf(connection_), XCB_CW_EVENT_MASK, &mask);
+    xcb_change_window_attributes(connection_, x11::defaultRoot(connection_), XCB_CW_EVENT_MASK,
+                                 &mask);
     xcb_flush(connection_);
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_),
                                                   QSocketNotifier::Read);
@@ -121,7 +107,7 @@ MapWatcher::MapWatcher(std::function<void(std::uint32_t)> mapped) : mapped_(std:
 
 MapWatcher::~MapWatcher() {
     notifier_.reset();
-    if (connection_) {
+    if (connection_ != nullptr) {
         xcb_disconnect(connection_);
     }
 }

@@ -7,22 +7,15 @@
 #include <functional>
 #include <memory>
 
-struct xcb_connection_t;
+#include <spanlet/xcb/QtXcb.hpp>
+#include <spanlet/xcb/XcbReply.hpp>
+
 class QSocketNotifier;
 
 namespace spanlet::overlayx11 {
 
-/// An XCB reply (or event), freed with std::free.
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
-
-/// Qt's own XCB connection; nothing when Qt does not run on X11.
-xcb_connection_t* qtConnection();
+using x11::qtConnection;
+using x11::reply;
 
 /// Sends what Qt's connection has queued, so a restacking takes effect now.
 void flush();

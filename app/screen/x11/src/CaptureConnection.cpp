@@ -7,7 +7,7 @@
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
-#include "XcbReply.hpp"
+#include <spanlet/xcb/XcbReply.hpp>
 
 namespace spanlet::x11 {
 

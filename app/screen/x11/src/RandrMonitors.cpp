@@ -2,7 +2,7 @@
 
 #include <xcb/randr.h>
 
-#include "XcbReply.hpp"
+#include <spanlet/xcb/XcbReply.hpp>
 
 namespace spanlet::x11 {
 

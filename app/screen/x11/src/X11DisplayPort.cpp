@@ -7,10 +7,10 @@
 
 #include <spanlet/screen/Desktop.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
+#include <spanlet/xcb/QtXcb.hpp>
+#include <spanlet/xcb/XcbReply.hpp>
 
-#include "QtXcb.hpp"
 #include "RandrMonitors.hpp"
-#include "XcbReply.hpp"
 
 namespace spanlet {
 

@@ -10,9 +10,8 @@
 #include <xcb/xcb_keysyms.h>
 
 #include <spanlet/x11/X11Hotkeys.hpp>
-
-#include "QtXcb.hpp"
-#include "XcbReply.hpp"
+#include <spanlet/xcb/QtXcb.hpp>
+#include <spanlet/xcb/XcbReply.hpp>
 
 namespace spanlet {
 

@@ -13,4 +13,10 @@ struct FreeDeleter {
 template <class T>
 using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
+/// Takes ownership of `r` (which may be null).
+template <class T>
+XcbReply<T> reply(T* r) {
+    return XcbReply<T>(r);
+}
+
 } // namespace spanlet::x11
