@@ -5,8 +5,9 @@
 #     Spanlet's own timestamps (SPANLET_TRACE) processing (pointer task → live measurement
 #     published) and move → published; see bench/latency.cpp;
 #   - at 1920×1080: Spanlet's CPU while the pointer moves at 60 Hz for 30 s with snapping on,
-#     and its wake-ups while idle for 30 s (context switches of all its threads, from
-#     /proc/<pid>/task/*/status).
+#     taken twice, alternating with the same motion over bench/reference_loupe (a bare
+#     pointer-following loupe) as a yardstick measured in the same run; and Spanlet's wake-ups
+#     while idle for 30 s (context switches of all its threads, from /proc/<pid>/task/*/status).
 # Usage: bench/run_latency.sh <build folder> [moves] [seconds]
 set -u
 build=${1:?build folder (with app/shell/spanlet, bench/latency_probe, tests/e2e/e2e_scene)}
@@ -15,13 +16,40 @@ seconds=${3:-30}
 export SPANLET="$build/app/shell/spanlet"
 export E2E_SCENE="$build/tests/e2e/e2e_scene"
 bench="$build/bench/latency_probe"
+reference="$build/bench/reference_loupe"
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/../tests/e2e/lib.sh"
 
 hz=$(getconf CLK_TCK)
 
-# Sum of utime and stime of the whole process, in clock ticks.
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$SPANLET_PID/stat"; }
+# Sum of utime and stime of the whole process <pid>, in clock ticks.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+# cpu_while_moving <pid>: that process's CPU, in % of one core, while the pointer moves at
+# 60 Hz for $seconds.
+cpu_while_moving() {
+    local t0 t1
+    t0=$(cpu_ticks "$1")
+    "$bench" move "$seconds" 60 >&2
+    t1=$(cpu_ticks "$1")
+    awk -v t=$((t1 - t0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "%.1f", 100 * t / hz / s}'
+}
+
+# reference_cpu: the yardstick loupe's CPU over the same motion, Spanlet's snapping off.
+reference_cpu() {
+    key ctrl+shift+s
+    wait_until 5 sh -c '! xdotool search --onlyvisible --name "^Spanlet Overlay$" >/dev/null' ||
+        log "snapping did not stop"
+    "$reference" >/dev/null 2>&1 &
+    local pid=$!
+    sleep 1
+    cpu_while_moving "$pid"
+    kill -TERM "$pid"
+    wait "$pid" 2>/dev/null
+    key ctrl+shift+s
+    wait_until 5 overlays_shown || log "snapping did not start again"
+    sleep 0.5
+}
 # Voluntary and involuntary context switches of all threads.
 switches() {
     cat /proc/"$SPANLET_PID"/task/*/status |
@@ -70,12 +98,17 @@ one_size() {
     "$bench" measure "$moves" "$SPANLET_TRACE" || fail "latency run at $size"
 
     if [ "$size" == 1920x1080 ]; then
-        local t0 t1
-        t0=$(cpu_ticks)
-        "$bench" move "$seconds" 60
-        t1=$(cpu_ticks)
+        # Alternated, so both see the same phases of the machine.
+        local a1 b1 a2 b2
+        a1=$(cpu_while_moving "$SPANLET_PID")
+        b1=$(reference_cpu)
+        a2=$(cpu_while_moving "$SPANLET_PID")
+        b2=$(reference_cpu)
         echo "$size pointer moving at 60 Hz for ${seconds} s, snapping on: spanlet CPU" \
-            "$(awk -v t=$((t1 - t0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "%.1f", 100 * t / hz / s}') % of one core"
+            "$a1 % of one core (again $a2 %)"
+        echo "$size same motion over the reference loupe: $b1 % (again $b2 %);" \
+            "spanlet / reference = $(awk -v a="$a1" -v b="$a2" -v c="$b1" -v d="$b2" \
+                'BEGIN {printf "%.2f", (c + d > 0) ? (a + b) / (c + d) : 0}')"
     fi
     stop_spanlet
     # Everything of this size goes before the next one starts.
@@ -88,6 +121,7 @@ one_size() {
 }
 
 [ -x "$bench" ] || { echo "missing $bench" >&2; exit 1; }
+[ -x "$reference" ] || { echo "missing $reference" >&2; exit 1; }
 one_size 1920x1080
 one_size 3840x2160
 finish
