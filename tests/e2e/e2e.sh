@@ -12,11 +12,21 @@ number() { awk -v w="$1" -v d="$2" 'BEGIN { s = sprintf("%.2f", w / d); sub(/0+$
 # The scale of the monitor under device x: A (left) runs at 2, B at 1.
 scale_at() { if [ "$1" -lt 1152 ]; then echo 2; else echo 1; fi; }
 
-# Snapping on, then every box measured and copied in points, then in pixels.
-measure() {
+# launch window|wallpaper: the desktop, the scene shown that way, and spanlet.
+launch() {
     start_desktop
     show_scene "$1"
     start_spanlet
+}
+
+box() { scene_boxes | awk -v n="$1" '$1 == n'; }
+# aim_at <box>: the pointer on the box's aim point.
+# shellcheck disable=SC2046 # "x y", split on purpose
+aim_at() { point_at $(box "$1" | cut -d' ' -f6,7); }
+
+# Snapping on, then every box measured and copied in points, then in pixels.
+measure() {
+    launch "$1"
     point_at 1800 700
     key ctrl+shift+s
     wait_until 5 overlays_shown || fail "no overlay panel after turning snapping on"
@@ -38,21 +48,14 @@ measure() {
     done < <(scene_boxes)
 }
 
-box() { scene_boxes | awk -v n="$1" '$1 == n'; }
-
 # Two measurements kept, then read back from the measurements window.
 kept() {
-    start_desktop
-    show_scene window
-    start_spanlet
+    launch window
     key ctrl+shift+s
-    local name x y w h ax ay colour
-    read -r name x y w h ax ay colour < <(box solid)
-    point_at "$ax" "$ay"
+    aim_at solid
     expect_equal "live solid" "120 × 80 pt" "$(copy_with ctrl+shift+k '120 × 80 pt')"
     key ctrl+shift+p
-    read -r name x y w h ax ay colour < <(box shadow)
-    point_at "$ax" "$ay"
+    aim_at shadow
     expect_equal "live shadow" "100 × 60 pt" "$(copy_with ctrl+shift+k '100 × 60 pt')"
     key ctrl+shift+p
     # Snapping off: the kept measurements stay, and copying copies the newest of them.
@@ -91,9 +94,7 @@ guide_pixels_shown() {
 # Guides added at the pointer, then found in the saved preferences and on screen after a
 # restart. Guide colour (0, 0.62, 0.95) is (0, 158, 242) on screen.
 guides() {
-    start_desktop
-    show_scene wallpaper
-    start_spanlet
+    launch wallpaper
     point_at 1700 500
     key ctrl+shift+v
     point_at 1750 600
@@ -121,9 +122,7 @@ ruler_at() { [ "$(window_geometry '^Ruler$' | cut -d' ' -f1,2)" == "$1 $2" ]; }
 
 # The ruler shown, dragged by the mouse, and found at the same place after a restart.
 ruler() {
-    start_desktop
-    show_scene window
-    start_spanlet
+    launch window
     point_at 1700 400
     key ctrl+shift+r
     if ! wait_until 5 window_shown '^Ruler$'; then
@@ -157,9 +156,7 @@ ruler_hidden() { ! window_shown '^Ruler$'; }
 
 # SIGTERM while the ruler is shown after a drag ends spanlet (the session's logout does this).
 quit_with_ruler() {
-    start_desktop
-    show_scene window
-    start_spanlet
+    launch window
     point_at 1700 400
     key ctrl+shift+r
     wait_until 5 window_shown '^Ruler$' || fail "the ruler did not show"
@@ -171,9 +168,7 @@ quit_with_ruler() {
 
 # With snapping on, picking a colour takes the loupe's centre pixel at once.
 colour() {
-    start_desktop
-    show_scene wallpaper
-    start_spanlet
+    launch wallpaper
     key ctrl+shift+s
     local name x y w h ax ay colour
     for name in solid texture gradient hidpi; do
@@ -186,8 +181,7 @@ colour() {
 }
 
 case "${1:-}" in
-measure-window) measure window ;;
-measure-wallpaper) measure wallpaper ;;
+measure-window | measure-wallpaper) measure "${1#measure-}" ;;
 kept) kept ;;
 guides) guides ;;
 ruler) ruler ;;

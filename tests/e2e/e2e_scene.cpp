@@ -69,13 +69,6 @@ std::uint32_t grey(int v) {
     return g << 16 | g << 8 | g;
 }
 
-int aimX(const Box& b) {
-    return b.x + b.width / 2;
-}
-int aimY(const Box& b) {
-    return b.y + b.height / 2;
-}
-
 void draw(Image& image, const Box& b) {
     switch (b.kind) {
     case Kind::solid:
@@ -124,10 +117,6 @@ Image scene() {
     return image;
 }
 
-void sync(xcb_connection_t* c) {
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-}
-
 // ZPixmap at 32 bits per pixel, least significant byte first, a few rows per request.
 void put(xcb_connection_t* c, xcb_drawable_t d, xcb_gcontext_t gc, const Image& image) {
     const int rows = std::max(1, 60000 / image.width);
@@ -144,10 +133,7 @@ void put(xcb_connection_t* c, xcb_drawable_t d, xcb_gcontext_t gc, const Image& 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    xcb_atom_t a = XCB_ATOM_NONE;
-    if (r) {
-        a = r->atom;
-    }
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(r);
     return a;
 }
@@ -191,7 +177,7 @@ int show(bool asWallpaper) {
         xcb_map_window(c, window);
         xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &below);
     }
-    sync(c);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // all drawn
     std::puts("ready");
     std::fflush(stdout);
     // Keep the connection (and with it the pixmap) until told to stop.
@@ -206,14 +192,6 @@ int show(bool asWallpaper) {
         xcb_delete_property(c, root, atom(c, "_XROOTPMAP_ID"));
     }
     xcb_disconnect(c);
-    return 0;
-}
-
-int printBoxes() {
-    for (const Box& b : boxes) {
-        std::printf("%s %d %d %d %d %d %d %06X\n", b.name, b.x, b.y, b.width, b.height, aimX(b),
-                    aimY(b), b.colour);
-    }
     return 0;
 }
 
@@ -248,7 +226,11 @@ int main(int argc, char** argv) {
         return show(mode == "wallpaper");
     }
     if (mode == "boxes") {
-        return printBoxes();
+        for (const Box& b : boxes) {
+            std::printf("%s %d %d %d %d %d %d %06X\n", b.name, b.x, b.y, b.width, b.height,
+                        b.x + b.width / 2, b.y + b.height / 2, b.colour);
+        }
+        return 0;
     }
     if (mode == "pixel" && argc == 4) {
         return printPixel(std::atoi(argv[2]), std::atoi(argv[3]));

@@ -43,10 +43,7 @@ expect_equal() {
 }
 
 finish() {
-    if [ "$E2E_FAILURES" -ne 0 ]; then
-        log "$E2E_FAILURES check(s) failed"
-        exit 1
-    fi
+    [ "$E2E_FAILURES" -eq 0 ] || { log "$E2E_FAILURES check(s) failed"; exit 1; }
     exit 0
 }
 

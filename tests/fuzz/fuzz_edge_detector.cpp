@@ -3,7 +3,6 @@
 // evaluates every comparison on the 0–1 difference scale (no level arithmetic, no skipping).
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <span>
 #include <utility>
@@ -11,9 +10,12 @@
 
 #include <spanlet/EdgeDetector.hpp>
 
+#include "FuzzCheck.hpp"
+
 namespace {
 
 using spanlet::RGBA;
+using spanlet::fuzz::require;
 
 struct Walked {
     std::int64_t k;
@@ -95,12 +97,6 @@ std::vector<RGBA> pixelsFrom(const std::uint8_t* data, std::size_t size) {
     return out;
 }
 
-void check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -119,24 +115,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto m = spanlet::EdgeDetector::measure(row, column, x, y, options);
     if (n == 0) {
-        check(!m);
+        require(!m);
         return 0;
     }
-    check(m.has_value());
+    require(m.has_value());
     const auto lines = {std::pair{m->horizontal, std::pair{x, std::span<const RGBA>(row)}},
                         std::pair{m->vertical, std::pair{y, std::span<const RGBA>(column)}}};
     for (const auto& [s, at] : lines) {
         const auto [from, line] = at;
         const auto len = static_cast<std::int64_t>(line.size());
-        check(0 <= s.start && s.start <= from && from < s.end && s.end <= len);
-        check(!s.openStart || s.start == 0);
-        check(!s.openEnd || s.end == len);
+        require(0 <= s.start && s.start <= from && from < s.end && s.end <= len);
+        require(!s.openStart || s.start == 0);
+        require(!s.openEnd || s.end == len);
         const Walked forward = plainScan(line, from, +1, threshold, sharpness);
         const Walked backward = plainScan(line, from, -1, threshold, sharpness);
-        check(s.end == from + forward.k + 1 && s.openEnd == forward.open);
-        check(s.start == from - backward.k && s.openStart == backward.open);
+        require(s.end == from + forward.k + 1 && s.openEnd == forward.open);
+        require(s.start == from - backward.k && s.openStart == backward.open);
     }
-    check(m->left() + m->right() == m->width() && m->up() + m->down() == m->height());
-    check(spanlet::EdgeDetector::span(row, x, options) == m->horizontal);
+    require(m->left() + m->right() == m->width() && m->up() + m->down() == m->height());
+    require(spanlet::EdgeDetector::span(row, x, options) == m->horizontal);
     return 0;
 }

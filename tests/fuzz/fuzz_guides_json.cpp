@@ -3,26 +3,18 @@
 // decoded value survives encode -> decode unchanged.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include <spanlet/Guides.hpp>
 
+#include "FuzzCheck.hpp"
+
 namespace {
 
 using namespace spanlet;
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-bool isStoredPosition(double p) {
-    return std::isfinite(p);
-}
+using fuzz::require;
 
 void checkSorted(const GuideSet& set, Axis axis) {
     const auto sorted = set.sorted(axis);
@@ -72,7 +64,7 @@ void checkOperations(const GuideSet& set) {
 
 void checkDecoded(std::string_view text) {
     if (const auto guide = decode<Guide>(text)) {
-        require(isStoredPosition(guide->position));
+        require(std::isfinite(guide->position)); // stored positions are numbers
         require(decode<Guide>(Json::parse(encode(*guide))) == guide);
     }
     if (auto set = decode<GuideSet>(text)) {
@@ -103,7 +95,7 @@ void checkBuilt(const std::uint8_t* data, std::size_t size) {
     checkOperations(raw);
     checkOperations(added);
     for (const Guide& g : added.guides) {
-        require(isStoredPosition(g.position));
+        require(std::isfinite(g.position));
     }
     require(decode<GuideSet>(Json::parse(encode(added))) == added);
 
@@ -125,7 +117,7 @@ void checkBuilt(const std::uint8_t* data, std::size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    checkDecoded(std::string_view(reinterpret_cast<const char*>(data), size));
+    checkDecoded(fuzz::text(data, size));
     checkBuilt(data, size);
     return 0;
 }

@@ -1,10 +1,11 @@
 // Every double, at every digit count, must print without UB, exponent or locale dependence.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include <spanlet/NumberText.hpp>
+
+#include "FuzzCheck.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < sizeof(double) + 1) {
@@ -14,9 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&value, data, sizeof value);
     const int digits = static_cast<std::int8_t>(data[sizeof value]);
     const std::string text = spanlet::NumberText::string(value, digits);
-    if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos ||
-        text == "-0") {
-        std::abort();
-    }
+    spanlet::fuzz::require(!text.empty() &&
+                           text.find_first_not_of("-.0123456789") == std::string::npos &&
+                           text != "-0");
     return 0;
 }

@@ -9,14 +9,13 @@ namespace spanlet::fakes {
 struct CallLog {
     std::vector<std::string> entries;
 
-    void add(std::string entry) { entries.push_back(std::move(entry)); }
     void clear() { entries.clear(); }
 };
 
 /// Appends to `log` when there is one.
 inline void note(CallLog* log, const char* entry) {
     if (log != nullptr) {
-        log->add(entry);
+        log->entries.emplace_back(entry);
     }
 }
 

@@ -39,7 +39,7 @@ void FakeCapture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, 
     ++inFlight;
     maxInFlight = std::max(maxInFlight, inFlight);
     const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
-    requests.push_back(Request{filter.displayId, rect, scale, size});
+    requests.push_back(Request{rect, scale});
 
     CaptureResult<PixelBuffer> result = kPlatformError;
     const auto screen = screens_.find(filter.displayId);

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <vector>
 
 #include <spanlet/screen/CapturePort.hpp>
@@ -27,10 +26,8 @@ public:
         PixelFunction pixel;
     };
     struct Request {
-        std::uint32_t displayId = 0;
         Rect rect;
         double scale = 1;
-        ScreenCapture::PixelSize size; // what was delivered (or would have been)
     };
 
     explicit FakeCapture(VirtualClock& clock) : clock_(clock) {}

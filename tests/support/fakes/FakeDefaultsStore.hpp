@@ -16,8 +16,18 @@ public:
     /// Successful writes, per key.
     std::map<std::string, int, std::less<>> writes;
 
-    [[nodiscard]] std::optional<std::string> data(std::string_view key) const override;
-    bool setData(std::string_view key, std::string_view bytes) override;
+    [[nodiscard]] std::optional<std::string> data(std::string_view key) const override {
+        const auto it = values.find(key);
+        return it == values.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool setData(std::string_view key, std::string_view bytes) override {
+        if (refusedKeys.contains(key)) {
+            return false;
+        }
+        values.insert_or_assign(std::string(key), std::string(bytes));
+        ++writes[std::string(key)];
+        return true;
+    }
 };
 
 } // namespace spanlet::fakes

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include <spanlet/screen/Desktop.hpp>
 #include <spanlet/screen/DisplayPort.hpp>
 
 #include "fakes/CallLog.hpp"
@@ -19,20 +20,29 @@ public:
     mutable int pointerReads = 0;
 
     [[nodiscard]] std::vector<ScreenInfo> currentScreens() const override { return screens; }
-    [[nodiscard]] Point pointerLocation() const override;
+    [[nodiscard]] Point pointerLocation() const override {
+        ++pointerReads;
+        note(log, "pointer");
+        return pointer;
+    }
     void setScreensChangedHandler(std::function<void()> handler) override {
         handler_ = std::move(handler);
     }
 
     /// Calls the screens-changed handler as the window system would after a change.
-    void fireScreensChanged();
-    [[nodiscard]] bool hasHandler() const { return static_cast<bool>(handler_); }
+    void fireScreensChanged() {
+        if (handler_) {
+            handler_();
+        }
+    }
 
 private:
     std::function<void()> handler_;
 };
 
 /// A display at `frame` (global top-left points) with `scale`, built as the platform would.
-ScreenInfo makeScreen(std::uint32_t id, Rect frame, double scale, double primaryHeight = 0);
+inline ScreenInfo makeScreen(std::uint32_t id, Rect frame, double scale, double primaryHeight) {
+    return Desktop::makeScreenInfo(id, frame, scale, primaryHeight);
+}
 
 } // namespace spanlet::fakes

@@ -30,15 +30,30 @@ struct FakePlatform {
     FakeRulerController ruler;
     FakeColorSampler sampler;
 
-    FakePlatform();
+    FakePlatform() {
+        clock.log = &log;
+        displays.log = &log;
+        announcer.log = &log;
+        overlays.log = &log;
+        ruler.log = &log;
+    }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 
-    [[nodiscard]] MensorPorts ports();
+    [[nodiscard]] MensorPorts ports() {
+        return MensorPorts{clock,       displays, capture, permission, clipboard, announcer,
+                           preferences, windows,  hotkeys, overlays,   ruler,     sampler};
+    }
     /// The preferences as last saved, decoded; nothing when none were saved.
-    [[nodiscard]] std::optional<Preferences> saved() const;
+    [[nodiscard]] std::optional<Preferences> saved() const {
+        const auto bytes = defaults.data(Preferences::key);
+        return bytes ? decode<Preferences>(std::string_view(*bytes)) : std::nullopt;
+    }
     /// How many times the preferences were saved.
-    [[nodiscard]] int saves() const;
+    [[nodiscard]] int saves() const {
+        const auto found = defaults.writes.find(Preferences::key);
+        return found == defaults.writes.end() ? 0 : found->second;
+    }
 };
 
 } // namespace spanlet::fakes

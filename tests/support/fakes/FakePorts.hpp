@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <spanlet/model/Announcer.hpp>
@@ -25,22 +26,28 @@ public:
     int settingsOpened = 0;
 
     [[nodiscard]] bool preflight() const override { return granted; }
-    bool request() override;
+    bool request() override {
+        ++requests;
+        granted = granted || grantOnRequest;
+        return granted;
+    }
     void openSettings() override { ++settingsOpened; }
 };
 
 class FakeClipboard : public Clipboard {
 public:
     std::optional<std::string> text;
-    int writes = 0;
-    void setText(const std::string& value) override;
+    void setText(const std::string& value) override { text = value; }
 };
 
 class FakeAnnouncer : public Announcer {
 public:
     std::vector<std::string> spoken;
     CallLog* log = nullptr;
-    void announce(const std::string& text) override;
+    void announce(const std::string& text) override {
+        spoken.push_back(text);
+        note(log, "announce");
+    }
     [[nodiscard]] std::string last() const { return spoken.empty() ? "" : spoken.back(); }
 };
 
@@ -48,10 +55,9 @@ class FakeToolWindows : public ToolWindows {
 public:
     Mensor* model = nullptr;
     std::vector<Windows::Kind> opened;
-    std::vector<Windows::Kind> closed;
     void attach(Mensor& m) override { model = &m; }
     void open(Windows::Kind kind) override { opened.push_back(kind); }
-    void close(Windows::Kind kind) override { closed.push_back(kind); }
+    void close(Windows::Kind) override {}
 };
 
 class FakeHotkeys : public Hotkeys {
@@ -63,11 +69,20 @@ public:
     void setOnCommand(std::function<void(MensorCommand)> handler) override {
         handler_ = std::move(handler);
     }
-    void registerCommands(std::span<const MensorCommand> commands) override;
-    void unregisterAll() override;
+    void registerCommands(std::span<const MensorCommand> commands) override {
+        ++registerCalls;
+        registered.assign(commands.begin(), commands.end());
+    }
+    void unregisterAll() override {
+        ++unregisterCalls;
+        registered.clear();
+    }
     /// The user presses the shortcut of `command`.
-    void press(MensorCommand command);
-    [[nodiscard]] bool hasHandler() const { return static_cast<bool>(handler_); }
+    void press(MensorCommand command) {
+        if (handler_) {
+            handler_(command);
+        }
+    }
 
 private:
     std::function<void(MensorCommand)> handler_;
@@ -75,18 +90,15 @@ private:
 
 class FakeOverlayController : public OverlayController {
 public:
-    int rebuilds = 0;
-    int refreshes = 0;
     CallLog* log = nullptr;
-    void rebuild() override;
-    void refresh() override;
+    void rebuild() override { note(log, "overlay.rebuild"); }
+    void refresh() override { note(log, "overlay.refresh"); }
 };
 
 class FakeRulerController : public RulerController {
 public:
-    int refreshes = 0;
     CallLog* log = nullptr;
-    void refresh() override;
+    void refresh() override { note(log, "ruler.refresh"); }
 };
 
 /// A sampler the test answers: pick() runs the handler of the open sampler. Showing it again
@@ -94,11 +106,18 @@ public:
 class FakeColorSampler : public ColorSampler {
 public:
     int shows = 0;
-    int cancels = 0;
-    void show(Handler handler) override;
-    void cancel() override;
+    void show(Handler handler) override {
+        ++shows;
+        pick(std::nullopt); // a sampler opened over an open one replaces it
+        handler_ = std::move(handler);
+    }
+    void cancel() override { pick(std::nullopt); }
     /// The user picks `color` (nothing: cancels). Does nothing when no sampler is open.
-    void pick(std::optional<SRGBColor> color);
+    void pick(std::optional<SRGBColor> color) {
+        if (auto handler = std::exchange(handler_, {})) {
+            handler(color);
+        }
+    }
 
 private:
     Handler handler_;

@@ -5,8 +5,7 @@
 namespace spanlet::fakes {
 
 TimerHandle VirtualClock::schedule(Duration delay, std::function<void()> work) {
-    ++scheduled_;
-    note(log_, "clock.schedule");
+    note(log, "clock.schedule");
     TimerHandle handle = TimerHandle::make();
     const Instant due = now_ + std::max(delay, Duration::zero());
     queue_.emplace(Key{due, sequence_++}, Entry{handle, std::move(work)});

@@ -26,10 +26,9 @@ public:
 
     /// Work scheduled and not cancelled yet.
     [[nodiscard]] std::size_t pending() const;
-    /// Every schedule() call so far.
-    [[nodiscard]] std::int64_t scheduledCount() const noexcept { return scheduled_; }
-    /// Adds "clock.schedule" to `log` on every schedule() call.
-    void setLog(CallLog* log) noexcept { log_ = log; }
+
+    /// Adds "clock.schedule" on every schedule() call.
+    CallLog* log = nullptr;
 
 private:
     struct Entry {
@@ -40,9 +39,7 @@ private:
 
     Instant now_ = Instant{} + std::chrono::hours(24);
     std::uint64_t sequence_ = 0;
-    std::int64_t scheduled_ = 0;
     std::map<Key, Entry> queue_;
-    CallLog* log_ = nullptr;
 };
 
 } // namespace spanlet::fakes

@@ -1,10 +1,11 @@
 #include "CaptureFixture.hpp"
 
 #include <QGuiApplication>
+#include <QPainter>
+#include <QRasterWindow>
 #include <QScreen>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
+#include <optional>
 
 #include <spanlet/NumberText.hpp>
 #include <spanlet/screen/ScreenCapture.hpp>
@@ -15,21 +16,67 @@ namespace spanlet::test {
 
 namespace {
 
+// A window of ours filled with one opaque colour, crossed by lines along the row and column
+// through `cross` (window-local points).
+class OwnWindow : public QRasterWindow {
+public:
+    OwnWindow(QScreen* screen, const QRect& geometry, QPointF cross, QColor fill)
+        : cross_(cross), fill_(fill) {
+        setFlags(Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint |
+                 Qt::WindowStaysOnTopHint | Qt::Tool);
+        setScreen(screen);
+        setGeometry(geometry);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(QRectF(0, 0, width(), height()), fill_);
+        // The crosshair: one point wide, through the very row and column a capture reads.
+        painter.fillRect(QRectF(0, cross_.y(), width(), 1), QColor(0, 255, 0));
+        painter.fillRect(QRectF(cross_.x(), 0, 1, height()), QColor(0, 255, 0));
+    }
+
+private:
+    QPointF cross_;
+    QColor fill_;
+};
+
 bool compositorRunning(xcb_connection_t* c) {
-    auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr);
+    const auto atom =
+        reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr));
     if (!atom) {
         return false;
     }
-    auto* owner = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
-    const bool running = owner && owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    std::free(atom);
-    return running;
+    const auto owner =
+        reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+// Calls `start` with a completion and waits for it; an error when it never comes or when it
+// runs inside the call.
+template <class T, class Start>
+CaptureResult<T> await(const Start& start) {
+    std::optional<CaptureResult<T>> result;
+    bool inside = true;
+    bool calledInside = false;
+    start([&](CaptureResult<T> r) {
+        calledInside = inside;
+        result = std::move(r);
+    });
+    inside = false;
+    if (calledInside || !waitUntil([&] { return result.has_value(); })) {
+        return ScreenCapture::Error{std::string("no completion, or one inside the call")};
+    }
+    return *result;
+}
+
+std::string number(double value) {
+    return NumberText::string(value, 0);
 }
 
 std::string text(RGBA p) {
-    return "(" + NumberText::string(p.r, 0) + "," + NumberText::string(p.g, 0) + "," +
-           NumberText::string(p.b, 0) + "," + NumberText::string(p.a, 0) + ")";
+    return "(" + number(p.r) + "," + number(p.g) + "," + number(p.b) + "," + number(p.a) + ")";
 }
 
 QRect qrect(const Rect& r) {
@@ -47,12 +94,11 @@ CaptureFixture::CaptureFixture(std::size_t displayIndex, bool compositor,
     capture_ = std::make_unique<X11Capture>(*displays_, std::move(options));
     scene_ = std::make_unique<Scene>();
     const auto all = displays_->displays();
-    const QList<QScreen*> screens = QGuiApplication::screens();
     if (displayIndex >= all.size() || !scene_->ok()) {
         return;
     }
     display_ = all[displayIndex];
-    for (QScreen* s : screens) {
+    for (QScreen* s : QGuiApplication::screens()) {
         if (s->geometry() == qrect(display_.info.frame)) {
             screen_ = s;
         }
@@ -73,45 +119,51 @@ CaptureFixture::~CaptureFixture() {
     settle();
 }
 
-bool CaptureFixture::coverDisplay(QPointF cross) {
-    const Rect frame = display_.info.frame;
-    auto window = std::make_unique<OwnWindow>(screen_, qrect(frame), cross, QColor(255, 0, 255));
-    const double scale = display_.info.scale.factor();
-    const QPoint probe(int(display_.deviceFrame.x + 3 * scale),
-                       int(display_.deviceFrame.y + 3 * scale));
-    const bool shown = window->showOver(*capture_, probe);
+// Registers the window with the capture, shows it and waits until the root window shows it
+// (its fill or the crosshair) at `devicePoint`.
+bool CaptureFixture::cover(const QRect& geometry, QPointF cross, QColor fill, QPoint devicePoint) {
+    auto window = std::make_unique<OwnWindow>(screen_, geometry, cross, fill);
+    OwnWindow& w = *window;
     ownWindows_.push_back(std::move(window));
-    return shown;
+    w.create();
+    capture_->addOwnWindow(w.winId());
+    w.show();
+    w.raise();
+    if (!waitUntil([&] { return w.isExposed(); })) {
+        return false;
+    }
+    const RGBA ours{std::uint8_t(fill.red()), std::uint8_t(fill.green()), std::uint8_t(fill.blue()),
+                    255};
+    return waitUntil([&] {
+        const RGBA shown = scene_->rootImage(QRect(devicePoint, QSize(1, 1)))(0, 0);
+        return shown == ours || shown == RGBA{0, 255, 0, 255};
+    });
+}
+
+bool CaptureFixture::coverDisplay(QPointF cross) {
+    const double scale = display_.info.scale.factor();
+    return cover(
+        qrect(display_.info.frame), cross, QColor(255, 0, 255),
+        QPoint(int(display_.deviceFrame.x + 3 * scale), int(display_.deviceFrame.y + 3 * scale)));
 }
 
 bool CaptureFixture::coverPart(const QRectF& local, QColor fill) {
     const Rect frame = display_.info.frame;
-    const QRect geometry = local.translated(frame.x, frame.y).toAlignedRect();
-    auto window = std::make_unique<OwnWindow>(screen_, geometry, QPointF(-10, -10), fill);
     const QRect device = deviceRect({local.x(), local.y(), local.width(), local.height()});
-    const bool shown = window->showOver(*capture_, device.center());
-    ownWindows_.push_back(std::move(window));
-    return shown;
+    return cover(local.translated(frame.x, frame.y).toAlignedRect(), QPointF(-10, -10), fill,
+                 device.center());
 }
 
 CaptureResult<ScreenCapture::Filter> CaptureFixture::filter(std::uint32_t displayId) {
-    const auto result = awaitResult<ScreenCapture::Filter>(
+    return await<ScreenCapture::Filter>(
         [&](auto done) { capture_->filter(displayId, std::move(done)); });
-    if (!result) {
-        return ScreenCapture::Error{std::string("no completion, or one inside the call")};
-    }
-    return *result;
 }
 
 CaptureResult<PixelBuffer> CaptureFixture::pixels(const ScreenCapture::Filter& filter,
                                                   const Rect& rect) {
-    const auto result = awaitResult<PixelBuffer>([&](auto done) {
+    return await<PixelBuffer>([&](auto done) {
         capture_->pixels(filter, rect, display_.info.scale.factor(), std::move(done));
     });
-    if (!result) {
-        return ScreenCapture::Error{std::string("no completion, or one inside the call")};
-    }
-    return *result;
 }
 
 QRect CaptureFixture::deviceRect(const Rect& rect) const {
@@ -126,33 +178,32 @@ PixelBuffer CaptureFixture::expected(const Rect& rect) const {
     return scene_->expected(deviceRect(rect), qrect(display_.deviceFrame));
 }
 
+std::string describe(const ScreenCapture::Error& error) {
+    if (const auto* text = std::get_if<std::string>(&error.reason)) {
+        return *text;
+    }
+    return std::get<ScreenCapture::Failure>(error.reason) == ScreenCapture::Failure::noDisplay
+               ? "noDisplay"
+               : "noImage";
+}
+
 std::string compare(const PixelBuffer& actual, const PixelBuffer& expected) {
     if (actual.width() != expected.width() || actual.height() != expected.height()) {
-        return "size " + NumberText::string(double(actual.width()), 0) + "x" +
-               NumberText::string(double(actual.height()), 0) + ", expected " +
-               NumberText::string(double(expected.width()), 0) + "x" +
-               NumberText::string(double(expected.height()), 0);
+        return "size " + number(double(actual.width())) + "x" + number(double(actual.height())) +
+               ", expected " + number(double(expected.width())) + "x" +
+               number(double(expected.height()));
     }
     std::string report;
-    int shown = 0;
     std::int64_t differing = 0;
     for (std::int64_t y = 0; y < actual.height(); ++y) {
         for (std::int64_t x = 0; x < actual.width(); ++x) {
-            if (actual(x, y) == expected(x, y)) {
-                continue;
-            }
-            ++differing;
-            if (shown++ < 5) {
-                report += " at " + NumberText::string(double(x), 0) + "," +
-                          NumberText::string(double(y), 0) + ": " + text(actual(x, y)) +
-                          " expected " + text(expected(x, y)) + ";";
+            if (actual(x, y) != expected(x, y) && differing++ < 5) {
+                report += " at " + number(double(x)) + "," + number(double(y)) + ": " +
+                          text(actual(x, y)) + " expected " + text(expected(x, y)) + ";";
             }
         }
     }
-    if (differing == 0) {
-        return {};
-    }
-    return NumberText::string(double(differing), 0) + " pixels differ" + report;
+    return differing == 0 ? "" : number(double(differing)) + " pixels differ" + report;
 }
 
 } // namespace spanlet::test

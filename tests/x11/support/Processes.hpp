@@ -6,42 +6,28 @@
 
 namespace spanlet::test {
 
-/// Runs `argv` (searched on PATH) to completion; its exit status, or -1 when it could not run.
+/// Starts `argv` (searched on PATH) with standard output to `out` (-1: /dev/null), standard
+/// error to /dev/null and no other descriptor open but `keep`; its PID, or -1. The child gets
+/// SIGTERM when this process dies, so a crashed test leaves no server behind.
+pid_t spawn(const std::vector<std::string>& argv, int out = -1, int keep = -1);
+
+/// Runs `argv` to completion; its exit status, or -1 when it could not run.
 int run(const std::vector<std::string>& argv);
 
-/// A program running in the background, stopped by its PID when this goes.
+/// A program running in the background (see spawn), stopped by its PID when this goes.
 class Background {
 public:
     Background() = default;
-    explicit Background(const std::vector<std::string>& argv);
-    /// Takes charge of a process started elsewhere.
-    static Background adopt(pid_t pid);
-    ~Background();
+    explicit Background(const std::vector<std::string>& argv, int keep = -1);
+    ~Background() { stop(); }
     Background(Background&& other) noexcept;
     Background& operator=(Background&& other) noexcept;
-    Background(const Background&) = delete;
-    Background& operator=(const Background&) = delete;
 
     [[nodiscard]] pid_t pid() const noexcept { return pid_; }
     void stop();
 
 private:
     pid_t pid_ = -1;
-};
-
-/// An Xvfb of its own on a free display number (chosen by the server through -displayfd), with
-/// RandR and Composite.
-class Xvfb {
-public:
-    /// `screen` as Xvfb takes it, e.g. "2304x800x24". Check ok() afterwards.
-    explicit Xvfb(const std::string& screen);
-    [[nodiscard]] bool ok() const noexcept { return !display_.empty(); }
-    /// ":N".
-    [[nodiscard]] const std::string& display() const noexcept { return display_; }
-
-private:
-    Background server_;
-    std::string display_;
 };
 
 } // namespace spanlet::test

@@ -1,9 +1,7 @@
 #include "Scene.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 namespace spanlet::test {
 
@@ -13,8 +11,7 @@ RGBA rgba(std::uint32_t colour) {
     return {std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour), 255};
 }
 
-} // namespace
-
+// Colour (0xRRGGBB) of pattern `seed` at (x, y) relative to the pattern's origin.
 std::uint32_t patternColour(std::uint32_t seed, int x, int y) {
     std::uint32_t h = seed * 2654435761u ^ std::uint32_t(x / 9) * 2246822519u ^
                       std::uint32_t(y / 7) * 3266489917u;
@@ -23,6 +20,8 @@ std::uint32_t patternColour(std::uint32_t seed, int x, int y) {
     h ^= h >> 13;
     return h & 0xffffff;
 }
+
+} // namespace
 
 Scene::Scene() {
     int screenNumber = 0;
@@ -40,7 +39,7 @@ Scene::Scene() {
 }
 
 Scene::~Scene() {
-    if (!xcb_connection_has_error(connection_)) {
+    if (ok()) {
         for (const Placed& w : windows_) {
             xcb_destroy_window(connection_, w.id);
         }
@@ -48,24 +47,21 @@ Scene::~Scene() {
             xcb_destroy_window(connection_, frame);
         }
         if (hasWallpaper_) {
-            xcb_delete_property(
-                connection_, root_,
-                reply(xcb_intern_atom_reply(connection_,
-                                            xcb_intern_atom(connection_, 0, 13, "_XROOTPMAP_ID"),
-                                            nullptr))
-                    ->atom);
+            xcb_delete_property(connection_, root_, rootPixmapAtom());
         }
         sync();
     }
     xcb_disconnect(connection_);
 }
 
-bool Scene::ok() const {
-    return xcb_connection_has_error(connection_) == 0;
+void Scene::sync() const {
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
-void Scene::sync() const {
-    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+xcb_atom_t Scene::rootPixmapAtom() const {
+    return reply(xcb_intern_atom_reply(
+                     connection_, xcb_intern_atom(connection_, 0, 13, "_XROOTPMAP_ID"), nullptr))
+        ->atom;
 }
 
 void Scene::fill(xcb_drawable_t drawable, int width, int height, std::uint32_t seed) {
@@ -89,14 +85,20 @@ void Scene::fill(xcb_drawable_t drawable, int width, int height, std::uint32_t s
     }
 }
 
-xcb_window_t Scene::addWindow(const QRect& rect, std::uint32_t seed) {
+// An override-redirect window of the root's depth at `rect`, mapped.
+xcb_window_t Scene::createWindow(const QRect& rect, std::uint32_t background) {
     const xcb_window_t id = xcb_generate_id(connection_);
-    const std::uint32_t values[] = {0x000000, 1}; // background black, override-redirect
+    const std::uint32_t values[] = {background, 1};
     xcb_create_window(connection_, 24, id, root_, std::int16_t(rect.x()), std::int16_t(rect.y()),
                       std::uint16_t(rect.width()), std::uint16_t(rect.height()), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
     xcb_map_window(connection_, id);
+    return id;
+}
+
+xcb_window_t Scene::addWindow(const QRect& rect, std::uint32_t seed) {
+    const xcb_window_t id = createWindow(rect, 0x000000);
     fill(id, rect.width(), rect.height(), seed);
     sync();
     windows_.push_back({id, rect, seed});
@@ -135,13 +137,7 @@ xcb_window_t Scene::addTranslucentWindow(const QRect& rect, std::uint32_t premul
 }
 
 xcb_window_t Scene::addFrame(const QRect& rect) {
-    const xcb_window_t id = xcb_generate_id(connection_);
-    const std::uint32_t values[] = {0x404040, 1};
-    xcb_create_window(connection_, 24, id, root_, std::int16_t(rect.x()), std::int16_t(rect.y()),
-                      std::uint16_t(rect.width()), std::uint16_t(rect.height()), 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
-                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
-    xcb_map_window(connection_, id);
+    const xcb_window_t id = createWindow(rect, 0x404040);
     sync();
     frames_.push_back(id);
     return id;
@@ -166,10 +162,8 @@ void Scene::setWallpaper(std::uint32_t seed) {
     xcb_create_pixmap(connection_, 24, wallpaper_, root_, std::uint16_t(rootRect_.width()),
                       std::uint16_t(rootRect_.height()));
     fill(wallpaper_, rootRect_.width(), rootRect_.height(), seed);
-    const auto atom = reply(xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, 13, "_XROOTPMAP_ID"), nullptr));
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, root_, atom->atom, XCB_ATOM_PIXMAP, 32,
-                        1, &wallpaper_);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, root_, rootPixmapAtom(),
+                        XCB_ATOM_PIXMAP, 32, 1, &wallpaper_);
     xcb_change_window_attributes(connection_, root_, XCB_CW_BACK_PIXMAP, &wallpaper_);
     xcb_clear_area(connection_, 0, root_, 0, 0, 0, 0);
     if (previous != XCB_PIXMAP_NONE) {
@@ -178,10 +172,6 @@ void Scene::setWallpaper(std::uint32_t seed) {
     sync();
     hasWallpaper_ = true;
     wallpaperSeed_ = seed;
-}
-
-RGBA Scene::expected(int x, int y) const {
-    return expectedBelow(windows_.size(), x, y);
 }
 
 // What shows at (x, y) from the windows below index `top`.
@@ -217,7 +207,7 @@ PixelBuffer Scene::expected(const QRect& device, const QRect& displayFrame) cons
         for (int x = 0; x < device.width(); ++x) {
             const QPoint p(device.x() + x, device.y() + y);
             if (visible.contains(p)) {
-                buffer(x, y) = expected(p.x(), p.y());
+                buffer(x, y) = expectedBelow(windows_.size(), p.x(), p.y());
             }
         }
     }
@@ -244,20 +234,6 @@ PixelBuffer Scene::rootImage(const QRect& rect) const {
         }
     }
     return buffer;
-}
-
-std::uint32_t Scene::rootPixel(int x, int y) const {
-    const auto image =
-        reply(xcb_get_image_reply(connection_,
-                                  xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_,
-                                                std::int16_t(x), std::int16_t(y), 1, 1, ~0u),
-                                  nullptr));
-    if (!image || xcb_get_image_data_length(image.get()) < 4) {
-        return 0xffffffff;
-    }
-    std::uint32_t pixel = 0;
-    std::memcpy(&pixel, xcb_get_image_data(image.get()), 4);
-    return pixel & 0xffffff;
 }
 
 } // namespace spanlet::test

@@ -20,12 +20,10 @@ Reply<T> reply(T* p) {
     return Reply<T>(p, &std::free);
 }
 
-/// Colour (0xRRGGBB) of a pattern of small coloured rectangles, 9 × 7 device pixels each, at
-/// (x, y) relative to the pattern's origin. Different seeds give different colours.
-std::uint32_t patternColour(std::uint32_t seed, int x, int y);
-
 /// What another application shows: windows of known contents and a wallpaper, drawn through a
 /// connection of their own. Knows at every root pixel what the screen shows below our windows.
+/// Contents are patterns of small coloured rectangles, 9 × 7 device pixels each; different
+/// seeds give different colours.
 class Scene {
 public:
     Scene();
@@ -33,7 +31,7 @@ public:
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
-    [[nodiscard]] bool ok() const;
+    [[nodiscard]] bool ok() const { return xcb_connection_has_error(connection_) == 0; }
     [[nodiscard]] xcb_connection_t* connection() const noexcept { return connection_; }
     [[nodiscard]] xcb_window_t root() const noexcept { return root_; }
 
@@ -56,16 +54,12 @@ public:
     /// Waits until the server has handled everything sent so far.
     void sync() const;
 
-    /// The colour the screen shows at root pixel (x, y), leaving our windows out: the topmost
-    /// scene window there, else the wallpaper, else black.
-    [[nodiscard]] RGBA expected(int x, int y) const;
-    /// The expected capture of `device` (root coordinates); pixels outside `displayFrame` are
-    /// clear.
+    /// The expected capture of `device` (root coordinates): at each pixel the topmost scene
+    /// window there, else the wallpaper, else black, leaving our windows out; pixels outside
+    /// `displayFrame` are clear.
     [[nodiscard]] PixelBuffer expected(const QRect& device, const QRect& displayFrame) const;
     /// What a plain GetImage of the root window shows in `rect` (as opaque pixels).
     [[nodiscard]] PixelBuffer rootImage(const QRect& rect) const;
-    /// What a plain GetImage of the root window shows at (x, y).
-    [[nodiscard]] std::uint32_t rootPixel(int x, int y) const;
 
 private:
     struct Placed {
@@ -77,7 +71,9 @@ private:
         bool blended = false;
     };
     [[nodiscard]] RGBA expectedBelow(std::size_t top, int x, int y) const;
+    xcb_window_t createWindow(const QRect& rect, std::uint32_t background);
     void fill(xcb_drawable_t drawable, int width, int height, std::uint32_t seed);
+    [[nodiscard]] xcb_atom_t rootPixmapAtom() const;
 
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t root_ = XCB_WINDOW_NONE;

@@ -5,19 +5,38 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
-
-#include "Processes.hpp"
+#include <unistd.h>
 
 namespace spanlet::test {
 
-struct XSession::Server {
-    explicit Server(const std::string& screen) : xvfb(screen) {}
-    Xvfb xvfb;
-};
+namespace {
 
-XSession::XSession(const XSessionOptions& options)
-    : server_(std::make_unique<Server>(options.screen)) {
-    if (!server_->xvfb.ok()) {
+// Starts Xvfb on `screen` into `server`; its display (":N"), or "" when it did not start. The
+// server writes its display number and a newline once it accepts connections.
+std::string startXvfb(Background& server, const std::string& screen) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {};
+    }
+    server =
+        Background({"Xvfb", "-displayfd", std::to_string(fds[1]), "-noreset", "-nolisten", "tcp",
+                    "-screen", "0", screen, "+extension", "RANDR", "+extension", "Composite"},
+                   fds[1]);
+    close(fds[1]);
+    std::string number;
+    char c = 0;
+    while (server.pid() > 0 && read(fds[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    close(fds[0]);
+    return number.empty() ? "" : ":" + number;
+}
+
+} // namespace
+
+XSession::XSession(const XSessionOptions& options) {
+    const std::string display = startXvfb(server_, options.screen);
+    if (display.empty()) {
         std::fputs("Xvfb did not start\n", stderr);
         return;
     }
@@ -30,7 +49,7 @@ XSession::XSession(const XSessionOptions& options)
     std::filesystem::create_directories(config);
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    setenv("DISPLAY", server_->xvfb.display().c_str(), 1);
+    setenv("DISPLAY", display.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("QT_SCREEN_SCALE_FACTORS");

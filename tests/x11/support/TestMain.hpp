@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+
+#include "Processes.hpp"
 
 namespace spanlet::test {
 
@@ -15,8 +18,9 @@ struct XSessionOptions {
     bool twoMonitors = false;
 };
 
-/// An Xvfb of its own with fresh XDG_RUNTIME_DIR and XDG_CONFIG_HOME folders, the environment
-/// pointing Qt at it; everything goes when this does.
+/// An Xvfb of its own (on a free display number, chosen by the server through -displayfd,
+/// with RandR and Composite) and fresh XDG_RUNTIME_DIR and XDG_CONFIG_HOME folders, the
+/// environment pointing Qt at them; everything goes when this does.
 class XSession {
 public:
     explicit XSession(const XSessionOptions& options);
@@ -27,8 +31,7 @@ public:
     [[nodiscard]] const std::string& runtimeFolder() const noexcept { return folder_; }
 
 private:
-    struct Server;
-    std::unique_ptr<Server> server_;
+    Background server_;
     std::string folder_;
     bool ok_ = false;
 };
@@ -37,10 +40,11 @@ private:
 /// time needs no X server).
 bool initTests(int& argc, char** argv);
 
-/// The whole main of a GUI test binary: an XSession, then an `App` (QGuiApplication or
-/// QApplication) on it, `configure(app)` and the tests.
-template <class App, class Configure>
-int runXTests(int argc, char** argv, const XSessionOptions& options, Configure configure) {
+/// The whole main of a GUI test binary: an XSession, then `configure(session)` (what it returns
+/// lives until the tests end), an `App` (QGuiApplication or QApplication) on it and the tests.
+template <class App>
+int runXTests(int argc, char** argv, const XSessionOptions& options,
+              const std::function<std::shared_ptr<void>(XSession&)>& configure = {}) {
     if (initTests(argc, argv)) {
         return RUN_ALL_TESTS();
     }
@@ -48,14 +52,9 @@ int runXTests(int argc, char** argv, const XSessionOptions& options, Configure c
     if (!session.ok()) {
         return 1;
     }
-    [[maybe_unused]] auto kept = configure(session);
+    const std::shared_ptr<void> kept = configure ? configure(session) : nullptr;
     App app(argc, argv);
     return RUN_ALL_TESTS();
-}
-
-template <class App>
-int runXTests(int argc, char** argv, const XSessionOptions& options) {
-    return runXTests<App>(argc, argv, options, [](XSession&) { return 0; });
 }
 
 } // namespace spanlet::test

@@ -6,16 +6,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "Processes.hpp"
-
-extern char** environ;
 
 namespace spanlet::test {
 
@@ -46,15 +42,6 @@ xcb_connection_t* qtConnection() {
     return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
 }
 
-std::string describe(const ScreenCapture::Error& error) {
-    if (const auto* text = std::get_if<std::string>(&error.reason)) {
-        return *text;
-    }
-    return std::get<ScreenCapture::Failure>(error.reason) == ScreenCapture::Failure::noDisplay
-               ? "noDisplay"
-               : "noImage";
-}
-
 bool xdotool(const std::vector<std::string>& args) {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -67,39 +54,21 @@ std::optional<std::string> output(const std::vector<std::string>& argv) {
     if (fd < 0) {
         return std::nullopt;
     }
+    const pid_t pid = spawn(argv, fd);
     close(fd);
-    const std::string file = name;
-    struct Remove {
-        const std::string& file;
-        ~Remove() { std::remove(file.c_str()); }
-    } remove{file};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return std::nullopt;
-    }
     int status = 0;
-    const bool ended = waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
-    if (!ended) {
+    const bool ended = pid > 0 && waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+    if (pid > 0 && !ended) {
         kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return std::nullopt;
+        waitpid(pid, nullptr, 0);
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return std::nullopt;
+    std::optional<std::string> text;
+    if (ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        std::ifstream in(name, std::ios::binary);
+        text = std::string(std::istreambuf_iterator<char>(in), {});
     }
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::remove(name);
+    return text;
 }
 
 std::optional<std::string> clipboardText() {
