@@ -108,7 +108,9 @@ TEST_F(RulerInput, DraggingTheGripResizesIt) {
     session().place(H, 300, {1300, 200});
     ASSERT_TRUE(session().show());
     ASSERT_TRUE(pointAt({1591, 220}));
-    EXPECT_EQ(session().panel()->cursor().shape(), Qt::SizeHorCursor);
+    // The cursor changes once Qt has seen the motion, which may come after xdotool returns.
+    EXPECT_TRUE(
+        waitUntil([&] { return session().panel()->cursor().shape() == Qt::SizeHorCursor; }));
     dragFrom({1591, 220}, {1641, 225});
     EXPECT_EQ(prefs().rulerLength, 350);
     EXPECT_EQ(prefs().rulerX, 1300) << "a resize keeps the origin";
@@ -148,12 +150,10 @@ TEST_F(RulerInput, TheContextMenuAddsAGuideAtThePress) {
         return session().panel()->contextMenu() && session().panel()->contextMenu()->isVisible();
     }));
     QMenu* menu = session().panel()->contextMenu();
-    std::vector<std::string> titles;
-    for (QAction* action : menu->actions()) {
-        titles.push_back(action->isSeparator() ? "" : action->text().toStdString());
-    }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Add Vertical Guide Here", "Make Vertical",
-                                                "Show Pixels", "", "Hide Ruler"}));
+    // The entries of each state are ruler_input_test's; the first adds a guide at the press.
+    ASSERT_EQ(menu->actions().size(), 5);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Add Vertical Guide Here"));
+    EXPECT_TRUE(menu->actions()[3]->isSeparator());
     const QPoint target = menu->mapToGlobal(menu->actionGeometry(menu->actions()[0]).center());
     ASSERT_TRUE(pointAt({double(target.x()), double(target.y())}));
     ASSERT_TRUE(xdo({"click", "1"}));

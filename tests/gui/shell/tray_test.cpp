@@ -77,8 +77,8 @@ TEST(TrayTest, IconMenuAndLabelFollowTheModel) {
             return menu.isVisible();
         },
         patience));
+    // Which entries each state enables and checks is menu_model_test's; here one of each.
     EXPECT_FALSE(action(menu, "Clear Guides")->isEnabled());
-    EXPECT_TRUE(action(menu, "Points")->isChecked());
     EXPECT_EQ(action(menu, "Ruler")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+R")));
     EXPECT_EQ(action(menu, "Settings…")->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
     clickEntry("Ruler");
@@ -89,7 +89,6 @@ TEST(TrayTest, IconMenuAndLabelFollowTheModel) {
     clickAt(*docked, 3);
     ASSERT_TRUE(waitUntil([&] { return menu.isVisible(); }));
     EXPECT_TRUE(action(menu, "Ruler")->isChecked());
-    EXPECT_TRUE(action(menu, "Make Ruler Vertical")->isEnabled());
     clickEntry("Settings…");
     EXPECT_TRUE(waitUntil([&] {
         QWidget* w = session.app->windows().window(Windows::Kind::settings);
@@ -101,7 +100,6 @@ TEST(TrayTest, IconMenuAndLabelFollowTheModel) {
     EXPECT_EQ(tray.iconName(), QStringLiteral("ruler.fill"));
     EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Spanlet, edge snapping on"));
     tray.rebuildMenu(); // as opening it does
-    EXPECT_TRUE(action(menu, "Edge Snapping")->isChecked());
     action(menu, "Edge Snapping")->trigger();
     ASSERT_TRUE(waitUntil([&] { return !*model.snapping(); }));
     EXPECT_EQ(tray.iconName(), QStringLiteral("ruler"));

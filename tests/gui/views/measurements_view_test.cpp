@@ -61,8 +61,7 @@ TEST_F(MeasurementsViewTest, CopyTakesTheSelectedOneOrTheNewestAndClearAllEmptie
 
     click(view.get(), "clearAll");
     EXPECT_TRUE(m.pinned()->empty());
-    ASSERT_TRUE(m.toast()->has_value());
-    EXPECT_EQ((*m.toast())->text, "Measurements cleared");
+    ASSERT_TRUE(m.toast()->has_value()) << "the model's clearing, not a bare edit of the list";
     EXPECT_EQ(shownTexts(view.get()),
               (std::vector<std::string>{"No measurements kept",
                                         "Turn on edge snapping (⌃⇧S), point at something and "
