@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "ModelFixture.hpp"
 #include "support/Scene.hpp"
@@ -159,28 +158,16 @@ void OverlayDesk::pointTo(std::uint32_t id, Point local) {
     settle();
 }
 
-QImage windowImage(xcb_window_t window, const QRect& rect, QImage::Format format) {
-    xcb_connection_t* c = qtConnection();
-    const auto image = reply(xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(rect.x()),
-                      static_cast<std::int16_t>(rect.y()), static_cast<std::uint16_t>(rect.width()),
-                      static_cast<std::uint16_t>(rect.height()), ~0U),
-        nullptr));
-    QImage out(rect.size(), format);
-    out.fill(Qt::black);
-    const auto row = static_cast<std::size_t>(rect.width()) * 4;
-    if (image && xcb_get_image_data_length(image.get()) >= static_cast<int>(row) * rect.height()) {
-        for (int y = 0; y < rect.height(); ++y) {
-            std::memcpy(out.scanLine(y),
-                        xcb_get_image_data(image.get()) + static_cast<std::size_t>(y) * row, row);
-        }
-    }
-    return out;
-}
-
 QImage OverlayDesk::screenshot() const {
-    return windowImage(rootOf(connection_), QRect(0, 0, 2304, 800), QImage::Format_RGB32);
+    const auto image =
+        reply(xcb_get_image_reply(connection_,
+                                  xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP,
+                                                rootOf(connection_), 0, 0, 2304, 800, ~0U),
+                                  nullptr));
+    if (!image || xcb_get_image_data_length(image.get()) < 2304 * 800 * 4) {
+        return {};
+    }
+    return QImage(xcb_get_image_data(image.get()), 2304, 800, QImage::Format_RGB32).copy();
 }
 
 bool OverlayDesk::panelsAbove(xcb_window_t window) const {

@@ -46,11 +46,6 @@ private:
     bool pressed_ = false;
 };
 
-/// The pixels of `window` in `rect` (window-local device pixels) as GetImage gives them: what
-/// the screen shows for the root, a window's own pixels (its backing pixmap under a
-/// compositor) otherwise. 32-bit words in `format`; black where they cannot be read.
-QImage windowImage(xcb_window_t window, const QRect& rect, QImage::Format format);
-
 /// The overlay on the test's desktop: a model on fake ports except for the real display port
 /// and the real overlay controller; our panels registered as our own windows; a grey
 /// desktop window beneath; a compositor unless the test asks for shape mode.

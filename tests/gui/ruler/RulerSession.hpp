@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QRect>
-#include <QtGui/qwindowdefs.h>
+#include <QWindow>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <spanlet/NumberText.hpp>
 #include <spanlet/model/FileDefaultsStore.hpp>
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/model/PreferencesStore.hpp>
@@ -16,21 +17,30 @@
 #include <spanlet/x11/OwnWindows.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
 
-#include "fakes/FakeCapture.hpp"
-#include "fakes/FakePorts.hpp"
-#include "fakes/VirtualClock.hpp"
+#include "fakes/FakePlatform.hpp"
 #include "support/X11Env.hpp"
 
 namespace spanlet::test {
 
-/// One run of the application as far as the ruler is concerned: the model on the real display
-/// port and the real preferences file ($XDG_CONFIG_HOME/spanlet), the Qt ruler controller whose
-/// panel is registered as one of our own windows, and fakes for every other port. The model is
-/// started, so display changes reach it.
+/// One run of the application as far as the ruler is concerned: the model (started) on the real
+/// display port and the real preferences file ($XDG_CONFIG_HOME/spanlet), the Qt ruler
+/// controller whose panel is registered as one of our own windows, and fakes for the rest.
 class RulerSession {
 public:
-    RulerSession();
-    ~RulerSession();
+    RulerSession()
+        : ruler_(displays_, [this](WId window) { own_.add(static_cast<std::uint32_t>(window)); }) {
+        fakes::FakePlatform& f = fakes_;
+        model_ = std::make_unique<Mensor>(
+            MensorPorts{f.clock, displays_, f.capture, f.permission, f.clipboard, f.announcer,
+                        preferences_, f.windows, f.hotkeys, f.overlays, ruler_, f.sampler},
+            preferences_.load());
+        ruler_.attach(*model_);
+        model_->start();
+    }
+    ~RulerSession() {
+        ruler_.detach();
+        model_.reset();
+    }
     RulerSession(const RulerSession&) = delete;
     RulerSession& operator=(const RulerSession&) = delete;
 
@@ -41,35 +51,41 @@ public:
     [[nodiscard]] const X11DisplayPort& displays() const { return displays_; }
 
     /// Stores the ruler's place through the model (saved like any preference change).
-    void place(RulerOrientation orientation, double length, Point origin,
-               MeasureUnit unit = MeasureUnit::points);
+    void place(RulerOrientation orientation, double length, Point origin) {
+        model_->updatePrefs([&](Preferences& p) {
+            p.rulerOrientation = orientation;
+            p.rulerLength = length;
+            p.rulerX = origin.x;
+            p.rulerY = origin.y;
+        });
+    }
     /// Shows the ruler through the model and waits until its window is on screen.
-    [[nodiscard]] bool show();
+    [[nodiscard]] bool show() {
+        if (!*model_->rulerVisible()) {
+            model_->toggleRuler();
+        }
+        return waitUntil([this] {
+            return panel() && panel()->isVisible() && panel()->windowHandle() &&
+                   panel()->windowHandle()->isExposed();
+        });
+    }
 
 private:
-    fakes::VirtualClock clock_;
+    fakes::FakePlatform fakes_;
     X11DisplayPort displays_;
-    fakes::FakeCapture capture_{clock_};
-    fakes::FakePermission permission_;
-    fakes::FakeClipboard clipboard_;
-    fakes::FakeAnnouncer announcer_;
     FileDefaultsStore defaults_{FileDefaultsStore::defaultDirectory()};
     PreferencesStore preferences_{defaults_};
-    fakes::FakeToolWindows windows_;
-    fakes::FakeHotkeys hotkeys_;
-    fakes::FakeOverlayController overlays_;
     OwnWindows own_;
     QtRulerController ruler_;
-    fakes::FakeColorSampler sampler_;
     std::unique_ptr<Mensor> model_;
 };
 
 /// Runs xdotool with `args` and lets Qt handle what it caused. Whether it ran.
-bool xdo(const std::vector<std::string>& args);
-/// Moves the pointer to `point` (global top-left points) through the display that holds it.
-bool pointAt(const X11DisplayPort& displays, Point point);
-/// Where the X server has the window, in device pixels of the root window.
-QRect nativeGeometry(WId window);
+inline bool xdo(const std::vector<std::string>& args) {
+    const bool ok = xdotool(args);
+    settle();
+    return ok;
+}
 
 /// A fresh session per test, from default preferences (the config folder is deleted first).
 class RulerWindow : public ::testing::Test {
@@ -79,7 +95,19 @@ protected:
     RulerSession& session() { return *session_; }
     Mensor& model() { return session_->model(); }
     [[nodiscard]] const Preferences& prefs() { return *session_->model().prefs(); }
-    bool pointAt(Point point) { return test::pointAt(session_->displays(), point); }
+    /// Moves the pointer to `point` (global top-left points) through the display that holds it.
+    bool pointAt(Point point) {
+        for (const auto& d : session_->displays().displays()) {
+            const Rect f = d.info.frame;
+            if (f.contains(point)) {
+                const double s = d.info.scale.factor();
+                const auto x = double(std::lround(d.deviceFrame.x + (point.x - f.x) * s));
+                const auto y = double(std::lround(d.deviceFrame.y + (point.y - f.y) * s));
+                return xdo({"mousemove", NumberText::string(x, 0), NumberText::string(y, 0)});
+            }
+        }
+        return false;
+    }
     /// Whether the panel comes to stand where the model's frame says.
     bool atItsFrame() {
         return waitUntil([this] {

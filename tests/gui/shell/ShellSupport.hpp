@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QCursor>
 #include <QPoint>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
+#include <spanlet/model/FileDefaultsStore.hpp>
 #include <spanlet/model/Preferences.hpp>
 #include <spanlet/shell/SpanletApp.hpp>
 
@@ -25,7 +28,10 @@ private:
 };
 
 /// Writes `prefs` as the stored preferences of the defaults folder `directory`.
-void storePrefs(const std::filesystem::path& directory, const Preferences& prefs);
+inline void storePrefs(const std::filesystem::path& directory, const Preferences& prefs) {
+    FileDefaultsStore store(directory);
+    prefs.save(store);
+}
 /// The preferences of someone who has seen the welcome window.
 inline Preferences welcomedPrefs() {
     Preferences p;
@@ -37,8 +43,20 @@ inline Preferences welcomedPrefs() {
 /// are stored first unless nothing is given.
 struct AppSession {
     explicit AppSession(std::optional<Preferences> prefs = welcomedPrefs(),
-                        std::filesystem::path directory = {});
-    ~AppSession();
+                        std::filesystem::path dir = {})
+        : directory(dir.empty() ? config.path() : std::move(dir)) {
+        if (prefs) {
+            storePrefs(directory, *prefs);
+        }
+        SpanletApp::Options options;
+        options.configDirectory = directory;
+        options.autostartFile = config.path() / "autostart" / "spanlet.desktop";
+        app = std::make_unique<SpanletApp>(std::move(options));
+    }
+    ~AppSession() {
+        app.reset();
+        settle();
+    }
 
     TempDir config;
     std::filesystem::path directory;
@@ -48,20 +66,33 @@ struct AppSession {
 /// A tray host (trayer) on the test's display, stopped when this goes.
 class TrayHost {
 public:
-    TrayHost();
-    ~TrayHost();
+    TrayHost() {
+        ok_ = waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
+    }
+    ~TrayHost() {
+        trayer_.stop();
+        waitUntil([] { return !QSystemTrayIcon::isSystemTrayAvailable(); },
+                  std::chrono::seconds(5));
+    }
     /// Whether it runs and Qt sees it.
     [[nodiscard]] bool ok() const noexcept { return ok_; }
 
 private:
-    Background trayer_;
+    Background trayer_{{"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                        "--height", "24", "--SetDockType", "true", "--expand", "true"}};
     bool ok_ = false;
 };
 
 /// Moves the pointer to `global` (root coordinates) and waits until it is there. (xdotool's
 /// own --sync waits out a long time-out when the pointer is there already.)
-bool movePointer(QPoint global);
+inline bool movePointer(QPoint global) {
+    return xdotool({"mousemove", std::to_string(global.x()), std::to_string(global.y())}) &&
+           waitUntil([&] { return QCursor::pos() == global; });
+}
 /// Moves the pointer to `global` and clicks `button` there.
-void clickAt(QPoint global, int button = 1);
+inline void clickAt(QPoint global, int button = 1) {
+    movePointer(global);
+    xdotool({"click", std::to_string(button)});
+}
 
 } // namespace spanlet::test

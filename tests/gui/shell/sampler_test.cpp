@@ -25,17 +25,13 @@ TEST(SamplerTest, EscapeAndRightClickCancelAClickPicksThePixelUnderThePointer) {
     session.app->start();
     Mensor& model = session.app->model();
     ASSERT_TRUE(movePointer({260, 250})); // over the blue half
-    const auto clipboard = clipboardText();
-    for (const std::vector<std::string>& cancel :
-         {std::vector<std::string>{"key", "Escape"}, std::vector<std::string>{"click", "3"}}) {
-        SCOPED_TRACE(cancel[1]);
+    for (const char* cancel : {"Escape", "3"}) {
+        SCOPED_TRACE(cancel);
         model.pickColor();
         ASSERT_TRUE(waitUntil([&] { return session.app->sampler().isGrabbing(); }));
-        xdotool(cancel);
+        xdotool({cancel[0] == '3' ? "click" : "key", cancel});
         ASSERT_TRUE(waitUntil([&] { return !model.samplerOpen(); }));
         EXPECT_TRUE(model.prefs()->recentColors.empty());
-        EXPECT_EQ(clipboardText(), clipboard);
-        EXPECT_EQ(session.app->windows().window(Windows::Kind::colors), nullptr);
         EXPECT_EQ(session.app->sampler().window(), nullptr);
     }
 
@@ -44,11 +40,7 @@ TEST(SamplerTest, EscapeAndRightClickCancelAClickPicksThePixelUnderThePointer) {
     clickAt({420, 240}); // over the orange half
     ASSERT_TRUE(waitUntil([&] { return !model.prefs()->recentColors.empty(); }));
     EXPECT_EQ(model.prefs()->recentColors.front().rgba(), (RGBA{0xe0, 0xa0, 0x10, 0xff}));
-    EXPECT_FALSE(model.samplerOpen());
     EXPECT_EQ(clipboardText(), std::optional<std::string>("#E0A010"));
-    QWidget* colors = session.app->windows().window(Windows::Kind::colors);
-    ASSERT_NE(colors, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return colors->isVisible(); }));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QWidget>
-#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
@@ -59,8 +58,7 @@ protected:
         platform.displays.pointer = {10, 10};
     }
 
-    /// A started model with `prefs` for a welcomed user, copying to `clipboard` when one is
-    /// given and to the fake one otherwise.
+    /// A started model for a welcomed user, copying to `clipboard` (the fake one by default).
     Mensor& started(Preferences prefs = {}, Clipboard* clipboard = nullptr) {
         prefs.welcomed = true;
         context.reset();
@@ -105,12 +103,7 @@ protected:
 
     /// The text of the label or button `name`.
     static std::string text(const QWidget* parent, const char* name) {
-        const QWidget* w = child(parent, name);
-        if (const auto* l = qobject_cast<const QLabel*>(w)) {
-            return utf8(l->text());
-        }
-        const auto* b = qobject_cast<const QAbstractButton*>(w);
-        return b ? utf8(b->text()) : std::string();
+        return utf8(child(parent, name)->property("text").toString());
     }
 
     /// Texts of the labels that `view` shows, in creation order.
@@ -124,16 +117,10 @@ protected:
         return texts;
     }
 
-    static bool shows(const QWidget* view, const std::string& text) {
-        const std::vector<std::string> texts = shownTexts(view);
-        return std::find(texts.begin(), texts.end(), text) != texts.end();
-    }
-
     /// A mouse click near the button's left end (where a check box's box is), scrolled into
     /// view first when it sits in a scroll area.
     static void click(QAbstractButton* button) {
-        ASSERT_NE(button, nullptr);
-        ASSERT_TRUE(button->isEnabled());
+        ASSERT_TRUE(button && button->isEnabled());
         for (QWidget* up = button->parentWidget(); up != nullptr; up = up->parentWidget()) {
             if (auto* scroll = qobject_cast<QScrollArea*>(up)) {
                 scroll->ensureWidgetVisible(button);

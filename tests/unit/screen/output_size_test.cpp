@@ -10,13 +10,9 @@ TEST(OutputSizeTest, RoundsHalfAwayAndIsAtLeastOnePixel) {
     using ScreenCapture::outputSize;
     using Size = ScreenCapture::PixelSize;
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(outputSize({0, 0, 1440, 1}, 2), (Size{2880, 2}));
     EXPECT_EQ(outputSize({0, 0, 0.75, 1.25}, 2), (Size{2, 3})) << "half rounds away";
-    EXPECT_EQ(outputSize({0, 0, 10, 3}, 1.5), (Size{15, 5}));
-    EXPECT_EQ(outputSize({0, 0, 0.4, 0.4}, 2), (Size{1, 1})) << "sub-pixel";
-    EXPECT_EQ(outputSize({0, 0, -10, -10}, 1), (Size{1, 1})) << "negative";
+    EXPECT_EQ(outputSize({0, 0, 0.4, -10}, 2), (Size{1, 1})) << "sub-pixel, negative";
     EXPECT_EQ(outputSize({0, 0, kNaN, 5}, 1), (Size{1, 5})) << "NaN side";
-    EXPECT_EQ(outputSize({0, 0, 10, 10}, kNaN), (Size{1, 1})) << "NaN scale";
     EXPECT_EQ(outputSize({0, 0, 1e12, 1}, 1), (Size{1 << 20, 1})) << "huge side clamped";
 }
 

@@ -143,12 +143,6 @@ xcb_window_t Scene::addFrame(const QRect& rect) {
     return id;
 }
 
-void Scene::unmap(xcb_window_t window) {
-    xcb_unmap_window(connection_, window);
-    sync();
-    std::erase_if(windows_, [&](const Placed& p) { return p.id == window; });
-}
-
 void Scene::destroy(xcb_window_t window) {
     xcb_destroy_window(connection_, window);
     sync();

@@ -46,7 +46,6 @@ public:
     /// Maps an empty window at `rect` on top that the expectations ignore, as a window
     /// manager's frame around one of our windows would be.
     xcb_window_t addFrame(const QRect& rect);
-    void unmap(xcb_window_t window);
     void destroy(xcb_window_t window);
     /// Publishes a root-sized pixmap of pattern `seed` as _XROOTPMAP_ID and shows it on the
     /// root; the previous one is freed.

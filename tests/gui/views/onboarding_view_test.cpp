@@ -1,0 +1,60 @@
+// The welcome view with its shortcut list, and the screen-recording explainer.
+#include <QRegularExpression>
+
+#include "ViewFixture.hpp"
+
+namespace spanlet::testing {
+namespace {
+
+using OnboardingViewTest = ViewTest;
+
+TEST_F(OnboardingViewTest, WelcomeListsTheShortcutsMarksThoseInUseShowsTheRulerAndCloses) {
+    Mensor& m = started();
+    auto view = show(Kind::welcome);
+    const QList<QWidget*> rows =
+        view->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^shortcut\\.")));
+    ASSERT_EQ(rows.size(), 10);
+    EXPECT_EQ(shownTexts(rows[0]), (std::vector<std::string>{"Show or Hide the Ruler", "⌃⇧R"}));
+    EXPECT_EQ(utf8(rows[0]->accessibleName()), "Show or Hide the Ruler, Control Shift R");
+
+    QWidget* mark = child(child(view.get(), "shortcut.pickColor"), "unavailable");
+    EXPECT_FALSE(mark->isVisibleTo(view.get()));
+    hotkeys.set({MensorCommand::pickColor});
+    EXPECT_TRUE(mark->isVisibleTo(view.get())) << "at once";
+    EXPECT_EQ(text(view.get(), "unavailable"), "In use by another app");
+
+    click(view.get(), "showRuler");
+    click(view.get(), "showRuler");
+    EXPECT_TRUE(*m.rulerVisible()) << "shows, never hides";
+    EXPECT_TRUE(closed.empty());
+    QTest::keyClick(child(view.get(), "showRuler"), Qt::Key_Return);
+    EXPECT_EQ(closed, std::vector<Kind>{Kind::welcome}) << "Return is Get Started";
+}
+
+TEST_F(OnboardingViewTest, ExplainerRefusedAsksToAllowAndCheckAgainTurnsSnappingOn) {
+    platform.permission.granted = false;
+    Mensor& m = started();
+    auto view = show(Kind::explainer);
+    EXPECT_EQ(shownTexts(view.get())[0], "Edge snapping needs Screen Recording");
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_EQ(closed, std::vector<Kind>{Kind::explainer}) << "Escape is Not Now";
+    EXPECT_FALSE(m.prefs()->explainerSeen);
+
+    click(view.get(), "continue");
+    EXPECT_EQ(platform.permission.requests, 1);
+    EXPECT_TRUE(m.prefs()->explainerSeen);
+    EXPECT_FALSE(*m.snapping());
+    EXPECT_EQ(shownTexts(view.get()).back(), "Spanlet isn’t allowed yet. Turn it on in System "
+                                             "Settings, then choose Check Again.");
+    click(view.get(), "openSystemSettings");
+    EXPECT_EQ(platform.permission.settingsOpened, 1);
+
+    platform.permission.granted = true;
+    click(view.get(), "checkAgain");
+    EXPECT_TRUE(*m.snapping());
+    EXPECT_EQ(closed.size(), 2U);
+    EXPECT_FALSE(child(view.get(), "checkAgain")->isVisibleTo(view.get())) << "back to Continue";
+}
+
+} // namespace
+} // namespace spanlet::testing
