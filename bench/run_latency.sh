@@ -5,9 +5,11 @@
 #     Spanlet's own timestamps (SPANLET_TRACE) processing (pointer task → live measurement
 #     published) and move → published; see bench/latency.cpp;
 #   - at 1920×1080: Spanlet's CPU while the pointer moves at 60 Hz for 30 s with snapping on,
-#     taken twice, alternating with the same motion over bench/reference_loupe (a bare
-#     pointer-following loupe) as a yardstick measured in the same run; and Spanlet's wake-ups
-#     while idle for 30 s (context switches of all its threads, from /proc/<pid>/task/*/status).
+#     taken twice, alternating with the same motion over gpick's floating picker (`gpick -p`,
+#     installed from Debian here if missing) as the baseline, and over bench/reference_loupe
+#     (a bare pointer-following loupe) as a second yardstick, all in the same run; Spanlet's
+#     CPU per published update; and its wake-ups while idle for 30 s (context switches of all
+#     its threads, from /proc/<pid>/task/*/status).
 # Usage: bench/run_latency.sh <build folder> [moves] [seconds]
 set -u
 build=${1:?build folder (with app/shell/spanlet, bench/latency_probe, tests/e2e/e2e_scene)}
@@ -35,16 +37,31 @@ cpu_while_moving() {
     awk -v t=$((t1 - t0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "%.1f", 100 * t / hz / s}'
 }
 
-# reference_cpu: the yardstick loupe's CPU over the same motion, Spanlet's snapping off.
-reference_cpu() {
+# published_count: live measurements Spanlet has published so far (its trace lines).
+published_count() { grep -c '^published ' "$SPANLET_TRACE" 2>/dev/null || echo 0; }
+
+# spanlet_cpu: Spanlet's CPU over the motion, as "<percent> <ms of CPU per published update>".
+spanlet_cpu() {
+    local t0 t1 n0 n1
+    t0=$(cpu_ticks "$SPANLET_PID")
+    n0=$(published_count)
+    "$bench" move "$seconds" 60 >&2
+    t1=$(cpu_ticks "$SPANLET_PID")
+    n1=$(published_count)
+    awk -v t=$((t1 - t0)) -v n=$((n1 - n0)) -v hz="$hz" -v s="$seconds" \
+        'BEGIN {printf "%.1f %.3f", 100 * t / hz / s, (n > 0) ? 1000 * t / hz / n : 0}'
+}
+
+# other_cpu <command…>: that program's CPU over the same motion, Spanlet's snapping off.
+other_cpu() {
     key ctrl+shift+s
     wait_until 5 sh -c '! xdotool search --onlyvisible --name "^Spanlet Overlay$" >/dev/null' ||
         log "snapping did not stop"
-    "$reference" >/dev/null 2>&1 &
+    HOME="$E2E_TMP/other-home" "$@" >/dev/null 2>&1 &
     local pid=$!
     sleep 1
     cpu_while_moving "$pid"
-    kill -TERM "$pid"
+    kill -TERM "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     key ctrl+shift+s
     wait_until 5 overlays_shown || log "snapping did not start again"
@@ -98,17 +115,21 @@ one_size() {
     "$bench" measure "$moves" "$SPANLET_TRACE" || fail "latency run at $size"
 
     if [ "$size" == 1920x1080 ]; then
-        # Alternated, so both see the same phases of the machine.
-        local a1 b1 a2 b2
-        a1=$(cpu_while_moving "$SPANLET_PID")
-        b1=$(reference_cpu)
-        a2=$(cpu_while_moving "$SPANLET_PID")
-        b2=$(reference_cpu)
+        # Alternated, so all see the same phases of the machine.
+        mkdir -p "$E2E_TMP/other-home"
+        local a1 a2 g1 g2 r1 r2
+        read -r -a a1 < <(spanlet_cpu)
+        g1=$(other_cpu gpick -p)
+        r1=$(other_cpu "$reference")
+        read -r -a a2 < <(spanlet_cpu)
+        g2=$(other_cpu gpick -p)
+        r2=$(other_cpu "$reference")
         echo "$size pointer moving at 60 Hz for ${seconds} s, snapping on: spanlet CPU" \
-            "$a1 % of one core (again $a2 %)"
-        echo "$size same motion over the reference loupe: $b1 % (again $b2 %);" \
-            "spanlet / reference = $(awk -v a="$a1" -v b="$a2" -v c="$b1" -v d="$b2" \
-                'BEGIN {printf "%.2f", (c + d > 0) ? (a + b) / (c + d) : 0}')"
+            "${a1[0]} % of one core (again ${a2[0]} %), ${a1[1]} ms (again ${a2[1]} ms) per update"
+        echo "$size same motion over gpick -p: $g1 % (again $g2 %);" \
+            "spanlet / gpick = $(ratio "${a1[0]}" "${a2[0]}" "$g1" "$g2")"
+        echo "$size same motion over the reference loupe: $r1 % (again $r2 %);" \
+            "spanlet / reference = $(ratio "${a1[0]}" "${a2[0]}" "$r1" "$r2")"
     fi
     stop_spanlet
     # Everything of this size goes before the next one starts.
@@ -120,6 +141,15 @@ one_size() {
     E2E_PIDS=()
 }
 
+# ratio a1 a2 b1 b2: (a1 + a2) / (b1 + b2), two decimals.
+ratio() { awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN {printf "%.2f", (c + d > 0) ? (a + b) / (c + d) : 0}'; }
+
+if ! command -v gpick >/dev/null; then
+    sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq gpick >/dev/null ||
+        { echo "could not install gpick, the baseline" >&2; exit 1; }
+fi
 [ -x "$bench" ] || { echo "missing $bench" >&2; exit 1; }
 [ -x "$reference" ] || { echo "missing $reference" >&2; exit 1; }
 one_size 1920x1080
