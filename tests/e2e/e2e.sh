@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: the built spanlet on a desktop of its own, driven like a person.
-#   e2e.sh measure-window | measure-wallpaper | kept | guides | ruler | colour | quit-with-ruler
+#   e2e.sh measure-window | measure-wallpaper | kept | guides | ruler | colour | quit-with-ruler |
+#          accessibility
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
@@ -180,6 +181,48 @@ colour() {
         fail "the picked colours were not saved"
 }
 
+# A private session bus with the accessibility bus on it, and a listener as a screen reader
+# would run one; Spanlet's accessibility bridge is on without a screen reader's request.
+start_accessibility_bus() {
+    local address_file="$E2E_TMP/bus"
+    dbus-daemon --session --nofork --print-address=5 5>"$address_file" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 grep -q '^unix:' "$address_file" || { log "no session bus"; exit 1; }
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address_file")
+    background /usr/libexec/at-spi-bus-launcher --launch-immediately
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    /usr/bin/python3 "$(dirname "$0")/atspi.py" listen "$E2E_TMP/heard" 2>>"$E2E_TMP/atspi.log" &
+    E2E_PIDS+=($!)
+    wait_until 10 grep -q listening "$E2E_TMP/heard" || { log "the listener did not start"; exit 1; }
+}
+heard() { grep -qF "$(printf 'object:property-change:accessible-name\tnotification\t%s' "$1")" "$E2E_TMP/heard"; }
+
+# Announcements reach a listener on the accessibility bus, and every control of every tool
+# window has a name it can speak.
+accessibility() {
+    start_desktop
+    start_accessibility_bus
+    start_spanlet
+    key ctrl+shift+u
+    wait_until 5 heard Pixels && pass "heard Pixels" || fail "Pixels was not announced"
+    key ctrl+shift+s
+    wait_until 5 heard "Edge snapping on" && pass "heard Edge snapping on" ||
+        fail "Edge snapping on was not announced"
+    key ctrl+shift+s
+    local entry title
+    for entry in "5 Settings$" "10 ^Measurements$" "9 ^Colors$" "4 ^Welcome"; do
+        title=${entry#* }
+        tray_menu_from_end "${entry%% *}" || fail "the tray menu did not open"
+        wait_until 5 window_shown "$title" || fail "$title did not open"
+    done
+    local unnamed
+    if unnamed=$(/usr/bin/python3 "$(dirname "$0")/atspi.py" unnamed 2>&1); then
+        pass "every control named: $unnamed"
+    else
+        fail "controls without a name: $unnamed"
+    fi
+}
+
 case "${1:-}" in
 measure-window | measure-wallpaper) measure "${1#measure-}" ;;
 kept) kept ;;
@@ -187,8 +230,9 @@ guides) guides ;;
 ruler) ruler ;;
 colour) colour ;;
 quit-with-ruler) quit_with_ruler ;;
+accessibility) accessibility ;;
 *)
-    log "usage: $0 measure-window|measure-wallpaper|kept|guides|ruler|colour|quit-with-ruler"
+    log "usage: $0 measure-window|measure-wallpaper|kept|guides|ruler|colour|quit-with-ruler|accessibility"
     exit 2
     ;;
 esac
