@@ -1,12 +1,103 @@
 // Spanlet: a screen-measuring tool that lives in the system tray.
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include <spanlet/model/Mensor.hpp>
 #include <spanlet/shell/BuildInfo.hpp>
+#include <spanlet/shell/CommandLine.hpp>
 #include <spanlet/shell/QuitOnSignal.hpp>
 #include <spanlet/shell/SingleInstance.hpp>
+#include <spanlet/shell/SingleInstanceClient.hpp>
+#include <spanlet/shell/SingleInstanceLock.hpp>
+#include <spanlet/shell/SingleInstancePlace.hpp>
 #include <spanlet/shell/SpanletApp.hpp>
 
+namespace {
+
+using spanlet::CommandLine::Request;
+
+/// How long a second start waits for the running Spanlet to take its request.
+constexpr std::chrono::seconds kHandOverWait{5};
+
+void carryOut(spanlet::SpanletApp& app, const Request& request) {
+    switch (request.kind) {
+    case Request::Kind::comeForward:
+        app.openWindow(spanlet::Windows::Kind::welcome);
+        break;
+    case Request::Kind::command:
+        app.model().perform(request.command);
+        break;
+    case Request::Kind::show:
+        app.openWindow(request.window);
+        break;
+    case Request::Kind::quit:
+        app.quit();
+        break;
+    }
+}
+
+void printLine(std::FILE* stream, const std::string& line) {
+    std::fputs((line + "\n").c_str(), stream);
+}
+
+const char* environment(const char* name) {
+    return std::getenv(name); // NOLINT(concurrency-mt-unsafe): read before any thread starts
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    namespace CommandLine = spanlet::CommandLine;
+    const CommandLine::Invocation invocation =
+        CommandLine::parse(std::vector<std::string_view>(argv + 1, argv + argc));
+    switch (invocation.action) {
+    case CommandLine::Invocation::Action::fail:
+        printLine(stderr, invocation.error);
+        return 2;
+    case CommandLine::Invocation::Action::printHelp:
+        std::fputs(CommandLine::help().c_str(), stdout);
+        return 0;
+    case CommandLine::Invocation::Action::printVersion:
+        printLine(stdout, std::string("spanlet ") + spanlet::BuildInfo::version);
+        return 0;
+    case CommandLine::Invocation::Action::request:
+        break;
+    }
+
+    // One Spanlet per user and display: whoever holds the lock is it and owns the socket; a
+    // later start hands its request over before it makes an application or touches grabs or
+    // settings.
+    const char* display = environment("DISPLAY");
+    const auto place = spanlet::SingleInstancePlace::find(
+        environment("XDG_RUNTIME_DIR"), environment("TMPDIR"), display ? display : "");
+    std::optional<spanlet::SingleInstanceLock> lock;
+    if (place) {
+        lock.emplace(place->lockFile);
+    }
+    if (lock && lock->state() == spanlet::SingleInstanceLock::State::busy) {
+        if (spanlet::SingleInstanceClient::send(place->socketFile, invocation.request.encode(),
+                                                kHandOverWait)) {
+            return 0;
+        }
+        const pid_t holder = lock->holder();
+        printLine(stderr, "spanlet: Spanlet is already running (pid " +
+                              (holder > 0 ? std::to_string(holder) : std::string("unknown")) +
+                              ") but did not answer");
+        return 1;
+    }
+    if (!lock || lock->state() != spanlet::SingleInstanceLock::State::held) {
+        printLine(stderr, "spanlet: no private folder for the single-instance lock; a second "
+                          "Spanlet may start");
+    }
+    if (invocation.request.kind == Request::Kind::quit) {
+        return 0; // none runs
+    }
+
     // Every adapter talks to the X server; under a Wayland session this runs through XWayland.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -18,28 +109,23 @@ int main(int argc, char** argv) {
     // A tray tool: closing its last window does not end it; only "Quit Spanlet" does.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // A second start hands over to the running instance before touching grabs or settings.
-    spanlet::SingleInstance instance;
-    if (instance.handOver()) {
-        return 0;
-    }
-
-    // Listen before anything else is made, so that the grabs and the settings stay the first
-    // instance's even if it was too busy to answer.
-    spanlet::SpanletApp* running = nullptr;
-    instance.listen([&running] {
-        if (running) {
-            running->openWindow(spanlet::Windows::Kind::welcome);
-        }
-    });
-    if (instance.otherRunning()) {
-        return 0;
+    // Listen before anything else is made: requests wait in the socket's queue until the
+    // event loop runs.
+    std::unique_ptr<spanlet::SingleInstance> channel;
+    if (lock && lock->state() == spanlet::SingleInstanceLock::State::held) {
+        channel = std::make_unique<spanlet::SingleInstance>(place->socketFile);
     }
     spanlet::SpanletApp spanlet({
         .updateFeed = QUrl(QString::fromUtf8(spanlet::BuildInfo::updateFeed)),
     });
-    running = &spanlet;
+    if (channel) {
+        channel->setOnRequest([&spanlet](const Request& request) { carryOut(spanlet, request); });
+    }
     spanlet::QuitOnSignal quitOnSignal;
     spanlet.start();
+    if (invocation.explicitRequest) {
+        // None ran, so this one started; now it does what it was asked.
+        carryOut(spanlet, invocation.request);
+    }
     return QApplication::exec();
 }

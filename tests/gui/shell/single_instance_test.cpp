@@ -1,45 +1,308 @@
-// The built spanlet started twice: the second hands over to the first and ends; quitting the
-// first leaves no socket behind.
+// The built spanlet as the one instance of its user and display: hand-over, the command line,
+// requests it must drop, a hung first instance, and places planted by another user.
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <algorithm>
+#include <cctype>
 #include <csignal>
+#include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/fsuid.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <spanlet/shell/SingleInstanceClient.hpp>
 
 #include "ShellSupport.hpp"
 
 namespace spanlet::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 bool windowNamed(const std::string& name) {
     const auto found = output({"xdotool", "search", "--name", name});
     return found && !found->empty();
 }
+
+/// The socket's file name for this test's display: ":12" → "spanlet-_12.socket".
+std::string socketName() {
+    std::string display = qEnvironmentVariable("DISPLAY").toStdString();
+    for (char& c : display) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return "spanlet-" + display + ".socket";
+}
+
+/// The uid of an unprivileged user made for these tests; nothing unless this runs as root.
+std::optional<uid_t> otherUser() {
+    if (::getuid() != 0) {
+        return std::nullopt;
+    }
+    if (!output({"id", "-u", "spanlet-peer"})) {
+        run({"useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin",
+             "spanlet-peer"});
+    }
+    const auto uid = output({"id", "-u", "spanlet-peer"});
+    return uid ? std::optional<uid_t>(std::stoul(*uid)) : std::nullopt;
+}
+
+/// Runs `task` in a child whose effective (and so SO_PEERCRED) user is `uid`, but which keeps
+/// root's file-system access so it can reach a socket in root's private folder; its result.
+int asUser(uid_t uid, const std::function<int()>& task) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (::setresuid(uid, uid, 0) != 0) {
+            _exit(100);
+        }
+        ::setfsuid(0);
+        _exit(task());
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
+               ? WEXITSTATUS(status)
+               : -1;
+}
+
+/// Sends `bytes` to the socket at `path` and returns all it answers before closing (at most 5 s).
+std::string exchange(const fs::path& path, const std::string& bytes) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) >= 0) {
+        pollfd entry{.fd = fd, .events = POLLIN, .revents = 0};
+        char buffer[64];
+        ssize_t n = 0;
+        while (::poll(&entry, 1, 5000) == 1 && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+            answer.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
+struct Finished {
+    int status = -1;
+    std::string error;
+};
+
+/// Runs `argv` to its end (at most 20 s) with its standard error read back.
+Finished finish(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"timeout", "20"});
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return {};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        ::dup2(fds[1], STDERR_FILENO);
+        ::close(fds[0]);
+        std::vector<char*> args;
+        for (std::string& a : argv) {
+            args.push_back(a.data());
+        }
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        _exit(127);
+    }
+    ::close(fds[1]);
+    Finished result;
+    char buffer[256];
+    ssize_t n = 0;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0) {
+        result.error.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        result.status = WEXITSTATUS(status);
+    }
+    return result;
+}
+
+/// A spanlet on its own fresh config and runtime folders.
+struct Spanlet {
+    TempDir config;
+    TempDir runtime;
+    [[nodiscard]] std::vector<std::string>
+    command(const std::vector<std::string>& args = {}) const {
+        std::vector<std::string> argv{"env", "XDG_CONFIG_HOME=" + config.path().string(),
+                                      "XDG_RUNTIME_DIR=" + runtime.path().string(), SPANLET_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+    }
+    [[nodiscard]] fs::path socket() const { return runtime.path() / socketName(); }
+    /// Starts the instance; whether it is past its start-up (its overlay panels are there).
+    bool start(Background& process, const std::vector<std::string>& args = {}) {
+        storePrefs(config.path() / "spanlet", welcomedPrefs());
+        process = Background(command(args));
+        return waitUntil([&] { return fs::exists(socket()); }) &&
+               waitUntil([] { return windowNamed("Spanlet Overlay"); }, std::chrono::seconds(30));
+    }
+};
 
 TEST(SingleInstanceTest, SecondLaunchHandsOverAndQuitLeavesNothing) {
     // With a tray host the first instance opens no window of its own (without one it would open
     // the welcome window as its fallback), so the welcome window below comes from the hand-over.
     TrayHost tray;
     ASSERT_TRUE(tray.ok());
-    TempDir config;
-    TempDir runtime;
-    storePrefs(config.path() / "spanlet", welcomedPrefs());
-    const std::vector<std::string> spanlet{"env", "XDG_CONFIG_HOME=" + config.path().string(),
-                                           "XDG_RUNTIME_DIR=" + runtime.path().string(),
-                                           SPANLET_BINARY};
-    Background first(spanlet);
-    ASSERT_TRUE(waitUntil([&] { return !std::filesystem::is_empty(runtime.path()); }));
-    // Start-up is past its key grabs once the overlay panels are there.
-    ASSERT_TRUE(waitUntil([] { return windowNamed("Spanlet Overlay"); }, std::chrono::seconds(30)));
+    Spanlet spanlet;
+    Background first;
+    ASSERT_TRUE(spanlet.start(first));
     EXPECT_FALSE(windowNamed("Welcome to Spanlet"));
     xdotool({"key", "--clearmodifiers", "ctrl+shift+r"});
     EXPECT_TRUE(waitUntil([] { return windowNamed("^Ruler$"); })) << "its global shortcut works";
 
-    std::vector<std::string> second{"timeout", "20"};
-    second.insert(second.end(), spanlet.begin(), spanlet.end());
-    EXPECT_EQ(run(second), 0);
+    EXPECT_EQ(finish(spanlet.command()).status, 0);
     EXPECT_TRUE(waitUntil([] { return windowNamed("Welcome to Spanlet"); }));
     EXPECT_EQ(kill(first.pid(), 0), 0) << "the first one still runs";
 
     first.stop(); // SIGTERM: an orderly quit
-    EXPECT_TRUE(std::filesystem::is_empty(runtime.path())) << "no socket left";
+    EXPECT_FALSE(fs::exists(spanlet.socket())) << "no socket left";
+}
+
+// A bad name changes nothing; a request with none running starts Spanlet, which carries it out;
+// later requests go to it, and --quit ends it.
+TEST(SingleInstanceTest, CommandLineDrivesTheInstance) {
+    Spanlet spanlet;
+    const Finished bad = finish(spanlet.command({"--command", "toggleSnaping"}));
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.error.starts_with("spanlet: --command takes one of toggleRuler, "))
+        << bad.error;
+    EXPECT_EQ(std::count(bad.error.begin(), bad.error.end(), '\n'), 1) << bad.error;
+    EXPECT_TRUE(fs::is_empty(spanlet.runtime.path())) << "nothing started";
+
+    Background first;
+    ASSERT_TRUE(spanlet.start(first, {"--show", "settings"}));
+    EXPECT_TRUE(waitUntil([] { return windowNamed("Spanlet Settings"); }));
+    EXPECT_EQ(finish(spanlet.command({"--command", "toggleRuler"})).status, 0);
+    EXPECT_TRUE(waitUntil([] { return windowNamed("^Ruler$"); }));
+
+    EXPECT_EQ(finish(spanlet.command({"--quit"})).status, 0);
+    EXPECT_TRUE(waitUntil([&] { return waitpid(first.pid(), nullptr, WNOHANG) == first.pid(); }));
+    EXPECT_FALSE(fs::exists(spanlet.socket()));
+}
+
+// Another user's request, a malformed one and oversized ones get no answer, and the instance
+// goes on taking this user's requests.
+TEST(SingleInstanceTest, DroppedRequestsLeaveTheInstanceRunning) {
+    Spanlet spanlet;
+    Background first;
+    ASSERT_TRUE(spanlet.start(first));
+    const fs::path socket = spanlet.socket();
+    if (const auto other = otherUser()) {
+        EXPECT_EQ(
+            asUser(*other, [&] { return exchange(socket, "show settings\n").empty() ? 0 : 1; }), 0)
+            << "another user's request is refused";
+    }
+    for (const std::string& request :
+         {std::string("show settingz\n"), "show settings" + std::string(200, ' ') + "\n",
+          std::string(4096, 'x')}) {
+        EXPECT_EQ(exchange(socket, request), "") << request.substr(0, 20);
+    }
+    EXPECT_EQ(finish(spanlet.command({"--show", "colors"})).status, 0);
+    EXPECT_TRUE(waitUntil([] { return windowNamed("^Colors$"); }));
+    EXPECT_FALSE(windowNamed("Spanlet Settings")) << "no dropped request was carried out";
+}
+
+// A stopped first instance keeps its lock: a second start says so and ends, and leaves the
+// first one's socket alone.
+TEST(SingleInstanceTest, AHungInstanceIsNamedNotReplaced) {
+    Spanlet spanlet;
+    Background first;
+    ASSERT_TRUE(spanlet.start(first));
+    kill(first.pid(), SIGSTOP);
+    const Finished second = finish(spanlet.command());
+    kill(first.pid(), SIGCONT);
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.error, "spanlet: Spanlet is already running (pid " +
+                                std::to_string(first.pid()) + ") but did not answer\n");
+    EXPECT_TRUE(fs::exists(spanlet.socket()));
+    EXPECT_EQ(finish(spanlet.command({"--show", "measurements"})).status, 0)
+        << "the first one answers again";
+}
+
+// Without a runtime folder the place is a private folder in the temporary folder. One planted
+// there by another user, with a listener that answers everything, or a plain file in its stead,
+// is passed over.
+TEST(SingleInstanceTest, PlacesPlantedByAnotherUserArePassedOver) {
+    const auto other = otherUser();
+    if (!other) {
+        GTEST_SKIP() << "needs root to plant files as another user";
+    }
+    for (const bool plantFolder : {true, false}) {
+        SCOPED_TRACE(plantFolder ? "planted folder" : "planted file");
+        TempDir temp;
+        TempDir config;
+        storePrefs(config.path() / "spanlet", welcomedPrefs());
+        const fs::path planted = temp.path() / ("spanlet-" + std::to_string(::getuid()));
+        QLocalServer listener;
+        int answered = 0;
+        if (plantFolder) {
+            fs::create_directory(planted);
+            ::chmod(planted.c_str(), 0777);
+            ASSERT_EQ(::chown(planted.c_str(), *other, *other), 0);
+            ASSERT_TRUE(listener.listen(QString::fromStdString((planted / socketName()).string())));
+            QObject::connect(&listener, &QLocalServer::newConnection, [&] {
+                ++answered;
+                listener.nextPendingConnection()->write("ok\n");
+            });
+        } else {
+            std::ofstream(planted) << "";
+        }
+        Background spanlet({"env", "-u", "XDG_RUNTIME_DIR", "TMPDIR=" + temp.path().string(),
+                            "XDG_CONFIG_HOME=" + config.path().string(), SPANLET_BINARY});
+        const fs::path own = planted.string() + ".1";
+        EXPECT_TRUE(waitUntil([&] { return fs::exists(own / socketName()); }));
+        EXPECT_TRUE(waitUntil([] { return windowNamed("Spanlet Overlay"); }));
+        EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+        EXPECT_EQ(answered, 0);
+        EXPECT_EQ(kill(spanlet.pid(), 0), 0) << "it runs as the instance";
+        spanlet.stop();
+        EXPECT_TRUE(waitUntil([] { return !windowNamed("Spanlet Overlay"); }));
+    }
+}
+
+// The sending side trusts no listener of another user: it sends nothing to it.
+TEST(SingleInstanceTest, AHandOverIgnoresAnotherUsersListener) {
+    const auto other = otherUser();
+    if (!other) {
+        GTEST_SKIP() << "needs root to listen as another user";
+    }
+    TempDir folder;
+    const fs::path path = folder.path() / "planted.socket";
+    const pid_t child = fork();
+    if (child == 0) {
+        if (::setresuid(*other, *other, 0) != 0) {
+            _exit(100);
+        }
+        ::setfsuid(0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(server, 1) != 0) {
+            _exit(101);
+        }
+        const int client = ::accept(server, nullptr, nullptr);
+        static_cast<void>(::send(client, "ok\n", 3, MSG_NOSIGNAL));
+        char buffer[64];
+        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+        _exit(n > 0 ? 1 : 0);
+    }
+    EXPECT_FALSE(SingleInstanceClient::send(path, "quit\n", std::chrono::seconds(5)));
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "it received nothing";
 }
 
 } // namespace

@@ -1,44 +1,42 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
+#include <spanlet/shell/CommandLine.hpp>
+
 class QLocalServer;
+class QLocalSocket;
 
 namespace spanlet {
 
-/// One Spanlet per user and X display. The first one listens on a local socket; a later one
-/// finds it there, asks it to come forward (it opens its welcome window) and ends, so two
-/// never fight over the key grabs or the settings.
+/// The receiving side of the single-instance channel, run by the holder of the
+/// SingleInstanceLock: it listens on the lock's socket and hands each request of this user
+/// (checked with SO_PEERCRED) to `onRequest`, after answering "ok". A request of another
+/// user, a malformed line, one longer than CommandLine::maxRequestBytes or one that does not
+/// arrive within a few seconds is dropped without an answer.
 class SingleInstance final : public QObject {
     Q_OBJECT
 public:
-    /// The socket: in $XDG_RUNTIME_DIR when set (private to the user), else in the temporary
-    /// folder with the user id in its name; one per display.
-    [[nodiscard]] static QString socketName();
+    using OnRequest = std::function<void(const CommandLine::Request&)>;
 
-    explicit SingleInstance(QString name = socketName());
+    /// Listens at `socket`, first removing whatever an earlier holder of the lock left there.
+    /// Only the lock's holder may do this: the socket is the holder's.
+    explicit SingleInstance(std::filesystem::path socket);
+    /// Removes the socket.
     ~SingleInstance() override;
 
-    /// Asks a running instance to come forward. True when one took the request: this process
-    /// should then end.
-    bool handOver();
-    /// Starts listening for later instances; `onRequest` runs on the main thread for each.
-    /// False when the socket cannot be made: then either another instance holds it
-    /// (otherRunning(): this process should end) or this one runs without the guard.
-    bool listen(std::function<void()> onRequest);
-    /// Whether listen() found another live instance that did not answer handOver() in time.
-    [[nodiscard]] bool otherRunning() const noexcept { return otherRunning_; }
-
-    [[nodiscard]] const QString& name() const noexcept { return name_; }
+    [[nodiscard]] bool listening() const;
+    void setOnRequest(OnRequest onRequest) { onRequest_ = std::move(onRequest); }
 
 private:
-    QString name_;
+    void accept(QLocalSocket* client);
+    void read(QLocalSocket* client);
+
     std::unique_ptr<QLocalServer> server_;
-    std::function<void()> onRequest_;
-    bool otherRunning_ = false;
+    OnRequest onRequest_;
 };
 
 } // namespace spanlet

@@ -1,0 +1,166 @@
+#include <spanlet/shell/CommandLine.hpp>
+
+namespace spanlet::CommandLine {
+
+namespace {
+
+template <class T, std::size_t N>
+std::string joined(const std::array<T, N>& cases, std::string_view separator) {
+    std::string result;
+    for (T c : cases) {
+        if (!result.empty()) {
+            result += separator;
+        }
+        result += rawValue(c);
+    }
+    return result;
+}
+
+std::string commandChoices() {
+    return joined(allCases<MensorCommand>, ", ");
+}
+
+std::string showChoices() {
+    return joined(showable, ", ");
+}
+
+std::optional<Windows::Kind> showableWindow(std::string_view raw) {
+    for (Windows::Kind kind : showable) {
+        if (Windows::rawValue(kind) == raw) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+Invocation only(Invocation::Action action) {
+    Invocation result;
+    result.action = action;
+    return result;
+}
+
+Invocation failure(std::string error) {
+    Invocation result = only(Invocation::Action::fail);
+    result.error = std::move(error);
+    return result;
+}
+
+Invocation requested(Request request) {
+    Invocation result;
+    result.request = request;
+    result.explicitRequest = true;
+    return result;
+}
+
+const std::string kOptions = "--command NAME, --show WINDOW, --quit, --help, --version";
+
+} // namespace
+
+std::string Request::encode() const {
+    switch (kind) {
+    case Kind::comeForward:
+        return "welcome\n";
+    case Kind::command:
+        return "command " + std::string(rawValue(command)) + "\n";
+    case Kind::show:
+        return "show " + std::string(Windows::rawValue(window)) + "\n";
+    case Kind::quit:
+        return "quit\n";
+    }
+    return "welcome\n";
+}
+
+std::optional<Request> Request::decode(std::string_view line) {
+    if (line.ends_with('\n')) {
+        line.remove_suffix(1);
+    }
+    if (line == "welcome") {
+        return Request{};
+    }
+    if (line == "quit") {
+        return Request{.kind = Kind::quit};
+    }
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view verb = line.substr(0, space);
+    const std::string_view argument = line.substr(space + 1);
+    if (verb == "command") {
+        if (const auto command = fromRawValue<MensorCommand>(argument)) {
+            return Request{.kind = Kind::command, .command = *command};
+        }
+    } else if (verb == "show") {
+        if (const auto window = showableWindow(argument)) {
+            return Request{.kind = Kind::show, .window = *window};
+        }
+    }
+    return std::nullopt;
+}
+
+Invocation parse(const std::vector<std::string_view>& arguments) {
+    if (arguments.empty()) {
+        return Invocation{};
+    }
+    std::string_view option = arguments[0];
+    std::optional<std::string_view> value;
+    if (const std::size_t equals = option.find('=');
+        option.starts_with("--") && equals != std::string_view::npos) {
+        value = option.substr(equals + 1);
+        option = option.substr(0, equals);
+    }
+    const bool takesValue = option == "--command" || option == "--show";
+    std::size_t used = 1;
+    if (takesValue && !value && arguments.size() > 1) {
+        value = arguments[1];
+        used = 2;
+    }
+    if (arguments.size() > used) {
+        return failure("spanlet: one request at a time; choose one of " + kOptions);
+    }
+    if (option == "--command") {
+        if (const auto command = value ? fromRawValue<MensorCommand>(*value) : std::nullopt) {
+            return requested(Request{.kind = Request::Kind::command, .command = *command});
+        }
+        return failure("spanlet: --command takes one of " + commandChoices());
+    }
+    if (option == "--show") {
+        if (const auto window = value ? showableWindow(*value) : std::nullopt) {
+            return requested(Request{.kind = Request::Kind::show, .window = *window});
+        }
+        return failure("spanlet: --show takes one of " + showChoices());
+    }
+    if (value) {
+        return failure("spanlet: " + std::string(option) + " takes no value; choose one of " +
+                       kOptions);
+    }
+    if (option == "--quit") {
+        return requested(Request{.kind = Request::Kind::quit});
+    }
+    if (option == "--help" || option == "-h") {
+        return only(Invocation::Action::printHelp);
+    }
+    if (option == "--version") {
+        return only(Invocation::Action::printVersion);
+    }
+    return failure("spanlet: unknown argument \"" + std::string(option) + "\"; choose one of " +
+                   kOptions);
+}
+
+std::string help() {
+    return "Usage: spanlet [--command NAME | --show WINDOW | --quit | --help | --version]\n"
+           "Measure anything on screen. Without arguments, starts Spanlet (or brings its welcome\n"
+           "window back when it runs already). The other requests go to the running Spanlet,\n"
+           "which is started first when none runs.\n"
+           "  --command NAME   carry out a command: " +
+           commandChoices() +
+           "\n"
+           "  --show WINDOW    open a window: " +
+           showChoices() +
+           "\n"
+           "  --quit           end the running Spanlet\n"
+           "  --help           print this text\n"
+           "  --version        print the version\n";
+}
+
+} // namespace spanlet::CommandLine
