@@ -1,4 +1,5 @@
 #include <QXmlStreamReader>
+#include <algorithm>
 
 #include <spanlet/shell/Appcast.hpp>
 #include <spanlet/shell/UpdateCheck.hpp>
@@ -26,16 +27,55 @@ void readEnclosure(const QXmlStreamAttributes& attributes, ItemFields& item) {
     }
 }
 
+QUrl securePage(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    return url.isValid() && url.scheme() == QStringLiteral("https") && !url.host().isEmpty()
+               ? url
+               : QUrl();
+}
+
 } // namespace
 
-std::vector<Release> releases(const QByteArray& rss) {
+QString plainLabel(const QString& text) {
+    QString plain;
+    bool cut = false;
+    for (const QChar c : text) {
+        const bool blank = c.isSpace() || c.category() == QChar::Other_Control ||
+                           c.category() == QChar::Other_Format;
+        if (!blank) {
+            plain += c;
+        } else if (!plain.isEmpty() && !plain.endsWith(QLatin1Char(' '))) {
+            plain += QLatin1Char(' ');
+        }
+        if (plain.size() > maxLabelLength) {
+            cut = true;
+            break;
+        }
+    }
+    plain = plain.trimmed();
+    if (cut) {
+        plain.truncate(maxLabelLength - 1);
+        if (plain.back().isHighSurrogate()) {
+            plain.chop(1);
+        }
+        plain += QChar(0x2026);
+    }
+    return plain;
+}
+
+std::optional<std::vector<Release>> releases(const QByteArray& rss) {
     std::vector<Release> result;
     QXmlStreamReader xml(rss);
     std::optional<ItemFields> item;
+    bool root = true;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             const auto name = xml.name();
+            if (root && name != QStringLiteral("rss")) {
+                return std::nullopt;
+            }
+            root = false;
             if (name == QStringLiteral("item")) {
                 item = ItemFields{};
             } else if (!item) {
@@ -61,13 +101,19 @@ std::vector<Release> releases(const QByteArray& rss) {
         } else if (token == QXmlStreamReader::EndElement && xml.name() == QStringLiteral("item") &&
                    item) {
             const QString version =
-                item->shortVersion.isEmpty() ? item->version : item->shortVersion;
-            const QUrl page(item->link.isEmpty() ? item->enclosure : item->link);
-            if (!version.isEmpty() && page.isValid() && !page.isEmpty()) {
+                plainLabel(item->shortVersion.isEmpty() ? item->version : item->shortVersion);
+            QUrl page = securePage(item->link);
+            if (page.isEmpty()) {
+                page = securePage(item->enclosure);
+            }
+            if (!version.isEmpty() && !page.isEmpty()) {
                 result.push_back(Release{version, page});
             }
             item.reset();
         }
+    }
+    if (xml.hasError() || root) {
+        return std::nullopt;
     }
     return result;
 }

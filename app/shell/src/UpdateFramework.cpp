@@ -1,7 +1,9 @@
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 #include <spanlet/shell/Appcast.hpp>
 #include <spanlet/shell/UpdateFramework.hpp>
@@ -49,30 +51,61 @@ void UpdateFramework::check(bool userInitiated) {
     if (running_) {
         return;
     }
+    if (!feedAllowed(feed_)) {
+        report(std::nullopt, userInitiated);
+        return;
+    }
     QNetworkRequest request(feed_);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
     request.setTransferTimeout(kTimeoutMs);
     QNetworkReply* reply = network_.get(request);
     running_ = reply;
+    // The transfer time-out only catches a silent server; one that drips data is cut off here,
+    // and so is a feed larger than any real one.
+    QTimer::singleShot(limit_, reply, &QNetworkReply::abort);
+    connect(reply, &QNetworkReply::downloadProgress, reply,
+            [this, reply](qint64 received, qint64 total) {
+                if (received > maxBytes_ || total > maxBytes_) {
+                    reply->abort();
+                }
+            });
     connect(reply, &QNetworkReply::finished, this, [this, reply, userInitiated] {
         reply->deleteLater();
         running_ = nullptr;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool ok = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
-        const auto newer =
-            ok ? Appcast::newer(Appcast::releases(reply->readAll()), current_) : std::nullopt;
-        const std::string app =
-            UpdateCheck::applicationName(QCoreApplication::applicationName().toStdString(), {});
-        if (newer) {
-            prompts_.offer(newer->version, newer->page);
-        } else if (userInitiated && ok) {
-            prompts_.alert(UpdateCheck::upToDate(app, current_.toStdString()));
-        } else if (userInitiated) {
-            prompts_.alert(UpdateCheck::couldNotCheck(app));
-        }
-        Q_EMIT checkFinished();
+        // Data may have arrived whole before the progress signal could stop it.
+        const bool fetched =
+            reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+        const QByteArray body = fetched ? reply->read(maxBytes_ + 1) : QByteArray();
+        const bool ok = fetched && body.size() <= maxBytes_;
+        report(ok ? Appcast::releases(body) : std::nullopt, userInitiated);
     });
+}
+
+void UpdateFramework::report(const std::optional<std::vector<Appcast::Release>>& releases,
+                             bool userInitiated) {
+    const auto newer = releases ? Appcast::newer(*releases, current_) : std::nullopt;
+    const std::string app =
+        UpdateCheck::applicationName(QCoreApplication::applicationName().toStdString(), {});
+    if (newer) {
+        prompts_.offer(newer->version, newer->page);
+    } else if (userInitiated && releases) {
+        prompts_.alert(UpdateCheck::upToDate(app, current_.toStdString()));
+    } else if (userInitiated) {
+        prompts_.alert(UpdateCheck::couldNotCheck(app));
+    }
+    Q_EMIT checkFinished();
+}
+
+bool UpdateFramework::feedAllowed(const QUrl& feed) {
+    if (!feed.isValid() || feed.host().isEmpty()) {
+        return false;
+    }
+    if (feed.scheme() == QStringLiteral("https")) {
+        return true;
+    }
+    return feed.scheme() == QStringLiteral("http") && QHostAddress(feed.host()).isLoopback();
 }
 
 } // namespace spanlet

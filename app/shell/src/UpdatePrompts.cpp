@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include <spanlet/shell/UpdatePrompts.hpp>
 
@@ -24,17 +24,28 @@ void DesktopUpdatePrompts::alert(const UpdateCheck::Alert& alert) {
     box.exec();
 }
 
-void DesktopUpdatePrompts::offer(const QString& version, const QUrl& page) {
+std::unique_ptr<QMessageBox> DesktopUpdatePrompts::offerBox(const QString& version) {
     const QString app = QCoreApplication::applicationName();
-    QMessageBox box(QMessageBox::Information, tr("A new version is available"),
-                    tr("A new version of %1 is available").arg(app), QMessageBox::NoButton);
-    box.setInformativeText(tr("%1 %2 is out; you have %3. Open its download page?")
-                               .arg(app, version, QCoreApplication::applicationVersion()));
-    QPushButton* download = box.addButton(tr("Download"), QMessageBox::AcceptRole);
-    box.addButton(tr("Later"), QMessageBox::RejectRole);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
-    if (box.clickedButton() == download) {
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Information, tr("A new version is available"),
+        tr("A new version of %1 is available").arg(app), QMessageBox::NoButton);
+    box->setInformativeText(tr("%1 %2 is out; you have %3. Open its download page?")
+                                .arg(app, version, QCoreApplication::applicationVersion()));
+    // Labels guess rich text from a "<"; a version like "<img src=file:…>" must stay text.
+    for (QLabel* label : box->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    box->addButton(tr("Download"), QMessageBox::AcceptRole);
+    box->addButton(tr("Later"), QMessageBox::RejectRole);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box;
+}
+
+void DesktopUpdatePrompts::offer(const QString& version, const QUrl& page) {
+    const auto box = offerBox(version);
+    box->exec();
+    if (box->buttonRole(box->clickedButton()) == QMessageBox::AcceptRole &&
+        page.scheme() == QStringLiteral("https")) {
         QDesktopServices::openUrl(page);
     }
 }

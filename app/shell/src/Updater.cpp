@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 #include <spanlet/shell/Updater.hpp>
 
@@ -16,7 +17,8 @@ void Updater::checkForUpdates() {
         return;
     }
     const QUrl feed = framework_.feedUrl();
-    if (feed.isEmpty()) {
+    if (feed.isEmpty() || !UpdateFramework::feedAllowed(feed)) {
+        // The framework tells the user, without touching the network.
         framework_.checkForUpdates();
         return;
     }
@@ -26,6 +28,8 @@ void Updater::checkForUpdates() {
                          QNetworkRequest::AlwaysNetwork);
     request.setTransferTimeout(timeoutMs);
     QNetworkReply* reply = network_.head(request);
+    // A whole-request limit, not only one for silence: a server may drip its headers.
+    QTimer::singleShot(timeoutMs, reply, &QNetworkReply::abort);
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -5,7 +5,11 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <chrono>
+#include <optional>
+#include <vector>
 
+#include <spanlet/shell/Appcast.hpp>
 #include <spanlet/shell/UpdatePrompts.hpp>
 
 class QNetworkAccessManager;
@@ -23,6 +27,14 @@ public:
     static constexpr std::chrono::minutes firstCheck{1};
     static constexpr std::chrono::hours interval{24};
 
+    /// The most of a feed that is read; a longer one fails the check.
+    static constexpr qint64 maxFeedBytes = 1024 * 1024;
+    /// The longest a check may take from request to parsed feed, however slowly data arrives.
+    static constexpr std::chrono::seconds checkLimit{30};
+
+    /// Whether `feed` may be fetched: https, or http to a loopback address (local tests).
+    [[nodiscard]] static bool feedAllowed(const QUrl& feed);
+
     /// `feed` may be empty: then no background check runs and a user check says so.
     UpdateFramework(QNetworkAccessManager& network, QUrl feed, QString currentVersion,
                     UpdatePrompts& prompts);
@@ -33,6 +45,11 @@ public:
     /// A check the user asked for, with its own windows. Ignored while one runs.
     void checkForUpdates();
 
+    /// Lowers checkLimit and maxFeedBytes (tests).
+    void setLimits(std::chrono::milliseconds limit, qint64 maxBytes) {
+        limit_ = limit;
+        maxBytes_ = maxBytes;
+    }
     /// How many user checks were started (tests).
     [[nodiscard]] int userChecks() const noexcept { return userChecks_; }
     [[nodiscard]] bool backgroundChecksScheduled() const { return timer_.isActive(); }
@@ -43,6 +60,9 @@ Q_SIGNALS:
 
 private:
     void check(bool userInitiated);
+    /// Tells the user what a check found: `releases` is nothing when the feed could not be
+    /// fetched or read.
+    void report(const std::optional<std::vector<Appcast::Release>>& releases, bool userInitiated);
 
     QNetworkAccessManager& network_;
     QUrl feed_;
@@ -51,6 +71,8 @@ private:
     QTimer timer_;
     QPointer<QNetworkReply> running_;
     int userChecks_ = 0;
+    std::chrono::milliseconds limit_ = checkLimit;
+    qint64 maxBytes_ = maxFeedBytes;
 };
 
 } // namespace spanlet

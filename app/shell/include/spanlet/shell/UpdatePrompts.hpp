@@ -2,8 +2,11 @@
 
 #include <QString>
 #include <QUrl>
+#include <memory>
 
 #include <spanlet/shell/UpdateCheck.hpp>
+
+class QMessageBox;
 
 namespace spanlet {
 
@@ -22,6 +25,9 @@ class DesktopUpdatePrompts final : public UpdatePrompts {
 public:
     void alert(const UpdateCheck::Alert& alert) override;
     void offer(const QString& version, const QUrl& page) override;
+
+    /// The offer's message box, every text in it plain: `version` comes from the feed.
+    [[nodiscard]] static std::unique_ptr<QMessageBox> offerBox(const QString& version);
 };
 
 } // namespace spanlet

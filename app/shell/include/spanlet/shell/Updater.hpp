@@ -17,7 +17,7 @@ namespace spanlet {
 class Updater final : public QObject {
     Q_OBJECT
 public:
-    /// The probe's time-out.
+    /// The probe's time-out, for the whole request.
     static constexpr int timeoutMs = 15'000;
 
     Updater(UpdateFramework& framework, QNetworkAccessManager& network, UpdatePrompts& prompts);
