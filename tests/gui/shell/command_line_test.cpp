@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{"valueOnAFlag",
                         {"--quit=now"},
                         Invocation::Action::fail,
-                        "spanlet: --quit takes no value"},
+                        "spanlet: \"--quit\" takes no value"},
                     Row{"unknownOption",
                         {"-display"},
                         Invocation::Action::fail,

@@ -52,6 +52,18 @@ Invocation requested(Request request) {
     return result;
 }
 
+/// An argument as quoted in an error line: control characters (a newline would split the line)
+/// become '?', and a long one is cut.
+std::string quoted(std::string_view argument) {
+    std::string text(argument.substr(0, 40));
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = '?';
+        }
+    }
+    return "\"" + text + (argument.size() > 40 ? "…\"" : "\"");
+}
+
 const std::string kOptions = "--command NAME, --show WINDOW, --quit, --help, --version";
 
 } // namespace
@@ -131,8 +143,7 @@ Invocation parse(const std::vector<std::string_view>& arguments) {
         return failure("spanlet: --show takes one of " + showChoices());
     }
     if (value) {
-        return failure("spanlet: " + std::string(option) + " takes no value; choose one of " +
-                       kOptions);
+        return failure("spanlet: " + quoted(option) + " takes no value; choose one of " + kOptions);
     }
     if (option == "--quit") {
         return requested(Request{.kind = Request::Kind::quit});
@@ -143,8 +154,7 @@ Invocation parse(const std::vector<std::string_view>& arguments) {
     if (option == "--version") {
         return only(Invocation::Action::printVersion);
     }
-    return failure("spanlet: unknown argument \"" + std::string(option) + "\"; choose one of " +
-                   kOptions);
+    return failure("spanlet: unknown argument " + quoted(option) + "; choose one of " + kOptions);
 }
 
 std::string help() {
