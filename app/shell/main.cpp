@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     // settings.
     const char* display = environment("DISPLAY");
     const auto place = spanlet::SingleInstancePlace::find(
-        environment("XDG_RUNTIME_DIR"), environment("TMPDIR"), display ? display : "");
+        environment("XDG_RUNTIME_DIR"), environment("TMPDIR"), display != nullptr ? display : "");
     std::optional<spanlet::SingleInstanceLock> lock;
     if (place) {
         lock.emplace(place->lockFile);

@@ -15,7 +15,7 @@ constexpr int kRequestMs = 5000;
 
 } // namespace
 
-SingleInstance::SingleInstance(std::filesystem::path socket)
+SingleInstance::SingleInstance(const std::filesystem::path& socket)
     : server_(std::make_unique<QLocalServer>()) {
     // The folder is private to the user, so the socket needs no access options of its own;
     // without them Qt binds the path itself instead of renaming a file over it.
@@ -43,7 +43,10 @@ void SingleInstance::accept(QLocalSocket* client) {
         client->deleteLater();
         return;
     }
-    QTimer::singleShot(kRequestMs, client, [client] { client->abort(); });
+    auto* deadline = new QTimer(client);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, client, &QLocalSocket::abort);
+    deadline->start(kRequestMs);
     connect(client, &QLocalSocket::readyRead, this, [this, client] { read(client); });
 }
 

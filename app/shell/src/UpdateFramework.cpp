@@ -48,7 +48,7 @@ void UpdateFramework::checkForUpdates() {
 }
 
 void UpdateFramework::check(bool userInitiated) {
-    if (running_) {
+    if (!running_.isNull()) {
         return;
     }
     if (!feedAllowed(feed_)) {
@@ -63,7 +63,10 @@ void UpdateFramework::check(bool userInitiated) {
     running_ = reply;
     // The transfer time-out only catches a silent server; one that drips data is cut off here,
     // and so is a feed larger than any real one.
-    QTimer::singleShot(limit_, reply, &QNetworkReply::abort);
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    deadline->start(limit_);
     connect(reply, &QNetworkReply::downloadProgress, reply,
             [this, reply](qint64 received, qint64 total) {
                 if (received > maxBytes_ || total > maxBytes_) {

@@ -29,7 +29,10 @@ void Updater::checkForUpdates() {
     request.setTransferTimeout(timeoutMs);
     QNetworkReply* reply = network_.head(request);
     // A whole-request limit, not only one for silence: a server may drip its headers.
-    QTimer::singleShot(timeoutMs, reply, &QNetworkReply::abort);
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    deadline->start(timeoutMs);
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

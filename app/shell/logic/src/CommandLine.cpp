@@ -64,7 +64,9 @@ std::string quoted(std::string_view argument) {
     return "\"" + text + (argument.size() > 40 ? "…\"" : "\"");
 }
 
-const std::string kOptions = "--command NAME, --show WINDOW, --quit, --help, --version";
+std::string options() {
+    return "--command NAME, --show WINDOW, --quit, --help, --version";
+}
 
 } // namespace
 
@@ -128,7 +130,7 @@ Invocation parse(const std::vector<std::string_view>& arguments) {
         used = 2;
     }
     if (arguments.size() > used) {
-        return failure("spanlet: one request at a time; choose one of " + kOptions);
+        return failure("spanlet: one request at a time; choose one of " + options());
     }
     if (option == "--command") {
         if (const auto command = value ? fromRawValue<MensorCommand>(*value) : std::nullopt) {
@@ -143,7 +145,8 @@ Invocation parse(const std::vector<std::string_view>& arguments) {
         return failure("spanlet: --show takes one of " + showChoices());
     }
     if (value) {
-        return failure("spanlet: " + quoted(option) + " takes no value; choose one of " + kOptions);
+        return failure("spanlet: " + quoted(option) + " takes no value; choose one of " +
+                       options());
     }
     if (option == "--quit") {
         return requested(Request{.kind = Request::Kind::quit});
@@ -154,7 +157,7 @@ Invocation parse(const std::vector<std::string_view>& arguments) {
     if (option == "--version") {
         return only(Invocation::Action::printVersion);
     }
-    return failure("spanlet: unknown argument " + quoted(option) + "; choose one of " + kOptions);
+    return failure("spanlet: unknown argument " + quoted(option) + "; choose one of " + options());
 }
 
 std::string help() {

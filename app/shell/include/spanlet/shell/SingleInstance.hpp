@@ -24,7 +24,7 @@ public:
 
     /// Listens at `socket`, first removing whatever an earlier holder of the lock left there.
     /// Only the lock's holder may do this: the socket is the holder's.
-    explicit SingleInstance(std::filesystem::path socket);
+    explicit SingleInstance(const std::filesystem::path& socket);
     /// Removes the socket.
     ~SingleInstance() override;
 

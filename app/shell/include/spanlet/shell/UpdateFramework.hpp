@@ -28,7 +28,7 @@ public:
     static constexpr std::chrono::hours interval{24};
 
     /// The most of a feed that is read; a longer one fails the check.
-    static constexpr qint64 maxFeedBytes = 1024 * 1024;
+    static constexpr qint64 maxFeedBytes = qint64{1024} * 1024;
     /// The longest a check may take from request to parsed feed, however slowly data arrives.
     static constexpr std::chrono::seconds checkLimit{30};
 
