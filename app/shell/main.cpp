@@ -1,5 +1,6 @@
 // Spanlet: a screen-measuring tool that lives in the system tray.
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -45,6 +46,32 @@ void printLine(std::FILE* stream, const std::string& line) {
     std::fputs((line + "\n").c_str(), stream);
 }
 
+/// Hands `request` to the holder of `lock`: the exit status, or nothing when the lock came free
+/// meanwhile and `lock` now holds it. While the holder is starting or ending, the lock is
+/// looked at again until the wait is over.
+std::optional<int> handOver(const spanlet::SingleInstancePlace& place,
+                            std::optional<spanlet::SingleInstanceLock>& lock,
+                            const Request& request) {
+    using spanlet::SingleInstanceClient::Answer;
+    const auto deadline = std::chrono::steady_clock::now() + kHandOverWait;
+    while (lock->state() == spanlet::SingleInstanceLock::State::busy) {
+        const Answer answer = spanlet::SingleInstanceClient::send(
+            place.socketFile, request.encode(), std::chrono::milliseconds(100), kHandOverWait);
+        if (answer == Answer::accepted) {
+            return 0;
+        }
+        if (answer == Answer::noAnswer || std::chrono::steady_clock::now() >= deadline) {
+            const pid_t holder = lock->holder();
+            printLine(stderr, "spanlet: Spanlet is already running (pid " +
+                                  (holder > 0 ? std::to_string(holder) : std::string("unknown")) +
+                                  ") but did not answer");
+            return 1;
+        }
+        lock.emplace(place.lockFile);
+    }
+    return std::nullopt;
+}
+
 const char* environment(const char* name) {
     return std::getenv(name); // NOLINT(concurrency-mt-unsafe): read before any thread starts
 }
@@ -80,15 +107,9 @@ int main(int argc, char** argv) {
         lock.emplace(place->lockFile);
     }
     if (lock && lock->state() == spanlet::SingleInstanceLock::State::busy) {
-        if (spanlet::SingleInstanceClient::send(place->socketFile, invocation.request.encode(),
-                                                kHandOverWait)) {
-            return 0;
+        if (const auto status = handOver(*place, lock, invocation.request)) {
+            return *status;
         }
-        const pid_t holder = lock->holder();
-        printLine(stderr, "spanlet: Spanlet is already running (pid " +
-                              (holder > 0 ? std::to_string(holder) : std::string("unknown")) +
-                              ") but did not answer");
-        return 1;
     }
     if (!lock || lock->state() != spanlet::SingleInstanceLock::State::held) {
         printLine(stderr, "spanlet: no private folder for the single-instance lock; a second "
@@ -127,5 +148,8 @@ int main(int argc, char** argv) {
         // None ran, so this one started; now it does what it was asked.
         carryOut(spanlet, invocation.request);
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Stop taking requests before the teardown, so a start meanwhile waits for the lock.
+    channel.reset();
+    return status;
 }

@@ -69,6 +69,10 @@ void SingleInstance::read(QLocalSocket* client) {
     client->write("ok\n");
     client->flush();
     client->disconnectFromServer();
+    if (request->kind == CommandLine::Request::Kind::quit) {
+        // Starts from now on wait for the lock instead of queueing behind an ending instance.
+        server_->close();
+    }
     if (onRequest_) {
         onRequest_(*request);
     }

@@ -32,9 +32,10 @@ private:
     int fd_;
 };
 
-/// Connects to `socket`, trying again while nobody listens there yet; -1 at `deadline` or on
-/// any other failure.
-int connectBy(const std::filesystem::path& socket, Clock::time_point deadline) {
+/// Connects to `socket`, trying again while nobody listens there yet; -1 at `deadline` (with
+/// `listening` false) or on any other failure.
+int connectBy(const std::filesystem::path& socket, Clock::time_point deadline, bool& listening) {
+    listening = true;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (socket.native().size() >= sizeof address.sun_path) {
@@ -51,7 +52,11 @@ int connectBy(const std::filesystem::path& socket, Clock::time_point deadline) {
         }
         const int error = errno;
         ::close(fd);
-        if ((error != ENOENT && error != ECONNREFUSED) || Clock::now() >= deadline) {
+        if (error != ENOENT && error != ECONNREFUSED) {
+            return -1;
+        }
+        if (Clock::now() >= deadline) {
+            listening = false;
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -78,27 +83,34 @@ std::optional<uid_t> peerUser(int fd) {
     return credentials.uid;
 }
 
-bool SingleInstanceClient::send(const std::filesystem::path& socket, std::string_view line,
-                                std::chrono::milliseconds wait) {
-    const Clock::time_point deadline = Clock::now() + wait;
-    const Connection connection(connectBy(socket, deadline));
-    if (connection.fd() < 0 || peerUser(connection.fd()) != ::getuid()) {
-        return false;
+SingleInstanceClient::Answer SingleInstanceClient::send(const std::filesystem::path& socket,
+                                                        std::string_view line,
+                                                        std::chrono::milliseconds connectWait,
+                                                        std::chrono::milliseconds answerWait) {
+    bool listening = true;
+    const Connection connection(connectBy(socket, Clock::now() + connectWait, listening));
+    if (!listening) {
+        return Answer::gone;
     }
-    if (::send(connection.fd(), line.data(), line.size(), MSG_NOSIGNAL) !=
-        static_cast<ssize_t>(line.size())) {
-        return false;
+    if (connection.fd() < 0 || peerUser(connection.fd()) != ::getuid() ||
+        ::send(connection.fd(), line.data(), line.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(line.size())) {
+        return Answer::noAnswer;
     }
+    const Clock::time_point deadline = Clock::now() + answerWait;
     std::string answer;
     char buffer[16];
-    while (answer.size() < 3 && readable(connection.fd(), deadline)) {
+    while (answer.size() < 3) {
+        if (!readable(connection.fd(), deadline)) {
+            return Answer::noAnswer;
+        }
         const ssize_t n = ::recv(connection.fd(), buffer, sizeof buffer, 0);
         if (n <= 0) {
-            break;
+            return Answer::gone;
         }
         answer.append(buffer, static_cast<std::size_t>(n));
     }
-    return answer.starts_with("ok\n");
+    return answer.starts_with("ok\n") ? Answer::accepted : Answer::noAnswer;
 }
 
 } // namespace spanlet

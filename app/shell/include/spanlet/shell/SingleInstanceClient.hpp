@@ -16,12 +16,22 @@ namespace spanlet {
 /// over before it makes a Qt application or talks to the X server.
 namespace SingleInstanceClient {
 
-/// Sends the request line `line` to the Spanlet listening at `socket` and waits for its "ok".
-/// While the socket is missing or refuses, tries again until `wait` has passed (the lock's
-/// holder may not listen yet). Whether it was accepted; a listener of another user is never
-/// told anything and counts as no answer.
-[[nodiscard]] bool send(const std::filesystem::path& socket, std::string_view line,
-                        std::chrono::milliseconds wait);
+enum class Answer {
+    accepted,
+    /// Connected, but no "ok" came in time, or the listener is another user's (it is told
+    /// nothing).
+    noAnswer,
+    /// Nobody listens at the socket, or the listener closed without an answer: an instance
+    /// starting or ending.
+    gone,
+};
+
+/// Sends the request line `line` (one a start makes, which a Spanlet never drops) to the
+/// Spanlet listening at `socket` and waits up to `answerWait` for its "ok". While the socket is
+/// missing or refuses, tries again until `connectWait` has passed.
+[[nodiscard]] Answer send(const std::filesystem::path& socket, std::string_view line,
+                          std::chrono::milliseconds connectWait,
+                          std::chrono::milliseconds answerWait);
 
 } // namespace SingleInstanceClient
 
