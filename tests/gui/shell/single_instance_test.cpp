@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <spanlet/shell/SingleInstanceClient.hpp>
+#include <spanlet/shell/SingleInstancePlace.hpp>
 
 #include "ShellSupport.hpp"
 
@@ -303,6 +304,42 @@ TEST(SingleInstanceTest, AHandOverIgnoresAnotherUsersListener) {
     });
     EXPECT_EQ(handOver.get(), SingleInstanceClient::Answer::noAnswer);
     EXPECT_EQ(received, 0) << "it was sent nothing";
+}
+
+// The runtime folder is used only when it is this user's and closed to others; else the
+// private folder in the temporary folder stands in.
+TEST(SingleInstanceTest, OnlyAPrivateRuntimeFolderIsUsed) {
+    TempDir temp;
+    const fs::path fallback = temp.path() / ("spanlet-" + std::to_string(::getuid()));
+    const auto other = otherUser();
+    const struct {
+        const char* name;
+        mode_t mode;
+        bool foreign;
+        bool used;
+    } rows[] = {
+        {"private", 0700, false, true},
+        {"readable by all", 0755, false, false},
+        {"another user's", 0700, true, false},
+    };
+    for (const auto& row : rows) {
+        if (row.foreign && !other) {
+            continue;
+        }
+        TempDir runtime;
+        ::chmod(runtime.path().c_str(), row.mode);
+        if (row.foreign) {
+            ASSERT_EQ(::chown(runtime.path().c_str(), *other, *other), 0);
+        }
+        const auto place =
+            SingleInstancePlace::find(runtime.path().c_str(), temp.path().c_str(), ":7");
+        ASSERT_TRUE(place) << row.name;
+        EXPECT_EQ(place->socketFile, (row.used ? runtime.path() : fallback) / "spanlet-_7.socket")
+            << row.name;
+    }
+    const auto relative = SingleInstancePlace::find("run/user", temp.path().c_str(), ":7");
+    ASSERT_TRUE(relative);
+    EXPECT_EQ(relative->lockFile, fallback / "spanlet-_7.lock");
 }
 
 } // namespace
