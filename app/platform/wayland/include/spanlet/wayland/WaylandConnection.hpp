@@ -1,0 +1,81 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+struct wl_display;
+struct wl_registry;
+struct wl_compositor;
+struct wl_shm;
+struct wl_seat;
+struct zxdg_output_manager_v1;
+struct zwlr_layer_shell_v1;
+struct zwlr_screencopy_manager_v1;
+struct zwlr_data_control_manager_v1;
+struct wp_presentation;
+
+namespace spanlet::wayland {
+
+class Outputs;
+
+/// The compositor's globals this back end binds; null where the compositor lacks one.
+struct Globals {
+    wl_compositor* compositor = nullptr;
+    wl_shm* shm = nullptr;
+    wl_seat* seat = nullptr;
+    zxdg_output_manager_v1* xdgOutputManager = nullptr;
+    zwlr_layer_shell_v1* layerShell = nullptr;
+    zwlr_screencopy_manager_v1* screencopy = nullptr;
+    std::uint32_t screencopyVersion = 0;
+    zwlr_data_control_manager_v1* dataControl = nullptr;
+    wp_presentation* presentation = nullptr;
+};
+
+/// Spanlet's own connection to the compositor (not Qt's): the bound globals and the outputs,
+/// kept up to date as outputs come and go. Everything runs on the thread that dispatches it.
+class WaylandConnection {
+public:
+    /// Connects to `name` (a socket name or path; nullptr: $WAYLAND_DISPLAY), binds the globals
+    /// and waits until every output has described itself. Nothing when it cannot connect.
+    static std::unique_ptr<WaylandConnection> connect(const char* name = nullptr);
+    ~WaylandConnection();
+    WaylandConnection(const WaylandConnection&) = delete;
+    WaylandConnection& operator=(const WaylandConnection&) = delete;
+
+    [[nodiscard]] wl_display* display() const noexcept { return display_; }
+    [[nodiscard]] const Globals& globals() const noexcept { return globals_; }
+    [[nodiscard]] Outputs& outputs() noexcept { return *outputs_; }
+    [[nodiscard]] const Outputs& outputs() const noexcept { return *outputs_; }
+
+    /// The socket to watch for readability; then call dispatch().
+    [[nodiscard]] int fd() const;
+    /// Reads what the compositor sent, runs its handlers and sends what they queued, without
+    /// blocking. False once the connection is broken.
+    bool dispatch();
+    /// Dispatches, waiting for the compositor, until `done` holds or `timeout` passes; whether
+    /// it holds. For start-up, tests and the few places that must wait.
+    bool dispatchUntil(const std::function<bool()>& done,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    /// Waits until the compositor has handled every request sent so far.
+    bool roundtrip();
+    /// Runs `task` on a later dispatch, after the compositor answered a sync: a completion that
+    /// must not run inside the call that asked for it.
+    void post(std::function<void()> task);
+    /// Whether the connection still works.
+    [[nodiscard]] bool ok() const;
+
+private:
+    WaylandConnection() = default;
+    void afterDispatch();
+
+    wl_display* display_ = nullptr;
+    wl_registry* registry_ = nullptr;
+    Globals globals_;
+    std::unique_ptr<Outputs> outputs_;
+
+    friend struct RegistryListener;
+};
+
+} // namespace spanlet::wayland

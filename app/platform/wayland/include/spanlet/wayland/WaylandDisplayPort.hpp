@@ -1,0 +1,34 @@
+#pragma once
+
+#include <spanlet/screen/DisplayPort.hpp>
+
+namespace spanlet::wayland {
+
+class WaylandConnection;
+
+/// Displays on a Wayland compositor, from the outputs of Spanlet's own connection. A client
+/// cannot read the pointer anywhere on the desktop: the position is the last one that our
+/// overlay surfaces saw, handed in through setPointerLocation().
+class WaylandDisplayPort final : public DisplayPort {
+public:
+    /// `connection` must outlive this object.
+    explicit WaylandDisplayPort(WaylandConnection& connection);
+    ~WaylandDisplayPort() override;
+    WaylandDisplayPort(const WaylandDisplayPort&) = delete;
+    WaylandDisplayPort& operator=(const WaylandDisplayPort&) = delete;
+
+    [[nodiscard]] std::vector<ScreenInfo> currentScreens() const override;
+    [[nodiscard]] Point pointerLocation() const override { return pointer_; }
+    /// `handler` runs once per dispatch of the connection in which outputs were added, removed,
+    /// moved, resized or rescaled.
+    void setScreensChangedHandler(std::function<void()> handler) override;
+
+    /// The pointer as an overlay surface last saw it, in global top-left points.
+    void setPointerLocation(Point point) { pointer_ = point; }
+
+private:
+    WaylandConnection& connection_;
+    Point pointer_;
+};
+
+} // namespace spanlet::wayland
