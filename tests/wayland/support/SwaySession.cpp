@@ -164,16 +164,6 @@ std::optional<std::string> SwaySession::swaymsg(const std::vector<std::string>& 
     return output(argv);
 }
 
-std::string SwaySession::share(const std::string& file) const {
-    const std::string copy = folder_ + "/" + fs::path(file).filename().string();
-    std::error_code error;
-    fs::copy_file(file, copy, fs::copy_options::overwrite_existing, error);
-    if (error || chown(copy.c_str(), uid_, gid_) != 0) {
-        return {};
-    }
-    return copy;
-}
-
 std::optional<std::string> output(const std::vector<std::string>& argv) {
     int fds[2];
     if (pipe(fds) != 0) {

@@ -22,12 +22,11 @@ public:
     SwaySession& operator=(const SwaySession&) = delete;
 
     [[nodiscard]] bool ok() const noexcept { return pid_ > 0; }
+    /// The runtime folder; sway's user reads the files we put there when they are world-readable.
     [[nodiscard]] const std::string& runtimeFolder() const noexcept { return folder_; }
 
     /// Runs swaymsg with `args` against this sway; its output when it succeeded.
     std::optional<std::string> swaymsg(const std::vector<std::string>& args) const;
-    /// Copies `file` into the runtime folder, readable by sway's user; the copy's path.
-    std::string share(const std::string& file) const;
 
 private:
     std::string folder_;

@@ -51,18 +51,21 @@ ShmBuffers::Buffer* ShmBuffers::acquire(std::uint32_t format, std::int32_t width
                b.height == height && b.stride == stride;
     };
     auto it = std::find_if(slots_.begin(), slots_.end(), same);
-    if (it == slots_.end()) {
+    if (it == slots_.end() && slots_.size() >= keep_) {
+        // All kept: reuse the memory of a free one that is large enough, or drop a free one.
         it = std::find_if(slots_.begin(), slots_.end(),
                           [&](const auto& s) { return !s->busy && s->capacity >= size; });
+        if (it == slots_.end()) {
+            const auto free =
+                std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s->busy; });
+            if (free != slots_.end()) {
+                slots_.erase(free);
+            }
+        }
     }
     if (it == slots_.end()) {
-        // Make room: drop a free slot that is too small, or keep growing up to the limit.
-        it = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s->busy; });
-        if (it != slots_.end() && slots_.size() >= keep_) {
-            slots_.erase(it);
-        }
         auto slot = std::make_unique<Slot>();
-        // Whole pages, and at least 64 KiB, so the next somewhat larger request fits too.
+        // Whole pages, and at least 64 KiB, so that other small sizes fit later.
         slot->capacity = std::max<std::size_t>((size + 4095) / 4096 * 4096, 65536);
         slot->fd = memfd_create("spanlet-capture", MFD_CLOEXEC);
         if (slot->fd < 0 || ftruncate(slot->fd, static_cast<off_t>(slot->capacity)) != 0) {

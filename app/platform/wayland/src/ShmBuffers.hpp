@@ -12,8 +12,9 @@ struct wl_buffer;
 namespace spanlet::wayland {
 
 /// wl_shm buffers kept for reuse: a buffer handed back is given out again for the same format
-/// and size without asking the compositor for anything, and its memory is reused for other
-/// sizes that fit. Each buffer has a memory file and pool of its own.
+/// and size without asking the compositor for anything. Up to `keep` buffers are kept; past
+/// that a free one's memory is reused for another size that fits. Each buffer has a memory file
+/// and pool of its own.
 class ShmBuffers {
 public:
     struct Buffer {

@@ -1,0 +1,165 @@
+#include <QImage>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <sys/stat.h>
+
+#include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/WaylandCapture.hpp>
+#include <spanlet/wayland/WaylandConnection.hpp>
+
+#include "support/SwaySession.hpp"
+
+namespace spanlet::test {
+namespace {
+
+using wayland::WaylandCapture;
+using wayland::WaylandConnection;
+
+constexpr int kWidth = 1280; // the output's device pixels
+constexpr int kHeight = 800;
+
+// Every device pixel of the wallpaper differs from its neighbours and from far ones.
+RGBA scenePixel(std::int64_t x, std::int64_t y) {
+    return {static_cast<std::uint8_t>(x & 255), static_cast<std::uint8_t>(y & 255),
+            static_cast<std::uint8_t>(((x >> 8) << 4) | (y >> 8)), 255};
+}
+
+std::string writeScene(const std::string& folder) {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const RGBA p = scenePixel(x, y);
+            image.setPixel(x, y, qRgb(p.r, p.g, p.b));
+        }
+    }
+    const std::string path = folder + "/scene.png";
+    image.save(QString::fromStdString(path));
+    chmod(path.c_str(), 0644);
+    return path;
+}
+
+// What a capture of `rect` (points) at `scale` must give: the wallpaper's pixels from the rect's
+// top-left device pixel on, clear outside the output.
+PixelBuffer expected(const Rect& rect, double scale) {
+    const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
+    PixelBuffer pixels(size.width, size.height, RGBA::clear);
+    const auto left = static_cast<std::int64_t>(std::round(rect.x * scale));
+    const auto top = static_cast<std::int64_t>(std::round(rect.y * scale));
+    for (std::int64_t j = 0; j < size.height; ++j) {
+        for (std::int64_t i = 0; i < size.width; ++i) {
+            if (left + i < kWidth && top + j < kHeight) {
+                pixels(i, j) = scenePixel(left + i, top + j);
+            }
+        }
+    }
+    return pixels;
+}
+
+class WaylandCaptureTest : public SwayTest, public ::testing::WithParamInterface<double> {
+protected:
+    CaptureResult<PixelBuffer> grab(const Rect& rect) {
+        std::optional<CaptureResult<PixelBuffer>> result;
+        capture->pixels(filter, rect, GetParam(), [&](auto r) { result = std::move(r); });
+        if (!connection->dispatchUntil([&] { return result.has_value(); })) {
+            return ScreenCapture::Error{"no answer"};
+        }
+        return *result;
+    }
+
+    void SetUp() override {
+        SwayTest::SetUp();
+        const std::string scale = GetParam() == 1 ? "1" : "2";
+        ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-1", "scale", scale}));
+        ASSERT_TRUE(sway.swaymsg(
+            {"output", "*", "bg", writeScene(sway.runtimeFolder()), "center", "#ff00ff"}));
+        connection = WaylandConnection::connect();
+        ASSERT_TRUE(connection);
+        capture = std::make_unique<WaylandCapture>(*connection);
+        const std::uint32_t id = connection->outputs().screens().at(0).id;
+        std::optional<CaptureResult<ScreenCapture::Filter>> made;
+        capture->filter(id, [&](auto f) { made = std::move(f); });
+        ASSERT_TRUE(connection->dispatchUntil([&] { return made.has_value(); }));
+        ASSERT_TRUE(std::holds_alternative<ScreenCapture::Filter>(*made));
+        filter = std::get<ScreenCapture::Filter>(*made);
+        // swaybg draws the wallpaper a moment after it starts.
+        const Rect probe{10, 10, 17, 17};
+        const auto shown = [&] {
+            const CaptureResult<PixelBuffer> r = grab(probe);
+            return std::holds_alternative<PixelBuffer>(r) &&
+                   std::get<PixelBuffer>(r) == expected(probe, GetParam());
+        };
+        for (int i = 0; i < 100 && !shown(); ++i) {
+            connection->dispatchUntil([] { return false; }, std::chrono::milliseconds(50));
+        }
+        ASSERT_TRUE(shown()) << "the wallpaper never showed";
+    }
+
+    std::unique_ptr<WaylandConnection> connection;
+    std::unique_ptr<WaylandCapture> capture;
+    ScreenCapture::Filter filter;
+};
+
+TEST_P(WaylandCaptureTest, givesTheScreensPixelsAtFullResolution) {
+    const double s = GetParam();
+    const double width = kWidth / s;
+    const double height = kHeight / s;
+    const Rect rects[] = {
+        {0, 123, width, 1},              // a row across the display
+        {77, 0, 1, height},              // a column
+        {300.5, 200.5, 17, 17},          // a loupe square off the pixel grid at scale 2
+        {width - 5, height - 2, 10, 10}, // partly outside: clear there
+    };
+    for (const Rect& rect : rects) {
+        const CaptureResult<PixelBuffer> r = grab(rect);
+        ASSERT_TRUE(std::holds_alternative<PixelBuffer>(r)) << rect.x << ", " << rect.y;
+        EXPECT_TRUE(std::get<PixelBuffer>(r) == expected(rect, s)) << rect.x << ", " << rect.y;
+    }
+    // An id that is no display fails as such.
+    std::optional<CaptureResult<PixelBuffer>> lost;
+    capture->pixels({filter.displayId + 1, filter.handle}, rects[0], s,
+                    [&](auto r) { lost = std::move(r); });
+    ASSERT_TRUE(connection->dispatchUntil([&] { return lost.has_value(); }));
+    EXPECT_EQ(std::get<ScreenCapture::Error>(*lost),
+              ScreenCapture::Error{ScreenCapture::Failure::noDisplay});
+}
+
+// Repeated captures of a row, a column and a loupe, in flight together as snapping asks for them,
+// reuse their buffers; the time per set is printed for the record.
+TEST_P(WaylandCaptureTest, reusesItsBuffersAcrossCaptures) {
+    const double s = GetParam();
+    const Rect rects[] = {{0, 123, kWidth / s, 1}, {77, 0, 1, kHeight / s}, {100, 100, 17, 17}};
+    const auto captureSet = [&] {
+        int answers = 0;
+        int pixels = 0;
+        for (const Rect& rect : rects) {
+            capture->pixels(filter, rect, s, [&](const auto& r) {
+                ++answers;
+                pixels += std::holds_alternative<PixelBuffer>(r) ? 1 : 0;
+            });
+        }
+        return connection->dispatchUntil([&] { return answers == 3; }) && pixels == 3;
+    };
+    ASSERT_TRUE(captureSet());
+    const std::size_t made = capture->buffersMade();
+    std::vector<double> times;
+    for (int i = 0; i < 30; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(captureSet());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    EXPECT_EQ(capture->buffersMade(), made);
+    std::sort(times.begin(), times.end());
+    std::cout << "row, column and loupe at scale " << s << ": median " << times[times.size() / 2]
+              << " ms, slowest " << times.back() << " ms\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, WaylandCaptureTest, ::testing::Values(1.0, 2.0),
+                         [](const auto& p) { return p.param == 1 ? "scale1" : "scale2"; });
+
+} // namespace
+} // namespace spanlet::test
