@@ -6,7 +6,9 @@
 #include <iostream>
 #include <sys/stat.h>
 
+#include <spanlet/wayland/CaptureRegion.hpp>
 #include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 
@@ -156,6 +158,59 @@ TEST_P(WaylandCaptureTest, reusesItsBuffersAcrossCaptures) {
     std::sort(times.begin(), times.end());
     std::cout << "row, column and loupe at scale " << s << ": median " << times[times.size() / 2]
               << " ms, slowest " << times.back() << " ms\n";
+}
+
+// Our overlay is part of what screencopy copies. With the captured rectangles cleared first, the
+// capture is the scene under the overlay, exactly.
+TEST_P(WaylandCaptureTest, seesUnderOurOverlayThroughItsHoles) {
+    const double s = GetParam();
+    wayland::OverlaySurface overlay(*connection, connection->outputs().output(filter.displayId),
+                                    static_cast<int>(s));
+    ASSERT_TRUE(connection->dispatchUntil([&] { return overlay.configured(); }));
+    ASSERT_EQ(overlay.width(), kWidth);
+    std::fill(overlay.canvas().begin(), overlay.canvas().end(), 0xC0800000U); // translucent red
+    const wayland::PixelRect all{0, 0, overlay.width(), overlay.height()};
+    overlay.present({&all, 1});
+    const auto presented = [&](std::span<const wayland::PixelRect> holes) {
+        bool shown = false;
+        overlay.punch(holes, [&] { shown = true; });
+        return connection->dispatchUntil([&] { return shown; });
+    };
+    ASSERT_TRUE(presented({}));
+    const Rect rects[] = {{0, 123, kWidth / s, 1}, {77, 0, 1, kHeight / s}, {300.5, 200.5, 17, 17}};
+    const CaptureResult<PixelBuffer> covered = grab(rects[2]);
+    ASSERT_TRUE(std::holds_alternative<PixelBuffer>(covered));
+    EXPECT_FALSE(std::get<PixelBuffer>(covered) == expected(rects[2], s)) << "overlay not shown";
+
+    std::vector<wayland::PixelRect> holes;
+    for (const Rect& r : rects) {
+        holes.push_back(CaptureRegion::devicePixels(r, s));
+    }
+    std::vector<double> times;
+    for (int i = 0; i < 10; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(presented(holes));
+        std::vector<std::optional<CaptureResult<PixelBuffer>>> seen(std::size(rects));
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            capture->pixels(filter, rects[k], s, [&, k](auto r) { seen[k] = std::move(r); });
+        }
+        ASSERT_TRUE(connection->dispatchUntil([&] {
+            return std::all_of(seen.begin(), seen.end(),
+                               [](const auto& r) { return r.has_value(); });
+        }));
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            ASSERT_TRUE(std::holds_alternative<PixelBuffer>(*seen[k]));
+            EXPECT_TRUE(std::get<PixelBuffer>(*seen[k]) == expected(rects[k], s)) << k;
+        }
+        overlay.present(holes); // the overlay's pixels back, as after drawing a measurement
+    }
+    std::sort(times.begin(), times.end());
+    std::cout << "holes shown, then row, column and loupe captured, at scale " << s << ": median "
+              << times[times.size() / 2] << " ms\n";
+    EXPECT_LE(overlay.buffersMade(), 3U);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, WaylandCaptureTest, ::testing::Values(1.0, 2.0),

@@ -42,24 +42,33 @@ struct TestSurface::Listeners {
     }
     static void closed(void* /*data*/, zwlr_layer_surface_v1* /*layer*/) {}
 
+    // The seat's pointer reports on every surface of this client; only ours counts.
     static void enter(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,
-                      wl_surface* /*surface*/, wl_fixed_t x, wl_fixed_t y) {
-        static_cast<TestSurface*>(data)->pointer_ =
-            Point{wl_fixed_to_double(x), wl_fixed_to_double(y)};
+                      wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+        auto* s = static_cast<TestSurface*>(data);
+        if (surface == s->surface_) {
+            s->pointer_ = Point{wl_fixed_to_double(x), wl_fixed_to_double(y)};
+        }
     }
     static void leave(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,
-                      wl_surface* /*surface*/) {
-        static_cast<TestSurface*>(data)->pointer_.reset();
+                      wl_surface* surface) {
+        auto* s = static_cast<TestSurface*>(data);
+        if (surface == s->surface_) {
+            s->pointer_.reset();
+        }
     }
     static void motion(void* data, wl_pointer* /*pointer*/, std::uint32_t /*time*/, wl_fixed_t x,
                        wl_fixed_t y) {
-        static_cast<TestSurface*>(data)->pointer_ =
-            Point{wl_fixed_to_double(x), wl_fixed_to_double(y)};
+        auto* s = static_cast<TestSurface*>(data);
+        if (s->pointer_) {
+            s->pointer_ = Point{wl_fixed_to_double(x), wl_fixed_to_double(y)};
+        }
     }
     static void button(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,
                        std::uint32_t /*time*/, std::uint32_t /*button*/, std::uint32_t state) {
-        if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
-            ++static_cast<TestSurface*>(data)->clicks_;
+        auto* s = static_cast<TestSurface*>(data);
+        if (state == WL_POINTER_BUTTON_STATE_PRESSED && s->pointer_) {
+            ++s->clicks_;
         }
     }
     static void axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
@@ -76,12 +85,13 @@ struct TestSurface::Listeners {
 };
 
 TestSurface::TestSurface(wayland::WaylandConnection& connection, wl_output* output,
-                         std::uint32_t argb)
+                         std::uint32_t argb, bool below)
     : connection_(connection), argb_(argb) {
     const wayland::Globals& g = connection.globals();
     surface_ = wl_compositor_create_surface(g.compositor);
-    layer_ = zwlr_layer_shell_v1_get_layer_surface(g.layerShell, surface_, output,
-                                                   ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "test");
+    layer_ = zwlr_layer_shell_v1_get_layer_surface(
+        g.layerShell, surface_, output,
+        below ? ZWLR_LAYER_SHELL_V1_LAYER_TOP : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "test");
     zwlr_layer_surface_v1_set_anchor(
         layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);

@@ -17,11 +17,13 @@ class WaylandConnection;
 
 namespace spanlet::test {
 
-/// A layer-shell surface on the overlay layer covering one output, filled with one colour
-/// (0xAARRGGBB, premultiplied), that notes where the seat's pointer is over it.
+/// A layer-shell surface covering one output, filled with one colour (0xAARRGGBB,
+/// premultiplied), that notes where the seat's pointer is over it. On the overlay layer, or on
+/// the top layer (below any overlay) when `below` is set.
 class TestSurface {
 public:
-    TestSurface(wayland::WaylandConnection& connection, wl_output* output, std::uint32_t argb);
+    TestSurface(wayland::WaylandConnection& connection, wl_output* output, std::uint32_t argb,
+                bool below = false);
     ~TestSurface();
     TestSurface(const TestSurface&) = delete;
     TestSurface& operator=(const TestSurface&) = delete;

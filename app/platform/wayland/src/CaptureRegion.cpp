@@ -30,6 +30,17 @@ std::optional<Region> covering(const Rect& rect, Size outputSize) {
                   static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0)};
 }
 
+wayland::PixelRect devicePixels(const Rect& rect, double scale) {
+    const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
+    const double x = std::round(rect.x * scale);
+    const double y = std::round(rect.y * scale);
+    if (!std::isfinite(x) || !std::isfinite(y) || std::abs(x) > 1e9 || std::abs(y) > 1e9) {
+        return {};
+    }
+    return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(size.width),
+            static_cast<int>(size.height)};
+}
+
 bool readable(std::uint32_t format) {
     return format == kArgb8888 || format == kXrgb8888 || format == kAbgr8888 || format == kXbgr8888;
 }

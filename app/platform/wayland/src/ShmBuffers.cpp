@@ -14,6 +14,7 @@ struct ShmBuffers::Slot {
     std::uint8_t* memory = nullptr;
     std::size_t capacity = 0;
     bool busy = false;
+    std::uint64_t used = 0; ///< when it was last given out
 
     void dropBuffer() {
         if (buffer.buffer != nullptr) {
@@ -35,7 +36,17 @@ struct ShmBuffers::Slot {
     }
 };
 
-ShmBuffers::ShmBuffers(wl_shm* shm, std::size_t keep) : shm_(shm), keep_(keep) {}
+namespace {
+
+void released(void* data, wl_buffer* /*buffer*/) {
+    *static_cast<bool*>(data) = false;
+}
+constexpr wl_buffer_listener releaseListener{released};
+
+} // namespace
+
+ShmBuffers::ShmBuffers(wl_shm* shm, std::size_t keep, Release release)
+    : shm_(shm), keep_(keep), release_(release) {}
 
 ShmBuffers::~ShmBuffers() = default;
 
@@ -51,6 +62,23 @@ ShmBuffers::Buffer* ShmBuffers::acquire(std::uint32_t format, std::int32_t width
                b.height == height && b.stride == stride;
     };
     auto it = std::find_if(slots_.begin(), slots_.end(), same);
+    if (it == slots_.end() && slots_.size() >= keep_ && release_ == Release::byCompositor) {
+        // A compositor that keeps every buffer (wlroots' pixman renderer reads them in place
+        // and releases none): the oldest one of this size is no longer on screen.
+        auto oldest = slots_.end();
+        for (auto s = slots_.begin(); s != slots_.end(); ++s) {
+            const Buffer& b = (*s)->buffer;
+            if (b.format == format && b.width == width && b.height == height &&
+                b.stride == stride && (*s)->used + 1 < clock_ &&
+                (oldest == slots_.end() || (*s)->used < (*oldest)->used)) {
+                oldest = s;
+            }
+        }
+        if (oldest != slots_.end()) {
+            (*oldest)->busy = false;
+            it = oldest;
+        }
+    }
     if (it == slots_.end() && slots_.size() >= keep_) {
         // All kept: reuse the memory of a free one that is large enough, or drop a free one.
         it = std::find_if(slots_.begin(), slots_.end(),
@@ -93,6 +121,7 @@ ShmBuffers::Buffer* ShmBuffers::acquire(std::uint32_t format, std::int32_t width
         ++made_;
     }
     slot.busy = true;
+    slot.used = clock_++;
     return &slot.buffer;
 }
 

@@ -26,7 +26,13 @@ public:
         std::int32_t stride = 0;
     };
 
-    explicit ShmBuffers(wl_shm* shm, std::size_t keep = 8);
+    /// Who says a buffer is free again: the caller through release() (screencopy), or the
+    /// compositor through wl_buffer.release (buffers attached to a surface). In the second case,
+    /// with `keep` buffers of a size all held, the one given out longest ago (not the last one)
+    /// is taken back: some compositors hold on to buffers they no longer show.
+    enum class Release { byCaller, byCompositor };
+
+    explicit ShmBuffers(wl_shm* shm, std::size_t keep = 8, Release release = Release::byCaller);
     ~ShmBuffers();
     ShmBuffers(const ShmBuffers&) = delete;
     ShmBuffers& operator=(const ShmBuffers&) = delete;
@@ -43,7 +49,9 @@ private:
     struct Slot;
     wl_shm* shm_;
     std::size_t keep_;
+    Release release_;
     std::size_t made_ = 0;
+    std::uint64_t clock_ = 1; ///< counts acquire() calls
     std::vector<std::unique_ptr<Slot>> slots_;
 };
 

@@ -6,6 +6,7 @@
 
 #include <spanlet/Geometry.hpp>
 #include <spanlet/PixelBuffer.hpp>
+#include <spanlet/wayland/PixelRect.hpp>
 
 /// Screencopy copies whole logical points of an output; the capture port asks for any
 /// rectangle at device-pixel resolution. These pure functions bridge the two.
@@ -23,6 +24,11 @@ struct Region {
 /// The whole points that cover `rect` (output-local points), clipped to an output of
 /// `outputSize` points. Nothing when that leaves nothing, or for a non-finite rect.
 std::optional<Region> covering(const Rect& rect, Size outputSize);
+
+/// The device pixels of the output that a capture of `rect` (output-local points) at `scale`
+/// reads: from the rect's origin rounded to a pixel, ScreenCapture::outputSize() large. What the
+/// overlay must clear before such a capture.
+wayland::PixelRect devicePixels(const Rect& rect, double scale);
 
 /// A frame as the compositor filled it: wl_shm format, size in pixels, bytes per row and
 /// whether its rows run bottom to top.

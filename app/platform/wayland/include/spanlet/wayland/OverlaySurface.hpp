@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include <spanlet/wayland/PixelRect.hpp>
+
+struct wl_output;
+struct wl_surface;
+struct wl_callback;
+struct zwlr_layer_surface_v1;
+
+namespace spanlet::wayland {
+
+class WaylandConnection;
+class ShmBuffers;
+
+/// The overlay on one output: a layer-shell surface on the overlay layer, anchored to all four
+/// edges with exclusive zone −1 (it covers the output and pushes nothing aside), showing an
+/// image of ours through wl_shm buffers. The image is painted in memory of ours (canvas());
+/// present() copies only the damaged rectangles into a free buffer, and commits no faster than
+/// the compositor asks for frames. Its input region is empty unless takeInput() says otherwise,
+/// so the pointer passes through to the windows below.
+class OverlaySurface {
+public:
+    /// `connection` and `output` must outlive this object; `bufferScale` is the output's
+    /// integer scale (wl_output.scale).
+    OverlaySurface(WaylandConnection& connection, wl_output* output, int bufferScale);
+    ~OverlaySurface();
+    OverlaySurface(const OverlaySurface&) = delete;
+    OverlaySurface& operator=(const OverlaySurface&) = delete;
+
+    /// Whether the compositor has sized the surface; until then there is no canvas.
+    [[nodiscard]] bool configured() const noexcept { return width_ > 0; }
+    /// The compositor closed the surface (its output went away).
+    [[nodiscard]] bool closed() const noexcept { return closed_; }
+    /// The canvas: width() × height() premultiplied ARGB32 words in host byte order, row after
+    /// row, transparent when new. What is painted shows with the next present().
+    [[nodiscard]] std::span<std::uint32_t> canvas() noexcept { return canvas_; }
+    [[nodiscard]] int width() const noexcept { return width_; }
+    [[nodiscard]] int height() const noexcept { return height_; }
+
+    /// Shows the canvas's `damage` (device pixels); at the next frame if one is in progress.
+    void present(std::span<const PixelRect> damage);
+
+    /// Shows the canvas with `holes` transparent and calls `presented` once the compositor has
+    /// composited that frame (its frame callback: wlroots sends it after drawing the output, and
+    /// headless outputs give no presentation feedback). A capture of the holes then sees what is
+    /// under the overlay. The canvas itself keeps its pixels; the next
+    /// present() of the holes shows them again.
+    void punch(std::span<const PixelRect> holes, std::function<void()> presented);
+
+    /// Whether the surface takes the pointer (full input region) or lets it through (empty).
+    void takeInput(bool take);
+    [[nodiscard]] bool takesInput() const noexcept { return takesInput_; }
+
+    /// Buffers made so far, for tests of their reuse.
+    [[nodiscard]] std::size_t buffersMade() const;
+
+    struct Listeners;
+
+private:
+    void commitFrame(std::span<const PixelRect> damage, std::span<const PixelRect> holes,
+                     std::function<void()> presented);
+
+    WaylandConnection& connection_;
+    wl_surface* surface_ = nullptr;
+    zwlr_layer_surface_v1* layer_ = nullptr;
+    std::unique_ptr<ShmBuffers> buffers_;
+    int scale_ = 1;
+    int width_ = 0; ///< device pixels
+    int height_ = 0;
+    std::vector<std::uint32_t> canvas_;
+    /// Per buffer: the rectangles where it differs from the canvas.
+    std::vector<std::pair<const void*, std::vector<PixelRect>>> stale_;
+    std::vector<PixelRect> pendingDamage_; ///< waiting for the frame callback
+    std::vector<PixelRect> shownHoles_;    ///< the holes of the last frame committed
+    wl_callback* frameCallback_ = nullptr;
+    std::vector<std::function<void()>> onFrame_; ///< run when frameCallback_ is done
+    bool takesInput_ = false;
+    bool closed_ = false;
+};
+
+} // namespace spanlet::wayland

@@ -1,0 +1,217 @@
+#include <algorithm>
+#include <cstring>
+#include <wayland-client.h>
+#include <wlr-layer-shell-unstable-v1-client-protocol.h>
+
+#include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/WaylandConnection.hpp>
+
+#include "ShmBuffers.hpp"
+
+namespace spanlet::wayland {
+
+namespace {
+
+PixelRect clipped(const PixelRect& r, int width, int height) {
+    const int x0 = std::clamp(r.x, 0, width);
+    const int y0 = std::clamp(r.y, 0, height);
+    const int x1 = std::clamp(r.x + std::max(r.width, 0), 0, width);
+    const int y1 = std::clamp(r.y + std::max(r.height, 0), 0, height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// Keeps a list of rectangles short: past a handful they become their bounding box.
+void add(std::vector<PixelRect>& list, std::span<const PixelRect> rects) {
+    list.insert(list.end(), rects.begin(), rects.end());
+    if (list.size() > 16) {
+        int x0 = list.front().x;
+        int y0 = list.front().y;
+        int x1 = x0;
+        int y1 = y0;
+        for (const PixelRect& r : list) {
+            x0 = std::min(x0, r.x);
+            y0 = std::min(y0, r.y);
+            x1 = std::max(x1, r.x + r.width);
+            y1 = std::max(y1, r.y + r.height);
+        }
+        list.assign(1, {x0, y0, x1 - x0, y1 - y0});
+    }
+}
+
+} // namespace
+
+struct OverlaySurface::Listeners {
+    static void configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
+                          std::uint32_t width, std::uint32_t height) {
+        auto* s = static_cast<OverlaySurface*>(data);
+        zwlr_layer_surface_v1_ack_configure(layer, serial);
+        const int w = static_cast<int>(width) * s->scale_;
+        const int h = static_cast<int>(height) * s->scale_;
+        if (w == s->width_ && h == s->height_) {
+            return;
+        }
+        s->width_ = w;
+        s->height_ = h;
+        s->canvas_.assign(static_cast<std::size_t>(w) * h, 0);
+        s->stale_.clear();
+        s->pendingDamage_.clear();
+        const PixelRect all{0, 0, w, h};
+        s->commitFrame({&all, 1}, {}, {});
+    }
+    static void closed(void* data, zwlr_layer_surface_v1* /*layer*/) {
+        static_cast<OverlaySurface*>(data)->closed_ = true;
+    }
+    static void frameDone(void* data, wl_callback* callback, std::uint32_t /*time*/) {
+        auto* s = static_cast<OverlaySurface*>(data);
+        wl_callback_destroy(callback);
+        s->frameCallback_ = nullptr;
+        // The frame with our last commit has been composited: a capture asked for from now on
+        // copies a later frame, which shows the same.
+        std::vector<std::function<void()>> shown = std::move(s->onFrame_);
+        s->onFrame_.clear();
+        if (!s->pendingDamage_.empty()) {
+            const std::vector<PixelRect> damage = std::move(s->pendingDamage_);
+            s->pendingDamage_.clear();
+            s->commitFrame(damage, {}, {});
+        }
+        for (const auto& task : shown) {
+            task();
+        }
+    }
+    static constexpr zwlr_layer_surface_v1_listener layer{configure, closed};
+    static constexpr wl_callback_listener frame{frameDone};
+};
+
+OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, int bufferScale)
+    : connection_(connection), buffers_(std::make_unique<ShmBuffers>(
+                                   connection.globals().shm, 3, ShmBuffers::Release::byCompositor)),
+      scale_(std::max(bufferScale, 1)) {
+    const Globals& g = connection.globals();
+    surface_ = wl_compositor_create_surface(g.compositor);
+    wl_surface_set_buffer_scale(surface_, scale_);
+    layer_ = zwlr_layer_shell_v1_get_layer_surface(g.layerShell, surface_, output,
+                                                   ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "spanlet");
+    zwlr_layer_surface_v1_set_anchor(
+        layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    zwlr_layer_surface_v1_add_listener(layer_, &Listeners::layer, this);
+    takeInput(false); // commits, which asks the compositor for the first configure
+}
+
+OverlaySurface::~OverlaySurface() {
+    if (frameCallback_ != nullptr) {
+        wl_callback_destroy(frameCallback_);
+    }
+    zwlr_layer_surface_v1_destroy(layer_);
+    wl_surface_destroy(surface_);
+    buffers_.reset();
+    wl_display_flush(connection_.display());
+}
+
+std::size_t OverlaySurface::buffersMade() const {
+    return buffers_->made();
+}
+
+void OverlaySurface::takeInput(bool take) {
+    takesInput_ = take;
+    wl_region* region = wl_compositor_create_region(connection_.globals().compositor);
+    if (take) {
+        wl_region_add(region, 0, 0, INT32_MAX, INT32_MAX);
+    }
+    wl_surface_set_input_region(surface_, region);
+    wl_region_destroy(region);
+    wl_surface_commit(surface_);
+    wl_display_flush(connection_.display());
+}
+
+void OverlaySurface::present(std::span<const PixelRect> damage) {
+    if (!configured() || damage.empty()) {
+        return;
+    }
+    if (frameCallback_ != nullptr) {
+        add(pendingDamage_, damage);
+        return;
+    }
+    commitFrame(damage, {}, {});
+}
+
+void OverlaySurface::punch(std::span<const PixelRect> holes, std::function<void()> presented) {
+    if (!configured()) {
+        connection_.post(std::move(presented));
+        return;
+    }
+    // Damage waiting for a frame goes out with the holes, which cannot wait.
+    const std::vector<PixelRect> damage = std::move(pendingDamage_);
+    pendingDamage_.clear();
+    commitFrame(damage, holes, std::move(presented));
+}
+
+void OverlaySurface::commitFrame(std::span<const PixelRect> damage,
+                                 std::span<const PixelRect> holes,
+                                 std::function<void()> presented) {
+    ShmBuffers::Buffer* buffer =
+        buffers_->acquire(WL_SHM_FORMAT_ARGB8888, width_, height_, width_ * 4);
+    if (buffer == nullptr) {
+        // Every buffer is still on screen or memory ran out: try again at the next frame.
+        add(pendingDamage_, damage);
+        if (presented) {
+            connection_.post(std::move(presented));
+        }
+        return;
+    }
+    auto entry = std::find_if(stale_.begin(), stale_.end(),
+                              [&](const auto& e) { return e.first == buffer; });
+    if (entry == stale_.end()) {
+        stale_.push_back({buffer, {{0, 0, width_, height_}}});
+        entry = std::prev(stale_.end());
+    }
+    // Bring this buffer up to the canvas where it lags behind, then open the holes.
+    std::vector<PixelRect> copy = std::move(entry->second);
+    copy.insert(copy.end(), damage.begin(), damage.end());
+    auto* pixels = reinterpret_cast<std::uint32_t*>(buffer->bytes.data());
+    for (const PixelRect& r : copy) {
+        const PixelRect c = clipped(r, width_, height_);
+        for (int y = c.y; y < c.y + c.height; ++y) {
+            const std::size_t at = static_cast<std::size_t>(y) * width_ + c.x;
+            std::memcpy(pixels + at, canvas_.data() + at, static_cast<std::size_t>(c.width) * 4);
+        }
+    }
+    for (const PixelRect& r : holes) {
+        const PixelRect c = clipped(r, width_, height_);
+        for (int y = c.y; y < c.y + c.height; ++y) {
+            std::fill_n(pixels + static_cast<std::size_t>(y) * width_ + c.x, c.width, 0U);
+        }
+    }
+    entry->second.assign(holes.begin(), holes.end());
+    for (auto& [other, rects] : stale_) {
+        if (other != buffer) {
+            add(rects, damage);
+        }
+    }
+
+    wl_surface_attach(surface_, buffer->buffer, 0, 0);
+    for (const auto* list : {&copy, &shownHoles_}) {
+        for (const PixelRect& r : *list) {
+            wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
+        }
+    }
+    for (const PixelRect& r : holes) {
+        wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
+    }
+    shownHoles_.assign(holes.begin(), holes.end());
+    if (frameCallback_ != nullptr) {
+        wl_callback_destroy(frameCallback_);
+    }
+    frameCallback_ = wl_surface_frame(surface_);
+    wl_callback_add_listener(frameCallback_, &Listeners::frame, this);
+    if (presented) {
+        onFrame_.push_back(std::move(presented));
+    }
+    wl_surface_commit(surface_);
+    wl_display_flush(connection_.display());
+}
+
+} // namespace spanlet::wayland
