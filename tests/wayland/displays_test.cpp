@@ -65,5 +65,25 @@ TEST_F(WaylandDisplays, followScaleChangesAndNewOutputs) {
     }
 }
 
+// An output unplugged leaves the list, and the rest keep their ids. A nested sway's outputs are
+// windows of the headless one, and closing such a window unplugs its output.
+TEST_F(WaylandDisplays, dropAnOutputThatIsUnplugged) {
+    SwaySession nested("", &sway);
+    ASSERT_TRUE(nested.ok());
+    ASSERT_TRUE(nested.swaymsg({"create_output"}));
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(c->dispatchUntil([&] { return c->outputs().screens().size() == 2; }));
+    WaylandDisplayPort port(*c);
+    int changes = 0;
+    port.setScreensChangedHandler([&] { ++changes; });
+    const std::uint32_t kept = OutputLayout::idForName("WL-1");
+
+    ASSERT_TRUE(sway.swaymsg({"[title=\"wlroots - WL-2\"]", "kill"}));
+    ASSERT_TRUE(c->dispatchUntil([&] { return port.currentScreens().size() == 1; }));
+    EXPECT_GE(changes, 1);
+    EXPECT_EQ(port.currentScreens()[0].id, kept);
+}
+
 } // namespace
 } // namespace spanlet::test

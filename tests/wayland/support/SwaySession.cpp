@@ -46,18 +46,21 @@ bool swayUser(uid_t& uid, gid_t& gid) {
     return true;
 }
 
-// Starts sway as uid:gid with only the environment it needs; its output goes to sway.log.
-pid_t startSway(const std::string& folder, uid_t uid, gid_t gid) {
+// Starts sway as uid:gid with only the environment it needs, headless or, given `host` (a
+// Wayland socket's path), nested in that compositor; its output goes to sway.log.
+pid_t startSway(const std::string& folder, uid_t uid, gid_t gid, const std::string& host) {
     const std::string config = folder + "/config";
     const std::string runtime = "XDG_RUNTIME_DIR=" + folder;
     const std::string home = "HOME=" + folder;
+    const std::string display = "WAYLAND_DISPLAY=" + host;
     const char* argv[] = {"sway", "-c", config.c_str(), nullptr};
     const char* env[] = {"PATH=/usr/local/bin:/usr/bin:/bin",
                          runtime.c_str(),
                          home.c_str(),
-                         "WLR_BACKENDS=headless",
+                         host.empty() ? "WLR_BACKENDS=headless" : "WLR_BACKENDS=wayland",
                          "WLR_LIBINPUT_NO_DEVICES=1",
                          "WLR_RENDERER=pixman",
+                         host.empty() ? nullptr : display.c_str(),
                          nullptr};
     const int log = open((folder + "/sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const pid_t parent = getpid();
@@ -99,7 +102,7 @@ std::string findFile(const std::string& folder, const std::string& prefix) {
 
 } // namespace
 
-SwaySession::SwaySession(const std::string& config) {
+SwaySession::SwaySession(const std::string& config, const SwaySession* host) {
     char folderTemplate[] = "/tmp/spanlet-sway-XXXXXX";
     if (!swayUser(uid_, gid_) || mkdtemp(folderTemplate) == nullptr) {
         return;
@@ -112,7 +115,7 @@ SwaySession::SwaySession(const std::string& config) {
     if (chown(folder_.c_str(), uid_, gid_) != 0 || chmod(folder_.c_str(), 0700) != 0) {
         return;
     }
-    const pid_t pid = startSway(folder_, uid_, gid_);
+    const pid_t pid = startSway(folder_, uid_, gid_, host != nullptr ? host->display_ : "");
     if (pid < 0) {
         return;
     }
@@ -142,6 +145,7 @@ SwaySession::SwaySession(const std::string& config) {
         return;
     }
     setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    display_ = folder_ + "/" + display;
     setenv("WAYLAND_DISPLAY", display.c_str(), 1);
     setenv("SWAYSOCK", ipcSocket_.c_str(), 1);
     unsetenv("DISPLAY");

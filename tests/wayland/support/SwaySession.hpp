@@ -15,8 +15,10 @@ namespace spanlet::test {
 /// still reach its socket as root.
 class SwaySession {
 public:
-    /// `config`: lines appended to the sway configuration, e.g. output settings.
-    explicit SwaySession(const std::string& config = {});
+    /// `config`: lines appended to the sway configuration, e.g. output settings. With `host`,
+    /// this sway runs nested in that one's (wayland back end): each of its outputs is a window
+    /// there, and killing that window unplugs the output, which a headless sway cannot do.
+    explicit SwaySession(const std::string& config = {}, const SwaySession* host = nullptr);
     ~SwaySession();
     SwaySession(const SwaySession&) = delete;
     SwaySession& operator=(const SwaySession&) = delete;
@@ -30,6 +32,7 @@ public:
 
 private:
     std::string folder_;
+    std::string display_; ///< the Wayland socket's path
     std::string ipcSocket_;
     uid_t uid_ = 0;
     gid_t gid_ = 0;
