@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 
@@ -36,6 +37,50 @@ TEST_F(OverlayInput, followsTheMode) {
         ASSERT_TRUE(c->dispatchUntil([&] { return below.pointer().has_value() == !take; }))
             << "taking input: " << take;
     }
+}
+
+// While the overlays take input, the pointer is known in global points on every output, at any
+// scale, and a click arrives where it happened.
+TEST_F(OverlayInput, tracksThePointerAcrossOutputs) {
+    ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-1", "scale", "2"}));
+    ASSERT_TRUE(sway.swaymsg({"create_output"}));
+    PointerDriver driver;
+    ASSERT_TRUE(driver.ok());
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    const std::vector<ScreenInfo> screens = c->outputs().screens();
+    ASSERT_EQ(screens.size(), 2U);
+    std::vector<std::unique_ptr<OverlaySurface>> overlays;
+    for (const ScreenInfo& s : screens) {
+        overlays.push_back(std::make_unique<OverlaySurface>(*c, c->outputs().output(s.id),
+                                                            static_cast<int>(s.scale.factor())));
+        overlays.back()->takeInput(true);
+    }
+    std::optional<Point> clicked;
+    wayland::OverlayPointer pointer(*c,
+                                    [&](wl_surface* surface) -> std::optional<Point> {
+                                        for (std::size_t i = 0; i < overlays.size(); ++i) {
+                                            if (overlays[i]->surface() == surface) {
+                                                return screens[i].frame.origin();
+                                            }
+                                        }
+                                        return std::nullopt;
+                                    },
+                                    {{}, [&](Point p, std::uint32_t) { clicked = p; }, {}});
+    ASSERT_TRUE(c->dispatchUntil([&] {
+        return std::all_of(overlays.begin(), overlays.end(),
+                           [](const auto& o) { return o->configured(); });
+    }));
+
+    const Point points[] = {{10.5, 20}, {639, 399}, {screens[1].frame.x + 100, 50.25}};
+    for (const Point& p : points) {
+        ASSERT_TRUE(driver.move(p.x, p.y));
+        ASSERT_TRUE(c->dispatchUntil([&] { return pointer.position() == p; }))
+            << p.x << ", " << p.y;
+    }
+    ASSERT_TRUE(driver.click());
+    ASSERT_TRUE(c->dispatchUntil([&] { return clicked.has_value(); }));
+    EXPECT_EQ(*clicked, points[2]);
 }
 
 } // namespace

@@ -42,6 +42,7 @@ struct RegistryListener {
             g.shm = bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
         } else if (named(interface, wl_seat_interface) && g.seat == nullptr) {
             g.seat = bind<wl_seat>(registry, name, wl_seat_interface, version, 5);
+            wl_seat_add_listener(g.seat, &seatListener, c);
         } else if (named(interface, zxdg_output_manager_v1_interface) &&
                    g.xdgOutputManager == nullptr) {
             g.xdgOutputManager = bind<zxdg_output_manager_v1>(
@@ -64,6 +65,16 @@ struct RegistryListener {
                 bind<wp_presentation>(registry, name, wp_presentation_interface, version, 1);
         }
     }
+
+    static void capabilities(void* data, wl_seat* /*seat*/, std::uint32_t caps) {
+        auto* c = static_cast<WaylandConnection*>(data);
+        c->seatCapabilities_ = caps;
+        if (c->seatHandler_) {
+            c->seatHandler_();
+        }
+    }
+    static void seatName(void* /*data*/, wl_seat* /*seat*/, const char* /*name*/) {}
+    static constexpr wl_seat_listener seatListener{capabilities, seatName};
 
     static void globalRemove(void* data, wl_registry* /*registry*/, std::uint32_t name) {
         static_cast<WaylandConnection*>(data)->outputs_->remove(name);

@@ -57,6 +57,9 @@ public:
     void takeInput(bool take);
     [[nodiscard]] bool takesInput() const noexcept { return takesInput_; }
 
+    /// The Wayland surface, to tell which overlay the pointer is over.
+    [[nodiscard]] wl_surface* surface() const noexcept { return surface_; }
+
     /// Buffers made so far, for tests of their reuse.
     [[nodiscard]] std::size_t buffersMade() const;
 

@@ -66,6 +66,11 @@ public:
     /// Whether the connection still works.
     [[nodiscard]] bool ok() const;
 
+    /// The seat's capabilities (wl_seat.capability bits) as last announced.
+    [[nodiscard]] std::uint32_t seatCapabilities() const noexcept { return seatCapabilities_; }
+    /// `handler` runs whenever the seat announces its capabilities (a pointer appears or goes).
+    void setSeatHandler(std::function<void()> handler) { seatHandler_ = std::move(handler); }
+
 private:
     WaylandConnection() = default;
     void afterDispatch();
@@ -74,6 +79,8 @@ private:
     wl_registry* registry_ = nullptr;
     Globals globals_;
     std::unique_ptr<Outputs> outputs_;
+    std::uint32_t seatCapabilities_ = 0;
+    std::function<void()> seatHandler_;
 
     friend struct RegistryListener;
 };
