@@ -205,6 +205,11 @@ bool WaylandConnection::dispatchUntil(const std::function<bool()>& done,
     return true;
 }
 
+void WaylandConnection::flush() {
+    wl_display_dispatch_pending(display_);
+    afterDispatch();
+}
+
 bool WaylandConnection::roundtrip() {
     const bool ok = wl_display_roundtrip(display_) >= 0;
     afterDispatch();

@@ -58,6 +58,8 @@ public:
     /// it holds. For start-up, tests and the few places that must wait.
     bool dispatchUntil(const std::function<bool()>& done,
                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    /// Runs the handlers of events already read and sends what is queued, without reading.
+    void flush();
     /// Waits until the compositor has handled every request sent so far.
     bool roundtrip();
     /// Runs `task` on a later dispatch, after the compositor answered a sync: a completion that
