@@ -24,19 +24,25 @@ namespace {
 
 constexpr const char* kUser = "spanlet-test";
 
-// The user sway runs as: ourselves, or under root the test user (made when missing; a parallel
-// test may make it at the same moment, so only the second look counts).
+// The user sway runs as: ourselves, or under root the test user, made when missing.
 bool swayUser(uid_t& uid, gid_t& gid) {
     uid = getuid();
     gid = getgid();
     if (uid != 0) {
         return true;
     }
-    if (getpwnam(kUser) == nullptr) {
+    // Tests run in parallel: another one may be adding the user right now, and useradd then
+    // fails on the lock or on the name; the user shows up a moment later all the same.
+    const passwd* user = getpwnam(kUser);
+    for (int attempt = 0; user == nullptr && attempt < 50; ++attempt) {
         run({"useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent", "--shell",
              "/usr/sbin/nologin", kUser});
+        user = getpwnam(kUser);
+        if (user == nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            user = getpwnam(kUser);
+        }
     }
-    const passwd* user = getpwnam(kUser);
     if (user == nullptr) {
         std::fputs("could not make the user spanlet-test for sway\n", stderr);
         return false;

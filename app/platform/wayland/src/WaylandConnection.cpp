@@ -105,6 +105,7 @@ WaylandConnection::~WaylandConnection() {
     if (display_ == nullptr) {
         return;
     }
+    posted_.clear();
     outputs_.reset();
     if (globals_.presentation != nullptr) {
         wp_presentation_destroy(globals_.presentation);
@@ -216,28 +217,32 @@ bool WaylandConnection::roundtrip() {
     return ok;
 }
 
-namespace {
-
-struct Posted {
+struct WaylandConnection::Posted {
+    WaylandConnection* owner = nullptr;
     std::function<void()> task;
     wl_callback* callback = nullptr;
 
+    ~Posted() { wl_callback_destroy(callback); }
+
     static void done(void* data, wl_callback* /*callback*/, std::uint32_t /*time*/) {
-        std::unique_ptr<Posted> p(static_cast<Posted*>(data));
-        wl_callback_destroy(p->callback);
-        p->task();
+        auto* p = static_cast<Posted*>(data);
+        std::vector<std::unique_ptr<Posted>>& list = p->owner->posted_;
+        const auto it =
+            std::find_if(list.begin(), list.end(), [p](const auto& q) { return q.get() == p; });
+        const std::unique_ptr<Posted> self = std::move(*it);
+        list.erase(it);
+        self->task();
     }
     static constexpr wl_callback_listener listener{done};
 };
 
-} // namespace
-
 void WaylandConnection::post(std::function<void()> task) {
     auto p = std::make_unique<Posted>();
+    p->owner = this;
     p->task = std::move(task);
     p->callback = wl_display_sync(display_);
     wl_callback_add_listener(p->callback, &Posted::listener, p.get());
-    p.release();
+    posted_.push_back(std::move(p));
     wl_display_flush(display_);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct wl_display;
 struct wl_registry;
@@ -81,6 +82,8 @@ private:
     wl_registry* registry_ = nullptr;
     Globals globals_;
     std::unique_ptr<Outputs> outputs_;
+    struct Posted;
+    std::vector<std::unique_ptr<Posted>> posted_; ///< tasks waiting for their sync
     std::uint32_t seatCapabilities_ = 0;
     std::function<void()> seatHandler_;
 
