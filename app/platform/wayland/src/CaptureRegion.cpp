@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -61,27 +62,30 @@ std::optional<PixelBuffer> pixels(const Frame& frame, const Region& region, cons
     const auto top = static_cast<std::int64_t>(std::round((rect.y - region.y) * sy));
     const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
 
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.width * size.height * 4), 0);
+    // Opaque formats go straight into pixels; with alpha, the colours are un-premultiplied.
+    std::vector<RGBA> pixels(static_cast<std::size_t>(size.width * size.height), RGBA::clear);
+    const std::int64_t i0 = std::clamp<std::int64_t>(-left, 0, size.width);
+    const std::int64_t i1 = std::clamp<std::int64_t>(frame.width - left, i0, size.width);
     for (std::int64_t j = 0; j < size.height; ++j) {
         const std::int64_t y = top + j;
         if (y < 0 || y >= frame.height) {
             continue;
         }
         const std::int64_t row = frame.yInvert ? frame.height - 1 - y : y;
-        const std::uint8_t* source = frame.bytes.data() + row * frame.stride;
-        std::uint8_t* target = bytes.data() + j * size.width * 4;
-        for (std::int64_t i = 0; i < size.width; ++i) {
-            const std::int64_t x = left + i;
-            if (x < 0 || x >= frame.width) {
-                continue;
-            }
-            const std::uint8_t* p = source + x * 4;
-            std::uint8_t* q = target + i * 4;
-            q[0] = bgr ? p[2] : p[0];
-            q[1] = p[1];
-            q[2] = bgr ? p[0] : p[2];
-            q[3] = opaque ? 255 : p[3];
+        const std::uint8_t* p = frame.bytes.data() + row * frame.stride + (left + i0) * 4;
+        RGBA* q = pixels.data() + j * size.width + i0;
+        for (std::int64_t i = i0; i < i1; ++i, p += 4, ++q) {
+            *q = bgr ? RGBA{p[2], p[1], p[0], opaque ? std::uint8_t{255} : p[3]}
+                     : RGBA{p[0], p[1], p[2], opaque ? std::uint8_t{255} : p[3]};
         }
+    }
+    if (opaque) {
+        return PixelBuffer(size.width, size.height, std::move(pixels));
+    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(pixels.size() * 4);
+    for (const RGBA p : pixels) {
+        bytes.insert(bytes.end(), {p.r, p.g, p.b, p.a});
     }
     return PixelBuffer::fromPremultipliedBytes(size.width, size.height, bytes);
 }
