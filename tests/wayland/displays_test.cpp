@@ -20,6 +20,7 @@ using WaylandDisplays = SwayTest;
 TEST_F(WaylandDisplays, followScaleChangesAndNewOutputs) {
     auto c = WaylandConnection::connect();
     ASSERT_TRUE(c);
+    EXPECT_TRUE(wayland::offersWlrootsProtocols(c->globals()));
     WaylandDisplayPort port(*c);
     int changes = 0;
     port.setScreensChangedHandler([&] { ++changes; });

@@ -83,6 +83,11 @@ struct RegistryListener {
     static constexpr wl_registry_listener listener{global, globalRemove};
 };
 
+bool offersWlrootsProtocols(const Globals& g) {
+    return g.compositor != nullptr && g.shm != nullptr && g.seat != nullptr &&
+           g.xdgOutputManager != nullptr && g.layerShell != nullptr && g.screencopy != nullptr;
+}
+
 std::unique_ptr<WaylandConnection> WaylandConnection::connect(const char* name) {
     wl_display* display = wl_display_connect(name);
     if (display == nullptr) {

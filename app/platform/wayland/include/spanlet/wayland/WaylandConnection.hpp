@@ -34,6 +34,11 @@ struct Globals {
     wp_presentation* presentation = nullptr;
 };
 
+/// Whether the compositor offers what this back end needs to measure: wl_compositor, wl_shm, a
+/// seat, xdg-output, layer shell and screencopy. Data control and presentation time are
+/// optional (copying and timing then fall back).
+bool offersWlrootsProtocols(const Globals& globals);
+
 /// Spanlet's own connection to the compositor (not Qt's): the bound globals and the outputs,
 /// kept up to date as outputs come and go. Everything runs on the thread that dispatches it.
 class WaylandConnection {
