@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 
-#include "support/PointerDriver.hpp"
+#include "support/InputDriver.hpp"
 #include "support/SwaySession.hpp"
 #include "support/TestSurface.hpp"
 
@@ -19,7 +20,7 @@ using OverlayInput = SwayTest;
 // The overlay lets the pointer through to what is below it until it takes input, and then
 // takes it.
 TEST_F(OverlayInput, followsTheMode) {
-    PointerDriver driver;
+    InputDriver driver;
     ASSERT_TRUE(driver.ok());
     auto c = WaylandConnection::connect();
     ASSERT_TRUE(c);
@@ -44,7 +45,7 @@ TEST_F(OverlayInput, followsTheMode) {
 TEST_F(OverlayInput, tracksThePointerAcrossOutputs) {
     ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-1", "scale", "2"}));
     ASSERT_TRUE(sway.swaymsg({"create_output"}));
-    PointerDriver driver;
+    InputDriver driver;
     ASSERT_TRUE(driver.ok());
     auto c = WaylandConnection::connect();
     ASSERT_TRUE(c);
@@ -81,6 +82,32 @@ TEST_F(OverlayInput, tracksThePointerAcrossOutputs) {
     ASSERT_TRUE(driver.click());
     ASSERT_TRUE(c->dispatchUntil([&] { return clicked.has_value(); }));
     EXPECT_EQ(*clicked, points[2]);
+}
+
+// Keys reach the overlay only while it may take the keyboard, and then once it was clicked.
+TEST_F(OverlayInput, getsKeysOnlyWhileTakingTheKeyboard) {
+    InputDriver driver;
+    ASSERT_TRUE(driver.ok());
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    OverlaySurface overlay(*c, c->outputs().output(c->outputs().screens().at(0).id), 1);
+    std::vector<std::uint32_t> keys;
+    wayland::OverlayKeyboard keyboard(
+        *c, [&](wl_surface* s) { return s == overlay.surface(); },
+        [&](std::uint32_t code) { keys.push_back(code); });
+    ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured(); }));
+    overlay.takeInput(true);
+    constexpr int escape = 1;
+
+    ASSERT_TRUE(driver.move(100, 100) && driver.click() && driver.key(escape));
+    c->roundtrip();
+    EXPECT_TRUE(keys.empty());
+
+    overlay.takeKeyboard(true);
+    c->roundtrip();
+    ASSERT_TRUE(driver.click() && driver.key(escape));
+    ASSERT_TRUE(c->dispatchUntil([&] { return !keys.empty(); }));
+    EXPECT_EQ(keys, std::vector<std::uint32_t>{escape});
 }
 
 } // namespace

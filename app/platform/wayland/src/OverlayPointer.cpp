@@ -59,12 +59,12 @@ OverlayPointer::OverlayPointer(WaylandConnection& connection,
                                std::function<std::optional<Point>(wl_surface*)> origin,
                                Handlers handlers)
     : connection_(connection), origin_(std::move(origin)), handlers_(std::move(handlers)) {
-    connection_.setSeatHandler([this] { seatChanged(); });
+    seatHandler_ = connection_.addSeatHandler([this] { seatChanged(); });
     seatChanged();
 }
 
 OverlayPointer::~OverlayPointer() {
-    connection_.setSeatHandler({});
+    connection_.removeSeatHandler(seatHandler_);
     if (pointer_ != nullptr) {
         wl_pointer_release(pointer_);
     }

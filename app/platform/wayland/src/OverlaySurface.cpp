@@ -127,6 +127,17 @@ void OverlaySurface::takeInput(bool take) {
     wl_display_flush(connection_.display());
 }
 
+void OverlaySurface::takeKeyboard(bool take) {
+    const bool onDemand = zwlr_layer_surface_v1_get_version(layer_) >=
+                          ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, !take      ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE
+                : onDemand ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND
+                           : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    wl_surface_commit(surface_);
+    wl_display_flush(connection_.display());
+}
+
 void OverlaySurface::present(std::span<const PixelRect> damage) {
     if (!configured() || damage.empty()) {
         return;

@@ -69,8 +69,9 @@ struct RegistryListener {
     static void capabilities(void* data, wl_seat* /*seat*/, std::uint32_t caps) {
         auto* c = static_cast<WaylandConnection*>(data);
         c->seatCapabilities_ = caps;
-        if (c->seatHandler_) {
-            c->seatHandler_();
+        const auto handlers = c->seatHandlers_; // a handler may remove itself
+        for (const auto& h : handlers) {
+            h.second();
         }
     }
     static void seatName(void* /*data*/, wl_seat* /*seat*/, const char* /*name*/) {}
@@ -209,6 +210,15 @@ bool WaylandConnection::dispatchUntil(const std::function<bool()>& done,
     }
     afterDispatch();
     return true;
+}
+
+int WaylandConnection::addSeatHandler(std::function<void()> handler) {
+    seatHandlers_.emplace_back(++nextSeatHandler_, std::move(handler));
+    return nextSeatHandler_;
+}
+
+void WaylandConnection::removeSeatHandler(int id) {
+    std::erase_if(seatHandlers_, [id](const auto& h) { return h.first == id; });
 }
 
 void WaylandConnection::flush() {

@@ -26,8 +26,7 @@ public:
     };
 
     /// `origin` gives a surface's top-left corner in global points, or nothing for a surface
-    /// that is not an overlay's. `connection` must outlive this object; this takes its seat
-    /// handler.
+    /// that is not an overlay's. `connection` must outlive this object.
     OverlayPointer(WaylandConnection& connection,
                    std::function<std::optional<Point>(wl_surface*)> origin, Handlers handlers);
     ~OverlayPointer();
@@ -45,6 +44,7 @@ private:
     WaylandConnection& connection_;
     std::function<std::optional<Point>(wl_surface*)> origin_;
     Handlers handlers_;
+    int seatHandler_ = 0;
     wl_pointer* pointer_ = nullptr;
     std::optional<Point> surfaceOrigin_;
     std::optional<Point> position_;

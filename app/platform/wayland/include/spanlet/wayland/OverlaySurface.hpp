@@ -56,6 +56,9 @@ public:
     /// Whether the surface takes the pointer (full input region) or lets it through (empty).
     void takeInput(bool take);
     [[nodiscard]] bool takesInput() const noexcept { return takesInput_; }
+    /// Whether the surface may take the keyboard: on demand (when clicked, as the compositor
+    /// decides), or never. Only while editing guides.
+    void takeKeyboard(bool take);
 
     /// The Wayland surface, to tell which overlay the pointer is over.
     [[nodiscard]] wl_surface* surface() const noexcept { return surface_; }

@@ -76,8 +76,10 @@ public:
 
     /// The seat's capabilities (wl_seat.capability bits) as last announced.
     [[nodiscard]] std::uint32_t seatCapabilities() const noexcept { return seatCapabilities_; }
-    /// `handler` runs whenever the seat announces its capabilities (a pointer appears or goes).
-    void setSeatHandler(std::function<void()> handler) { seatHandler_ = std::move(handler); }
+    /// `handler` runs whenever the seat announces its capabilities (a pointer or keyboard
+    /// appears or goes), until removed with the number this returns.
+    int addSeatHandler(std::function<void()> handler);
+    void removeSeatHandler(int id);
 
 private:
     WaylandConnection() = default;
@@ -90,7 +92,8 @@ private:
     struct Posted;
     std::vector<std::unique_ptr<Posted>> posted_; ///< tasks waiting for their sync
     std::uint32_t seatCapabilities_ = 0;
-    std::function<void()> seatHandler_;
+    std::vector<std::pair<int, std::function<void()>>> seatHandlers_;
+    int nextSeatHandler_ = 0;
 
     friend struct RegistryListener;
 };

@@ -6,19 +6,21 @@
 
 namespace spanlet::test {
 
-/// The virtual_pointer tool, running for as long as this object: the seat's pointer.
-class PointerDriver {
+/// The virtual_input tool, running for as long as this object: the seat's pointer and keyboard.
+class InputDriver {
 public:
-    PointerDriver();
-    ~PointerDriver();
-    PointerDriver(const PointerDriver&) = delete;
-    PointerDriver& operator=(const PointerDriver&) = delete;
+    InputDriver();
+    ~InputDriver();
+    InputDriver(const InputDriver&) = delete;
+    InputDriver& operator=(const InputDriver&) = delete;
 
     [[nodiscard]] bool ok() const noexcept { return pid_ > 0; }
     /// To (x, y) in global logical points; whether the compositor has handled it.
     bool move(double x, double y);
     /// Presses and releases the left button.
     bool click();
+    /// Presses and releases the key with evdev code `code` (1: Escape).
+    bool key(int code);
 
 private:
     bool command(const std::string& line);

@@ -1,4 +1,4 @@
-#include "PointerDriver.hpp"
+#include "InputDriver.hpp"
 
 #include <csignal>
 #include <sstream>
@@ -8,7 +8,7 @@
 
 namespace spanlet::test {
 
-PointerDriver::PointerDriver() {
+InputDriver::InputDriver() {
     int toChild[2];
     int fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
@@ -22,7 +22,7 @@ PointerDriver::PointerDriver() {
         for (int fd = 3; fd < 1024; ++fd) {
             close(fd);
         }
-        execl(VIRTUAL_POINTER, VIRTUAL_POINTER, nullptr);
+        execl(VIRTUAL_INPUT, VIRTUAL_INPUT, nullptr);
         _exit(127);
     }
     close(toChild[0]);
@@ -37,7 +37,7 @@ PointerDriver::PointerDriver() {
     }
 }
 
-PointerDriver::~PointerDriver() {
+InputDriver::~InputDriver() {
     if (in_ != nullptr) {
         std::fclose(in_);
     }
@@ -49,7 +49,7 @@ PointerDriver::~PointerDriver() {
     }
 }
 
-bool PointerDriver::command(const std::string& line) {
+bool InputDriver::command(const std::string& line) {
     if (pid_ <= 0 || std::fputs((line + "\n").c_str(), in_) < 0 || std::fflush(in_) != 0) {
         return false;
     }
@@ -57,14 +57,18 @@ bool PointerDriver::command(const std::string& line) {
     return std::fgets(answer, sizeof answer, out_) != nullptr && std::string(answer) == "ok\n";
 }
 
-bool PointerDriver::move(double x, double y) {
+bool InputDriver::move(double x, double y) {
     std::ostringstream line;
     line << "move " << x << ' ' << y;
     return command(line.str());
 }
 
-bool PointerDriver::click() {
+bool InputDriver::click() {
     return command("click");
+}
+
+bool InputDriver::key(int code) {
+    return command("key " + std::to_string(code));
 }
 
 } // namespace spanlet::test

@@ -1,0 +1,177 @@
+// A pointer and a keyboard for tests on wlroots compositors, where the seat has neither until a
+// client makes virtual ones. Reads commands from standard input, one a line, and answers each
+// with "ok" once the compositor has handled it (or "error" for a line it does not understand):
+//   move X Y             the pointer to (X, Y), global logical points, fractions allowed
+//   press|release|click  the left button, or the button code given after it (BTN_* codes)
+//   key CODE             presses and releases a key (evdev code; the keymap has Escape only)
+// It keeps its devices until standard input ends, since they go when the client does.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <virtual-keyboard-unstable-v1-client-protocol.h>
+#include <wayland-client.h>
+#include <wlr-virtual-pointer-unstable-v1-client-protocol.h>
+
+#include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/WaylandConnection.hpp>
+
+namespace {
+
+using spanlet::wayland::WaylandConnection;
+
+constexpr std::uint32_t kLeftButton = 0x110; // BTN_LEFT
+constexpr double kSubdivision = 100;         // motion_absolute steps per point
+
+// The smallest keymap the compositor accepts: one key, Escape (evdev 1, XKB keycode 9).
+constexpr const char* kKeymap =
+    "xkb_keymap {\n"
+    "xkb_keycodes \"spanlet\" { minimum = 8; maximum = 255; <ESC> = 9; };\n"
+    "xkb_types \"spanlet\" { include \"complete\" };\n"
+    "xkb_compatibility \"spanlet\" { include \"complete\" };\n"
+    "xkb_symbols \"spanlet\" { key <ESC> { [ Escape ] }; };\n"
+    "};\n";
+
+struct Bound {
+    zwlr_virtual_pointer_manager_v1* pointers = nullptr;
+    zwp_virtual_keyboard_manager_v1* keyboards = nullptr;
+
+    static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t /*version*/) {
+        auto* b = static_cast<Bound*>(data);
+        const std::string n = interface;
+        if (n == zwlr_virtual_pointer_manager_v1_interface.name) {
+            b->pointers = static_cast<zwlr_virtual_pointer_manager_v1*>(
+                wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+        } else if (n == zwp_virtual_keyboard_manager_v1_interface.name) {
+            b->keyboards = static_cast<zwp_virtual_keyboard_manager_v1*>(
+                wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
+        }
+    }
+    static void globalRemove(void* /*data*/, wl_registry* /*registry*/, std::uint32_t /*name*/) {}
+    static constexpr wl_registry_listener listener{global, globalRemove};
+};
+
+struct Devices {
+    zwlr_virtual_pointer_v1* pointer = nullptr;
+    zwp_virtual_keyboard_v1* keyboard = nullptr;
+};
+
+std::uint32_t now() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<std::uint32_t>(t.tv_sec * 1000 + t.tv_nsec / 1000000);
+}
+
+std::uint32_t steps(double points) {
+    return static_cast<std::uint32_t>(std::lround(std::max(points, 0.0) * kSubdivision));
+}
+
+bool uploadKeymap(zwp_virtual_keyboard_v1* keyboard) {
+    const std::size_t size = std::strlen(kKeymap) + 1;
+    const int fd = memfd_create("spanlet-keymap", MFD_CLOEXEC);
+    if (fd < 0 || write(fd, kKeymap, size) != static_cast<ssize_t>(size)) {
+        return false;
+    }
+    zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                                   static_cast<std::uint32_t>(size));
+    close(fd);
+    return true;
+}
+
+// Runs one command line; whether it was understood.
+bool execute(WaylandConnection& c, const Devices& d, const std::string& line) {
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    if (verb == "move") {
+        double x = 0;
+        double y = 0;
+        if (!(in >> x >> y) || c.outputs().screens().empty()) {
+            return false;
+        }
+        // motion_absolute maps onto the bounding box of all outputs.
+        spanlet::Rect box = c.outputs().screens().front().frame;
+        for (const spanlet::ScreenInfo& s : c.outputs().screens()) {
+            const double right = std::max(box.maxX(), s.frame.maxX());
+            const double bottom = std::max(box.maxY(), s.frame.maxY());
+            box.x = std::min(box.x, s.frame.x);
+            box.y = std::min(box.y, s.frame.y);
+            box.width = right - box.x;
+            box.height = bottom - box.y;
+        }
+        zwlr_virtual_pointer_v1_motion_absolute(d.pointer, now(), steps(x - box.x),
+                                                steps(y - box.y), steps(box.width),
+                                                steps(box.height));
+        zwlr_virtual_pointer_v1_frame(d.pointer);
+    } else if (verb == "press" || verb == "release" || verb == "click") {
+        std::uint32_t button = kLeftButton;
+        in >> button;
+        if (verb != "release") {
+            zwlr_virtual_pointer_v1_button(d.pointer, now(), button,
+                                           WL_POINTER_BUTTON_STATE_PRESSED);
+            zwlr_virtual_pointer_v1_frame(d.pointer);
+        }
+        if (verb != "press") {
+            zwlr_virtual_pointer_v1_button(d.pointer, now(), button,
+                                           WL_POINTER_BUTTON_STATE_RELEASED);
+            zwlr_virtual_pointer_v1_frame(d.pointer);
+        }
+    } else if (verb == "key") {
+        std::uint32_t key = 0;
+        if (!(in >> key) || d.keyboard == nullptr) {
+            return false;
+        }
+        zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_PRESSED);
+        zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_RELEASED);
+    } else {
+        return false;
+    }
+    return c.roundtrip();
+}
+
+} // namespace
+
+int main() {
+    std::unique_ptr<WaylandConnection> c = WaylandConnection::connect();
+    if (!c) {
+        std::cerr << "virtual_input: no Wayland compositor\n";
+        return 1;
+    }
+    Bound bound;
+    wl_registry* registry = wl_display_get_registry(c->display());
+    wl_registry_add_listener(registry, &Bound::listener, &bound);
+    c->roundtrip();
+    if (bound.pointers == nullptr) {
+        std::cerr << "virtual_input: the compositor has no zwlr_virtual_pointer_manager_v1\n";
+        return 1;
+    }
+    Devices devices;
+    devices.pointer =
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(bound.pointers, c->globals().seat);
+    if (bound.keyboards != nullptr) {
+        devices.keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(
+            bound.keyboards, c->globals().seat);
+        if (!uploadKeymap(devices.keyboard)) {
+            return 1;
+        }
+    }
+    c->roundtrip();
+    std::cout << "ready" << std::endl;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        c->dispatch();
+        std::cout << (execute(*c, devices, line) ? "ok" : "error") << std::endl;
+    }
+    if (devices.keyboard != nullptr) {
+        zwp_virtual_keyboard_v1_destroy(devices.keyboard);
+    }
+    zwlr_virtual_pointer_v1_destroy(devices.pointer);
+    zwlr_virtual_pointer_manager_v1_destroy(bound.pointers);
+    wl_registry_destroy(registry);
+    return 0;
+}
