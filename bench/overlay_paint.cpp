@@ -47,7 +47,7 @@ OverlayScene sceneAt(double x, double scale) {
         pixels.push_back(i % 2 == 0 ? RGBA::black : RGBA::white);
     }
     scene.loupe = Loupe{PixelBuffer(15, 15, std::move(pixels)), SRGBColor{0.2, 0.4, 0.6, 1}};
-    scene.loupeHint = "⌃⇧C copies";
+    scene.loupeHint = "Ctrl+Shift+C copies";
     scene.pointer = Point{x, y};
     return scene;
 }

@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
                                  .filePath(QStringLiteral("spanlet.desktop"))
                                  .toStdString(),
                              "/usr/bin/spanlet");
-    ViewContext context{model, platform.permission, hotkeys, loginItem, nullptr};
+    // The welcome view shows its "Menu" button (the menu itself is the shell's).
+    ViewContext context{model, platform.permission, hotkeys, loginItem, nullptr, [](QWidget&) {}};
 
     bool ok = true;
     using Kind = Windows::Kind;

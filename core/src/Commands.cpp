@@ -10,16 +10,17 @@ using Modifiers = Shortcut::Modifiers;
 
 struct ModifierText {
     Modifiers member;
-    const char* symbol;
+    const char* name;
     const char* word;
 };
 
-// The order modifiers are always printed and spoken in: control, option, shift, command.
+// The order modifiers are always printed and spoken in. Option is the Alt key and command the
+// Super key on Linux, so they carry those names.
 constexpr std::array<ModifierText, 4> kModifierTexts{{
-    {Modifiers::control, "\u2303", "Control"}, // ⌃
-    {Modifiers::option, "\u2325", "Option"},   // ⌥
-    {Modifiers::shift, "\u21E7", "Shift"},     // ⇧
-    {Modifiers::command, "\u2318", "Command"}, // ⌘
+    {Modifiers::control, "Ctrl", "Control"},
+    {Modifiers::option, "Alt", "Alt"},
+    {Modifiers::shift, "Shift", "Shift"},
+    {Modifiers::command, "Super", "Super"},
 }};
 
 struct CommandRow {
@@ -52,7 +53,8 @@ std::string Shortcut::display() const {
     std::string text;
     for (const auto& m : kModifierTexts) {
         if (modifiers.contains(m.member)) {
-            text += m.symbol;
+            text += m.name;
+            text += '+';
         }
     }
     return text + key;

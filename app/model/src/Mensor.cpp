@@ -26,11 +26,7 @@ void Mensor::start() {
             self->perform(command);
         }
     });
-    if (prefs_->hotkeysEnabled) {
-        ports_.hotkeys.registerCommands(allCases<MensorCommand>);
-    } else {
-        ports_.hotkeys.unregisterAll();
-    }
+    registerHotkeys();
     ports_.overlays.rebuild();
     syncViews();
     if (!prefs_->welcomed) {
@@ -65,18 +61,24 @@ bool Mensor::needsOverlay() const {
            *editingGuides_ || toast_->has_value();
 }
 
+void Mensor::registerHotkeys() {
+    if (prefs_->hotkeysEnabled) {
+        ports_.hotkeys.registerCommands(prefs_->shortcuts.registrable());
+    } else {
+        ports_.hotkeys.unregisterAll();
+    }
+}
+
 void Mensor::setPrefs(Preferences next) {
     const bool hotkeysWere = prefs_->hotkeysEnabled;
+    const ShortcutBindings bindingsWere = prefs_->shortcuts;
     if (!prefs_.set(std::move(next))) {
         return;
     }
     ports_.preferences.save(*prefs_);
-    if (prefs_->hotkeysEnabled != hotkeysWere) {
-        if (prefs_->hotkeysEnabled) {
-            ports_.hotkeys.registerCommands(allCases<MensorCommand>);
-        } else {
-            ports_.hotkeys.unregisterAll();
-        }
+    if (prefs_->hotkeysEnabled != hotkeysWere ||
+        (prefs_->hotkeysEnabled && prefs_->shortcuts != bindingsWere)) {
+        registerHotkeys();
     }
     syncViews();
 }

@@ -5,8 +5,9 @@
 namespace spanlet {
 
 std::string Mensor::snappingHint() const {
-    return "Turn on edge snapping to measure (" +
-           shortcut(MensorCommand::toggleSnapping).display() + ")";
+    const auto& keys = prefs_->shortcuts.shortcut(MensorCommand::toggleSnapping);
+    return keys ? "Turn on edge snapping to measure (" + keys->display() + ")"
+                : std::string("Turn on edge snapping to measure");
 }
 
 std::optional<Cross> Mensor::currentMeasurement() const {

@@ -68,6 +68,9 @@ void to_json(Json& j, const Preferences& p) {
     j["explainerSeen"] = p.explainerSeen;
     j["welcomed"] = p.welcomed;
     j["recentColors"] = p.recentColors;
+    if (!p.shortcuts.allDefault()) {
+        j["shortcuts"] = p.shortcuts;
+    }
 }
 
 void from_json(const Json& j, Preferences& p) {
@@ -125,6 +128,9 @@ void from_json(const Json& j, Preferences& p) {
             throw JsonDecodeError("recentColors is not an array");
         }
         d.recentColors = v->get<std::vector<SRGBColor>>();
+    }
+    if (const Json* v = field(j, "shortcuts")) {
+        d.shortcuts = v->get<ShortcutBindings>();
     }
     p = std::move(d);
 }

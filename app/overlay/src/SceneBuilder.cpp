@@ -102,6 +102,7 @@ SceneInput sceneInput(const Mensor& model) {
     input.showGapLabels = prefs.showGapLabels;
     input.showLoupe = prefs.showLoupe;
     input.guides = prefs.guides;
+    input.pickColorKeys = prefs.shortcuts.shortcut(MensorCommand::pickColor);
     return input;
 }
 
@@ -136,7 +137,9 @@ OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input) {
     if (input.snapping && pointerOnScreen && input.showLoupe) {
         scene.loupe = input.loupe;
     }
-    scene.loupeHint = shortcut(MensorCommand::pickColor).display() + " copies";
+    if (input.pickColorKeys) {
+        scene.loupeHint = input.pickColorKeys->display() + " copies";
+    }
     if (pointerOnScreen) {
         scene.message = messageFor(input);
     }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -57,6 +58,12 @@ SpanletApp::SpanletApp(Options options)
         .hotkeys = hotkeyStatus_,
         .loginItem = autostart_,
         .closeWindow = [this](Windows::Kind kind) { windows_.close(kind); },
+        .openMenu =
+            [this](QWidget& anchor) {
+                if (tray_) {
+                    tray_->menu().popup(anchor.mapToGlobal(QPoint(0, anchor.height())));
+                }
+            },
     });
     hotkeys_.setOnUnavailableChanged([this] { hotkeyStatus_.set(hotkeys_.unavailable()); });
     overlays_.attach(*model_);
@@ -82,8 +89,8 @@ void SpanletApp::start() {
     trayShown_ = tray_->show();
     if (!trayShown_) {
         // No tray host (stock GNOME, a bare window manager): the welcome window, with the
-        // shortcut list and the way to the settings, stands in for the menu. Starting Spanlet
-        // again brings it back.
+        // shortcut list and a "Menu" button that opens the tray icon's menu, stands in for the
+        // icon. Starting Spanlet again brings it back.
         windows_.open(Windows::Kind::welcome);
     }
     framework_.startUpdater();

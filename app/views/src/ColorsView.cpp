@@ -61,10 +61,10 @@ ColorsView::ColorsView(Mensor& model, QWidget* parent) : QWidget(parent), model_
     QLabel* none = label(QStringLiteral("No colors yet"));
     scaleFont(none, 1.2, true);
     emptyLines->addWidget(none);
-    QLabel* hint = label(qs(ViewText::noColorsHint()));
-    hint->setObjectName(QStringLiteral("noColorsHint"));
-    makeSecondary(hint);
-    emptyLines->addWidget(hint);
+    hint_ = label(QString());
+    hint_->setObjectName(QStringLiteral("noColorsHint"));
+    makeSecondary(hint_);
+    emptyLines->addWidget(hint_);
     column->addWidget(empty_);
 
     // The newest colour in detail, then every recent one.
@@ -145,25 +145,33 @@ ColorsView::ColorsView(Mensor& model, QWidget* parent) : QWidget(parent), model_
     clear_->setObjectName(QStringLiteral("clear"));
     clear_->setAccessibleName(clear_->text());
     connect(clear_, &QPushButton::clicked, this, [this] { model_.clearRecentColors(); });
-    auto* pick = new QPushButton(QStringLiteral("Pick Color"));
-    pick->setObjectName(QStringLiteral("pickColor"));
-    pick->setAccessibleName(pick->text());
-    const Shortcut pickKeys = shortcut(MensorCommand::pickColor);
-    pick->setShortcut(keySequence(pickKeys));
-    pick->setToolTip(QStringLiteral("Pick Color (") + qs(pickKeys.display()) + QStringLiteral(")"));
-    connect(pick, &QPushButton::clicked, this,
+    pick_ = new QPushButton(QStringLiteral("Pick Color"));
+    pick_->setObjectName(QStringLiteral("pickColor"));
+    pick_->setAccessibleName(pick_->text());
+    connect(pick_, &QPushButton::clicked, this,
             [this] { model_.perform(MensorCommand::pickColor); });
     buttons->addWidget(clear_);
     buttons->addStretch(1);
-    buttons->addWidget(pick);
+    buttons->addWidget(pick_);
     column->addLayout(buttons);
 
     prefsSubscription_ = model_.prefs().subscribe([this](const Preferences& p) {
+        showShortcut(p.shortcuts);
         if (p.recentColors != shown_) {
             display(p.recentColors);
         }
     });
+    showShortcut(model_.prefs()->shortcuts);
     display(model_.prefs()->recentColors);
+}
+
+void ColorsView::showShortcut(const ShortcutBindings& bindings) {
+    const std::optional<Shortcut>& keys = bindings.shortcut(MensorCommand::pickColor);
+    hint_->setText(qs(ViewText::noColorsHint(bindings)));
+    pick_->setShortcut(keys ? keySequence(*keys) : QKeySequence());
+    pick_->setToolTip(keys ? QStringLiteral("Pick Color (") + qs(keys->display()) +
+                                 QStringLiteral(")")
+                           : QStringLiteral("Pick Color"));
 }
 
 void ColorsView::display(const std::vector<SRGBColor>& colors) {

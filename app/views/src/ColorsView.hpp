@@ -28,6 +28,8 @@ protected:
 
 private:
     void display(const std::vector<SRGBColor>& colors);
+    /// The pickColor shortcut as the user has bound it, in the hint and on the button.
+    void showShortcut(const ShortcutBindings& bindings);
     void rebuildGrid(const std::vector<SRGBColor>& colors);
 
     Mensor& model_;
@@ -41,6 +43,8 @@ private:
     QGridLayout* grid_ = nullptr;
     std::vector<QWidget*> gridSwatches_;
     QPushButton* clear_ = nullptr;
+    QPushButton* pick_ = nullptr;
+    QLabel* hint_ = nullptr;
     Subscription prefsSubscription_;
 };
 

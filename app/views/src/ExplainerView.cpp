@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include <spanlet/views/ToolViewInfo.hpp>
+#include <spanlet/views/ViewText.hpp>
 
 #include "ViewStyle.hpp"
 
@@ -67,12 +68,17 @@ ExplainerView::ExplainerView(Mensor& model, PermissionPort& permission, std::fun
         "pixels through the pointer, plus a tiny square for the loupe, while edge snapping is "
         "on.")));
     column->addWidget(label(QStringLiteral(
-        "Those pixels stay in memory on this Mac and are never recorded or sent anywhere. Only "
+        "Those pixels stay in memory on this computer and are never recorded or sent anywhere. "
+        "Only "
         "colors you choose to pick are kept, in your recent colors. Spanlet’s own ruler and "
         "guides are left out.")));
-    column->addWidget(label(QStringLiteral(
-        "macOS will ask you to allow Spanlet in System Settings under Privacy & Security, Screen "
-        "& System Audio Recording. You may need to reopen Spanlet after allowing it.")));
+    // Where reading the screen needs no permission (X11), say so instead of how to grant it.
+    const bool needed = !permission_.preflight();
+    column->addWidget(label(
+        needed ? QStringLiteral("macOS will ask you to allow Spanlet in System Settings under "
+                                "Privacy & Security, Screen & System Audio Recording. You may "
+                                "need to reopen Spanlet after allowing it.")
+               : qs(ViewText::noPermissionNeeded)));
     column->addWidget(label(QStringLiteral(
         "Everything else works without it: the ruler, guides and the color picker.")));
     notAllowed_ = label(QStringLiteral("Spanlet isn’t allowed yet. Turn it on in System Settings, "
@@ -87,6 +93,7 @@ ExplainerView::ExplainerView(Mensor& model, PermissionPort& permission, std::fun
     continue_ = button(QStringLiteral("Continue"), "continue");
     connect(continue_, &QPushButton::clicked, this, [this] { proceed(); });
     openSettings_ = button(QStringLiteral("Open System Settings"), "openSystemSettings");
+    settingsKnown_ = needed;
     connect(openSettings_, &QPushButton::clicked, this, [this] { permission_.openSettings(); });
     checkAgain_ = button(QStringLiteral("Check Again"), "checkAgain");
     connect(checkAgain_, &QPushButton::clicked, this, [this] { checkAgain(); });
@@ -124,7 +131,7 @@ void ExplainerView::setAsked(bool asked) {
     asked_ = asked;
     notAllowed_->setVisible(asked);
     continue_->setVisible(!asked);
-    openSettings_->setVisible(asked);
+    openSettings_->setVisible(asked && settingsKnown_);
     checkAgain_->setVisible(asked);
     fitHeight(this);
 }

@@ -35,6 +35,8 @@ private:
     Mensor& model_;
     PermissionPort& permission_;
     std::function<void()> done_;
+    /// Whether granting is up to the user; false where no permission is needed.
+    bool settingsKnown_ = true;
     bool asked_ = false;
     QLabel* notAllowed_ = nullptr;
     QPushButton* notNow_ = nullptr;

@@ -57,10 +57,10 @@ MeasurementsView::MeasurementsView(Mensor& model, QWidget* parent)
     QLabel* none = label(QStringLiteral("No measurements kept"));
     scaleFont(none, 1.2, true);
     emptyLines->addWidget(none);
-    QLabel* hint = label(qs(ViewText::noMeasurementsHint()));
-    hint->setObjectName(QStringLiteral("noMeasurementsHint"));
-    makeSecondary(hint);
-    emptyLines->addWidget(hint);
+    hint_ = label(qs(ViewText::noMeasurementsHint(model_.prefs()->shortcuts)));
+    hint_->setObjectName(QStringLiteral("noMeasurementsHint"));
+    makeSecondary(hint_);
+    emptyLines->addWidget(hint_);
     column->addWidget(empty_);
 
     list_ = new QListWidget;
@@ -95,6 +95,7 @@ MeasurementsView::MeasurementsView(Mensor& model, QWidget* parent)
     pinnedSubscription_ =
         model_.pinned().subscribe([this](const std::vector<Pinned>&) { display(); });
     prefsSubscription_ = model_.prefs().subscribe([this](const Preferences& p) {
+        hint_->setText(qs(ViewText::noMeasurementsHint(p.shortcuts)));
         if (p.unit != shownUnit_ || p.copyStyle != shownStyle_) {
             display();
         }

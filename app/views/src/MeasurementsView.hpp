@@ -37,6 +37,7 @@ private:
     Mensor& model_;
     std::optional<Uuid> selection_;
     QWidget* empty_ = nullptr;
+    QLabel* hint_ = nullptr;
     QListWidget* list_ = nullptr;
     QPushButton* clearAll_ = nullptr;
     QPushButton* copy_ = nullptr;

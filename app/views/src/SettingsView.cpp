@@ -144,7 +144,7 @@ QWidget* SettingsView::unitsSection() {
     QFormLayout* rows = form();
     rows->addRow(QStringLiteral("Measure in"), segments);
     rows->addRow(captionLine(QStringLiteral(
-        "Pixels follow each display’s scale: a Retina display has two pixels to a point. "
+        "Pixels follow each display’s scale: a HiDPI display has two pixels to a point. "
         "Copied CSS and SwiftUI always use points.")));
     return section(QStringLiteral("Units"), rows);
 }
@@ -195,14 +195,15 @@ QWidget* SettingsView::snappingSection() {
 
     allowedText_ = label(QString(), false);
     allowedText_->setObjectName(QStringLiteral("screenRecording"));
-    auto* openSettings = new QPushButton(QStringLiteral("Open System Settings"));
-    openSettings->setObjectName(QStringLiteral("openScreenRecordingSettings"));
-    openSettings->setAccessibleName(openSettings->text());
-    connect(openSettings, &QPushButton::clicked, this, [this] { permission_.openSettings(); });
+    openSettings_ = new QPushButton(QStringLiteral("Open System Settings"));
+    openSettings_->setObjectName(QStringLiteral("openScreenRecordingSettings"));
+    openSettings_->setAccessibleName(openSettings_->text());
+    connect(openSettings_, &QPushButton::clicked, this, [this] { permission_.openSettings(); });
     auto* permissionRow = new QHBoxLayout;
     permissionRow->addWidget(allowedText_);
     permissionRow->addStretch(1);
-    permissionRow->addWidget(openSettings);
+    permissionRow->addWidget(openSettings_);
+    noPermission_ = captionLine(qs(ViewText::noPermissionNeeded), "noPermissionNeeded");
 
     QFormLayout* rows = form();
     rows->addRow(QStringLiteral("Edge tolerance"), slider);
@@ -213,6 +214,7 @@ QWidget* SettingsView::snappingSection() {
         "toleranceHelp"));
     rows->addRow(showLoupe_);
     rows->addRow(QStringLiteral("Screen Recording"), permissionRow);
+    rows->addRow(noPermission_);
     return section(QStringLiteral("Edge snapping"), rows);
 }
 
@@ -236,7 +238,22 @@ QWidget* SettingsView::shortcutsSection(HotkeyStatus& hotkeys) {
     connect(hotkeysEnabled_, &QCheckBox::toggled, this, [this](bool on) {
         model_.updatePrefs([on](Preferences& p) { p.hotkeysEnabled = on; });
     });
-    shortcutList_ = new ShortcutList(hotkeys);
+    // The list, "Restore Defaults" and the note show and hide together with the shortcuts.
+    shortcutList_ = new QWidget;
+    auto* editor = new QVBoxLayout(shortcutList_);
+    editor->setContentsMargins(0, 0, 0, 0);
+    editor->addWidget(new ShortcutList(model_, hotkeys, true));
+    restoreDefaults_ = new QPushButton(QStringLiteral("Restore Defaults"));
+    restoreDefaults_->setObjectName(QStringLiteral("restoreDefaults"));
+    restoreDefaults_->setAccessibleName(restoreDefaults_->text());
+    connect(restoreDefaults_, &QPushButton::clicked, this, [this] {
+        model_.updatePrefs([](Preferences& p) { p.shortcuts = ShortcutBindings(); });
+    });
+    auto* restoreRow = new QHBoxLayout;
+    restoreRow->addStretch(1);
+    restoreRow->addWidget(restoreDefaults_);
+    editor->addLayout(restoreRow);
+    editor->addWidget(captionLine(qs(ViewText::sharedDefaultsNote()), "sharedDefaultsNote"));
     auto* rows = new QVBoxLayout;
     rows->addWidget(hotkeysEnabled_);
     rows->addWidget(shortcutList_);
@@ -283,6 +300,7 @@ void SettingsView::display(const Preferences& p) {
         colorStyle_->setCurrentIndex(indexOf(p.colorStyle));
     }
     shortcutList_->setVisible(p.hotkeysEnabled);
+    restoreDefaults_->setEnabled(!p.shortcuts.allDefault());
 }
 
 void SettingsView::refreshAllowed() {
@@ -292,6 +310,9 @@ void SettingsView::refreshAllowed() {
     p.setColor(QPalette::WindowText,
                allowed_ ? QColor(0x1E, 0x9E, 0x3A) : withAlpha(p.color(QPalette::WindowText), 0.6));
     allowedText_->setPalette(p);
+    // Where reading the screen needs no permission (X11) there is nothing to open.
+    openSettings_->setVisible(!allowed_);
+    noPermission_->setVisible(allowed_);
 }
 
 void SettingsView::changeLoginItem(bool on) {

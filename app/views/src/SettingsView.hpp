@@ -11,14 +11,14 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QSlider;
 
 namespace spanlet::views {
 
-class ShortcutList;
-
 /// The settings window (520 × 640, scrolling when taller): units, guides, edge snapping,
-/// copying, the global shortcuts and starting at login, each bound to its preference. Every
+/// copying, the global shortcuts with their editor, and starting at login, each bound to its
+/// preference. Every
 /// control shows the model's current value, so changes made elsewhere show at once.
 class SettingsView : public QWidget {
     Q_OBJECT
@@ -63,8 +63,12 @@ private:
     QLabel* allowedText_ = nullptr;
     QComboBox* copyStyle_ = nullptr;
     QComboBox* colorStyle_ = nullptr;
+    QPushButton* openSettings_ = nullptr;
+    QLabel* noPermission_ = nullptr;
     QCheckBox* hotkeysEnabled_ = nullptr;
-    ShortcutList* shortcutList_ = nullptr;
+    /// The shortcut editor: the list, "Restore Defaults" and the note on shared defaults.
+    QWidget* shortcutList_ = nullptr;
+    QPushButton* restoreDefaults_ = nullptr;
     QCheckBox* openAtLogin_ = nullptr;
     Subscription prefsSubscription_;
 };

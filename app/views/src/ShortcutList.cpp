@@ -1,40 +1,38 @@
 #include "ShortcutList.hpp"
 
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <algorithm>
 
 #include <spanlet/views/ViewText.hpp>
 
+#include "ShortcutRecorder.hpp"
 #include "ViewStyle.hpp"
 
 namespace spanlet::views {
 
 namespace {
 
-/// The shortcut drawn as a key cap: bold caption text on the accent colour at 0.18 opacity,
-/// 5 points of padding left and right and 1 point above and below.
-QLabel* keyCap(const Shortcut& shortcut) {
-    QLabel* cap = label(qs(shortcut.display()), false);
+/// Bold caption text on the accent colour at 0.18 opacity, 5 points of padding left and right
+/// and 1 point above and below: a key cap.
+void styleAsKeyCap(QWidget* cap) {
     makeCaption(cap);
     scaleFont(cap, 1.0, true);
     const QColor accent = withAlpha(cap->palette().color(QPalette::Highlight), 0.18);
-    cap->setStyleSheet(QStringLiteral("QLabel { background-color: rgba(%1, %2, %3, %4);"
-                                      " padding: 1px 5px; border-radius: 4px; }")
+    cap->setStyleSheet(QStringLiteral("background-color: rgba(%1, %2, %3, %4);"
+                                      " padding: 1px 5px; border-radius: 4px; border: none;")
                            .arg(accent.red())
                            .arg(accent.green())
                            .arg(accent.blue())
                            .arg(accent.alphaF()));
-    cap->setAccessibleName(qs(shortcut.spoken()));
-    return cap;
 }
 
 } // namespace
 
-ShortcutList::ShortcutList(HotkeyStatus& hotkeys, QWidget* parent)
-    : QWidget(parent), hotkeys_(hotkeys) {
+ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, QWidget* parent)
+    : QWidget(parent), model_(model), hotkeys_(hotkeys) {
     setObjectName(QStringLiteral("shortcutList"));
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -48,36 +46,73 @@ ShortcutList::ShortcutList(HotkeyStatus& hotkeys, QWidget* parent)
     }
 
     for (MensorCommand command : EnumTraits<MensorCommand>::allCases) {
-        auto* row = new QWidget;
-        row->setObjectName(QStringLiteral("shortcut.") + qs(rawValue(command)));
-        row->setAccessibleName(qs(ViewText::shortcutRowLabel(command)));
-        auto* line = new QHBoxLayout(row);
+        Row r{command};
+        r.row = new QWidget;
+        r.row->setObjectName(QStringLiteral("shortcut.") + qs(rawValue(command)));
+        auto* line = new QHBoxLayout(r.row);
         line->setContentsMargins(0, 0, 0, 0);
-        line->setSpacing(12);
+        line->setSpacing(editable ? 6 : 12);
         QLabel* name = label(qs(title(command)), false);
         name->setMinimumWidth(titleWidth);
         line->addWidget(name);
-        line->addWidget(keyCap(shortcut(command)));
-        QLabel* mark = label(QStringLiteral("In use by another app"), false);
-        mark->setObjectName(QStringLiteral("unavailable"));
-        makeCaption(mark);
-        QPalette orange = mark->palette();
+        if (editable) {
+            r.recorder = new ShortcutRecorder(
+                [this, command](const Shortcut& keys) { bind(command, keys); });
+            r.recorder->setObjectName(QStringLiteral("record"));
+            r.recorder->setAccessibleName(QStringLiteral("Change the shortcut of ") +
+                                          qs(title(command)));
+            styleAsKeyCap(r.recorder);
+            line->addWidget(r.recorder);
+            r.clear = new QPushButton(QStringLiteral("Clear"));
+            r.clear->setObjectName(QStringLiteral("clear"));
+            r.clear->setAccessibleName(QStringLiteral("Clear the shortcut of ") +
+                                       qs(title(command)));
+            makeCaption(r.clear);
+            connect(r.clear, &QPushButton::clicked, this,
+                    [this, command] { bind(command, std::nullopt); });
+            line->addWidget(r.clear);
+        } else {
+            r.cap = label(QString(), false);
+            styleAsKeyCap(r.cap);
+            line->addWidget(r.cap);
+        }
+        r.mark = label(QString(), false);
+        r.mark->setObjectName(QStringLiteral("unavailable"));
+        makeCaption(r.mark);
+        QPalette orange = r.mark->palette();
         orange.setColor(QPalette::WindowText, QColor(0xFF, 0x95, 0x00));
-        mark->setPalette(orange);
-        line->addWidget(mark);
+        r.mark->setPalette(orange);
+        line->addWidget(r.mark);
         line->addStretch(1);
-        rows->addWidget(row);
-        marks_.emplace_back(command, mark);
+        rows->addWidget(r.row);
+        rows_.push_back(r);
     }
 
-    subscription_ = hotkeys_.onChange([this] { refresh(); });
+    hotkeysSubscription_ = hotkeys_.onChange([this] { refresh(); });
+    prefsSubscription_ = model_.prefs().subscribe([this](const Preferences&) { refresh(); });
     refresh();
 }
 
+void ShortcutList::bind(MensorCommand command, std::optional<Shortcut> keys) {
+    model_.updatePrefs([&](Preferences& p) { p.shortcuts.set(command, std::move(keys)); });
+}
+
 void ShortcutList::refresh() {
+    const ShortcutBindings& bindings = model_.prefs()->shortcuts;
     const std::vector<MensorCommand> taken = hotkeys_.unavailable();
-    for (const auto& [command, mark] : marks_) {
-        mark->setVisible(std::find(taken.begin(), taken.end(), command) != taken.end());
+    for (const Row& r : rows_) {
+        const std::optional<Shortcut>& keys = bindings.shortcut(r.command);
+        r.row->setAccessibleName(qs(ViewText::shortcutRowLabel(r.command, keys)));
+        if (r.recorder != nullptr) {
+            r.recorder->showKeys(keys);
+            r.clear->setEnabled(keys.has_value());
+        } else {
+            r.cap->setText(keys ? qs(keys->display()) : QStringLiteral("None"));
+            r.cap->setAccessibleName(keys ? qs(keys->spoken()) : QStringLiteral("no shortcut"));
+        }
+        const std::string why = ViewText::shortcutConflict(r.command, bindings, taken);
+        r.mark->setText(qs(why));
+        r.mark->setVisible(!why.empty());
     }
 }
 

@@ -1,31 +1,48 @@
 #pragma once
 
 #include <QWidget>
-#include <utility>
 #include <vector>
 
 #include <spanlet/Commands.hpp>
+#include <spanlet/model/Mensor.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 
 class QLabel;
+class QPushButton;
 
 namespace spanlet::views {
 
-/// Every command in declaration order with its title, its shortcut drawn as a key cap and, when
-/// another application holds the shortcut, "In use by another app". Each row is one accessible
-/// element "<title>, <spoken shortcut>".
+class ShortcutRecorder;
+
+/// Every command in declaration order with its title, the user's shortcut drawn as a key cap
+/// and, when the shortcut does not reach the command, why: "In use by another app", or the
+/// other command bound to the same keys. Each row is one accessible element "<title>, <spoken
+/// shortcut>". Editable, the key cap records a new combination when clicked and a "Clear"
+/// button removes it; both change the preferences.
 class ShortcutList : public QWidget {
     Q_OBJECT
 public:
-    explicit ShortcutList(HotkeyStatus& hotkeys, QWidget* parent = nullptr);
+    ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, QWidget* parent = nullptr);
 
 private:
-    void refresh();
+    struct Row {
+        MensorCommand command;
+        QWidget* row = nullptr;
+        QLabel* cap = nullptr;
+        ShortcutRecorder* recorder = nullptr;
+        QPushButton* clear = nullptr;
+        QLabel* mark = nullptr;
+    };
 
+    void refresh();
+    void bind(MensorCommand command, std::optional<Shortcut> keys);
+
+    Mensor& model_;
     HotkeyStatus& hotkeys_;
-    std::vector<std::pair<MensorCommand, QLabel*>> marks_;
-    Subscription subscription_;
+    std::vector<Row> rows_;
+    Subscription hotkeysSubscription_;
+    Subscription prefsSubscription_;
 };
 
 } // namespace spanlet::views

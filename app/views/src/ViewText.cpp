@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <spanlet/ColorText.hpp>
 #include <spanlet/NumberText.hpp>
 #include <spanlet/views/ViewText.hpp>
@@ -21,19 +23,43 @@ std::string contrastLine(const SRGBColor& color) {
            ":1 · with black " + NumberText::string(ColorText::contrast(color, black), 1) + ":1";
 }
 
-std::string shortcutRowLabel(MensorCommand command) {
-    return std::string(title(command)) + ", " + shortcut(command).spoken();
+std::string shortcutRowLabel(MensorCommand command, const std::optional<Shortcut>& keys) {
+    return std::string(title(command)) + ", " + (keys ? keys->spoken() : "no shortcut");
 }
 
-std::string noColorsHint() {
-    return "Pick a color with " + shortcut(MensorCommand::pickColor).display() +
-           " or the button below. With edge snapping on, it takes the pixel under the pointer "
+std::string shortcutConflict(MensorCommand command, const ShortcutBindings& bindings,
+                             const std::vector<MensorCommand>& unavailable) {
+    if (std::find(unavailable.begin(), unavailable.end(), command) != unavailable.end()) {
+        return "In use by another app";
+    }
+    const std::vector<MensorCommand> others = bindings.sharing(command);
+    if (!others.empty()) {
+        return "Same keys as \u201C" + std::string(title(others.front())) + "\u201D";
+    }
+    return {};
+}
+
+std::string sharedDefaultsNote() {
+    const auto keys = [](MensorCommand c) { return shortcut(c).display(); };
+    return "Terminals also use " + keys(MensorCommand::pickColor) + " and " +
+           keys(MensorCommand::addVerticalGuide) + ", editors " +
+           keys(MensorCommand::pinMeasurement) + ", browsers " + keys(MensorCommand::pickColor) +
+           " and " + keys(MensorCommand::copyMeasurement) + ".";
+}
+
+std::string noColorsHint(const ShortcutBindings& bindings) {
+    const auto& pick = bindings.shortcut(MensorCommand::pickColor);
+    return std::string("Pick a color with ") + (pick ? pick->display() + " or " : "") +
+           "the button below. With edge snapping on, it takes the pixel under the pointer "
            "straight from the loupe.";
 }
 
-std::string noMeasurementsHint() {
-    return "Turn on edge snapping (" + shortcut(MensorCommand::toggleSnapping).display() +
-           "), point at something and press " + shortcut(MensorCommand::pinMeasurement).display() +
+std::string noMeasurementsHint(const ShortcutBindings& bindings) {
+    const auto& snap = bindings.shortcut(MensorCommand::toggleSnapping);
+    const auto& pin = bindings.shortcut(MensorCommand::pinMeasurement);
+    return "Turn on edge snapping" + (snap ? " (" + snap->display() + ")" : std::string()) +
+           ", point at something and " +
+           (pin ? "press " + pin->display() : std::string("choose Keep Measurement on Screen")) +
            " to keep its measurement on screen.";
 }
 

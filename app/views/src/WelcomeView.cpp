@@ -14,7 +14,7 @@
 namespace spanlet::views {
 
 WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<void()> close,
-                         QWidget* parent)
+                         std::function<void(QWidget&)> openMenu, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("welcomeView"));
     setFixedWidth(toolViewFrame(Windows::Kind::welcome).width);
@@ -32,9 +32,10 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<voi
     heading->addWidget(tagline);
     column->addLayout(heading);
 
-    column->addWidget(label(QStringLiteral("Spanlet lives in the menu bar, under the ruler icon. "
-                                           "These shortcuts work in any app:")));
-    column->addWidget(new ShortcutList(hotkeys));
+    column->addWidget(
+        label(QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
+                             "These shortcuts work in any app:")));
+    column->addWidget(new ShortcutList(model, hotkeys, false));
     QLabel* note = label(QStringLiteral("The ruler and guides need no permissions. Edge snapping "
                                         "asks for Screen Recording the first time it is turned "
                                         "on."));
@@ -42,6 +43,16 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<voi
     column->addWidget(note);
 
     auto* buttons = new QHBoxLayout;
+    if (openMenu) {
+        // Every menu entry, reachable where no tray host shows the icon.
+        auto* menu = new QPushButton(QStringLiteral("Menu"));
+        menu->setObjectName(QStringLiteral("menu"));
+        menu->setAccessibleName(QStringLiteral("Spanlet menu"));
+        menu->setToolTip(QStringLiteral("The commands of the tray icon’s menu"));
+        connect(menu, &QPushButton::clicked, this,
+                [menu, openMenu = std::move(openMenu)] { openMenu(*menu); });
+        buttons->addWidget(menu);
+    }
     buttons->addStretch(1);
     auto* showRuler = new QPushButton(QStringLiteral("Show Ruler"));
     showRuler->setObjectName(QStringLiteral("showRuler"));

@@ -11,13 +11,15 @@ class QPushButton;
 namespace spanlet::views {
 
 /// The first-launch window: what Spanlet is, the shortcut list, a note on permissions, and the
-/// buttons "Show Ruler" and "Get Started".
+/// buttons "Show Ruler" and "Get Started". Where there is no tray it stands in for the tray
+/// icon: its "Menu" button opens the same menu.
 class WelcomeView : public QWidget {
     Q_OBJECT
 public:
-    /// `close` closes the welcome window.
+    /// `close` closes the welcome window; `openMenu` opens the application menu under the
+    /// given control (empty: no "Menu" button).
     WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<void()> close,
-                QWidget* parent = nullptr);
+                std::function<void(QWidget&)> openMenu, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -66,9 +66,10 @@ struct Shortcut {
     /// The key's label as printed, e.g. "R".
     std::string key;
 
-    /// Modifier symbols in the order ⌃ ⌥ ⇧ ⌘, then the key: "⌃⇧R".
+    /// The one written form, as Linux desktops write key combinations: modifier names in the
+    /// order Ctrl, Alt, Shift, Super, then the key, joined by "+": "Ctrl+Shift+R".
     [[nodiscard]] std::string display() const;
-    /// Modifier words and the key separated by blanks: "Control Shift R".
+    /// Modifier words and the key separated by blanks, in the same order: "Control Shift R".
     [[nodiscard]] std::string spoken() const;
 
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
@@ -135,7 +136,7 @@ constexpr std::string_view id(MensorCommand c) {
 }
 /// The title shown in menus and the shortcut list.
 std::string_view title(MensorCommand c);
-/// The fixed default shortcut: Control-Shift and a letter.
+/// The default shortcut: Control-Shift and a letter.
 Shortcut shortcut(MensorCommand c);
 
 } // namespace spanlet

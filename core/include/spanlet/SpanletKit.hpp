@@ -15,6 +15,7 @@
 #include <spanlet/PixelBuffer.hpp>
 #include <spanlet/RGBA.hpp>
 #include <spanlet/Ruler.hpp>
+#include <spanlet/ShortcutBindings.hpp>
 #include <spanlet/Snap.hpp>
 #include <spanlet/Units.hpp>
 #include <spanlet/Uuid.hpp>

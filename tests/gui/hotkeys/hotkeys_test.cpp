@@ -44,6 +44,7 @@ constexpr std::uint16_t numLock = mod2Mask;
 constexpr MensorCommand marker = MensorCommand::clearMeasurements;
 
 const Commands everyCommand(allCases<MensorCommand>.begin(), allCases<MensorCommand>.end());
+const std::vector<Binding> defaultBindings = ShortcutBindings().registrable();
 
 char letterOf(MensorCommand command) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(shortcut(command).key[0])));
@@ -120,7 +121,7 @@ protected:
 // if the release of the held one reached us too). Which held modifiers trigger is
 // hotkey_modifiers_test's.
 TEST_F(HotkeysTest, ShortcutsReachTheirCommandsWithLockKeysOnAndRepeatNothing) {
-    hotkeys->registerCommands(everyCommand);
+    hotkeys->registerCommands(defaultBindings);
     ASSERT_TRUE(hotkeys->unavailable().empty());
     setLock("Caps_Lock", lockMask, true);
     setLock("Num_Lock", numLock, true);
@@ -149,7 +150,7 @@ TEST_F(HotkeysTest, TakenCombinationIsUnavailableAndEveryGrabIsGivenBack) {
     const std::uint8_t s = keycode('s');
     const std::uint8_t r = keycode('r');
     ASSERT_TRUE(grab(s, ctrlShift | lockMask));
-    hotkeys->registerCommands(everyCommand);
+    hotkeys->registerCommands(defaultBindings);
     EXPECT_EQ(hotkeys->unavailable(), Commands{MensorCommand::toggleSnapping});
     EXPECT_EQ(unavailableChanges, 1);
     for (const int locks : {0, int{numLock}, lockMask | numLock}) {
@@ -160,10 +161,26 @@ TEST_F(HotkeysTest, TakenCombinationIsUnavailableAndEveryGrabIsGivenBack) {
               Commands{MensorCommand::toggleRuler});
     hotkeys->unregisterAll();
     EXPECT_FALSE(isTaken(r, ctrlShift | numLock));
-    hotkeys->registerCommands(Commands{MensorCommand::toggleRuler});
+    hotkeys->registerCommands(std::vector<Binding>{defaultBindings.front()});
     EXPECT_TRUE(isTaken(r, ctrlShift | numLock));
     hotkeys.reset();
     EXPECT_FALSE(isTaken(r, ctrlShift | numLock));
+}
+
+// The user's own bindings: a changed combination is grabbed instead of the default, and a
+// cleared one leaves the default free for the terminal or editor that wants it.
+TEST_F(HotkeysTest, UserBindingsReplaceTheDefaultGrabs) {
+    ShortcutBindings bindings;
+    bindings.set(MensorCommand::toggleRuler,
+                 userShortcut("R", {Shortcut::Modifiers::control, Shortcut::Modifiers::option}));
+    bindings.set(MensorCommand::pickColor, std::nullopt);
+    hotkeys->registerCommands(defaultBindings);
+    hotkeys->registerCommands(bindings.registrable());
+    EXPECT_FALSE(isTaken(keycode('c'), ctrlShift));
+    EXPECT_FALSE(isTaken(keycode('r'), ctrlShift));
+    EXPECT_TRUE(isTaken(keycode('r'), controlMask | mod1Mask));
+    EXPECT_EQ(sendThenMarker({"key", "ctrl+shift+r", "key", "ctrl+alt+r"}),
+              Commands{MensorCommand::toggleRuler});
 }
 
 } // namespace

@@ -20,7 +20,7 @@ std::string summary(const Menu::State& state, bool all = false) {
             out += (out.empty() ? "" : "|") +
                    (e.kind == Menu::EntryKind::separator ? std::string("—") : e.title);
             if (e.key) {
-                out += " " + Shortcut{0, e.key->modifiers, std::string(1, e.key->key)}.display();
+                out += " " + Menu::keyText(*e.key);
             }
             out += std::string(e.checked ? " ✓" : "") + (e.enabled ? "" : " (off)");
         }
@@ -28,16 +28,31 @@ std::string summary(const Menu::State& state, bool all = false) {
     return out;
 }
 
-// Global shortcuts show on their entries in lower case; Settings and Quit have app keys.
+// Global shortcuts show on their entries; Settings and Quit have app keys.
 TEST(MenuEntries, FreshMenu) {
     EXPECT_EQ(summary({}, true),
-              "Ruler ⌃⇧r|Make Ruler Vertical (off)|Reset Ruler Position|Guides|"
-              "Add Vertical Guide ⌃⇧v|Add Horizontal Guide ⌃⇧h|Edit Guides ⌃⇧e|Show Guides ✓|"
-              "Clear Guides (off)|Measure|Edge Snapping ⌃⇧s|Pick Color ⌃⇧c|"
-              "Keep Measurement on Screen ⌃⇧p|Copy Measurement ⌃⇧k|"
-              "Clear Kept Measurements ⌃⇧x (off)|Measurements…|Colors…|Units|Points ✓|Pixels|—|"
-              "Check for Updates…|Settings… ⌘,|Welcome and Shortcuts|Spanlet Help|About Spanlet|"
-              "—|Quit Spanlet ⌘q");
+              "Ruler Ctrl+Shift+R|Make Ruler Vertical (off)|Reset Ruler Position|Guides|"
+              "Add Vertical Guide Ctrl+Shift+V|Add Horizontal Guide Ctrl+Shift+H|"
+              "Edit Guides Ctrl+Shift+E|Show Guides ✓|Clear Guides (off)|Measure|"
+              "Edge Snapping Ctrl+Shift+S|Pick Color Ctrl+Shift+C|"
+              "Keep Measurement on Screen Ctrl+Shift+P|Copy Measurement Ctrl+Shift+K|"
+              "Clear Kept Measurements Ctrl+Shift+X (off)|Measurements…|Colors…|Units|Points ✓|"
+              "Pixels|—|Check for Updates…|Settings… Ctrl+,|Welcome and Shortcuts|Spanlet Help|"
+              "About Spanlet|—|Quit Spanlet Ctrl+Q");
+}
+
+// The entries show the user's bindings: a changed one as changed, a cleared one not at all.
+TEST(MenuEntries, UserBindingsShowOnTheirEntries) {
+    Menu::State state;
+    state.shortcuts.set(
+        MensorCommand::toggleRuler,
+        userShortcut("9", {Shortcut::Modifiers::option, Shortcut::Modifiers::command}));
+    state.shortcuts.set(MensorCommand::pickColor, std::nullopt);
+    const std::vector<Entry> entries = Menu::entries(state);
+    EXPECT_EQ(Menu::keyText(*entries.front().key), "Alt+Super+9");
+    for (const Entry& e : entries) {
+        EXPECT_TRUE(e.action != Menu::Action::pickColor || !e.key);
+    }
 }
 
 TEST(MenuEntries, StateEnablesRetitlesAndChecksEntries) {
@@ -48,8 +63,10 @@ TEST(MenuEntries, StateEnablesRetitlesAndChecksEntries) {
                        .hasGuides = true,
                        .snapping = true,
                        .hasKeptMeasurements = true,
-                       .unit = MeasureUnit::pixels}),
-              "Ruler ⌃⇧r ✓|Make Ruler Horizontal|Edit Guides ⌃⇧e ✓|Edge Snapping ⌃⇧s ✓|Pixels ✓");
+                       .unit = MeasureUnit::pixels,
+                       .shortcuts = {}}),
+              "Ruler Ctrl+Shift+R ✓|Make Ruler Horizontal|Edit Guides Ctrl+Shift+E ✓|"
+              "Edge Snapping Ctrl+Shift+S ✓|Pixels ✓");
 }
 
 } // namespace

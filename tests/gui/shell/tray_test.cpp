@@ -1,8 +1,10 @@
 // The tray icon under a real tray host, its menu as a QMenu following the model, and the
 // fallback without a tray.
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -11,15 +13,17 @@
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/shell/Tray.hpp>
+#include <spanlet/shell/WindowPositions.hpp>
 
 #include "ShellSupport.hpp"
 
 namespace spanlet::test {
 namespace {
 
+/// The entry titled `text` (its key equivalent follows a tab).
 QAction* action(QMenu& menu, const char* text) {
     for (QAction* a : menu.actions()) {
-        if (a->text() == QString::fromUtf8(text)) {
+        if (a->text().section(QLatin1Char('\t'), 0, 0) == QString::fromUtf8(text)) {
             return a;
         }
     }
@@ -74,8 +78,8 @@ TEST(TrayTest, IconMenuAndLabelFollowTheModel) {
         },
         patience));
     // Which entries each state enables and checks is menu_model_test's; here the key equivalents.
-    EXPECT_EQ(action(menu, "Ruler")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+R")));
-    EXPECT_EQ(action(menu, "Settings…")->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+    EXPECT_EQ(action(menu, "Ruler")->text(), QStringLiteral("Ruler\tCtrl+Shift+R"));
+    EXPECT_EQ(action(menu, "Settings…")->text(), QStringLiteral("Settings…\tCtrl+,"));
     clickAt(menu.mapToGlobal(menu.actionGeometry(action(menu, "Ruler")).center()));
     EXPECT_TRUE(waitUntil([&] { return *model.rulerVisible(); }));
     EXPECT_FALSE(menu.isVisible());
@@ -92,14 +96,52 @@ TEST(TrayTest, IconMenuAndLabelFollowTheModel) {
     EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Spanlet"));
 }
 
-TEST(TrayFallbackTest, WithoutATrayHostTheWelcomeWindowOpens) {
+// Without a tray host the welcome window opens, and its "Menu" button opens the tray icon's
+// menu: Settings, Measurements and Quit are reached by clicks alone.
+TEST(TrayFallbackTest, WithoutATrayHostTheWelcomeMenuReachesEveryEntry) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
     AppSession session; // welcomed before: only the fallback opens a window
+    // Settings opens at the right edge, where it leaves the welcome window's button free.
+    FileDefaultsStore store(session.directory);
+    WindowPositions(store).remember(Windows::Kind::settings, {740, 40});
     session.app->start();
     EXPECT_FALSE(session.app->trayShown());
-    QWidget* welcome = session.app->windows().window(Windows::Kind::welcome);
+    ToolWindowRegistry& windows = session.app->windows();
+    QWidget* welcome = windows.window(Windows::Kind::welcome);
     ASSERT_NE(welcome, nullptr);
-    EXPECT_TRUE(waitUntil([&] { return welcome->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return welcome->isVisible(); }));
+    auto* button = welcome->findChild<QWidget*>(QStringLiteral("menu"));
+    ASSERT_NE(button, nullptr);
+    QMenu& menu = session.app->tray()->menu();
+    const auto choose = [&](const char* entry) {
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                if (!menu.isVisible()) {
+                    clickAt(button->mapToGlobal(button->rect().center()));
+                    waitUntil([&] { return menu.isVisible(); }, std::chrono::milliseconds(500));
+                }
+                return menu.isVisible();
+            },
+            std::chrono::seconds(10)));
+        clickAt(menu.mapToGlobal(menu.actionGeometry(action(menu, entry)).center()));
+    };
+    choose("Settings…");
+    EXPECT_TRUE(waitUntil([&] {
+        QWidget* w = windows.window(Windows::Kind::settings);
+        return w && w->isVisible();
+    }));
+    choose("Measurements…");
+    EXPECT_TRUE(waitUntil([&] {
+        QWidget* w = windows.window(Windows::Kind::measurements);
+        return w && w->isVisible();
+    }));
+    // Quitting ends the event loop: run one, and choose Quit from inside it.
+    QTimer::singleShot(0, welcome, [&] { choose("Quit Spanlet"); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(20000);
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 } // namespace

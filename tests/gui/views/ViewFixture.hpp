@@ -41,6 +41,7 @@ protected:
     TempDir config;
     AutostartEntry loginItem{config.path() / "autostart" / "spanlet.desktop", "/usr/bin/spanlet"};
     std::vector<Kind> closed;
+    int menusOpened = 0;
     std::unique_ptr<ViewContext> context;
 
     ViewTest() {
@@ -69,9 +70,9 @@ protected:
                                                      p.hotkeys, p.overlays, p.ruler, p.sampler},
                                          std::move(prefs));
         model->start();
-        context = std::make_unique<ViewContext>(
-            ViewContext{*model, platform.permission, hotkeys, loginItem,
-                        [this](Kind kind) { closed.push_back(kind); }});
+        context = std::make_unique<ViewContext>(ViewContext{
+            *model, platform.permission, hotkeys, loginItem,
+            [this](Kind kind) { closed.push_back(kind); }, [this](QWidget&) { ++menusOpened; }});
         return *model;
     }
 

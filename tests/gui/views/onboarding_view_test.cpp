@@ -14,15 +14,23 @@ TEST_F(OnboardingViewTest, WelcomeListsTheShortcutsMarksThoseInUseShowsTheRulerA
     const QList<QWidget*> rows =
         view->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^shortcut\\.")));
     ASSERT_EQ(rows.size(), 10);
-    EXPECT_EQ(shownTexts(rows[0]), (std::vector<std::string>{"Show or Hide the Ruler", "⌃⇧R"}));
+    EXPECT_EQ(shownTexts(rows[0]),
+              (std::vector<std::string>{"Show or Hide the Ruler", "Ctrl+Shift+R"}));
     EXPECT_EQ(utf8(rows[0]->accessibleName()), "Show or Hide the Ruler, Control Shift R");
 
     QWidget* mark = child(child(view.get(), "shortcut.pickColor"), "unavailable");
     EXPECT_FALSE(mark->isVisibleTo(view.get()));
     hotkeys.set({MensorCommand::pickColor});
     EXPECT_TRUE(mark->isVisibleTo(view.get())) << "at once";
-    EXPECT_EQ(text(view.get(), "unavailable"), "In use by another app");
+    EXPECT_EQ(text(child(view.get(), "shortcut.pickColor"), "unavailable"),
+              "In use by another app");
+    m.updatePrefs(
+        [](Preferences& p) { p.shortcuts.set(MensorCommand::toggleRuler, std::nullopt); });
+    EXPECT_EQ(shownTexts(rows[0]), (std::vector<std::string>{"Show or Hide the Ruler", "None"}))
+        << "the user's bindings, at once";
 
+    click(view.get(), "menu");
+    EXPECT_EQ(menusOpened, 1);
     click(view.get(), "showRuler");
     click(view.get(), "showRuler");
     EXPECT_TRUE(*m.rulerVisible()) << "shows, never hides";

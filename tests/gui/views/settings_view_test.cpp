@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "ViewFixture.hpp"
+#include "support/X11Env.hpp"
 
 namespace spanlet::testing {
 namespace {
@@ -63,6 +64,8 @@ TEST_F(SettingsViewTest, ScreenRecordingAndOpenAtLoginShowWhatTheSystemReallyDoe
     view->hide();
     view->show();
     EXPECT_EQ(text(view.get(), "screenRecording"), "Allowed") << "read on every appearance";
+    EXPECT_FALSE(child(view.get(), "openScreenRecordingSettings")->isVisibleTo(view.get()));
+    EXPECT_TRUE(child(view.get(), "noPermissionNeeded")->isVisibleTo(view.get()));
 
     // A file where the autostart folder should be: no entry can be made, whoever runs this.
     std::ofstream(config.path() / "autostart") << "in the way";
@@ -74,6 +77,50 @@ TEST_F(SettingsViewTest, ScreenRecordingAndOpenAtLoginShowWhatTheSystemReallyDoe
     click(toggle);
     EXPECT_TRUE(toggle->isChecked());
     EXPECT_TRUE(loginItem.isEnabled());
+}
+
+// The shortcut editor with real key presses: a recorded combination is bound, stored and
+// registered; a key that cannot be global or Escape changes nothing; two commands on one
+// combination are marked; Clear and Restore Defaults.
+TEST_F(SettingsViewTest, ShortcutsAreRecordedClearedAndRestored) {
+    Mensor& m = started();
+    auto view = show(Kind::settings);
+    QWidget* ruler = child(view.get(), "shortcut.toggleRuler");
+    auto* record = child<QPushButton>(ruler, "record");
+    const auto press = [&](const char* keys) {
+        click(record);
+        ASSERT_TRUE(test::xdotool({"key", keys}));
+    };
+    press("r"); // needs Ctrl, Alt or Super: still recording
+    ASSERT_TRUE(test::xdotool({"key", "Escape"}));
+    EXPECT_TRUE(test::waitUntil([&] { return record->text() == QStringLiteral("Ctrl+Shift+R"); }));
+    EXPECT_TRUE(m.prefs()->shortcuts.allDefault());
+
+    press("ctrl+alt+9");
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return !m.prefs()->shortcuts.isDefault(MensorCommand::toggleRuler); }));
+    const Shortcut recorded =
+        *userShortcut("9", {Shortcut::Modifiers::control, Shortcut::Modifiers::option});
+    EXPECT_EQ(m.prefs()->shortcuts.shortcut(MensorCommand::toggleRuler), recorded);
+    EXPECT_EQ(platform.saved()->shortcuts, m.prefs()->shortcuts);
+    EXPECT_EQ(platform.hotkeys.registered.front(), (Binding{MensorCommand::toggleRuler, recorded}));
+    EXPECT_EQ(utf8(record->text()), "Ctrl+Alt+9");
+
+    m.updatePrefs([](Preferences& p) {
+        p.shortcuts.set(MensorCommand::toggleUnit, shortcut(MensorCommand::editGuides));
+    });
+    EXPECT_EQ(text(child(view.get(), "shortcut.toggleUnit"), "unavailable"),
+              "Same keys as \u201CEdit Guides\u201D");
+    EXPECT_EQ(text(child(view.get(), "shortcut.editGuides"), "unavailable"),
+              "Same keys as \u201CSwitch Points and Pixels\u201D");
+
+    click(child(view.get(), "shortcut.pickColor"), "clear");
+    EXPECT_FALSE(m.prefs()->shortcuts.shortcut(MensorCommand::pickColor));
+    EXPECT_EQ(text(child(view.get(), "shortcut.pickColor"), "record"), "None");
+    click(view.get(), "restoreDefaults");
+    EXPECT_TRUE(m.prefs()->shortcuts.allDefault());
+    EXPECT_FALSE(child(view.get(), "restoreDefaults")->isEnabled());
+    EXPECT_EQ(utf8(record->text()), "Ctrl+Shift+R");
 }
 
 } // namespace

@@ -74,5 +74,28 @@ TEST(ViewTexts, ToleranceThresholdsAreInclusiveForNormalAndContrastIgnoresAlpha)
               "Contrast with white 4.5:1 · with black 4.7:1");
 }
 
+// Texts that name shortcuts follow the user's bindings; a conflict names its cause.
+TEST(ViewTexts, ShortcutTextsFollowTheBindings) {
+    ShortcutBindings b;
+    EXPECT_EQ(ViewText::noMeasurementsHint(b),
+              "Turn on edge snapping (Ctrl+Shift+S), point at something and press Ctrl+Shift+P "
+              "to keep its measurement on screen.");
+    EXPECT_EQ(ViewText::shortcutConflict(MensorCommand::pickColor, b, {MensorCommand::pickColor}),
+              "In use by another app");
+    EXPECT_EQ(ViewText::shortcutConflict(MensorCommand::toggleRuler, b, {}), "");
+    b.set(MensorCommand::toggleSnapping, std::nullopt);
+    b.set(MensorCommand::pinMeasurement, std::nullopt);
+    b.set(MensorCommand::pickColor, std::nullopt);
+    b.set(MensorCommand::toggleUnit, shortcut(MensorCommand::editGuides));
+    EXPECT_EQ(ViewText::noMeasurementsHint(b),
+              "Turn on edge snapping, point at something and choose Keep Measurement on Screen "
+              "to keep its measurement on screen.");
+    EXPECT_EQ(ViewText::noColorsHint(b).rfind("Pick a color with the button below.", 0), 0U);
+    EXPECT_EQ(ViewText::shortcutConflict(MensorCommand::toggleUnit, b, {}),
+              "Same keys as \u201CEdit Guides\u201D");
+    EXPECT_EQ(ViewText::shortcutRowLabel(MensorCommand::pickColor, std::nullopt),
+              "Pick a Color, no shortcut");
+}
+
 } // namespace
 } // namespace spanlet

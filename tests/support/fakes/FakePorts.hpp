@@ -62,16 +62,16 @@ public:
 
 class FakeHotkeys : public Hotkeys {
 public:
-    std::vector<MensorCommand> registered;
+    std::vector<Binding> registered;
     int registerCalls = 0;
     int unregisterCalls = 0;
 
     void setOnCommand(std::function<void(MensorCommand)> handler) override {
         handler_ = std::move(handler);
     }
-    void registerCommands(std::span<const MensorCommand> commands) override {
+    void registerCommands(std::span<const Binding> bindings) override {
         ++registerCalls;
-        registered.assign(commands.begin(), commands.end());
+        registered.assign(bindings.begin(), bindings.end());
     }
     void unregisterAll() override {
         ++unregisterCalls;

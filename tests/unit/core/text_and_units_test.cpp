@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -5,10 +6,13 @@
 #include <limits>
 #include <string>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include <spanlet/Commands.hpp>
 #include <spanlet/MeasurementText.hpp>
 #include <spanlet/NumberText.hpp>
+#include <spanlet/ShortcutBindings.hpp>
 #include <spanlet/Units.hpp>
 
 namespace spanlet {
@@ -82,12 +86,10 @@ TEST(MeasurementTextTest, CrossTexts) {
 
 using Modifiers = Shortcut::Modifiers;
 
-// ⌃⇧ as UTF-8 bytes (E2 8C 83, E2 87 A7) so the expectation does not depend on the source
-// encoding.
 TEST(ShortcutTextTest, DistinctDefaultsAndModifiersInFixedOrder) {
     EXPECT_EQ(title(MensorCommand::toggleRuler), "Show or Hide the Ruler");
     const Shortcut ruler = shortcut(MensorCommand::toggleRuler);
-    EXPECT_EQ(ruler.display(), "\xE2\x8C\x83\xE2\x87\xA7R");
+    EXPECT_EQ(ruler.display(), "Ctrl+Shift+R");
     EXPECT_EQ(ruler.spoken(), "Control Shift R");
     std::unordered_set<Shortcut> shortcuts; // no two commands grab the same key
     for (MensorCommand c : allCases<MensorCommand>) {
@@ -98,9 +100,47 @@ TEST(ShortcutTextTest, DistinctDefaultsAndModifiersInFixedOrder) {
     // Written in another order than printed.
     const Shortcut all{
         0, {Modifiers::command, Modifiers::shift, Modifiers::option, Modifiers::control}, "A"};
-    EXPECT_EQ(all.spoken(), "Control Option Shift Command A");
+    EXPECT_EQ(all.display(), "Ctrl+Alt+Shift+Super+A");
+    EXPECT_EQ(all.spoken(), "Control Alt Shift Super A");
     const Shortcut unknownBits{0, Modifiers(0x0201U), "A"}; // only shift is a member
+    EXPECT_EQ(unknownBits.display(), "Shift+A");
     EXPECT_EQ(unknownBits.spoken(), "Shift A");
+    EXPECT_EQ((Shortcut{0, {}, "A"}.display()), "A");
+}
+
+// What the user may record: a letter or digit with Ctrl, Alt or Super; it takes the table's
+// key code, so a recorded default equals the default.
+TEST(ShortcutBindingsTest, UserShortcutsNeedAHoldingModifierAndALetterOrDigit) {
+    const Modifiers ctrlShift{Modifiers::control, Modifiers::shift};
+    EXPECT_EQ(userShortcut("r", ctrlShift), shortcut(MensorCommand::toggleRuler));
+    EXPECT_EQ(userShortcut("0", {Modifiers::command})->keyCode, 29U);
+    for (const auto& [key, mods] :
+         std::vector<std::pair<const char*, Modifiers>>{{"R", {}},
+                                                        {"R", {Modifiers::shift}},
+                                                        {"RR", ctrlShift},
+                                                        {"", ctrlShift},
+                                                        {"-", ctrlShift},
+                                                        {"R", Modifiers(0x1201U)}}) {
+        EXPECT_FALSE(userShortcut(key, mods)) << key << " " << mods.rawValue();
+    }
+}
+
+// Two commands on one combination: both name each other, only the first is registered; a
+// cleared command is neither registered nor shared.
+TEST(ShortcutBindingsTest, SharedCombinationGoesToTheFirstCommand) {
+    ShortcutBindings b;
+    b.set(MensorCommand::clearMeasurements, shortcut(MensorCommand::editGuides));
+    b.set(MensorCommand::pickColor, std::nullopt);
+    EXPECT_EQ(b.sharing(MensorCommand::editGuides), std::vector{MensorCommand::clearMeasurements});
+    EXPECT_EQ(b.sharing(MensorCommand::clearMeasurements), std::vector{MensorCommand::editGuides});
+    EXPECT_TRUE(b.sharing(MensorCommand::pickColor).empty());
+    std::vector<MensorCommand> registered;
+    for (const Binding& r : b.registrable()) {
+        registered.push_back(r.command);
+    }
+    EXPECT_EQ(registered.size(), allCases<MensorCommand>.size() - 2);
+    EXPECT_EQ(std::count(registered.begin(), registered.end(), MensorCommand::editGuides), 1);
+    EXPECT_FALSE(b.allDefault());
 }
 
 } // namespace

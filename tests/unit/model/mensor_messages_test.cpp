@@ -3,7 +3,7 @@
 namespace spanlet::testing {
 namespace {
 
-constexpr const char* kHint = "Turn on edge snapping to measure (⌃⇧S)";
+constexpr const char* kHint = "Turn on edge snapping to measure (Ctrl+Shift+S)";
 
 SRGBColor gray(int level) {
     return SRGBColor::fromRGBA(RGBA::gray(static_cast<std::uint8_t>(level)));

@@ -23,6 +23,27 @@ TEST_F(MensorStateTest, StartWiresThePlatformInOrderAndWelcomesOnce) {
                                                               "overlay.refresh", "ruler.refresh"}));
 }
 
+// The hot keys follow the user's bindings: a changed or cleared shortcut registers afresh, a
+// change while they are off registers nothing; the snapping hint names the binding, if any.
+TEST_F(MensorStateTest, HotkeysAndHintFollowTheUserBindings) {
+    Mensor& m = started();
+    const int calls = platform.hotkeys.registerCalls;
+    const auto ctrlAlt =
+        Shortcut::Modifiers{Shortcut::Modifiers::control, Shortcut::Modifiers::option};
+    m.updatePrefs([&](Preferences& p) {
+        p.shortcuts.set(MensorCommand::toggleRuler, userShortcut("R", ctrlAlt));
+        p.shortcuts.set(MensorCommand::toggleSnapping, std::nullopt);
+    });
+    EXPECT_EQ(platform.hotkeys.registerCalls, calls + 1);
+    EXPECT_EQ(platform.hotkeys.registered, m.prefs()->shortcuts.registrable());
+    EXPECT_EQ(platform.hotkeys.registered.size(), allCases<MensorCommand>.size() - 1);
+    m.pinMeasurement();
+    EXPECT_EQ((*m.toast())->text, "Turn on edge snapping to measure");
+    m.updatePrefs([](Preferences& p) { p.hotkeysEnabled = false; });
+    m.updatePrefs([](Preferences& p) { p.shortcuts = ShortcutBindings(); });
+    EXPECT_EQ(platform.hotkeys.registerCalls, calls + 1);
+}
+
 TEST_F(MensorStateTest, OnlyFieldsWhoseValueChangedNotifyAndPrefsAreSavedWhole) {
     Mensor& m = started();
     int prefs = 0;

@@ -60,6 +60,32 @@ TEST(PreferencesTest, SavesCompactJsonAndLoadsItBack) {
     EXPECT_EQ(Preferences::load(store), p);
 }
 
+// "shortcuts" holds only the changed commands; each bad entry is skipped on its own and the
+// rest of the document still loads.
+TEST(PreferencesTest, ShortcutBindingsStoreChangesOnlyAndSkipBadEntries) {
+    using M = Shortcut::Modifiers;
+    const Preferences loadedPrefs = loaded(R"({"welcomed":true,"shortcuts":{
+        "toggleRuler":{"key":"r","modifiers":6144}, "pickColor":null,
+        "editGuides":{"key":"F1","modifiers":4608}, "toggleUnit":{"key":"U"},
+        "addVerticalGuide":{"key":"V","modifiers":512}, "copyMeasurement":{"key":"K","modifiers":"4608"},
+        "clearMeasurements":[], "ToggleSnapping":null}})");
+    ShortcutBindings expected;
+    expected.set(MensorCommand::toggleRuler, userShortcut("R", {M::control, M::option}));
+    expected.set(MensorCommand::pickColor, std::nullopt);
+    EXPECT_TRUE(loadedPrefs.welcomed);
+    EXPECT_EQ(loadedPrefs.shortcuts, expected);
+    EXPECT_EQ(loaded(R"({"welcomed":true,"shortcuts":5})").shortcuts, ShortcutBindings());
+
+    Preferences p;
+    EXPECT_FALSE(Json::parse(encode(p)).contains("shortcuts")); // as older versions wrote it
+    p.shortcuts = expected;
+    FakeDefaultsStore store;
+    ASSERT_TRUE(p.save(store));
+    EXPECT_EQ(Json::parse(store.values.at("preferences")).at("shortcuts"),
+              Json::parse(R"({"toggleRuler":{"key":"R","modifiers":6144},"pickColor":null})"));
+    EXPECT_EQ(Preferences::load(store), p);
+}
+
 // An unreadable document loads as defaults, and is copied once, never overwritten by a later
 // one, before the first save replaces it. If the copy fails the document stays in place.
 TEST(PreferencesStoreTest, UnreadableDocumentIsKeptBeforeTheFirstSave) {

@@ -186,7 +186,7 @@ DrawList loupeAt(Point pointer, PixelBuffer patch) {
     OverlayScene scene = sceneOf({1000, 800});
     scene.pointer = pointer;
     scene.loupe = Loupe{std::move(patch), SRGBColor(0.2, 0.4, 0.6, 0.5)};
-    scene.loupeHint = "⌃⇧C copies";
+    scene.loupeHint = "Ctrl+Shift+C copies";
     return layoutOverlay(scene, measurer);
 }
 
@@ -206,7 +206,7 @@ TEST(LoupeLayoutTest, ShowsTheTopSquareTheCentreCellAndTheColour) {
                         StrokePath{Path::rect({131, 155, 10, 10}), Color::white(), 2}),
               strokes.end());
     const std::string text =
-        ColorText::string(SRGBColor(0.2, 0.4, 0.6, 0.5), ColorStyle::hex) + "  ⌃⇧C copies";
+        ColorText::string(SRGBColor(0.2, 0.4, 0.6, 0.5), ColorStyle::hex) + "  Ctrl+Shift+C copies";
     EXPECT_EQ(textIndex(list, text), list.ops.size() - 1);
     // The swatch, drawn before its ring and the label's box and text.
     EXPECT_EQ(std::get<FillPath>(list.ops.at(list.ops.size() - 4)).color,

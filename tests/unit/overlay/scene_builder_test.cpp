@@ -117,10 +117,13 @@ TEST(SceneBuilderTest, PointerLoupeAndMessageShowOnThePointersDisplayOnly) {
         EXPECT_EQ(a.loupe.has_value(), row.loupe);
         EXPECT_EQ(a.message, row.message);
         EXPECT_EQ(a.editing, row.editing && row.pointerScreen) << "the editing banner";
-        EXPECT_EQ(*a.loupeHint, "⌃⇧C copies");
+        EXPECT_EQ(*a.loupeHint, "Ctrl+Shift+C copies");
         const OverlayScene b = buildScene(displayB, in);
         EXPECT_FALSE(b.pointer || b.loupe || b.message || b.editing);
     }
+    SceneInput unbound = pointerOnA();
+    unbound.pickColorKeys = std::nullopt;
+    EXPECT_FALSE(buildScene(displayA, unbound).loupeHint) << "no shortcut, no hint";
 }
 
 // Kept and live measurements go to the display that holds their own pointer (half-open frame),

@@ -113,10 +113,15 @@ void X11Hotkeys::setOnUnavailableChanged(std::function<void()> handler) {
     onUnavailableChanged_ = std::move(handler);
 }
 
-void X11Hotkeys::registerCommands(std::span<const MensorCommand> commands) {
+void X11Hotkeys::registerCommands(std::span<const Binding> bindings) {
     releaseAll();
     ++generation_;
-    commands_.assign(commands.begin(), commands.end());
+    commands_.clear();
+    shortcuts_.clear();
+    for (const Binding& b : bindings) {
+        commands_.push_back(b.command);
+        shortcuts_.push_back(b.shortcut);
+    }
     grabAll();
 }
 
@@ -124,6 +129,7 @@ void X11Hotkeys::unregisterAll() {
     releaseAll();
     ++generation_;
     commands_.clear();
+    shortcuts_.clear();
     setUnavailable({});
 }
 
@@ -142,7 +148,7 @@ void X11Hotkeys::grabAll() {
     };
     std::vector<Attempt> attempts;
     for (std::size_t i = 0; i < commands_.size(); ++i) {
-        const Shortcut combination = shortcut(commands_[i]);
+        const Shortcut& combination = shortcuts_[i];
         Attempt attempt{{0, HotkeyModifiers::x11Mask(combination.modifiers), i}, {}};
         if (const auto keysym = HotkeyModifiers::keysymOfKey(combination.key)) {
             const std::vector<std::uint8_t> keycodes = keycodesOf(symbols.get(), *keysym);

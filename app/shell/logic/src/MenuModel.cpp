@@ -25,13 +25,9 @@ Entry separator() {
     return Entry{EntryKind::separator, {}, std::nullopt, true, false, {}};
 }
 
-std::optional<KeyEquivalent> keyOf(MensorCommand command) {
-    return keyEquivalent(shortcut(command));
-}
-
-/// The application keys: Command (Control on Linux) and a character.
+/// The application keys: Control (Command on a Mac) and a character.
 KeyEquivalent appKey(char key) {
-    return KeyEquivalent{key, Shortcut::Modifiers::command};
+    return KeyEquivalent{key, Shortcut::Modifiers::control};
 }
 
 } // namespace
@@ -47,6 +43,7 @@ State state(const Mensor& model) {
         .snapping = *model.snapping(),
         .hasKeptMeasurements = !model.pinned()->empty(),
         .unit = prefs.unit,
+        .shortcuts = prefs.shortcuts,
     };
 }
 
@@ -58,7 +55,16 @@ std::optional<KeyEquivalent> keyEquivalent(const Shortcut& shortcut) {
     return KeyEquivalent{static_cast<char>(std::tolower(first)), shortcut.modifiers};
 }
 
+std::string keyText(const KeyEquivalent& key) {
+    const auto upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key.key)));
+    return Shortcut{0, key.modifiers, std::string(1, upper)}.display();
+}
+
 std::vector<Entry> entries(const State& s) {
+    const auto keyOf = [&s](MensorCommand command) -> std::optional<KeyEquivalent> {
+        const auto& bound = s.shortcuts.shortcut(command);
+        return bound ? keyEquivalent(*bound) : std::nullopt;
+    };
     const bool horizontal = s.rulerOrientation == RulerOrientation::horizontal;
     Entry orientation = button(horizontal ? "Make Ruler Vertical" : "Make Ruler Horizontal",
                                Action::toggleRulerOrientation, s.rulerVisible);

@@ -103,8 +103,9 @@ public:
     /// Whether any overlay panel has something to draw.
     [[nodiscard]] bool needsOverlay() const;
 
-    /// Replaces the preferences; when they differ they are saved whole, the shortcuts follow
-    /// hotkeysEnabled, and the views are synchronised. Settings views change them this way.
+    /// Replaces the preferences; when they differ they are saved whole, the global shortcuts
+    /// follow hotkeysEnabled and the user's bindings, and the views are synchronised. Settings
+    /// views change them this way.
     void setPrefs(Preferences next);
     /// setPrefs() with a copy of the preferences that `change` edits.
     template <class Change>
@@ -188,6 +189,8 @@ private:
     void applyCapture(std::uint32_t displayId, Point pointer,
                       const CaptureResult<LiveMeasurement::Result>& result);
     [[nodiscard]] std::string snappingHint() const;
+    /// Registers the bound shortcuts while hotkeysEnabled, else unregisters them all.
+    void registerHotkeys();
     /// The scale of the display at `point`, or the standard scale without displays.
     [[nodiscard]] DisplayScale scaleAt(Point point) const;
     /// The point of a guide's line used to pick its display: its position and the pointer.

@@ -8,6 +8,7 @@
 #include <spanlet/Guides.hpp>
 #include <spanlet/Json.hpp>
 #include <spanlet/MeasurementText.hpp>
+#include <spanlet/ShortcutBindings.hpp>
 #include <spanlet/Units.hpp>
 #include <spanlet/model/DefaultsStore.hpp>
 #include <spanlet/model/RulerOrientation.hpp>
@@ -42,6 +43,9 @@ struct Preferences {
     bool welcomed = false;
     /// Newest first, at most 12, unique by 8-bit RGBA.
     std::vector<SRGBColor> recentColors;
+    /// The global shortcut of each command; stored under "shortcuts" only when one differs
+    /// from the default table, so older files and fresh records look as they always did.
+    ShortcutBindings shortcuts;
 
     /// The stored record; the defaults when there is none or it cannot be decoded.
     static Preferences load(const DefaultsStore& store);
@@ -53,7 +57,8 @@ struct Preferences {
 };
 
 /// Every key is optional when decoding: missing or null takes the default, unknown keys are
-/// ignored; a value of the wrong type or an unknown enumeration text throws.
+/// ignored; a value of the wrong type or an unknown enumeration text throws, except inside
+/// "shortcuts", where a bad entry is skipped on its own.
 void to_json(Json& j, const Preferences& p);
 void from_json(const Json& j, Preferences& p);
 

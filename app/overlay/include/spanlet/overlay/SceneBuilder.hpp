@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <spanlet/Commands.hpp>
 #include <spanlet/Cross.hpp>
 #include <spanlet/Geometry.hpp>
 #include <spanlet/Guides.hpp>
@@ -36,6 +37,8 @@ struct SceneInput {
     bool showGapLabels = true;
     bool showLoupe = true;
     GuideSet guides;
+    /// The user's pickColor shortcut, named in the loupe's hint; none: no hint.
+    std::optional<Shortcut> pickColorKeys = shortcut(MensorCommand::pickColor);
 };
 
 /// Reads the snapshot from the model's observed fields and preferences.

@@ -10,7 +10,7 @@ namespace spanlet::RulerAccessibility {
 
 inline constexpr std::string_view label = "Ruler";
 inline constexpr std::string_view help =
-    "Drag to move. Arrow keys move it, Option-arrow keys change its length, R turns it, G adds "
+    "Drag to move. Arrow keys move it, Alt-arrow keys change its length, R turns it, G adds "
     "a guide at the pointer, Escape hides it.";
 
 /// "Horizontal, 600 pt long", followed by ". Pointer at 12.5 pt" while the pointer's offset

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QKeySequence>
 #include <functional>
 #include <vector>
 
@@ -10,12 +9,10 @@ class QMenu;
 
 namespace spanlet::TrayMenu {
 
-/// The key sequence shown for a key equivalent: Command and Control both become Ctrl (Linux
-/// has no Command key), Shift stays, Option becomes Alt.
-[[nodiscard]] QKeySequence keySequence(const Menu::KeyEquivalent& key);
-
 /// Replaces the menu's contents with `entries`; choosing an entry calls `act` with its action
-/// after the menu has closed.
+/// after the menu has closed. A key equivalent is shown after a tab, as Qt menus show
+/// shortcuts, written by Menu::keyText; it binds no key (the global shortcuts arrive through
+/// the key grabs).
 void fill(QMenu& menu, const std::vector<Menu::Entry>& entries,
           std::function<void(Menu::Action)> act);
 

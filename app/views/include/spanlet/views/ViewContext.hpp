@@ -8,6 +8,8 @@
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/LoginItem.hpp>
 
+class QWidget;
+
 namespace spanlet {
 
 /// What the tool views work on, filled by the shell. Everything referenced must outlive every
@@ -23,6 +25,9 @@ struct ViewContext {
     /// Closes the tool window of a kind (the registry's close). Empty: a view closes the
     /// top-level widget it sits in.
     std::function<void(Windows::Kind)> closeWindow;
+    /// Opens the application's menu (the tray icon's) under `anchor`, the control that asked
+    /// for it. Empty: the welcome view shows no menu control.
+    std::function<void(QWidget& anchor)> openMenu;
 };
 
 } // namespace spanlet

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <spanlet/Color.hpp>
-#include <spanlet/Commands.hpp>
+#include <spanlet/ShortcutBindings.hpp>
 
 /// Texts of the tool views that depend on values: thresholds, ratios and shortcuts.
 namespace spanlet::ViewText {
@@ -20,14 +22,30 @@ std::string_view toleranceState(double tolerance);
 /// "Contrast with white 1:1 · with black 21:1": WCAG ratios with at most one fraction digit.
 std::string contrastLine(const SRGBColor& color);
 
-/// The accessibility label of a shortcut-list row: "Show or Hide the Ruler, Control Shift R".
-std::string shortcutRowLabel(MensorCommand command);
+/// The accessibility label of a shortcut-list row: "Show or Hide the Ruler, Control Shift R",
+/// or "…, no shortcut" for a cleared one.
+std::string shortcutRowLabel(MensorCommand command, const std::optional<Shortcut>& keys);
 
-/// The hint of the empty colours view, naming the pickColor shortcut.
-std::string noColorsHint();
+/// What the shortcut list says beside a command whose combination does not reach it: "In use
+/// by another app" when another client holds it (`unavailable`), "Same keys as “Edit Guides”"
+/// when another command is bound to it too; otherwise empty.
+std::string shortcutConflict(MensorCommand command, const ShortcutBindings& bindings,
+                             const std::vector<MensorCommand>& unavailable);
+
+/// The line under the shortcut list naming the default shortcuts that terminals, editors and
+/// browsers use for their own commands.
+std::string sharedDefaultsNote();
+
+/// Where the settings and the explainer speak of the screen-recording permission and none is
+/// needed (X11).
+inline constexpr std::string_view noPermissionNeeded =
+    "Spanlet reads the screen without any permission on this desktop: there is nothing to allow.";
+
+/// The hint of the empty colours view, naming the pickColor shortcut if it has one.
+std::string noColorsHint(const ShortcutBindings& bindings);
 
 /// The hint of the empty measurements view, naming the toggleSnapping and pinMeasurement
-/// shortcuts.
-std::string noMeasurementsHint();
+/// shortcuts where they have one.
+std::string noMeasurementsHint(const ShortcutBindings& bindings);
 
 } // namespace spanlet::ViewText

@@ -35,8 +35,8 @@ public:
     /// `handler` gets the command of each pressed combination, from the event loop (never
     /// inside registerCommands() or unregisterAll()). A key held down counts once.
     void setOnCommand(std::function<void(MensorCommand)> handler) override;
-    /// Releases what was grabbed before, then grabs the shortcuts of `commands` in order.
-    void registerCommands(std::span<const MensorCommand> commands) override;
+    /// Releases what was grabbed before, then grabs each binding's shortcut in order.
+    void registerCommands(std::span<const Binding> bindings) override;
     /// Releases every grab and forgets the registered and unavailable commands.
     void unregisterAll() override;
 
@@ -76,6 +76,8 @@ private:
     std::function<void(MensorCommand)> onCommand_;
     std::function<void()> onUnavailableChanged_;
     std::vector<MensorCommand> commands_;
+    /// The combination of each of commands_.
+    std::vector<Shortcut> shortcuts_;
     std::vector<MensorCommand> unavailable_;
     std::vector<Held> held_;
     std::uint16_t numLockMask_ = 0;

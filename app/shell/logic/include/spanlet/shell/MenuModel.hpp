@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include <spanlet/Commands.hpp>
+#include <spanlet/ShortcutBindings.hpp>
 #include <spanlet/Units.hpp>
 #include <spanlet/model/RulerOrientation.hpp>
 #include <spanlet/model/ToolWindows.hpp>
@@ -55,8 +55,7 @@ enum class EntryKind {
     separator,
 };
 
-/// A key equivalent: `key` is a lower-case character; the Command modifier stands for the
-/// Control key on Linux.
+/// A key equivalent: `key` is a lower-case character.
 struct KeyEquivalent {
     char key = 0;
     Shortcut::Modifiers modifiers;
@@ -83,6 +82,8 @@ struct State {
     bool snapping = false;
     bool hasKeptMeasurements = false;
     MeasureUnit unit = MeasureUnit::points;
+    /// The user's global shortcuts, shown beside their entries.
+    ShortcutBindings shortcuts;
     friend bool operator==(const State&, const State&) = default;
 };
 
@@ -92,6 +93,8 @@ struct State {
 /// The key equivalent a global shortcut shows in the menu: its modifiers, and the first
 /// character of its key text, lower-cased.
 [[nodiscard]] std::optional<KeyEquivalent> keyEquivalent(const Shortcut& shortcut);
+/// How the menu writes a key equivalent: "Ctrl+Shift+R", "Ctrl+Q".
+[[nodiscard]] std::string keyText(const KeyEquivalent& key);
 
 /// The services outside the model that menu entries reach.
 class Platform {
