@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
+#include <QToolButton>
 #include <algorithm>
 
 #include <spanlet/views/ViewText.hpp>
@@ -49,8 +49,12 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
         Row r{command};
         r.row = new QWidget;
         r.row->setObjectName(QStringLiteral("shortcut.") + qs(rawValue(command)));
-        auto* line = new QHBoxLayout(r.row);
-        line->setContentsMargins(0, 0, 0, 0);
+        // Editable rows are wider: their mark goes on a line of its own under the title.
+        auto* lines = new QVBoxLayout(r.row);
+        lines->setContentsMargins(0, 0, 0, 0);
+        lines->setSpacing(0);
+        auto* line = new QHBoxLayout;
+        lines->addLayout(line);
         line->setSpacing(editable ? 6 : 12);
         QLabel* name = label(qs(title(command)), false);
         name->setMinimumWidth(titleWidth);
@@ -63,12 +67,13 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
                                           qs(title(command)));
             styleAsKeyCap(r.recorder);
             line->addWidget(r.recorder);
-            r.clear = new QPushButton(QStringLiteral("Clear"));
+            r.clear = new QToolButton;
+            r.clear->setText(QStringLiteral("Clear"));
             r.clear->setObjectName(QStringLiteral("clear"));
             r.clear->setAccessibleName(QStringLiteral("Clear the shortcut of ") +
                                        qs(title(command)));
             makeCaption(r.clear);
-            connect(r.clear, &QPushButton::clicked, this,
+            connect(r.clear, &QToolButton::clicked, this,
                     [this, command] { bind(command, std::nullopt); });
             line->addWidget(r.clear);
         } else {
@@ -82,8 +87,12 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
         QPalette orange = r.mark->palette();
         orange.setColor(QPalette::WindowText, QColor(0xFF, 0x95, 0x00));
         r.mark->setPalette(orange);
-        line->addWidget(r.mark);
         line->addStretch(1);
+        if (editable) {
+            lines->addWidget(r.mark);
+        } else {
+            line->insertWidget(line->count() - 1, r.mark);
+        }
         rows->addWidget(r.row);
         rows_.push_back(r);
     }

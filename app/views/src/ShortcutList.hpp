@@ -9,7 +9,7 @@
 #include <spanlet/views/HotkeyStatus.hpp>
 
 class QLabel;
-class QPushButton;
+class QToolButton;
 
 namespace spanlet::views {
 
@@ -31,7 +31,7 @@ private:
         QWidget* row = nullptr;
         QLabel* cap = nullptr;
         ShortcutRecorder* recorder = nullptr;
-        QPushButton* clear = nullptr;
+        QToolButton* clear = nullptr;
         QLabel* mark = nullptr;
     };
 

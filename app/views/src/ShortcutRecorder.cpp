@@ -106,7 +106,11 @@ void ShortcutRecorder::keyPressEvent(QKeyEvent* event) {
 }
 
 void ShortcutRecorder::focusOutEvent(QFocusEvent* event) {
-    if (recording_) {
+    // The user moved on to another control. (Window activation going back and forth, which
+    // taking the keyboard may cause, does not end recording.)
+    const Qt::FocusReason reason = event->reason();
+    if (recording_ && (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                       reason == Qt::BacktabFocusReason)) {
         stop();
     }
     QPushButton::focusOutEvent(event);

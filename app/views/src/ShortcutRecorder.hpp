@@ -14,7 +14,7 @@ std::optional<Shortcut> recordedShortcut(int qtKey, Qt::KeyboardModifiers modifi
 
 /// A key cap that records a new combination: clicking it takes the keyboard (so the global
 /// shortcuts do not fire meanwhile) until a valid combination is pressed, which goes to
-/// `recorded`, or Escape or a click elsewhere cancels.
+/// `recorded`, or Escape, a click on another control or Tab cancels.
 class ShortcutRecorder : public QPushButton {
     Q_OBJECT
 public:

@@ -26,8 +26,8 @@ QWidget* makeToolView(Windows::Kind kind, ViewContext& context, QWidget* parent)
     QWidget* view = nullptr;
     switch (kind) {
     case Windows::Kind::welcome:
-        view =
-            new views::WelcomeView(context.model, context.hotkeys, close, context.openMenu, parent);
+        view = new views::WelcomeView(context.model, context.hotkeys, context.permission, close,
+                                      context.openMenu, parent);
         break;
     case Windows::Kind::settings:
         view = new views::SettingsView(context.model, context.permission, context.hotkeys,

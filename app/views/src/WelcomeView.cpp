@@ -13,8 +13,9 @@
 
 namespace spanlet::views {
 
-WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<void()> close,
-                         std::function<void(QWidget&)> openMenu, QWidget* parent)
+WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionPort& permission,
+                         std::function<void()> close, std::function<void(QWidget&)> openMenu,
+                         QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("welcomeView"));
     setFixedWidth(toolViewFrame(Windows::Kind::welcome).width);
@@ -36,9 +37,13 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<voi
         label(QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
                              "These shortcuts work in any app:")));
     column->addWidget(new ShortcutList(model, hotkeys, false));
-    QLabel* note = label(QStringLiteral("The ruler and guides need no permissions. Edge snapping "
-                                        "asks for Screen Recording the first time it is turned "
-                                        "on."));
+    // Where reading the screen needs no permission (X11), nothing is asked for.
+    QLabel* note = label(permission.preflight()
+                             ? QStringLiteral("Nothing here needs a permission: on this desktop "
+                                              "edge snapping reads the screen without asking.")
+                             : QStringLiteral("The ruler and guides need no permissions. Edge "
+                                              "snapping asks for Screen Recording the first "
+                                              "time it is turned on."));
     makeSecondary(note);
     column->addWidget(note);
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include <spanlet/model/Mensor.hpp>
+#include <spanlet/screen/CapturePort.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 
 class QPushButton;
@@ -18,8 +19,9 @@ class WelcomeView : public QWidget {
 public:
     /// `close` closes the welcome window; `openMenu` opens the application menu under the
     /// given control (empty: no "Menu" button).
-    WelcomeView(Mensor& model, HotkeyStatus& hotkeys, std::function<void()> close,
-                std::function<void(QWidget&)> openMenu, QWidget* parent = nullptr);
+    WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionPort& permission,
+                std::function<void()> close, std::function<void(QWidget&)> openMenu,
+                QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

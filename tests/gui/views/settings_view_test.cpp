@@ -87,8 +87,11 @@ TEST_F(SettingsViewTest, ShortcutsAreRecordedClearedAndRestored) {
     auto view = show(Kind::settings);
     QWidget* ruler = child(view.get(), "shortcut.toggleRuler");
     auto* record = child<QPushButton>(ruler, "record");
+    view->activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return view->isActiveWindow(); }));
     const auto press = [&](const char* keys) {
         click(record);
+        ASSERT_EQ(record->text(), QStringLiteral("Press keys…"));
         ASSERT_TRUE(test::xdotool({"key", keys}));
     };
     press("r"); // needs Ctrl, Alt or Super: still recording
