@@ -1,4 +1,4 @@
-// The global ⌃⇧ shortcuts as real key grabs: xdotool presses the keys, and a second XCB
+// The global Ctrl+Shift shortcuts as real key grabs: xdotool presses the keys, and a second XCB
 // connection plays another application that holds combinations and checks what is grabbed.
 #include <algorithm>
 #include <cctype>
@@ -143,8 +143,8 @@ TEST_F(HotkeysTest, ShortcutsReachTheirCommandsWithLockKeysOnAndRepeatNothing) {
     run({"xset", "r", "rate"});
 }
 
-// Another client holds ⌃⇧S with Caps Lock only: ours is unavailable, the half we got in the
-// other lock states is given back, and the other commands keep their shortcuts until
+// Another client holds Ctrl+Shift+S with Caps Lock only: ours is unavailable, the half we got in
+// the other lock states is given back, and the other commands keep their shortcuts until
 // unregistering or destroying releases them too.
 TEST_F(HotkeysTest, TakenCombinationIsUnavailableAndEveryGrabIsGivenBack) {
     const std::uint8_t s = keycode('s');
