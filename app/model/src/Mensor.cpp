@@ -80,6 +80,14 @@ void Mensor::setPrefs(Preferences next) {
         (prefs_->hotkeysEnabled && prefs_->shortcuts != bindingsWere)) {
         registerHotkeys();
     }
+    if (const auto notice = ports_.preferences.takeNotice()) {
+        // On a later turn: the change's own message, shown right after this, would hide it.
+        ports_.clock.schedule(Clock::Duration::zero(), [weak = weakSelf(), text = notice->text()] {
+            if (auto self = weak.lock()) {
+                self->show(text);
+            }
+        });
+    }
     syncViews();
 }
 

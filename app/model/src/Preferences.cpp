@@ -150,7 +150,7 @@ bool Preferences::save(DefaultsStore& store) const {
     } catch (...) {
         return false;
     }
-    return store.setData(key, document);
+    return static_cast<bool>(store.setData(key, document));
 }
 
 } // namespace spanlet

@@ -35,6 +35,7 @@ SpanletApp::SpanletApp(Options options)
       framework_(network_, options_.updateFeed, QCoreApplication::applicationVersion(),
                  options_.prompts ? *options_.prompts : desktopPrompts_),
       updater_(framework_, network_, options_.prompts ? *options_.prompts : desktopPrompts_) {
+    defaults_.removeStaleTemporaries();
     Preferences prefs = preferences_.load();
     model_ = std::make_unique<Mensor>(
         MensorPorts{

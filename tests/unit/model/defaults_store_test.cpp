@@ -62,7 +62,7 @@ TEST(FileDefaultsStoreTest, FailedWriteKeepsOldFileAndRemovesTemporary) {
     rlimit small = saved;
     small.rlim_cur = 16;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool stored = store.setData("preferences", std::string(4096, 'n'));
+    const bool stored = static_cast<bool>(store.setData("preferences", std::string(4096, 'n')));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_FALSE(stored);
@@ -133,6 +133,9 @@ TEST(FileDefaultsStoreTest, KilledWriterLeavesOldOrNewDocumentNeverATornOne) {
         ASSERT_TRUE(*stored == documents[0] || *stored == documents[1])
             << "torn document in round " << round << ", " << stored->size() << " bytes";
     }
+    // The killed writers' temporary files go at the next start.
+    store.removeStaleTemporaries();
+    EXPECT_EQ(fileCount(dir), 1U);
 }
 
 } // namespace

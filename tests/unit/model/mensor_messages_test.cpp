@@ -128,5 +128,21 @@ TEST_F(MessagesTest, MessageLastsItsOwnFullDurationAndANewerOneReplacesIt) {
     EXPECT_EQ(platform.log.entries.at(1), "overlay.refresh"); // hiding it redraws
 }
 
+// Settings that could not be read, or saved, are told through the same on-screen message.
+TEST_F(MessagesTest, SettingsFileProblemsAreShown) {
+    platform.defaults.unreadableKeys.insert("preferences");
+    Mensor& m = make(platform.preferences.load());
+    m.start(); // the first start saves: the unreadable file is set aside first
+    advance(0ms);
+    EXPECT_TRUE(
+        toastText().starts_with("Couldn’t read settings; kept them as ~/preferences.unreadable-"))
+        << toastText();
+    platform.defaults.refusedKeys.insert("preferences");
+    platform.defaults.refusal = StoreFailure::diskFull;
+    m.toggleUnit();
+    advance(0ms); // after the unit's own message
+    EXPECT_EQ(toastText(), "Couldn’t save settings: the disk is full");
+}
+
 } // namespace
 } // namespace spanlet::testing

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <gtest/gtest.h>
 #include <limits>
 #include <ostream>
@@ -86,31 +87,100 @@ TEST(PreferencesTest, ShortcutBindingsStoreChangesOnlyAndSkipBadEntries) {
     EXPECT_EQ(Preferences::load(store), p);
 }
 
-// An unreadable document loads as defaults, and is copied once, never overwritten by a later
-// one, before the first save replaces it. If the copy fails the document stays in place.
-TEST(PreferencesStoreTest, UnreadableDocumentIsKeptBeforeTheFirstSave) {
-    constexpr const char* kBackup = "preferences.unreadable";
+// Each unreadable document (one that does not decode, or one the store cannot read at all) loads
+// as defaults and is set aside under its own dated name before the first save; the newest five
+// copies stay, and an older version's single copy is left alone.
+TEST(PreferencesStoreTest, EveryUnreadableDocumentIsSetAsideBeforeASave) {
+    FakeDefaultsStore store;
+    store.values["preferences.unreadable"] = "kept by an older version";
+    auto now = std::chrono::system_clock::from_time_t(1796601600); // 2026-12-07 00:00:00 UTC
+    PreferencesStore prefs(store, [&now] { return now; });
     Preferences changed;
     changed.welcomed = true;
-    FakeDefaultsStore store;
-    store.values["preferences"] = "first unreadable";
-    store.refusedKeys.insert(kBackup);
-    PreferencesStore prefs(store);
-    EXPECT_EQ(prefs.load(), Preferences{});
-    EXPECT_FALSE(prefs.save(changed));
-    EXPECT_EQ(store.values.at("preferences"), "first unreadable");
-
-    store.refusedKeys.clear(); // the next save catches up
-    ASSERT_TRUE(prefs.save(changed));
-    EXPECT_EQ(store.values.at(kBackup), "first unreadable");
+    for (int i = 0; i < 7; ++i) {
+        if (i % 2 == 0) {
+            store.values["preferences"] = "unreadable " + std::to_string(i);
+        } else {
+            store.unreadableKeys.insert("preferences");
+        }
+        EXPECT_EQ(prefs.load(), Preferences{});
+        ASSERT_TRUE(prefs.save(changed));
+        now += std::chrono::seconds(i < 5 ? 1 : 0); // the last two in the same second
+    }
+    EXPECT_EQ(store.keys("preferences.unreadable"),
+              (std::vector<std::string>{
+                  "preferences.unreadable",
+                  "preferences.unreadable-20261207T000002Z",
+                  "preferences.unreadable-20261207T000003Z", // an unread document, moved
+                  "preferences.unreadable-20261207T000004Z",
+                  "preferences.unreadable-20261207T000005Z",
+                  "preferences.unreadable-20261207T000005Z-2",
+              }));
+    EXPECT_EQ(store.values.at("preferences.unreadable-20261207T000005Z-2"), "unreadable 6");
+    EXPECT_TRUE(store.unreadableKeys.contains("preferences.unreadable-20261207T000003Z"));
     EXPECT_EQ(Preferences::load(store), changed);
-
-    store.values["preferences"] = "second unreadable";
-    prefs.load();
-    ASSERT_TRUE(prefs.save(changed));
-    EXPECT_EQ(store.values.at(kBackup), "first unreadable");
-    EXPECT_EQ(store.writes[kBackup], 1);
+    EXPECT_EQ(
+        prefs.takeNotice()->text(),
+        "Couldn’t read settings; kept them as ~/preferences.unreadable-20261207T000005Z-2.json");
 }
+
+// A document that cannot be set aside is never saved over; the user hears of it once, and the
+// next save tries again.
+TEST(PreferencesStoreTest, UnreadableDocumentThatCannotBeSetAsideBlocksSaving) {
+    FakeDefaultsStore store;
+    store.unreadableKeys.insert("preferences");
+    store.refusedKeys.insert("preferences.unreadable-20261207T000000Z");
+    PreferencesStore prefs(store,
+                           [] { return std::chrono::system_clock::from_time_t(1796601600); });
+    prefs.load();
+    EXPECT_FALSE(prefs.save(Preferences{}));
+    EXPECT_FALSE(prefs.save(Preferences{}));
+    EXPECT_TRUE(store.unreadableKeys.contains("preferences"));
+    EXPECT_EQ(store.writes["preferences"], 0);
+    EXPECT_EQ(prefs.takeNotice()->text(), "Couldn’t read settings; changes won’t be saved");
+    EXPECT_EQ(prefs.takeNotice(), std::nullopt);
+
+    store.refusedKeys.clear();
+    ASSERT_TRUE(prefs.save(Preferences{}));
+    EXPECT_FALSE(prefs.holdsUnreadable());
+}
+
+struct SaveFailureCase {
+    const char* name;
+    StoreFailure failure;
+    const char* message;
+    friend void PrintTo(const SaveFailureCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SaveFailureTest : public ::testing::TestWithParam<SaveFailureCase> {};
+
+// A failing save is told once, with its reason, and again only after a save succeeded.
+TEST_P(SaveFailureTest, IsToldOnceWithItsReason) {
+    FakeDefaultsStore store;
+    store.refusedKeys.insert("preferences");
+    store.refusal = GetParam().failure;
+    PreferencesStore prefs(store);
+    EXPECT_FALSE(prefs.save(Preferences{}));
+    EXPECT_EQ(prefs.takeNotice()->text(), GetParam().message);
+    EXPECT_FALSE(prefs.save(Preferences{}));
+    EXPECT_EQ(prefs.takeNotice(), std::nullopt);
+    store.refusedKeys.clear();
+    ASSERT_TRUE(prefs.save(Preferences{}));
+    store.refusedKeys.insert("preferences");
+    EXPECT_FALSE(prefs.save(Preferences{}));
+    EXPECT_EQ(prefs.takeNotice()->text(), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, SaveFailureTest,
+    ::testing::Values(SaveFailureCase{"ReadOnly", StoreFailure::readOnly,
+                                      "Couldn’t save settings: the folder is read-only"},
+                      SaveFailureCase{"DiskFull", StoreFailure::diskFull,
+                                      "Couldn’t save settings: the disk is full"},
+                      SaveFailureCase{"Denied", StoreFailure::denied,
+                                      "Couldn’t save settings: permission denied"},
+                      SaveFailureCase{"Other", StoreFailure::other, "Couldn’t save settings"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
