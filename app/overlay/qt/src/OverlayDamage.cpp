@@ -1,10 +1,13 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <tuple>
 #include <type_traits>
 
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
+
+#include "BandedRegion.hpp"
 
 namespace spanlet::draw {
 
@@ -76,11 +79,7 @@ std::vector<QRect> drawnRects(const DrawList& list, double devicePixelRatio, int
 }
 
 QRegion drawnRegion(const DrawList& list, double devicePixelRatio, int marginPixels) {
-    QRegion region;
-    for (const QRect& r : drawnRects(list, devicePixelRatio, marginPixels)) {
-        region += r;
-    }
-    return region;
+    return bandedRegion(drawnRects(list, devicePixelRatio, marginPixels));
 }
 
 QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio) {
@@ -93,7 +92,24 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects) {
     };
     // Joining is worth it while the joined rectangle wastes at most this much (logical pixels²).
     constexpr qint64 slack = 256;
+    // Joining takes time quadratic in the count, and so does repainting many rectangles (each
+    // walks the draw list): beyond this many, their bounds are repainted at once.
+    constexpr std::size_t most = 256;
     std::erase_if(rects, [](const QRect& r) { return r.isEmpty(); });
+    // The same rectangle comes twice when something is drawn before and after a change.
+    const auto key = [](const QRect& r) {
+        return std::tuple(r.top(), r.left(), r.bottom(), r.right());
+    };
+    std::sort(rects.begin(), rects.end(),
+              [&key](const QRect& a, const QRect& b) { return key(a) < key(b); });
+    rects.erase(std::unique(rects.begin(), rects.end()), rects.end());
+    if (rects.size() > most) {
+        QRect bounds;
+        for (const QRect& r : rects) {
+            bounds |= r;
+        }
+        return {bounds};
+    }
     // Passes over the list until one joins nothing; each pass keeps joining into the same
     // rectangle, so a typical frame takes two passes.
     bool joined = true;
