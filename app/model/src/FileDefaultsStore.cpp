@@ -217,7 +217,7 @@ std::vector<std::string> FileDefaultsStore::keys(std::string_view prefix) const 
 }
 
 std::string FileDefaultsStore::location(std::string_view key) const {
-    const std::string file = fileFor(key).string();
+    std::string file = fileFor(key).string();
     const std::string home = posix::homeDirectory().string();
     if (!home.empty() && home != "/" && file.starts_with(home + "/")) {
         return "~" + file.substr(home.size());

@@ -75,7 +75,7 @@ bool writeAll(int fd, std::string_view bytes) {
 
 std::optional<std::string> readAtMost(int fd, std::size_t limit) {
     std::string bytes;
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(std::size_t{64} * 1024);
     for (;;) {
         const ssize_t got = ::read(fd, chunk.data(), chunk.size());
         if (got < 0) {
@@ -105,7 +105,7 @@ std::filesystem::path homeDirectory() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
         return home;
     }
-    std::vector<char> buffer(16 * 1024);
+    std::vector<char> buffer(std::size_t{16} * 1024);
     passwd entry{};
     passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&

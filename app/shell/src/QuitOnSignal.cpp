@@ -66,7 +66,11 @@ QuitOnSignal::QuitOnSignal() {
         // refuses its close (it hides the ruler instead), which would cancel the quit.
         QCoreApplication::exit(0);
     });
-    QTimer::singleShot(0, this, [] { loopRunning = 1; });
+    // Fires once the event loop runs.
+    auto* looping = new QTimer(this);
+    looping->setSingleShot(true);
+    connect(looping, &QTimer::timeout, this, [] { loopRunning = 1; });
+    looping->start(0);
     handle(SIGALRM, onGraceOver);
     for (int signal : quitSignals) {
         handle(signal, onSignal);

@@ -30,7 +30,7 @@ int statusAfterSigterm(Moment moment) {
             ::raise(SIGTERM);
             std::this_thread::sleep_for(std::chrono::seconds(20)); // as a busy start-up
         }
-        QTimer::singleShot(0, [moment] {
+        QTimer::singleShot(10, [moment] {
             ::raise(SIGTERM);
             if (moment == Moment::whileStuck) {
                 std::this_thread::sleep_for(std::chrono::seconds(20));

@@ -17,7 +17,7 @@ namespace spanlet {
 class FileDefaultsStore final : public DefaultsStore {
 public:
     /// Larger files are unreadable.
-    static constexpr std::size_t maxBytes = 16 * 1024 * 1024;
+    static constexpr std::size_t maxBytes = std::size_t{16} * 1024 * 1024;
 
     /// Files live in `directory`, which is created (mode 0700, with missing parents) on the
     /// first write.
