@@ -83,6 +83,16 @@ void BM_StartShowingGuides(benchmark::State& state) {
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    for (int retry = 0; xcb_connection_has_error(c) != 0 && retry < 50; ++retry) {
+        xcb_disconnect(c);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        c = xcb_connect(nullptr, nullptr);
+    }
+    if (xcb_connection_has_error(c) != 0) {
+        state.SkipWithError("no connection to the X server");
+        xcb_disconnect(c);
+        return;
+    }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
