@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -144,13 +143,17 @@ bool startXvfb(pid_t& xvfb) {
         ::_exit(127);
     }
     ::close(fds[1]);
-    char number[16] = {};
-    const ssize_t got = ::read(fds[0], number, sizeof number - 1);
-    ::close(fds[0]);
-    if (got <= 0) {
+    // Up to the newline, which may come in a write of its own; the pipe stays open, as Xvfb
+    // ends when it cannot write.
+    std::string number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    if (number.empty()) {
         return false;
     }
-    ::setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
+    ::setenv("DISPLAY", (":" + number).c_str(), 1);
     return true;
 }
 
