@@ -6,11 +6,11 @@
 #include <vector>
 
 #include <spanlet/model/Announcer.hpp>
-#include <spanlet/model/Clipboard.hpp>
 #include <spanlet/model/ColorSampler.hpp>
 #include <spanlet/model/Controllers.hpp>
-#include <spanlet/model/Hotkeys.hpp>
 #include <spanlet/model/ToolWindows.hpp>
+#include <spanlet/platform/Clipboard.hpp>
+#include <spanlet/platform/Hotkeys.hpp>
 #include <spanlet/screen/CapturePort.hpp>
 
 #include "fakes/CallLog.hpp"

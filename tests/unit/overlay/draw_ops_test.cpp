@@ -2,8 +2,9 @@
 #include <optional>
 
 #include <spanlet/overlay/DrawOps.hpp>
-#include <spanlet/overlay/FakeTextMeasurer.hpp>
 #include <spanlet/overlay/LabelBox.hpp>
+
+#include "fakes/FakeTextMeasurer.hpp"
 
 namespace spanlet::testing {
 namespace {

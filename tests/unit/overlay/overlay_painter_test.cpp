@@ -7,9 +7,10 @@
 #include <vector>
 
 #include <spanlet/ColorText.hpp>
-#include <spanlet/overlay/FakeTextMeasurer.hpp>
 #include <spanlet/overlay/OverlayColors.hpp>
 #include <spanlet/overlay/OverlayPainter.hpp>
+
+#include "fakes/FakeTextMeasurer.hpp"
 
 namespace spanlet::testing {
 namespace {

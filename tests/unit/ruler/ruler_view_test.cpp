@@ -6,13 +6,13 @@
 #include <string>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/overlay/FakeTextMeasurer.hpp>
 #include <spanlet/ruler/RulerAccessibility.hpp>
 #include <spanlet/ruler/RulerColors.hpp>
 #include <spanlet/ruler/RulerLayout.hpp>
 #include <spanlet/ruler/RulerView.hpp>
 
 #include "fakes/FakePlatform.hpp"
+#include "fakes/FakeTextMeasurer.hpp"
 
 namespace spanlet::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <spanlet/ruler/qt/QtRulerController.hpp>
 #include <spanlet/shell/MenuModel.hpp>
 #include <spanlet/shell/QtAnnouncer.hpp>
-#include <spanlet/shell/QtClipboard.hpp>
+#include <spanlet/x11/QtClipboard.hpp>
 #include <spanlet/shell/QtClock.hpp>
 #include <spanlet/shell/QtColorSampler.hpp>
 #include <spanlet/shell/ToolWindowRegistry.hpp>

@@ -1,7 +1,7 @@
+#include "QtXcb.hpp"
+
 #include <QGuiApplication>
 #include <cstdlib>
-
-#include <spanlet/xcb/QtXcb.hpp>
 
 namespace spanlet::x11 {
 

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include <spanlet/screen/HotkeyModifiers.hpp>
+#include <spanlet/platform/HotkeyModifiers.hpp>
 
 namespace spanlet::HotkeyModifiers {
 

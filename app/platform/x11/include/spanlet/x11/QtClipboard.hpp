@@ -1,6 +1,6 @@
 #pragma once
 
-#include <spanlet/model/Clipboard.hpp>
+#include <spanlet/platform/Clipboard.hpp>
 
 namespace spanlet {
 

@@ -2,7 +2,7 @@
 
 #include <xcb/randr.h>
 
-#include <spanlet/xcb/XcbReply.hpp>
+#include "XcbReply.hpp"
 
 namespace spanlet::x11 {
 

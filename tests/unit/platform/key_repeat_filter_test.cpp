@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include <spanlet/screen/KeyRepeatFilter.hpp>
+#include <spanlet/platform/KeyRepeatFilter.hpp>
 
 namespace spanlet {
 namespace {

@@ -7,7 +7,7 @@
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
-#include <spanlet/xcb/XcbReply.hpp>
+#include "XcbReply.hpp"
 
 namespace spanlet::x11 {
 

@@ -1,7 +1,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include <spanlet/shell/QtClipboard.hpp>
+#include <spanlet/x11/QtClipboard.hpp>
 
 namespace spanlet {
 

@@ -7,8 +7,8 @@
 
 #include <spanlet/screen/Desktop.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
-#include <spanlet/xcb/QtXcb.hpp>
-#include <spanlet/xcb/XcbReply.hpp>
+#include "QtXcb.hpp"
+#include "XcbReply.hpp"
 
 #include "RandrMonitors.hpp"
 

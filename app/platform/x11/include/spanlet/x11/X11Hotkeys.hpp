@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
-#include <spanlet/model/Hotkeys.hpp>
-#include <spanlet/screen/HotkeyModifiers.hpp>
-#include <spanlet/screen/KeyRepeatFilter.hpp>
+#include <spanlet/platform/Hotkeys.hpp>
+#include <spanlet/platform/HotkeyModifiers.hpp>
+#include <spanlet/platform/KeyRepeatFilter.hpp>
 
 class QObject;
 struct xcb_connection_t;

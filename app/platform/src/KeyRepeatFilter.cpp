@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include <spanlet/screen/KeyRepeatFilter.hpp>
+#include <spanlet/platform/KeyRepeatFilter.hpp>
 
 namespace spanlet {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include <spanlet/xcb/QtXcb.hpp>
-#include <spanlet/xcb/XcbReply.hpp>
+#include "QtXcb.hpp"
+#include "XcbReply.hpp"
 
 class QSocketNotifier;
 

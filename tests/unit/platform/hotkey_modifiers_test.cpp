@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include <spanlet/screen/HotkeyModifiers.hpp>
+#include <spanlet/platform/HotkeyModifiers.hpp>
 
 namespace spanlet {
 namespace {

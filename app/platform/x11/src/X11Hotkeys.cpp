@@ -10,8 +10,9 @@
 #include <xcb/xcb_keysyms.h>
 
 #include <spanlet/x11/X11Hotkeys.hpp>
-#include <spanlet/xcb/QtXcb.hpp>
-#include <spanlet/xcb/XcbReply.hpp>
+
+#include "QtXcb.hpp"
+#include "XcbReply.hpp"
 
 namespace spanlet {
 
