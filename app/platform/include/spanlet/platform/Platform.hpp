@@ -1,0 +1,26 @@
+#pragma once
+
+#include <spanlet/platform/Clipboard.hpp>
+#include <spanlet/platform/OverlaySurfaces.hpp>
+#include <spanlet/platform/PlatformHotkeys.hpp>
+#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/screen/DisplayPort.hpp>
+
+namespace spanlet {
+
+/// One display-server back end: every port the rest of the application reaches the desktop
+/// through. The ruler, the sampler's loupe and the tool windows use surfaces() as plain
+/// WindowSurfaces; the overlay panels use all of it. Made by the loader before any window of
+/// ours exists (capture may need to be in place first) and kept until the event loop ends.
+class Platform {
+public:
+    virtual ~Platform() = default;
+    [[nodiscard]] virtual DisplayPort& displays() = 0;
+    [[nodiscard]] virtual CapturePort& capture() = 0;
+    [[nodiscard]] virtual PermissionPort& permission() = 0;
+    [[nodiscard]] virtual PlatformHotkeys& hotkeys() = 0;
+    [[nodiscard]] virtual Clipboard& clipboard() = 0;
+    [[nodiscard]] virtual OverlaySurfaces& surfaces() = 0;
+};
+
+} // namespace spanlet

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <spanlet/platform/Platform.hpp>
+
+namespace spanlet::PlatformLoader {
+
+/// The display servers Spanlet has a back end for.
+enum class Backend { wayland, x11 };
+
+/// What the session offers: $WAYLAND_DISPLAY and $DISPLAY (nothing when unset or empty).
+struct Session {
+    std::optional<std::string> waylandDisplay;
+    std::optional<std::string> display;
+
+    /// Read from the environment.
+    [[nodiscard]] static Session fromEnvironment();
+};
+
+/// The back ends worth trying in `session`, best first: Wayland where a Wayland display is
+/// named, then X11 where an X display is (XWayland included). Empty: no display server.
+std::vector<Backend> candidates(const Session& session);
+
+/// Makes one back end; nothing when the display server lacks what it needs (a Wayland
+/// compositor without layer shell or screencopy, say).
+using Factory = std::function<std::unique_ptr<Platform>()>;
+
+/// A back end the application was built with.
+struct Entry {
+    Backend backend;
+    Factory make;
+};
+
+/// The first candidate of `session` that is among `built` and starts; nothing when none does.
+std::unique_ptr<Platform> load(const Session& session, std::span<const Entry> built);
+
+} // namespace spanlet::PlatformLoader

@@ -1,0 +1,80 @@
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <spanlet/platform/PlatformLoader.hpp>
+
+namespace spanlet {
+namespace {
+
+using PlatformLoader::Backend;
+
+struct ChoiceCase {
+    const char* name;
+    PlatformLoader::Session session;
+    std::vector<Backend> expected;
+};
+
+class Candidates : public ::testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(Candidates, FollowTheSession) {
+    EXPECT_EQ(PlatformLoader::candidates(GetParam().session), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, Candidates,
+    ::testing::Values(ChoiceCase{"none", {}, {}},
+                      ChoiceCase{"x11", {std::nullopt, ":0"}, {Backend::x11}},
+                      ChoiceCase{"wayland", {"wayland-1", std::nullopt}, {Backend::wayland}},
+                      ChoiceCase{
+                          "xwayland", {"wayland-1", ":0"}, {Backend::wayland, Backend::x11}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+/// A back end that stands for a platform which started; its ports are never reached here.
+class StartedPlatform : public Platform {
+public:
+    explicit StartedPlatform(Backend kind) : backend(kind) {}
+    Backend backend;
+    DisplayPort& displays() override { std::abort(); }
+    CapturePort& capture() override { std::abort(); }
+    PermissionPort& permission() override { std::abort(); }
+    PlatformHotkeys& hotkeys() override { std::abort(); }
+    Clipboard& clipboard() override { std::abort(); }
+    OverlaySurfaces& surfaces() override { std::abort(); }
+};
+
+PlatformLoader::Factory starts(Backend backend) {
+    return [backend] { return std::make_unique<StartedPlatform>(backend); };
+}
+
+PlatformLoader::Factory fails() {
+    return [] { return std::unique_ptr<Platform>(); };
+}
+
+std::optional<Backend> loaded(const PlatformLoader::Session& session,
+                              const std::vector<PlatformLoader::Entry>& built) {
+    const auto platform = PlatformLoader::load(session, built);
+    if (!platform) {
+        return std::nullopt;
+    }
+    return static_cast<StartedPlatform&>(*platform).backend;
+}
+
+TEST(PlatformLoader, TakesTheFirstCandidateThatStartsAmongThoseBuilt) {
+    const PlatformLoader::Session both{"wayland-1", ":0"};
+    EXPECT_EQ(loaded(both, {{Backend::x11, starts(Backend::x11)},
+                            {Backend::wayland, starts(Backend::wayland)}}),
+              Backend::wayland);
+    // A compositor without the protocols we need: the X server it runs (XWayland) serves.
+    EXPECT_EQ(loaded(both, {{Backend::wayland, fails()}, {Backend::x11, starts(Backend::x11)}}),
+              Backend::x11);
+    EXPECT_EQ(loaded(both, {{Backend::x11, starts(Backend::x11)}}), Backend::x11);
+    EXPECT_EQ(loaded({"wayland-1", std::nullopt}, {{Backend::x11, starts(Backend::x11)}}),
+              std::nullopt);
+}
+
+} // namespace
+} // namespace spanlet
