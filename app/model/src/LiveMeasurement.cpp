@@ -2,6 +2,7 @@
 #include <cmath>
 #include <memory>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/model/LiveMeasurement.hpp>
 
 namespace spanlet::LiveMeasurement {
@@ -110,12 +111,12 @@ void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
                              2 * loupeHalfSide + 1}
                             .intersection(Rect{0, 0, w, h});
 
-    const double px = std::floor(s * lx);
-    const double py = std::floor(s * ly);
-    const double rowTop = std::trunc(row * s);
-    const double columnLeft = std::trunc(column * s);
-    const double loupeLeft = std::round(s * square.minX());
-    const double loupeTop = std::round(s * square.minY());
+    const double px = DevicePixels::index(lx, s);
+    const double py = DevicePixels::index(ly, s);
+    const double rowTop = DevicePixels::index(row, s);
+    const double columnLeft = DevicePixels::index(column, s);
+    const double loupeLeft = DevicePixels::nearest(square.minX(), s);
+    const double loupeTop = DevicePixels::nearest(square.minY(), s);
     // NaN or absurd coordinates cannot come from a real display; they end as a failure
     // instead of reaching an integer conversion.
     for (double value : {px, py, rowTop, columnLeft, loupeLeft, loupeTop, w, h}) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/screen/Desktop.hpp>
 
 namespace spanlet::Desktop {
@@ -80,8 +81,9 @@ Point pointFromDevicePixels(Point device, std::span<const DeviceScreen> screens)
     }
     const DeviceScreen& s = screens[index];
     const double factor = DisplayScale(s.scale).factor();
-    return {s.logicalFrame.minX() + (device.x - s.deviceFrame.minX()) / factor,
-            s.logicalFrame.minY() + (device.y - s.deviceFrame.minY()) / factor};
+    return {s.logicalFrame.minX() + DevicePixels::toPoints(device.x - s.deviceFrame.minX(), factor),
+            s.logicalFrame.minY() +
+                DevicePixels::toPoints(device.y - s.deviceFrame.minY(), factor)};
 }
 
 } // namespace spanlet::Desktop

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/screen/ScreenCapture.hpp>
 
 namespace spanlet::ScreenCapture {
@@ -10,7 +11,7 @@ namespace {
 constexpr double kMaxSide = 1 << 20;
 
 std::int64_t side(double points, double scale) {
-    const double pixels = std::round(points * scale);
+    const double pixels = DevicePixels::nearest(points, scale);
     if (!std::isfinite(pixels) || pixels < 1) {
         return 1;
     }

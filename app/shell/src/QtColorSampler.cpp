@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/screen/Desktop.hpp>
 #include <spanlet/shell/QtColorSampler.hpp>
 
@@ -33,10 +34,10 @@ std::optional<PointerPixel> pointerPixel(const DisplayPort& displays) {
         return std::nullopt;
     }
     const double s = display->scale.factor();
-    const double maxX = std::max(0.0, std::round(display->frame.width * s) - 1);
-    const double maxY = std::max(0.0, std::round(display->frame.height * s) - 1);
-    const double x = std::clamp(std::floor((p.x - display->frame.x) * s), 0.0, maxX);
-    const double y = std::clamp(std::floor((p.y - display->frame.y) * s), 0.0, maxY);
+    const double maxX = std::max(0.0, DevicePixels::nearest(display->frame.width, s) - 1);
+    const double maxY = std::max(0.0, DevicePixels::nearest(display->frame.height, s) - 1);
+    const double x = std::clamp(DevicePixels::index(p.x - display->frame.x, s), 0.0, maxX);
+    const double y = std::clamp(DevicePixels::index(p.y - display->frame.y, s), 0.0, maxY);
     return PointerPixel{*display, static_cast<std::int64_t>(x), static_cast<std::int64_t>(y), s};
 }
 

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <type_traits>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 
@@ -19,8 +20,9 @@ void addRect(std::vector<QRect>& region, const Rect& r, double dpr, int margin) 
         region.push_back(QPainterBackend::damageRect(r, dpr, margin));
         return;
     }
-    const Rect d{r.x * dpr, r.y * dpr, r.width * dpr, r.height * dpr};
-    region.push_back(QPainterBackend::damageRect(d, 1, 0));
+    const DevicePixels::Span d = DevicePixels::enclosing(r, dpr);
+    region.push_back(QRect(static_cast<int>(d.minX), static_cast<int>(d.minY),
+                           static_cast<int>(d.maxX - d.minX), static_cast<int>(d.maxY - d.minY)));
 }
 
 Rect segmentRect(Point a, Point b, double halfWidth) {

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/overlay/qt/QPainterBackend.hpp>
 
 #include "ClipLayer.hpp"
@@ -184,14 +185,11 @@ QPainterPath QPainterBackend::path(const Path& p) {
 QRect QPainterBackend::damageRect(const Rect& r, double devicePixelRatio, int marginPixels) {
     const double s = devicePixelRatio > 0 ? devicePixelRatio : 1;
     const double m = marginPixels;
-    const double x0 = std::floor(r.minX() * s) - m;
-    const double y0 = std::floor(r.minY() * s) - m;
-    const double x1 = std::ceil(r.maxX() * s) + m;
-    const double y1 = std::ceil(r.maxY() * s) + m;
-    const int lx0 = static_cast<int>(std::floor(x0 / s));
-    const int ly0 = static_cast<int>(std::floor(y0 / s));
-    const int lx1 = static_cast<int>(std::ceil(x1 / s));
-    const int ly1 = static_cast<int>(std::ceil(y1 / s));
+    const DevicePixels::Span device = DevicePixels::enclosing(r, s);
+    const int lx0 = static_cast<int>(std::floor(DevicePixels::toPoints(device.minX - m, s)));
+    const int ly0 = static_cast<int>(std::floor(DevicePixels::toPoints(device.minY - m, s)));
+    const int lx1 = static_cast<int>(std::ceil(DevicePixels::toPoints(device.maxX + m, s)));
+    const int ly1 = static_cast<int>(std::ceil(DevicePixels::toPoints(device.maxY + m, s)));
     return {lx0, ly0, lx1 - lx0, ly1 - ly0};
 }
 
