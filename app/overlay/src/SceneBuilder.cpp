@@ -147,17 +147,4 @@ OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input) {
     return scene;
 }
 
-OverlayScene buildScene(const ScreenInfo& screen, const Mensor& model) {
-    return buildScene(screen, sceneInput(model));
-}
-
-std::optional<OverlayScene> sceneForScreen(std::uint32_t screenId, const Mensor& model) {
-    for (const ScreenInfo& screen : *model.screens()) {
-        if (screen.id == screenId) {
-            return buildScene(screen, model);
-        }
-    }
-    return std::nullopt;
-}
-
 } // namespace spanlet

@@ -17,20 +17,6 @@ struct RulerTick {
     /// Length class of the mark; stored as an integer.
     enum class Level { minor = 0, middle = 1, major = 2 };
 
-    /// The level whose raw value is `raw` (0, 1 or 2), or nothing.
-    static constexpr std::optional<Level> levelFromRawValue(int raw) {
-        switch (raw) {
-        case 0:
-            return Level::minor;
-        case 1:
-            return Level::middle;
-        case 2:
-            return Level::major;
-        default:
-            return std::nullopt;
-        }
-    }
-
     double position = 0;              ///< Distance from the ruler's start, in points.
     Level level = Level::minor;       ///< Length class of the mark.
     std::optional<std::string> label; ///< Present on major ticks only.

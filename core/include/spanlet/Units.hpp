@@ -47,7 +47,6 @@ public:
 
     [[nodiscard]] double factor() const noexcept { return factor_; }
 
-    [[nodiscard]] double pixelsFromPoints(double points) const noexcept { return points * factor_; }
     [[nodiscard]] double pointsFromPixels(double pixels) const noexcept { return pixels / factor_; }
     /// The nearest coordinate (points) on a device-pixel boundary, rounding half away from zero.
     [[nodiscard]] double roundedToPixel(double points) const noexcept;

@@ -87,7 +87,6 @@ public:
     // Capture state, not observed.
     [[nodiscard]] bool capturing() const noexcept { return capturing_; }
     [[nodiscard]] Clock::Instant lastCapture() const noexcept { return lastCapture_; }
-    [[nodiscard]] Point lastCapturePointer() const noexcept { return lastCapturePointer_; }
     [[nodiscard]] bool hasPointerTask() const noexcept { return pointerTask_.isRunning(); }
     [[nodiscard]] std::size_t cachedFilterCount() const noexcept { return filters_.size(); }
     [[nodiscard]] bool samplerOpen() const noexcept { return samplerOpen_; }

@@ -47,11 +47,4 @@ SceneInput sceneInput(const Mensor& model);
 /// The scene for `screen` from a snapshot. No side effects besides fresh gap-label ids.
 OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input);
 
-/// buildScene(screen, sceneInput(model)).
-OverlayScene buildScene(const ScreenInfo& screen, const Mensor& model);
-
-/// The scene of the display with id `screenId` in the model's display list (first match), or
-/// nothing when the display has gone away.
-std::optional<OverlayScene> sceneForScreen(std::uint32_t screenId, const Mensor& model);
-
 } // namespace spanlet

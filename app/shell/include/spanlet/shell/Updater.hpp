@@ -23,7 +23,6 @@ public:
     Updater(UpdateFramework& framework, QNetworkAccessManager& network, UpdatePrompts& prompts);
 
     void checkForUpdates();
-    [[nodiscard]] bool checking() const noexcept { return checking_; }
 
 Q_SIGNALS:
     /// A probe ended with `outcome`, after it was acted on.

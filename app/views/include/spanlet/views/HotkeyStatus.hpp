@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -18,11 +17,6 @@ public:
     [[nodiscard]] virtual std::vector<MensorCommand> unavailable() const = 0;
     /// Calls `changed` after every change of unavailable(), until the subscription goes.
     [[nodiscard]] virtual Subscription onChange(std::function<void()> changed) = 0;
-
-    [[nodiscard]] bool isUnavailable(MensorCommand command) const {
-        const std::vector<MensorCommand> taken = unavailable();
-        return std::find(taken.begin(), taken.end(), command) != taken.end();
-    }
 };
 
 /// A HotkeyStatus whose list is set from outside: the shell forwards the hot-key service's

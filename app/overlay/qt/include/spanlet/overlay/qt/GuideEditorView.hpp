@@ -18,8 +18,6 @@ public:
                     QWidget* parent = nullptr);
 
     [[nodiscard]] GuideEditor& editor() noexcept { return editor_; }
-    /// The context menu open now, if any.
-    [[nodiscard]] QMenu* openMenu() const { return menu_; }
 
     static const QString accessibleNameText;
     static const QString helpText;
