@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
                      Qt::WindowStaysOnTopHint | Qt::Tool);
     overlay.setGeometry(QGuiApplication::primaryScreen()->geometry());
     overlay.create();
-    capture.addOwnWindow(overlay.winId());
+    capture.ownWindows()->add(static_cast<std::uint32_t>(overlay.winId()));
     overlay.show();
     waitUntil([&] { return overlay.isExposed(); });
 

@@ -5,8 +5,11 @@
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
 
 #include <spanlet/model/Mensor.hpp>
+#include <spanlet/shell/Backends.hpp>
 #include <spanlet/shell/SpanletApp.hpp>
 #include <spanlet/shell/Tray.hpp>
 #include <spanlet/views/ToolViews.hpp>
@@ -15,23 +18,33 @@
 
 namespace spanlet {
 
+namespace {
+
+/// The back end for this session. Without one there is nothing Spanlet can do: it says so in
+/// one line and ends.
+std::unique_ptr<Platform> requirePlatform() {
+    std::unique_ptr<Platform> platform = loadPlatform();
+    if (!platform) {
+        std::fputs("spanlet: no display server to run on (needs an X11 display)\n", stderr);
+        std::exit(1);
+    }
+    return platform;
+}
+
+} // namespace
+
 SpanletApp::SpanletApp(Options options)
-    : options_(std::move(options)), capture_(displays_), defaults_(options_.configDirectory),
-      preferences_(defaults_),
+    : options_(std::move(options)), platform_(requirePlatform()),
+      defaults_(options_.configDirectory), preferences_(defaults_),
       autostart_(options_.autostartFile, QCoreApplication::applicationFilePath().toStdString()),
       windows_(
-          defaults_, [this](Windows::Kind kind, Mensor& model) { return makeView(kind, model); },
+          defaults_,
+          [this](Windows::Kind kind, Mensor&) { return makeToolView(kind, *viewContext_); },
           [this](QWidget& window) { ownWindow(window); }),
-      overlays_(displays_,
-                [this](std::uint32_t id, bool added) {
-                    if (added) {
-                        capture_.addOwnWindow(id);
-                    } else {
-                        capture_.removeOwnWindow(id);
-                    }
-                }),
-      ruler_(displays_, [this](WId id) { capture_.addOwnWindow(id); }),
-      sampler_(displays_, capture_, [this](QWidget& window) { ownWindow(window); }),
+      overlays_(platform_->displays(), platform_->surfaces()),
+      ruler_(platform_->displays(), platform_->surfaces()),
+      sampler_(platform_->displays(), platform_->capture(),
+               [this](QWidget& window) { ownWindow(window); }),
       framework_(network_, options_.updateFeed, QCoreApplication::applicationVersion(),
                  options_.prompts ? *options_.prompts : desktopPrompts_),
       updater_(framework_, network_, options_.prompts ? *options_.prompts : desktopPrompts_) {
@@ -40,14 +53,14 @@ SpanletApp::SpanletApp(Options options)
     model_ = std::make_unique<Mensor>(
         MensorPorts{
             .clock = clock_,
-            .displays = displays_,
-            .capture = capture_,
-            .permission = permission_,
-            .clipboard = clipboard_,
+            .displays = platform_->displays(),
+            .capture = platform_->capture(),
+            .permission = platform_->permission(),
+            .clipboard = platform_->clipboard(),
             .announcer = announcer_,
             .preferences = preferences_,
             .windows = windows_,
-            .hotkeys = hotkeys_,
+            .hotkeys = platform_->hotkeys(),
             .overlays = overlays_,
             .ruler = ruler_,
             .sampler = sampler_,
@@ -55,7 +68,7 @@ SpanletApp::SpanletApp(Options options)
         std::move(prefs));
     viewContext_ = std::make_unique<ViewContext>(ViewContext{
         .model = *model_,
-        .permission = permission_,
+        .permission = platform_->permission(),
         .hotkeys = hotkeyStatus_,
         .loginItem = autostart_,
         .closeWindow = [this](Windows::Kind kind) { windows_.close(kind); },
@@ -66,7 +79,8 @@ SpanletApp::SpanletApp(Options options)
                 }
             },
     });
-    hotkeys_.setOnUnavailableChanged([this] { hotkeyStatus_.set(hotkeys_.unavailable()); });
+    platform_->hotkeys().setOnUnavailableChanged(
+        [this] { hotkeyStatus_.set(platform_->hotkeys().unavailable()); });
     overlays_.attach(*model_);
     ruler_.attach(*model_);
     trace_ = LatencyTrace::fromEnvironment(*model_);
@@ -76,7 +90,7 @@ SpanletApp::~SpanletApp() {
     trace_.reset();
     // The views and panels go before the model (members go in reverse order, the model after
     // the controllers); the key grabs are released before anything else.
-    hotkeys_.unregisterAll();
+    platform_->hotkeys().unregisterAll();
     tray_.reset();
     windows_.destroyAll();
     sampler_.cancel();
@@ -85,7 +99,7 @@ SpanletApp::~SpanletApp() {
 
 void SpanletApp::start() {
     model_->start();
-    hotkeyStatus_.set(hotkeys_.unavailable());
+    hotkeyStatus_.set(platform_->hotkeys().unavailable());
     tray_ = std::make_unique<Tray>(*model_, *this);
     trayShown_ = tray_->show();
     if (!trayShown_) {
@@ -98,11 +112,7 @@ void SpanletApp::start() {
 }
 
 void SpanletApp::ownWindow(QWidget& window) {
-    capture_.addOwnWindow(window.winId());
-}
-
-QWidget* SpanletApp::makeView(Windows::Kind kind, Mensor&) {
-    return makeToolView(kind, *viewContext_);
+    platform_->surfaces().addOwnWindow(window.winId());
 }
 
 void SpanletApp::openWindow(Windows::Kind kind) {

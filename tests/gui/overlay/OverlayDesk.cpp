@@ -74,26 +74,24 @@ void OverlayDesk::SetUp() {
         ASSERT_FALSE(compositorOwned(connection_));
     }
     desktop = std::make_unique<PlainWindow>(QRect(0, 0, 2304, 800), desktopGrey);
-    displays = std::make_unique<X11DisplayPort>();
+    side = std::make_unique<x11::SideConnection>();
+    displays = std::make_unique<X11DisplayPort>(*side);
     ASSERT_EQ(displays->displays().size(), 2U);
     for (const X11DisplayPort::Display& d : displays->displays()) {
         // A dark box at local (100, 100)–(300, 250) for the edge detector to find.
         platform.capture.addScreen(d.info.id, d.info.frame.size(), d.info.scale.factor(),
                                    testing::boxScene({100, 100, 200, 150}, d.info.scale.factor()));
     }
-    overlays =
-        std::make_unique<QtOverlayController>(*displays, [this](std::uint32_t window, bool added) {
-            if (added) {
-                own.add(window);
-            } else {
-                own.remove(window);
-            }
-        });
+    surfaces = std::make_unique<X11Surfaces>(own, *side);
+    overlays = std::make_unique<QtOverlayController>(*displays, *surfaces);
 }
 
 void OverlayDesk::TearDown() {
     model.reset();
     overlays.reset();
+    surfaces.reset();
+    displays.reset();
+    side.reset();
     desktop.reset();
     settle();
     compositor_.stop();

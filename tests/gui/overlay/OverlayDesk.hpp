@@ -17,7 +17,9 @@
 #include <spanlet/overlay/qt/OverlayPanel.hpp>
 #include <spanlet/overlay/qt/QtOverlayController.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
+#include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
+#include <spanlet/x11/X11Surfaces.hpp>
 
 #include "fakes/FakePlatform.hpp"
 #include "support/Processes.hpp"
@@ -46,9 +48,9 @@ private:
     bool pressed_ = false;
 };
 
-/// The overlay on the test's desktop: a model on fake ports except for the real display port
-/// and the real overlay controller; our panels registered as our own windows; a grey
-/// desktop window beneath; a compositor unless the test asks for shape mode.
+/// The overlay on the test's desktop: a model on fake ports except for the real display port,
+/// the real X11 surfaces and the real overlay controller; our panels registered as our own
+/// windows; a grey desktop window beneath; a compositor unless the test asks for shape mode.
 class OverlayDesk : public ::testing::Test {
 protected:
     static constexpr std::uint32_t desktopGrey = 0x808080;
@@ -80,8 +82,10 @@ protected:
     [[nodiscard]] OverlayPanel* panel(std::uint32_t id) const { return overlays->panel(id); }
 
     fakes::FakePlatform platform;
+    std::unique_ptr<x11::SideConnection> side;
     std::unique_ptr<X11DisplayPort> displays;
-    OwnWindows own;
+    std::shared_ptr<OwnWindows> own = std::make_shared<OwnWindows>();
+    std::unique_ptr<X11Surfaces> surfaces;
     std::unique_ptr<QtOverlayController> overlays;
     std::unique_ptr<Mensor> model;
     std::unique_ptr<PlainWindow> desktop;

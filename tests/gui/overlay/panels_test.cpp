@@ -28,7 +28,7 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
     for (OverlayPanel* p : overlays->panels()) {
         const Rect f = display(p->screenId()).info.frame;
         EXPECT_EQ(p->geometry(), QRectF(f.x, f.y, f.width, f.height).toAlignedRect());
-        EXPECT_TRUE(own.contains(static_cast<std::uint32_t>(p->winId())))
+        EXPECT_TRUE(own->contains(static_cast<std::uint32_t>(p->winId())))
             << "captures must leave the panel out";
     }
 
@@ -45,7 +45,7 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
     ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 1; }));
     settle();
     EXPECT_EQ(panels(true), (std::set<std::uint32_t>{m.screens()->front().id}));
-    EXPECT_EQ(own.snapshot().windows.size(), 1U) << "the gone panel is no longer registered";
+    EXPECT_EQ(own->snapshot().windows.size(), 1U) << "the gone panel is no longer registered";
     ASSERT_EQ(run({"xrandr", "--setmonitor", "B", "1152/300x800/300+1152+0", "none"}), 0);
     ASSERT_TRUE(waitUntil([&] { return m.screens()->size() == 2; }));
     settle();

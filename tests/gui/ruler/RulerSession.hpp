@@ -15,7 +15,9 @@
 #include <spanlet/ruler/qt/QtRulerController.hpp>
 #include <spanlet/ruler/qt/RulerPanel.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
+#include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
+#include <spanlet/x11/X11Surfaces.hpp>
 
 #include "fakes/FakePlatform.hpp"
 #include "support/X11Env.hpp"
@@ -24,11 +26,11 @@ namespace spanlet::test {
 
 /// One run of the application as far as the ruler is concerned: the model (started) on the real
 /// display port and the real preferences file ($XDG_CONFIG_HOME/spanlet), the Qt ruler
-/// controller whose panel is registered as one of our own windows, and fakes for the rest.
+/// controller on the real X11 surfaces (no compositor runs: the panel is in shape mode), and
+/// fakes for the rest.
 class RulerSession {
 public:
-    RulerSession()
-        : ruler_(displays_, [this](WId window) { own_.add(static_cast<std::uint32_t>(window)); }) {
+    RulerSession() : ruler_(displays_, surfaces_) {
         fakes::FakePlatform& f = fakes_;
         model_ = std::make_unique<Mensor>(
             MensorPorts{f.clock, displays_, f.capture, f.permission, f.clipboard, f.announcer,
@@ -47,7 +49,7 @@ public:
     [[nodiscard]] Mensor& model() { return *model_; }
     [[nodiscard]] RulerPanel* panel() const { return ruler_.panel(); }
     [[nodiscard]] QtRulerController& controller() { return ruler_; }
-    [[nodiscard]] const OwnWindows& ownWindows() const { return own_; }
+    [[nodiscard]] const OwnWindows& ownWindows() const { return *own_; }
     [[nodiscard]] const X11DisplayPort& displays() const { return displays_; }
 
     /// Stores the ruler's place through the model (saved like any preference change).
@@ -72,10 +74,12 @@ public:
 
 private:
     fakes::FakePlatform fakes_;
-    X11DisplayPort displays_;
+    x11::SideConnection side_;
+    X11DisplayPort displays_{side_};
     FileDefaultsStore defaults_{FileDefaultsStore::defaultDirectory()};
     PreferencesStore preferences_{defaults_};
-    OwnWindows own_;
+    std::shared_ptr<OwnWindows> own_ = std::make_shared<OwnWindows>();
+    X11Surfaces surfaces_{own_, side_};
     QtRulerController ruler_;
     std::unique_ptr<Mensor> model_;
 };

@@ -15,7 +15,6 @@ constexpr auto V = RulerOrientation::vertical;
 
 // Without a compositor the window is cut to the rounded face.
 TEST_F(RulerWindow, TheModelShowsOneOfOurWindowsCutToItsFaceAndReusesItWhenHidden) {
-    session().controller().setCompositing(false);
     session().place(H, 300, {1300, 200});
     ASSERT_TRUE(session().show());
     RulerPanel* panel = session().panel();

@@ -126,7 +126,7 @@ bool CaptureFixture::cover(const QRect& geometry, QPointF cross, QColor fill, QP
     OwnWindow& w = *window;
     ownWindows_.push_back(std::move(window));
     w.create();
-    capture_->addOwnWindow(w.winId());
+    capture_->ownWindows()->add(static_cast<std::uint32_t>(w.winId()));
     w.show();
     w.raise();
     if (!waitUntil([&] { return w.isExposed(); })) {

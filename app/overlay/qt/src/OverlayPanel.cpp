@@ -5,14 +5,11 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
-#include <cmath>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/overlay/qt/GuideEditorView.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/OverlayPanel.hpp>
-
-#include "ImagePresenter.hpp"
-#include "OverlayX11.hpp"
 
 namespace spanlet {
 
@@ -20,11 +17,19 @@ namespace {
 
 /// `r` (logical pixels) rounded out to whole device pixels.
 QRect deviceRect(const QRect& r, double dpr) {
-    const int x0 = static_cast<int>(std::floor(r.left() * dpr));
-    const int y0 = static_cast<int>(std::floor(r.top() * dpr));
-    const int x1 = static_cast<int>(std::ceil((r.right() + 1) * dpr));
-    const int y1 = static_cast<int>(std::ceil((r.bottom() + 1) * dpr));
-    return {x0, y0, x1 - x0, y1 - y0};
+    const DevicePixels::Span d = DevicePixels::enclosing(
+        Rect{double(r.x()), double(r.y()), double(r.width()), double(r.height())}, dpr);
+    return {static_cast<int>(d.minX), static_cast<int>(d.minY), static_cast<int>(d.maxX - d.minX),
+            static_cast<int>(d.maxY - d.minY)};
+}
+
+std::vector<DeviceRect> deviceRects(const std::vector<QRect>& rects) {
+    std::vector<DeviceRect> out;
+    out.reserve(rects.size());
+    for (const QRect& r : rects) {
+        out.push_back({r.x(), r.y(), r.width(), r.height()});
+    }
+    return out;
 }
 
 constexpr Qt::WindowFlags baseFlags = Qt::Tool | Qt::FramelessWindowHint |
@@ -33,10 +38,10 @@ constexpr Qt::WindowFlags baseFlags = Qt::Tool | Qt::FramelessWindowHint |
 
 } // namespace
 
-OverlayPanel::OverlayPanel(std::uint32_t screenId, QScreen* screen, const QRect& frame,
-                           bool shapeMode)
-    : QWidget(nullptr, baseFlags | Qt::WindowTransparentForInput), screenId_(screenId),
-      shapeMode_(shapeMode) {
+OverlayPanel::OverlayPanel(OverlaySurfaces& surfaces, std::uint32_t screenId, QScreen* screen,
+                           const QRect& frame)
+    : QWidget(nullptr, baseFlags | Qt::WindowTransparentForInput), surfaces_(surfaces),
+      screenId_(screenId), shapeMode_(!surfaces.compositing()) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -60,6 +65,7 @@ void OverlayPanel::setEditorView(GuideEditorView* view) {
 void OverlayPanel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (presenter_) {
+        frame_ = QImage();
         presenter_->discardFrame(); // a display's worth of memory, repainted when shown again
     }
 }
@@ -96,13 +102,25 @@ void OverlayPanel::setDrawList(draw::DrawList list) {
 
 QImage& OverlayPanel::frame(bool& fresh) {
     const double dpr = devicePixelRatioF();
-    const QSize device(static_cast<int>(std::ceil(width() * dpr)),
-                       static_cast<int>(std::ceil(height() * dpr)));
-    QImage& image = presenter_->frame(device, dpr, fresh);
+    const QRect device = deviceRect(QRect(0, 0, width(), height()), dpr);
+    if (!frame_.isNull() && frame_.devicePixelRatio() != dpr) {
+        presenter_->discardFrame(); // drawn at another scale: start afresh
+    }
+    const SurfaceFrame memory = presenter_->frame(device.width(), device.height());
+    fresh = memory.fresh || frame_.isNull() || frame_.devicePixelRatio() != dpr;
     if (fresh) {
+        frame_ = QImage(memory.bits, memory.width, memory.height, memory.stride,
+                        QImage::Format_ARGB32_Premultiplied);
+        frame_.setDevicePixelRatio(dpr);
         pending_ = drawnRects_;
     }
-    return image;
+    return frame_;
+}
+
+void OverlayPanel::present(const std::vector<QRect>& rects) {
+    if (!presenter_->present(deviceRects(rects))) {
+        dropPresenter();
+    }
 }
 
 std::vector<QRect> OverlayPanel::paintPending(QImage& frame) {
@@ -129,14 +147,13 @@ bool OverlayPanel::presentNow() {
     if (fresh) {
         rects = {image.rect()}; // the window may still show anything from before
     }
-    if (!presenter_->present(rects)) {
-        dropPresenter();
-    }
+    present(rects);
     return true;
 }
 
 void OverlayPanel::dropPresenter() {
-    // The connection is gone: Qt paints everything from now on.
+    // The presenter can show nothing more: Qt paints everything from now on.
+    frame_ = QImage();
     presenter_.reset();
     exposed_ = QRegion();
     update();
@@ -147,12 +164,10 @@ void OverlayPanel::presentExposed() {
         exposed_ = QRegion();
         return;
     }
-    overlayx11::sync(); // Qt's copy is on screen now; ours goes after it
+    surfaces_.sync(); // Qt's copy is on screen now; ours goes after it
     const std::vector<QRect> rects(exposed_.begin(), exposed_.end());
     exposed_ = QRegion();
-    if (!presenter_->present(rects)) {
-        dropPresenter();
-    }
+    present(rects);
 }
 
 void OverlayPanel::applyMask() {
@@ -162,7 +177,7 @@ void OverlayPanel::applyMask() {
     // Set on the native window in device pixels: a logical-pixel mask (QWidget::setMask) would
     // take in unpainted, black device pixels beside every thin line on a scale-2 display.
     deviceShape_ = draw::drawnDeviceRegion(list_, devicePixelRatioF());
-    overlayx11::setShape(static_cast<std::uint32_t>(winId()), deviceShape_);
+    surfaces_.setShape(winId(), deviceRects({deviceShape_.begin(), deviceShape_.end()}));
 }
 
 bool OverlayPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -177,9 +192,9 @@ bool OverlayPanel::eventFilter(QObject* watched, QEvent* event) {
 void OverlayPanel::paintEvent(QPaintEvent* event) {
     // Without a compositor the shape changes with each frame and every change is an exposure
     // Qt repaints anyway: presenting by ourselves would only add to it.
-    if (!presenterChecked_ && !shapeMode_ && overlayx11::qtConnection() != nullptr) {
+    if (!presenterChecked_ && !shapeMode_) {
         presenterChecked_ = true;
-        presenter_ = overlayx11::ImagePresenter::forWindow(static_cast<std::uint32_t>(winId()));
+        presenter_ = surfaces_.presenter(winId());
         if (presenter_ && windowHandle() != nullptr) {
             windowHandle()->installEventFilter(this);
         }
@@ -253,7 +268,7 @@ void OverlayPanel::takeFocus() {
         editor_->setFocus(Qt::OtherFocusReason);
     }
     // Override-redirect windows get no focus from a window manager; ask the server directly.
-    overlayx11::setInputFocus(static_cast<std::uint32_t>(winId()));
+    surfaces_.setInputFocus(winId());
 }
 
 } // namespace spanlet

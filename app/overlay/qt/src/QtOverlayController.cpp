@@ -12,8 +12,6 @@
 #include <spanlet/overlay/qt/QtOverlayController.hpp>
 #include <spanlet/screen/Desktop.hpp>
 
-#include "OverlayX11.hpp"
-
 namespace spanlet {
 
 namespace {
@@ -45,8 +43,8 @@ void observe(std::vector<Subscription>& into, const Observable<T>& field,
 
 } // namespace
 
-QtOverlayController::QtOverlayController(const DisplayPort& displays, WindowRegistry registry)
-    : displays_(displays), registry_(std::move(registry)), captureWait_(new QTimer(this)) {
+QtOverlayController::QtOverlayController(const DisplayPort& displays, OverlaySurfaces& surfaces)
+    : displays_(displays), surfaces_(surfaces), captureWait_(new QTimer(this)) {
     captureWait_->setSingleShot(true);
     captureWait_->setInterval(captureWaitLimit);
     connect(captureWait_, &QTimer::timeout, this, [this] {
@@ -55,11 +53,11 @@ QtOverlayController::QtOverlayController(const DisplayPort& displays, WindowRegi
             repaintNow();
         }
     });
-    watcher_ = std::make_unique<overlayx11::MapWatcher>(
-        [this](std::uint32_t window) { otherWindowMapped(window); });
+    surfaces_.setOnWindowMapped([this](NativeWindow window) { otherWindowMapped(window); });
 }
 
 QtOverlayController::~QtOverlayController() {
+    surfaces_.setOnWindowMapped({});
     subscriptions_.clear();
     discardPanels();
 }
@@ -86,9 +84,7 @@ void QtOverlayController::attach(Mensor& model) {
 void QtOverlayController::discardPanels() {
     for (auto& [id, panel] : panels_) {
         panel->hide();
-        if (registry_) {
-            registry_(static_cast<std::uint32_t>(panel->winId()), false);
-        }
+        surfaces_.removeOwnWindow(panel->winId());
         // Later, not now: rebuild() may run inside one of this panel's own event handlers.
         panel->deleteLater();
     }
@@ -100,19 +96,15 @@ void QtOverlayController::rebuild() {
         return;
     }
     discardPanels();
-    compositing_ = overlayx11::compositorRunning();
     for (const ScreenInfo& screen : *model_->screens()) {
         if (panels_.count(screen.id) != 0) {
             continue; // one panel per display id
         }
-        auto* panel = new OverlayPanel(screen.id, qtScreen(screen.frame), logicalRect(screen.frame),
-                                       !compositing_);
+        auto* panel = new OverlayPanel(surfaces_, screen.id, qtScreen(screen.frame),
+                                       logicalRect(screen.frame));
         panel->setEditorView(new GuideEditorView(*model_, displays_, screen.id));
         // Registered before it is ever shown, so no capture sees it.
-        const auto window = static_cast<std::uint32_t>(panel->winId());
-        if (registry_) {
-            registry_(window, true);
-        }
+        surfaces_.addOwnWindow(panel->winId());
         panels_.emplace(screen.id, panel);
     }
     // The panel that had the keyboard is gone: the next refresh hands it to the new panel of the
@@ -139,7 +131,7 @@ void QtOverlayController::refresh() {
             }
         }
         if (!regainFocus_) {
-            focusBefore_ = overlayx11::inputFocus();
+            focusBefore_ = surfaces_.inputFocus();
         }
     }
     regainFocus_ = false;
@@ -168,17 +160,17 @@ void QtOverlayController::refresh() {
 
 void QtOverlayController::finishFocus() {
     bool panelHasFocus = false;
-    const std::uint32_t focus = overlayx11::inputFocus();
+    const NativeWindow focus = surfaces_.inputFocus();
     for (auto& [id, panel] : panels_) {
         if (QWidget::mouseGrabber() == panel->editorView()) {
             panel->editorView()->releaseMouse();
         }
         panel->editorView()->unsetCursor();
-        panelHasFocus = panelHasFocus || QApplication::activeWindow() == panel ||
-                        static_cast<std::uint32_t>(panel->winId()) == focus;
+        panelHasFocus =
+            panelHasFocus || QApplication::activeWindow() == panel || panel->winId() == focus;
     }
     if (panelHasFocus) {
-        overlayx11::setInputFocus(focusBefore_);
+        surfaces_.setInputFocus(focusBefore_);
     }
     focusBefore_ = 0;
 }
@@ -265,7 +257,7 @@ OverlayPanel* QtOverlayController::panel(std::uint32_t screenId) const {
     return found == panels_.end() ? nullptr : found->second;
 }
 
-void QtOverlayController::otherWindowMapped(std::uint32_t window) {
+void QtOverlayController::otherWindowMapped(NativeWindow window) {
     // Our own windows (panels, the editor's menu) stay where they are; a menu must stay above.
     if (QApplication::activePopupWidget()) {
         return;
@@ -280,7 +272,7 @@ void QtOverlayController::otherWindowMapped(std::uint32_t window) {
             panel->raise();
         }
     }
-    overlayx11::flush();
+    surfaces_.flush();
 }
 
 } // namespace spanlet

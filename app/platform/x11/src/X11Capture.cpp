@@ -65,14 +65,6 @@ X11Capture::X11Capture(const X11DisplayPort& displays, Options options)
 
 X11Capture::~X11Capture() = default;
 
-void X11Capture::addOwnWindow(WId window) {
-    ownWindows_->add(std::uint32_t(window));
-}
-
-void X11Capture::removeOwnWindow(WId window) {
-    ownWindows_->remove(std::uint32_t(window));
-}
-
 void X11Capture::filter(std::uint32_t displayId,
                         std::function<void(CaptureResult<ScreenCapture::Filter>)> done) {
     CaptureResult<ScreenCapture::Filter> result =

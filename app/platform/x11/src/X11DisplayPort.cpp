@@ -6,11 +6,12 @@
 #include <xcb/xcb.h>
 
 #include <spanlet/screen/Desktop.hpp>
+#include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
-#include "QtXcb.hpp"
-#include "XcbReply.hpp"
 
+#include "QtXcb.hpp"
 #include "RandrMonitors.hpp"
+#include "XcbReply.hpp"
 
 namespace spanlet {
 
@@ -36,18 +37,18 @@ Rect rectOf(const QRect& r) {
 
 } // namespace
 
-X11DisplayPort::X11DisplayPort() : context_(std::make_unique<QObject>()) {
+X11DisplayPort::X11DisplayPort()
+    : X11DisplayPort(std::make_unique<x11::SideConnection>(), nullptr) {}
+
+X11DisplayPort::X11DisplayPort(x11::SideConnection& side) : X11DisplayPort(nullptr, &side) {}
+
+X11DisplayPort::X11DisplayPort(std::unique_ptr<x11::SideConnection> owned,
+                               x11::SideConnection* side)
+    : context_(std::make_unique<QObject>()), ownSide_(std::move(owned)),
+      side_(side != nullptr ? side : ownSide_.get()) {
     connection_ = qtConnection();
     if (connection_) {
         root_ = defaultRoot(connection_);
-        // The pointer is read 60 times a second. On Qt's connection each reply is read by
-        // Qt's event thread, which must then wake this one; on a connection of its own the
-        // asking thread reads the reply itself.
-        pointerConnection_ = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(pointerConnection_) != 0) {
-            xcb_disconnect(pointerConnection_);
-            pointerConnection_ = nullptr;
-        }
     }
     QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
         watch(s);
@@ -62,11 +63,7 @@ X11DisplayPort::X11DisplayPort() : context_(std::make_unique<QObject>()) {
     }
 }
 
-X11DisplayPort::~X11DisplayPort() {
-    if (pointerConnection_ != nullptr) {
-        xcb_disconnect(pointerConnection_);
-    }
-}
+X11DisplayPort::~X11DisplayPort() = default;
 
 void X11DisplayPort::watch(QScreen* screen) {
     QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
@@ -139,12 +136,18 @@ std::vector<ScreenInfo> X11DisplayPort::currentScreens() const {
 }
 
 Point X11DisplayPort::pointerLocation() const {
-    xcb_connection_t* c = pointerConnection_ != nullptr ? pointerConnection_ : connection_;
+    // The pointer is read 60 times a second: on the side connection this thread reads the
+    // reply itself, where on Qt's connection Qt's event thread would have to wake it.
+    const bool onSide = connection_ != nullptr && side_->alive();
+    xcb_connection_t* c = onSide ? side_->get() : connection_;
     if (c == nullptr) {
         return {};
     }
     const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
         xcb_query_pointer_reply(c, xcb_query_pointer(c, root_), nullptr));
+    if (onSide) {
+        side_->readQueued();
+    }
     if (!pointer) {
         return {};
     }

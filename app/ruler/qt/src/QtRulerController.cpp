@@ -6,8 +6,8 @@
 
 namespace spanlet {
 
-QtRulerController::QtRulerController(const DisplayPort& displays, WindowRegistration registerWindow)
-    : displays_(displays), registerWindow_(std::move(registerWindow)) {}
+QtRulerController::QtRulerController(const DisplayPort& displays, WindowSurfaces& surfaces)
+    : displays_(displays), surfaces_(surfaces) {}
 
 QtRulerController::~QtRulerController() {
     detach();
@@ -26,13 +26,6 @@ void QtRulerController::detach() {
     subscriptions_.clear();
     panel_.reset();
     model_ = nullptr;
-}
-
-void QtRulerController::setCompositing(bool compositing) {
-    compositing_ = compositing;
-    if (panel_) {
-        panel_->setShaped(!compositing_);
-    }
 }
 
 void QtRulerController::repaint() {
@@ -68,11 +61,8 @@ void QtRulerController::refresh() {
     model_->ensureRulerReachable();
     if (!panel_) {
         panel_ = std::make_unique<RulerPanel>(*model_, displays_);
-        const WId window = panel_->winId(); // makes the native window, still unmapped
-        if (registerWindow_) {
-            registerWindow_(window);
-        }
-        panel_->setShaped(!compositing_);
+        surfaces_.addOwnWindow(panel_->winId()); // makes the native window, still unmapped
+        panel_->setShaped(!surfaces_.compositing());
         QObject::connect(panel_.get(), &RulerPanel::geometryDisturbed, panel_.get(),
                          [this] { restoreGeometry(); });
     }

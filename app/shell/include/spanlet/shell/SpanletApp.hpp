@@ -9,10 +9,10 @@
 #include <spanlet/model/FileDefaultsStore.hpp>
 #include <spanlet/model/PreferencesStore.hpp>
 #include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/platform/Platform.hpp>
 #include <spanlet/ruler/qt/QtRulerController.hpp>
 #include <spanlet/shell/MenuModel.hpp>
 #include <spanlet/shell/QtAnnouncer.hpp>
-#include <spanlet/x11/QtClipboard.hpp>
 #include <spanlet/shell/QtClock.hpp>
 #include <spanlet/shell/QtColorSampler.hpp>
 #include <spanlet/shell/ToolWindowRegistry.hpp>
@@ -22,10 +22,6 @@
 #include <spanlet/views/AutostartEntry.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/ViewContext.hpp>
-#include <spanlet/x11/X11Capture.hpp>
-#include <spanlet/x11/X11DisplayPort.hpp>
-#include <spanlet/x11/X11Hotkeys.hpp>
-#include <spanlet/x11/X11Permission.hpp>
 
 class QWidget;
 
@@ -36,10 +32,10 @@ class LatencyTrace;
 class Mensor;
 class Tray;
 
-/// The whole application, put together in start-up order: the X11 capture first (its
-/// Composite redirection must be in place before any window of ours is shown), then the
-/// preferences, the ports, the model, and on start() the model's start-up, the tray icon and
-/// the update checks. It lives as long as the event loop runs.
+/// The whole application, put together in start-up order: the display-server back end first
+/// (capture may need to be in place before any window of ours is shown), then the preferences,
+/// the ports, the model, and on start() the model's start-up, the tray icon and the update
+/// checks. It lives as long as the event loop runs.
 class SpanletApp final : public Menu::Platform {
 public:
     struct Options {
@@ -77,8 +73,7 @@ public:
     /// Whether a tray host took the icon at start-up.
     [[nodiscard]] bool trayShown() const noexcept { return trayShown_; }
     [[nodiscard]] QtClock& clock() { return clock_; }
-    [[nodiscard]] X11Capture& capture() { return capture_; }
-    [[nodiscard]] X11Hotkeys& hotkeys() { return hotkeys_; }
+    [[nodiscard]] spanlet::Platform& platform() { return *platform_; }
     [[nodiscard]] QtColorSampler& sampler() { return sampler_; }
     [[nodiscard]] QtOverlayController& overlays() { return overlays_; }
     [[nodiscard]] Updater& updater() { return updater_; }
@@ -88,18 +83,13 @@ public:
 private:
     /// Leaves one of our windows out of every capture.
     void ownWindow(QWidget& window);
-    QWidget* makeView(Windows::Kind kind, Mensor& model);
 
     Options options_;
-    X11DisplayPort displays_;
-    X11Capture capture_;
-    X11Permission permission_;
+    std::unique_ptr<spanlet::Platform> platform_;
     FileDefaultsStore defaults_;
     PreferencesStore preferences_;
     QtClock clock_;
-    QtClipboard clipboard_;
     QtAnnouncer announcer_;
-    X11Hotkeys hotkeys_;
     HotkeyStatusValue hotkeyStatus_;
     AutostartEntry autostart_;
     // Made in the constructor's body, once the ports below exist; the windows and controllers

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QtGui/qwindowdefs.h>
 #include <functional>
 #include <memory>
 
@@ -38,10 +37,8 @@ public:
     X11Capture(const X11Capture&) = delete;
     X11Capture& operator=(const X11Capture&) = delete;
 
-    /// Leaves `window` (a top-level QWindow's winId()) out of every capture from now on,
-    /// through filters already made too.
-    void addOwnWindow(WId window);
-    void removeOwnWindow(WId window);
+    /// The windows every capture leaves out (top-level QWindows' winId()), through filters
+    /// already made too.
     [[nodiscard]] std::shared_ptr<OwnWindows> ownWindows() const { return ownWindows_; }
 
     void filter(std::uint32_t displayId,

@@ -14,8 +14,12 @@ struct xcb_connection_t;
 
 namespace spanlet {
 
-/// Displays and pointer on X11, read through Qt's own XCB connection (the pointer through one
-/// of its own). Main thread only; needs a QGuiApplication on the xcb platform.
+namespace x11 {
+class SideConnection;
+}
+
+/// Displays and pointer on X11, read through Qt's own XCB connection (the pointer through the
+/// side connection). Main thread only; needs a QGuiApplication on the xcb platform.
 ///
 /// Display ids are matched through QScreen::name() against the RandR monitors: a monitor's
 /// first output XID, or its name atom when it has no output. A screen with no matching monitor
@@ -23,6 +27,9 @@ namespace spanlet {
 /// display's top-left corner at its device-pixel position, so mixed scales leave gaps.
 class X11DisplayPort final : public DisplayPort {
 public:
+    /// Reads the pointer through `side`, which must outlive this.
+    explicit X11DisplayPort(x11::SideConnection& side);
+    /// Reads the pointer through a side connection of its own.
     X11DisplayPort();
     ~X11DisplayPort() override;
     X11DisplayPort(const X11DisplayPort&) = delete;
@@ -45,6 +52,7 @@ public:
     void setScreensChangedHandler(std::function<void()> handler) override;
 
 private:
+    X11DisplayPort(std::unique_ptr<x11::SideConnection> owned, x11::SideConnection* side);
     [[nodiscard]] const std::vector<Display>& knownDisplays() const;
     void watch(QScreen* screen);
     void screensMayHaveChanged();
@@ -53,8 +61,9 @@ private:
     std::function<void()> handler_;
     bool notifyPending_ = false;
     mutable std::optional<std::vector<Display>> cache_;
-    xcb_connection_t* connection_ = nullptr;        ///< Qt's
-    xcb_connection_t* pointerConnection_ = nullptr; ///< ours, for pointer queries
+    std::unique_ptr<x11::SideConnection> ownSide_;
+    x11::SideConnection* side_;              ///< for pointer queries
+    xcb_connection_t* connection_ = nullptr; ///< Qt's
     std::uint32_t root_ = 0;
 };
 

@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
-#include <spanlet/platform/Hotkeys.hpp>
 #include <spanlet/platform/HotkeyModifiers.hpp>
 #include <spanlet/platform/KeyRepeatFilter.hpp>
+#include <spanlet/platform/PlatformHotkeys.hpp>
 
 class QObject;
 struct xcb_connection_t;
@@ -24,7 +24,7 @@ namespace spanlet {
 /// states is released again and its command is reported unavailable; the others keep their
 /// commands. Keycodes come from each shortcut's `key` letter through the current keymap, and
 /// everything is grabbed again when the keymap or the modifier map changes.
-class X11Hotkeys final : public Hotkeys {
+class X11Hotkeys final : public PlatformHotkeys {
 public:
     X11Hotkeys();
     /// Releases every grab.
@@ -43,13 +43,11 @@ public:
     /// The commands whose combination could not be grabbed in the last registration (or the
     /// last re-grab after a keymap change), in registration order. The shortcut list marks
     /// them "In use by another app".
-    [[nodiscard]] const std::vector<MensorCommand>& unavailable() const noexcept {
-        return unavailable_;
-    }
+    [[nodiscard]] std::vector<MensorCommand> unavailable() const override { return unavailable_; }
     /// The list last given to registerCommands(), unavailable ones included.
     [[nodiscard]] const std::vector<MensorCommand>& commands() const noexcept { return commands_; }
     /// `handler` runs whenever unavailable() changes.
-    void setOnUnavailableChanged(std::function<void()> handler);
+    void setOnUnavailableChanged(std::function<void()> handler) override;
 
 private:
     class EventFilter;

@@ -7,14 +7,11 @@
 #include <vector>
 
 #include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/platform/OverlaySurfaces.hpp>
 
 namespace spanlet {
 
 class GuideEditorView;
-
-namespace overlayx11 {
-class ImagePresenter;
-}
 
 /// One display's overlay: a frameless, input-transparent top-level window above everything,
 /// covering the display. It paints only the draw list it was last given, and repaints only
@@ -27,8 +24,11 @@ class ImagePresenter;
 class OverlayPanel : public QWidget {
     Q_OBJECT
 public:
-    /// `frame` is the display's frame in global logical pixels (points) on `screen`.
-    OverlayPanel(std::uint32_t screenId, QScreen* screen, const QRect& frame, bool shapeMode);
+    /// `frame` is the display's frame in global logical pixels (points) on `screen`. Shown,
+    /// shaped and presented through `surfaces`, which must outlive the panel; in shape mode
+    /// unless `surfaces` composites.
+    OverlayPanel(OverlaySurfaces& surfaces, std::uint32_t screenId, QScreen* screen,
+                 const QRect& frame);
     ~OverlayPanel() override;
 
     [[nodiscard]] std::uint32_t screenId() const noexcept { return screenId_; }
@@ -68,6 +68,8 @@ private:
     /// The presenter's frame, sized to the window in device pixels; `fresh` when made anew
     /// (then everything drawn is pending).
     QImage& frame(bool& fresh);
+    /// `rects` (device pixels) put on screen by the presenter; drops it when it has failed.
+    void present(const std::vector<QRect>& rects);
     /// Paints the pending damage into `frame`; returns it in device pixels.
     std::vector<QRect> paintPending(QImage& frame);
     void dropPresenter();
@@ -75,6 +77,7 @@ private:
     /// the server after a newer frame put through our connection.
     void presentExposed();
 
+    OverlaySurfaces& surfaces_;
     std::uint32_t screenId_;
     bool shapeMode_;
     bool inputEnabled_ = false;
@@ -84,8 +87,9 @@ private:
     QRegion deviceShape_;
     GuideEditorView* editor_ = nullptr;
     /// Keeps this panel's pixels and puts them on screen, once shown with a compositor.
-    std::unique_ptr<overlayx11::ImagePresenter> presenter_;
+    std::unique_ptr<SurfacePresenter> presenter_;
     bool presenterChecked_ = false;
+    QImage frame_;    ///< the presenter's frame memory, at the panel's device-pixel ratio
     QRegion exposed_; ///< device pixels Qt flushed and presentExposed() has not put again
 };
 

@@ -11,6 +11,7 @@
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/platform/OverlaySurfaces.hpp>
 
 class QTimer;
 
@@ -19,10 +20,6 @@ namespace spanlet {
 class Mensor;
 class DisplayPort;
 class OverlayPanel;
-
-namespace overlayx11 {
-class MapWatcher;
-}
 
 /// The overlay panels on Qt/X11: one per display of the model, shown while the model needs an
 /// overlay, taking input only while the guide editor is active. Panels are repainted from the
@@ -33,11 +30,9 @@ class MapWatcher;
 class QtOverlayController final : public QObject, public OverlayController {
     Q_OBJECT
 public:
-    /// Adds (true) or removes (false) one of our X window ids from the set captures leave out.
-    using WindowRegistry = std::function<void(std::uint32_t window, bool added)>;
-
-    /// `displays` gives the pointer to the guide editor; it must outlive the controller.
-    explicit QtOverlayController(const DisplayPort& displays, WindowRegistry registry = {});
+    /// `displays` gives the pointer to the guide editor; the panels are shown, shaped and
+    /// presented through `surfaces`, and left out of captures. Both must outlive the controller.
+    QtOverlayController(const DisplayPort& displays, OverlaySurfaces& surfaces);
     ~QtOverlayController() override;
     QtOverlayController(const QtOverlayController&) = delete;
     QtOverlayController& operator=(const QtOverlayController&) = delete;
@@ -56,7 +51,7 @@ public:
     [[nodiscard]] std::vector<OverlayPanel*> panels() const;
     [[nodiscard]] OverlayPanel* panel(std::uint32_t screenId) const;
     /// Whether the panels draw with true alpha (a compositor runs) rather than in shape mode.
-    [[nodiscard]] bool compositing() const noexcept { return compositing_; }
+    [[nodiscard]] bool compositing() const { return surfaces_.compositing(); }
 
 private:
     void scheduleRepaint();
@@ -65,26 +60,24 @@ private:
     /// Runs a scheduled repaint, unless a capture is in flight that is worth waiting for.
     void runScheduledRepaint();
     void discardPanels();
-    void otherWindowMapped(std::uint32_t window);
+    void otherWindowMapped(NativeWindow window);
     void finishFocus();
 
     const DisplayPort& displays_;
-    WindowRegistry registry_;
+    OverlaySurfaces& surfaces_;
     Mensor* model_ = nullptr;
     std::map<std::uint32_t, OverlayPanel*> panels_;
     bool wasEditing_ = false;
     /// Set by a rebuild while editing, so focusBefore_ survives it.
     bool regainFocus_ = false;
-    bool compositing_ = true;
     bool repaintPending_ = false;
     /// A scheduled repaint waits for the capture in flight (see runScheduledRepaint).
     bool awaitingCapture_ = false;
     QTimer* captureWait_ = nullptr;
     /// The X window that had the keyboard before the editor took it.
-    std::uint32_t focusBefore_ = 0;
+    NativeWindow focusBefore_ = 0;
     draw::QtTextMeasurer measurer_;
     std::vector<Subscription> subscriptions_;
-    std::unique_ptr<overlayx11::MapWatcher> watcher_;
 };
 
 } // namespace spanlet

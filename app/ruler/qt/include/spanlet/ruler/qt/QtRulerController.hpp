@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QtGui/qwindowdefs.h>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/model/Observable.hpp>
+#include <spanlet/platform/Surfaces.hpp>
 
 namespace spanlet {
 
@@ -23,12 +22,11 @@ class RulerPanel;
 /// in between.
 class QtRulerController final : public RulerController {
 public:
-    /// Called once with the panel's native window id, before it is first shown, so the screen
-    /// capture can leave the panel out.
-    using WindowRegistration = std::function<void(WId)>;
-
-    /// `displays` must outlive the controller; it gives the pointer position for mouse input.
-    explicit QtRulerController(const DisplayPort& displays, WindowRegistration registerWindow = {});
+    /// `displays` gives the pointer position for mouse input; through `surfaces` the panel is
+    /// left out of captures before it is first shown, and learns whether a compositor draws
+    /// its translucency (without one it runs in shape mode, see RulerPanel::setShaped). Both
+    /// must outlive the controller.
+    QtRulerController(const DisplayPort& displays, WindowSurfaces& surfaces);
     ~QtRulerController() override;
     QtRulerController(const QtRulerController&) = delete;
     QtRulerController& operator=(const QtRulerController&) = delete;
@@ -42,10 +40,6 @@ public:
     /// panel if needed, places it on the model's ruler frame and shows it.
     void refresh() override;
 
-    /// Whether a compositor draws the panel's translucency; without one the panel runs in
-    /// shape mode (RulerPanel::setShaped). True until told otherwise.
-    void setCompositing(bool compositing);
-
     /// The panel, once made.
     [[nodiscard]] RulerPanel* panel() const noexcept { return panel_.get(); }
 
@@ -57,11 +51,10 @@ private:
     void restoreGeometry();
 
     const DisplayPort& displays_;
-    WindowRegistration registerWindow_;
+    WindowSurfaces& surfaces_;
     Mensor* model_ = nullptr;
     std::unique_ptr<RulerPanel> panel_;
     std::vector<Subscription> subscriptions_;
-    bool compositing_ = true;
     bool restorePending_ = false;
     int restoresInARow_ = 0;
 };

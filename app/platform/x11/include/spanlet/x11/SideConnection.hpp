@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
+struct xcb_connection_t;
+
+namespace spanlet::x11 {
+
+/// Our one X connection for everything but capture: pointer queries, watching for windows
+/// being mapped, and putting the overlay's images. Qt's own connection is read by Qt's event
+/// thread, so a reply there costs a thread hand-over; on this one the main thread reads its
+/// replies itself. Main thread only.
+class SideConnection {
+public:
+    /// Connects to $DISPLAY; alive() tells whether that worked.
+    SideConnection();
+    ~SideConnection();
+    SideConnection(const SideConnection&) = delete;
+    SideConnection& operator=(const SideConnection&) = delete;
+
+    [[nodiscard]] bool alive() const;
+    /// Null when the connection could not be made.
+    [[nodiscard]] xcb_connection_t* get() const noexcept { return connection_; }
+    [[nodiscard]] std::uint32_t root() const noexcept { return root_; }
+    /// The largest request in bytes (with BIG-REQUESTS where the server has it), at most 4 MiB.
+    [[nodiscard]] std::size_t maxRequestBytes() const noexcept { return maxRequestBytes_; }
+    /// Whether the server has MIT-SHM.
+    [[nodiscard]] bool sharedMemory() const noexcept { return sharedMemory_; }
+
+    /// Reads what the server sent: each event or error tells how far it has got, and windows
+    /// mapped are reported (from the event loop, never inside this call's callers).
+    void readEvents();
+    /// readEvents() without reading the socket: only what a reply wait already read. Call it
+    /// after each reply, since the socket will not wake the event loop for those.
+    void readQueued();
+    /// Waits until the server has carried out every request sent so far.
+    void sync();
+    /// Whether the server has carried out request `sequence` (numbers wrap around).
+    [[nodiscard]] bool carriedOutUpTo(unsigned int sequence) const;
+
+    /// `handler` runs with each top-level window any client maps; empty stops watching.
+    void setOnWindowMapped(std::function<void(std::uint32_t)> handler);
+
+private:
+    void drain(bool readSocket);
+    void learn(unsigned int sequence);
+    void scheduleReport();
+    void reportMapped();
+
+    xcb_connection_t* connection_ = nullptr;
+    std::uint32_t root_ = 0;
+    std::size_t maxRequestBytes_ = 0;
+    bool sharedMemory_ = false;
+    /// The last request the server is known to have carried out (full sequence number).
+    unsigned int carriedOut_ = 0;
+    std::function<void(std::uint32_t)> onMapped_;
+    std::vector<std::uint32_t> mapped_; ///< read, not yet reported
+    bool reportPending_ = false;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    /// Cleared when this goes, so a report posted to the event loop finds out.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+} // namespace spanlet::x11

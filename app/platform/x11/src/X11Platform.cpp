@@ -1,0 +1,26 @@
+#include <spanlet/x11/X11Platform.hpp>
+
+#include "QtXcb.hpp"
+
+namespace spanlet {
+
+std::unique_ptr<X11Platform> X11Platform::make() {
+    if (x11::qtConnection() == nullptr) {
+        return nullptr;
+    }
+    auto platform = std::make_unique<X11Platform>();
+    if (!platform->side_.alive()) {
+        return nullptr;
+    }
+    return platform;
+}
+
+X11Platform::X11Platform()
+    : displays_(side_), capture_(displays_), surfaces_(capture_.ownWindows(), side_) {}
+
+X11Platform::~X11Platform() {
+    // The grabs go first, whatever else is still running.
+    hotkeys_.unregisterAll();
+}
+
+} // namespace spanlet
