@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <xcb/shm.h>
@@ -34,10 +34,14 @@ SideConnection::SideConnection() {
                                                   QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { readEvents(); });
+    report_ = std::make_unique<QTimer>();
+    report_->setSingleShot(true);
+    report_->setInterval(0);
+    QObject::connect(report_.get(), &QTimer::timeout, report_.get(), [this] { reportMapped(); });
 }
 
 SideConnection::~SideConnection() {
-    *alive_ = false;
+    report_.reset();
     notifier_.reset();
     if (connection_ != nullptr) {
         xcb_disconnect(connection_);
@@ -72,23 +76,13 @@ void SideConnection::drain(bool readSocket) {
 }
 
 void SideConnection::scheduleReport() {
-    if (mapped_.empty() || reportPending_) {
-        return;
-    }
     // Reported from the event loop: this may run inside a pointer query or a present.
-    reportPending_ = true;
-    QMetaObject::invokeMethod(
-        notifier_.get(),
-        [this, alive = alive_] {
-            if (*alive) {
-                reportMapped();
-            }
-        },
-        Qt::QueuedConnection);
+    if (!mapped_.empty() && !report_->isActive()) {
+        report_->start();
+    }
 }
 
 void SideConnection::reportMapped() {
-    reportPending_ = false;
     const std::vector<std::uint32_t> windows = std::move(mapped_);
     mapped_.clear();
     for (const std::uint32_t window : windows) {

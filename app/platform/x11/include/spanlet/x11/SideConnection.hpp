@@ -7,6 +7,7 @@
 #include <vector>
 
 class QSocketNotifier;
+class QTimer;
 struct xcb_connection_t;
 
 namespace spanlet::x11 {
@@ -60,10 +61,8 @@ private:
     unsigned int carriedOut_ = 0;
     std::function<void(std::uint32_t)> onMapped_;
     std::vector<std::uint32_t> mapped_; ///< read, not yet reported
-    bool reportPending_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
-    /// Cleared when this goes, so a report posted to the event loop finds out.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::unique_ptr<QTimer> report_; ///< reports mapped windows from the event loop
 };
 
 } // namespace spanlet::x11
