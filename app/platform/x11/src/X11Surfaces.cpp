@@ -17,22 +17,17 @@ using x11::reply;
 
 namespace {
 
-/// Whether a compositing manager runs: someone owns the _NET_WM_CM_S0 selection (screen 0).
-/// True when Qt does not run on xcb: other window systems composite.
-bool compositorRunning() {
+/// The _NET_WM_CM_S0 selection (screen 0), whose owner is the compositing manager; none when
+/// Qt does not run on xcb.
+xcb_atom_t compositorSelection() {
     xcb_connection_t* c = qtConnection();
     if (c == nullptr) {
-        return true;
+        return XCB_ATOM_NONE;
     }
     static constexpr char name[] = "_NET_WM_CM_S0";
     const auto atom = reply(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(sizeof(name) - 1), name), nullptr));
-    if (!atom) {
-        return false;
-    }
-    const auto owner =
-        reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr));
-    return owner && owner->owner != XCB_WINDOW_NONE;
+    return atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 } // namespace
@@ -41,7 +36,20 @@ bool compositorRunning() {
 // stay in order with Qt's own. Each does nothing (or answers "none") when Qt does not run on xcb.
 
 X11Surfaces::X11Surfaces(std::shared_ptr<OwnWindows> own, x11::SideConnection& side)
-    : own_(std::move(own)), side_(side), compositing_(compositorRunning()) {}
+    : own_(std::move(own)), side_(side), compositorSelection_(compositorSelection()) {}
+
+bool X11Surfaces::compositing() const {
+    xcb_connection_t* c = qtConnection();
+    if (c == nullptr) {
+        return true; // other window systems composite
+    }
+    if (compositorSelection_ == XCB_ATOM_NONE) {
+        return false;
+    }
+    const auto owner = reply(xcb_get_selection_owner_reply(
+        c, xcb_get_selection_owner(c, compositorSelection_), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
 
 X11Surfaces::~X11Surfaces() {
     side_.setOnWindowMapped({});

@@ -23,9 +23,9 @@ class WindowSurfaces {
 public:
     virtual ~WindowSurfaces() = default;
 
-    /// Whether a compositor draws our windows' translucency. Asked of the window system once,
-    /// when the back end starts. Without one, unpainted pixels show black, so translucent
-    /// windows cut themselves to what they draw (shape mode).
+    /// Whether a compositor draws our windows' translucency, asked of the window system now
+    /// (call it when a window is made or shown, not per frame). Without one, unpainted pixels
+    /// show black, so translucent windows cut themselves to what they draw (shape mode).
     [[nodiscard]] virtual bool compositing() const = 0;
 
     /// Leaves `window` out of every capture from now on, through filters already made too.

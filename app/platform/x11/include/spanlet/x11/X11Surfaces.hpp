@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include <spanlet/platform/OverlaySurfaces.hpp>
@@ -13,8 +14,9 @@ class SideConnection;
 
 /// Our windows' X11 side: shapes, focus and stacking on Qt's connection (Qt made the windows),
 /// images and the watch for mapped windows on the side connection. Whether a compositor runs
-/// is asked once, here, when this is made. Main thread only; needs Qt on xcb for anything but
-/// the own-window registry.
+/// is asked here and nowhere else, each time a panel or the ruler is made or shown (one round
+/// trip), so a compositor started or stopped mid-session is followed from then on. Main
+/// thread only; needs Qt on xcb for anything but the own-window registry.
 class X11Surfaces final : public OverlaySurfaces {
 public:
     /// `own` is the registry captures leave out; `side` must outlive this.
@@ -23,7 +25,7 @@ public:
     X11Surfaces(const X11Surfaces&) = delete;
     X11Surfaces& operator=(const X11Surfaces&) = delete;
 
-    [[nodiscard]] bool compositing() const override { return compositing_; }
+    [[nodiscard]] bool compositing() const override;
     void addOwnWindow(NativeWindow window) override;
     void removeOwnWindow(NativeWindow window) override;
 
@@ -38,7 +40,7 @@ public:
 private:
     std::shared_ptr<OwnWindows> own_;
     x11::SideConnection& side_;
-    bool compositing_;
+    std::uint32_t compositorSelection_; // an xcb_atom_t
 };
 
 } // namespace spanlet
