@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 
 namespace spanlet::test {
 namespace {

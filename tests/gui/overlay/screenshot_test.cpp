@@ -4,7 +4,7 @@
 #include <ostream>
 #include <sstream>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 #include "OverlayDesk.hpp"
 

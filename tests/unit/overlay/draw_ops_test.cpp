@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/LabelBox.hpp>
 #include <spanlet/overlay/FakeTextMeasurer.hpp>
-#include <spanlet/overlay/LabelBox.hpp>
 
 namespace spanlet::testing {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <type_traits>
 
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 

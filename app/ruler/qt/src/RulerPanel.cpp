@@ -6,8 +6,8 @@
 #include <QRegion>
 #include <cmath>
 
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
 #include <spanlet/ruler/RulerAccessibility.hpp>
 #include <spanlet/ruler/RulerLayout.hpp>
 #include <spanlet/ruler/qt/RulerAccessible.hpp>

@@ -4,7 +4,7 @@
 #include <QRegion>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 class QImage;
 class QPainter;

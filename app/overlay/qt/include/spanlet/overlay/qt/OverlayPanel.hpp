@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 namespace spanlet {
 

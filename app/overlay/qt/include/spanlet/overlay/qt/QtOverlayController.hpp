@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/model/Observable.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
 
 class QTimer;
 

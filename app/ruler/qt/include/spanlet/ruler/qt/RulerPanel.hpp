@@ -7,7 +7,7 @@
 #include <optional>
 
 #include <spanlet/Geometry.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 #include <spanlet/ruler/RulerAction.hpp>
 #include <spanlet/ruler/RulerPointer.hpp>
 #include <spanlet/ruler/RulerView.hpp>

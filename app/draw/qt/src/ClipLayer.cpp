@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 

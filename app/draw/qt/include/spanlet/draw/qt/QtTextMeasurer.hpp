@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include <spanlet/overlay/TextMeasurer.hpp>
+#include <spanlet/draw/TextMeasurer.hpp>
 
 namespace spanlet::draw {
 

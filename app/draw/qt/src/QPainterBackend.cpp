@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 #include "ClipLayer.hpp"
 #include "GlyphLine.hpp"

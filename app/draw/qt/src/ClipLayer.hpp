@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 class QPainter;
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 namespace spanlet::draw {
 

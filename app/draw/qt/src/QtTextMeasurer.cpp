@@ -1,7 +1,7 @@
 #include <QString>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 
 #include "GlyphLine.hpp"
 

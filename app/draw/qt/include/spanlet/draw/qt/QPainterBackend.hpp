@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 class QPainter;
 

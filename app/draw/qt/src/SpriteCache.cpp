@@ -5,7 +5,7 @@
 #include <cmath>
 #include <type_traits>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 

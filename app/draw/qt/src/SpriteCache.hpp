@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 class QPainter;
 

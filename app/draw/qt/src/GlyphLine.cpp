@@ -7,7 +7,7 @@
 #include <map>
 #include <tuple>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 
