@@ -43,7 +43,7 @@ protected:
         drawn.setDevicePixelRatio(s);
         drawn.fill(Qt::transparent);
         QPainter painter(&drawn);
-        draw::QPainterBackend::paint(painter, p->drawList());
+        draw::QPainterBackend().paint(painter, p->drawList());
         painter.end();
         std::ostringstream out;
         int wrong = 0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <spanlet/draw/DrawOps.hpp>
@@ -16,14 +17,25 @@ namespace spanlet::draw {
 /// makes every fill and scaled image under it (a loupe's cells and grid) several times slower
 /// than the same work on a layer.
 ///
-/// The finished layer is kept per thread: the group drawn again unchanged, as when several
-/// damaged rectangles cross it, is only copied again. Inside the clip the result equals
-/// painting under the clip; along its antialiased edge it may differ by a few levels.
-///
-/// Returns false, painting nothing, where it does not apply: a painter that rotates or shears,
-/// a clip larger than a loupe-sized area, or a group holding another clip.
-bool paintClipLayer(QPainter& painter, const Path& clip, const std::vector<DrawOp>& ops,
-                    std::size_t first, std::size_t last,
-                    const std::function<void(QPainter& layer)>& paintContent);
+/// The last finished layer is kept: the group drawn again unchanged, as when several damaged
+/// rectangles cross it, is only copied again. Inside the clip the result equals painting under
+/// the clip; along its antialiased edge it may differ by a few levels.
+class ClipLayer {
+public:
+    ClipLayer();
+    ~ClipLayer();
+    ClipLayer(const ClipLayer&) = delete;
+    ClipLayer& operator=(const ClipLayer&) = delete;
+
+    /// Returns false, painting nothing, where it does not apply: a painter that rotates or
+    /// shears, a clip larger than a loupe-sized area, or a group holding another clip.
+    bool paint(QPainter& painter, const Path& clip, const std::vector<DrawOp>& ops,
+               std::size_t first, std::size_t last,
+               const std::function<void(QPainter& layer)>& paintContent);
+
+private:
+    struct Layer;
+    std::unique_ptr<Layer> layer_;
+};
 
 } // namespace spanlet::draw

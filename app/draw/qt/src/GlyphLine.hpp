@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QRawFont>
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -18,12 +21,38 @@ namespace spanlet::draw {
 struct GlyphLine {
     QGlyphRun glyphs; ///< positions on the baseline, from the line's start
     double width = 0;
+};
 
-    /// `text` (UTF-8) in the font QPainterBackend makes for `font`; nothing when it needs the
-    /// shaper. Tables are kept per thread, as Qt keeps font engines.
-    static std::optional<GlyphLine> layout(std::string_view text, const FontSpec& font);
+/// One font's glyph indexes and advances, read on first use of each character.
+class GlyphTable {
+public:
+    explicit GlyphTable(const QFont& font);
+
+    /// `text` (UTF-8) in this table's font; nothing when it needs the shaper.
+    [[nodiscard]] std::optional<GlyphLine> layout(std::string_view text);
     /// The width alone of the line layout() would make: for measuring, which needs no glyphs.
-    static std::optional<double> measure(std::string_view text, const FontSpec& font);
+    [[nodiscard]] std::optional<double> measure(std::string_view text);
+
+private:
+    /// Where a character's glyph stands: not looked up yet, needing the shaper, or ready.
+    enum class State : unsigned char { unknown, shaper, ready };
+    struct Glyph {
+        State state = State::unknown;
+        quint32 index = 0;
+        double advance = 0;
+    };
+    /// Characters below this are looked up in a table; the rest only from a short list of
+    /// symbols our texts use.
+    static constexpr char16_t tableEnd = 0x180;
+    static constexpr std::size_t symbolCount = 18;
+
+    std::optional<double> layout(const QString& text, GlyphLine* line);
+    const Glyph& glyph(int slot, char16_t c);
+
+    QFontMetricsF metrics_;
+    QRawFont raw_;
+    bool usable_;
+    std::array<Glyph, tableEnd + symbolCount> glyphs_{};
 };
 
 } // namespace spanlet::draw

@@ -11,6 +11,8 @@ class QPainter;
 
 namespace spanlet::draw {
 
+class QPainterBackend;
+
 /// The rectangles a draw list paints, in logical pixels, each rounded out to whole device
 /// pixels at `devicePixelRatio` plus `marginPixels` device pixels (one covers antialiasing).
 /// Finer than the list's bounds: each stroked segment counts on its own (a cross is two thin
@@ -32,10 +34,12 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects);
 /// Clears each rectangle (logical pixels) to transparent, then paints `list` clipped to it,
 /// skipping operations that lie wholly outside it. Overlapping rectangles are harmless: each
 /// pixel ends up the same.
-void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
+void repaintRects(QPainterBackend& backend, QPainter& painter, const DrawList& list,
+                  const std::vector<QRect>& rects);
 
 /// repaintRects() straight into `image` (a window's backing store, whose device pixel ratio
 /// maps points to its pixels), without the paint event's region as a clip.
-void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects);
+void repaintImage(QPainterBackend& backend, QImage& image, const DrawList& list,
+                  const std::vector<QRect>& rects);
 
 } // namespace spanlet::draw

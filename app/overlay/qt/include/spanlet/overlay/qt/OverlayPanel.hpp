@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet {
 
@@ -79,6 +80,7 @@ private:
     bool shapeMode_;
     bool inputEnabled_ = false;
     draw::DrawList list_;
+    draw::QPainterBackend renderer_;
     std::vector<QRect> drawnRects_; ///< of the current list, logical pixels
     std::vector<QRect> pending_;    ///< damage asked for and not yet painted
     QRegion deviceShape_;
