@@ -31,7 +31,7 @@ SpanletApp::SpanletApp(Options options)
                     }
                 }),
       ruler_(displays_, [this](WId id) { capture_.addOwnWindow(id); }),
-      sampler_(displays_, capture_, [this](QWidget& window) { ownWindow(window); }),
+      sampler_(displays_, [this](QWidget& window) { ownWindow(window); }),
       framework_(network_, options_.updateFeed, QCoreApplication::applicationVersion(),
                  options_.prompts ? *options_.prompts : desktopPrompts_),
       updater_(framework_, network_, options_.prompts ? *options_.prompts : desktopPrompts_) {
