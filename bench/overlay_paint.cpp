@@ -9,11 +9,11 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
+#include <spanlet/draw/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 #include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/overlay/OverlayScene.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
 
 namespace {
 
@@ -56,7 +56,8 @@ OverlayScene sceneAt(double x, double scale) {
 /// person moves the pointer), else it steps right and back (labels repeat).
 void paintMoves(benchmark::State& state, bool damageOnly, bool walk = false) {
     const double scale = static_cast<double>(state.range(0));
-    const draw::QtTextMeasurer measurer;
+    draw::QPainterBackend renderer;
+    const draw::TextMeasurer& measurer = renderer.measurer();
     QImage image(deviceWidth, deviceHeight, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
@@ -65,7 +66,7 @@ void paintMoves(benchmark::State& state, bool damageOnly, bool walk = false) {
     std::vector<QRect> previousRects = draw::drawnRects(previous, scale);
     {
         QPainter painter(&image);
-        draw::QPainterBackend::paint(painter, previous);
+        renderer.paint(painter, previous);
     }
     for (auto _ : state) {
         if (walk) {
@@ -78,10 +79,10 @@ void paintMoves(benchmark::State& state, bool damageOnly, bool walk = false) {
             std::vector<QRect> rects = draw::drawnRects(list, scale);
             std::vector<QRect> damage = previousRects;
             damage.insert(damage.end(), rects.begin(), rects.end());
-            draw::repaintImage(image, list, draw::mergedRects(std::move(damage)));
+            draw::repaintImage(renderer, image, list, draw::mergedRects(std::move(damage)));
             previousRects = std::move(rects);
         } else {
-            draw::repaintImage(image, list,
+            draw::repaintImage(renderer, image, list,
                                {QRect(0, 0, static_cast<int>(deviceWidth / scale),
                                       static_cast<int>(deviceHeight / scale))});
         }

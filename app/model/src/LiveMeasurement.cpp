@@ -42,6 +42,15 @@ const ScreenCapture::Error* failureOf(const std::optional<Pixels>& pixels) {
     return pixels ? std::get_if<ScreenCapture::Error>(&*pixels) : nullptr;
 }
 
+/// The loupe cut from the captured square around the pointer's pixel (px, py); nothing when
+/// that pixel is not in it.
+std::optional<Loupe> cutLoupe(const PixelBuffer& square, std::int64_t cx, std::int64_t cy) {
+    if (!square.contains(cx, cy)) {
+        return std::nullopt;
+    }
+    return Loupe{square.patch(cx, cy, loupeRadius), SRGBColor::fromRGBA(square(cx, cy))};
+}
+
 CaptureResult<Result> finish(const Job& job) {
     if (const auto* error = failureOf(job.loupe)) {
         return *error;
@@ -57,12 +66,8 @@ CaptureResult<Result> finish(const Job& job) {
 
     std::optional<Loupe> loupe;
     if (job.loupe) {
-        const auto& square = std::get<PixelBuffer>(*job.loupe);
-        const std::int64_t cx = job.px - job.loupeLeft;
-        const std::int64_t cy = job.py - job.loupeTop;
-        if (square.contains(cx, cy)) {
-            loupe = Loupe{square.patch(cx, cy, loupeRadius), SRGBColor::fromRGBA(square(cx, cy))};
-        }
+        loupe = cutLoupe(std::get<PixelBuffer>(*job.loupe), job.px - job.loupeLeft,
+                         job.py - job.loupeTop);
     }
 
     // A strip one point thick is several device pixels thick on a dense display: use the
@@ -92,11 +97,22 @@ void arrived(const std::shared_ptr<Job>& job) {
     }
 }
 
-} // namespace
+/// Where the pointer falls on a display: the strips and the loupe square to capture, in
+/// display-local points, and the device pixels that locate the pointer's pixel in them.
+struct Placement {
+    double scale = 1;
+    double column = 0; // local x of the column strip
+    double row = 0;    // local y of the row strip
+    Rect square;       // the loupe square, inside the display
+    std::int64_t px = 0;
+    std::int64_t py = 0;
+    std::int64_t rowTop = 0;
+    std::int64_t columnLeft = 0;
+    std::int64_t loupeLeft = 0;
+    std::int64_t loupeTop = 0;
+};
 
-void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
-             const ScreenCapture::Filter& filter, bool showLoupe, const EdgeOptions& options,
-             std::function<void(CaptureResult<Result>)> done) {
+std::optional<Placement> place(const ScreenInfo& display, Point pointer) {
     const Rect& frame = display.frame;
     const double s = display.scale.factor();
     const double w = frame.width;
@@ -121,21 +137,48 @@ void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
     // instead of reaching an integer conversion.
     for (double value : {px, py, rowTop, columnLeft, loupeLeft, loupeTop, w, h}) {
         if (!fitsInt64(value)) {
-            done(kNoImage);
-            return;
+            return std::nullopt;
         }
     }
+    return Placement{s,
+                     column,
+                     row,
+                     square,
+                     static_cast<std::int64_t>(px),
+                     static_cast<std::int64_t>(py),
+                     static_cast<std::int64_t>(rowTop),
+                     static_cast<std::int64_t>(columnLeft),
+                     static_cast<std::int64_t>(loupeLeft),
+                     static_cast<std::int64_t>(loupeTop)};
+}
+
+} // namespace
+
+void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
+             const ScreenCapture::Filter& filter, bool showLoupe, const EdgeOptions& options,
+             std::function<void(CaptureResult<Result>)> done) {
+    const std::optional<Placement> at = place(display, pointer);
+    if (!at) {
+        done(kNoImage);
+        return;
+    }
+    const double s = at->scale;
+    const double column = at->column;
+    const double row = at->row;
+    const Rect square = at->square;
+    const double w = display.frame.width;
+    const double h = display.frame.height;
 
     auto job = std::make_shared<Job>();
     job->display = display;
     job->pointer = pointer;
     job->options = options;
-    job->px = static_cast<std::int64_t>(px);
-    job->py = static_cast<std::int64_t>(py);
-    job->rowTop = static_cast<std::int64_t>(rowTop);
-    job->columnLeft = static_cast<std::int64_t>(columnLeft);
-    job->loupeLeft = static_cast<std::int64_t>(loupeLeft);
-    job->loupeTop = static_cast<std::int64_t>(loupeTop);
+    job->px = at->px;
+    job->py = at->py;
+    job->rowTop = at->rowTop;
+    job->columnLeft = at->columnLeft;
+    job->loupeLeft = at->loupeLeft;
+    job->loupeTop = at->loupeTop;
     job->showLoupe = showLoupe;
     job->waiting = showLoupe ? 3 : 2;
     job->done = std::move(done);
@@ -154,6 +197,27 @@ void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
             arrived(job);
         });
     }
+}
+
+void loupe(CapturePort& capture, const ScreenInfo& display, Point pointer,
+           const ScreenCapture::Filter& filter, std::function<void(CaptureResult<Loupe>)> done) {
+    const std::optional<Placement> at = place(display, pointer);
+    if (!at) {
+        done(kNoImage);
+        return;
+    }
+    const std::int64_t cx = at->px - at->loupeLeft;
+    const std::int64_t cy = at->py - at->loupeTop;
+    capture.pixels(filter, at->square, at->scale,
+                   [cx, cy, done = std::move(done)](CaptureResult<PixelBuffer> result) {
+                       if (const auto* error = std::get_if<ScreenCapture::Error>(&result)) {
+                           done(*error);
+                       } else if (auto cut = cutLoupe(std::get<PixelBuffer>(result), cx, cy)) {
+                           done(std::move(*cut));
+                       } else {
+                           done(kNoImage);
+                       }
+                   });
 }
 
 } // namespace spanlet::LiveMeasurement

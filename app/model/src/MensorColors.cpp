@@ -13,24 +13,31 @@ constexpr std::size_t kRecentColors = 12;
 } // namespace
 
 void Mensor::pickColor() {
-    if (*snapping_ && loupe_->has_value()) {
-        useColor((*loupe_)->color, false);
+    if (*snapping_ && loupe().has_value()) {
+        useColor(loupe()->color, false);
         return;
     }
     // Each opening gets its own number, so the answer of a sampler that was replaced by a
     // newer one cannot close the newer one's state.
     const std::uint64_t generation = ++samplerGeneration_;
     samplerOpen_ = true;
-    ports_.sampler.show([weak = weakSelf(), generation](std::optional<SRGBColor> picked) {
-        auto self = weak.lock();
-        if (!self || self->samplerGeneration_ != generation) {
-            return;
-        }
-        self->samplerOpen_ = false;
-        if (picked) {
-            self->useColor(*picked, true);
-        }
-    });
+    ColorSampler::LoupeSource loupes =
+        [weak = weakSelf()](Point pointer, std::function<void(std::optional<Loupe>)> done) {
+            if (auto self = weak.lock()) {
+                self->captureLoupe(pointer, std::move(done));
+            }
+        };
+    ports_.sampler.show(std::move(loupes),
+                        [weak = weakSelf(), generation](std::optional<SRGBColor> picked) {
+                            auto self = weak.lock();
+                            if (!self || self->samplerGeneration_ != generation) {
+                                return;
+                            }
+                            self->samplerOpen_ = false;
+                            if (picked) {
+                                self->useColor(*picked, true);
+                            }
+                        });
 }
 
 void Mensor::useColor(SRGBColor color, bool openColors) {

@@ -58,16 +58,14 @@ void Mensor::toggleSnapping() {
 
 void Mensor::enableSnapping() {
     snapping_.set(true);
-    captureProblem_.set(std::nullopt);
+    clearLiveFrame();
     syncViews();
     announce("Edge snapping on");
 }
 
 void Mensor::disableSnapping() {
     snapping_.set(false);
-    live_.set(std::nullopt);
-    loupe_.set(std::nullopt);
-    captureProblem_.set(std::nullopt);
+    clearLiveFrame();
     syncViews();
     announce("Edge snapping off");
 }

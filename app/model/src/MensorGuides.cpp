@@ -24,9 +24,9 @@ void Mensor::addGuide(Axis axis, std::optional<Point> at) {
     const Point p = at.value_or(*pointer_);
     const DisplayScale scale = scaleAt(p);
     double v = axis == Axis::vertical ? p.x : p.y;
-    if (*snapping_ && live_->has_value()) {
+    if (*snapping_ && live().has_value()) {
         const std::vector<double> edges =
-            axis == Axis::vertical ? (*live_)->verticalEdges() : (*live_)->horizontalEdges();
+            axis == Axis::vertical ? live()->verticalEdges() : live()->horizontalEdges();
         v = Snap::position(v, edges, addSnapRadius);
     }
     Guide added;
@@ -93,9 +93,9 @@ void Mensor::moveGuide(Uuid id, double to) {
             candidates.push_back(other.position);
         }
     }
-    if (live_->has_value()) {
+    if (live().has_value()) {
         const std::vector<double> edges =
-            axis == Axis::vertical ? (*live_)->verticalEdges() : (*live_)->horizontalEdges();
+            axis == Axis::vertical ? live()->verticalEdges() : live()->horizontalEdges();
         candidates.insert(candidates.end(), edges.begin(), edges.end());
     }
     const double v = Snap::position(to, candidates, dragSnapRadius);

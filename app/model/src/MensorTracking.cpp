@@ -67,27 +67,74 @@ void Mensor::capture() {
 
 void Mensor::applyCapture(std::uint32_t displayId, Point p,
                           const CaptureResult<LiveMeasurement::Result>& result) {
-    if (const auto* success = std::get_if<LiveMeasurement::Result>(&result)) {
-        if (*snapping_) {
-            live_.set(success->cross);
-            loupe_.set(success->loupe);
-            captureProblem_.set(std::nullopt);
-        }
-    } else {
+    const auto* success = std::get_if<LiveMeasurement::Result>(&result);
+    if (!success) {
         // The display's filter may be what failed: the next capture asks for a fresh one,
         // even when snapping went off meanwhile.
         filters_.erase(displayId);
-        if (*snapping_) {
-            live_.set(std::nullopt);
-            loupe_.set(std::nullopt);
-            captureProblem_.set(ports_.permission.preflight()
-                                    ? "Can’t read this part of the screen"
-                                    : "Allow Screen Recording in System Settings to snap to edges");
+    }
+    if (*snapping_) {
+        // Everything the capture gave, with the pointer it was taken at, as one change.
+        LiveFrame frame;
+        frame.pointer = p;
+        if (const auto under = Desktop::screenContaining(p, *screens_)) {
+            frame.pointerScreen = under->id;
         }
+        if (success) {
+            frame.cross = success->cross;
+            frame.loupe = success->loupe;
+        } else {
+            frame.captureProblem =
+                ports_.permission.preflight()
+                    ? "Can’t read this part of the screen"
+                    : "Allow Screen Recording in System Settings to snap to edges";
+        }
+        liveFrame_.set(std::move(frame));
     }
     capturing_ = false;
     lastCapture_ = ports_.clock.now();
     lastCapturePointer_ = p;
+}
+
+void Mensor::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done) {
+    const auto display = Desktop::screen(pointer, *screens_);
+    if (!display) {
+        done(std::nullopt);
+        return;
+    }
+    const ScreenInfo d = *display;
+    cachedFilter(d.id, [weak = weakSelf(), d, pointer, done = std::move(done)](
+                           CaptureResult<ScreenCapture::Filter> filter) mutable {
+        auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        const auto* usable = std::get_if<ScreenCapture::Filter>(&filter);
+        if (!usable) {
+            self->filters_.erase(d.id);
+            done(std::nullopt);
+            return;
+        }
+        LiveMeasurement::loupe(
+            self->ports_.capture, d, pointer, *usable,
+            [weak, id = d.id, done = std::move(done)](CaptureResult<Loupe> result) {
+                auto model = weak.lock();
+                if (!model) {
+                    return;
+                }
+                if (auto* loupe = std::get_if<Loupe>(&result)) {
+                    done(std::move(*loupe));
+                    return;
+                }
+                // As after a failed measurement: ask for a fresh filter.
+                model->filters_.erase(id);
+                done(std::nullopt);
+            });
+    });
+}
+
+void Mensor::clearLiveFrame() {
+    liveFrame_.set(LiveFrame{*pointer_, *pointerScreen_, std::nullopt, std::nullopt, std::nullopt});
 }
 
 void Mensor::cachedFilter(std::uint32_t displayId,

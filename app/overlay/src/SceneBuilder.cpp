@@ -82,20 +82,22 @@ std::optional<std::string> messageFor(const SceneInput& input) {
 
 SceneInput sceneInput(const Mensor& model) {
     SceneInput input;
-    input.pointer = *model.pointer();
-    input.pointerScreen = *model.pointerScreen();
     input.snapping = *model.snapping();
+    const LiveFrame& frame = *model.liveFrame();
+    // While snapping, what is drawn beside the pointer comes with the capture it belongs to.
+    input.pointer = input.snapping ? frame.pointer : *model.pointer();
+    input.pointerScreen = input.snapping ? frame.pointerScreen : *model.pointerScreen();
     input.editingGuides = *model.editingGuides();
     input.selectedGuide = *model.selectedGuide();
     if (const std::optional<Toast>& toast = *model.toast()) {
         input.toast = toast->text;
     }
-    input.captureProblem = *model.captureProblem();
-    input.live = *model.live();
+    input.captureProblem = frame.captureProblem;
+    input.live = frame.cross;
     for (const Pinned& pinned : *model.pinned()) {
         input.pinned.push_back(pinned.cross);
     }
-    input.loupe = *model.loupe();
+    input.loupe = frame.loupe;
     const Preferences& prefs = *model.prefs();
     input.unit = prefs.unit;
     input.showGuides = prefs.showGuides;
@@ -145,6 +147,10 @@ OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input) {
     }
     scene.editing = pointerOnScreen && input.editingGuides;
     return scene;
+}
+
+bool scenesFollowPointer(const Mensor& model) {
+    return !*model.snapping() && (*model.editingGuides() || model.toast()->has_value());
 }
 
 } // namespace spanlet

@@ -26,10 +26,12 @@ std::unique_ptr<LatencyTrace> LatencyTrace::fromEnvironment(const Mensor& model)
 LatencyTrace::LatencyTrace(const Mensor& model, int fd) : fd_(fd) {
     subscriptions_.push_back(
         model.pointer().subscribe([this](const Point& p) { write("moved", p.x, p.y); }));
-    subscriptions_.push_back(model.live().subscribe([this](const std::optional<Cross>& cross) {
-        if (cross) {
-            write("published", cross->pointerX, cross->pointerY);
+    subscriptions_.push_back(model.liveFrame().subscribe([this](const LiveFrame& frame) {
+        // A new measurement, not the same one again with another loupe.
+        if (frame.cross && frame.cross != published_) {
+            write("published", frame.cross->pointerX, frame.cross->pointerY);
         }
+        published_ = frame.cross;
     }));
 }
 

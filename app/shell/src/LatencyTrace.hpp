@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include <spanlet/Cross.hpp>
 #include <spanlet/model/Observable.hpp>
 
 namespace spanlet {
@@ -32,6 +34,7 @@ private:
     void write(const char* event, double x, double y) const;
 
     int fd_;
+    std::optional<Cross> published_;
     std::vector<Subscription> subscriptions_;
 };
 

@@ -3,9 +3,13 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+
+#include <spanlet/model/LiveMeasurement.hpp>
+#include <spanlet/overlay/LoupeLayout.hpp>
 
 namespace spanlet {
 
@@ -13,6 +17,11 @@ namespace {
 
 /// Gap between the pointer and the loupe, points.
 constexpr int kOffset = 24;
+/// The window's side: the magnifier of the model's loupe patch (points).
+constexpr int kSide =
+    static_cast<int>(LoupeLayout::cell * static_cast<double>(2 * LiveMeasurement::loupeRadius + 1));
+/// The corner radius of the magnifier's frame (points).
+constexpr double kCornerRadius = 10;
 
 } // namespace
 
@@ -20,7 +29,11 @@ SamplerLoupe::SamplerLoupe(Handlers handlers)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                            Qt::WindowStaysOnTopHint | Qt::Tool),
       handlers_(std::move(handlers)) {
-    setFixedSize(side * zoom, side * zoom);
+    setFixedSize(kSide, kSide);
+    // Cut to the magnifier's rounded frame, with or without a compositor.
+    QPainterPath frame;
+    frame.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    setMask(QRegion(frame.toFillPolygon().toPolygon()));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Color sampler"));
@@ -89,25 +102,9 @@ void SamplerLoupe::setPatch(PixelBuffer patch) {
 void SamplerLoupe::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const auto w = patch_.width();
-    const auto h = patch_.height();
-    const double cellW = w > 0 ? double(width()) / double(w) : 0;
-    const double cellH = h > 0 ? double(height()) / double(h) : 0;
-    for (std::int64_t y = 0; y < h; ++y) {
-        for (std::int64_t x = 0; x < w; ++x) {
-            const RGBA p = patch_(x, y);
-            painter.fillRect(QRectF(double(x) * cellW, double(y) * cellH, cellW, cellH),
-                             QColor(p.r, p.g, p.b));
-        }
-    }
-    // The pixel that a click picks.
-    const QRectF centre((side / 2) * zoom, (side / 2) * zoom, zoom, zoom);
-    painter.setPen(QPen(Qt::white, 1));
-    painter.drawRect(centre.adjusted(-1, -1, 0, 0));
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(centre.adjusted(-2, -2, 1, 1));
-    painter.setPen(QPen(QColor(128, 128, 128), 1));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    draw::DrawList list;
+    LoupeLayout::addMagnifier(list, patch_, {0, 0});
+    renderer_.paint(painter, list);
 }
 
 void SamplerLoupe::mouseMoveEvent(QMouseEvent* event) {

@@ -4,19 +4,16 @@
 #include <functional>
 
 #include <spanlet/PixelBuffer.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet {
 
-/// The colour sampler's window: a small magnified view of the pixels around the pointer that
-/// follows it, and that holds the pointer and keyboard grabs while the sampler is open.
+/// The colour sampler's window: the loupe's magnified pixels around the pointer, drawn as the
+/// overlay draws them, following the pointer; it holds the pointer and keyboard grabs while
+/// the sampler is open.
 class SamplerLoupe final : public QWidget {
     Q_OBJECT
 public:
-    /// Magnification of the patch: one captured pixel is this many points wide.
-    static constexpr int zoom = 8;
-    /// The patch is side × side device pixels around the pointer's pixel.
-    static constexpr int side = 15;
-
     struct Handlers {
         std::function<void()> moved;
         std::function<void()> picked;
@@ -46,6 +43,7 @@ private:
 
     Handlers handlers_;
     PixelBuffer patch_;
+    draw::QPainterBackend renderer_;
     bool grabbing_ = false;
 };
 

@@ -43,8 +43,7 @@ SpanletApp::SpanletApp(Options options)
           [this](QWidget& window) { ownWindow(window); }),
       overlays_(platform_->displays(), platform_->surfaces()),
       ruler_(platform_->displays(), platform_->surfaces()),
-      sampler_(platform_->displays(), platform_->capture(),
-               [this](QWidget& window) { ownWindow(window); }),
+      sampler_(platform_->displays(), [this](QWidget& window) { ownWindow(window); }),
       framework_(network_, options_.updateFeed, QCoreApplication::applicationVersion(),
                  options_.prompts ? *options_.prompts : desktopPrompts_),
       updater_(framework_, network_, options_.prompts ? *options_.prompts : desktopPrompts_) {

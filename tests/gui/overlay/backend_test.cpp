@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::test {
 namespace {
@@ -26,8 +25,9 @@ QImage painted(double scale, Paint paint) {
     return image;
 }
 
-QImage painted(double scale, const draw::DrawList& list) {
-    return painted(scale, [&](QPainter& p) { QPainterBackend::paint(p, list); });
+/// `list` painted by `renderer`, which keeps its caches from one call to the next.
+QImage painted(QPainterBackend& renderer, double scale, const draw::DrawList& list) {
+    return painted(scale, [&](QPainter& p) { renderer.paint(p, list); });
 }
 
 /// The largest channel difference between two images of one size.
@@ -98,7 +98,8 @@ draw::DrawList loupe(Point at, bool grid, bool odd = false) {
 TEST_P(BackendTest, LoupeCellsMatchOneFillPerCell) {
     const double scale = GetParam();
     const PixelBuffer pixels = cells();
-    const QImage drawn = painted(scale, loupe({20, 20}, false));
+    QPainterBackend renderer;
+    const QImage drawn = painted(renderer, scale, loupe({20, 20}, false));
     const QImage direct = clippedByQt(scale, {20, 20, 96, 96}, [&](QPainter& p) {
         for (int r = 0; r < 12; ++r) {
             for (int c = 0; c < 12; ++c) {
@@ -127,15 +128,16 @@ TEST_P(BackendTest, LoupeCellsMatchOneFillPerCell) {
 // one before.
 TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
     const double scale = GetParam();
+    QPainterBackend renderer;
     for (const Point at : {Point{30, 40}, Point{30.5, 40.25}, Point{30.5, 40.25}}) {
         SCOPED_TRACE(at.x == 30 ? "on whole points" : "between points");
         const draw::DrawList list = loupe(at, true);
-        const QImage whole = painted(scale, list);
+        const QImage whole = painted(renderer, scale, list);
         const QImage pieces = painted(scale, [&](QPainter& p) {
             for (const QRectF& piece : {QRectF(0, 0, 400, 80.5), QRectF(0, 80.5, 400, 220)}) {
                 p.save();
                 p.setClipRect(piece);
-                QPainterBackend::paint(p, list, piece);
+                renderer.paint(p, list, piece);
                 p.restore();
             }
         });
@@ -145,7 +147,7 @@ TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
             draw::DrawList inside = list;
             inside.ops.erase(inside.ops.begin());
             inside.ops.pop_back();
-            QPainterBackend::paint(p, inside);
+            QPainterBackend().paint(p, inside);
         });
         if (at.x * scale == std::floor(at.x * scale) && at.y * scale == std::floor(at.y * scale)) {
             EXPECT_LE(largestDifference(whole, direct), 4);
@@ -153,7 +155,7 @@ TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
         const QPoint middle(static_cast<int>((at.x + 52) * scale),
                             static_cast<int>((at.y + 44) * scale));
         EXPECT_EQ(whole.pixel(middle), direct.pixel(middle));
-        EXPECT_EQ(qRed(painted(scale, loupe(at, true, true)).pixel(middle)), 255);
+        EXPECT_EQ(qRed(painted(renderer, scale, loupe(at, true, true)).pixel(middle)), 255);
     }
 }
 
@@ -162,11 +164,12 @@ TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
 // from a fallback font, kerning) must still get it.
 TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
     const double scale = GetParam();
-    const draw::QtTextMeasurer measurer;
+    QPainterBackend renderer;
+    const draw::TextMeasurer& measurer = renderer.measurer();
     const draw::FontSpec label{12, draw::FontWeight::semibold, true};
     const draw::FontSpec kerned{13, draw::FontWeight::regular, false};
     for (const draw::FontSpec& font : {label, kerned}) {
-        const QFont qfont = QPainterBackend::font(font);
+        const QFont qfont = renderer.font(font);
         const QFontMetricsF metrics(qfont);
         // Plain digits, a ligature, kerning, glyphs from a fallback font.
         for (const std::string text : {"1280 \u00D7 40 pt", "Office AVA", "\u65E5\u672C 12"}) {
@@ -184,7 +187,7 @@ TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
                 p.drawText(QPointF(at.x, at.y + (metrics.height() - height) / 2 + metrics.ascent()),
                            qtext);
             });
-            EXPECT_LE(largestDifference(painted(scale, list), shaped), 0) << text;
+            EXPECT_LE(largestDifference(painted(renderer, scale, list), shaped), 0) << text;
         }
     }
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::test {
 namespace {

@@ -106,8 +106,11 @@ public:
 class FakeColorSampler : public ColorSampler {
 public:
     int shows = 0;
-    void show(Handler handler) override {
+    /// The model's loupe capture the last opening was given.
+    LoupeSource loupes;
+    void show(LoupeSource source, Handler handler) override {
         ++shows;
+        loupes = std::move(source);
         pick(std::nullopt); // a sampler opened over an open one replaces it
         handler_ = std::move(handler);
     }

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include <spanlet/overlay/TextMeasurer.hpp>
+#include <spanlet/draw/TextMeasurer.hpp>
 
 namespace spanlet::draw {
 

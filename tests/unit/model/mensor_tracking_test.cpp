@@ -45,7 +45,7 @@ TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerWaitsHalfASecond) {
     EXPECT_TRUE(m.capturing());
     pointAt({231, 140}); // moved while in flight: waits
     advance(1ms);        // t = 200: the result is applied
-    EXPECT_TRUE(m.live()->has_value());
+    EXPECT_TRUE(m.live().has_value());
     EXPECT_EQ(captures(), 1);
     advance(16ms); // the next iteration captures the moved pointer at once
     EXPECT_EQ(captures(), 2);
@@ -67,17 +67,17 @@ TEST_F(TrackingTest, FailedCaptureDropsTheFilterAndShowsTheProblemUntilOneSuccee
     platform.capture.failPixels = true;
     pointAt({231, 140});
     advance(16ms);
-    EXPECT_FALSE(m.live()->has_value());
+    EXPECT_FALSE(m.live().has_value());
     EXPECT_EQ(m.cachedFilterCount(), 0U);
-    EXPECT_EQ(*m.captureProblem(), "Can’t read this part of the screen");
+    EXPECT_EQ(m.captureProblem(), "Can’t read this part of the screen");
     platform.permission.granted = false;
     platform.capture.failFilter = true;
     advance(600ms);
-    EXPECT_EQ(*m.captureProblem(), "Allow Screen Recording in System Settings to snap to edges");
+    EXPECT_EQ(m.captureProblem(), "Allow Screen Recording in System Settings to snap to edges");
     platform.capture.failPixels = platform.capture.failFilter = false;
     advance(600ms);
-    EXPECT_TRUE(m.live()->has_value());
-    EXPECT_FALSE(m.captureProblem()->has_value());
+    EXPECT_TRUE(m.live().has_value());
+    EXPECT_FALSE(m.captureProblem().has_value());
 }
 
 TEST_F(TrackingTest, AnswersArrivingAfterSnappingWentOffAreDropped) {
@@ -86,7 +86,33 @@ TEST_F(TrackingTest, AnswersArrivingAfterSnappingWentOffAreDropped) {
     m.disableSnapping();
     advance(100ms);
     EXPECT_FALSE(m.capturing());
-    EXPECT_FALSE(m.live()->has_value() || m.loupe()->has_value());
+    EXPECT_FALSE(m.live().has_value() || m.loupe().has_value());
+}
+
+// Views redraw once per capture: the pointer, the measurement, the loupe and the problem arrive
+// as one change, and a capture that finds the same again changes nothing.
+TEST_F(TrackingTest, EachCaptureIsPublishedAsOneFrameWithItsPointer) {
+    Mensor& m = snapping(5ms);
+    std::vector<LiveFrame> frames;
+    const Subscription watch =
+        m.liveFrame().subscribe([&](const LiveFrame& frame) { frames.push_back(frame); });
+    advance(10ms);
+    ASSERT_EQ(frames.size(), 1U);
+    pointAt({240, 150});
+    advance(16ms + 10ms);
+    ASSERT_EQ(frames.size(), 2U);
+    EXPECT_EQ(frames[1].pointer, (Point{240, 150}));
+    EXPECT_EQ(frames[1].pointerScreen, std::optional<std::uint32_t>(1));
+    ASSERT_TRUE(frames[1].cross && frames[1].loupe);
+    EXPECT_EQ(frames[1].cross->pointerX, 240);
+    advance(2s); // still: captured again, the same frame
+    EXPECT_EQ(frames.size(), 2U);
+    platform.capture.failPixels = true;
+    pointAt({241, 150});
+    advance(16ms + 10ms);
+    ASSERT_EQ(frames.size(), 3U);
+    EXPECT_FALSE(frames[2].cross || frames[2].loupe);
+    EXPECT_TRUE(frames[2].captureProblem.has_value());
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-#include <spanlet/overlay/DrawOps.hpp>
-#include <spanlet/overlay/LabelBox.hpp>
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/LabelBox.hpp>
 
 #include "fakes/FakeTextMeasurer.hpp"
 

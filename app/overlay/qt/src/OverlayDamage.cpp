@@ -5,8 +5,8 @@
 #include <type_traits>
 
 #include <spanlet/DevicePixels.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
 
 #include "BandedRegion.hpp"
 
@@ -134,15 +134,17 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects) {
     return rects;
 }
 
-void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects) {
+void repaintRects(QPainterBackend& backend, QPainter& painter, const DrawList& list,
+                  const std::vector<QRect>& rects) {
     // Rectangle by rectangle with a plain rectangular clip, each with only the operations that
     // touch it: far cheaper than one complex clip for long thin damage such as a moved cross.
-    QPainterBackend::repaint(painter, list, rects);
+    backend.repaint(painter, list, rects);
 }
 
-void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects) {
+void repaintImage(QPainterBackend& backend, QImage& image, const DrawList& list,
+                  const std::vector<QRect>& rects) {
     QPainter painter(&image);
-    repaintRects(painter, list, rects);
+    repaintRects(backend, painter, list, rects);
 }
 
 } // namespace spanlet::draw

@@ -129,7 +129,7 @@ std::vector<QRect> OverlayPanel::paintPending(QImage& frame) {
     if (rects.empty()) {
         return rects;
     }
-    draw::repaintImage(frame, list_, rects);
+    draw::repaintImage(renderer_, frame, list_, rects);
     const double dpr = frame.devicePixelRatio();
     for (QRect& r : rects) {
         r = deviceRect(r, dpr);
@@ -230,11 +230,11 @@ void OverlayPanel::paintEvent(QPaintEvent* event) {
     QBackingStore* store = backingStore();
     QPaintDevice* device = store != nullptr ? store->paintDevice() : nullptr;
     if (device != nullptr && device->devType() == QInternal::Image) {
-        draw::repaintImage(*static_cast<QImage*>(device), list_, rects);
+        draw::repaintImage(renderer_, *static_cast<QImage*>(device), list_, rects);
         return;
     }
     QPainter painter(this);
-    draw::repaintRects(painter, list_, rects);
+    draw::repaintRects(renderer_, painter, list_, rects);
 }
 
 void OverlayPanel::setInputEnabled(bool enabled) {

@@ -1,8 +1,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
-#include <chrono>
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/overlay/OverlayPainter.hpp>
@@ -15,9 +13,6 @@
 namespace spanlet {
 
 namespace {
-
-/// Longest a repaint waits for the capture in flight: below one pointer-task period.
-constexpr std::chrono::milliseconds captureWaitLimit{12};
 
 QRect logicalRect(const Rect& r) {
     return QRectF(r.x, r.y, r.width, r.height).toAlignedRect();
@@ -44,15 +39,7 @@ void observe(std::vector<Subscription>& into, const Observable<T>& field,
 } // namespace
 
 QtOverlayController::QtOverlayController(const DisplayPort& displays, OverlaySurfaces& surfaces)
-    : displays_(displays), surfaces_(surfaces), captureWait_(new QTimer(this)) {
-    captureWait_->setSingleShot(true);
-    captureWait_->setInterval(captureWaitLimit);
-    connect(captureWait_, &QTimer::timeout, this, [this] {
-        awaitingCapture_ = false;
-        if (repaintPending_) {
-            repaintNow();
-        }
-    });
+    : displays_(displays), surfaces_(surfaces) {
     surfaces_.setOnWindowMapped([this](NativeWindow window) { otherWindowMapped(window); });
 }
 
@@ -66,18 +53,22 @@ void QtOverlayController::attach(Mensor& model) {
     model_ = &model;
     subscriptions_.clear();
     const std::function<void()> changed = [this] { scheduleRepaint(); };
-    const std::function<void()> landed = [this] { captureLanded(); };
+    // While snapping, the pointer moves the drawing only through the live frame, which brings
+    // it with the capture's results: one repaint per capture.
+    const std::function<void()> pointerMoved = [this] {
+        if (scenesFollowPointer(*model_)) {
+            scheduleRepaint();
+        }
+    };
     observe(subscriptions_, model.prefs(), changed);
     observe(subscriptions_, model.screens(), changed);
-    observe(subscriptions_, model.pointer(), changed);
-    observe(subscriptions_, model.pointerScreen(), changed);
+    observe(subscriptions_, model.pointer(), pointerMoved);
+    observe(subscriptions_, model.pointerScreen(), pointerMoved);
     observe(subscriptions_, model.editingGuides(), changed);
     observe(subscriptions_, model.selectedGuide(), changed);
     observe(subscriptions_, model.snapping(), changed);
-    observe(subscriptions_, model.live(), landed);
-    observe(subscriptions_, model.loupe(), landed);
+    observe(subscriptions_, model.liveFrame(), changed);
     observe(subscriptions_, model.pinned(), changed);
-    observe(subscriptions_, model.captureProblem(), landed);
     observe(subscriptions_, model.toast(), changed);
 }
 
@@ -175,10 +166,6 @@ void QtOverlayController::finishFocus() {
     focusBefore_ = 0;
 }
 
-void QtOverlayController::setCaptureWait(std::chrono::milliseconds limit) {
-    captureWait_->setInterval(limit);
-}
-
 void QtOverlayController::scheduleRepaint() {
     if (repaintPending_) {
         return;
@@ -186,18 +173,6 @@ void QtOverlayController::scheduleRepaint() {
     repaintPending_ = true;
     // A posted call, not a zero-length timer: that would make and destroy a timer object on
     // every pointer move.
-    QMetaObject::invokeMethod(
-        this, [this] { runScheduledRepaint(); }, Qt::QueuedConnection);
-}
-
-void QtOverlayController::captureLanded() {
-    if (!awaitingCapture_) {
-        scheduleRepaint();
-        return;
-    }
-    // Painted once the capture's handler has published everything.
-    awaitingCapture_ = false;
-    captureWait_->stop();
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -208,26 +183,8 @@ void QtOverlayController::captureLanded() {
         Qt::QueuedConnection);
 }
 
-void QtOverlayController::runScheduledRepaint() {
-    if (!repaintPending_ || awaitingCapture_) {
-        return;
-    }
-    // A pointer move starts a capture whose measurement and loupe land a few milliseconds
-    // later. Painting the move at once and again with the results would draw every frame
-    // twice, the first with a loupe ahead of its pixels: wait for the results instead, but
-    // never longer than captureWaitLimit.
-    if (model_ != nullptr && model_->capturing()) {
-        awaitingCapture_ = true;
-        captureWait_->start();
-        return;
-    }
-    repaintNow();
-}
-
 void QtOverlayController::repaintNow() {
     repaintPending_ = false;
-    awaitingCapture_ = false;
-    captureWait_->stop();
     if (!model_) {
         return;
     }

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
 #include <spanlet/ruler/RulerAccessibility.hpp>
 #include <spanlet/ruler/RulerLayout.hpp>
 #include <spanlet/ruler/qt/RulerAccessible.hpp>
@@ -67,8 +66,8 @@ QString RulerPanel::accessibleValue() const {
 void RulerPanel::paintEvent(QPaintEvent* event) {
     // The backing store starts out clear (translucent background): only the ruler is drawn.
     QPainter painter(this);
-    draw::QPainterBackend::paint(painter, RulerLayout::draw(view(), measurer_),
-                                 QRectF(event->rect()));
+    renderer_.paint(painter, RulerLayout::draw(view(), renderer_.measurer()),
+                    QRectF(event->rect()));
 }
 
 void RulerPanel::checkGeometry() {

@@ -33,4 +33,10 @@ void measure(CapturePort& capture, const ScreenInfo& display, Point pointer,
              const ScreenCapture::Filter& filter, bool showLoupe, const EdgeOptions& options,
              std::function<void(CaptureResult<Result>)> done);
 
+/// Captures only the loupe square around `pointer` and cuts the loupe from it, as measure()
+/// does: the colour sampler's loupe. Fails with the capture's error, or noImage when the
+/// pointer is not a usable number.
+void loupe(CapturePort& capture, const ScreenInfo& display, Point pointer,
+           const ScreenCapture::Filter& filter, std::function<void(CaptureResult<Loupe>)> done);
+
 } // namespace spanlet::LiveMeasurement

@@ -76,13 +76,18 @@ public:
         return selectedGuide_;
     }
     [[nodiscard]] const Observable<bool>& snapping() const noexcept { return snapping_; }
-    [[nodiscard]] const Observable<std::optional<Cross>>& live() const noexcept { return live_; }
-    [[nodiscard]] const Observable<std::optional<Loupe>>& loupe() const noexcept { return loupe_; }
+    /// The live measurement, the loupe and the capture problem with the pointer they belong to;
+    /// changes at most once per capture, and when snapping turns on or off.
+    [[nodiscard]] const Observable<LiveFrame>& liveFrame() const noexcept { return liveFrame_; }
     [[nodiscard]] const Observable<std::vector<Pinned>>& pinned() const noexcept { return pinned_; }
-    [[nodiscard]] const Observable<std::optional<std::string>>& captureProblem() const noexcept {
-        return captureProblem_;
-    }
     [[nodiscard]] const Observable<std::optional<Toast>>& toast() const noexcept { return toast_; }
+
+    // Parts of the live frame.
+    [[nodiscard]] const std::optional<Cross>& live() const noexcept { return liveFrame_->cross; }
+    [[nodiscard]] const std::optional<Loupe>& loupe() const noexcept { return liveFrame_->loupe; }
+    [[nodiscard]] const std::optional<std::string>& captureProblem() const noexcept {
+        return liveFrame_->captureProblem;
+    }
 
     // Capture state, not observed.
     [[nodiscard]] bool capturing() const noexcept { return capturing_; }
@@ -137,6 +142,9 @@ public:
     void measure(const ScreenInfo& on, Point pointer, const ScreenCapture::Filter& filter,
                  bool showLoupe, const EdgeOptions& options,
                  std::function<void(CaptureResult<LiveMeasurement::Result>)> done);
+    /// The loupe at `pointer` alone, through the same filters and capture as measuring (the
+    /// colour sampler's loupe). `done` runs once, later, with nothing when the capture failed.
+    void captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done);
     /// The edge options of the tolerance preference, kept within its meaningful range.
     [[nodiscard]] EdgeOptions edgeOptions() const;
 
@@ -187,6 +195,8 @@ private:
     }
     void applyCapture(std::uint32_t displayId, Point pointer,
                       const CaptureResult<LiveMeasurement::Result>& result);
+    /// An empty live frame at the current pointer, as snapping turns on or off.
+    void clearLiveFrame();
     [[nodiscard]] std::string snappingHint() const;
     /// Registers the bound shortcuts while hotkeysEnabled, else unregisters them all.
     void registerHotkeys();
@@ -206,10 +216,8 @@ private:
     Observable<bool> editingGuides_{false};
     Observable<std::optional<Uuid>> selectedGuide_;
     Observable<bool> snapping_{false};
-    Observable<std::optional<Cross>> live_;
-    Observable<std::optional<Loupe>> loupe_;
+    Observable<LiveFrame> liveFrame_;
     Observable<std::vector<Pinned>> pinned_;
-    Observable<std::optional<std::string>> captureProblem_;
     Observable<std::optional<Toast>> toast_;
 
     PeriodicTask pointerTask_;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include <spanlet/Color.hpp>
 #include <spanlet/Cross.hpp>
+#include <spanlet/Geometry.hpp>
 #include <spanlet/PixelBuffer.hpp>
 #include <spanlet/Uuid.hpp>
 
@@ -15,6 +18,17 @@ struct Loupe {
     PixelBuffer patch;
     SRGBColor color;
     friend bool operator==(const Loupe&, const Loupe&) = default;
+};
+
+/// One live update while snapping: the pointer a capture was taken at and what it gave,
+/// published together once per capture so that views draw them as one frame.
+struct LiveFrame {
+    Point pointer;                              ///< global top-left points
+    std::optional<std::uint32_t> pointerScreen; ///< the display holding `pointer`
+    std::optional<Cross> cross;
+    std::optional<Loupe> loupe;
+    std::optional<std::string> captureProblem; ///< why the capture failed
+    friend bool operator==(const LiveFrame&, const LiveFrame&) = default;
 };
 
 /// A kept measurement.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 /// The overlay's fixed palette (sRGB).
 namespace spanlet::OverlayColors {

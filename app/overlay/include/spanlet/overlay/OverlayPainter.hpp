@@ -4,11 +4,11 @@
 
 #include <spanlet/Cross.hpp>
 #include <spanlet/Geometry.hpp>
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/LabelBox.hpp>
+#include <spanlet/draw/TextMeasurer.hpp>
 #include <spanlet/model/MensorRecords.hpp>
-#include <spanlet/overlay/DrawOps.hpp>
-#include <spanlet/overlay/LabelBox.hpp>
 #include <spanlet/overlay/OverlayScene.hpp>
-#include <spanlet/overlay/TextMeasurer.hpp>
 
 namespace spanlet {
 

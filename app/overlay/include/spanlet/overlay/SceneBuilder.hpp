@@ -41,10 +41,15 @@ struct SceneInput {
     std::optional<Shortcut> pickColorKeys = shortcut(MensorCommand::pickColor);
 };
 
-/// Reads the snapshot from the model's observed fields and preferences.
+/// Reads the snapshot from the model's observed fields and preferences. While snapping, the
+/// pointer and its display are those of the live frame.
 SceneInput sceneInput(const Mensor& model);
 
 /// The scene for `screen` from a snapshot. No side effects besides fresh gap-label ids.
 OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input);
+
+/// Whether scenes change with the model's pointer alone: while the guide editor is active or a
+/// message shows, unless snapping (then the live frame brings the pointer).
+bool scenesFollowPointer(const Mensor& model);
 
 } // namespace spanlet

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 namespace spanlet {
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include <spanlet/overlay/DrawOps.hpp>
-#include <spanlet/overlay/TextMeasurer.hpp>
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/TextMeasurer.hpp>
 #include <spanlet/ruler/RulerView.hpp>
 
 /// The ruler's drawing as draw operations, in the view's local points (origin top-left, y

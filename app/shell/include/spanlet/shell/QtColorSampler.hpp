@@ -6,7 +6,6 @@
 #include <memory>
 
 #include <spanlet/model/ColorSampler.hpp>
-#include <spanlet/screen/CapturePort.hpp>
 #include <spanlet/screen/DisplayPort.hpp>
 
 class QWidget;
@@ -15,22 +14,21 @@ namespace spanlet {
 
 class SamplerLoupe;
 
-/// The colour sampler: while open it takes the pointer and the keyboard, shows a loupe of the
-/// pixels around the pointer (read through the same capture as edge snapping, so our own
-/// windows are never sampled) and answers with the colour of the pixel under the pointer when
-/// the user clicks. Escape or a right click cancels.
+/// The colour sampler: while open it takes the pointer and the keyboard, shows the loupe of the
+/// pixels around the pointer (captured by the model as for edge snapping, so our own windows
+/// are never sampled) and answers with the colour of the pixel under the pointer when the user
+/// clicks. Escape or a right click cancels.
 class QtColorSampler final : public ColorSampler {
 public:
     /// `ownWindow` is called with the loupe's window before it is shown, so captures leave it
     /// out.
-    QtColorSampler(DisplayPort& displays, CapturePort& capture,
-                   std::function<void(QWidget&)> ownWindow);
+    QtColorSampler(DisplayPort& displays, std::function<void(QWidget&)> ownWindow);
     ~QtColorSampler() override;
     QtColorSampler(const QtColorSampler&) = delete;
     QtColorSampler& operator=(const QtColorSampler&) = delete;
 
     /// A sampler that is already open is cancelled first.
-    void show(Handler handler) override;
+    void show(LoupeSource loupes, Handler handler) override;
     void cancel() override;
 
     [[nodiscard]] bool isOpen() const noexcept { return static_cast<bool>(handler_); }
@@ -44,9 +42,9 @@ private:
     void finish(std::optional<SRGBColor> color);
 
     DisplayPort& displays_;
-    CapturePort& capture_;
     std::function<void(QWidget&)> ownWindow_;
     std::unique_ptr<SamplerLoupe> loupe_;
+    LoupeSource loupes_;
     Handler handler_;
     /// Bumped on every opening and closing, so a capture answering late finds out it is stale.
     std::shared_ptr<std::uint64_t> generation_ = std::make_shared<std::uint64_t>(0);

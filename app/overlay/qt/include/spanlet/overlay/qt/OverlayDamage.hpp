@@ -4,12 +4,14 @@
 #include <QRegion>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 class QImage;
 class QPainter;
 
 namespace spanlet::draw {
+
+class QPainterBackend;
 
 /// The rectangles a draw list paints, in logical pixels, each rounded out to whole device
 /// pixels at `devicePixelRatio` plus `marginPixels` device pixels (one covers antialiasing).
@@ -32,10 +34,12 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects);
 /// Clears each rectangle (logical pixels) to transparent, then paints `list` clipped to it,
 /// skipping operations that lie wholly outside it. Overlapping rectangles are harmless: each
 /// pixel ends up the same.
-void repaintRects(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
+void repaintRects(QPainterBackend& backend, QPainter& painter, const DrawList& list,
+                  const std::vector<QRect>& rects);
 
 /// repaintRects() straight into `image` (a window's backing store, whose device pixel ratio
 /// maps points to its pixels), without the paint event's region as a clip.
-void repaintImage(QImage& image, const DrawList& list, const std::vector<QRect>& rects);
+void repaintImage(QPainterBackend& backend, QImage& image, const DrawList& list,
+                  const std::vector<QRect>& rects);
 
 } // namespace spanlet::draw

@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/platform/OverlaySurfaces.hpp>
 
 namespace spanlet {
@@ -82,6 +83,7 @@ private:
     bool shapeMode_;
     bool inputEnabled_ = false;
     draw::DrawList list_;
+    draw::QPainterBackend renderer_;
     std::vector<QRect> drawnRects_; ///< of the current list, logical pixels
     std::vector<QRect> pending_;    ///< damage asked for and not yet painted
     QRegion deviceShape_;

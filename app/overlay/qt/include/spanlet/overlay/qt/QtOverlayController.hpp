@@ -1,19 +1,16 @@
 #pragma once
 
 #include <QObject>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/model/Observable.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
 #include <spanlet/platform/OverlaySurfaces.hpp>
-
-class QTimer;
 
 namespace spanlet {
 
@@ -23,7 +20,8 @@ class OverlayPanel;
 
 /// The overlay panels on Qt/X11: one per display of the model, shown while the model needs an
 /// overlay, taking input only while the guide editor is active. Panels are repainted from the
-/// model's observed state, coalesced to once per event-loop turn.
+/// model's observed state, coalesced to once per event-loop turn; while snapping, once per
+/// capture (the live frame), not per pointer move.
 ///
 /// The model is made with a reference to this controller, so the controller is made first and
 /// attached to the model afterwards; until then rebuild() and refresh() do nothing.
@@ -45,8 +43,6 @@ public:
 
     /// Lays out and repaints every panel now instead of at the end of the event-loop turn.
     void repaintNow();
-    /// The longest a repaint waits for the capture in flight (12 ms unless set).
-    void setCaptureWait(std::chrono::milliseconds limit);
 
     [[nodiscard]] std::vector<OverlayPanel*> panels() const;
     [[nodiscard]] OverlayPanel* panel(std::uint32_t screenId) const;
@@ -55,10 +51,6 @@ public:
 
 private:
     void scheduleRepaint();
-    /// A capture's results (or its failure) have been published.
-    void captureLanded();
-    /// Runs a scheduled repaint, unless a capture is in flight that is worth waiting for.
-    void runScheduledRepaint();
     void discardPanels();
     void otherWindowMapped(NativeWindow window);
     void finishFocus();
@@ -71,9 +63,6 @@ private:
     /// Set by a rebuild while editing, so focusBefore_ survives it.
     bool regainFocus_ = false;
     bool repaintPending_ = false;
-    /// A scheduled repaint waits for the capture in flight (see runScheduledRepaint).
-    bool awaitingCapture_ = false;
-    QTimer* captureWait_ = nullptr;
     /// The X window that had the keyboard before the editor took it.
     NativeWindow focusBefore_ = 0;
     draw::QtTextMeasurer measurer_;

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include <spanlet/Geometry.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/ruler/RulerAction.hpp>
 #include <spanlet/ruler/RulerPointer.hpp>
 #include <spanlet/ruler/RulerView.hpp>
@@ -106,7 +106,7 @@ private:
 
     Mensor& model_;
     const DisplayPort& displays_;
-    draw::QtTextMeasurer measurer_;
+    draw::QPainterBackend renderer_;
     std::optional<RulerDrag> drag_;
     bool dragged_ = false;
     int clickCount_ = 0;

@@ -3,10 +3,9 @@
 #include <QImage>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <vector>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 class QPainter;
 
@@ -31,10 +30,7 @@ public:
 
     /// Starts a repaint: an operation seen twice within one (crossing two damaged rectangles)
     /// is not made into an image on that account alone, as a label with a new number would be.
-    void beginRepaint();
-
-    /// The process-wide cache painting uses.
-    static SpriteCache& shared();
+    void beginRepaint() { ++repaint_; }
 
 private:
     struct Sprite {
@@ -60,7 +56,6 @@ private:
 
     void evictFor(qint64 pixels);
 
-    std::mutex mutex_;
     std::vector<Sprite> sprites_;
     std::vector<Seen> seen_; ///< painted once, not kept yet; oldest first
     qint64 pixels_ = 0;

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 

@@ -1,18 +1,13 @@
-#include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
 #include <QString>
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <mutex>
-#include <tuple>
 #include <type_traits>
 #include <vector>
 
 #include <spanlet/DevicePixels.hpp>
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 #include "ClipLayer.hpp"
 #include "GlyphLine.hpp"
@@ -23,20 +18,6 @@
 namespace spanlet::draw {
 
 namespace {
-
-QFont::Weight qtWeight(FontWeight w) {
-    switch (w) {
-    case FontWeight::regular:
-        return QFont::Normal;
-    case FontWeight::medium:
-        return QFont::Medium;
-    case FontWeight::semibold:
-        return QFont::DemiBold;
-    case FontWeight::bold:
-        return QFont::Bold;
-    }
-    return QFont::Normal;
-}
 
 // A drop shadow approximated by stacked translucent copies of the shape, each grown by a wider
 // round-joined outline: the widest reaches exactly `blurRadius` beyond the moved shape and the
@@ -83,55 +64,6 @@ void paintShadow(QPainter& painter, const FillPathWithShadow& op) {
     painter.drawPath(shape);
 }
 
-/// A font made for a FontSpec, with the vertical metrics text placement needs.
-struct MadeFont {
-    QFont font;
-    double ascent = 0;
-    double descent = 0;
-};
-
-/// Made once per size and weight: building a font from the system font, and its metrics, is
-/// slow, and text is drawn on every pointer move. Text may be measured and painted on more than
-/// one thread, so the cache is locked; entries are never removed, so a reference stays good.
-const MadeFont& madeFont(const FontSpec& fontSpec) {
-    static std::mutex mutex;
-    static std::map<std::tuple<double, FontWeight, bool>, MadeFont> cache;
-    const std::lock_guard lock(mutex);
-    const auto key = std::make_tuple(fontSpec.size, fontSpec.weight, fontSpec.monospacedDigits);
-    if (const auto found = cache.find(key); found != cache.end()) {
-        return found->second;
-    }
-    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    // Sizes are in points of our coordinate space, which are logical pixels; a pixel size keeps
-    // them independent of the X server's DPI setting.
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(fontSpec.size))));
-    f.setWeight(qtWeight(fontSpec.weight));
-    // Common UI fonts draw tabular figures by default; choosing them explicitly needs
-    // QFont::setFeature (Qt 6.6). Without kerning, at least no digit pair is pulled together.
-    f.setKerning(!fontSpec.monospacedDigits);
-    const QFontMetricsF metrics(f);
-    return cache.emplace(key, MadeFont{f, metrics.ascent(), metrics.descent()}).first->second;
-}
-
-void paintText(QPainter& painter, const DrawText& op) {
-    const MadeFont& made = madeFont(op.font);
-    painter.setFont(made.font);
-    painter.setPen(QPainterBackend::color(op.color));
-    painter.setBrush(Qt::NoBrush);
-    // The box is the text's measured size: its line starts at the box's left and is centred
-    // in its height, as a centred layout would put it. Drawn at a baseline point, Qt shapes
-    // the text but spares the line layout that a rectangle needs, half the cost of a label.
-    const Rect box = op.box();
-    const QPointF baseline(box.x,
-                           box.y + (box.height - made.ascent - made.descent) / 2 + made.ascent);
-    if (const std::optional<GlyphLine> line = GlyphLine::layout(op.text, op.font)) {
-        painter.drawGlyphRun(baseline, line->glyphs);
-        return;
-    }
-    painter.drawText(baseline,
-                     QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
-}
-
 } // namespace
 
 QColor QPainterBackend::color(const Color& c) {
@@ -153,8 +85,33 @@ void QPainterBackend::drawDeviceImage(QPainter& painter, QPointF devicePoint, co
     painter.setWorldTransform(world);
 }
 
-QFont QPainterBackend::font(const FontSpec& fontSpec) {
-    return madeFont(fontSpec).font;
+QPainterBackend::QPainterBackend()
+    : sprites_(std::make_unique<SpriteCache>()), clipLayer_(std::make_unique<ClipLayer>()) {}
+
+QPainterBackend::~QPainterBackend() = default;
+
+QFont QPainterBackend::font(const FontSpec& fontSpec) const {
+    return measurer_.fonts().font(fontSpec).font;
+}
+
+void QPainterBackend::paintText(QPainter& painter, const DrawText& op) {
+    QtFonts& fonts = measurer_.fonts();
+    const QtFonts::Made& made = fonts.font(op.font);
+    painter.setFont(made.font);
+    painter.setPen(color(op.color));
+    painter.setBrush(Qt::NoBrush);
+    // The box is the text's measured size: its line starts at the box's left and is centred
+    // in its height, as a centred layout would put it. Drawn at a baseline point, Qt shapes
+    // the text but spares the line layout that a rectangle needs, half the cost of a label.
+    const Rect box = op.box();
+    const QPointF baseline(box.x,
+                           box.y + (box.height - made.ascent - made.descent) / 2 + made.ascent);
+    if (const std::optional<GlyphLine> line = fonts.glyphs(op.font).layout(op.text)) {
+        painter.drawGlyphRun(baseline, line->glyphs);
+        return;
+    }
+    painter.drawText(baseline,
+                     QString::fromUtf8(op.text.data(), static_cast<qsizetype>(op.text.size())));
 }
 
 QPainterPath QPainterBackend::path(const Path& p) {
@@ -207,11 +164,9 @@ void QPainterBackend::paint(QPainter& painter, const DrawList& list, const QRegi
              [&cull](const QRectF& r) { return cull.intersects(r.toAlignedRect()); });
 }
 
-namespace {
-
-void paintDirect(QPainter& painter, const DrawOp& op) {
+void QPainterBackend::paintDirect(QPainter& painter, const DrawOp& op) {
     std::visit(
-        [&painter](const auto& o) {
+        [this, &painter](const auto& o) {
             using T = std::decay_t<decltype(o)>;
             if constexpr (std::is_same_v<T, FillRect>) {
                 painter.fillRect(QPainterBackend::rect(o.rect), QPainterBackend::color(o.color));
@@ -241,11 +196,14 @@ void paintDirect(QPainter& painter, const DrawOp& op) {
         op);
 }
 
-void paintOne(QPainter& painter, const DrawOp& op) {
-    if (!SpriteCache::shared().paint(painter, op, paintDirect)) {
+void QPainterBackend::paintOne(QPainter& painter, const DrawOp& op) {
+    if (!sprites_->paint(painter, op,
+                         [this](QPainter& p, const DrawOp& o) { paintDirect(p, o); })) {
         paintDirect(painter, op);
     }
 }
+
+namespace {
 
 // The index of the PopClip that closes the group opened at `push`; the last index when the
 // group is never closed.
@@ -261,12 +219,12 @@ std::size_t groupEnd(const std::vector<DrawOp>& ops, std::size_t push) {
     return ops.size() - 1;
 }
 
-using Visible = std::function<bool(const QRectF&)>;
+} // namespace
 
 // Paints ops[first, last) whose bounds (points, grown by one) `visible` accepts; all of them when
 // it is empty.
-void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t first,
-                std::size_t last, const Visible& visible) {
+void QPainterBackend::paintRange(QPainter& painter, const std::vector<DrawOp>& ops,
+                                 std::size_t first, std::size_t last, const Visible& visible) {
     const auto shown = [&visible](const QRectF& r) {
         return !visible || visible(r.adjusted(-1, -1, 1, 1));
     };
@@ -282,9 +240,9 @@ void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t f
                 continue;
             }
             const std::size_t contentEnd = std::holds_alternative<PopClip>(ops[end]) ? end : last;
-            if (paintClipLayer(painter, clip->path, ops, i + 1, contentEnd, [&](QPainter& layer) {
-                    paintRange(layer, ops, i + 1, contentEnd, {});
-                })) {
+            if (clipLayer_->paint(
+                    painter, clip->path, ops, i + 1, contentEnd,
+                    [&](QPainter& layer) { paintRange(layer, ops, i + 1, contentEnd, {}); })) {
                 i = end;
                 continue;
             }
@@ -312,11 +270,8 @@ void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t f
     }
 }
 
-} // namespace
-
-void QPainterBackend::paintOps(QPainter& painter, const DrawList& list,
-                               const std::function<bool(const QRectF&)>& visible) {
-    SpriteCache::shared().beginRepaint();
+void QPainterBackend::paintOps(QPainter& painter, const DrawList& list, const Visible& visible) {
+    sprites_->beginRepaint();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -328,7 +283,7 @@ void QPainterBackend::repaint(QPainter& painter, const DrawList& list,
                               const std::vector<QRect>& rects) {
     // One saved state for all the rectangles: a damaged frame has a dozen, and saving the
     // painter's state is dearer than setting the few things that change.
-    SpriteCache::shared().beginRepaint();
+    sprites_->beginRepaint();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 
@@ -26,8 +26,10 @@ struct Edge {
     std::uint32_t coverage = 0;
 };
 
-/// The last group each painting thread drew, and its layer.
-struct Layer {
+} // namespace
+
+/// The last group drawn, and its layer.
+struct ClipLayer::Layer {
     Path clip; ///< moved to the origin
     std::vector<DrawOp> content;
     double scale = 0;
@@ -38,6 +40,8 @@ struct Layer {
     /// thousand of them, against tens of thousands inside.
     std::vector<Edge> edges;
 };
+
+namespace {
 
 /// The premultiplied pixel `p` times `a` / 255, each channel rounded.
 std::uint32_t scaled(std::uint32_t p, std::uint32_t a) {
@@ -70,11 +74,6 @@ void applyEdges(QImage& image, const std::vector<Edge>& edges) {
     }
 }
 
-Layer& lastLayer() {
-    thread_local Layer layer;
-    return layer;
-}
-
 bool sameContent(const std::vector<DrawOp>& kept, const std::vector<DrawOp>& ops, std::size_t first,
                  std::size_t last) {
     return kept.size() == last - first &&
@@ -83,9 +82,12 @@ bool sameContent(const std::vector<DrawOp>& kept, const std::vector<DrawOp>& ops
 
 } // namespace
 
-bool paintClipLayer(QPainter& painter, const Path& clip, const std::vector<DrawOp>& ops,
-                    std::size_t first, std::size_t last,
-                    const std::function<void(QPainter& layer)>& paintContent) {
+ClipLayer::ClipLayer() : layer_(std::make_unique<Layer>()) {}
+ClipLayer::~ClipLayer() = default;
+
+bool ClipLayer::paint(QPainter& painter, const Path& clip, const std::vector<DrawOp>& ops,
+                      std::size_t first, std::size_t last,
+                      const std::function<void(QPainter& layer)>& paintContent) {
     const QTransform device = painter.deviceTransform();
     const double scale = device.m11();
     if (device.type() > QTransform::TxScale || scale <= 0 || device.m22() != scale) {
@@ -110,7 +112,7 @@ bool paintClipLayer(QPainter& painter, const Path& clip, const std::vector<DrawO
     const double fractionX = deviceX - wholeX;
     const double fractionY = deviceY - wholeY;
 
-    Layer& layer = lastLayer();
+    Layer& layer = *layer_;
     const Path atOrigin = clip.translated(-b->x, -b->y);
     if (layer.scale != scale || layer.fractionX != fractionX || layer.fractionY != fractionY ||
         !(layer.clip == atOrigin) || !sameContent(layer.content, ops, first, last)) {

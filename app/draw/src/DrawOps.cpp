@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <type_traits>
 
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 namespace spanlet::draw {
 

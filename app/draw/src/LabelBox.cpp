@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <utility>
 
-#include <spanlet/overlay/LabelBox.hpp>
+#include <spanlet/draw/LabelBox.hpp>
 
 namespace spanlet::draw {
 

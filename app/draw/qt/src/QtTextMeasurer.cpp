@@ -1,7 +1,7 @@
+#include <QFontMetricsF>
 #include <QString>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/QtTextMeasurer.hpp>
+#include <spanlet/draw/qt/QtTextMeasurer.hpp>
 
 #include "GlyphLine.hpp"
 
@@ -20,16 +20,12 @@ Size QtTextMeasurer::measure(std::string_view text, const FontSpec& font) const 
     if (const auto known = sizes_.find(cacheKey); known != sizes_.end()) {
         return known->second;
     }
-    auto it = metrics_.find(key);
-    if (it == metrics_.end()) {
-        it = metrics_.emplace(key, std::make_unique<QFontMetricsF>(QPainterBackend::font(font)))
-                 .first;
-    }
-    const std::optional<double> plain = GlyphLine::measure(text, font);
+    const QtFonts::Made& made = fonts_.font(font);
+    const std::optional<double> plain = fonts_.glyphs(font).measure(text);
     const double width = plain ? *plain
-                               : it->second->horizontalAdvance(QString::fromUtf8(
+                               : QFontMetricsF(made.font).horizontalAdvance(QString::fromUtf8(
                                      text.data(), static_cast<qsizetype>(text.size())));
-    const Size size{width, it->second->height()};
+    const Size size{width, made.height};
     if (sizes_.size() >= maxRememberedSizes) {
         sizes_.clear();
     }

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include <spanlet/Geometry.hpp>
-#include <spanlet/overlay/DrawOps.hpp>
+#include <spanlet/draw/DrawOps.hpp>
 
 namespace spanlet::draw {
 

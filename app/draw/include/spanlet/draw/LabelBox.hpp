@@ -3,8 +3,8 @@
 #include <string>
 
 #include <spanlet/Geometry.hpp>
-#include <spanlet/overlay/DrawOps.hpp>
-#include <spanlet/overlay/TextMeasurer.hpp>
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/TextMeasurer.hpp>
 
 namespace spanlet::draw {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <type_traits>
 
-#include <spanlet/overlay/qt/QPainterBackend.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
 
@@ -48,11 +48,6 @@ std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
 
 } // namespace
 
-SpriteCache& SpriteCache::shared() {
-    static SpriteCache cache;
-    return cache;
-}
-
 bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& paintDirect) {
     const QTransform device = painter.deviceTransform();
     const double scale = device.m11();
@@ -76,7 +71,6 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
     const double fractionX = deviceX - wholeX;
     const double fractionY = deviceY - wholeY;
 
-    const std::lock_guard lock(mutex_);
     auto found = std::find_if(sprites_.begin(), sprites_.end(), [&](const Sprite& s) {
         return s.scale == scale && s.fractionX == fractionX && s.fractionY == fractionY &&
                s.op == *key;
@@ -118,11 +112,6 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
     QPainterBackend::drawDeviceImage(painter, QPointF(wholeX - margin, wholeY - margin),
                                      found->image);
     return true;
-}
-
-void SpriteCache::beginRepaint() {
-    const std::lock_guard lock(mutex_);
-    ++repaint_;
 }
 
 void SpriteCache::evictFor(qint64 pixels) {
