@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <spanlet/model/Mensor.hpp>
+#include <spanlet/shell/Backends.hpp>
 #include <spanlet/shell/BuildInfo.hpp>
 #include <spanlet/shell/CommandLine.hpp>
 #include <spanlet/shell/QuitOnSignal.hpp>
@@ -21,6 +22,11 @@
 namespace {
 
 using spanlet::CommandLine::Request;
+
+/// Said when the session offers nothing Spanlet can run on.
+constexpr const char* noDisplayServer =
+    "spanlet: no display server to run on (needs a Wayland compositor with layer shell and "
+    "screencopy, or an X11 display)";
 
 /// How long a second start waits for the running Spanlet to take its request.
 constexpr std::chrono::seconds kHandOverWait{5};
@@ -99,7 +105,12 @@ int main(int argc, char** argv) {
     // One Spanlet per user and display: whoever holds the lock is it and owns the socket; a
     // later start hands its request over before it makes an application or touches grabs or
     // settings.
+    // Keyed by the X display where there is one (as before Wayland was supported), otherwise
+    // by the Wayland display.
     const char* display = environment("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        display = environment("WAYLAND_DISPLAY");
+    }
     const auto place = spanlet::SingleInstancePlace::find(
         environment("XDG_RUNTIME_DIR"), environment("TMPDIR"), display != nullptr ? display : "");
     std::optional<spanlet::SingleInstanceLock> lock;
@@ -119,10 +130,13 @@ int main(int argc, char** argv) {
         return 0; // none runs
     }
 
-    // Every adapter talks to the X server; under a Wayland session this runs through XWayland.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // Qt runs on the platform of the back end this session gets, whatever was inherited.
+    const char* qtPlatform = spanlet::qtPlatformForSession();
+    if (qtPlatform == nullptr) {
+        printLine(stderr, noDisplayServer);
+        return 1;
     }
+    qputenv("QT_QPA_PLATFORM", qtPlatform);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Spanlet"));
     QApplication::setApplicationVersion(QString::fromUtf8(spanlet::BuildInfo::version));

@@ -1,13 +1,33 @@
 #include <spanlet/platform/PlatformLoader.hpp>
 #include <spanlet/shell/Backends.hpp>
+#include <spanlet/wayland/WaylandPlatform.hpp>
 #include <spanlet/x11/X11Platform.hpp>
 
 namespace spanlet {
 
+const char* qtPlatformForSession() {
+    for (const PlatformLoader::Backend backend :
+         PlatformLoader::candidates(PlatformLoader::Session::fromEnvironment())) {
+        switch (backend) {
+        case PlatformLoader::Backend::wayland:
+            if (wayland::WaylandPlatform::offered()) {
+                return "wayland";
+            }
+            break;
+        case PlatformLoader::Backend::x11:
+            return "xcb";
+        }
+    }
+    return nullptr;
+}
+
 std::unique_ptr<Platform> loadPlatform() {
     // Every back end built in, one line each; the loader tries them in the order the session
-    // prefers (Wayland first where it names a Wayland display).
+    // prefers (Wayland first where it names a Wayland display). Each starts only on the Qt
+    // platform it works with, so the one qtPlatformForSession() picked is the one that starts.
     const PlatformLoader::Entry built[] = {
+        {PlatformLoader::Backend::wayland,
+         [] { return std::unique_ptr<Platform>(wayland::WaylandPlatform::make()); }},
         {PlatformLoader::Backend::x11,
          [] { return std::unique_ptr<Platform>(X11Platform::make()); }},
     };

@@ -25,7 +25,7 @@ namespace {
 std::unique_ptr<Platform> requirePlatform() {
     std::unique_ptr<Platform> platform = loadPlatform();
     if (!platform) {
-        std::fputs("spanlet: no display server to run on (needs an X11 display)\n", stderr);
+        std::fputs("spanlet: the display server could not be reached\n", stderr);
         std::exit(1);
     }
     return platform;

@@ -6,6 +6,11 @@
 
 namespace spanlet {
 
+/// Qt's platform for the back end this session will get ("wayland" or "xcb"), decided before
+/// the application is made so that an inherited QT_QPA_PLATFORM cannot pair the wrong toolkit
+/// platform with a back end; nullptr when no display server Spanlet can run on is offered.
+const char* qtPlatformForSession();
+
 /// The display-server back end for this session, from those Spanlet is built with; nothing
 /// when none of them can run here.
 std::unique_ptr<Platform> loadPlatform();

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <spanlet/platform/PlatformHotkeys.hpp>
+
+namespace spanlet::wayland {
+
+/// Wayland gives clients no global key grabs: the compositor binds keys to
+/// `spanlet --command NAME` instead, so nothing is registered here and nothing is ever held by
+/// another application.
+class WaylandHotkeys final : public PlatformHotkeys {
+public:
+    void setOnCommand(std::function<void(MensorCommand)> /*handler*/) override {}
+    void registerCommands(std::span<const Binding> /*bindings*/) override {}
+    void unregisterAll() override {}
+    [[nodiscard]] std::vector<MensorCommand> unavailable() const override { return {}; }
+    void setOnUnavailableChanged(std::function<void()> /*handler*/) override {}
+};
+
+} // namespace spanlet::wayland

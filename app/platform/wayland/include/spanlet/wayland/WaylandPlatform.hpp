@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+
+#include <spanlet/platform/Platform.hpp>
+#include <spanlet/wayland/WaylandCapture.hpp>
+#include <spanlet/wayland/WaylandClipboard.hpp>
+#include <spanlet/wayland/WaylandConnection.hpp>
+#include <spanlet/wayland/WaylandDisplayPort.hpp>
+#include <spanlet/wayland/WaylandEventPump.hpp>
+#include <spanlet/wayland/WaylandHotkeys.hpp>
+#include <spanlet/wayland/WaylandPermission.hpp>
+#include <spanlet/wayland/WaylandSurfaces.hpp>
+
+namespace spanlet::wayland {
+
+/// The back end for wlroots compositors: a connection of its own next to Qt's (which runs the
+/// tool windows on Qt's wayland platform), dispatched from Qt's event loop.
+class WaylandPlatform final : public Platform {
+public:
+    /// Whether $WAYLAND_DISPLAY names a compositor offering what this back end needs. Asked
+    /// before the application is made, to pick Qt's platform; connects and disconnects.
+    static bool offered();
+    /// Nothing unless Qt runs on wayland and the compositor offers what this back end needs.
+    static std::unique_ptr<WaylandPlatform> make();
+
+    explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection);
+    ~WaylandPlatform() override;
+    WaylandPlatform(const WaylandPlatform&) = delete;
+    WaylandPlatform& operator=(const WaylandPlatform&) = delete;
+
+    [[nodiscard]] WaylandDisplayPort& displays() override { return displays_; }
+    [[nodiscard]] WaylandCapture& capture() override { return capture_; }
+    [[nodiscard]] PermissionPort& permission() override { return permission_; }
+    [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
+    [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
+    [[nodiscard]] OverlaySurfaces& surfaces() override { return surfaces_; }
+    [[nodiscard]] WaylandConnection& connection() { return *connection_; }
+
+private:
+    std::unique_ptr<WaylandConnection> connection_;
+    WaylandEventPump pump_;
+    WaylandDisplayPort displays_;
+    WaylandCapture capture_;
+    WaylandPermission permission_;
+    WaylandHotkeys hotkeys_;
+    WaylandClipboard clipboard_;
+    WaylandSurfaces surfaces_;
+};
+
+} // namespace spanlet::wayland
