@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless sway of its own (as the user spanlet-test under root;
 # sway refuses to run as root). The client side (spanlet, wl-paste) runs as us.
-#   wayland.sh start | no-display
-# Needs SPANLET (see lib.sh).
+#   wayland.sh start | no-display | measure-1 | measure-2
+# Needs SPANLET (see lib.sh) and, to measure, VIRTUAL_INPUT (the seat's pointer).
 set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
@@ -30,7 +30,78 @@ start_sway() {
     E2E_PIDS+=($!)
     wait_until 10 test -S "$folder/wayland-1" || { log "sway did not start"; exit 1; }
     export XDG_RUNTIME_DIR=$folder WAYLAND_DISPLAY=wayland-1
+    # Under root the runtime folder is sway's user's, so spanlet keeps its socket here.
+    export TMPDIR=$E2E_TMP/client
+    mkdir -p -m 700 "$TMPDIR"
+    new_config
     unset DISPLAY
+}
+
+listening() { [ -n "$(find "$XDG_RUNTIME_DIR" "$TMPDIR" -maxdepth 2 -name 'spanlet-*' -type s)" ]; }
+
+# start_spanlet_here: spanlet on the compositor, once it listens for commands.
+start_spanlet_here() {
+    "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
+    SPANLET_PID=$!
+    wait_until 15 listening ||
+        { log "spanlet did not start: $(cat "$E2E_TMP/spanlet.log")"; exit 1; }
+}
+
+# pointer <command>: one line to the virtual pointer, answered once the compositor handled it.
+pointer() {
+    local answer
+    echo "$1" >&"${VI[1]}"
+    read -r -t 5 answer <&"${VI[0]}"
+    [ "$answer" == ok ] || fail "virtual pointer: '$1' answered '$answer'"
+}
+
+paste_is() { [ "$(wl-paste -n 2>/dev/null)" == "$1" ]; }
+
+# copied <expected>: copies the live measurement until the clipboard holds what was expected
+# (the first capture lands a moment after the pointer moves), and prints what it holds.
+copied() {
+    local end=$(($(date +%s) + 5))
+    while [ "$(date +%s)" -le "$end" ]; do
+        "$SPANLET" --command copyMeasurement
+        if paste_is "$1"; then break; fi
+        sleep 0.1
+    done
+    wl-paste -n 2>/dev/null
+}
+
+# A 120 × 80 pixel box in the wallpaper at output scale $1, right of the welcome window (no
+# tray host here): snapping on from the command line,
+# the pointer onto the box, the measurement copied in points, then in pixels; a click keeps it.
+measure() {
+    local scale=$1 png=$E2E_TMP/scene.png
+    convert -size 1280x800 xc:'#e8e8e8' -fill '#3060c0' -draw 'rectangle 1140,160 1259,239' "$png"
+    chmod 644 "$png"
+    start_sway "output HEADLESS-1 resolution 1280x800 scale $scale"
+    swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" output '*' bg "$png" center \
+        '#ff00ff' >/dev/null || fail "swaymsg"
+    sleep 0.5 # swaybg draws the wallpaper a moment after it starts
+    start_spanlet_here
+    coproc VI { "$VIRTUAL_INPUT"; }
+    local ready
+    read -r -t 5 ready <&"${VI[0]}"
+    [ "$ready" == ready ] || fail "the virtual pointer did not start: '$ready'"
+    "$SPANLET" --command toggleSnapping
+    sleep 0.5 # the overlay takes the pointer from its next commit on
+    pointer "move $((1200 / scale)) $((200 / scale))"
+    local w=$((120 / scale)) h=$((80 / scale))
+    expect_equal "scale $scale in points" "$w × $h pt" "$(copied "$w × $h pt")"
+    "$SPANLET" --command toggleUnit
+    expect_equal "scale $scale in pixels" "120 × 80 px" "$(copied "120 × 80 px")"
+    # A click keeps the measurement and gives the overlay the keyboard; Escape ends snapping,
+    # so the pointer then passes through and copying gives the kept measurement.
+    pointer click
+    pointer "key 1"
+    sleep 0.2
+    pointer "move $((1200 / scale)) $((600 / scale))"
+    sleep 0.3
+    "$SPANLET" --command copyMeasurement
+    expect_equal "scale $scale kept after Escape" "120 × 80 px" "$(wl-paste -n)"
+    exec {VI[1]}>&-
 }
 
 # Starts on the compositor whatever Qt platform it inherits, and ends on --quit.
@@ -58,8 +129,10 @@ no_display() {
 case "${1:-}" in
 start) start ;;
 no-display) no_display ;;
+measure-1) measure 1 ;;
+measure-2) measure 2 ;;
 *)
-    log "usage: wayland.sh start | no-display"
+    log "usage: wayland.sh start | no-display | measure-1 | measure-2"
     exit 2
     ;;
 esac

@@ -1,3 +1,5 @@
+#include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/overlay/wayland/WaylandOverlayController.hpp>
 #include <spanlet/platform/PlatformLoader.hpp>
 #include <spanlet/shell/Backends.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
@@ -32,6 +34,20 @@ std::unique_ptr<Platform> loadPlatform() {
          [] { return std::unique_ptr<Platform>(X11Platform::make()); }},
     };
     return PlatformLoader::load(PlatformLoader::Session::fromEnvironment(), built);
+}
+
+Overlays makeOverlays(Platform& platform) {
+    // The layer surfaces belong to the Wayland back end's own connection; every other back end
+    // shows the overlay through Qt windows and the surfaces port.
+    if (auto* wayland = dynamic_cast<wayland::WaylandPlatform*>(&platform)) {
+        auto controller = std::make_unique<WaylandOverlayController>(*wayland);
+        WaylandOverlayController& bound = *controller;
+        return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }};
+    }
+    auto controller =
+        std::make_unique<QtOverlayController>(platform.displays(), platform.surfaces());
+    QtOverlayController& bound = *controller;
+    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }};
 }
 
 } // namespace spanlet

@@ -16,10 +16,16 @@ struct OverlayPointer::Listeners {
             p->handlers_.moved(*p->position_);
         }
     }
-    static void enter(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,
-                      wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+    static void enter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
+                      wl_fixed_t x, wl_fixed_t y) {
         auto* p = static_cast<OverlayPointer*>(data);
         p->surfaceOrigin_ = surface != nullptr ? p->origin_(surface) : std::nullopt;
+        if (p->surfaceOrigin_) {
+            // Over the overlay the measurement's cross marks the pointer. No cursor image of
+            // ours either: a compositor that draws cursors into the output (no cursor plane, as
+            // headless) would put it into every capture of the pixels under the pointer.
+            wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+        }
         moveTo(p, x, y);
     }
     static void leave(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,

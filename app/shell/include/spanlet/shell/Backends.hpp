@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <spanlet/model/Controllers.hpp>
 #include <spanlet/platform/Platform.hpp>
 
 namespace spanlet {
@@ -14,5 +16,18 @@ const char* qtPlatformForSession();
 /// The display-server back end for this session, from those Spanlet is built with; nothing
 /// when none of them can run here.
 std::unique_ptr<Platform> loadPlatform();
+
+class Mensor;
+
+/// The overlay controller that works with a back end, and how to bind it to the model once the
+/// model (which is made with the controller) exists.
+struct Overlays {
+    std::unique_ptr<OverlayController> controller;
+    std::function<void(Mensor&)> attach;
+};
+
+/// The overlay for `platform`: layer-shell surfaces on Wayland, Qt windows elsewhere.
+/// `platform` must outlive it.
+Overlays makeOverlays(Platform& platform);
 
 } // namespace spanlet

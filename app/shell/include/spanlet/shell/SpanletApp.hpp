@@ -8,9 +8,9 @@
 
 #include <spanlet/model/FileDefaultsStore.hpp>
 #include <spanlet/model/PreferencesStore.hpp>
-#include <spanlet/overlay/qt/QtOverlayController.hpp>
 #include <spanlet/platform/Platform.hpp>
 #include <spanlet/ruler/qt/QtRulerController.hpp>
+#include <spanlet/shell/Backends.hpp>
 #include <spanlet/shell/MenuModel.hpp>
 #include <spanlet/shell/QtAnnouncer.hpp>
 #include <spanlet/shell/QtClock.hpp>
@@ -75,7 +75,7 @@ public:
     [[nodiscard]] QtClock& clock() { return clock_; }
     [[nodiscard]] spanlet::Platform& platform() { return *platform_; }
     [[nodiscard]] QtColorSampler& sampler() { return sampler_; }
-    [[nodiscard]] QtOverlayController& overlays() { return overlays_; }
+    [[nodiscard]] OverlayController& overlays() { return *overlays_.controller; }
     [[nodiscard]] Updater& updater() { return updater_; }
     [[nodiscard]] UpdateFramework& updateFramework() { return framework_; }
     [[nodiscard]] FileDefaultsStore& defaults() { return defaults_; }
@@ -97,7 +97,7 @@ private:
     std::unique_ptr<Mensor> model_;
     std::unique_ptr<ViewContext> viewContext_;
     ToolWindowRegistry windows_;
-    QtOverlayController overlays_;
+    Overlays overlays_;
     QtRulerController ruler_;
     QtColorSampler sampler_;
     QNetworkAccessManager network_;

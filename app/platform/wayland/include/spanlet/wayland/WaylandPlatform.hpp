@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <spanlet/platform/Platform.hpp>
+#include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandClipboard.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
@@ -30,7 +31,8 @@ public:
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
     [[nodiscard]] WaylandDisplayPort& displays() override { return displays_; }
-    [[nodiscard]] WaylandCapture& capture() override { return capture_; }
+    /// Screencopy with the overlay cleared where it copies (see HoleCapture).
+    [[nodiscard]] HoleCapture& capture() override { return holeCapture_; }
     [[nodiscard]] PermissionPort& permission() override { return permission_; }
     [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
@@ -42,6 +44,7 @@ private:
     WaylandEventPump pump_;
     WaylandDisplayPort displays_;
     WaylandCapture capture_;
+    HoleCapture holeCapture_;
     WaylandPermission permission_;
     WaylandHotkeys hotkeys_;
     WaylandClipboard clipboard_;

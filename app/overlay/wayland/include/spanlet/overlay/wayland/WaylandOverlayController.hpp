@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/Observable.hpp>
+#include <spanlet/screen/ScreenInfo.hpp>
+#include <spanlet/wayland/PixelRect.hpp>
+
+namespace spanlet {
+
+class Mensor;
+
+namespace wayland {
+class WaylandPlatform;
+class OverlaySurface;
+class OverlayPointer;
+class OverlayKeyboard;
+} // namespace wayland
+
+/// The overlay on a wlroots compositor: one layer-shell surface per display showing the scene
+/// the shared renderer draws. A Wayland client sees the pointer only over its own surfaces, so
+/// while snapping the surfaces take the pointer: its moves are the model's pointer, a left
+/// click keeps the measurement and Escape ends snapping. Before each capture the rectangles to
+/// copy are cleared in the overlay (see HoleCapture).
+///
+/// Made before the model, attached to it afterwards; until then rebuild() and refresh() do
+/// nothing.
+class WaylandOverlayController final : public OverlayController {
+public:
+    /// `platform` must outlive the controller.
+    explicit WaylandOverlayController(wayland::WaylandPlatform& platform);
+    ~WaylandOverlayController() override;
+    WaylandOverlayController(const WaylandOverlayController&) = delete;
+    WaylandOverlayController& operator=(const WaylandOverlayController&) = delete;
+
+    /// Binds the model (which must outlive the controller) and subscribes to its state.
+    void attach(Mensor& model);
+
+    void rebuild() override;
+    void refresh() override;
+
+    /// Lays out and presents every display's scene now.
+    void repaintNow();
+
+private:
+    struct Panel;
+    struct Holes;
+
+    void scheduleRepaint();
+    void punch(std::uint32_t displayId, wayland::PixelRect hole, std::function<void()> ready);
+    void punchPending();
+    void present(Panel& panel, draw::DrawList list);
+    Panel* panelOf(const void* surface);
+
+    wayland::WaylandPlatform& platform_;
+    Mensor* model_ = nullptr;
+    std::map<std::uint32_t, std::unique_ptr<Panel>> panels_;
+    std::unique_ptr<wayland::OverlayPointer> pointer_;
+    std::unique_ptr<wayland::OverlayKeyboard> keyboard_;
+    std::map<std::uint32_t, Holes> holes_; ///< asked for in this event-loop turn
+    bool repaintPending_ = false;
+    /// Copies whose holes are cleared and not yet taken: no frame may cover them meanwhile.
+    int copiesInFlight_ = 0;
+    /// A repaint held back until those copies are taken.
+    bool repaintDeferred_ = false;
+    QObject context_; ///< for posted calls
+    std::vector<Subscription> subscriptions_;
+};
+
+} // namespace spanlet

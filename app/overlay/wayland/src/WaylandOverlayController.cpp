@@ -1,0 +1,285 @@
+#include <QImage>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include <spanlet/draw/qt/QPainterBackend.hpp>
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/overlay/OverlayPainter.hpp>
+#include <spanlet/overlay/SceneBuilder.hpp>
+#include <spanlet/overlay/qt/OverlayDamage.hpp>
+#include <spanlet/overlay/wayland/WaylandOverlayController.hpp>
+#include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/OverlayKeyboard.hpp>
+#include <spanlet/wayland/OverlayPointer.hpp>
+#include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/WaylandPlatform.hpp>
+
+namespace spanlet {
+
+namespace {
+
+constexpr std::uint32_t leftButton = 0x110; // BTN_LEFT
+constexpr std::uint32_t escapeKey = 1;      // KEY_ESC
+/// How long the new surfaces may take to be sized by the compositor.
+constexpr std::chrono::milliseconds configureWait{1000};
+
+template <class T>
+void observe(std::vector<Subscription>& into, const Observable<T>& field,
+             const std::function<void()>& changed) {
+    into.push_back(field.subscribe([changed](const T&) { changed(); }));
+}
+
+wayland::PixelRect deviceRect(const QRect& r, int scale) {
+    return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
+}
+
+} // namespace
+
+struct WaylandOverlayController::Panel {
+    Rect frame;
+    int scale = 1;
+    std::unique_ptr<wayland::OverlaySurface> surface;
+    draw::DrawList shown;
+    draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
+    bool input = false;
+};
+
+struct WaylandOverlayController::Holes {
+    std::vector<wayland::PixelRect> rects;
+    std::vector<std::function<void()>> ready;
+};
+
+WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& platform)
+    : platform_(platform) {
+    wayland::WaylandConnection& connection = platform_.connection();
+    pointer_ = std::make_unique<wayland::OverlayPointer>(
+        connection,
+        [this](wl_surface* surface) -> std::optional<Point> {
+            if (const Panel* panel = panelOf(surface)) {
+                return Point{panel->frame.x, panel->frame.y};
+            }
+            return std::nullopt;
+        },
+        wayland::OverlayPointer::Handlers{
+            .moved =
+                [this](Point at) {
+                    platform_.displays().setPointerLocation(at);
+                    if (model_ != nullptr) {
+                        model_->updatePointer();
+                    }
+                },
+            .pressed =
+                [this](Point at, std::uint32_t button) {
+                    platform_.displays().setPointerLocation(at);
+                    if (model_ != nullptr && button == leftButton && *model_->snapping()) {
+                        model_->perform(MensorCommand::pinMeasurement);
+                    }
+                },
+            .left = {},
+        });
+    keyboard_ = std::make_unique<wayland::OverlayKeyboard>(
+        connection, [this](wl_surface* surface) { return panelOf(surface) != nullptr; },
+        [this](std::uint32_t key) {
+            if (model_ != nullptr && key == escapeKey && *model_->snapping()) {
+                model_->disableSnapping();
+            }
+        });
+    platform_.capture().setPunch(
+        [this](std::uint32_t displayId, wayland::PixelRect hole, std::function<void()> ready) {
+            punch(displayId, hole, std::move(ready));
+        },
+        [this] {
+            if (--copiesInFlight_ == 0 && repaintDeferred_) {
+                repaintDeferred_ = false;
+                scheduleRepaint();
+            }
+        });
+}
+
+WaylandOverlayController::~WaylandOverlayController() {
+    platform_.capture().setPunch({});
+    subscriptions_.clear();
+    // Captures waiting for a hole go ahead without one rather than never finishing.
+    for (auto& [id, holes] : holes_) {
+        for (auto& ready : holes.ready) {
+            ready();
+        }
+    }
+}
+
+void WaylandOverlayController::attach(Mensor& model) {
+    model_ = &model;
+    subscriptions_.clear();
+    const std::function<void()> changed = [this] { scheduleRepaint(); };
+    // While snapping, the pointer moves the drawing only through the live frame, which brings
+    // it with the capture's results: one repaint per capture.
+    const std::function<void()> pointerMoved = [this] {
+        if (scenesFollowPointer(*model_)) {
+            scheduleRepaint();
+        }
+    };
+    observe(subscriptions_, model.prefs(), changed);
+    observe(subscriptions_, model.screens(), changed);
+    observe(subscriptions_, model.pointer(), pointerMoved);
+    observe(subscriptions_, model.pointerScreen(), pointerMoved);
+    observe(subscriptions_, model.editingGuides(), changed);
+    observe(subscriptions_, model.selectedGuide(), changed);
+    observe(subscriptions_, model.snapping(), changed);
+    observe(subscriptions_, model.liveFrame(), changed);
+    observe(subscriptions_, model.pinned(), changed);
+    observe(subscriptions_, model.toast(), changed);
+}
+
+WaylandOverlayController::Panel* WaylandOverlayController::panelOf(const void* surface) {
+    for (auto& [id, panel] : panels_) {
+        if (panel->surface->surface() == surface) {
+            return panel.get();
+        }
+    }
+    return nullptr;
+}
+
+void WaylandOverlayController::rebuild() {
+    if (model_ == nullptr) {
+        return;
+    }
+    panels_.clear();
+    wayland::WaylandConnection& connection = platform_.connection();
+    for (const ScreenInfo& screen : *model_->screens()) {
+        wl_output* output = connection.outputs().output(screen.id);
+        if (output == nullptr || panels_.count(screen.id) != 0) {
+            continue;
+        }
+        auto panel = std::make_unique<Panel>();
+        panel->frame = screen.frame;
+        panel->scale = std::max(1, static_cast<int>(std::ceil(screen.scale.factor())));
+        panel->surface =
+            std::make_unique<wayland::OverlaySurface>(connection, output, panel->scale);
+        panels_.emplace(screen.id, std::move(panel));
+    }
+    connection.dispatchUntil(
+        [this] {
+            return std::all_of(panels_.begin(), panels_.end(),
+                               [](const auto& p) { return p.second->surface->configured(); });
+        },
+        configureWait);
+    refresh();
+}
+
+void WaylandOverlayController::refresh() {
+    if (model_ == nullptr) {
+        return;
+    }
+    const bool input = *model_->snapping() || *model_->editingGuides();
+    for (auto& [id, panel] : panels_) {
+        if (panel->input != input) {
+            panel->input = input;
+            panel->surface->takeInput(input);
+            panel->surface->takeKeyboard(input);
+        }
+    }
+    repaintNow();
+}
+
+void WaylandOverlayController::scheduleRepaint() {
+    if (repaintPending_) {
+        return;
+    }
+    repaintPending_ = true;
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            if (repaintPending_) {
+                repaintNow();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void WaylandOverlayController::repaintNow() {
+    repaintPending_ = false;
+    if (model_ == nullptr) {
+        return;
+    }
+    if (copiesInFlight_ > 0) {
+        // Painted once the copies are taken, with the measurement they give.
+        repaintDeferred_ = true;
+        return;
+    }
+    const bool needed = model_->needsOverlay();
+    const SceneInput input = sceneInput(*model_);
+    for (auto& [id, panel] : panels_) {
+        draw::DrawList list;
+        if (needed) {
+            for (const ScreenInfo& screen : *model_->screens()) {
+                if (screen.id == id) {
+                    list = layoutOverlay(buildScene(screen, input), panel->renderer.measurer());
+                    break;
+                }
+            }
+        }
+        present(*panel, std::move(list));
+    }
+}
+
+void WaylandOverlayController::present(Panel& panel, draw::DrawList list) {
+    wayland::OverlaySurface& surface = *panel.surface;
+    if (!surface.configured()) {
+        return;
+    }
+    std::vector<QRect> rects = draw::drawnRects(panel.shown, panel.scale);
+    std::vector<QRect> added = draw::drawnRects(list, panel.scale);
+    rects.insert(rects.end(), added.begin(), added.end());
+    panel.shown = std::move(list);
+    rects = draw::mergedRects(std::move(rects));
+    if (rects.empty()) {
+        return;
+    }
+    QImage image(reinterpret_cast<uchar*>(surface.canvas().data()), surface.width(),
+                 surface.height(), static_cast<qsizetype>(surface.width()) * 4,
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(panel.scale);
+    draw::repaintImage(panel.renderer, image, panel.shown, rects);
+    std::vector<wayland::PixelRect> damage;
+    damage.reserve(rects.size());
+    for (const QRect& r : rects) {
+        damage.push_back(deviceRect(r, panel.scale));
+    }
+    surface.present(damage);
+}
+
+void WaylandOverlayController::punch(std::uint32_t displayId, wayland::PixelRect hole,
+                                     std::function<void()> ready) {
+    // The row, the column and the loupe of one measurement are asked for together: one frame
+    // clears them all.
+    ++copiesInFlight_;
+    const bool first = holes_.empty();
+    Holes& holes = holes_[displayId];
+    holes.rects.push_back(hole);
+    holes.ready.push_back(std::move(ready));
+    if (first) {
+        QMetaObject::invokeMethod(
+            &context_, [this] { punchPending(); }, Qt::QueuedConnection);
+    }
+}
+
+void WaylandOverlayController::punchPending() {
+    std::map<std::uint32_t, Holes> pending = std::move(holes_);
+    holes_.clear();
+    for (auto& [id, holes] : pending) {
+        const auto found = panels_.find(id);
+        auto readyAll = [ready = std::move(holes.ready)] {
+            for (const auto& r : ready) {
+                r();
+            }
+        };
+        if (found == panels_.end() || found->second->shown.ops.empty()) {
+            readyAll(); // nothing of ours on that display
+            continue;
+        }
+        found->second->surface->punch(holes.rects, std::move(readyAll));
+    }
+}
+
+} // namespace spanlet
