@@ -42,12 +42,12 @@ Overlays makeOverlays(Platform& platform) {
     if (auto* wayland = dynamic_cast<wayland::WaylandPlatform*>(&platform)) {
         auto controller = std::make_unique<WaylandOverlayController>(*wayland);
         WaylandOverlayController& bound = *controller;
-        return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }};
+        return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }, true};
     }
     auto controller =
         std::make_unique<QtOverlayController>(platform.displays(), platform.surfaces());
     QtOverlayController& bound = *controller;
-    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }};
+    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }, false};
 }
 
 } // namespace spanlet

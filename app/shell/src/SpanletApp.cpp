@@ -76,6 +76,7 @@ SpanletApp::SpanletApp(Options options)
                     tray_->menu().popup(anchor.mapToGlobal(QPoint(0, anchor.height())));
                 }
             },
+        .overlayTakesClicks = overlays_.takesClicks,
     });
     platform_->hotkeys().setOnUnavailableChanged(
         [this] { hotkeyStatus_.set(platform_->hotkeys().unavailable()); });

@@ -27,7 +27,7 @@ QWidget* makeToolView(Windows::Kind kind, ViewContext& context, QWidget* parent)
     switch (kind) {
     case Windows::Kind::welcome:
         view = new views::WelcomeView(context.model, context.hotkeys, context.permission, close,
-                                      context.openMenu, parent);
+                                      context.openMenu, context.overlayTakesClicks, parent);
         break;
     case Windows::Kind::settings:
         view = new views::SettingsView(context.model, context.permission, context.hotkeys,

@@ -15,7 +15,7 @@ namespace spanlet::views {
 
 WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionPort& permission,
                          std::function<void()> close, std::function<void(QWidget&)> openMenu,
-                         QWidget* parent)
+                         bool overlayTakesClicks, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("welcomeView"));
     setFixedWidth(toolViewFrame(Windows::Kind::welcome).width);
@@ -46,6 +46,14 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionP
                                               "time it is turned on."));
     makeSecondary(note);
     column->addWidget(note);
+    if (overlayTakesClicks) {
+        QLabel* clicks = label(QStringLiteral(
+            "While edge snapping is on, Spanlet takes the pointer: a click keeps the "
+            "measurement on screen, and Escape turns snapping off."));
+        clicks->setObjectName(QStringLiteral("overlayClicks"));
+        makeSecondary(clicks);
+        column->addWidget(clicks);
+    }
 
     auto* buttons = new QHBoxLayout;
     if (openMenu) {

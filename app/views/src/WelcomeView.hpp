@@ -18,10 +18,10 @@ class WelcomeView : public QWidget {
     Q_OBJECT
 public:
     /// `close` closes the welcome window; `openMenu` opens the application menu under the
-    /// given control (empty: no "Menu" button).
+    /// given control (empty: no "Menu" button). `overlayTakesClicks`: see ViewContext.
     WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionPort& permission,
                 std::function<void()> close, std::function<void(QWidget&)> openMenu,
-                QWidget* parent = nullptr);
+                bool overlayTakesClicks = false, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -39,6 +39,15 @@ TEST_F(OnboardingViewTest, WelcomeListsTheShortcutsMarksThoseInUseShowsTheRulerA
     EXPECT_EQ(closed, std::vector<Kind>{Kind::welcome}) << "Return is Get Started";
 }
 
+TEST_F(OnboardingViewTest, WelcomeTellsOfClicksOnlyWhereTheOverlayTakesThem) {
+    started();
+    EXPECT_EQ(show(Kind::welcome)->findChild<QWidget*>(QStringLiteral("overlayClicks")), nullptr);
+    context->overlayTakesClicks = true;
+    EXPECT_EQ(text(show(Kind::welcome).get(), "overlayClicks"),
+              "While edge snapping is on, Spanlet takes the pointer: a click keeps the "
+              "measurement on screen, and Escape turns snapping off.");
+}
+
 TEST_F(OnboardingViewTest, ExplainerRefusedAsksToAllowAndCheckAgainTurnsSnappingOn) {
     platform.permission.granted = false;
     Mensor& m = started();

@@ -24,6 +24,8 @@ class Mensor;
 struct Overlays {
     std::unique_ptr<OverlayController> controller;
     std::function<void(Mensor&)> attach;
+    /// Whether it takes the pointer while snapping (clicks keep, Escape ends snapping).
+    bool takesClicks = false;
 };
 
 /// The overlay for `platform`: layer-shell surfaces on Wayland, Qt windows elsewhere.

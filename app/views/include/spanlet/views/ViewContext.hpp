@@ -28,6 +28,10 @@ struct ViewContext {
     /// Opens the application's menu (the tray icon's) under `anchor`, the control that asked
     /// for it. Empty: the welcome view shows no menu control.
     std::function<void(QWidget& anchor)> openMenu;
+    /// Whether the overlay takes the pointer while snapping (Wayland, where a client sees the
+    /// pointer only over its own surfaces): a click keeps the measurement, Escape ends
+    /// snapping. The welcome view says so.
+    bool overlayTakesClicks = false;
 };
 
 } // namespace spanlet
