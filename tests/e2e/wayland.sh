@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless sway of its own (as the user spanlet-test under root;
 # sway refuses to run as root). The client side (spanlet, wl-paste) runs as us.
-#   wayland.sh start | no-display | measure-1 | measure-2
+#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs
 # Needs SPANLET (see lib.sh) and, to measure, VIRTUAL_INPUT (the seat's pointer).
 set -u
 export LC_ALL=C.UTF-8
@@ -69,17 +69,21 @@ copied() {
     wl-paste -n 2>/dev/null
 }
 
-# A 120 × 80 pixel box in the wallpaper at output scale $1, right of the welcome window (no
-# tray host here): snapping on from the command line,
-# the pointer onto the box, the measurement copied in points, then in pixels; a click keeps it.
-measure() {
-    local scale=$1 png=$E2E_TMP/scene.png
+# sway_do <command...>: one command to sway over its IPC socket.
+sway_do() { swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" "$@" >/dev/null || fail "swaymsg $*"; }
+
+# Every output's wallpaper: a 120 × 80 pixel box at (1140, 160) device pixels, right of the
+# welcome window (no tray host here).
+show_wallpaper() {
+    local png=$E2E_TMP/scene.png
     convert -size 1280x800 xc:'#e8e8e8' -fill '#3060c0' -draw 'rectangle 1140,160 1259,239' "$png"
     chmod 644 "$png"
-    start_sway "output HEADLESS-1 resolution 1280x800 scale $scale"
-    swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" output '*' bg "$png" center \
-        '#ff00ff' >/dev/null || fail "swaymsg"
+    sway_do output '*' bg "$png" center '#ff00ff'
     sleep 0.5 # swaybg draws the wallpaper a moment after it starts
+}
+
+# Spanlet, the virtual pointer and snapping on from the command line.
+snap() {
     start_spanlet_here
     coproc VI { "$VIRTUAL_INPUT"; }
     local ready
@@ -87,6 +91,14 @@ measure() {
     [ "$ready" == ready ] || fail "the virtual pointer did not start: '$ready'"
     "$SPANLET" --command toggleSnapping
     sleep 0.5 # the overlay takes the pointer from its next commit on
+}
+
+# The box at output scale $1: measured and copied in points, then in pixels; a click keeps it.
+measure() {
+    local scale=$1
+    start_sway "output HEADLESS-1 resolution 1280x800 scale $scale"
+    show_wallpaper
+    snap
     pointer "move $((1200 / scale)) $((200 / scale))"
     local w=$((120 / scale)) h=$((80 / scale))
     expect_equal "scale $scale in points" "$w × $h pt" "$(copied "$w × $h pt")"
@@ -101,6 +113,20 @@ measure() {
     sleep 0.3
     "$SPANLET" --command copyMeasurement
     expect_equal "scale $scale kept after Escape" "120 × 80 px" "$(wl-paste -n)"
+    exec {VI[1]}>&-
+}
+
+# Two outputs side by side, at scale 2 (640 × 400 points) and 1: the box on each.
+two_outputs() {
+    start_sway "output HEADLESS-1 resolution 1280x800 scale 2 position 0 0"
+    sway_do create_output
+    sway_do output HEADLESS-2 resolution 1280x800 scale 1 position 640 0
+    show_wallpaper
+    snap
+    pointer "move $((640 + 1200)) 200"
+    expect_equal "right output (scale 1)" "120 × 80 pt" "$(copied "120 × 80 pt")"
+    pointer "move 600 100"
+    expect_equal "left output (scale 2)" "60 × 40 pt" "$(copied "60 × 40 pt")"
     exec {VI[1]}>&-
 }
 
@@ -131,8 +157,9 @@ start) start ;;
 no-display) no_display ;;
 measure-1) measure 1 ;;
 measure-2) measure 2 ;;
+two-outputs) two_outputs ;;
 *)
-    log "usage: wayland.sh start | no-display | measure-1 | measure-2"
+    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs"
     exit 2
     ;;
 esac
