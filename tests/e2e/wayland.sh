@@ -116,7 +116,8 @@ measure() {
     exec {VI[1]}>&-
 }
 
-# Two outputs side by side, at scale 2 (640 × 400 points) and 1: the box on each.
+# Two outputs side by side, at scale 2 (640 × 400 points) and 1: the box on each, while the
+# right one goes away and comes back.
 two_outputs() {
     start_sway "output HEADLESS-1 resolution 1280x800 scale 2 position 0 0"
     sway_do create_output
@@ -125,8 +126,14 @@ two_outputs() {
     snap
     pointer "move $((640 + 1200)) 200"
     expect_equal "right output (scale 1)" "120 × 80 pt" "$(copied "120 × 80 pt")"
+    sway_do output HEADLESS-2 disable
     pointer "move 600 100"
-    expect_equal "left output (scale 2)" "60 × 40 pt" "$(copied "60 × 40 pt")"
+    expect_equal "left output (scale 2), the right one off" "60 × 40 pt" "$(copied "60 × 40 pt")"
+    sway_do output HEADLESS-2 enable
+    sleep 0.5
+    pointer "move $((640 + 1200)) 200"
+    expect_equal "right output back" "120 × 80 pt" "$(copied "120 × 80 pt")"
+    spanlet_running || fail "spanlet ended"
     exec {VI[1]}>&-
 }
 
