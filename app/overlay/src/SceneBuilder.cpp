@@ -149,8 +149,34 @@ OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input) {
     return scene;
 }
 
-bool scenesFollowPointer(const Mensor& model) {
-    return !*model.snapping() && (*model.editingGuides() || model.toast()->has_value());
+namespace {
+
+template <class T>
+void observe(std::vector<Subscription>& into, const Observable<T>& field,
+             const std::function<void()>& changed) {
+    into.push_back(field.subscribe([changed](const T&) { changed(); }));
+}
+
+} // namespace
+
+std::vector<Subscription> observeSceneInputs(const Mensor& model, std::function<void()> changed) {
+    std::vector<Subscription> subscriptions;
+    const std::function<void()> pointerMoved = [&model, changed] {
+        if (!*model.snapping() && (*model.editingGuides() || model.toast()->has_value())) {
+            changed();
+        }
+    };
+    observe(subscriptions, model.prefs(), changed);
+    observe(subscriptions, model.screens(), changed);
+    observe(subscriptions, model.pointer(), pointerMoved);
+    observe(subscriptions, model.pointerScreen(), pointerMoved);
+    observe(subscriptions, model.editingGuides(), changed);
+    observe(subscriptions, model.selectedGuide(), changed);
+    observe(subscriptions, model.snapping(), changed);
+    observe(subscriptions, model.liveFrame(), changed);
+    observe(subscriptions, model.pinned(), changed);
+    observe(subscriptions, model.toast(), changed);
+    return subscriptions;
 }
 
 } // namespace spanlet

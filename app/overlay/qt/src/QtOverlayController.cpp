@@ -30,12 +30,6 @@ QScreen* qtScreen(const Rect& frame) {
     return QGuiApplication::screenAt(wanted.center());
 }
 
-template <class T>
-void observe(std::vector<Subscription>& into, const Observable<T>& field,
-             const std::function<void()>& changed) {
-    into.push_back(field.subscribe([changed](const T&) { changed(); }));
-}
-
 } // namespace
 
 QtOverlayController::QtOverlayController(const DisplayPort& displays, OverlaySurfaces& surfaces)
@@ -52,24 +46,7 @@ QtOverlayController::~QtOverlayController() {
 void QtOverlayController::attach(Mensor& model) {
     model_ = &model;
     subscriptions_.clear();
-    const std::function<void()> changed = [this] { scheduleRepaint(); };
-    // While snapping, the pointer moves the drawing only through the live frame, which brings
-    // it with the capture's results: one repaint per capture.
-    const std::function<void()> pointerMoved = [this] {
-        if (scenesFollowPointer(*model_)) {
-            scheduleRepaint();
-        }
-    };
-    observe(subscriptions_, model.prefs(), changed);
-    observe(subscriptions_, model.screens(), changed);
-    observe(subscriptions_, model.pointer(), pointerMoved);
-    observe(subscriptions_, model.pointerScreen(), pointerMoved);
-    observe(subscriptions_, model.editingGuides(), changed);
-    observe(subscriptions_, model.selectedGuide(), changed);
-    observe(subscriptions_, model.snapping(), changed);
-    observe(subscriptions_, model.liveFrame(), changed);
-    observe(subscriptions_, model.pinned(), changed);
-    observe(subscriptions_, model.toast(), changed);
+    subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
 }
 
 void QtOverlayController::discardPanels() {

@@ -24,12 +24,6 @@ constexpr std::uint32_t escapeKey = 1;      // KEY_ESC
 /// How long the new surfaces may take to be sized by the compositor.
 constexpr std::chrono::milliseconds configureWait{1000};
 
-template <class T>
-void observe(std::vector<Subscription>& into, const Observable<T>& field,
-             const std::function<void()>& changed) {
-    into.push_back(field.subscribe([changed](const T&) { changed(); }));
-}
-
 wayland::PixelRect deviceRect(const QRect& r, int scale) {
     return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
 }
@@ -111,24 +105,7 @@ WaylandOverlayController::~WaylandOverlayController() {
 void WaylandOverlayController::attach(Mensor& model) {
     model_ = &model;
     subscriptions_.clear();
-    const std::function<void()> changed = [this] { scheduleRepaint(); };
-    // While snapping, the pointer moves the drawing only through the live frame, which brings
-    // it with the capture's results: one repaint per capture.
-    const std::function<void()> pointerMoved = [this] {
-        if (scenesFollowPointer(*model_)) {
-            scheduleRepaint();
-        }
-    };
-    observe(subscriptions_, model.prefs(), changed);
-    observe(subscriptions_, model.screens(), changed);
-    observe(subscriptions_, model.pointer(), pointerMoved);
-    observe(subscriptions_, model.pointerScreen(), pointerMoved);
-    observe(subscriptions_, model.editingGuides(), changed);
-    observe(subscriptions_, model.selectedGuide(), changed);
-    observe(subscriptions_, model.snapping(), changed);
-    observe(subscriptions_, model.liveFrame(), changed);
-    observe(subscriptions_, model.pinned(), changed);
-    observe(subscriptions_, model.toast(), changed);
+    subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
 }
 
 WaylandOverlayController::Panel* WaylandOverlayController::panelOf(const void* surface) {

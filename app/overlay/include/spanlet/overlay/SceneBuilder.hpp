@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <spanlet/Units.hpp>
 #include <spanlet/Uuid.hpp>
 #include <spanlet/model/MensorRecords.hpp>
+#include <spanlet/model/Observable.hpp>
 #include <spanlet/overlay/OverlayScene.hpp>
 #include <spanlet/screen/ScreenInfo.hpp>
 
@@ -48,8 +50,10 @@ SceneInput sceneInput(const Mensor& model);
 /// The scene for `screen` from a snapshot. No side effects besides fresh gap-label ids.
 OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input);
 
-/// Whether scenes change with the model's pointer alone: while the guide editor is active or a
-/// message shows, unless snapping (then the live frame brings the pointer).
-bool scenesFollowPointer(const Mensor& model);
+/// Subscribes `changed` to everything the scenes are built from, for an overlay that redraws
+/// from observers alone. The pointer alone changes the scenes only while the guide editor is
+/// active or a message shows: while snapping, the live frame brings the pointer with the
+/// capture's results, so a move is drawn once, when its capture lands.
+std::vector<Subscription> observeSceneInputs(const Mensor& model, std::function<void()> changed);
 
 } // namespace spanlet
