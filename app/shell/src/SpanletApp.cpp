@@ -78,6 +78,7 @@ SpanletApp::SpanletApp(Options options)
             },
         .overlayTakesClicks = overlays_.takesClicks,
     });
+    hotkeyStatus_.setBoundByDesktop(platform_->hotkeys().boundByDesktop());
     platform_->hotkeys().setOnUnavailableChanged(
         [this] { hotkeyStatus_.set(platform_->hotkeys().unavailable()); });
     overlays_.attach(*model_);

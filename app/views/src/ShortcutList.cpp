@@ -37,6 +37,15 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(4);
+    if (hotkeys_.boundByDesktop()) {
+        // No global key grabs here: the keys shown are what to bind, not what is bound.
+        QLabel* note = label(QStringLiteral("On Wayland, bind keys to “spanlet --command "
+                                            "NAME” in your desktop’s keyboard "
+                                            "settings."));
+        note->setObjectName(QStringLiteral("boundByDesktop"));
+        makeCaption(note);
+        rows->addWidget(note);
+    }
 
     // The titles share one column: as wide as the widest title.
     const QFontMetrics metrics(font());

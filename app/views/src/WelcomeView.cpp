@@ -34,8 +34,11 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionP
     column->addLayout(heading);
 
     column->addWidget(
-        label(QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
-                             "These shortcuts work in any app:")));
+        label(hotkeys.boundByDesktop()
+                  ? QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
+                                   "Its commands, with the keys it suggests:")
+                  : QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
+                                   "These shortcuts work in any app:")));
     column->addWidget(new ShortcutList(model, hotkeys, false));
     // Where reading the screen needs no permission (X11), nothing is asked for.
     QLabel* note = label(permission.preflight()

@@ -16,6 +16,9 @@ public:
     [[nodiscard]] virtual std::vector<MensorCommand> unavailable() const = 0;
     /// `handler` runs whenever unavailable() changes.
     virtual void setOnUnavailableChanged(std::function<void()> handler) = 0;
+    /// True where the back end grabs no keys and the desktop's keyboard settings bind them to
+    /// `spanlet --command NAME` instead.
+    [[nodiscard]] virtual bool boundByDesktop() const { return false; }
 };
 
 } // namespace spanlet

@@ -14,6 +14,7 @@ public:
     void unregisterAll() override {}
     [[nodiscard]] std::vector<MensorCommand> unavailable() const override { return {}; }
     void setOnUnavailableChanged(std::function<void()> /*handler*/) override {}
+    [[nodiscard]] bool boundByDesktop() const override { return true; }
 };
 
 } // namespace spanlet::wayland
