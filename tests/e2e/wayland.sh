@@ -1,59 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless sway of its own (as the user spanlet-test under root;
 # sway refuses to run as root). The client side (spanlet, wl-paste) runs as us.
-#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs
+#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides
 # Needs SPANLET (see lib.sh) and, to measure, VIRTUAL_INPUT (the seat's pointer).
 set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
-
-sway_user() {
-    if [ "$(id -u)" -ne 0 ]; then
-        id -un
-        return
-    fi
-    id spanlet-test >/dev/null 2>&1 || useradd --system --no-create-home spanlet-test || exit 1
-    echo spanlet-test
-}
-
-# start_sway <config lines>: a headless sway with one output; its socket in WAYLAND_DISPLAY.
-start_sway() {
-    local user folder=$E2E_TMP/sway
-    user=$(sway_user)
-    mkdir -p "$folder"
-    printf 'xwayland disable\n%s\n' "$1" >"$folder/config"
-    chmod 711 "$E2E_TMP" && chown -R "$user:" "$folder" && chmod 700 "$folder"
-    setpriv --reuid="$user" --regid="$user" --clear-groups --pdeathsig TERM \
-        env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$folder" HOME="$folder" \
-        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        sway -c "$folder/config" >"$folder/sway.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 10 test -S "$folder/wayland-1" || { log "sway did not start"; exit 1; }
-    export XDG_RUNTIME_DIR=$folder WAYLAND_DISPLAY=wayland-1
-    # Under root the runtime folder is sway's user's, so spanlet keeps its socket here.
-    export TMPDIR=$E2E_TMP/client
-    mkdir -p -m 700 "$TMPDIR"
-    new_config
-    unset DISPLAY
-}
-
-listening() { [ -n "$(find "$XDG_RUNTIME_DIR" "$TMPDIR" -maxdepth 2 -name 'spanlet-*' -type s)" ]; }
-
-# start_spanlet_here: spanlet on the compositor, once it listens for commands.
-start_spanlet_here() {
-    "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
-    SPANLET_PID=$!
-    wait_until 15 listening ||
-        { log "spanlet did not start: $(cat "$E2E_TMP/spanlet.log")"; exit 1; }
-}
-
-# pointer <command>: one line to the virtual pointer, answered once the compositor handled it.
-pointer() {
-    local answer
-    echo "$1" >&"${VI[1]}"
-    read -r -t 5 answer <&"${VI[0]}"
-    [ "$answer" == ok ] || fail "virtual pointer: '$1' answered '$answer'"
-}
+. "$(dirname "$0")/sway_session.sh"
 
 paste_is() { [ "$(wl-paste -n 2>/dev/null)" == "$1" ]; }
 
@@ -69,9 +22,6 @@ copied() {
     wl-paste -n 2>/dev/null
 }
 
-# sway_do <command...>: one command to sway over its IPC socket.
-sway_do() { swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" "$@" >/dev/null || fail "swaymsg $*"; }
-
 # Every output's wallpaper: a 120 × 80 pixel box at (1140, 160) device pixels, right of the
 # welcome window (no tray host here).
 show_wallpaper() {
@@ -85,10 +35,7 @@ show_wallpaper() {
 # Spanlet, the virtual pointer and snapping on from the command line.
 snap() {
     start_spanlet_here
-    coproc VI { "$VIRTUAL_INPUT"; }
-    local ready
-    read -r -t 5 ready <&"${VI[0]}"
-    [ "$ready" == ready ] || fail "the virtual pointer did not start: '$ready'"
+    start_pointer
     "$SPANLET" --command toggleSnapping
     sleep 0.5 # the overlay takes the pointer from its next commit on
 }
@@ -137,6 +84,39 @@ two_outputs() {
     exec {VI[1]}>&-
 }
 
+# guide_at: the first guide's position in the saved preferences.
+guide_at() { preferences | python3 -c "import json, sys; print('%g' % json.load(sys.stdin)['guides']['guides'][0]['position'])"; }
+
+# Editing guides: a guide added at the pointer is dragged, nudged with the Right arrow, and
+# Escape ends editing.
+guides() {
+    start_sway "output HEADLESS-1 resolution 1280x800 scale 1"
+    start_spanlet_here
+    start_pointer
+    "$SPANLET" --command editGuides
+    sleep 0.5
+    pointer "move 400 300"
+    "$SPANLET" --command addVerticalGuide
+    wait_until 5 grep -q '"position":400' "$XDG_CONFIG_HOME/spanlet/preferences.json" ||
+        fail "no guide at the pointer: $(preferences)"
+    pointer press
+    pointer "move 500 300"
+    pointer "move 600 320"
+    pointer release
+    pointer "key 106"
+    pointer "key 1"
+    wait_until 5 grep -q '"position":601' "$XDG_CONFIG_HOME/spanlet/preferences.json"
+    expect_equal "dragged, then nudged" 601 "$(guide_at)"
+    # Editing is over: a click no longer moves the guide.
+    pointer "move 601 300"
+    pointer press
+    pointer "move 700 300"
+    pointer release
+    sleep 0.3
+    expect_equal "after Escape" 601 "$(guide_at)"
+    exec {VI[1]}>&-
+}
+
 # Starts on the compositor whatever Qt platform it inherits, and ends on --quit.
 start() {
     start_sway 'output * bg #202020 solid_color'
@@ -165,8 +145,9 @@ no-display) no_display ;;
 measure-1) measure 1 ;;
 measure-2) measure 2 ;;
 two-outputs) two_outputs ;;
+guides) guides ;;
 *)
-    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs"
+    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides"
     exit 2
     ;;
 esac

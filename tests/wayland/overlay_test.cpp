@@ -67,7 +67,7 @@ TEST_F(OverlayInput, tracksThePointerAcrossOutputs) {
                                         }
                                         return std::nullopt;
                                     },
-                                    {{}, [&](Point p, std::uint32_t) { clicked = p; }, {}});
+                                    {{}, [&](Point p, std::uint32_t) { clicked = p; }, {}, {}});
     ASSERT_TRUE(c->dispatchUntil([&] {
         return std::all_of(overlays.begin(), overlays.end(),
                            [](const auto& o) { return o->configured(); });
@@ -94,7 +94,7 @@ TEST_F(OverlayInput, getsKeysOnlyWhileTakingTheKeyboard) {
     std::vector<std::uint32_t> keys;
     wayland::OverlayKeyboard keyboard(
         *c, [&](wl_surface* s) { return s == overlay.surface(); },
-        [&](std::uint32_t code) { keys.push_back(code); });
+        [&](std::uint32_t code, bool) { keys.push_back(code); });
     ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured(); }));
     overlay.takeInput(true);
     constexpr int escape = 1;

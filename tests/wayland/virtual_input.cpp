@@ -3,7 +3,7 @@
 // with "ok" once the compositor has handled it (or "error" for a line it does not understand):
 //   move X Y             the pointer to (X, Y), global logical points, fractions allowed
 //   press|release|click  the left button, or the button code given after it (BTN_* codes)
-//   key CODE             presses and releases a key (evdev code; the keymap has Escape only)
+//   key CODE             presses and releases a key (evdev code; the keymap has Escape and Right)
 // It keeps its devices until standard input ends, since they go when the client does.
 #include <cmath>
 #include <cstdint>
@@ -27,13 +27,14 @@ using spanlet::wayland::WaylandConnection;
 constexpr std::uint32_t kLeftButton = 0x110; // BTN_LEFT
 constexpr double kSubdivision = 100;         // motion_absolute steps per point
 
-// The smallest keymap the compositor accepts: one key, Escape (evdev 1, XKB keycode 9).
+// A small keymap the compositor accepts: Escape and the Right arrow (evdev 1 and 106, XKB
+// keycodes 9 and 114).
 constexpr const char* kKeymap =
     "xkb_keymap {\n"
-    "xkb_keycodes \"spanlet\" { minimum = 8; maximum = 255; <ESC> = 9; };\n"
+    "xkb_keycodes \"spanlet\" { minimum = 8; maximum = 255; <ESC> = 9; <RGHT> = 114; };\n"
     "xkb_types \"spanlet\" { include \"complete\" };\n"
     "xkb_compatibility \"spanlet\" { include \"complete\" };\n"
-    "xkb_symbols \"spanlet\" { key <ESC> { [ Escape ] }; };\n"
+    "xkb_symbols \"spanlet\" { key <ESC> { [ Escape ] }; key <RGHT> { [ Right ] }; };\n"
     "};\n";
 
 struct Bound {

@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/model/Mensor.hpp>
+#include <spanlet/overlay/GuideEditor.hpp>
 #include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/overlay/SceneBuilder.hpp>
 #include <spanlet/overlay/qt/OverlayDamage.hpp>
@@ -14,6 +16,8 @@
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
+
+#include "EvdevEditorKeys.hpp"
 
 namespace spanlet {
 
@@ -36,6 +40,7 @@ struct WaylandOverlayController::Panel {
     std::unique_ptr<wayland::OverlaySurface> surface;
     draw::DrawList shown;
     draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
+    std::unique_ptr<GuideEditor> editor;
     bool input = false;
 };
 
@@ -62,20 +67,41 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
                     if (model_ != nullptr) {
                         model_->updatePointer();
                     }
+                    if (dragging_ != nullptr) {
+                        dragging_->mouseDragged();
+                    }
                 },
             .pressed =
                 [this](Point at, std::uint32_t button) {
                     platform_.displays().setPointerLocation(at);
-                    if (model_ != nullptr && button == leftButton && *model_->snapping()) {
+                    if (model_ == nullptr || button != leftButton) {
+                        return;
+                    }
+                    if (GuideEditor* editor = editorAt(at)) {
+                        dragging_ = editor;
+                        editor->mouseDown();
+                    } else if (*model_->snapping()) {
                         model_->perform(MensorCommand::pinMeasurement);
+                    }
+                },
+            .released =
+                [this](Point at, std::uint32_t button) {
+                    platform_.displays().setPointerLocation(at);
+                    if (button == leftButton && dragging_ != nullptr) {
+                        std::exchange(dragging_, nullptr)->mouseUp();
                     }
                 },
             .left = {},
         });
     keyboard_ = std::make_unique<wayland::OverlayKeyboard>(
         connection, [this](wl_surface* surface) { return panelOf(surface) != nullptr; },
-        [this](std::uint32_t key) {
-            if (model_ != nullptr && key == escapeKey && *model_->snapping()) {
+        [this](std::uint32_t key, bool shift) {
+            if (model_ == nullptr) {
+                return;
+            }
+            if (GuideEditor* editor = editorAt(platform_.displays().pointerLocation())) {
+                editor->keyDown(editorKeyPress(key, shift));
+            } else if (key == escapeKey && *model_->snapping()) {
                 model_->disableSnapping();
             }
         });
@@ -108,6 +134,19 @@ void WaylandOverlayController::attach(Mensor& model) {
     subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
 }
 
+GuideEditor* WaylandOverlayController::editorAt(Point at) {
+    if (model_ == nullptr || !*model_->editingGuides()) {
+        return nullptr;
+    }
+    Panel* nearest = nullptr;
+    for (auto& [id, panel] : panels_) {
+        if (nearest == nullptr || panel->frame.contains(at)) {
+            nearest = panel.get();
+        }
+    }
+    return nearest != nullptr ? nearest->editor.get() : nullptr;
+}
+
 WaylandOverlayController::Panel* WaylandOverlayController::panelOf(const void* surface) {
     for (auto& [id, panel] : panels_) {
         if (panel->surface->surface() == surface) {
@@ -121,6 +160,7 @@ void WaylandOverlayController::rebuild() {
     if (model_ == nullptr) {
         return;
     }
+    dragging_ = nullptr;
     panels_.clear();
     wayland::WaylandConnection& connection = platform_.connection();
     for (const ScreenInfo& screen : *model_->screens()) {
@@ -133,6 +173,7 @@ void WaylandOverlayController::rebuild() {
         panel->scale = std::max(1, static_cast<int>(std::ceil(screen.scale.factor())));
         panel->surface =
             std::make_unique<wayland::OverlaySurface>(connection, output, panel->scale);
+        panel->editor = std::make_unique<GuideEditor>(*model_, platform_.displays(), screen.id);
         panels_.emplace(screen.id, std::move(panel));
     }
     connection.dispatchUntil(
@@ -149,6 +190,9 @@ void WaylandOverlayController::refresh() {
         return;
     }
     const bool input = *model_->snapping() || *model_->editingGuides();
+    if (!*model_->editingGuides() && dragging_ != nullptr) {
+        std::exchange(dragging_, nullptr)->mouseUp();
+    }
     for (auto& [id, panel] : panels_) {
         if (panel->input != input) {
             panel->input = input;

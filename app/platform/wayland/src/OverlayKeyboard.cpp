@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -5,6 +6,11 @@
 #include <spanlet/wayland/WaylandConnection.hpp>
 
 namespace spanlet::wayland {
+
+namespace {
+constexpr std::uint32_t leftShift = 42;  // KEY_LEFTSHIFT
+constexpr std::uint32_t rightShift = 54; // KEY_RIGHTSHIFT
+} // namespace
 
 struct OverlayKeyboard::Listeners {
     static void keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
@@ -15,13 +21,20 @@ struct OverlayKeyboard::Listeners {
         k->focused_ = surface != nullptr && k->ours_(surface);
     }
     static void leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) {
-        static_cast<OverlayKeyboard*>(data)->focused_ = false;
+        auto* k = static_cast<OverlayKeyboard*>(data);
+        k->focused_ = false;
+        k->shiftsDown_ = 0;
     }
     static void key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t code,
                     std::uint32_t state) {
         auto* k = static_cast<OverlayKeyboard*>(data);
-        if (k->focused_ && state == WL_KEYBOARD_KEY_STATE_PRESSED && k->pressed_) {
-            k->pressed_(code);
+        const bool down = state == WL_KEYBOARD_KEY_STATE_PRESSED;
+        if (code == leftShift || code == rightShift) {
+            k->shiftsDown_ = std::max(0, k->shiftsDown_ + (down ? 1 : -1));
+            return;
+        }
+        if (k->focused_ && down && k->pressed_) {
+            k->pressed_(code, k->shiftsDown_ > 0);
         }
     }
     static void modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
@@ -33,7 +46,7 @@ struct OverlayKeyboard::Listeners {
 
 OverlayKeyboard::OverlayKeyboard(WaylandConnection& connection,
                                  std::function<bool(wl_surface*)> ours,
-                                 std::function<void(std::uint32_t)> pressed)
+                                 std::function<void(std::uint32_t, bool)> pressed)
     : connection_(connection), ours_(std::move(ours)), pressed_(std::move(pressed)) {
     seatHandler_ = connection_.addSeatHandler([this] { seatChanged(); });
     seatChanged();

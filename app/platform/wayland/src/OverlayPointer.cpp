@@ -45,8 +45,13 @@ struct OverlayPointer::Listeners {
     static void button(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,
                        std::uint32_t /*time*/, std::uint32_t button, std::uint32_t state) {
         auto* p = static_cast<OverlayPointer*>(data);
-        if (state == WL_POINTER_BUTTON_STATE_PRESSED && p->position_ && p->handlers_.pressed) {
+        if (!p->position_) {
+            return;
+        }
+        if (state == WL_POINTER_BUTTON_STATE_PRESSED && p->handlers_.pressed) {
             p->handlers_.pressed(*p->position_, button);
+        } else if (state == WL_POINTER_BUTTON_STATE_RELEASED && p->handlers_.released) {
+            p->handlers_.released(*p->position_, button);
         }
     }
     static void axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}

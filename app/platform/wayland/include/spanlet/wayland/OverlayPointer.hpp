@@ -20,9 +20,10 @@ class WaylandConnection;
 class OverlayPointer {
 public:
     struct Handlers {
-        std::function<void(Point)> moved;                  ///< entered or moved
-        std::function<void(Point, std::uint32_t)> pressed; ///< a button (BTN_* code) went down
-        std::function<void()> left;                        ///< no longer over one of ours
+        std::function<void(Point)> moved;                   ///< entered or moved
+        std::function<void(Point, std::uint32_t)> pressed;  ///< a button (BTN_* code) went down
+        std::function<void(Point, std::uint32_t)> released; ///< a button went up
+        std::function<void()> left;                         ///< no longer over one of ours
     };
 
     /// `origin` gives a surface's top-left corner in global points, or nothing for a surface

@@ -16,6 +16,7 @@
 namespace spanlet {
 
 class Mensor;
+class GuideEditor;
 
 namespace wayland {
 class WaylandPlatform;
@@ -27,8 +28,9 @@ class OverlayKeyboard;
 /// The overlay on a wlroots compositor: one layer-shell surface per display showing the scene
 /// the shared renderer draws. A Wayland client sees the pointer only over its own surfaces, so
 /// while snapping the surfaces take the pointer: its moves are the model's pointer, a left
-/// click keeps the measurement and Escape ends snapping. Before each capture the rectangles to
-/// copy are cleared in the overlay (see HoleCapture).
+/// click keeps the measurement and Escape ends snapping. While editing guides, the pointer and
+/// keys go to the guide editor of the display under the pointer instead. Before each capture the
+/// rectangles to copy are cleared in the overlay (see HoleCapture).
 ///
 /// Made before the model, attached to it afterwards; until then rebuild() and refresh() do
 /// nothing.
@@ -58,12 +60,15 @@ private:
     void punchPending();
     void present(Panel& panel, draw::DrawList list);
     Panel* panelOf(const void* surface);
+    /// The guide editor of the display at `at` while editing guides, else null.
+    GuideEditor* editorAt(Point at);
 
     wayland::WaylandPlatform& platform_;
     Mensor* model_ = nullptr;
     std::map<std::uint32_t, std::unique_ptr<Panel>> panels_;
     std::unique_ptr<wayland::OverlayPointer> pointer_;
     std::unique_ptr<wayland::OverlayKeyboard> keyboard_;
+    GuideEditor* dragging_ = nullptr;      ///< the editor a left button went down on
     std::map<std::uint32_t, Holes> holes_; ///< asked for in this event-loop turn
     bool repaintPending_ = false;
     /// Copies whose holes are cleared and not yet taken: no frame may cover them meanwhile.
