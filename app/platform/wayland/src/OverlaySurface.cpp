@@ -66,16 +66,20 @@ struct OverlaySurface::Listeners {
         wl_callback_destroy(callback);
         s->frameCallback_ = nullptr;
         // The frame with our last commit has been composited: a capture asked for from now on
-        // copies a later frame, which shows the same.
+        // copies a later frame. The captures waiting for the holes are asked for first, and
+        // drawing queued meanwhile goes out with the holes still open, so the frame they copy
+        // shows the same.
         std::vector<std::function<void()>> shown = std::move(s->onFrame_);
         s->onFrame_.clear();
+        const std::vector<PixelRect> holes =
+            shown.empty() ? std::vector<PixelRect>{} : s->shownHoles_;
+        for (const auto& task : shown) {
+            task();
+        }
         if (!s->pendingDamage_.empty()) {
             const std::vector<PixelRect> damage = std::move(s->pendingDamage_);
             s->pendingDamage_.clear();
-            s->commitFrame(damage, {}, {});
-        }
-        for (const auto& task : shown) {
-            task();
+            s->commitFrame(damage, holes, {});
         }
     }
     static constexpr zwlr_layer_surface_v1_listener layer{configure, closed};

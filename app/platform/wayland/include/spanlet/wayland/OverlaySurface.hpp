@@ -49,8 +49,9 @@ public:
     /// Shows the canvas with `holes` transparent and calls `presented` once the compositor has
     /// composited that frame (its frame callback: wlroots sends it after drawing the output, and
     /// headless outputs give no presentation feedback). A capture of the holes then sees what is
-    /// under the overlay. The canvas itself keeps its pixels; the next
-    /// present() of the holes shows them again.
+    /// under the overlay: `presented` runs before drawing queued meanwhile is committed, and
+    /// that frame keeps the holes open. The canvas itself keeps its pixels; a later present()
+    /// of the holes shows them again.
     void punch(std::span<const PixelRect> holes, std::function<void()> presented);
 
     /// Whether the surface takes the pointer (full input region) or lets it through (empty).
