@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""Edge-snapping latency on a Wayland compositor, driven through the virtual pointer
+(tests/wayland/virtual_input) and read from Spanlet's own trace (SPANLET_TRACE).
+
+  latency_sway.py measure <virtual_input> <trace> <moves> X,Y [X,Y ...]
+      moves the pointer <moves> times from one point to the next; prints p50/p95/p99 of
+      processing (Spanlet sees the move -> live measurement published) and end to end
+      (the move sent to the compositor -> published).
+  latency_sway.py move <virtual_input> <seconds> <hz> X,Y [X,Y ...]
+      moves the pointer at <hz> for <seconds>, one point after the other.
+
+Both clocks are CLOCK_MONOTONIC, so the trace's times compare with ours.
+"""
+import math
+import subprocess
+import sys
+import time
+
+
+def start(driver):
+    pointer = subprocess.Popen([driver], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    if pointer.stdout.readline().strip() != "ready":
+        sys.exit("latency_sway: the virtual pointer did not start")
+    return pointer
+
+
+def send(pointer, line):
+    pointer.stdin.write(line + "\n")
+    pointer.stdin.flush()
+    answer = pointer.stdout.readline().strip()
+    if answer != "ok":
+        sys.exit(f"latency_sway: '{line}' answered '{answer}'")
+
+
+def points(args):
+    return [tuple(float(v) for v in a.split(",")) for a in args]
+
+
+def percentile(values, p):
+    ordered = sorted(values)
+    return ordered[max(0, math.ceil(p / 100 * len(ordered)) - 1)]
+
+
+def report(what, values):
+    print(f"  {what}: p50 {percentile(values, 50):.2f} ms, p95 {percentile(values, 95):.2f} ms, "
+          f"p99 {percentile(values, 99):.2f} ms")
+
+
+def published_after(trace, x, y, deadline):
+    """The (moved, published) times of the measurement at (x, y), read as the trace grows."""
+    moved = None
+    while time.monotonic() < deadline:
+        line = trace.readline()
+        if not line:
+            time.sleep(0.0005)
+            continue
+        fields = line.split()
+        if len(fields) != 4 or abs(float(fields[1]) - x) > 0.01 or abs(float(fields[2]) - y) > 0.01:
+            continue
+        if fields[0] == "moved":
+            moved = int(fields[3])
+        elif fields[0] == "published" and moved is not None:
+            return moved, int(fields[3])
+    return None
+
+
+def measure(driver, trace_path, moves, targets):
+    pointer = start(driver)
+    processing, end_to_end, missed = [], [], 0
+    with open(trace_path) as trace:
+        trace.seek(0, 2)
+        for i in range(moves):
+            x, y = targets[i % len(targets)]
+            sent = time.monotonic_ns()
+            send(pointer, f"move {x} {y}")
+            times = published_after(trace, x, y, time.monotonic() + 0.5)
+            if times is None:
+                missed += 1
+                continue
+            processing.append((times[1] - times[0]) / 1e6)
+            end_to_end.append((times[1] - sent) / 1e6)
+            time.sleep(0.02)  # the next move a frame or so later, as a hand would
+    if not processing:
+        sys.exit("latency_sway: nothing published in the trace")
+    print(f"{moves} moves, {missed} without a publication within 500 ms")
+    report("processing (pointer event seen -> live measurement published)", processing)
+    report("end to end (virtual pointer move sent -> live measurement published)", end_to_end)
+
+
+def move(driver, seconds, hz, targets):
+    pointer = start(driver)
+    period = 1 / hz
+    begin = time.monotonic()
+    i = 0
+    while time.monotonic() - begin < seconds:
+        x, y = targets[i % len(targets)]
+        send(pointer, f"move {x} {y}")
+        i += 1
+        pause = begin + i * period - time.monotonic()
+        if pause > 0:
+            time.sleep(pause)
+
+
+def main():
+    args = sys.argv[1:]
+    if len(args) >= 5 and args[0] == "measure":
+        measure(args[1], args[2], int(args[3]), points(args[4:]))
+    elif len(args) >= 5 and args[0] == "move":
+        move(args[1], float(args[2]), float(args[3]), points(args[4:]))
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main()
