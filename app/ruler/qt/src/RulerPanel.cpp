@@ -26,7 +26,8 @@ int rounded(double v) {
 } // namespace
 
 RulerPanel::RulerPanel(Mensor& model, const DisplayPort& displays)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint),
       model_(model), displays_(displays) {
     RulerAccessible::install();
     // Both before the native window exists: the translucent background picks an ARGB visual.

@@ -23,15 +23,14 @@ class Mensor;
 /// the model's ruler and turns mouse and key input into the model's ruler operations.
 ///
 /// Window flags: Qt::Tool keeps it out of the taskbar and the window cycle,
-/// Qt::WindowStaysOnTopHint keeps it above ordinary windows, Qt::FramelessWindowHint drops the
-/// decoration. It is deliberately not X11BypassWindowManagerHint: an override-redirect window
-/// never receives the keyboard focus from the window manager, and the ruler must take the keys
-/// once clicked. Shown without activation (it appears like a panel that does not steal the
-/// focus); a press activates it and gives it the focus.
+/// Qt::FramelessWindowHint drops the decoration, and Qt::X11BypassWindowManagerHint with
+/// Qt::WindowStaysOnTopHint leaves its place to us, as for the overlay panels: a window manager
+/// would keep it on one workspace and put a focused full-screen window above it. Such a window
+/// gets no focus from a window manager, so a press activates it, which gives it the keyboard
+/// directly. Shown without activation (it appears like a panel that does not steal the focus).
 ///
 /// Pointer positions come from the display port (global top-left points, correct on desktops
-/// that mix scales), read when each event is handled. The stay-on-top hint keeps it above
-/// ordinary windows only; showing it on every workspace is the window manager's part.
+/// that mix scales), read when each event is handled.
 class RulerPanel final : public QWidget {
     Q_OBJECT
 
