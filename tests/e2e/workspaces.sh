@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The overlay and the ruler under a real window manager (openbox, two workspaces): they stay
 # shown on every workspace and above a focused full-screen window, and the ruler still takes
-# the keyboard when clicked. Needs SPANLET and E2E_SCENE (see lib.sh).
+# the keyboard when clicked; with no window manager, above a window mapped later.
+# Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
 
 wm_ready() { wmctrl -m >/dev/null; }
+wm_gone() { ! wm_ready; }
 two_workspaces() { [ "$(wmctrl -d | wc -l)" -eq 2 ]; }
 on_workspace() { wmctrl -d | grep -q "^$1 *\*"; }
 managed() { wmctrl -l | grep -q " $1\$"; }
@@ -28,6 +30,20 @@ stack_rank() {
     xwininfo -root -children | awk -v w="$(printf '0x%x' "$1")" '$1 ~ /^0x/ {n++; if ($1 == w) print n}'
 }
 
+# expect_above <top-level window> <what>: the overlay panels and the ruler lie above it.
+expect_above() {
+    local below id rank
+    below=$(stack_rank "$1")
+    for id in $(xdotool search --onlyvisible --name '^(Spanlet Overlay|Ruler)$'); do
+        rank=$(stack_rank "$(top_level "$id")")
+        if [ -n "$rank" ] && [ -n "$below" ] && [ "$rank" -lt "$below" ]; then
+            pass "$(xdotool getwindowname "$id") above $2"
+        else
+            fail "$(xdotool getwindowname "$id") at $rank, $2 at $below"
+        fi
+    done
+}
+
 # expect_shown <what>: the overlay panels and the ruler are mapped and viewable.
 expect_shown() {
     local overlays
@@ -38,6 +54,7 @@ expect_shown() {
 
 start_desktop
 background openbox
+openbox_pid=${E2E_PIDS[-1]}
 wait_until 10 wm_ready || { log "openbox did not start"; exit 1; }
 wmctrl -n 2
 wait_until 5 two_workspaces || fail "openbox did not make two workspaces"
@@ -56,15 +73,7 @@ wmctrl -a spanlet-fullscreen
 sleep 0.5
 full=$(top_level "$(xdotool search --name '^spanlet-fullscreen$' | head -n 1)")
 log "full-screen window: $(xwininfo -id "$full" | awk '/geometry/ {print $2}')"
-full_rank=$(stack_rank "$full")
-for id in $(xdotool search --onlyvisible --name '^(Spanlet Overlay|Ruler)$'); do
-    rank=$(stack_rank "$(top_level "$id")")
-    if [ -n "$rank" ] && [ -n "$full_rank" ] && [ "$rank" -lt "$full_rank" ]; then
-        pass "$(xdotool getwindowname "$id") above the full-screen window"
-    else
-        fail "$(xdotool getwindowname "$id") at $rank, the full-screen window at $full_rank"
-    fi
-done
+expect_above "$full" "the full-screen window"
 
 expect_shown "on workspace 0"
 wmctrl -s 1
@@ -79,6 +88,17 @@ xdotool click 1
 sleep 0.2
 xdotool key Escape
 wait_until 5 ruler_hidden || fail "Escape after a click did not hide the ruler"
+
+# Without a window manager to stack it, a window mapped later lands on top of everything: the
+# panels and the ruler go back above it.
+kill -TERM "$openbox_pid"
+wait_until 5 wm_gone || fail "openbox did not end"
+"$SPANLET" --command toggleRuler
+wait_until 5 window_shown '^Ruler$' || fail "the ruler did not show again"
+background xev -name spanlet-late -geometry 1152x800+1152+0
+wait_until 5 window_shown '^spanlet-late$' || fail "the later window did not show"
+sleep 0.3
+expect_above "$(xdotool search --name '^spanlet-late$' | head -n 1)" "a window mapped later"
 
 stop_spanlet
 finish

@@ -206,6 +206,15 @@ void QtOverlayController::otherWindowMapped(NativeWindow window) {
             panel->raise();
         }
     }
+    // Our other windows that keep their own place on top (the ruler, the sampler's loupe) go
+    // back above the window and the panels.
+    constexpr Qt::WindowFlags onTop = Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && (w->windowFlags() & onTop) == onTop &&
+            dynamic_cast<OverlayPanel*>(w) == nullptr) {
+            w->raise();
+        }
+    }
     surfaces_.flush();
 }
 
