@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/MeasurementText.hpp>
 #include <spanlet/NumberText.hpp>
 #include <spanlet/overlay/OverlayColors.hpp>
@@ -64,16 +65,17 @@ DrawList OverlayPainter::paint() const {
 void OverlayPainter::drawGuides(DrawList& list, bool selected) const {
     const double factor = scene_.scale.factor();
     // One device pixel, but never thinner than half a point; the selected guide is two pixels.
+    // Hairlines from the pixel holding the position, growing right or down.
     const double thickness = selected ? 2 / factor : std::max(1 / factor, 0.5);
     const Color color = selected ? OverlayColors::selectedGuide : OverlayColors::guide;
     for (const OverlayScene::Line& line : scene_.guides) {
         if (line.selected != selected) {
             continue;
         }
-        const Rect r = line.axis == Axis::horizontal
-                           ? Rect{0, line.position, scene_.size.width, thickness}
-                           : Rect{line.position, 0, thickness, scene_.size.height};
-        list.add(draw::FillRect{r, color});
+        const double p = line.position;
+        Path path = line.axis == Axis::horizontal ? Path{}.addLine({0, p}, {scene_.size.width, p})
+                                                  : Path{}.addLine({p, 0}, {p, scene_.size.height});
+        list.add(draw::StrokePath{std::move(path), color, thickness, true});
     }
 }
 
@@ -97,28 +99,32 @@ void OverlayPainter::drawGapLabel(DrawList& list, const OverlayScene::GapLabel& 
         style.anchor = UnitPoint::leading;
         at = {a + 6, middle};
     }
-    list.add(draw::StrokePath{std::move(path), OverlayColors::guide, 1});
+    list.add(draw::StrokePath{std::move(path), OverlayColors::guide, 1, true});
     label(list, gap.text, at, style);
 }
 
 void OverlayPainter::drawCross(DrawList& list, const Cross& cross, Color color, bool live) const {
     const double px = cross.pointerX;
     const double py = cross.pointerY;
+    // The far caps sit on the span's last pixels, just before its far boundary.
+    const double factor = scene_.scale.factor();
+    const double lastX = DevicePixels::hairlineBefore(cross.maxX, 1, factor);
+    const double lastY = DevicePixels::hairlineBefore(cross.maxY, 1, factor);
     Path path;
     path.addLine({cross.minX, py}, {cross.maxX, py}).addLine({px, cross.minY}, {px, cross.maxY});
     if (!cross.openLeft) {
         path.addLine({cross.minX, py - capHalf}, {cross.minX, py + capHalf});
     }
     if (!cross.openRight) {
-        path.addLine({cross.maxX, py - capHalf}, {cross.maxX, py + capHalf});
+        path.addLine({lastX, py - capHalf}, {lastX, py + capHalf});
     }
     if (!cross.openUp) {
         path.addLine({px - capHalf, cross.minY}, {px + capHalf, cross.minY});
     }
     if (!cross.openDown) {
-        path.addLine({px - capHalf, cross.maxY}, {px + capHalf, cross.maxY});
+        path.addLine({px - capHalf, lastY}, {px + capHalf, lastY});
     }
-    list.add(draw::StrokePath{std::move(path), color, 1});
+    list.add(draw::StrokePath{std::move(path), color, 1, true});
 
     const double s = crossScale(cross);
     if (live) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include <spanlet/Ruler.hpp>
 #include <spanlet/ruler/RulerColors.hpp>
@@ -48,8 +49,9 @@ void addFace(draw::DrawList& list, Size size, const RulerColors& colors) {
     list.add(draw::StrokePath{face, colors.ink.withOpacity(0.28), 1});
 }
 
-/// Ticks grow from the top edge (horizontal) or the left edge (vertical). A tick at the far
-/// end moves in by one device pixel so that it stays inside the view.
+/// Ticks grow from the top edge (horizontal) or the left edge (vertical), as crisp lines one
+/// device pixel thick: one path per opacity. A tick at the far end moves in by one device pixel
+/// so that it stays inside the view.
 void addTicksAndLabels(draw::DrawList& list, const RulerView& view,
                        const draw::TextMeasurer& measurer, const RulerColors& colors) {
     const bool horizontal = view.orientation == RulerOrientation::horizontal;
@@ -60,18 +62,29 @@ void addTicksAndLabels(draw::DrawList& list, const RulerView& view,
     // Labels are drawn after all ticks, so collect them on the way.
     std::vector<draw::DrawText> labels;
     const draw::FontSpec labelFont{9, draw::FontWeight::medium, true};
+    draw::Path minor;
+    draw::Path major;
     for (const RulerTick& tick : ticks) {
         const double t = tick.position;
         const double q = std::min(t, end);
         const double along = tickLength(tick.level);
-        const Rect rect = horizontal ? Rect{q, 0, hair, along} : Rect{0, q, along, hair};
-        const double opacity = tick.level == RulerTick::Level::minor ? 0.55 : 0.9;
-        list.add(draw::FillRect{rect, colors.ink.withOpacity(opacity)});
+        draw::Path& path = tick.level == RulerTick::Level::minor ? minor : major;
+        if (horizontal) {
+            path.addLine({q, 0}, {q, along});
+        } else {
+            path.addLine({0, q}, {along, q});
+        }
         // None at the start (the unit label is there) and none that would run off the end.
         if (tick.label && t > 0 && t < view.length - labelEndMargin) {
             const Point at = horizontal ? Point{q + 2, 17} : Point{18, q + 1};
             labels.push_back({*tick.label, labelFont, at, kTopLeft,
                               measurer.measure(*tick.label, labelFont), colors.ink});
+        }
+    }
+    for (auto [path, opacity] : {std::pair{&minor, 0.55}, std::pair{&major, 0.9}}) {
+        if (!path->elements.empty()) {
+            list.add(
+                draw::StrokePath{std::move(*path), colors.ink.withOpacity(opacity), hair, true});
         }
     }
     for (draw::DrawText& label : labels) {
@@ -165,10 +178,10 @@ draw::DrawList draw(const RulerView& view, const draw::TextMeasurer& measurer) {
         // stays visible inside the view.
         const double hair = hairline(view);
         const double p = std::min(*marker, view.length - hair);
-        const Rect line = view.orientation == RulerOrientation::horizontal
-                              ? Rect{p, 0, hair, size.height}
-                              : Rect{0, p, size.width, hair};
-        list.add(draw::FillRect{line, colors.marker});
+        draw::Path line = view.orientation == RulerOrientation::horizontal
+                              ? draw::Path{}.addLine({p, 0}, {p, size.height})
+                              : draw::Path{}.addLine({0, p}, {size.width, p});
+        list.add(draw::StrokePath{std::move(line), colors.marker, hair, true});
         if (auto badge = readoutBadge(view, measurer)) {
             list.add(draw::FillPath{draw::Path::roundedRect(badge->box, kBadgeCornerRadius),
                                     colors.marker});

@@ -64,19 +64,22 @@ Cross crossAround(double x, double y, double h, double v) {
     return c;
 }
 
-// Guides are one device pixel thick but at least half a point; selected ones two pixels, with
-// no minimum.
+// Guides are crisp lines one device pixel thick but at least half a point; selected ones two
+// pixels, with no minimum.
 TEST(OverlayPainterTest, GuideThicknessFollowsTheDisplayScale) {
     OverlayScene scene = sceneOf({1000, 800}, 3);
     scene.guides = {{Uuid::random(), Axis::vertical, 100, false},
                     {Uuid::random(), Axis::horizontal, 200, true}};
-    EXPECT_EQ(opsOf<FillRect>(layoutOverlay(scene, measurer)),
-              (std::vector<FillRect>{{{100, 0, 0.5, 800}, OverlayColors::guide},
-                                     {{0, 200, 1000, 2.0 / 3}, OverlayColors::selectedGuide}}));
+    EXPECT_EQ(
+        opsOf<StrokePath>(layoutOverlay(scene, measurer)),
+        (std::vector<StrokePath>{
+            {Path{}.addLine({100, 0}, {100, 800}), OverlayColors::guide, 0.5, true},
+            {Path{}.addLine({0, 200}, {1000, 200}), OverlayColors::selectedGuide, 2.0 / 3, true}}));
 }
 
-// End caps only on closed ends; distance labels only where their span has room (strictly more
-// than 44 points across, 34 up and down), reading pixels as points at the cross's own scale.
+// End caps only on closed ends, the far ones on the span's last pixel; distance labels only where
+// their span has room (strictly more than 44 points across, 34 up and down), reading pixels as
+// points at the cross's own scale.
 TEST(OverlayPainterTest, CrossCapsClosedEndsAndLabelsRoomySpans) {
     OverlayScene scene = sceneOf({1000, 800});
     scene.live = crossAround(500, 400, 44.5, 34);
@@ -87,8 +90,8 @@ TEST(OverlayPainterTest, CrossCapsClosedEndsAndLabelsRoomySpans) {
                                                              .addLine({455.5, 400}, {544.5, 400})
                                                              .addLine({500, 366}, {500, 434})
                                                              .addLine({544.5, 394}, {544.5, 406})
-                                                             .addLine({494, 434}, {506, 434}),
-                                                         OverlayColors::live, 1}));
+                                                             .addLine({494, 433.5}, {506, 433.5}),
+                                                         OverlayColors::live, 1, true}));
     EXPECT_TRUE(textIndex(list, "22")) << "44 pixels at scale 2, left and right";
     EXPECT_FALSE(textIndex(list, "17")) << "34 pixels up and down is too short";
 }
@@ -154,8 +157,8 @@ TEST(OverlayPainterTest, PaintsInLayerOrderEndingWithTheEditingBanner) {
         return static_cast<std::size_t>(at - list.ops.begin());
     };
     const std::vector<std::size_t> layers{
-        first(FillRect{}, OverlayColors::guide),
-        first(FillRect{}, OverlayColors::selectedGuide),
+        first(StrokePath{}, OverlayColors::guide),
+        first(StrokePath{}, OverlayColors::selectedGuide),
         *textIndex(list, "GAP"),
         first(StrokePath{}, OverlayColors::kept),
         first(StrokePath{}, OverlayColors::live),
@@ -165,12 +168,12 @@ TEST(OverlayPainterTest, PaintsInLayerOrderEndingWithTheEditingBanner) {
     };
     EXPECT_TRUE(std::is_sorted(layers.begin(), layers.end()));
     EXPECT_EQ(std::set<std::size_t>(layers.begin(), layers.end()).size(), layers.size());
-    EXPECT_EQ(list.ops.at(first(StrokePath{}, OverlayColors::guide)),
+    EXPECT_EQ(list.ops.at(*textIndex(list, "GAP") - 2),
               DrawOp(StrokePath{Path{}
                                     .addLine({50, 80}, {60, 80})
                                     .addLine({50, 75}, {50, 85})
                                     .addLine({60, 75}, {60, 85}),
-                                OverlayColors::guide, 1}));
+                                OverlayColors::guide, 1, true}));
     const Rect gap = *labelFill(list, "GAP").path.bounds();
     EXPECT_NEAR(gap.x + gap.width / 2, 55, 1e-9);
     EXPECT_NEAR(gap.y + gap.height / 2, 68, 1e-9);

@@ -79,10 +79,22 @@ TEST(RulerViewTest, MadeFromTheModelsFramePointerAndDisplays) {
 
 // --- Layout ---------------------------------------------------------------------------------
 
-/// The marker's filled rects, or else every other one (the ticks).
+/// The area of each segment of the marker's crisp lines, or else of every other one (the
+/// ticks): a segment from (x, y) as wide (or high) as the line is thick.
 std::vector<FillRect> rects(const RulerView& view, bool marker) {
-    std::vector<FillRect> found = opsOf<FillRect>(view);
-    std::erase_if(found, [&](const FillRect& r) { return (r.color == light.marker) != marker; });
+    std::vector<FillRect> found;
+    for (const draw::StrokePath& s : opsOf<draw::StrokePath>(view)) {
+        if (!s.hairline || (s.color == light.marker) != marker) {
+            continue;
+        }
+        for (std::size_t i = 0; i + 1 < s.path.elements.size(); i += 2) {
+            const Point a = std::get<draw::MoveTo>(s.path.elements[i]).point;
+            const Point b = std::get<draw::LineTo>(s.path.elements[i + 1]).point;
+            const Size size =
+                a.x == b.x ? Size{s.lineWidth, b.y - a.y} : Size{b.x - a.x, s.lineWidth};
+            found.push_back({{a.x, a.y, size.width, size.height}, s.color});
+        }
+    }
     return found;
 }
 

@@ -1,9 +1,11 @@
 #include "TestMain.hpp"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 
@@ -54,7 +56,13 @@ XSession::XSession(const XSessionOptions& options) {
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("QT_SCREEN_SCALE_FACTORS");
     if (options.twoMonitors) {
-        setenv("QT_SCREEN_SCALE_FACTORS", "2;1", 1);
+        // SPANLET_TEST_SCALES ("1.5,1") runs the same tests at other scales.
+        std::string scales = "2;1";
+        if (const char* other = std::getenv("SPANLET_TEST_SCALES"); other != nullptr) {
+            scales = other;
+            std::replace(scales.begin(), scales.end(), ',', ';');
+        }
+        setenv("QT_SCREEN_SCALE_FACTORS", scales.c_str(), 1);
         if (run({"xrandr", "--setmonitor", "*A", "1152/300x800/300+0+0", "screen"}) != 0 ||
             run({"xrandr", "--setmonitor", "B", "1152/300x800/300+1152+0", "none"}) != 0) {
             std::fputs("xrandr --setmonitor failed\n", stderr);

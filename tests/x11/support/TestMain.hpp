@@ -14,7 +14,8 @@ struct XSessionOptions {
     /// Xvfb screen, e.g. "2304x800x24".
     std::string screen;
     /// Splits the screen into two RandR monitors side by side: A (primary, output "screen",
-    /// scale 2) and B (no output, scale 1), each 1152 device pixels wide.
+    /// scale 2) and B (no output, scale 1), each 1152 device pixels wide. SPANLET_TEST_SCALES
+    /// gives other scales, comma-separated.
     bool twoMonitors = false;
 };
 

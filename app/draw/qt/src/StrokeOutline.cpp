@@ -2,10 +2,12 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
@@ -47,6 +49,26 @@ std::vector<QRectF> disjointPieces(const std::vector<QRectF>& rects) {
     return pieces;
 }
 
+// A segment's rectangle in points, moved onto whole device pixels: across, the pixels that a
+// hairline at its coordinate covers; along, its ends at the nearest pixel boundaries. Painted
+// through `device` (scale and translation only), so the snapping is done in device pixels.
+QRectF snapped(const QTransform& device, Point a, Point b, double lineWidth) {
+    const double sx = device.m11();
+    const double sy = device.m22();
+    const QPointF da = device.map(QPointF(a.x, a.y));
+    const QPointF db = device.map(QPointF(b.x, b.y));
+    DevicePixels::Run xs;
+    DevicePixels::Run ys;
+    if (a.y == b.y) {
+        xs = DevicePixels::hairlineLength(da.x(), db.x(), 1);
+        ys = DevicePixels::hairline(da.y(), lineWidth * sy, 1);
+    } else {
+        xs = DevicePixels::hairline(da.x(), lineWidth * sx, 1);
+        ys = DevicePixels::hairlineLength(da.y(), db.y(), 1);
+    }
+    return device.inverted().mapRect(QRectF(xs.start, ys.start, xs.count, ys.count));
+}
+
 } // namespace
 
 bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
@@ -68,6 +90,11 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
         // Opaque: each segment is a rectangle of its own (overlaps do not show). Translucent:
         // one winding-filled path, so crossing segments are not painted twice.
         const bool opaque = op.color.opacity >= 1;
+        // Hairlines are snapped where the painter maps points to device pixels by a scale and
+        // a move alone; anything else (a rotation, say) draws them as plain strokes.
+        const QTransform device = painter.deviceTransform();
+        const bool snap = op.hairline && device.type() <= QTransform::TxScale && device.m11() > 0 &&
+                          device.m22() > 0;
         area.setFillRule(Qt::WindingFill);
         std::vector<QRectF> rects;
         for (std::size_t i = 0; i < e.size(); i += 2) {
@@ -78,7 +105,9 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
             }
             const Point a = from->point;
             const Point b = to->point;
-            if (a.y == b.y) {
+            if (snap && (a.x == b.x || a.y == b.y)) {
+                rects.push_back(snapped(device, a, b, op.lineWidth));
+            } else if (a.y == b.y) {
                 rects.emplace_back(std::min(a.x, b.x), a.y - half, std::abs(b.x - a.x),
                                    op.lineWidth);
             } else if (a.x == b.x) {
@@ -88,20 +117,25 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
                 return false;
             }
         }
+        // Snapped rectangles lie on pixel boundaries: unsmoothed, a rounding error in the
+        // mapping back to points cannot tint a neighbouring pixel.
+        const bool smooth = painter.testRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::Antialiasing, smooth && !snap);
+        const QColor c = QPainterBackend::color(op.color);
         if (opaque) {
-            const QColor c = QPainterBackend::color(op.color);
             for (const QRectF& r : rects) {
                 painter.fillRect(r, c);
             }
+            painter.setRenderHint(QPainter::Antialiasing, smooth);
             return true;
         }
         // Translucent: the rectangles made disjoint (horizontal ones cut where vertical ones
         // cross them), so that no pixel is painted twice, then filled one by one: far cheaper
         // than one path of many crossing rectangles (a loupe's grid).
-        const QColor c = QPainterBackend::color(op.color);
         for (const QRectF& r : disjointPieces(rects)) {
             painter.fillRect(r, c);
         }
+        painter.setRenderHint(QPainter::Antialiasing, smooth);
         return true;
     }
     painter.setPen(Qt::NoPen);

@@ -101,11 +101,15 @@ struct FillPath {
     friend bool operator==(const FillPath&, const FillPath&) = default;
 };
 
-/// Strokes centred on the path, butt caps, miter joins.
+/// Strokes centred on the path, butt caps, miter joins. A `hairline` is crisp instead: each of
+/// its axis-aligned segments covers whole device pixels, as many as the width rounds to (at
+/// least one), from the pixel that holds its coordinate; its ends move to the nearest pixel
+/// boundary. Lines that mark pixels (crosses, guides, ticks) are hairlines.
 struct StrokePath {
     Path path;
     Color color;
     double lineWidth = 1;
+    bool hairline = false;
     friend bool operator==(const StrokePath&, const StrokePath&) = default;
 };
 
