@@ -1,6 +1,7 @@
 #include "GlyphLine.hpp"
 
 #include <QString>
+#include <algorithm>
 
 namespace spanlet::draw {
 
@@ -36,8 +37,9 @@ QString fromUtf8(std::string_view text) {
 
 } // namespace
 
-GlyphTable::GlyphTable(const QFont& font)
-    : metrics_(font), raw_(QRawFont::fromFont(font)), usable_(!font.kerning() && raw_.isValid()) {
+GlyphTable::GlyphTable(const QFont& font, bool tabularDigits)
+    : metrics_(font), raw_(QRawFont::fromFont(font)), usable_(!font.kerning() && raw_.isValid()),
+      tabularDigits_(tabularDigits) {
     static_assert(symbolCount == symbols.size() && GlyphTable::tableEnd == draw::tableEnd);
 }
 
@@ -80,7 +82,7 @@ std::optional<double> GlyphTable::layout(const QString& text, GlyphLine* line) {
         }
         if (line != nullptr) {
             indexes.push_back(g.index);
-            positions.push_back(QPointF(x, 0));
+            positions.push_back(QPointF(x + g.offset, 0));
         }
         x += g.advance;
     }
@@ -101,12 +103,38 @@ const GlyphTable::Glyph& GlyphTable::glyph(int s, char16_t c) {
         // A missing glyph is drawn from a fallback font, which only the shaper finds. The
         // advance is the shaped one, rounded as the font's engine rounds it.
         if (found.size() == 1 && found[0] != 0) {
-            g = {State::ready, found[0], metrics_.horizontalAdvance(one)};
+            g = {State::ready, found[0], metrics_.horizontalAdvance(one), 0};
         } else {
             g.state = State::shaper;
         }
+        if (g.state == State::ready && tabularDigits_ && c >= u'0' && c <= u'9') {
+            const double cell = digitCell();
+            if (cell > 0) {
+                g.offset = (cell - g.advance) / 2;
+                g.advance = cell;
+            } else {
+                g.state = State::shaper;
+            }
+        }
     }
     return g;
+}
+
+double GlyphTable::digitCell() {
+    if (!digitCell_) {
+        double widest = 0;
+        for (char16_t d = u'0'; d <= u'9'; ++d) {
+            const QString one(QChar{d});
+            const QList<quint32> found = raw_.glyphIndexesForString(one);
+            if (found.size() != 1 || found[0] == 0) {
+                widest = 0;
+                break;
+            }
+            widest = std::max(widest, metrics_.horizontalAdvance(one));
+        }
+        digitCell_ = widest;
+    }
+    return *digitCell_;
 }
 
 } // namespace spanlet::draw

@@ -23,10 +23,12 @@ struct GlyphLine {
     double width = 0;
 };
 
-/// One font's glyph indexes and advances, read on first use of each character.
+/// One font's glyph indexes and advances, read on first use of each character. With
+/// `tabularDigits` every digit takes the widest digit's advance, its glyph centred in it, so
+/// that a number keeps its width as its digits change.
 class GlyphTable {
 public:
-    explicit GlyphTable(const QFont& font);
+    explicit GlyphTable(const QFont& font, bool tabularDigits = false);
 
     /// `text` (UTF-8) in this table's font; nothing when it needs the shaper.
     [[nodiscard]] std::optional<GlyphLine> layout(std::string_view text);
@@ -40,6 +42,7 @@ private:
         State state = State::unknown;
         quint32 index = 0;
         double advance = 0;
+        double offset = 0; ///< where the glyph stands within its advance
     };
     /// Characters below this are looked up in a table; the rest only from a short list of
     /// symbols our texts use.
@@ -48,10 +51,14 @@ private:
 
     std::optional<double> layout(const QString& text, GlyphLine* line);
     const Glyph& glyph(int slot, char16_t c);
+    /// The widest digit's advance; 0 when a digit needs the shaper.
+    double digitCell();
 
     QFontMetricsF metrics_;
     QRawFont raw_;
     bool usable_;
+    bool tabularDigits_;
+    std::optional<double> digitCell_;
     std::array<Glyph, tableEnd + symbolCount> glyphs_{};
 };
 

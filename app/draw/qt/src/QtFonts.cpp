@@ -31,8 +31,8 @@ QtFonts::Made made(const FontSpec& spec) {
     // them independent of the X server's DPI setting.
     f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size))));
     f.setWeight(qtWeight(spec.weight));
-    // Common UI fonts draw tabular figures by default; choosing them explicitly needs
-    // QFont::setFeature (Qt 6.6). Without kerning, at least no digit pair is pulled together.
+    // Choosing tabular figures needs QFont::setFeature (Qt 6.6): instead the glyph table gives
+    // every digit the widest digit's advance, which needs a font drawn without kerning.
     f.setKerning(!spec.monospacedDigits);
     const QFontMetricsF metrics(f);
     return {f, metrics.ascent(), metrics.descent(), metrics.height()};
@@ -41,7 +41,8 @@ QtFonts::Made made(const FontSpec& spec) {
 } // namespace
 
 struct QtFonts::Entry {
-    explicit Entry(const FontSpec& spec) : font(made(spec)), glyphs(font.font) {}
+    explicit Entry(const FontSpec& spec)
+        : font(made(spec)), glyphs(font.font, spec.monospacedDigits) {}
     Made font;
     GlyphTable glyphs;
 };
