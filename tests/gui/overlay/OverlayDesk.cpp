@@ -15,17 +15,6 @@ xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
-bool compositorOwned(xcb_connection_t* c) {
-    const auto atom =
-        reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr));
-    if (!atom) {
-        return false;
-    }
-    const auto owner =
-        reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr));
-    return owner && owner->owner != XCB_WINDOW_NONE;
-}
-
 } // namespace
 
 PlainWindow::PlainWindow(const QRect& device, std::uint32_t rgb) {
@@ -69,9 +58,9 @@ void OverlayDesk::SetUp() {
     ASSERT_EQ(xcb_connection_has_error(connection_), 0);
     if (wantsCompositor()) {
         compositor_ = Background({"xcompmgr"});
-        ASSERT_TRUE(waitUntil([this] { return compositorOwned(connection_); }));
+        ASSERT_TRUE(waitUntil([this] { return compositorRunning(connection_); }));
     } else {
-        ASSERT_FALSE(compositorOwned(connection_));
+        ASSERT_FALSE(compositorRunning(connection_));
     }
     desktop = std::make_unique<PlainWindow>(QRect(0, 0, 2304, 800), desktopGrey);
     side = std::make_unique<x11::SideConnection>();

@@ -30,18 +30,6 @@ bool shaped(QWidget& window) {
     return extents && extents->bounding_shaped != 0;
 }
 
-bool compositorOwned() {
-    xcb_connection_t* c = qtConnection();
-    const auto atom =
-        reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr));
-    if (!atom) {
-        return false;
-    }
-    const auto owner =
-        reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr));
-    return owner && owner->owner != XCB_WINDOW_NONE;
-}
-
 /// How many sockets this process holds open.
 int openSockets() {
     int sockets = 0;
@@ -70,7 +58,7 @@ TEST_P(ShapeMode, FollowsTheCompositorForTheOverlayAndTheRuler) {
     if (compositor) {
         compositing = Background({"xcompmgr"});
     }
-    ASSERT_TRUE(waitUntil([&] { return compositorOwned() == compositor; }));
+    ASSERT_TRUE(waitUntil([&] { return compositorRunning(qtConnection()) == compositor; }));
 
     const std::unique_ptr<X11Platform> platform = X11Platform::make();
     ASSERT_TRUE(platform);

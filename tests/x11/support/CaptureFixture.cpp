@@ -42,17 +42,6 @@ private:
     QColor fill_;
 };
 
-bool compositorRunning(xcb_connection_t* c) {
-    const auto atom =
-        reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr));
-    if (!atom) {
-        return false;
-    }
-    const auto owner =
-        reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr));
-    return owner && owner->owner != XCB_WINDOW_NONE;
-}
-
 // Calls `start` with a completion and waits for it; an error when it never comes or when it
 // runs inside the call.
 template <class T, class Start>

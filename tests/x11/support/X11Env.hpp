@@ -19,6 +19,9 @@ void settle();
 /// Qt's own XCB connection.
 xcb_connection_t* qtConnection();
 
+/// Whether a compositing manager runs on `c`'s display: someone owns _NET_WM_CM_S0.
+bool compositorRunning(xcb_connection_t* c);
+
 /// Runs xdotool with `args`; whether it succeeded.
 bool xdotool(const std::vector<std::string>& args);
 
