@@ -14,13 +14,13 @@ constexpr double edgeMargin = 4;
 
 } // namespace
 
-FontSpec labelFont(double size) {
+FontChoice labelFont(double size) {
     return {size, FontWeight::semibold, true};
 }
 
 Rect addLabelBox(DrawList& list, const TextMeasurer& measurer, Size canvas, std::string text,
                  Point at, const LabelStyle& style) {
-    const FontSpec font = labelFont(style.fontSize);
+    const FontChoice font = labelFont(style.fontSize);
     const Size measured = measurer.measure(text, font);
     const Size textSize{std::min(measured.width, proposedTextSize.width),
                         std::min(measured.height, proposedTextSize.height)};

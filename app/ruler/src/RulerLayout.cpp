@@ -37,7 +37,7 @@ double hairline(const RulerView& view) {
 }
 
 Size measured(const draw::TextMeasurer& measurer, const std::string& text,
-              const draw::FontSpec& font) {
+              const draw::FontChoice& font) {
     const Size s = measurer.measure(text, font);
     return {std::min(s.width, kBadgeTextLimit.width), std::min(s.height, kBadgeTextLimit.height)};
 }
@@ -61,7 +61,7 @@ void addTicksAndLabels(draw::DrawList& list, const RulerView& view,
         Ruler::ticks(view.length, view.scale, view.unit, minimumTickSpacing);
     // Labels are drawn after all ticks, so collect them on the way.
     std::vector<draw::DrawText> labels;
-    const draw::FontSpec labelFont{9, draw::FontWeight::medium, true};
+    const draw::FontChoice labelFont{9, draw::FontWeight::medium, true};
     draw::Path minor;
     draw::Path major;
     for (const RulerTick& tick : ticks) {
@@ -94,7 +94,7 @@ void addTicksAndLabels(draw::DrawList& list, const RulerView& view,
 
 void addUnitLabel(draw::DrawList& list, const RulerView& view, Size size,
                   const draw::TextMeasurer& measurer, const RulerColors& colors) {
-    const draw::FontSpec font{9, draw::FontWeight::bold, false};
+    const draw::FontChoice font{9, draw::FontWeight::bold, false};
     std::string text(symbol(view.unit));
     const Size textSize = measurer.measure(text, font);
     const bool horizontal = view.orientation == RulerOrientation::horizontal;

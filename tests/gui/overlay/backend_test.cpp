@@ -166,9 +166,9 @@ TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
     const double scale = GetParam();
     QPainterBackend renderer;
     const draw::TextMeasurer& measurer = renderer.measurer();
-    const draw::FontSpec label{12, draw::FontWeight::semibold, true};
-    const draw::FontSpec kerned{13, draw::FontWeight::regular, false};
-    for (const draw::FontSpec& font : {label, kerned}) {
+    const draw::FontChoice label{12, draw::FontWeight::semibold, true};
+    const draw::FontChoice kerned{13, draw::FontWeight::regular, false};
+    for (const draw::FontChoice& font : {label, kerned}) {
         const QFont qfont = renderer.font(font);
         const QFontMetricsF metrics(qfont);
         // Plain digits, a ligature, kerning, glyphs from a fallback font.

@@ -11,7 +11,7 @@ namespace spanlet::draw {
 /// wide and the line is 1.2 × size high, whatever the weight.
 class FakeTextMeasurer final : public TextMeasurer {
 public:
-    [[nodiscard]] Size measure(std::string_view text, const FontSpec& font) const override {
+    [[nodiscard]] Size measure(std::string_view text, const FontChoice& font) const override {
         return {0.6 * font.size * static_cast<double>(codePoints(text)), 1.2 * font.size};
     }
 

@@ -185,7 +185,7 @@ TEST(RulerLayoutTest, ReadoutBadgeFlipsNearTheFarEndAndShrinksToFit) {
         EXPECT_NEAR(badge->box.y, box.y, 1e-9);
         EXPECT_NEAR(badge->box.width, box.width, 1e-9);
         EXPECT_NEAR(badge->box.height, box.height, 1e-9);
-        EXPECT_EQ(badge->font, (draw::FontSpec{font, draw::FontWeight::semibold, true}));
+        EXPECT_EQ(badge->font, (draw::FontChoice{font, draw::FontWeight::semibold, true}));
     };
     expectBadge(rulerView(hz, 300, pt, 2, 10.3), "10.5 pt", {14.5, 22, 50, 15}, 10);
     expectBadge(rulerView(hz, 300, pt, 1, 251), "251 pt", {203, 22, 44, 15}, 10); // flipped

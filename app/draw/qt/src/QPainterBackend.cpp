@@ -90,8 +90,8 @@ QPainterBackend::QPainterBackend()
 
 QPainterBackend::~QPainterBackend() = default;
 
-QFont QPainterBackend::font(const FontSpec& fontSpec) const {
-    return measurer_.fonts().font(fontSpec).font;
+QFont QPainterBackend::font(const FontChoice& choice) const {
+    return measurer_.fonts().font(choice).font;
 }
 
 void QPainterBackend::paintText(QPainter& painter, const DrawText& op) {

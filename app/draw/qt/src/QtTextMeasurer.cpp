@@ -14,7 +14,7 @@ constexpr std::size_t maxRememberedSizes = 1024;
 
 } // namespace
 
-Size QtTextMeasurer::measure(std::string_view text, const FontSpec& font) const {
+Size QtTextMeasurer::measure(std::string_view text, const FontChoice& font) const {
     const Key key{font.size, font.weight, font.monospacedDigits};
     auto cacheKey = std::make_pair(key, std::string(text));
     if (const auto known = sizes_.find(cacheKey); known != sizes_.end()) {

@@ -128,11 +128,11 @@ struct FillPathWithShadow {
 enum class FontWeight { regular, medium, semibold, bold };
 
 /// The system UI font at `size` points.
-struct FontSpec {
+struct FontChoice {
     double size = 13;
     FontWeight weight = FontWeight::regular;
     bool monospacedDigits = false; ///< tabular figures, so numbers do not jitter as they change
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
 };
 
 /// One line of text, already measured by the layout's TextMeasurer as `size`. Its box is
@@ -140,7 +140,7 @@ struct FontSpec {
 /// (1, 1) bottom-right) lies on `position`: origin = position − anchor × size.
 struct DrawText {
     std::string text;
-    FontSpec font;
+    FontChoice font;
     Point position;
     Point anchor{0.5, 0.5};
     Size size;

@@ -28,7 +28,7 @@ struct LabelStyle {
 };
 
 /// The font every label uses: semibold system font with tabular digits.
-FontSpec labelFont(double size);
+FontChoice labelFont(double size);
 
 /// Adds a label box: a filled rounded rect (corner radius h / 2.6) sized to the measured text
 /// plus padding, its `style.anchor` unit point placed on `at`, then moved to stay 4 points

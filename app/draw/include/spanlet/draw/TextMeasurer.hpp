@@ -13,7 +13,7 @@ class TextMeasurer {
 public:
     virtual ~TextMeasurer() = default;
     /// Width and height of `text`'s line box in `font`.
-    [[nodiscard]] virtual Size measure(std::string_view text, const FontSpec& font) const = 0;
+    [[nodiscard]] virtual Size measure(std::string_view text, const FontChoice& font) const = 0;
 };
 
 } // namespace spanlet::draw

@@ -21,7 +21,7 @@ inline constexpr double labelEndMargin = 14;
 struct ReadoutBadge {
     Rect box;
     std::string text;
-    draw::FontSpec font;
+    draw::FontChoice font;
     /// The text's measured size.
     Size textSize;
 

@@ -52,7 +52,7 @@ public:
     void repaint(QPainter& painter, const DrawList& list, const std::vector<QRect>& rects);
 
     /// The system UI font at the requested size (in points, i.e. logical pixels) and weight.
-    [[nodiscard]] QFont font(const FontSpec& fontSpec) const;
+    [[nodiscard]] QFont font(const FontChoice& choice) const;
 
     /// Copies `image` one pixel per device pixel, its top-left at `devicePoint` (device
     /// pixels), whatever the painter's scale: a kept image is copied, never resampled. The

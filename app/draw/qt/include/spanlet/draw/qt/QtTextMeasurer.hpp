@@ -13,7 +13,7 @@ namespace spanlet::draw {
 /// of its own; a renderer's measurer() shares the renderer's.
 class QtTextMeasurer final : public TextMeasurer {
 public:
-    [[nodiscard]] Size measure(std::string_view text, const FontSpec& font) const override;
+    [[nodiscard]] Size measure(std::string_view text, const FontChoice& font) const override;
 
     /// The fonts measured with.
     [[nodiscard]] QtFonts& fonts() const noexcept { return fonts_; }
