@@ -23,6 +23,13 @@ void Mensor::updatePointerTask() {
     });
 }
 
+void Mensor::pointerMoved() {
+    updatePointer();
+    if (*snapping_) {
+        capture();
+    }
+}
+
 EdgeOptions Mensor::edgeOptions() const {
     return EdgeOptions::fromTolerance(PreferenceLimits::usableTolerance(prefs_->tolerance));
 }
@@ -94,6 +101,10 @@ void Mensor::applyCapture(std::uint32_t displayId, Point p,
     capturing_ = false;
     lastCapture_ = ports_.clock.now();
     lastCapturePointer_ = p;
+    // A move reported while this capture was out is measured now, not at the next tick.
+    if (*snapping_ && *pointer_ != p) {
+        capture();
+    }
 }
 
 void Mensor::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done) {

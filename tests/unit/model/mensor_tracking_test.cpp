@@ -61,6 +61,21 @@ TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerWaitsHalfASecond) {
     EXPECT_EQ(m.cachedFilterCount(), 0U);
 }
 
+// Where the platform reports moves itself, a move is measured at once, or as soon as the
+// capture in flight lands.
+TEST_F(TrackingTest, ReportedMovesAreMeasuredAtOnce) {
+    Mensor& m = snapping(5ms);
+    advance(10ms);
+    pointAt({231, 140});
+    m.pointerMoved();
+    EXPECT_EQ(captures(), 2);
+    pointAt({232, 140});
+    m.pointerMoved();
+    EXPECT_EQ(captures(), 2);
+    advance(5ms); // before the next tick
+    EXPECT_EQ(captures(), 3);
+}
+
 // The text depends only on the permission, not on which capture failed.
 TEST_F(TrackingTest, FailedCaptureDropsTheFilterAndShowsTheProblemUntilOneSucceeds) {
     Mensor& m = snapping();

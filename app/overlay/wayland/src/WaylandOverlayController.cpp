@@ -65,7 +65,7 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
                 [this](Point at) {
                     platform_.displays().setPointerLocation(at);
                     if (model_ != nullptr) {
-                        model_->updatePointer();
+                        model_->pointerMoved();
                     }
                     if (dragging_ != nullptr) {
                         dragging_->mouseDragged();
@@ -109,11 +109,13 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
         [this](std::uint32_t displayId, wayland::PixelRect hole, std::function<void()> ready) {
             punch(displayId, hole, std::move(ready));
         },
-        [this] {
-            if (--copiesInFlight_ == 0 && repaintDeferred_) {
-                repaintDeferred_ = false;
-                scheduleRepaint();
+        [this](std::uint32_t displayId, wayland::PixelRect hole) {
+            if (const auto found = panels_.find(displayId); found != panels_.end()) {
+                found->second->surface->closeHole(hole);
             }
+            // Drawing the measurement the copy gave shows the overlay there again; when nothing
+            // changed, this repaint does.
+            scheduleRepaint();
         });
 }
 
@@ -223,11 +225,6 @@ void WaylandOverlayController::repaintNow() {
     if (model_ == nullptr) {
         return;
     }
-    if (copiesInFlight_ > 0) {
-        // Painted once the copies are taken, with the measurement they give.
-        repaintDeferred_ = true;
-        return;
-    }
     const bool needed = model_->needsOverlay();
     const SceneInput input = sceneInput(*model_);
     for (auto& [id, panel] : panels_) {
@@ -274,7 +271,6 @@ void WaylandOverlayController::punch(std::uint32_t displayId, wayland::PixelRect
                                      std::function<void()> ready) {
     // The row, the column and the loupe of one measurement are asked for together: one frame
     // clears them all.
-    ++copiesInFlight_;
     const bool first = holes_.empty();
     Holes& holes = holes_[displayId];
     holes.rects.push_back(hole);
@@ -295,11 +291,11 @@ void WaylandOverlayController::punchPending() {
                 r();
             }
         };
-        if (found == panels_.end() || found->second->shown.ops.empty()) {
-            readyAll(); // nothing of ours on that display
-            continue;
+        // Punched even where nothing is drawn yet: drawing may come before the copy is taken.
+        if (found != panels_.end()) {
+            found->second->surface->punch(holes.rects);
         }
-        found->second->surface->punch(holes.rects, std::move(readyAll));
+        readyAll();
     }
 }
 

@@ -9,13 +9,15 @@ void HoleCapture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, 
         inner_.pixels(filter, rect, scale, std::move(done));
         return;
     }
-    punch_(filter.displayId, CaptureRegion::devicePixels(rect, scale),
-           [this, filter, rect, scale, done = std::move(done)]() mutable {
+    const PixelRect hole = CaptureRegion::devicePixels(rect, scale);
+    punch_(filter.displayId, hole,
+           [this, filter, rect, scale, hole, done = std::move(done)]() mutable {
                inner_.pixels(filter, rect, scale,
-                             [this, done = std::move(done)](CaptureResult<PixelBuffer> result) {
+                             [this, id = filter.displayId, hole,
+                              done = std::move(done)](CaptureResult<PixelBuffer> result) {
                                  done(std::move(result));
                                  if (copied_) {
-                                     copied_();
+                                     copied_(id, hole);
                                  }
                              });
            });

@@ -56,7 +56,7 @@ struct OverlaySurface::Listeners {
         s->stale_.clear();
         s->pendingDamage_.clear();
         const PixelRect all{0, 0, w, h};
-        s->commitFrame({&all, 1}, {}, {});
+        s->commitFrame({&all, 1});
     }
     static void closed(void* data, zwlr_layer_surface_v1* /*layer*/) {
         static_cast<OverlaySurface*>(data)->closed_ = true;
@@ -65,21 +65,10 @@ struct OverlaySurface::Listeners {
         auto* s = static_cast<OverlaySurface*>(data);
         wl_callback_destroy(callback);
         s->frameCallback_ = nullptr;
-        // The frame with our last commit has been composited: a capture asked for from now on
-        // copies a later frame. The captures waiting for the holes are asked for first, and
-        // drawing queued meanwhile goes out with the holes still open, so the frame they copy
-        // shows the same.
-        std::vector<std::function<void()>> shown = std::move(s->onFrame_);
-        s->onFrame_.clear();
-        const std::vector<PixelRect> holes =
-            shown.empty() ? std::vector<PixelRect>{} : s->shownHoles_;
-        for (const auto& task : shown) {
-            task();
-        }
         if (!s->pendingDamage_.empty()) {
             const std::vector<PixelRect> damage = std::move(s->pendingDamage_);
             s->pendingDamage_.clear();
-            s->commitFrame(damage, holes, {});
+            s->commitFrame(damage);
         }
     }
     static constexpr zwlr_layer_surface_v1_listener layer{configure, closed};
@@ -150,31 +139,34 @@ void OverlaySurface::present(std::span<const PixelRect> damage) {
         add(pendingDamage_, damage);
         return;
     }
-    commitFrame(damage, {}, {});
+    commitFrame(damage);
 }
 
-void OverlaySurface::punch(std::span<const PixelRect> holes, std::function<void()> presented) {
+void OverlaySurface::punch(std::span<const PixelRect> holes) {
+    openHoles_.insert(openHoles_.end(), holes.begin(), holes.end());
     if (!configured()) {
-        connection_.post(std::move(presented));
         return;
     }
     // Damage waiting for a frame goes out with the holes, which cannot wait.
     const std::vector<PixelRect> damage = std::move(pendingDamage_);
     pendingDamage_.clear();
-    commitFrame(damage, holes, std::move(presented));
+    commitFrame(damage);
 }
 
-void OverlaySurface::commitFrame(std::span<const PixelRect> damage,
-                                 std::span<const PixelRect> holes,
-                                 std::function<void()> presented) {
+void OverlaySurface::closeHole(const PixelRect& hole) {
+    const auto open = std::find(openHoles_.begin(), openHoles_.end(), hole);
+    if (open != openHoles_.end()) {
+        openHoles_.erase(open);
+    }
+}
+
+void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
+    const std::span<const PixelRect> holes = openHoles_;
     ShmBuffers::Buffer* buffer =
         buffers_->acquire(WL_SHM_FORMAT_ARGB8888, width_, height_, width_ * 4);
     if (buffer == nullptr) {
         // Every buffer is still on screen or memory ran out: try again at the next frame.
         add(pendingDamage_, damage);
-        if (presented) {
-            connection_.post(std::move(presented));
-        }
         return;
     }
     auto entry = std::find_if(stale_.begin(), stale_.end(),
@@ -222,9 +214,6 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage,
     }
     frameCallback_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frameCallback_, &Listeners::frame, this);
-    if (presented) {
-        onFrame_.push_back(std::move(presented));
-    }
     wl_surface_commit(surface_);
     wl_display_flush(connection_.display());
 }

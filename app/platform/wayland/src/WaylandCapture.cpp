@@ -55,6 +55,9 @@ struct WaylandCapture::Copy {
     static void onReady(void* data, zwlr_screencopy_frame_v1* /*frame*/, std::uint32_t /*hi*/,
                         std::uint32_t /*lo*/, std::uint32_t /*nsec*/) {
         auto* c = static_cast<Copy*>(data);
+        if (c->owner->trace_) {
+            c->owner->trace_("copied");
+        }
         CaptureRegion::Frame f = *c->offered;
         f.yInvert = c->yInvert;
         f.bytes = c->buffer->bytes;
@@ -163,6 +166,9 @@ void WaylandCapture::pixels(const ScreenCapture::Filter& filter, const Rect& rec
     copy->rect = rect;
     copy->scale = scale;
     copy->done = std::move(done);
+    if (trace_) {
+        trace_("asked");
+    }
     copy->frame = zwlr_screencopy_manager_v1_capture_output_region(
         g.screencopy, 0, output, region->x, region->y, region->width, region->height);
     zwlr_screencopy_frame_v1_add_listener(copy->frame, &Copy::listener, copy.get());

@@ -103,6 +103,9 @@ public:
     /// After every state change: pointer, overlay refresh, ruler refresh, pointer task.
     void syncViews();
     void updatePointer();
+    /// A move the platform reports itself (where the pointer cannot be polled): taken at once
+    /// and, while snapping, measured at once rather than at the next tick.
+    void pointerMoved();
     void updatePointerTask();
     /// Whether any overlay panel has something to draw.
     [[nodiscard]] bool needsOverlay() const;

@@ -8,22 +8,24 @@
 namespace spanlet::wayland {
 
 /// Screencopy sees the composited output, our overlay included. This capture has the overlay
-/// clear each rectangle it is about to copy and waits until the compositor has drawn that
-/// frame, so the pixels are those under the overlay.
+/// clear each rectangle it is about to copy before asking for the copy, so the pixels are
+/// those under the overlay.
 class HoleCapture final : public CapturePort {
 public:
     /// Clears `hole` (device pixels of display `displayId`) in the overlay, then runs `ready`
-    /// once the compositor has drawn it (at once where nothing of ours is shown).
+    /// once a copy asked for sees under it.
     using Punch =
         std::function<void(std::uint32_t displayId, PixelRect hole, std::function<void()> ready)>;
+    /// A copy through that hole has finished: the overlay may cover it again.
+    using Copied = std::function<void(std::uint32_t displayId, PixelRect hole)>;
 
     /// `inner` must outlive this object.
     explicit HoleCapture(CapturePort& inner) : inner_(inner) {}
 
     /// Who clears the overlay, and what runs after each copy that it cleared for has finished
-    /// (the overlay must not cover the holes again before). Empty: nobody (captures go
+    /// (the overlay must not cover the hole again before). Empty: nobody (captures go
     /// straight through).
-    void setPunch(Punch punch, std::function<void()> copied = {}) {
+    void setPunch(Punch punch, Copied copied = {}) {
         punch_ = std::move(punch);
         copied_ = std::move(copied);
     }
@@ -38,7 +40,7 @@ public:
 private:
     CapturePort& inner_;
     Punch punch_;
-    std::function<void()> copied_;
+    Copied copied_;
 };
 
 } // namespace spanlet::wayland

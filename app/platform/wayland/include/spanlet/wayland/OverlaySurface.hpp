@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -46,13 +45,13 @@ public:
     /// Shows the canvas's `damage` (device pixels); at the next frame if one is in progress.
     void present(std::span<const PixelRect> damage);
 
-    /// Shows the canvas with `holes` transparent and calls `presented` once the compositor has
-    /// composited that frame (its frame callback: wlroots sends it after drawing the output, and
-    /// headless outputs give no presentation feedback). A capture of the holes then sees what is
-    /// under the overlay: `presented` runs before drawing queued meanwhile is committed, and
-    /// that frame keeps the holes open. The canvas itself keeps its pixels; a later present()
-    /// of the holes shows them again.
-    void punch(std::span<const PixelRect> holes, std::function<void()> presented);
+    /// Shows the canvas with `holes` transparent at once, and keeps each open in every frame
+    /// until closeHole(). A capture asked for from now on sees what is under the overlay there:
+    /// the compositor applies this commit before it reads the request, and copies at a later
+    /// render. The canvas itself keeps its pixels.
+    void punch(std::span<const PixelRect> holes);
+    /// One hole punched earlier closes: the next present() shows the canvas there again.
+    void closeHole(const PixelRect& hole);
 
     /// Whether the surface takes the pointer (full input region) or lets it through (empty).
     void takeInput(bool take);
@@ -70,8 +69,7 @@ public:
     struct Listeners;
 
 private:
-    void commitFrame(std::span<const PixelRect> damage, std::span<const PixelRect> holes,
-                     std::function<void()> presented);
+    void commitFrame(std::span<const PixelRect> damage);
 
     WaylandConnection& connection_;
     wl_surface* surface_ = nullptr;
@@ -84,9 +82,9 @@ private:
     /// Per buffer: the rectangles where it differs from the canvas.
     std::vector<std::pair<const void*, std::vector<PixelRect>>> stale_;
     std::vector<PixelRect> pendingDamage_; ///< waiting for the frame callback
+    std::vector<PixelRect> openHoles_;     ///< kept transparent until closeHole()
     std::vector<PixelRect> shownHoles_;    ///< the holes of the last frame committed
     wl_callback* frameCallback_ = nullptr;
-    std::vector<std::function<void()>> onFrame_; ///< run when frameCallback_ is done
     bool takesInput_ = false;
     bool closed_ = false;
 };

@@ -27,6 +27,10 @@ public:
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
 
+    /// For the latency benchmark: marks when a copy is asked of the compositor ("asked") and
+    /// when it is in our buffer ("copied"); the time between is the compositor's.
+    void setTrace(std::function<void(const char* event)> trace) { trace_ = std::move(trace); }
+
     /// wl_shm buffers made so far (the rest were reused).
     [[nodiscard]] std::size_t buffersMade() const;
 
@@ -37,6 +41,7 @@ private:
     /// Copies in flight; they go when they finish, or with this object.
     std::vector<std::unique_ptr<Copy>> copies_;
     std::shared_ptr<bool> alive_;
+    std::function<void(const char*)> trace_;
 };
 
 } // namespace spanlet::wayland

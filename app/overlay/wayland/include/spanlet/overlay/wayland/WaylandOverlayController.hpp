@@ -72,9 +72,7 @@ private:
     std::map<std::uint32_t, Holes> holes_; ///< asked for in this event-loop turn
     bool repaintPending_ = false;
     /// Copies whose holes are cleared and not yet taken: no frame may cover them meanwhile.
-    int copiesInFlight_ = 0;
     /// A repaint held back until those copies are taken.
-    bool repaintDeferred_ = false;
     QObject context_; ///< for posted calls
     std::vector<Subscription> subscriptions_;
 };
