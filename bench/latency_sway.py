@@ -4,8 +4,9 @@
 
   latency_sway.py measure <virtual_input> <trace> <moves> X,Y [X,Y ...]
       moves the pointer <moves> times from one point to the next; prints p50/p95/p99 of
-      processing (Spanlet sees the move -> live measurement published) and end to end
-      (the move sent to the compositor -> published).
+      processing (Spanlet sees the move -> live measurement published), split into Spanlet's
+      own work and the compositor's time to copy (its "asked" to "copied" marks), and end to
+      end (the move sent to the compositor -> published).
   latency_sway.py move <virtual_input> <seconds> <hz> X,Y [X,Y ...]
       moves the pointer at <hz> for <seconds>, one point after the other.
 
@@ -47,26 +48,34 @@ def report(what, values):
 
 
 def published_after(trace, x, y, deadline):
-    """The (moved, published) times of the measurement at (x, y), read as the trace grows."""
-    moved = None
+    """The (moved, published, waited) times of the measurement at (x, y), read as the trace
+    grows; waited is how long its copies took the compositor (first "asked" to last "copied")."""
+    moved = asked = copied = None
     while time.monotonic() < deadline:
         line = trace.readline()
         if not line:
             time.sleep(0.0005)
             continue
         fields = line.split()
-        if len(fields) != 4 or abs(float(fields[1]) - x) > 0.01 or abs(float(fields[2]) - y) > 0.01:
+        if len(fields) != 4:
             continue
-        if fields[0] == "moved":
-            moved = int(fields[3])
+        if fields[0] == "asked" and moved is not None and asked is None:
+            asked = int(fields[3])
+        elif fields[0] == "copied" and asked is not None:
+            copied = int(fields[3])
+        elif abs(float(fields[1]) - x) > 0.01 or abs(float(fields[2]) - y) > 0.01:
+            continue
+        elif fields[0] == "moved":
+            moved, asked, copied = int(fields[3]), None, None
         elif fields[0] == "published" and moved is not None:
-            return moved, int(fields[3])
+            waited = copied - asked if copied is not None else 0
+            return moved, int(fields[3]), waited
     return None
 
 
 def measure(driver, trace_path, moves, targets):
     pointer = start(driver)
-    processing, end_to_end, missed = [], [], 0
+    processing, own, waited, end_to_end, missed = [], [], [], [], 0
     with open(trace_path) as trace:
         trace.seek(0, 2)
         for i in range(moves):
@@ -78,12 +87,16 @@ def measure(driver, trace_path, moves, targets):
                 missed += 1
                 continue
             processing.append((times[1] - times[0]) / 1e6)
+            waited.append(times[2] / 1e6)
+            own.append((times[1] - times[0] - times[2]) / 1e6)
             end_to_end.append((times[1] - sent) / 1e6)
             time.sleep(0.02)  # the next move a frame or so later, as a hand would
     if not processing:
         sys.exit("latency_sway: nothing published in the trace")
     print(f"{moves} moves, {missed} without a publication within 500 ms")
     report("processing (pointer event seen -> live measurement published)", processing)
+    report("  of which Spanlet's own work", own)
+    report("  of which the compositor's, from asking for the copies to having them", waited)
     report("end to end (virtual pointer move sent -> live measurement published)", end_to_end)
 
 

@@ -3,8 +3,9 @@
 # tests/e2e/sway_session.sh), the pointer driven by the virtual pointer, with four boxes on the
 # wallpaper, at 1920×1080 scale 1 and 2560×1600 scale 2:
 #   - <moves> moves from box to box, p50/p95/p99 of processing (Spanlet's pointer event ->
-#     live measurement published, from its SPANLET_TRACE) and end to end (the move sent to
-#     the compositor -> published); see bench/latency_sway.py;
+#     live measurement published, from its SPANLET_TRACE; split into Spanlet's own work and
+#     the compositor's time to copy) and end to end (the move sent to the compositor ->
+#     published); see bench/latency_sway.py;
 #   - Spanlet's and sway's CPU while the pointer moves at 60 Hz for <seconds> with snapping on,
 #     and Spanlet's CPU per published update.
 # Usage: bench/run_latency_sway.sh <build folder> [moves] [seconds]

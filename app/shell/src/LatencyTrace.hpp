@@ -18,8 +18,9 @@ class Mensor;
 ///     moved <x> <y> <ns>
 ///     published <x> <y> <ns>
 ///
+/// and whatever mark() is given, as "<event> 0 0 <ns>".
 /// where (x, y) is the pointer (global points) and ns the CLOCK_MONOTONIC time in
-/// nanoseconds. Nothing else is written; without the variable nothing is done at all.
+/// nanoseconds. Without the variable nothing is done at all.
 class LatencyTrace {
 public:
     /// A trace of `model`, or nothing when SPANLET_TRACE is unset or its file can't be opened.
@@ -28,6 +29,8 @@ public:
     ~LatencyTrace();
     LatencyTrace(const LatencyTrace&) = delete;
     LatencyTrace& operator=(const LatencyTrace&) = delete;
+
+    void mark(const char* event) const { write(event, 0, 0); }
 
 private:
     LatencyTrace(const Mensor& model, int fd);

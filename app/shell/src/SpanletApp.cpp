@@ -84,9 +84,13 @@ SpanletApp::SpanletApp(Options options)
     overlays_.attach(*model_);
     ruler_.attach(*model_);
     trace_ = LatencyTrace::fromEnvironment(*model_);
+    if (trace_) {
+        traceCaptureWaits(*platform_, [trace = trace_.get()](const char* e) { trace->mark(e); });
+    }
 }
 
 SpanletApp::~SpanletApp() {
+    traceCaptureWaits(*platform_, {});
     trace_.reset();
     // The views and panels go before the model (members go in reverse order, the model after
     // the controllers); the key grabs are released before anything else.
