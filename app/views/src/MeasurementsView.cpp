@@ -16,6 +16,7 @@
 #include <spanlet/views/ToolViewInfo.hpp>
 #include <spanlet/views/ViewText.hpp>
 
+#include "TabularLabel.hpp"
 #include "ViewStyle.hpp"
 
 namespace spanlet::views {
@@ -112,12 +113,10 @@ QWidget* MeasurementsView::row(const Pinned& pinned, int number, MeasureUnit uni
     line->setContentsMargins(8, 4, 8, 4);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
-    QLabel* size = label(qs(MeasurementText::cross(pinned.cross, unit, CopyStyle::plain)), false);
+    auto* size = new TabularLabel(qs(MeasurementText::cross(pinned.cross, unit, CopyStyle::plain)));
     size->setObjectName(QStringLiteral("size"));
-    // The desktop's sans fonts (DejaVu, Noto, Cantarell) draw digits of one width by default,
-    // which keeps the numbers of neighbouring rows aligned; Qt 6.4 cannot ask for it explicitly.
     texts->addWidget(size);
-    QLabel* distances = label(qs(MeasurementText::distances(pinned.cross, unit)), false);
+    auto* distances = new TabularLabel(qs(MeasurementText::distances(pinned.cross, unit)));
     distances->setObjectName(QStringLiteral("distances"));
     makeSecondary(distances);
     makeCaption(distances);

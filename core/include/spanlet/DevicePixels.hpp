@@ -20,9 +20,14 @@ namespace spanlet::DevicePixels {
     return pixels / scale;
 }
 
+/// How far short of a pixel boundary (in device pixels) a coordinate still counts as on it. A
+/// position read in device pixels (the pointer, a guide dropped there) comes back from a
+/// display's global points a few ulps short of its boundary at scales such as 1.5.
+inline constexpr double boundarySlack = 1e-6;
+
 /// The column (or row) of the device pixel that holds the coordinate `points`.
 [[nodiscard]] inline double index(double points, double scale) noexcept {
-    return std::floor(fromPoints(points, scale));
+    return std::floor(fromPoints(points, scale) + boundarySlack);
 }
 
 /// The whole device-pixel coordinate or length nearest to `points`, halves away from zero.

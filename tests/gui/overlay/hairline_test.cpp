@@ -10,7 +10,8 @@
 namespace spanlet::test {
 namespace {
 
-/// The display the lines are drawn on: A (scale 2, or SPANLET_TEST_SCALES's first) or B.
+/// The display the lines are drawn on: A (scale 2, or SPANLET_TEST_SCALES's first) or B (scale 1,
+/// or its second).
 struct HairlineCase {
     std::string name;
     bool onA;
@@ -21,11 +22,12 @@ void PrintTo(const HairlineCase& c, std::ostream* os) {
 
 /// The live cross over the (fake) dark box at local (100, 100)–(300, 250), and a guide, on a
 /// grey desktop: each line covers whole device pixels, in its exact colour, and the pixels
-/// beside it show the desktop untouched.
+/// beside it show the desktop untouched. The pointer is not on a whole point: at scale 1.5 it
+/// sits on a device pixel that B's points reach only up to rounding.
 class HairlineTest : public OverlayDesk, public ::testing::WithParamInterface<HairlineCase> {
 protected:
     static constexpr double guideX = 201;
-    static constexpr Point live{280, 220};
+    static constexpr Point live{281.4, 221.4};
 
     [[nodiscard]] std::uint32_t id() const { return GetParam().onA ? idA() : idB(); }
     [[nodiscard]] double scale() const { return display(id()).info.scale.factor(); }
@@ -68,7 +70,7 @@ TEST_P(HairlineTest, CrossCapsAndGuideCoverWholeDevicePixels) {
     m.enableSnapping();
     platform.clock.advance(std::chrono::milliseconds(50));
     ASSERT_TRUE(m.live().has_value());
-    ASSERT_EQ(m.live()->pointerX, global(id(), live).x);
+    ASSERT_NEAR(m.live()->pointerX, global(id(), live).x, 1);
     overlays->repaintNow();
 
     const Rect frame = display(id()).info.frame;
@@ -106,7 +108,7 @@ TEST_P(HairlineTest, CrossCapsAndGuideCoverWholeDevicePixels) {
 
 INSTANTIATE_TEST_SUITE_P(Displays, HairlineTest,
                          ::testing::Values(HairlineCase{"display_a", true},
-                                           HairlineCase{"display_b_scale1", false}),
+                                           HairlineCase{"display_b", false}),
                          [](const auto& row) { return row.param.name; });
 
 } // namespace

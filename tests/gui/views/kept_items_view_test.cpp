@@ -1,7 +1,9 @@
 // The kept-measurements and colours views: rows from the model, copying, reusing and clearing.
+#include <QFontMetricsF>
 #include <QListWidget>
 #include <QPushButton>
 
+#include "TabularLabel.hpp"
 #include "ViewFixture.hpp"
 
 namespace spanlet::testing {
@@ -36,6 +38,24 @@ TEST_F(KeptItemsViewTest, MeasurementsFollowTheModelCopyTheSelectedOrNewestAndCl
     EXPECT_TRUE(m.toast()->has_value()) << "the model's clearing, not a bare edit of the list";
     EXPECT_EQ(shownTexts(view.get())[0], "No measurements kept");
     EXPECT_FALSE(child<QPushButton>(view.get(), "copyPreferred")->isEnabled());
+}
+
+// A measurement row's numbers keep their width as their digits change, in a font whose digits
+// differ in width (GNOME's UI font).
+TEST(MeasurementRowTest, NumbersDifferingOnlyInDigitsTakeOneWidth) {
+    QFont font(QStringLiteral("Cantarell"));
+    font.setPixelSize(13);
+    const QString wide = QStringLiteral("188 × 111 pt");
+    const QString narrow = QStringLiteral("111 × 111 pt");
+    const QFontMetricsF metrics(font);
+    ASSERT_NE(metrics.horizontalAdvance(wide), metrics.horizontalAdvance(narrow))
+        << "digits of one width";
+    const auto width = [&font](const QString& text) {
+        views::TabularLabel label(text);
+        label.setFont(font);
+        return label.sizeHint().width();
+    };
+    EXPECT_EQ(width(wide), width(narrow));
 }
 
 TEST_F(KeptItemsViewTest, ColorsShowTheNewestReuseARecentSwatchAndClear) {

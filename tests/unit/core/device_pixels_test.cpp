@@ -22,6 +22,8 @@ TEST(DevicePixelsTest, HairlinesCoverWholePixelsFromThePixelHoldingTheirCoordina
         {"scale2_half_point_pointer", 350.5, 1, 2, {701, 2}},
         {"scale1_5_one_point_rounds_to_two", 100, 1, 1.5, {150, 2}},
         {"scale1_5_one_pixel_guide", 100.4, 1 / 1.5, 1.5, {150, 1}},
+        // Device column 422 of a display at x = 1152, read as global points and made local.
+        {"scale1_5_pixel_read_through_global_points", (1152 + 422 / 1.5) - 1152, 1, 1.5, {422, 2}},
         {"thin_line_still_one_pixel", 20, 0.2, 1, {20, 1}},
         {"three_pixels_centred", 10, 3, 1, {9, 3}},
         {"negative_coordinate", -0.5, 1, 1, {-1, 1}},
