@@ -5,6 +5,8 @@
                            and shown objects until killed
   atspi.py unnamed         prints one line per control in Spanlet's shown windows that has
                            neither a name nor a label, and exits 1 if there is any
+  atspi.py names <window>  prints the name and the description of every shown object in
+                           Spanlet's shown window of that name, one a line
 """
 import sys
 
@@ -89,11 +91,30 @@ def unnamed():
     return 1 if missing or windows == 0 else 0
 
 
+def names(title):
+    app = spanlet()
+    shown = []
+
+    def walk(node):
+        if node is not None and node.getState().contains(pyatspi.STATE_SHOWING):
+            shown.append(node.name)
+            shown.append(node.description)
+            for child in node:
+                walk(child)
+
+    for window in app or []:
+        if window is not None and window.name == title:
+            walk(window)
+    print("\n".join(shown))
+
+
 if __name__ == "__main__":
     if sys.argv[1:2] == ["listen"]:
         listen(sys.argv[2])
     elif sys.argv[1:2] == ["unnamed"]:
         sys.exit(unnamed())
+    elif sys.argv[1:2] == ["names"]:
+        names(sys.argv[2])
     else:
         print(__doc__)
         sys.exit(2)

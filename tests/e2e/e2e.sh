@@ -181,20 +181,6 @@ colour() {
         fail "the picked colours were not saved"
 }
 
-# A private session bus with the accessibility bus on it, and a listener as a screen reader
-# would run one; Spanlet's accessibility bridge is on without a screen reader's request.
-start_accessibility_bus() {
-    local address_file="$E2E_TMP/bus"
-    dbus-daemon --session --nofork --print-address=5 5>"$address_file" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 10 grep -q '^unix:' "$address_file" || { log "no session bus"; exit 1; }
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address_file")
-    background /usr/libexec/at-spi-bus-launcher --launch-immediately
-    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-    /usr/bin/python3 "$(dirname "$0")/atspi.py" listen "$E2E_TMP/heard" 2>>"$E2E_TMP/atspi.log" &
-    E2E_PIDS+=($!)
-    wait_until 10 grep -q listening "$E2E_TMP/heard" || { log "the listener did not start"; exit 1; }
-}
 heard() { grep -qF "$(printf 'object:property-change:accessible-name\tnotification\t%s' "$1")" "$E2E_TMP/heard"; }
 
 # Announcements reach a listener on the accessibility bus, and every control of every tool

@@ -8,6 +8,7 @@ export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/sway_session.sh"
 
+listed() { /usr/bin/python3 "$(dirname "$0")/atspi.py" names Measurements | grep -qF "$1"; }
 paste_is() { [ "$(wl-paste -n 2>/dev/null)" == "$1" ]; }
 
 # copied <expected>: copies the live measurement until the clipboard holds what was expected
@@ -40,11 +41,13 @@ snap() {
     sleep 0.5 # the overlay takes the pointer from its next commit on
 }
 
-# The box at output scale $1: measured and copied in points, then in pixels; a click keeps it.
+# The box at output scale $1: measured and copied in points, then in pixels; a click keeps it,
+# and the measurements window lists it (read as a screen reader would).
 measure() {
     local scale=$1
     start_sway "output HEADLESS-1 resolution 1280x800 scale $scale"
     show_wallpaper
+    start_accessibility_bus
     snap
     pointer "move $((1200 / scale)) $((200 / scale))"
     local w=$((120 / scale)) h=$((80 / scale))
@@ -60,6 +63,9 @@ measure() {
     sleep 0.3
     "$SPANLET" --command copyMeasurement
     expect_equal "scale $scale kept after Escape" "120 × 80 px" "$(wl-paste -n)"
+    "$SPANLET" --show measurements
+    wait_until 5 listed "120 × 80 px" && pass "scale $scale listed in the measurements window" ||
+        fail "scale $scale: the measurements window does not list 120 × 80 px"
     exec {VI[1]}>&-
 }
 

@@ -176,6 +176,12 @@ void MeasurementsView::display() {
             item->setData(kIdRole, qs(p.id.string()));
             item->setData(Qt::AccessibleTextRole,
                           QStringLiteral("Measurement ") + QString::number(number));
+            // The row's labels are not in the accessible tree: a screen reader reads the size
+            // and the distances from the item itself.
+            item->setData(Qt::AccessibleDescriptionRole,
+                          qs(MeasurementText::cross(p.cross, prefs.unit, CopyStyle::plain)) +
+                              QStringLiteral(", ") +
+                              qs(MeasurementText::distances(p.cross, prefs.unit)));
             QWidget* widget = row(p, number, prefs.unit);
             item->setSizeHint(widget->sizeHint());
             list_->setItemWidget(item, widget);
