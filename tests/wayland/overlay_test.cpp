@@ -1,10 +1,15 @@
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
+#include <spanlet/wayland/WaylandEventPump.hpp>
 
 #include "support/InputDriver.hpp"
 #include "support/SwaySession.hpp"
@@ -84,17 +89,18 @@ TEST_F(OverlayInput, tracksThePointerAcrossOutputs) {
     EXPECT_EQ(*clicked, points[2]);
 }
 
-// Keys reach the overlay only while it may take the keyboard, and then once it was clicked.
+// Keys reach the overlay only while it may take the keyboard, and then once it was clicked; they
+// are read through the compositor's keymap, and a held key repeats.
 TEST_F(OverlayInput, getsKeysOnlyWhileTakingTheKeyboard) {
     InputDriver driver;
     ASSERT_TRUE(driver.ok());
     auto c = WaylandConnection::connect();
     ASSERT_TRUE(c);
     OverlaySurface overlay(*c, c->outputs().output(c->outputs().screens().at(0).id), 1);
-    std::vector<std::uint32_t> keys;
+    std::vector<wayland::OverlayKeyboard::Key> keys;
     wayland::OverlayKeyboard keyboard(
         *c, [&](wl_surface* s) { return s == overlay.surface(); },
-        [&](std::uint32_t code, bool) { keys.push_back(code); });
+        [&](const wayland::OverlayKeyboard::Key& key) { keys.push_back(key); });
     ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured(); }));
     overlay.takeInput(true);
     constexpr int escape = 1;
@@ -107,7 +113,25 @@ TEST_F(OverlayInput, getsKeysOnlyWhileTakingTheKeyboard) {
     c->roundtrip();
     ASSERT_TRUE(driver.click() && driver.key(escape));
     ASSERT_TRUE(c->dispatchUntil([&] { return !keys.empty(); }));
-    EXPECT_EQ(keys, std::vector<std::uint32_t>{escape});
+    EXPECT_EQ(keys.at(0).keysym, XKB_KEY_Escape);
+
+    constexpr int usV = 47; // H in the driver's keymap
+    ASSERT_TRUE(driver.key(usV));
+    ASSERT_TRUE(c->dispatchUntil([&] { return keys.size() == 2; }));
+    EXPECT_EQ(keys.at(1).text, "h");
+
+    // Held for a second: sway's keyboards repeat after 600 ms, 25 times a second.
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    wayland::WaylandEventPump pump(*c);
+    constexpr int right = 106;
+    ASSERT_TRUE(driver.key(right, "down"));
+    QEventLoop held;
+    QTimer::singleShot(1000, &held, &QEventLoop::quit);
+    held.exec();
+    ASSERT_TRUE(driver.key(right, "up"));
+    EXPECT_GE(keys.size(), 5U) << "a held key did not repeat";
+    EXPECT_EQ(keys.back().keysym, XKB_KEY_Right);
 }
 
 } // namespace

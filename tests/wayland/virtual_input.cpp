@@ -3,7 +3,8 @@
 // with "ok" once the compositor has handled it (or "error" for a line it does not understand):
 //   move X Y             the pointer to (X, Y), global logical points, fractions allowed
 //   press|release|click  the left button, or the button code given after it (BTN_* codes)
-//   key CODE             presses and releases a key (evdev code; the keymap has Escape and Right)
+//   key CODE             presses and releases a key (evdev code; see kKeymap)
+//   down CODE, up CODE   presses a key, releases it
 // It keeps its devices until standard input ends, since they go when the client does.
 #include <cmath>
 #include <cstdint>
@@ -27,15 +28,16 @@ using spanlet::wayland::WaylandConnection;
 constexpr std::uint32_t kLeftButton = 0x110; // BTN_LEFT
 constexpr double kSubdivision = 100;         // motion_absolute steps per point
 
-// A small keymap the compositor accepts: Escape and the Right arrow (evdev 1 and 106, XKB
-// keycodes 9 and 114).
-constexpr const char* kKeymap =
-    "xkb_keymap {\n"
-    "xkb_keycodes \"spanlet\" { minimum = 8; maximum = 255; <ESC> = 9; <RGHT> = 114; };\n"
-    "xkb_types \"spanlet\" { include \"complete\" };\n"
-    "xkb_compatibility \"spanlet\" { include \"complete\" };\n"
-    "xkb_symbols \"spanlet\" { key <ESC> { [ Escape ] }; key <RGHT> { [ Right ] }; };\n"
-    "};\n";
+// A small keymap the compositor accepts: Escape, the Right arrow, and H where a US layout has V
+// (evdev 1, 106 and 47; XKB keycodes 9, 114 and 55), so a client must read it to get letters.
+constexpr const char* kKeymap = "xkb_keymap {\n"
+                                "xkb_keycodes \"spanlet\" { minimum = 8; maximum = 255; <ESC> = 9; "
+                                "<RGHT> = 114; <AB04> = 55; };\n"
+                                "xkb_types \"spanlet\" { include \"complete\" };\n"
+                                "xkb_compatibility \"spanlet\" { include \"complete\" };\n"
+                                "xkb_symbols \"spanlet\" { key <ESC> { [ Escape ] }; key <RGHT> { "
+                                "[ Right ] }; key <AB04> { [ h, H ] }; };\n"
+                                "};\n";
 
 struct Bound {
     zwlr_virtual_pointer_manager_v1* pointers = nullptr;
@@ -122,13 +124,17 @@ bool execute(WaylandConnection& c, const Devices& d, const std::string& line) {
                                            WL_POINTER_BUTTON_STATE_RELEASED);
             zwlr_virtual_pointer_v1_frame(d.pointer);
         }
-    } else if (verb == "key") {
+    } else if (verb == "key" || verb == "down" || verb == "up") {
         std::uint32_t key = 0;
         if (!(in >> key) || d.keyboard == nullptr) {
             return false;
         }
-        zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_PRESSED);
-        zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_RELEASED);
+        if (verb != "up") {
+            zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_PRESSED);
+        }
+        if (verb != "down") {
+            zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_RELEASED);
+        }
     } else {
         return false;
     }

@@ -67,8 +67,8 @@ bool InputDriver::click() {
     return command("click");
 }
 
-bool InputDriver::key(int code) {
-    return command("key " + std::to_string(code));
+bool InputDriver::key(int code, const char* how) {
+    return command(std::string(how) + " " + std::to_string(code));
 }
 
 } // namespace spanlet::test

@@ -19,8 +19,9 @@ public:
     bool move(double x, double y);
     /// Presses and releases the left button.
     bool click();
-    /// Presses and releases the key with evdev code `code` (1: Escape).
-    bool key(int code);
+    /// Presses and releases the key with evdev code `code` (1: Escape; see virtual_input's
+    /// keymap); "down" or "up" as `how` only presses or only releases it.
+    bool key(int code, const char* how = "key");
 
 private:
     bool command(const std::string& line);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <utility>
+#include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/model/Mensor.hpp>
@@ -17,14 +18,13 @@
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
 
-#include "EvdevEditorKeys.hpp"
+#include "KeysymEditorKeys.hpp"
 
 namespace spanlet {
 
 namespace {
 
 constexpr std::uint32_t leftButton = 0x110; // BTN_LEFT
-constexpr std::uint32_t escapeKey = 1;      // KEY_ESC
 /// How long the new surfaces may take to be sized by the compositor.
 constexpr std::chrono::milliseconds configureWait{1000};
 
@@ -95,13 +95,13 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
         });
     keyboard_ = std::make_unique<wayland::OverlayKeyboard>(
         connection, [this](wl_surface* surface) { return panelOf(surface) != nullptr; },
-        [this](std::uint32_t key, bool shift) {
+        [this](const wayland::OverlayKeyboard::Key& key) {
             if (model_ == nullptr) {
                 return;
             }
             if (GuideEditor* editor = editorAt(platform_.displays().pointerLocation())) {
-                editor->keyDown(editorKeyPress(key, shift));
-            } else if (key == escapeKey && *model_->snapping()) {
+                editor->keyDown(editorKeyPress(key.keysym, key.text, key.shift));
+            } else if (key.keysym == XKB_KEY_Escape && *model_->snapping()) {
                 model_->disableSnapping();
             }
         });
