@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: the built spanlet on a desktop of its own, driven like a person.
-#   e2e.sh measure-window | measure-wallpaper | kept | guides | ruler | colour | quit-with-ruler |
+#   e2e.sh measure-window | measure-wallpaper | kept | guides | colour | quit-with-ruler |
 #          accessibility
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
@@ -118,43 +118,6 @@ guides() {
     fi
 }
 
-ruler_saved_at() { preferences | grep -q "\"rulerX\":$1.0" && preferences | grep -q "\"rulerY\":$2.0"; }
-ruler_at() { [ "$(window_geometry '^Ruler$' | cut -d' ' -f1,2)" == "$1 $2" ]; }
-
-# The ruler shown, dragged by the mouse, and found at the same place after a restart.
-ruler() {
-    launch window
-    point_at 1700 400
-    key ctrl+shift+r
-    if ! wait_until 5 window_shown '^Ruler$'; then
-        fail "the ruler did not show"
-        return
-    fi
-    local x y w h
-    read -r x y w h < <(window_geometry '^Ruler$')
-    log "ruler at $x,$y, $w × $h"
-    local cx=$((x + w / 2)) cy=$((y + h / 2))
-    xdotool mousemove "$cx" "$cy" sleep 0.1 mousedown 1 sleep 0.1 \
-        mousemove $((cx + 40)) $((cy + 20)) sleep 0.1 mousemove $((cx + 100)) $((cy + 60)) \
-        sleep 0.2 mouseup 1
-    local nx=$((x + 100)) ny=$((y + 60))
-    wait_until 5 ruler_at "$nx" "$ny" || fail "ruler not moved: $(window_geometry '^Ruler$')"
-    wait_until 5 ruler_saved_at "$nx" "$ny" ||
-        fail "ruler position not saved: $(preferences | grep -Eo '"ruler[XY]":[0-9.]+' | tr '\n' ' ')"
-    # Hidden before the restart: see quit_with_ruler.
-    key ctrl+shift+r
-    wait_until 5 ruler_hidden || fail "the ruler did not hide"
-    restart_spanlet
-    key ctrl+shift+r
-    if wait_until 5 ruler_at "$nx" "$ny"; then
-        pass "ruler at $nx,$ny after restart"
-    else
-        fail "ruler after restart at $(window_geometry '^Ruler$'), expected $nx $ny"
-    fi
-}
-
-ruler_hidden() { ! window_shown '^Ruler$'; }
-
 # SIGTERM while the ruler is shown after a drag ends spanlet (the session's logout does this).
 quit_with_ruler() {
     launch window
@@ -213,12 +176,11 @@ case "${1:-}" in
 measure-window | measure-wallpaper) measure "${1#measure-}" ;;
 kept) kept ;;
 guides) guides ;;
-ruler) ruler ;;
 colour) colour ;;
 quit-with-ruler) quit_with_ruler ;;
 accessibility) accessibility ;;
 *)
-    log "usage: $0 measure-window|measure-wallpaper|kept|guides|ruler|colour|quit-with-ruler|accessibility"
+    log "usage: $0 measure-window|measure-wallpaper|kept|guides|colour|quit-with-ruler|accessibility"
     exit 2
     ;;
 esac
