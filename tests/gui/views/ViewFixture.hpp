@@ -59,16 +59,11 @@ protected:
         platform.displays.pointer = {10, 10};
     }
 
-    /// A started model for a welcomed user, copying to `clipboard` (the fake one by default).
-    Mensor& started(Preferences prefs = {}, Clipboard* clipboard = nullptr) {
+    /// A started model for a welcomed user.
+    Mensor& started(Preferences prefs = {}) {
         prefs.welcomed = true;
         context.reset();
-        const MensorPorts p = platform.ports();
-        model = std::make_unique<Mensor>(MensorPorts{p.clock, p.displays, p.capture, p.permission,
-                                                     clipboard ? *clipboard : p.clipboard,
-                                                     p.announcer, p.preferences, p.windows,
-                                                     p.hotkeys, p.overlays, p.ruler, p.sampler},
-                                         std::move(prefs));
+        model = std::make_unique<Mensor>(platform.ports(), std::move(prefs));
         model->start();
         context = std::make_unique<ViewContext>(ViewContext{
             *model, platform.permission, hotkeys, loginItem,

@@ -1,13 +1,10 @@
-// What holds for every view: accessible names, sizes, unsubscribing, and the real clipboard.
+// What holds for every view: accessible names, sizes and unsubscribing.
 #include <QAbstractItemView>
 #include <QAbstractSlider>
-#include <QClipboard>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <algorithm>
 
 #include "ViewFixture.hpp"
-#include "support/X11Env.hpp"
 
 namespace spanlet::testing {
 namespace {
@@ -55,31 +52,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, EveryViewTest,
                          ::testing::ValuesIn(EnumTraits<Kind>::allCases.begin(),
                                              EnumTraits<Kind>::allCases.end()),
                          [](const auto& row) { return std::string(Windows::rawValue(row.param)); });
-
-/// The desktop clipboard, as the application gives it to the model.
-class QtClipboard : public Clipboard {
-public:
-    void setText(const std::string& text) override {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(text), QClipboard::Clipboard);
-    }
-};
-
-using RealClipboardTest = ViewTest;
-
-TEST_F(RealClipboardTest, CtrlCPutsTheNewestMeasurementOnTheDesktopClipboard) {
-    QtClipboard desktop;
-    started({}, &desktop);
-    keepAt({130, 120});
-    keepAt({510, 125});
-    auto view = show(Kind::measurements);
-    view->activateWindow();
-    QApplication::setActiveWindow(view.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    // A real key press through the X server, to the focused window.
-    ASSERT_TRUE(test::xdotool({"key", "ctrl+c"}));
-    ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::clipboard()->ownsClipboard(); }));
-    EXPECT_EQ(test::clipboardText(), std::optional<std::string>("20 × 50 pt"));
-}
 
 } // namespace
 } // namespace spanlet::testing
