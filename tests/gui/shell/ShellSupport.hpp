@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -38,6 +39,49 @@ inline Preferences welcomedPrefs() {
     p.welcomed = true;
     return p;
 }
+
+/// Whether a window whose name matches `name` (a regular expression) is mapped.
+inline bool windowNamed(const std::string& name) {
+    const auto found = output({"xdotool", "search", "--name", name});
+    return found && !found->empty();
+}
+
+/// The instance's socket file name for this display: ":12" gives "spanlet-_12.socket".
+inline std::string socketName() {
+    std::string display = qEnvironmentVariable("DISPLAY").toStdString();
+    for (char& c : display) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return "spanlet-" + display + ".socket";
+}
+
+/// The built spanlet on its own fresh config and runtime folders.
+struct Spanlet {
+    TempDir config;
+    TempDir runtime;
+    /// The command line that runs it with `args`.
+    [[nodiscard]] std::vector<std::string>
+    command(const std::vector<std::string>& args = {}) const {
+        std::vector<std::string> argv{"env", "XDG_CONFIG_HOME=" + config.path().string(),
+                                      "XDG_RUNTIME_DIR=" + runtime.path().string(), SPANLET_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+    }
+    /// The same for a run that is to end by itself: stopped after 20 s if it does not.
+    [[nodiscard]] std::vector<std::string> ending(const std::vector<std::string>& args = {}) const {
+        std::vector<std::string> argv = command(args);
+        argv.insert(argv.begin(), {"timeout", "20"});
+        return argv;
+    }
+    [[nodiscard]] std::filesystem::path socket() const { return runtime.path() / socketName(); }
+    /// Starts the instance; whether it is past its start-up (its overlay panels are there).
+    bool start(Background& process, const std::vector<std::string>& args = {}) {
+        storePrefs(config.path() / "spanlet", welcomedPrefs());
+        process = Background(command(args));
+        return waitUntil([&] { return std::filesystem::exists(socket()); }) &&
+               waitUntil([] { return windowNamed("Spanlet Overlay"); }, std::chrono::seconds(30));
+    }
+};
 
 /// A whole application on its own defaults folder (`directory`, or a fresh one), where `prefs`
 /// are stored first unless nothing is given.

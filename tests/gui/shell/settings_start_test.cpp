@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> spanletWith(const TempDir& config, const TempDir& runtime) {
-    return {"env", "XDG_CONFIG_HOME=" + config.path().string(),
-            "XDG_RUNTIME_DIR=" + runtime.path().string(), SPANLET_BINARY};
-}
-
 /// Whether `pid` has ended; reaps it.
 bool ended(pid_t pid) {
     int status = 0;
@@ -27,12 +22,11 @@ bool ended(pid_t pid) {
 // A FIFO would block a plain open() for ever. It is unreadable instead: set aside, and the
 // first start's save writes a fresh file.
 TEST(SettingsStartTest, FifoInPlaceOfTheSettingsFileNeitherBlocksNorIsLost) {
-    TempDir config;
-    TempDir runtime;
-    const fs::path dir = config.path() / "spanlet";
+    Spanlet spanlet;
+    const fs::path dir = spanlet.config.path() / "spanlet";
     fs::create_directories(dir);
     ASSERT_EQ(::mkfifo((dir / "preferences.json").c_str(), 0600), 0);
-    Background spanlet(spanletWith(config, runtime));
+    Background running(spanlet.command());
     EXPECT_TRUE(waitUntil([&] { return fs::is_regular_file(dir / "preferences.json"); }));
     std::vector<fs::path> kept;
     for (const auto& entry : fs::directory_iterator(dir)) {
@@ -49,15 +43,14 @@ class SigtermTest : public ::testing::TestWithParam<int> {};
 // Whenever it comes, SIGTERM ends spanlet within moments, even while a display full of guides
 // is set up without a compositor.
 TEST_P(SigtermTest, EndsSpanletAtAnyMomentOfStartUp) {
-    TempDir config;
-    TempDir runtime;
+    Spanlet spanlet;
     Preferences prefs = welcomedPrefs();
     for (int i = 0; i < 16000; ++i) {
         prefs.guides.add(i % 2 == 0 ? Axis::vertical : Axis::horizontal, i / 2 * 10.0,
                          DisplayScale::standard);
     }
-    storePrefs(config.path() / "spanlet", prefs);
-    const pid_t pid = spawn(spanletWith(config, runtime));
+    storePrefs(spanlet.config.path() / "spanlet", prefs);
+    const pid_t pid = spawn(spanlet.command());
     ASSERT_GT(pid, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(GetParam()));
     ASSERT_EQ(::kill(pid, SIGTERM), 0);

@@ -3,7 +3,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <algorithm>
-#include <cctype>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -26,20 +25,6 @@ namespace spanlet::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool windowNamed(const std::string& name) {
-    const auto found = output({"xdotool", "search", "--name", name});
-    return found && !found->empty();
-}
-
-/// The socket's file name for this test's display: ":12" → "spanlet-_12.socket".
-std::string socketName() {
-    std::string display = qEnvironmentVariable("DISPLAY").toStdString();
-    for (char& c : display) {
-        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    }
-    return "spanlet-" + display + ".socket";
-}
 
 /// The uid of an unprivileged user made for these tests; nothing unless this runs as root.
 std::optional<uid_t> otherUser() {
@@ -91,66 +76,6 @@ std::string exchange(const fs::path& path, const std::string& bytes) {
     return answer;
 }
 
-struct Finished {
-    int status = -1;
-    std::string error;
-};
-
-/// Runs `argv` to its end (at most 20 s) with its standard error read back.
-Finished finish(std::vector<std::string> argv) {
-    argv.insert(argv.begin(), {"timeout", "20"});
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        return {};
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        ::dup2(fds[1], STDERR_FILENO);
-        ::close(fds[0]);
-        std::vector<char*> args;
-        for (std::string& a : argv) {
-            args.push_back(a.data());
-        }
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        _exit(127);
-    }
-    ::close(fds[1]);
-    Finished result;
-    char buffer[256];
-    ssize_t n = 0;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0) {
-        result.error.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fds[0]);
-    int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-        result.status = WEXITSTATUS(status);
-    }
-    return result;
-}
-
-/// A spanlet on its own fresh config and runtime folders.
-struct Spanlet {
-    TempDir config;
-    TempDir runtime;
-    [[nodiscard]] std::vector<std::string>
-    command(const std::vector<std::string>& args = {}) const {
-        std::vector<std::string> argv{"env", "XDG_CONFIG_HOME=" + config.path().string(),
-                                      "XDG_RUNTIME_DIR=" + runtime.path().string(), SPANLET_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return argv;
-    }
-    [[nodiscard]] fs::path socket() const { return runtime.path() / socketName(); }
-    /// Starts the instance; whether it is past its start-up (its overlay panels are there).
-    bool start(Background& process, const std::vector<std::string>& args = {}) {
-        storePrefs(config.path() / "spanlet", welcomedPrefs());
-        process = Background(command(args));
-        return waitUntil([&] { return fs::exists(socket()); }) &&
-               waitUntil([] { return windowNamed("Spanlet Overlay"); }, std::chrono::seconds(30));
-    }
-};
-
 TEST(SingleInstanceTest, SecondLaunchHandsOverAndQuitLeavesNothing) {
     // With a tray host the first instance opens no window of its own (without one it would open
     // the welcome window as its fallback), so the welcome window below comes from the hand-over.
@@ -163,7 +88,7 @@ TEST(SingleInstanceTest, SecondLaunchHandsOverAndQuitLeavesNothing) {
     xdotool({"key", "--clearmodifiers", "ctrl+shift+r"});
     EXPECT_TRUE(waitUntil([] { return windowNamed("^Ruler$"); })) << "its global shortcut works";
 
-    EXPECT_EQ(finish(spanlet.command()).status, 0);
+    EXPECT_EQ(run(spanlet.ending()), 0);
     EXPECT_TRUE(waitUntil([] { return windowNamed("Welcome to Spanlet"); }));
     EXPECT_EQ(kill(first.pid(), 0), 0) << "the first one still runs";
 
@@ -175,21 +100,20 @@ TEST(SingleInstanceTest, SecondLaunchHandsOverAndQuitLeavesNothing) {
 // later requests go to it, and --quit ends it.
 TEST(SingleInstanceTest, CommandLineDrivesTheInstance) {
     Spanlet spanlet;
-    const Finished bad = finish(spanlet.command({"--command", "toggleSnaping"}));
+    const Finished bad = finish(spanlet.ending({"--command", "toggleSnaping"}), true);
     EXPECT_EQ(bad.status, 2);
-    EXPECT_TRUE(bad.error.starts_with("spanlet: --command takes one of toggleRuler, "))
-        << bad.error;
-    EXPECT_EQ(std::count(bad.error.begin(), bad.error.end(), '\n'), 1) << bad.error;
+    EXPECT_TRUE(bad.text.starts_with("spanlet: --command takes one of toggleRuler, ")) << bad.text;
+    EXPECT_EQ(std::count(bad.text.begin(), bad.text.end(), '\n'), 1) << bad.text;
     EXPECT_TRUE(fs::is_empty(spanlet.runtime.path())) << "nothing started";
 
     Background first;
     ASSERT_TRUE(spanlet.start(first, {"--show", "settings"}));
     EXPECT_TRUE(waitUntil([] { return windowNamed("Spanlet Settings"); }));
-    EXPECT_EQ(finish(spanlet.command({"--command", "toggleRuler"})).status, 0);
+    EXPECT_EQ(run(spanlet.ending({"--command", "toggleRuler"})), 0);
     EXPECT_TRUE(waitUntil([] { return windowNamed("^Ruler$"); }));
 
     // A start right after --quit waits for the ending instance and takes its place.
-    EXPECT_EQ(finish(spanlet.command({"--quit"})).status, 0);
+    EXPECT_EQ(run(spanlet.ending({"--quit"})), 0);
     Background next(spanlet.command({"--show", "colors"}));
     EXPECT_TRUE(waitUntil([&] { return waitpid(first.pid(), nullptr, WNOHANG) == first.pid(); }));
     EXPECT_TRUE(waitUntil([] { return windowNamed("^Colors$"); }));
@@ -197,8 +121,9 @@ TEST(SingleInstanceTest, CommandLineDrivesTheInstance) {
 }
 
 // Another user's request, a malformed one and oversized ones get no answer, and the instance
-// goes on taking this user's requests.
-TEST(SingleInstanceTest, DroppedRequestsLeaveTheInstanceRunning) {
+// goes on taking this user's requests. Stopped, it keeps its lock: a second start says so and
+// ends, and leaves the first one's socket alone.
+TEST(SingleInstanceTest, DroppedRequestsAndAHungInstanceLeaveTheInstanceInPlace) {
     Spanlet spanlet;
     Background first;
     ASSERT_TRUE(spanlet.start(first));
@@ -213,26 +138,18 @@ TEST(SingleInstanceTest, DroppedRequestsLeaveTheInstanceRunning) {
           std::string(4096, 'x')}) {
         EXPECT_EQ(exchange(socket, request), "") << request.substr(0, 20);
     }
-    EXPECT_EQ(finish(spanlet.command({"--show", "colors"})).status, 0);
+    EXPECT_EQ(run(spanlet.ending({"--show", "colors"})), 0);
     EXPECT_TRUE(waitUntil([] { return windowNamed("^Colors$"); }));
     EXPECT_FALSE(windowNamed("Spanlet Settings")) << "no dropped request was carried out";
-}
 
-// A stopped first instance keeps its lock: a second start says so and ends, and leaves the
-// first one's socket alone.
-TEST(SingleInstanceTest, AHungInstanceIsNamedNotReplaced) {
-    Spanlet spanlet;
-    Background first;
-    ASSERT_TRUE(spanlet.start(first));
     kill(first.pid(), SIGSTOP);
-    const Finished second = finish(spanlet.command());
+    const Finished second = finish(spanlet.ending(), true);
     kill(first.pid(), SIGCONT);
     EXPECT_EQ(second.status, 1);
-    EXPECT_EQ(second.error, "spanlet: Spanlet is already running (pid " +
-                                std::to_string(first.pid()) + ") but did not answer\n");
-    EXPECT_TRUE(fs::exists(spanlet.socket()));
-    EXPECT_EQ(finish(spanlet.command({"--show", "measurements"})).status, 0)
-        << "the first one answers again";
+    EXPECT_EQ(second.text, "spanlet: Spanlet is already running (pid " +
+                               std::to_string(first.pid()) + ") but did not answer\n");
+    EXPECT_TRUE(fs::exists(socket));
+    EXPECT_EQ(run(spanlet.ending({"--show", "measurements"})), 0) << "the first one answers again";
 }
 
 // Without a runtime folder the place is a private folder in the temporary folder. One planted

@@ -171,29 +171,8 @@ SwaySession::~SwaySession() {
 std::optional<std::string> SwaySession::swaymsg(const std::vector<std::string>& args) const {
     std::vector<std::string> argv{"swaymsg", "-s", ipcSocket_};
     argv.insert(argv.end(), args.begin(), args.end());
-    return output(argv);
-}
-
-std::optional<std::string> output(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return std::nullopt;
-    }
-    const pid_t pid = spawn(argv, fds[1]);
-    close(fds[1]);
-    std::string text;
-    char chunk[4096];
-    ssize_t n = 0;
-    while ((n = read(fds[0], chunk, sizeof chunk)) > 0) {
-        text.append(chunk, static_cast<std::size_t>(n));
-    }
-    close(fds[0]);
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        return std::nullopt;
-    }
-    return text;
+    const Finished done = finish(argv);
+    return done.status == 0 ? std::optional(done.text) : std::nullopt;
 }
 
 } // namespace spanlet::test

@@ -46,7 +46,4 @@ protected:
     SwaySession sway{"output HEADLESS-1 resolution 1280x800 position 0 0"};
 };
 
-/// Standard output of `argv` run to a successful end; nothing when it failed.
-std::optional<std::string> output(const std::vector<std::string>& argv);
-
 } // namespace spanlet::test

@@ -9,7 +9,7 @@
 
 namespace spanlet::test {
 
-pid_t spawn(const std::vector<std::string>& argv, int out, int keep) {
+pid_t spawn(const std::vector<std::string>& argv, int out, int keep, int err) {
     std::vector<char*> args;
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
@@ -27,7 +27,7 @@ pid_t spawn(const std::vector<std::string>& argv, int out, int keep) {
     }
     const int null = open("/dev/null", O_WRONLY);
     dup2(out >= 0 ? out : null, 1);
-    dup2(null, 2);
+    dup2(err >= 0 ? err : null, 2);
     for (int fd = 3; fd < 1024; ++fd) {
         if (fd != keep) {
             close(fd);
@@ -44,6 +44,27 @@ int run(const std::vector<std::string>& argv) {
         return -1;
     }
     return WEXITSTATUS(status);
+}
+
+Finished finish(const std::vector<std::string>& argv, bool errors) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {};
+    }
+    const pid_t pid = errors ? spawn(argv, -1, -1, fds[1]) : spawn(argv, fds[1]);
+    close(fds[1]);
+    Finished result;
+    char chunk[4096];
+    ssize_t n = 0;
+    while ((n = read(fds[0], chunk, sizeof chunk)) > 0) {
+        result.text.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        result.status = WEXITSTATUS(status);
+    }
+    return result;
 }
 
 Background::Background(const std::vector<std::string>& argv, int keep)
