@@ -20,15 +20,12 @@ namespace spanlet::fakes {
 class FakePermission : public PermissionPort {
 public:
     bool granted = true;
-    /// What request() grants when access is not granted yet.
-    bool grantOnRequest = false;
     int requests = 0;
     int settingsOpened = 0;
 
     [[nodiscard]] bool preflight() const override { return granted; }
     bool request() override {
         ++requests;
-        granted = granted || grantOnRequest;
         return granted;
     }
     void openSettings() override { ++settingsOpened; }
@@ -53,9 +50,8 @@ public:
 
 class FakeToolWindows : public ToolWindows {
 public:
-    Mensor* model = nullptr;
     std::vector<Windows::Kind> opened;
-    void attach(Mensor& m) override { model = &m; }
+    void attach(Mensor&) override {}
     void open(Windows::Kind kind) override { opened.push_back(kind); }
     void close(Windows::Kind) override {}
 };
@@ -64,7 +60,6 @@ class FakeHotkeys : public Hotkeys {
 public:
     std::vector<Binding> registered;
     int registerCalls = 0;
-    int unregisterCalls = 0;
 
     void setOnCommand(std::function<void(MensorCommand)> handler) override {
         handler_ = std::move(handler);
@@ -73,10 +68,7 @@ public:
         ++registerCalls;
         registered.assign(bindings.begin(), bindings.end());
     }
-    void unregisterAll() override {
-        ++unregisterCalls;
-        registered.clear();
-    }
+    void unregisterAll() override { registered.clear(); }
     /// The user presses the shortcut of `command`.
     void press(MensorCommand command) {
         if (handler_) {

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 
 #include "Processes.hpp"
@@ -29,7 +27,6 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
     [[nodiscard]] bool ok() const noexcept { return ok_; }
-    [[nodiscard]] const std::string& runtimeFolder() const noexcept { return folder_; }
 
 private:
     Background server_;
@@ -41,11 +38,10 @@ private:
 /// time needs no X server).
 bool initTests(int& argc, char** argv);
 
-/// The whole main of a GUI test binary: an XSession, then `configure(session)` (what it returns
-/// lives until the tests end), an `App` (QGuiApplication or QApplication) on it and the tests.
+/// The whole main of a GUI test binary: an XSession, an `App` (QGuiApplication or
+/// QApplication) on it and the tests.
 template <class App>
-int runXTests(int argc, char** argv, const XSessionOptions& options,
-              const std::function<std::shared_ptr<void>(XSession&)>& configure = {}) {
+int runXTests(int argc, char** argv, const XSessionOptions& options) {
     if (initTests(argc, argv)) {
         return RUN_ALL_TESTS();
     }
@@ -53,7 +49,6 @@ int runXTests(int argc, char** argv, const XSessionOptions& options,
     if (!session.ok()) {
         return 1;
     }
-    const std::shared_ptr<void> kept = configure ? configure(session) : nullptr;
     App app(argc, argv);
     return RUN_ALL_TESTS();
 }
