@@ -30,12 +30,6 @@ using test::run;
 using test::waitUntil;
 using Commands = std::vector<MensorCommand>;
 
-struct FreeDeleter {
-    void operator()(void* p) const noexcept { std::free(p); }
-};
-template <class T>
-using Owned = std::unique_ptr<T, FreeDeleter>;
-
 constexpr std::uint16_t ctrlShift = controlMask | shiftMask;
 // Xvfb's default keymap binds Num_Lock to Mod2.
 constexpr std::uint16_t numLock = mod2Mask;
@@ -67,15 +61,15 @@ protected:
     // --- The other application ---
     std::uint8_t keycode(char letter) {
         xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other);
-        const Owned<xcb_keycode_t> codes(
-            xcb_key_symbols_get_keycode(symbols, static_cast<xcb_keysym_t>(letter)));
+        const auto codes =
+            test::reply(xcb_key_symbols_get_keycode(symbols, static_cast<xcb_keysym_t>(letter)));
         xcb_key_symbols_free(symbols);
         return codes && codes.get()[0] != XCB_NO_SYMBOL ? codes.get()[0] : 0;
     }
     bool grab(std::uint8_t key, std::uint16_t modifiers) {
-        return !Owned<xcb_generic_error_t>(xcb_request_check(
-            other, xcb_grab_key_checked(other, 0, root, modifiers, key, XCB_GRAB_MODE_ASYNC,
-                                        XCB_GRAB_MODE_ASYNC)));
+        return !test::reply(xcb_request_check(other, xcb_grab_key_checked(other, 0, root, modifiers,
+                                                                          key, XCB_GRAB_MODE_ASYNC,
+                                                                          XCB_GRAB_MODE_ASYNC)));
     }
     /// Whether someone holds the combination: a grab of it fails (one that works is given back).
     bool isTaken(std::uint8_t key, std::uint16_t modifiers) {
@@ -87,7 +81,7 @@ protected:
     }
     void setLock(const char* keyName, std::uint16_t bit, bool on) {
         const auto isOn = [&] {
-            const Owned<xcb_query_pointer_reply_t> pointer(
+            const auto pointer = test::reply(
                 xcb_query_pointer_reply(other, xcb_query_pointer(other, root), nullptr));
             return pointer && (pointer->mask & bit) != 0;
         };

@@ -9,16 +9,9 @@
 
 #include <spanlet/PixelBuffer.hpp>
 
+#include "X11Env.hpp"
+
 namespace spanlet::test {
-
-/// An XCB reply, freed when it goes.
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> reply(T* p) {
-    return Reply<T>(p, &std::free);
-}
 
 /// What another application shows: windows of known contents and a wallpaper, drawn through a
 /// connection of their own. Knows at every root pixel what the screen shows below our windows.

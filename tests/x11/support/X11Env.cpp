@@ -29,14 +29,13 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 }
 
 bool compositorRunning(xcb_connection_t* c) {
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr), &std::free);
+    const auto atom =
+        reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WM_CM_S0"), nullptr));
     if (!atom) {
         return false;
     }
-    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr),
-        &std::free);
+    const auto owner =
+        reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr));
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
 

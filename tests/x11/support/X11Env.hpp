@@ -1,13 +1,24 @@
 #pragma once
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 #include <xcb/xcb.h>
 
 namespace spanlet::test {
+
+/// An XCB reply (or error), freed when it goes.
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Reply<T> reply(T* p) {
+    return Reply<T>(p, &std::free);
+}
 
 /// Runs Qt's event loop until `done` holds or `timeout` passes; whether it holds.
 bool waitUntil(const std::function<bool()>& done,
