@@ -3,7 +3,6 @@
 #include <QCursor>
 #include <QPoint>
 #include <QSystemTrayIcon>
-#include <QTemporaryDir>
 #include <cctype>
 #include <filesystem>
 #include <memory>
@@ -13,20 +12,13 @@
 #include <spanlet/model/Preferences.hpp>
 #include <spanlet/shell/SpanletApp.hpp>
 
+#include "TempDir.hpp"
 #include "support/Processes.hpp"
 #include "support/X11Env.hpp"
 
 namespace spanlet::test {
 
-/// A fresh folder under the test's runtime folder, removed when this goes.
-class TempDir {
-public:
-    [[nodiscard]] std::filesystem::path path() const { return dir_.path().toStdString(); }
-
-private:
-    QTemporaryDir dir_{QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) +
-                       QStringLiteral("/dir-XXXXXX")};
-};
+using spanlet::testing::TempDir;
 
 /// Writes `prefs` as the stored preferences of the defaults folder `directory`.
 inline void storePrefs(const std::filesystem::path& directory, const Preferences& prefs) {
