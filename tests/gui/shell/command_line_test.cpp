@@ -11,73 +11,53 @@ namespace {
 using CommandLine::Invocation;
 using CommandLine::Request;
 
-struct Row {
-    const char* name;
-    std::vector<std::string_view> arguments;
-    Invocation::Action action;
-    /// The request line for accepted requests, else the start of the error line.
-    std::string expected;
-};
-
-class CommandLineTest : public testing::TestWithParam<Row> {};
-
-TEST_P(CommandLineTest, ArgumentsGiveOneActionOrOneLineNamingTheChoices) {
-    const Row& row = GetParam();
-    const Invocation invocation = CommandLine::parse(row.arguments);
-    ASSERT_EQ(invocation.action, row.action);
-    if (row.action == Invocation::Action::fail) {
-        EXPECT_TRUE(invocation.error.starts_with(row.expected)) << invocation.error;
-        EXPECT_EQ(invocation.error.find('\n'), std::string::npos) << "one line";
-    } else if (row.action == Invocation::Action::request) {
-        EXPECT_EQ(invocation.request.encode(), row.expected);
-        EXPECT_EQ(invocation.explicitRequest, !row.arguments.empty());
+// Each row: the arguments, the action, and the request line (for requests) or the start of the
+// one error line (for failures).
+TEST(CommandLineTest, ArgumentsGiveOneActionOrOneLineNamingTheChoices) {
+    using Action = Invocation::Action;
+    const std::string commands = "toggleRuler, addVerticalGuide, addHorizontalGuide, editGuides, "
+                                 "toggleUnit, toggleSnapping, pickColor, pinMeasurement, "
+                                 "copyMeasurement, clearMeasurements";
+    const struct {
+        std::vector<std::string_view> arguments;
+        Action action;
+        std::string expected;
+    } rows[] = {
+        {{}, Action::request, "welcome\n"},
+        {{"--command", "toggleSnapping"}, Action::request, "command toggleSnapping\n"},
+        {{"--command=clearMeasurements"}, Action::request, "command clearMeasurements\n"},
+        {{"--show", "colors"}, Action::request, "show colors\n"},
+        {{"--quit"}, Action::request, "quit\n"},
+        {{"--help"}, Action::printHelp, ""},
+        {{"--version"}, Action::printVersion, ""},
+        {{"--command", "togglesnapping"},
+         Action::fail,
+         "spanlet: --command takes one of " + commands},
+        {{"--command"}, Action::fail, "spanlet: --command takes one of toggleRuler"},
+        {{"--show", "explainer"}, // not shown on request
+         Action::fail,
+         "spanlet: --show takes one of settings, welcome, measurements, colors"},
+        {{"--quit", "--help"},
+         Action::fail,
+         "spanlet: one request at a time; choose one of --command NAME"},
+        {{"--quit=now"}, Action::fail, "spanlet: \"--quit\" takes no value"},
+        {{"-display"},
+         Action::fail,
+         "spanlet: unknown argument \"-display\"; choose one of --command NAME"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        const Invocation invocation = CommandLine::parse(row.arguments);
+        ASSERT_EQ(invocation.action, row.action);
+        if (row.action == Action::fail) {
+            EXPECT_TRUE(invocation.error.starts_with(row.expected)) << invocation.error;
+            EXPECT_EQ(invocation.error.find('\n'), std::string::npos) << "one line";
+        } else if (row.action == Action::request) {
+            EXPECT_EQ(invocation.request.encode(), row.expected);
+            EXPECT_EQ(invocation.explicitRequest, !row.arguments.empty());
+        }
     }
 }
-
-const std::string kCommands = "toggleRuler, addVerticalGuide, addHorizontalGuide, editGuides, "
-                              "toggleUnit, toggleSnapping, pickColor, pinMeasurement, "
-                              "copyMeasurement, clearMeasurements";
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CommandLineTest,
-    testing::Values(Row{"nothing", {}, Invocation::Action::request, "welcome\n"},
-                    Row{"command",
-                        {"--command", "toggleSnapping"},
-                        Invocation::Action::request,
-                        "command toggleSnapping\n"},
-                    Row{"commandWithEquals",
-                        {"--command=clearMeasurements"},
-                        Invocation::Action::request,
-                        "command clearMeasurements\n"},
-                    Row{"show", {"--show", "colors"}, Invocation::Action::request, "show colors\n"},
-                    Row{"quit", {"--quit"}, Invocation::Action::request, "quit\n"},
-                    Row{"help", {"--help"}, Invocation::Action::printHelp, ""},
-                    Row{"version", {"--version"}, Invocation::Action::printVersion, ""},
-                    Row{"unknownCommand",
-                        {"--command", "togglesnapping"},
-                        Invocation::Action::fail,
-                        "spanlet: --command takes one of " + kCommands},
-                    Row{"missingCommand",
-                        {"--command"},
-                        Invocation::Action::fail,
-                        "spanlet: --command takes one of toggleRuler"},
-                    Row{"explainerIsNotShown",
-                        {"--show", "explainer"},
-                        Invocation::Action::fail,
-                        "spanlet: --show takes one of settings, welcome, measurements, colors"},
-                    Row{"twoRequests",
-                        {"--quit", "--help"},
-                        Invocation::Action::fail,
-                        "spanlet: one request at a time; choose one of --command NAME"},
-                    Row{"valueOnAFlag",
-                        {"--quit=now"},
-                        Invocation::Action::fail,
-                        "spanlet: \"--quit\" takes no value"},
-                    Row{"unknownOption",
-                        {"-display"},
-                        Invocation::Action::fail,
-                        "spanlet: unknown argument \"-display\"; choose one of --command NAME"}),
-    [](const testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
 // What the instance accepts: exactly the lines a start sends, nothing else.
 TEST(CommandLineRequestTest, OnlyWellFormedLinesDecode) {
