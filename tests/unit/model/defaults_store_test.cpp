@@ -209,48 +209,43 @@ TEST(FileDefaultsStoreTest, UnreadableDocumentIsMovedAsideAsItIs) {
     EXPECT_EQ(FileDefaultsStore(dir).data(aside), document);
 }
 
-struct OddFile {
-    const char* name;
-    std::function<void(const fs::path& file)> make;
-    State state;
-    friend void PrintTo(const OddFile& f, std::ostream* os) { *os << f.name; }
-};
-
-class OddFileTest : public ::testing::TestWithParam<OddFile> {};
-
 // Only regular files of at most 16 MB are read, and nothing blocks: a FIFO without a writer
 // would hang a plain open() for ever.
-TEST_P(OddFileTest, IsReadOnlyWhenARegularFileOfSensibleSize) {
-    TempDir tmp;
-    GetParam().make(tmp.path() / "preferences.json");
-    FileDefaultsStore store(tmp.path());
-    EXPECT_EQ(store.read("preferences").state, GetParam().state);
-    EXPECT_EQ(store.hasData("preferences"), GetParam().state != State::missing);
+TEST(FileDefaultsStoreTest, ReadsOnlyARegularFileOfSensibleSize) {
+    const struct {
+        const char* name;
+        std::function<void(const fs::path& file)> make;
+        State state;
+    } rows[] = {
+        {"missing", [](const fs::path&) {}, State::missing},
+        {"fifo", [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, State::unreadable},
+        {"folder", [](const fs::path& f) { fs::create_directory(f); }, State::unreadable},
+        {"device", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+         State::unreadable},
+        {"dangling link", [](const fs::path& f) { fs::create_symlink("nowhere.json", f); },
+         State::unreadable},
+        {"over 16 MB",
+         [](const fs::path& f) {
+             writeFile(f, "{}");
+             fs::resize_file(f, FileDefaultsStore::maxBytes + 1);
+         },
+         State::unreadable},
+        {"link to a file",
+         [](const fs::path& f) {
+             writeFile(f.parent_path() / "elsewhere.json", "{}");
+             fs::create_symlink("elsewhere.json", f);
+         },
+         State::readable},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir tmp;
+        row.make(tmp.path() / "preferences.json");
+        FileDefaultsStore store(tmp.path());
+        EXPECT_EQ(store.read("preferences").state, row.state);
+        EXPECT_EQ(store.hasData("preferences"), row.state != State::missing);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, OddFileTest,
-    ::testing::Values(
-        OddFile{"Missing", [](const fs::path&) {}, State::missing},
-        OddFile{"Fifo", [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, State::unreadable},
-        OddFile{"Folder", [](const fs::path& f) { fs::create_directory(f); }, State::unreadable},
-        OddFile{"Device", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
-                State::unreadable},
-        OddFile{"DanglingLink", [](const fs::path& f) { fs::create_symlink("nowhere.json", f); },
-                State::unreadable},
-        OddFile{"Over16MB",
-                [](const fs::path& f) {
-                    writeFile(f, "{}");
-                    fs::resize_file(f, FileDefaultsStore::maxBytes + 1);
-                },
-                State::unreadable},
-        OddFile{"LinkToAFile",
-                [](const fs::path& f) {
-                    writeFile(f.parent_path() / "elsewhere.json", "{}");
-                    fs::create_symlink("elsewhere.json", f);
-                },
-                State::readable}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 // A dotfile manager's link stays a link: its target is replaced in the target's own folder,
 // keeping its mode. A link to another user's file is not written through.

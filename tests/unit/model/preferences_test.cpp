@@ -145,42 +145,31 @@ TEST(PreferencesStoreTest, UnreadableDocumentThatCannotBeSetAsideBlocksSaving) {
     EXPECT_FALSE(prefs.holdsUnreadable());
 }
 
-struct SaveFailureCase {
-    const char* name;
-    StoreFailure failure;
-    const char* message;
-    friend void PrintTo(const SaveFailureCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class SaveFailureTest : public ::testing::TestWithParam<SaveFailureCase> {};
-
 // A failing save is told once, with its reason, and again only after a save succeeded.
-TEST_P(SaveFailureTest, IsToldOnceWithItsReason) {
-    FakeDefaultsStore store;
-    store.refusedKeys.insert("preferences");
-    store.refusal = GetParam().failure;
-    PreferencesStore prefs(store);
-    EXPECT_FALSE(prefs.save(Preferences{}));
-    EXPECT_EQ(prefs.takeNotice()->text(), GetParam().message);
-    EXPECT_FALSE(prefs.save(Preferences{}));
-    EXPECT_EQ(prefs.takeNotice(), std::nullopt);
-    store.refusedKeys.clear();
-    ASSERT_TRUE(prefs.save(Preferences{}));
-    store.refusedKeys.insert("preferences");
-    EXPECT_FALSE(prefs.save(Preferences{}));
-    EXPECT_EQ(prefs.takeNotice()->text(), GetParam().message);
+TEST(PreferencesStoreTest, AFailingSaveIsToldOnceWithItsReason) {
+    const std::pair<StoreFailure, const char*> rows[] = {
+        {StoreFailure::readOnly, "Couldn’t save settings: the folder is read-only"},
+        {StoreFailure::diskFull, "Couldn’t save settings: the disk is full"},
+        {StoreFailure::denied, "Couldn’t save settings: permission denied"},
+        {StoreFailure::other, "Couldn’t save settings"},
+    };
+    for (const auto& [failure, message] : rows) {
+        SCOPED_TRACE(message);
+        FakeDefaultsStore store;
+        store.refusedKeys.insert("preferences");
+        store.refusal = failure;
+        PreferencesStore prefs(store);
+        EXPECT_FALSE(prefs.save(Preferences{}));
+        EXPECT_EQ(prefs.takeNotice()->text(), message);
+        EXPECT_FALSE(prefs.save(Preferences{}));
+        EXPECT_EQ(prefs.takeNotice(), std::nullopt);
+        store.refusedKeys.clear();
+        ASSERT_TRUE(prefs.save(Preferences{}));
+        store.refusedKeys.insert("preferences");
+        EXPECT_FALSE(prefs.save(Preferences{}));
+        EXPECT_EQ(prefs.takeNotice()->text(), message);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Reasons, SaveFailureTest,
-    ::testing::Values(SaveFailureCase{"ReadOnly", StoreFailure::readOnly,
-                                      "Couldn’t save settings: the folder is read-only"},
-                      SaveFailureCase{"DiskFull", StoreFailure::diskFull,
-                                      "Couldn’t save settings: the disk is full"},
-                      SaveFailureCase{"Denied", StoreFailure::denied,
-                                      "Couldn’t save settings: permission denied"},
-                      SaveFailureCase{"Other", StoreFailure::other, "Couldn’t save settings"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
