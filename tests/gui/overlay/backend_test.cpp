@@ -192,6 +192,14 @@ TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
     }
 }
 
+// Whatever a damaged rectangle touches is repainted: rounded out to device pixels, then to
+// logical ones, the margin being device pixels.
+TEST(DamageRect, RoundsOutToDevicePixelsThenLogicalPixels) {
+    EXPECT_EQ(QPainterBackend::damageRect({10.25, 20.5, 1, 1}, 1, 1), QRect(9, 19, 4, 4));
+    EXPECT_EQ(QPainterBackend::damageRect({100.5, 0, 0.5, 10}, 2, 0), QRect(100, 0, 1, 10));
+    EXPECT_EQ(QPainterBackend::damageRect({100, 0, 1, 10}, 2, 1), QRect(99, -1, 3, 12));
+}
+
 INSTANTIATE_TEST_SUITE_P(Scales, BackendTest, ::testing::Values(1.0, 1.5, 2.0),
                          [](const auto& row) {
                              return "scale_" + std::to_string(static_cast<int>(row.param * 10));
