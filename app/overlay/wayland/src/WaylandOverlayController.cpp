@@ -5,6 +5,7 @@
 #include <utility>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/overlay/GuideEditor.hpp>
@@ -28,20 +29,34 @@ constexpr std::uint32_t leftButton = 0x110; // BTN_LEFT
 /// How long the new surfaces may take to be sized by the compositor.
 constexpr std::chrono::milliseconds configureWait{1000};
 
-wayland::PixelRect deviceRect(const QRect& r, int scale) {
-    return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
+wayland::PixelRect canvasRect(const Rect& points, double scale) {
+    const DevicePixels::Span d = DevicePixels::enclosing(points, scale);
+    return {static_cast<int>(d.minX), static_cast<int>(d.minY), static_cast<int>(d.maxX - d.minX),
+            static_cast<int>(d.maxY - d.minY)};
 }
 
 } // namespace
 
 struct WaylandOverlayController::Panel {
     Rect frame;
-    int scale = 1;
+    double scale = 1;        ///< canvas pixels per point
+    double displayScale = 1; ///< the display's device pixels per point, which captures use
     std::unique_ptr<wayland::OverlaySurface> surface;
     draw::DrawList shown;
     draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
     std::unique_ptr<GuideEditor> editor;
     bool input = false;
+
+    /// A hole in the display's device pixels, in the canvas's: the same unless the compositor
+    /// scales the canvas (a fractional scale without the viewporter).
+    [[nodiscard]] wayland::PixelRect canvasHole(const wayland::PixelRect& hole) const {
+        if (scale == displayScale) {
+            return hole;
+        }
+        return canvasRect({hole.x / displayScale, hole.y / displayScale, hole.width / displayScale,
+                           hole.height / displayScale},
+                          scale);
+    }
 };
 
 struct WaylandOverlayController::Holes {
@@ -111,7 +126,7 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
         },
         [this](std::uint32_t displayId, wayland::PixelRect hole) {
             if (const auto found = panels_.find(displayId); found != panels_.end()) {
-                found->second->surface->closeHole(hole);
+                found->second->surface->closeHole(found->second->canvasHole(hole));
             }
             // Drawing the measurement the copy gave shows the overlay there again; when nothing
             // changed, this repaint does.
@@ -172,9 +187,10 @@ void WaylandOverlayController::rebuild() {
         }
         auto panel = std::make_unique<Panel>();
         panel->frame = screen.frame;
-        panel->scale = std::max(1, static_cast<int>(std::ceil(screen.scale.factor())));
+        panel->displayScale = screen.scale.factor();
         panel->surface =
-            std::make_unique<wayland::OverlaySurface>(connection, output, panel->scale);
+            std::make_unique<wayland::OverlaySurface>(connection, output, panel->displayScale);
+        panel->scale = panel->surface->scale();
         panel->editor = std::make_unique<GuideEditor>(*model_, platform_.displays(), screen.id);
         panels_.emplace(screen.id, std::move(panel));
     }
@@ -262,7 +278,10 @@ void WaylandOverlayController::present(Panel& panel, draw::DrawList list) {
     std::vector<wayland::PixelRect> damage;
     damage.reserve(rects.size());
     for (const QRect& r : rects) {
-        damage.push_back(deviceRect(r, panel.scale));
+        damage.push_back(
+            canvasRect({static_cast<double>(r.x()), static_cast<double>(r.y()),
+                        static_cast<double>(r.width()), static_cast<double>(r.height())},
+                       panel.scale));
     }
     surface.present(damage);
 }
@@ -293,6 +312,9 @@ void WaylandOverlayController::punchPending() {
         };
         // Punched even where nothing is drawn yet: drawing may come before the copy is taken.
         if (found != panels_.end()) {
+            for (wayland::PixelRect& hole : holes.rects) {
+                hole = found->second->canvasHole(hole);
+            }
             found->second->surface->punch(holes.rects);
         }
         readyAll();

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <vector>
 
+#include <spanlet/DevicePixels.hpp>
 #include <spanlet/screen/ScreenCapture.hpp>
 #include <spanlet/wayland/CaptureRegion.hpp>
 
@@ -32,14 +33,21 @@ std::optional<Region> covering(const Rect& rect, Size outputSize) {
 }
 
 wayland::PixelRect devicePixels(const Rect& rect, double scale) {
-    const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
-    const double x = std::round(rect.x * scale);
-    const double y = std::round(rect.y * scale);
-    if (!std::isfinite(x) || !std::isfinite(y) || std::abs(x) > 1e9 || std::abs(y) > 1e9) {
+    const double px = std::floor(rect.minX());
+    const double py = std::floor(rect.minY());
+    const Rect points{px, py, std::ceil(rect.maxX()) - px, std::ceil(rect.maxY()) - py};
+    const DevicePixels::Span d = DevicePixels::enclosing(points, scale);
+    const double margin = scale == std::floor(scale) ? 0 : 1;
+    const double x0 = d.minX - margin;
+    const double y0 = d.minY - margin;
+    const double x1 = d.maxX + margin;
+    const double y1 = d.maxY + margin;
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1) ||
+        std::abs(x0) > 1e9 || std::abs(y0) > 1e9 || std::abs(x1) > 1e9 || std::abs(y1) > 1e9) {
         return {};
     }
-    return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(size.width),
-            static_cast<int>(size.height)};
+    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+            static_cast<int>(y1 - y0)};
 }
 
 bool readable(std::uint32_t format) {

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <viewporter-client-protocol.h>
 #include <wayland-client.h>
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
 
@@ -45,8 +47,12 @@ struct OverlaySurface::Listeners {
                           std::uint32_t width, std::uint32_t height) {
         auto* s = static_cast<OverlaySurface*>(data);
         zwlr_layer_surface_v1_ack_configure(layer, serial);
-        const int w = static_cast<int>(width) * s->scale_;
-        const int h = static_cast<int>(height) * s->scale_;
+        if (s->viewport_ != nullptr) {
+            wp_viewport_set_destination(s->viewport_, static_cast<std::int32_t>(width),
+                                        static_cast<std::int32_t>(height));
+        }
+        const int w = static_cast<int>(std::lround(width * s->scale_));
+        const int h = static_cast<int>(std::lround(height * s->scale_));
         if (w == s->width_ && h == s->height_) {
             return;
         }
@@ -75,13 +81,18 @@ struct OverlaySurface::Listeners {
     static constexpr wl_callback_listener frame{frameDone};
 };
 
-OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, int bufferScale)
+OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale)
     : connection_(connection), buffers_(std::make_unique<ShmBuffers>(
                                    connection.globals().shm, 3, ShmBuffers::Release::byCompositor)),
-      scale_(std::max(bufferScale, 1)) {
+      scale_(std::max(scale, 1.0)) {
     const Globals& g = connection.globals();
     surface_ = wl_compositor_create_surface(g.compositor);
-    wl_surface_set_buffer_scale(surface_, scale_);
+    if (scale_ != std::floor(scale_) && g.viewporter != nullptr) {
+        viewport_ = wp_viewporter_get_viewport(g.viewporter, surface_);
+    } else {
+        scale_ = std::ceil(scale_);
+        wl_surface_set_buffer_scale(surface_, static_cast<std::int32_t>(scale_));
+    }
     layer_ = zwlr_layer_shell_v1_get_layer_surface(g.layerShell, surface_, output,
                                                    ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "spanlet");
     zwlr_layer_surface_v1_set_anchor(
@@ -97,6 +108,9 @@ OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output,
 OverlaySurface::~OverlaySurface() {
     if (frameCallback_ != nullptr) {
         wl_callback_destroy(frameCallback_);
+    }
+    if (viewport_ != nullptr) {
+        wp_viewport_destroy(viewport_);
     }
     zwlr_layer_surface_v1_destroy(layer_);
     wl_surface_destroy(surface_);

@@ -2,7 +2,7 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
-#include <presentation-time-client-protocol.h>
+#include <viewporter-client-protocol.h>
 #include <wayland-client.h>
 #include <wlr-data-control-unstable-v1-client-protocol.h>
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
@@ -60,9 +60,8 @@ struct RegistryListener {
                    g.dataControl == nullptr) {
             g.dataControl = bind<zwlr_data_control_manager_v1>(
                 registry, name, zwlr_data_control_manager_v1_interface, version, 2);
-        } else if (named(interface, wp_presentation_interface) && g.presentation == nullptr) {
-            g.presentation =
-                bind<wp_presentation>(registry, name, wp_presentation_interface, version, 1);
+        } else if (named(interface, wp_viewporter_interface) && g.viewporter == nullptr) {
+            g.viewporter = bind<wp_viewporter>(registry, name, wp_viewporter_interface, version, 1);
         }
     }
 
@@ -113,8 +112,8 @@ WaylandConnection::~WaylandConnection() {
     }
     posted_.clear();
     outputs_.reset();
-    if (globals_.presentation != nullptr) {
-        wp_presentation_destroy(globals_.presentation);
+    if (globals_.viewporter != nullptr) {
+        wp_viewporter_destroy(globals_.viewporter);
     }
     if (globals_.dataControl != nullptr) {
         zwlr_data_control_manager_v1_destroy(globals_.dataControl);

@@ -26,8 +26,9 @@ struct Region {
 std::optional<Region> covering(const Rect& rect, Size outputSize);
 
 /// The device pixels of the output that a capture of `rect` (output-local points) at `scale`
-/// reads: from the rect's origin rounded to a pixel, ScreenCapture::outputSize() large. What the
-/// overlay must clear before such a capture.
+/// may read, which the overlay must clear before it: those of the whole points the compositor
+/// is asked to copy (see covering()); at a fractional scale one more on every side, since the
+/// compositor rounds that region to its pixels in its own way.
 wayland::PixelRect devicePixels(const Rect& rect, double scale);
 
 /// A frame as the compositor filled it: wl_shm format, size in pixels, bytes per row and

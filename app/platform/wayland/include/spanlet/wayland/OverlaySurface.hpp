@@ -10,6 +10,7 @@
 struct wl_output;
 struct wl_surface;
 struct wl_callback;
+struct wp_viewport;
 struct zwlr_layer_surface_v1;
 
 namespace spanlet::wayland {
@@ -25,9 +26,11 @@ class ShmBuffers;
 /// so the pointer passes through to the windows below.
 class OverlaySurface {
 public:
-    /// `connection` and `output` must outlive this object; `bufferScale` is the output's
-    /// integer scale (wl_output.scale).
-    OverlaySurface(WaylandConnection& connection, wl_output* output, int bufferScale);
+    /// `connection` and `output` must outlive this object; `scale` is the output's device
+    /// pixels per point. At a fractional scale the canvas has the output's own pixels, shown
+    /// one to one through a viewport; without the viewporter it has the next whole scale's,
+    /// which the compositor scales down.
+    OverlaySurface(WaylandConnection& connection, wl_output* output, double scale);
     ~OverlaySurface();
     OverlaySurface(const OverlaySurface&) = delete;
     OverlaySurface& operator=(const OverlaySurface&) = delete;
@@ -41,6 +44,8 @@ public:
     [[nodiscard]] std::span<std::uint32_t> canvas() noexcept { return canvas_; }
     [[nodiscard]] int width() const noexcept { return width_; }
     [[nodiscard]] int height() const noexcept { return height_; }
+    /// Canvas pixels per point.
+    [[nodiscard]] double scale() const noexcept { return scale_; }
 
     /// Shows the canvas's `damage` (device pixels); at the next frame if one is in progress.
     void present(std::span<const PixelRect> damage);
@@ -75,7 +80,8 @@ private:
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
     std::unique_ptr<ShmBuffers> buffers_;
-    int scale_ = 1;
+    wp_viewport* viewport_ = nullptr; ///< only at a fractional scale
+    double scale_ = 1;
     int width_ = 0; ///< device pixels
     int height_ = 0;
     std::vector<std::uint32_t> canvas_;

@@ -15,7 +15,7 @@ struct zxdg_output_manager_v1;
 struct zwlr_layer_shell_v1;
 struct zwlr_screencopy_manager_v1;
 struct zwlr_data_control_manager_v1;
-struct wp_presentation;
+struct wp_viewporter;
 
 namespace spanlet::wayland {
 
@@ -31,12 +31,13 @@ struct Globals {
     zwlr_screencopy_manager_v1* screencopy = nullptr;
     std::uint32_t screencopyVersion = 0;
     zwlr_data_control_manager_v1* dataControl = nullptr;
-    wp_presentation* presentation = nullptr;
+    wp_viewporter* viewporter = nullptr;
 };
 
 /// Whether the compositor offers what this back end needs to measure: wl_compositor, wl_shm, a
-/// seat, xdg-output, layer shell and screencopy. Data control and presentation time are
-/// optional (copying and timing then fall back).
+/// seat, xdg-output, layer shell and screencopy. Data control and the viewporter are optional
+/// (copying then falls back; overlays on outputs of fractional scale are then scaled by the
+/// compositor).
 bool offersWlrootsProtocols(const Globals& globals);
 
 /// Spanlet's own connection to the compositor (not Qt's): the bound globals and the outputs,
