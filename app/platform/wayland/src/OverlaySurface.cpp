@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <viewporter-client-protocol.h>
 #include <wayland-client.h>
@@ -22,21 +23,42 @@ PixelRect clipped(const PixelRect& r, int width, int height) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-// Keeps a list of rectangles short: past a handful they become their bounding box.
+std::int64_t area(const PixelRect& r) {
+    return static_cast<std::int64_t>(r.width) * r.height;
+}
+
+PixelRect united(const PixelRect& a, const PixelRect& b) {
+    const int x0 = std::min(a.x, b.x);
+    const int y0 = std::min(a.y, b.y);
+    const int x1 = std::max(a.x + a.width, b.x + b.width);
+    const int y1 = std::max(a.y + a.height, b.y + b.height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// Keeps a list of rectangles short. Past a few dozen, the two whose union adds the least area
+// become that union, so that the long thin strips of a moving cross never grow into the
+// whole output (a full copy each frame).
 void add(std::vector<PixelRect>& list, std::span<const PixelRect> rects) {
+    constexpr std::size_t most = 24;
     list.insert(list.end(), rects.begin(), rects.end());
-    if (list.size() > 16) {
-        int x0 = list.front().x;
-        int y0 = list.front().y;
-        int x1 = x0;
-        int y1 = y0;
-        for (const PixelRect& r : list) {
-            x0 = std::min(x0, r.x);
-            y0 = std::min(y0, r.y);
-            x1 = std::max(x1, r.x + r.width);
-            y1 = std::max(y1, r.y + r.height);
+    while (list.size() > most) {
+        std::size_t best0 = 0;
+        std::size_t best1 = 1;
+        std::int64_t leastWaste = INT64_MAX;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            for (std::size_t j = i + 1; j < list.size(); ++j) {
+                const std::int64_t waste =
+                    area(united(list[i], list[j])) - area(list[i]) - area(list[j]);
+                if (waste < leastWaste) {
+                    leastWaste = waste;
+                    best0 = i;
+                    best1 = j;
+                }
+            }
         }
-        list.assign(1, {x0, y0, x1 - x0, y1 - y0});
+        list[best0] = united(list[best0], list[best1]);
+        list[best1] = list.back();
+        list.pop_back();
     }
 }
 
