@@ -8,6 +8,7 @@
 #include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 #include <spanlet/wayland/WaylandEventPump.hpp>
 
@@ -132,6 +133,47 @@ TEST_F(OverlayInput, getsKeysOnlyWhileTakingTheKeyboard) {
     ASSERT_TRUE(driver.key(right, "up"));
     EXPECT_GE(keys.size(), 5U) << "a held key did not repeat";
     EXPECT_EQ(keys.back().keysym, XKB_KEY_Right);
+}
+
+// Over the overlay the cursor is none until one of the theme's is asked for (headless sway draws
+// cursors into the output, so a screen copy shows them).
+TEST_F(OverlayInput, showsAThemeCursorOnlyWhenAsked) {
+    InputDriver driver;
+    ASSERT_TRUE(driver.ok());
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    const std::uint32_t id = c->outputs().screens().at(0).id;
+    TestSurface below(*c, c->outputs().output(id), 0xFF004000, true);
+    OverlaySurface overlay(*c, c->outputs().output(id), 1);
+    wayland::OverlayPointer pointer(*c,
+                                    [&](wl_surface* s) {
+                                        return s == overlay.surface()
+                                                   ? std::optional<Point>(Point{})
+                                                   : std::nullopt;
+                                    },
+                                    {});
+    ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured() && below.mapped(); }));
+    overlay.takeInput(true);
+    c->roundtrip();
+    ASSERT_TRUE(driver.move(200, 200));
+    ASSERT_TRUE(c->dispatchUntil([&] { return pointer.position().has_value(); }));
+    wayland::WaylandCapture capture(*c);
+    const auto around = [&] {
+        std::optional<CaptureResult<PixelBuffer>> got;
+        capture.pixels({id, nullptr}, {184, 184, 32, 32}, 1, [&](auto r) { got = std::move(r); });
+        c->dispatchUntil([&] { return got.has_value(); });
+        const auto* pixels = got ? std::get_if<PixelBuffer>(&*got) : nullptr;
+        return pixels != nullptr ? *pixels : PixelBuffer();
+    };
+    const PixelBuffer plain = around();
+    EXPECT_TRUE(plain == PixelBuffer(32, 32, RGBA{0, 0x40, 0, 255}))
+        << "a cursor image without asking";
+    pointer.setCursor({"no such cursor", "crosshair"});
+    c->roundtrip();
+    EXPECT_FALSE(around() == plain) << "no crosshair";
+    pointer.setCursor({});
+    c->roundtrip();
+    EXPECT_TRUE(around() == plain);
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <utility>
+#include <vector>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <spanlet/DevicePixels.hpp>
@@ -28,6 +30,21 @@ namespace {
 constexpr std::uint32_t leftButton = 0x110; // BTN_LEFT
 /// How long the new surfaces may take to be sized by the compositor.
 constexpr std::chrono::milliseconds configureWait{1000};
+
+/// Names of the cursor theme's images for an editor cursor, the standard name first.
+std::vector<std::string> cursorNames(EditorCursor cursor) {
+    switch (cursor) {
+    case EditorCursor::crosshair:
+        return {"crosshair", "cross"};
+    case EditorCursor::resizeLeftRight:
+        return {"col-resize", "ew-resize", "sb_h_double_arrow"};
+    case EditorCursor::resizeUpDown:
+        return {"row-resize", "ns-resize", "sb_v_double_arrow"};
+    case EditorCursor::arrow:
+        break;
+    }
+    return {"default", "left_ptr"};
+}
 
 wayland::PixelRect canvasRect(const Rect& points, double scale) {
     const DevicePixels::Span d = DevicePixels::enclosing(points, scale);
@@ -85,6 +102,7 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
                     if (dragging_ != nullptr) {
                         dragging_->mouseDragged();
                     }
+                    updateCursor();
                 },
             .pressed =
                 [this](Point at, std::uint32_t button) {
@@ -164,6 +182,20 @@ GuideEditor* WaylandOverlayController::editorAt(Point at) {
     return nearest != nullptr ? nearest->editor.get() : nullptr;
 }
 
+// While editing guides the cursor shows what a press would do there; otherwise there is none
+// (see OverlayPointer::setCursor).
+void WaylandOverlayController::updateCursor() {
+    const std::optional<Point> at = pointer_->position();
+    GuideEditor* editor = at ? editorAt(*at) : nullptr;
+    if (editor == nullptr) {
+        pointer_->setCursor({});
+        return;
+    }
+    const Panel& panel = *panels_.at(editor->screenId());
+    pointer_->setCursor(cursorNames(editor->mouseMoved()),
+                        static_cast<int>(std::ceil(panel.displayScale)));
+}
+
 WaylandOverlayController::Panel* WaylandOverlayController::panelOf(const void* surface) {
     for (auto& [id, panel] : panels_) {
         if (panel->surface->surface() == surface) {
@@ -218,6 +250,7 @@ void WaylandOverlayController::refresh() {
             panel->surface->takeKeyboard(input);
         }
     }
+    updateCursor();
     repaintNow();
 }
 

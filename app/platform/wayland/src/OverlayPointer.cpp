@@ -1,6 +1,7 @@
 #include <wayland-client.h>
 
 #include <spanlet/wayland/OverlayPointer.hpp>
+#include <spanlet/wayland/ThemeCursor.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 
 namespace spanlet::wayland {
@@ -16,15 +17,13 @@ struct OverlayPointer::Listeners {
             p->handlers_.moved(*p->position_);
         }
     }
-    static void enter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
-                      wl_fixed_t x, wl_fixed_t y) {
+    static void enter(void* data, wl_pointer* /*pointer*/, std::uint32_t serial,
+                      wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
         auto* p = static_cast<OverlayPointer*>(data);
         p->surfaceOrigin_ = surface != nullptr ? p->origin_(surface) : std::nullopt;
         if (p->surfaceOrigin_) {
-            // Over the overlay the measurement's cross marks the pointer. No cursor image of
-            // ours either: a compositor that draws cursors into the output (no cursor plane, as
-            // headless) would put it into every capture of the pixels under the pointer.
-            wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+            p->enterSerial_ = serial;
+            p->showCursor();
         }
         moveTo(p, x, y);
     }
@@ -69,9 +68,33 @@ struct OverlayPointer::Listeners {
 OverlayPointer::OverlayPointer(WaylandConnection& connection,
                                std::function<std::optional<Point>(wl_surface*)> origin,
                                Handlers handlers)
-    : connection_(connection), origin_(std::move(origin)), handlers_(std::move(handlers)) {
+    : connection_(connection), origin_(std::move(origin)), handlers_(std::move(handlers)),
+      cursor_(std::make_unique<ThemeCursor>(connection)) {
     seatHandler_ = connection_.addSeatHandler([this] { seatChanged(); });
     seatChanged();
+}
+
+void OverlayPointer::setCursor(std::vector<std::string> names, int scale) {
+    if (names == cursorNames_ && scale == cursorScale_) {
+        return;
+    }
+    cursorNames_ = std::move(names);
+    cursorScale_ = scale;
+    if (surfaceOrigin_) {
+        showCursor();
+    }
+}
+
+void OverlayPointer::showCursor() {
+    if (pointer_ == nullptr) {
+        return;
+    }
+    if (cursorNames_.empty()) {
+        wl_pointer_set_cursor(pointer_, enterSerial_, nullptr, 0, 0);
+    } else {
+        cursor_->show(pointer_, enterSerial_, cursorNames_, cursorScale_);
+    }
+    wl_display_flush(connection_.display());
 }
 
 OverlayPointer::~OverlayPointer() {

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <spanlet/Geometry.hpp>
 
@@ -12,6 +15,7 @@ struct wl_surface;
 namespace spanlet::wayland {
 
 class WaylandConnection;
+class ThemeCursor;
 
 /// The seat's pointer over our overlay surfaces. A Wayland client cannot read the pointer
 /// anywhere else, so while snapping or editing guides the overlay takes input and this is
@@ -37,10 +41,17 @@ public:
     /// Where the pointer is, while it is over one of our surfaces.
     [[nodiscard]] std::optional<Point> position() const noexcept { return position_; }
 
+    /// The cursor over our surfaces: the first of `names` the user's cursor theme has, drawn at
+    /// `scale`; none when `names` is empty (the default: while snapping the measurement's cross
+    /// marks the pointer, and a compositor that draws cursors into the output, with no cursor
+    /// plane, would put a cursor image into every capture of the pixels under it).
+    void setCursor(std::vector<std::string> names, int scale = 1);
+
     struct Listeners;
 
 private:
     void seatChanged();
+    void showCursor();
 
     WaylandConnection& connection_;
     std::function<std::optional<Point>(wl_surface*)> origin_;
@@ -49,6 +60,10 @@ private:
     wl_pointer* pointer_ = nullptr;
     std::optional<Point> surfaceOrigin_;
     std::optional<Point> position_;
+    std::unique_ptr<ThemeCursor> cursor_;
+    std::vector<std::string> cursorNames_;
+    int cursorScale_ = 1;
+    std::uint32_t enterSerial_ = 0;
 };
 
 } // namespace spanlet::wayland

@@ -62,6 +62,7 @@ private:
     Panel* panelOf(const void* surface);
     /// The guide editor of the display at `at` while editing guides, else null.
     GuideEditor* editorAt(Point at);
+    void updateCursor();
 
     wayland::WaylandPlatform& platform_;
     Mensor* model_ = nullptr;
