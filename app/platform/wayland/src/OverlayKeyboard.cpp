@@ -62,7 +62,8 @@ struct OverlayKeyboard::Listeners {
         }
         k->stopRepeat();
         k->press(code);
-        if (k->repeatInterval_ > 0 && xkb_keymap_key_repeats(k->keymap_.get(), code + xkbOffset)) {
+        if (k->repeatInterval_ > 0 &&
+            xkb_keymap_key_repeats(k->keymap_.get(), code + xkbOffset) != 0) {
             k->repeating_ = code;
             k->repeat_->start(k->repeatDelay_);
         }

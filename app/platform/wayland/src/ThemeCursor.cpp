@@ -41,7 +41,10 @@ void ThemeCursor::show(wl_pointer* pointer, std::uint32_t serial,
     }
     wl_cursor* cursor = nullptr;
     for (const std::string& name : names) {
-        if (theme_ != nullptr && (cursor = wl_cursor_theme_get_cursor(theme_, name.c_str()))) {
+        if (theme_ != nullptr) {
+            cursor = wl_cursor_theme_get_cursor(theme_, name.c_str());
+        }
+        if (cursor != nullptr) {
             break;
         }
     }
