@@ -153,10 +153,12 @@ void ImagePresenter::waitUntilRead() {
     if (!unread_) {
         return;
     }
-    if (connection_.alive()) {
+    // Any reply read since on this connection (each pointer query has one) tells that the
+    // server has read the frame: no completion event needs to wake us for it.
+    if (connection_.alive() && !connection_.carriedOutUpTo(shared_->lastPut)) {
         connection_.readEvents();
         if (!connection_.carriedOutUpTo(shared_->lastPut)) {
-            connection_.sync(); // rare: a frame is painted before the last one was read
+            connection_.sync(); // rare: a frame is painted before anything was heard after it
         }
     }
     unread_ = false;
@@ -207,15 +209,14 @@ bool ImagePresenter::present(std::span<const DeviceRect> rects) {
     for (std::size_t i = 0; i < inside.size(); ++i) {
         const DeviceRect& r = inside[i];
         if (shared_) {
-            // Only the last asks for a completion: the server carries requests out in order.
             const bool last = i + 1 == inside.size();
             const xcb_void_cookie_t put = xcb_shm_put_image(
                 c, window_, gc_, static_cast<std::uint16_t>(width_),
                 static_cast<std::uint16_t>(height_), static_cast<std::uint16_t>(r.x),
                 static_cast<std::uint16_t>(r.y), static_cast<std::uint16_t>(r.width),
                 static_cast<std::uint16_t>(r.height), static_cast<std::int16_t>(r.x),
-                static_cast<std::int16_t>(r.y), 32, XCB_IMAGE_FORMAT_Z_PIXMAP, last ? 1 : 0,
-                shared_->segment, 0);
+                static_cast<std::int16_t>(r.y), 32, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, shared_->segment,
+                0);
             if (last) {
                 shared_->lastPut = put.sequence;
                 unread_ = true;

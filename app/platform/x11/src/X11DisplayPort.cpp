@@ -143,9 +143,12 @@ Point X11DisplayPort::pointerLocation() const {
     if (c == nullptr) {
         return {};
     }
+    const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(c, root_);
     const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, root_), nullptr));
+        xcb_query_pointer_reply(c, cookie, nullptr));
     if (onSide) {
+        // Also tells the overlay's presenters that the server is done with their last frame.
+        side_->replied(cookie.sequence);
         side_->readQueued();
     }
     if (!pointer) {

@@ -43,6 +43,9 @@ public:
     void sync();
     /// Whether the server has carried out request `sequence` (numbers wrap around).
     [[nodiscard]] bool carriedOutUpTo(unsigned int sequence) const;
+    /// A reply to request `sequence` has been read: the server has carried out every request
+    /// up to it, since it carries them out in order.
+    void replied(unsigned int sequence) { learn(sequence); }
 
     /// `handler` runs with each top-level window any client maps; empty stops watching.
     void setOnWindowMapped(std::function<void(std::uint32_t)> handler);
