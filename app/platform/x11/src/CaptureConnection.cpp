@@ -1,10 +1,12 @@
 #include "CaptureConnection.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <xcb/composite.h>
 #include <xcb/shape.h>
+#include <xcb/shm.h>
 #include <xcb/xfixes.h>
 
 #include "XcbReply.hpp"
@@ -19,6 +21,9 @@ constexpr std::size_t kWallpaperLayer = std::numeric_limits<std::size_t>::max();
 constexpr int kAttempts = 3;
 // Our windows sit at most this deep under a window manager's frames.
 constexpr int kMaxNesting = 16;
+// The shared segment for images: a round of strips and a loupe square, even on an 8K display,
+// is a small part of it.
+constexpr std::size_t kSegmentBytes = std::size_t{1} << 20;
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const std::string& name) {
     const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
@@ -98,6 +103,11 @@ void CaptureConnection::connect() {
     if (!version || redirectError) {
         problem_ = "The X server refused to redirect windows";
         return;
+    }
+    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(connection_, &xcb_shm_id);
+    if (shm != nullptr && shm->present != 0) {
+        segment_ =
+            SharedSegment::make(connection_, kSegmentBytes, SharedSegment::Access::serverWrites);
     }
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
     shapeAvailable_ = shape && shape->present;
@@ -342,12 +352,7 @@ CaptureConnection::Pending CaptureConnection::send(const CaptureRequest& request
     for (std::size_t p = 0; p < plan.pieces.size(); ++p) {
         const Window& w = *pending.sources[plan.pieces[p].layer];
         for (const QRect& r : plan.pieces[p].region) {
-            const QPoint at = r.topLeft() - w.origin;
-            pending.readings.push_back(
-                {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id, std::int16_t(at.x()),
-                               std::int16_t(at.y()), std::uint16_t(r.width()),
-                               std::uint16_t(r.height()), ~0u),
-                 r, plan.pieces[p].layer});
+            pending.readings.push_back(ask(w.id, w.origin, r, plan.pieces[p].layer));
         }
     }
     if (wallpaper_.pixmap != XCB_PIXMAP_NONE) {
@@ -362,11 +367,7 @@ CaptureConnection::Pending CaptureConnection::send(const CaptureRequest& request
                         continue;
                     }
                     pending.readings.push_back(
-                        {xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, wallpaper_.pixmap,
-                                       std::int16_t(part.x() - tx), std::int16_t(part.y() - ty),
-                                       std::uint16_t(part.width()), std::uint16_t(part.height()),
-                                       ~0u),
-                         part, kWallpaperLayer});
+                        ask(wallpaper_.pixmap, QPoint(tx, ty), part, kWallpaperLayer));
                 }
             }
         }
@@ -374,22 +375,66 @@ CaptureConnection::Pending CaptureConnection::send(const CaptureRequest& request
     return pending;
 }
 
+CaptureConnection::Reading CaptureConnection::ask(xcb_drawable_t drawable, const QPoint& origin,
+                                                  const QRect& bounds, std::size_t layer) {
+    const QPoint at = bounds.topLeft() - origin;
+    const auto x = std::int16_t(at.x());
+    const auto y = std::int16_t(at.y());
+    const auto width = std::uint16_t(bounds.width());
+    const auto height = std::uint16_t(bounds.height());
+    const std::size_t bytes = std::size_t{width} * height * 4;
+    if (segment_ && bytes <= segment_->size() - segmentUsed_) {
+        // The server writes the pixels into our memory and replies with their size only: no
+        // pixel goes through the socket, and the replies come in one piece.
+        const std::size_t offset = segmentUsed_;
+        segmentUsed_ += bytes;
+        return {xcb_shm_get_image(connection_, drawable, x, y, width, height, ~0u,
+                                  XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->id(),
+                                  static_cast<std::uint32_t>(offset)),
+                offset, bounds, layer};
+    }
+    return {
+        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, x, y, width, height, ~0u),
+        0, bounds, layer};
+}
+
+std::span<const std::uint8_t> CaptureConnection::await(const Reading& reading,
+                                                       XcbReply<void>& owner) {
+    xcb_generic_error_t* error = nullptr;
+    std::span<const std::uint8_t> data;
+    if (const auto* shared = std::get_if<xcb_shm_get_image_cookie_t>(&reading.cookie)) {
+        const XcbReply<xcb_shm_get_image_reply_t> r(
+            xcb_shm_get_image_reply(connection_, *shared, &error));
+        if (r) {
+            data = {segment_->bits() + reading.sharedAt,
+                    std::min<std::size_t>(r->size, segment_->size() - reading.sharedAt)};
+        }
+    } else {
+        XcbReply<xcb_get_image_reply_t> r(xcb_get_image_reply(
+            connection_, std::get<xcb_get_image_cookie_t>(reading.cookie), &error));
+        if (r) {
+            data = {xcb_get_image_data(r.get()), std::size_t(xcb_get_image_data_length(r.get()))};
+            owner.reset(r.release());
+        }
+    }
+    std::free(error);
+    return data;
+}
+
 std::optional<PixelBuffer> CaptureConnection::receive(Pending& pending,
                                                       std::unordered_set<xcb_window_t>& failed,
                                                       bool lastAttempt) {
     // Collect every reply before drawing, so one vanished window means one retry.
     bool complete = true;
-    std::vector<XcbReply<xcb_get_image_reply_t>> replies;
-    replies.reserve(pending.readings.size());
-    for (Reading& reading : pending.readings) {
-        xcb_generic_error_t* error = nullptr;
-        XcbReply<xcb_get_image_reply_t> reply(
-            xcb_get_image_reply(connection_, reading.cookie, &error));
-        const XcbReply<xcb_generic_error_t> errorOwner(error);
+    std::vector<XcbReply<void>> owners(pending.readings.size());
+    std::vector<std::span<const std::uint8_t>> images;
+    images.reserve(pending.readings.size());
+    for (std::size_t i = 0; i < pending.readings.size(); ++i) {
+        const Reading& reading = pending.readings[i];
+        std::span<const std::uint8_t> data = await(reading, owners[i]);
         const std::size_t stride = std::size_t(reading.bounds.width()) * 4;
-        if (!reply || std::size_t(xcb_get_image_data_length(reply.get())) <
-                          stride * std::size_t(reading.bounds.height())) {
-            reply.reset();
+        if (data.size() < stride * std::size_t(reading.bounds.height())) {
+            data = {};
             if (reading.layer == kWallpaperLayer) {
                 // A wallpaper freed under us: look it up again, and on the last try do without
                 // (black).
@@ -401,7 +446,7 @@ std::optional<PixelBuffer> CaptureConnection::receive(Pending& pending,
                 complete = false;
             }
         }
-        replies.push_back(std::move(reply));
+        images.push_back(data);
     }
     if (!complete) {
         return std::nullopt;
@@ -416,12 +461,10 @@ std::optional<PixelBuffer> CaptureConnection::receive(Pending& pending,
         for (std::size_t i = 0; i < pending.readings.size(); ++i) {
             const Reading& reading = pending.readings[i];
             const bool isWallpaper = reading.layer == kWallpaperLayer;
-            if (isWallpaper != (pass == 0) || !replies[i]) {
+            if (isWallpaper != (pass == 0) || images[i].empty()) {
                 continue;
             }
-            const ServerImage image{{xcb_get_image_data(replies[i].get()),
-                                     std::size_t(xcb_get_image_data_length(replies[i].get()))},
-                                    std::size_t(reading.bounds.width()) * 4,
+            const ServerImage image{images[i], std::size_t(reading.bounds.width()) * 4,
                                     reading.bounds};
             if (isWallpaper) {
                 canvas.draw(reading.bounds, image, wallpaper_.layout, false);
@@ -462,6 +505,7 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
         const bool last = attempt + 1 == kAttempts;
         // Sources point into the window list: it is refreshed only between attempts.
         refresh();
+        segmentUsed_ = 0; // every image of the last attempt has been read
         std::vector<Pending> pendings;
         const std::unordered_set<xcb_window_t> none;
         for (const std::size_t i : open) {

@@ -5,10 +5,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 #include <vector>
+#include <xcb/shm.h>
 #include <xcb/xcb.h>
 
 #include <spanlet/PixelBuffer.hpp>
@@ -17,6 +20,8 @@
 
 #include "Canvas.hpp"
 #include "CapturePlan.hpp"
+#include "SharedSegment.hpp"
+#include "XcbReply.hpp"
 
 namespace spanlet::x11 {
 
@@ -66,7 +71,9 @@ private:
         PixelLayout layout;
     };
     struct Reading {
-        xcb_get_image_cookie_t cookie;
+        /// Through the shared segment, at `sharedAt`, or through the socket.
+        std::variant<xcb_shm_get_image_cookie_t, xcb_get_image_cookie_t> cookie;
+        std::size_t sharedAt = 0;
         QRect bounds;          // root coordinates
         std::size_t layer = 0; // index into the layers, or SIZE_MAX for the wallpaper
     };
@@ -91,6 +98,11 @@ private:
     /// to `failed`). A lost wallpaper fails it too, except on the last attempt (black there).
     std::optional<PixelBuffer> receive(Pending& pending, std::unordered_set<xcb_window_t>& failed,
                                        bool lastAttempt);
+    /// Asks for `bounds` (root coordinates) of `drawable`, whose contents start at `origin`.
+    Reading ask(xcb_drawable_t drawable, const QPoint& origin, const QRect& bounds,
+                std::size_t layer);
+    /// The pixels of `reading`, kept alive by `owner`; empty when they did not come.
+    std::span<const std::uint8_t> await(const Reading& reading, XcbReply<void>& owner);
     void drainEvents();
     void refreshStack();
     void refreshOwnTopLevels(const OwnWindows& own);
@@ -121,6 +133,10 @@ private:
     std::unordered_set<xcb_window_t> ownTopLevels_;
     bool composited_ = false;
     Wallpaper wallpaper_;
+    /// Where the server writes the images of a round of captures; those that do not fit come
+    /// through the socket. Null without MIT-SHM.
+    std::unique_ptr<SharedSegment> segment_;
+    std::size_t segmentUsed_ = 0;
 };
 
 } // namespace spanlet::x11

@@ -4,13 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
 #include <spanlet/x11/SideConnection.hpp>
 
+#include "SharedSegment.hpp"
 #include "XcbReply.hpp"
 
 namespace spanlet::x11 {
@@ -67,41 +66,6 @@ DeviceRect clipped(const DeviceRect& r, int width, int height) {
 
 } // namespace
 
-/// A System V shared-memory segment the server has attached (read only).
-struct ImagePresenter::Shared {
-    void* address = nullptr;
-    xcb_shm_seg_t segment = 0;
-    unsigned int lastPut = 0; ///< sequence number of the last put from it
-
-    /// Nothing when the memory cannot be had or the server cannot attach it.
-    static std::unique_ptr<Shared> make(xcb_connection_t* c, std::size_t bytes) {
-        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-        if (id < 0) {
-            return nullptr;
-        }
-        void* address = shmat(id, nullptr, 0);
-        const bool mapped = reinterpret_cast<std::intptr_t>(address) != -1; // (void*) -1: failed
-        const xcb_shm_seg_t segment = xcb_generate_id(c);
-        const bool attached =
-            mapped &&
-            reply(xcb_request_check(
-                c, xcb_shm_attach_checked(c, segment, static_cast<std::uint32_t>(id), 1))) ==
-                nullptr;
-        // Marked for removal now: it goes when both sides have detached, even after a crash.
-        shmctl(id, IPC_RMID, nullptr);
-        if (!attached) {
-            if (mapped) {
-                shmdt(address);
-            }
-            return nullptr;
-        }
-        auto shared = std::make_unique<Shared>();
-        shared->address = address;
-        shared->segment = segment;
-        return shared;
-    }
-};
-
 std::unique_ptr<ImagePresenter> ImagePresenter::forWindow(SideConnection& connection,
                                                           std::uint32_t window, bool sharedMemory) {
     if (!connection.alive() || window == XCB_WINDOW_NONE) {
@@ -139,14 +103,7 @@ void ImagePresenter::release() {
     width_ = 0;
     height_ = 0;
     std::vector<std::uint8_t>().swap(owned_);
-    if (shared_) {
-        if (connection_.alive()) {
-            xcb_shm_detach(connection_.get(), shared_->segment);
-            xcb_flush(connection_.get());
-        }
-        shmdt(shared_->address);
-        shared_.reset();
-    }
+    shared_.reset();
 }
 
 void ImagePresenter::waitUntilRead() {
@@ -155,9 +112,9 @@ void ImagePresenter::waitUntilRead() {
     }
     // Any reply read since on this connection (each pointer query has one) tells that the
     // server has read the frame: no completion event needs to wake us for it.
-    if (connection_.alive() && !connection_.carriedOutUpTo(shared_->lastPut)) {
+    if (connection_.alive() && !connection_.carriedOutUpTo(lastPut_)) {
         connection_.readEvents();
-        if (!connection_.carriedOutUpTo(shared_->lastPut)) {
+        if (!connection_.carriedOutUpTo(lastPut_)) {
             connection_.sync(); // rare: a frame is painted before anything was heard after it
         }
     }
@@ -178,10 +135,10 @@ SurfaceFrame ImagePresenter::frame(int width, int height) {
     release();
     const auto bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     if (connection_.alive() && sharedMemory_) {
-        shared_ = Shared::make(connection_.get(), bytes);
+        shared_ = SharedSegment::make(connection_.get(), bytes, SharedSegment::Access::serverReads);
     }
     if (shared_) {
-        bits_ = static_cast<std::uint8_t*>(shared_->address);
+        bits_ = shared_->bits();
         std::memset(bits_, 0, bytes); // transparent
     } else {
         owned_.assign(bytes, 0);
@@ -215,10 +172,9 @@ bool ImagePresenter::present(std::span<const DeviceRect> rects) {
                 static_cast<std::uint16_t>(height_), static_cast<std::uint16_t>(r.x),
                 static_cast<std::uint16_t>(r.y), static_cast<std::uint16_t>(r.width),
                 static_cast<std::uint16_t>(r.height), static_cast<std::int16_t>(r.x),
-                static_cast<std::int16_t>(r.y), 32, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, shared_->segment,
-                0);
+                static_cast<std::int16_t>(r.y), 32, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, shared_->id(), 0);
             if (last) {
-                shared_->lastPut = put.sequence;
+                lastPut_ = put.sequence;
                 unread_ = true;
             }
         } else {

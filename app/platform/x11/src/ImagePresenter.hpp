@@ -9,6 +9,7 @@
 
 namespace spanlet::x11 {
 
+class SharedSegment;
 class SideConnection;
 
 /// A window's pixels, kept in memory of ours and put into the window through the side
@@ -33,7 +34,6 @@ public:
     bool present(std::span<const DeviceRect> rects) override;
 
 private:
-    struct Shared;
     ImagePresenter(SideConnection& connection, std::uint32_t window, std::uint32_t gc,
                    bool sharedMemory);
     void release();
@@ -46,12 +46,13 @@ private:
     std::uint32_t gc_;
     int width_ = 0;
     int height_ = 0;
-    std::uint8_t* bits_ = nullptr;    ///< the frame: shared_'s memory or owned_
-    std::unique_ptr<Shared> shared_;  ///< the frame's memory when shared with the server
-    std::vector<std::uint8_t> owned_; ///< the frame's memory when it is sent
-    std::vector<std::uint8_t> rows_;  ///< a rectangle's rows packed for one request
+    std::uint8_t* bits_ = nullptr;          ///< the frame: shared_'s memory or owned_
+    std::unique_ptr<SharedSegment> shared_; ///< the frame's memory when shared with the server
+    std::vector<std::uint8_t> owned_;       ///< the frame's memory when it is sent
+    std::vector<std::uint8_t> rows_;        ///< a rectangle's rows packed for one request
     bool sharedMemory_;
-    bool unread_ = false; ///< a shared put the server may still be reading
+    bool unread_ = false;      ///< a shared put the server may still be reading
+    unsigned int lastPut_ = 0; ///< sequence number of the last shared put
 };
 
 } // namespace spanlet::x11
