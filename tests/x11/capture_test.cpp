@@ -170,7 +170,7 @@ TEST(X11Capture, WindowVanishingMidCaptureGivesWhatIsBeneath) {
     std::atomic<xcb_window_t> victim{XCB_WINDOW_NONE};
     test::Scene* scene = nullptr;
     X11Capture::Options options;
-    options.beforeRead = [&] { // on the capture thread
+    options.beforeRead = [&] {
         if (reads++ == 0 && victim != XCB_WINDOW_NONE) {
             scene->destroy(victim);
         }

@@ -33,7 +33,7 @@ struct CaptureRequest {
     std::shared_ptr<const OwnWindows> ownWindows;
 };
 
-/// The capture thread's own X connection. On construction it redirects every child of the root
+/// The capture's own X connection. On construction it redirects every child of the root
 /// window into off-screen storage (Composite, automatic mode, so the server still shows them);
 /// the redirection lasts as long as the connection. A window's own contents can then be read
 /// even where something (our overlay) lies over it. The stacking order is cached and refreshed
@@ -49,7 +49,7 @@ public:
     [[nodiscard]] const std::string& problem() const noexcept { return problem_; }
 
     /// Reads `request`. `beforeRead`, when set, runs between planning and reading (tests use it
-    /// to change windows at the worst moment). Capture thread only.
+    /// to change windows at the worst moment).
     CaptureResult<PixelBuffer> capture(const CaptureRequest& request,
                                        const std::function<void()>& beforeRead);
     /// Reads every request, in one round trip when nothing changes meanwhile; results in the

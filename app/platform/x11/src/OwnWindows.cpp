@@ -3,26 +3,22 @@
 namespace spanlet {
 
 void OwnWindows::add(std::uint32_t window) {
-    const std::lock_guard lock(mutex_);
     if (windows_.insert(window).second) {
         ++generation_;
     }
 }
 
 void OwnWindows::remove(std::uint32_t window) {
-    const std::lock_guard lock(mutex_);
     if (windows_.erase(window) > 0) {
         ++generation_;
     }
 }
 
 bool OwnWindows::contains(std::uint32_t window) const {
-    const std::lock_guard lock(mutex_);
     return windows_.count(window) > 0;
 }
 
 OwnWindows::Snapshot OwnWindows::snapshot() const {
-    const std::lock_guard lock(mutex_);
     return {{windows_.begin(), windows_.end()}, generation_};
 }
 

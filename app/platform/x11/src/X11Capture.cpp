@@ -5,7 +5,7 @@
 
 #include <spanlet/x11/X11Capture.hpp>
 
-#include "CaptureWorker.hpp"
+#include "CaptureConnection.hpp"
 
 namespace spanlet {
 
@@ -61,7 +61,7 @@ struct X11Capture::Batch {
 X11Capture::X11Capture(const X11DisplayPort& displays, Options options)
     : displays_(displays), ownWindows_(std::make_shared<OwnWindows>()),
       beforeRead_(std::move(options.beforeRead)), mainThread_(std::make_unique<QObject>()),
-      batch_(std::make_unique<Batch>()), worker_(std::make_unique<x11::CaptureWorker>()) {}
+      batch_(std::make_unique<Batch>()), connection_(std::make_unique<x11::CaptureConnection>()) {}
 
 X11Capture::~X11Capture() = default;
 
@@ -69,8 +69,8 @@ void X11Capture::filter(std::uint32_t displayId,
                         std::function<void(CaptureResult<ScreenCapture::Filter>)> done) {
     CaptureResult<ScreenCapture::Filter> result =
         ScreenCapture::Error{ScreenCapture::Failure::noDisplay};
-    if (!worker_->problem().empty()) {
-        result = ScreenCapture::Error{worker_->problem()};
+    if (!connection_->problem().empty()) {
+        result = ScreenCapture::Error{connection_->problem()};
     } else {
         for (const X11DisplayPort::Display& d : displays_.displays()) {
             if (d.info.id == displayId) {
@@ -112,25 +112,20 @@ void X11Capture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, d
 }
 
 void X11Capture::sendBatch() {
-    // One wake-up of the capture thread for the batch, one of the main thread for its results.
-    worker_->post([batch = std::exchange(batch_->entries, {}), mainThread = mainThread_.get(),
-                   this](x11::CaptureConnection& connection) mutable {
-        std::vector<x11::CaptureRequest> requests;
-        requests.reserve(batch.size());
-        for (const Batch::Entry& entry : batch) {
-            requests.push_back(entry.request);
-        }
-        std::vector<CaptureResult<PixelBuffer>> results =
-            connection.captureAll(requests, beforeRead_);
-        QMetaObject::invokeMethod(
-            mainThread,
-            [batch = std::move(batch), results = std::move(results)]() mutable {
-                for (std::size_t i = 0; i < batch.size(); ++i) {
-                    batch[i].done(std::move(results[i]));
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    // Read here rather than on a thread of its own: the one round trip costs less than waking a
+    // thread for the batch and this one again for its results. This is a later turn than the
+    // one that asked, so the completions still never run inside a call.
+    const std::vector<Batch::Entry> batch = std::exchange(batch_->entries, {});
+    std::vector<x11::CaptureRequest> requests;
+    requests.reserve(batch.size());
+    for (const Batch::Entry& entry : batch) {
+        requests.push_back(entry.request);
+    }
+    std::vector<CaptureResult<PixelBuffer>> results =
+        connection_->captureAll(requests, beforeRead_);
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        batch[i].done(std::move(results[i]));
+    }
 }
 
 } // namespace spanlet

@@ -1,16 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <unordered_set>
 #include <vector>
 
 namespace spanlet {
 
 /// The X window ids of Spanlet's own top-level windows, which every capture leaves out.
-/// Shared between the main thread (which registers windows) and the capture thread (which
-/// reads it once per capture), hence the lock. Filters hold a live reference, so a window
-/// registered after a filter was made is left out of that filter's captures too.
+/// Filters hold a live reference, so a window registered after a filter was made is left out
+/// of that filter's captures too. Main thread only.
 class OwnWindows {
 public:
     void add(std::uint32_t window);
@@ -25,7 +23,6 @@ public:
     [[nodiscard]] Snapshot snapshot() const;
 
 private:
-    mutable std::mutex mutex_;
     std::unordered_set<std::uint32_t> windows_;
     std::uint64_t generation_ = 0;
 };

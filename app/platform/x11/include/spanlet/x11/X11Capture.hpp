@@ -12,7 +12,7 @@ class QObject;
 namespace spanlet {
 
 namespace x11 {
-class CaptureWorker;
+class CaptureConnection;
 }
 
 /// Capture that leaves Spanlet's own windows out, on X11.
@@ -21,13 +21,13 @@ class CaptureWorker;
 /// redirects every top-level window into off-screen storage (Composite, automatic mode) and
 /// keeps it open for its whole life. A capture then reads, for every pixel of the rect, the
 /// contents of the topmost window there that is not ours, and the wallpaper (_XROOTPMAP_ID)
-/// where no window is. Captures run on a worker thread on that connection; completions are
-/// posted to the main thread. The captures asked for in one turn of the event loop (a row, a
-/// column and a loupe) go to the thread together and come back together.
+/// where no window is. The captures asked for in one turn of the event loop (a row, a column and
+/// a loupe) are read together on the next turn, in one round trip on that connection, and
+/// complete there.
 class X11Capture final : public CapturePort {
 public:
     struct Options {
-        /// Runs on the capture thread between planning a capture and reading it. For tests.
+        /// Runs between planning a capture and reading it. For tests.
         std::function<void()> beforeRead;
     };
 
@@ -48,15 +48,15 @@ public:
 
 private:
     struct Batch;
-    /// Hands the captures asked for so far to the capture thread as one job.
+    /// Reads the captures asked for so far, as one batch, and completes them.
     void sendBatch();
 
     const X11DisplayPort& displays_;
     std::shared_ptr<OwnWindows> ownWindows_;
-    std::function<void()> beforeRead_; // set once, then only read on the capture thread
+    std::function<void()> beforeRead_;
     std::unique_ptr<QObject> mainThread_;
-    std::unique_ptr<Batch> batch_;               // main thread only
-    std::unique_ptr<x11::CaptureWorker> worker_; // last: stopped before the rest goes
+    std::unique_ptr<Batch> batch_; // main thread only
+    std::unique_ptr<x11::CaptureConnection> connection_;
 };
 
 } // namespace spanlet

@@ -14,7 +14,7 @@
 namespace spanlet {
 
 /// The X11 back end. Besides Qt's connection it holds two of its own: the capture's (with the
-/// Composite redirection, on the capture thread) and the side connection for everything else.
+/// Composite redirection) and the side connection for everything else.
 /// Made before any window of ours is shown, so the redirection is in place first.
 class X11Platform final : public Platform {
 public:
