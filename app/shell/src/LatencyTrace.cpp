@@ -25,11 +25,11 @@ std::unique_ptr<LatencyTrace> LatencyTrace::fromEnvironment(const Mensor& model)
 
 LatencyTrace::LatencyTrace(const Mensor& model, int fd) : fd_(fd) {
     subscriptions_.push_back(
-        model.pointer().subscribe([this](const Point& p) { write("moved", p.x, p.y); }));
+        model.pointer().subscribe([this](const Point& p) { write("moved", p.x, p.y, false); }));
     subscriptions_.push_back(model.liveFrame().subscribe([this](const LiveFrame& frame) {
         // A new measurement, not the same one again with another loupe.
         if (frame.cross && frame.cross != published_) {
-            write("published", frame.cross->pointerX, frame.cross->pointerY);
+            write("published", frame.cross->pointerX, frame.cross->pointerY, true);
         }
         published_ = frame.cross;
     }));
@@ -37,10 +37,20 @@ LatencyTrace::LatencyTrace(const Mensor& model, int fd) : fd_(fd) {
 
 LatencyTrace::~LatencyTrace() {
     subscriptions_.clear();
+    flush();
     ::close(fd_);
 }
 
-void LatencyTrace::write(const char* event, double x, double y) const {
+void LatencyTrace::flush() {
+    if (held_.empty()) {
+        return;
+    }
+    // One write: O_APPEND keeps the lines whole. A failed write only loses samples.
+    [[maybe_unused]] const ssize_t written = ::write(fd_, held_.data(), held_.size());
+    held_.clear();
+}
+
+void LatencyTrace::write(const char* event, double x, double y, bool flushNow) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     // std::to_chars: the same text whatever the locale.
@@ -63,9 +73,11 @@ void LatencyTrace::write(const char* event, double x, double y) const {
     out = std::to_chars(out, end, static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec)
               .ptr;
     put("\n");
-    // One write per line: O_APPEND keeps lines whole. A failed write only loses a sample.
-    [[maybe_unused]] const ssize_t written =
-        ::write(fd_, line, static_cast<std::size_t>(out - line));
+    held_.append(line, static_cast<std::size_t>(out - line));
+    constexpr std::size_t mostHeld = 4096;
+    if (flushNow || held_.size() >= mostHeld) {
+        flush();
+    }
 }
 
 } // namespace spanlet

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <spanlet/Cross.hpp>
@@ -20,7 +21,9 @@ class Mensor;
 ///
 /// and whatever mark() is given, as "<event> 0 0 <ns>".
 /// where (x, y) is the pointer (global points) and ns the CLOCK_MONOTONIC time in
-/// nanoseconds. Without the variable nothing is done at all.
+/// nanoseconds. Without the variable nothing is done at all. Lines are held back until the
+/// next "published" line (or until a few kilobytes are held), in order, so that tracing costs
+/// one write per update: the times are those of the events.
 class LatencyTrace {
 public:
     /// A trace of `model`, or nothing when SPANLET_TRACE is unset or its file can't be opened.
@@ -30,13 +33,16 @@ public:
     LatencyTrace(const LatencyTrace&) = delete;
     LatencyTrace& operator=(const LatencyTrace&) = delete;
 
-    void mark(const char* event) const { write(event, 0, 0); }
+    void mark(const char* event) { write(event, 0, 0, false); }
 
 private:
     LatencyTrace(const Mensor& model, int fd);
-    void write(const char* event, double x, double y) const;
+    /// Adds a line to those held back; writes them all when `flushNow`.
+    void write(const char* event, double x, double y, bool flushNow);
+    void flush();
 
     int fd_;
+    std::string held_;
     std::optional<Cross> published_;
     std::vector<Subscription> subscriptions_;
 };
