@@ -7,6 +7,7 @@
 #include <string>
 
 #include <spanlet/draw/qt/QPainterBackend.hpp>
+#include <spanlet/overlay/qt/OverlayDamage.hpp>
 
 namespace spanlet::test {
 namespace {
@@ -188,6 +189,41 @@ TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
                            qtext);
             });
             EXPECT_LE(largestDifference(painted(renderer, scale, list), shaped), 0) << text;
+        }
+    }
+}
+
+// A crisp cross (a hairline with end caps, on whole and on fractional points) is damaged by
+// the device pixels it covers: all of them, so a moved cross leaves nothing behind, and, on
+// whole points at a whole scale, nothing more.
+TEST_P(BackendTest, CrispLinesAreDamagedByExactlyThePixelsTheyCover) {
+    const double scale = GetParam();
+    for (const double at : {100.0, 100.4}) {
+        draw::Path path;
+        path.addLine({20, at}, {300, at})
+            .addLine({at, 20}, {at, 250})
+            .addLine({20, at - 6}, {20, at + 6})
+            .addLine({at - 6, 250}, {at + 6, 250});
+        draw::DrawList list;
+        list.add(draw::StrokePath{path, draw::Color::white(), 1, true});
+        QPainterBackend renderer;
+        const QImage image = painted(renderer, scale, list);
+        QRegion damage;
+        for (const QRect& r : draw::drawnRects(list, scale)) {
+            damage += QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale)
+                          .toAlignedRect();
+        }
+        QRegion paintedPixels;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(image.pixel(x, y)) != 0) {
+                    paintedPixels += QRect(x, y, 1, 1);
+                }
+            }
+        }
+        EXPECT_TRUE((paintedPixels - damage).isEmpty()) << "at " << at;
+        if (scale == std::floor(scale) && at == std::floor(at)) {
+            EXPECT_TRUE((damage.intersected(image.rect()) - paintedPixels).isEmpty());
         }
     }
 }

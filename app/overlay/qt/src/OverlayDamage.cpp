@@ -1,6 +1,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 #include <type_traits>
 
@@ -31,9 +32,54 @@ Rect segmentRect(Point a, Point b, double halfWidth) {
     return {x0, y0, std::abs(a.x - b.x) + 2 * halfWidth, std::abs(a.y - b.y) + 2 * halfWidth};
 }
 
+// Whether the renderer draws `stroke` as crisp lines: a hairline made only of horizontal and
+// vertical segments, each snapped to whole device pixels and filled without smoothing.
+bool snapsToPixels(const StrokePath& stroke) {
+    const auto& e = stroke.path.elements;
+    if (!stroke.hairline || e.empty() || e.size() % 2 != 0) {
+        return false;
+    }
+    for (std::size_t i = 0; i < e.size(); i += 2) {
+        const auto* from = std::get_if<MoveTo>(&e[i]);
+        const auto* to = std::get_if<LineTo>(&e[i + 1]);
+        if (from == nullptr || to == nullptr ||
+            (from->point.x != to->point.x && from->point.y != to->point.y)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The device pixels a crisp segment covers, exactly (nothing spills beside them), in logical
+// pixels rounded out.
+QRect crispSegment(Point a, Point b, double lineWidth, double dpr) {
+    DevicePixels::Run xs;
+    DevicePixels::Run ys;
+    if (a.y == b.y) {
+        xs = DevicePixels::hairlineLength(a.x, b.x, dpr);
+        ys = DevicePixels::hairline(a.y, lineWidth, dpr);
+    } else {
+        xs = DevicePixels::hairline(a.x, lineWidth, dpr);
+        ys = DevicePixels::hairlineLength(a.y, b.y, dpr);
+    }
+    const int x0 = static_cast<int>(std::floor(DevicePixels::toPoints(xs.start, dpr)));
+    const int y0 = static_cast<int>(std::floor(DevicePixels::toPoints(ys.start, dpr)));
+    const int x1 = static_cast<int>(std::ceil(DevicePixels::toPoints(xs.start + xs.count, dpr)));
+    const int y1 = static_cast<int>(std::ceil(DevicePixels::toPoints(ys.start + ys.count, dpr)));
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 // Each segment and shape of a stroked path, grown by half the line width (miter joins of the
-// axis-aligned paths we draw stay within that).
+// axis-aligned paths we draw stay within that); crisp lines by exactly what they cover.
 void addStroke(std::vector<QRect>& region, const StrokePath& stroke, double dpr, int margin) {
+    if (margin >= 0 && dpr > 0 && snapsToPixels(stroke)) {
+        const auto& e = stroke.path.elements;
+        for (std::size_t i = 0; i < e.size(); i += 2) {
+            region.push_back(crispSegment(std::get<MoveTo>(e[i]).point,
+                                          std::get<LineTo>(e[i + 1]).point, stroke.lineWidth, dpr));
+        }
+        return;
+    }
     const double half = stroke.lineWidth / 2;
     Point current;
     for (const PathElement& e : stroke.path.elements) {
