@@ -7,7 +7,7 @@ namespace spanlet {
 /// A top-level window of ours as the window system names it (QWindow::winId()).
 using NativeWindow = std::uint64_t;
 
-/// A rectangle of whole device pixels, window-local, y down.
+/// A rectangle of whole device pixels, local to a window, surface or output, y down.
 struct DeviceRect {
     int x = 0;
     int y = 0;

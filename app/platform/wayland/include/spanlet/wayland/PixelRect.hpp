@@ -1,14 +1,10 @@
 #pragma once
 
+#include <spanlet/platform/Surfaces.hpp>
+
 namespace spanlet::wayland {
 
-/// A rectangle of whole device pixels, surface- or output-local, y down.
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const PixelRect&, const PixelRect&) = default;
-};
+/// Whole device pixels of a surface or an output, y down: the ports' rectangle.
+using PixelRect = DeviceRect;
 
 } // namespace spanlet::wayland
