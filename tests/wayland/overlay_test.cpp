@@ -1,13 +1,18 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <spanlet/wayland/CursorCheck.hpp>
+#include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/ThemeCursor.hpp>
 #include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 #include <spanlet/wayland/WaylandEventPump.hpp>
@@ -19,6 +24,7 @@
 namespace spanlet::test {
 namespace {
 
+using wayland::CursorCheck;
 using wayland::OverlaySurface;
 using wayland::WaylandConnection;
 using OverlayInput = SwayTest;
@@ -135,9 +141,10 @@ TEST_F(OverlayInput, getsKeysOnlyWhileTakingTheKeyboard) {
     EXPECT_EQ(keys.back().keysym, XKB_KEY_Right);
 }
 
-// Over the overlay the cursor is none until one of the theme's is asked for (headless sway draws
-// cursors into the output, so a screen copy shows them).
-TEST_F(OverlayInput, showsAThemeCursorOnlyWhenAsked) {
+// Headless sway draws cursors into the output, so screen copies hold them: the cursor check,
+// copying around the pointer through the overlay's holes, settles on no cursor while snapping,
+// and a copy afterwards is the scene alone. Until the check, no cursor shows over the overlay.
+TEST_F(OverlayInput, cursorCheckFindsCursorsInCopies) {
     InputDriver driver;
     ASSERT_TRUE(driver.ok());
     auto c = WaylandConnection::connect();
@@ -153,27 +160,47 @@ TEST_F(OverlayInput, showsAThemeCursorOnlyWhenAsked) {
                                     },
                                     {});
     ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured() && below.mapped(); }));
+    std::fill(overlay.canvas().begin(), overlay.canvas().end(), 0xC0800000U); // translucent red
+    const wayland::PixelRect all{0, 0, overlay.width(), overlay.height()};
+    overlay.present({&all, 1});
     overlay.takeInput(true);
     c->roundtrip();
     ASSERT_TRUE(driver.move(200, 200));
     ASSERT_TRUE(c->dispatchUntil([&] { return pointer.position().has_value(); }));
-    wayland::WaylandCapture capture(*c);
+
+    wayland::WaylandCapture screencopy(*c);
+    wayland::HoleCapture holes(screencopy);
+    holes.setPunch(
+        [&](std::uint32_t, wayland::PixelRect hole, std::function<void()> ready) {
+            overlay.punch({&hole, 1});
+            ready();
+        },
+        [&](std::uint32_t, wayland::PixelRect hole) { overlay.closeHole(hole); });
+    wayland::CursorCheck check(holes);
+    check.setChanged([&] {
+        pointer.setCursor(check.crosshair()
+                              ? std::vector<std::string>{"no such cursor", "crosshair"}
+                              : std::vector<std::string>{});
+    });
     const auto around = [&] {
         std::optional<CaptureResult<PixelBuffer>> got;
-        capture.pixels({id, nullptr}, {184, 184, 32, 32}, 1, [&](auto r) { got = std::move(r); });
+        check.pixels({id, nullptr}, {184, 184, 32, 32}, 1, [&](auto r) { got = std::move(r); });
         c->dispatchUntil([&] { return got.has_value(); });
         const auto* pixels = got ? std::get_if<PixelBuffer>(&*got) : nullptr;
         return pixels != nullptr ? *pixels : PixelBuffer();
     };
-    const PixelBuffer plain = around();
-    EXPECT_TRUE(plain == PixelBuffer(32, 32, RGBA{0, 0x40, 0, 255}))
-        << "a cursor image without asking";
-    pointer.setCursor({"no such cursor", "crosshair"});
-    c->roundtrip();
-    EXPECT_FALSE(around() == plain) << "no crosshair";
-    pointer.setCursor({});
-    c->roundtrip();
-    EXPECT_TRUE(around() == plain);
+    const PixelBuffer plain(32, 32, RGBA{0, 0x40, 0, 255});
+    EXPECT_TRUE(around() == plain) << "a cursor image or the overlay before the check";
+
+    const auto start = std::chrono::steady_clock::now();
+    check.pointerAt(id, *pointer.position(), 1, wayland::ThemeCursor::size());
+    ASSERT_TRUE(c->dispatchUntil([&] { return check.verdict() != CursorCheck::Verdict::unknown; }));
+    std::cout << "cursor check: "
+              << std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count()
+              << " ms\n";
+    EXPECT_EQ(check.verdict(), CursorCheck::Verdict::hidden);
+    EXPECT_TRUE(around() == plain) << "a cursor image after the check";
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/ThemeCursor.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
 
 #include "KeysymEditorKeys.hpp"
@@ -46,6 +47,10 @@ std::vector<std::string> cursorNames(EditorCursor cursor) {
     return {"default", "left_ptr"};
 }
 
+int cursorScale(double displayScale) {
+    return static_cast<int>(std::ceil(displayScale));
+}
+
 wayland::PixelRect canvasRect(const Rect& points, double scale) {
     const DevicePixels::Span d = DevicePixels::enclosing(points, scale);
     return {static_cast<int>(d.minX), static_cast<int>(d.minY), static_cast<int>(d.maxX - d.minX),
@@ -55,6 +60,7 @@ wayland::PixelRect canvasRect(const Rect& points, double scale) {
 } // namespace
 
 struct WaylandOverlayController::Panel {
+    std::uint32_t id = 0; ///< the display's
     Rect frame;
     double scale = 1;        ///< canvas pixels per point
     double displayScale = 1; ///< the display's device pixels per point, which captures use
@@ -124,7 +130,7 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
                         std::exchange(dragging_, nullptr)->mouseUp();
                     }
                 },
-            .left = {},
+            .left = [this] { updateCursor(); },
         });
     keyboard_ = std::make_unique<wayland::OverlayKeyboard>(
         connection, [this](wl_surface* surface) { return panelOf(surface) != nullptr; },
@@ -138,7 +144,8 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
                 model_->disableSnapping();
             }
         });
-    platform_.capture().setPunch(
+    platform_.capture().setChanged([this] { showCursor(); });
+    platform_.holeCapture().setPunch(
         [this](std::uint32_t displayId, wayland::PixelRect hole, std::function<void()> ready) {
             punch(displayId, hole, std::move(ready));
         },
@@ -153,7 +160,8 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
 }
 
 WaylandOverlayController::~WaylandOverlayController() {
-    platform_.capture().setPunch({});
+    platform_.capture().setChanged({});
+    platform_.holeCapture().setPunch({});
     subscriptions_.clear();
     // Captures waiting for a hole go ahead without one rather than never finishing.
     for (auto& [id, holes] : holes_) {
@@ -182,18 +190,47 @@ GuideEditor* WaylandOverlayController::editorAt(Point at) {
     return nearest != nullptr ? nearest->editor.get() : nullptr;
 }
 
-// While editing guides the cursor shows what a press would do there; otherwise there is none
-// (see OverlayPointer::setCursor).
-void WaylandOverlayController::updateCursor() {
+WaylandOverlayController::Panel* WaylandOverlayController::snappingPanel() {
     const std::optional<Point> at = pointer_->position();
-    GuideEditor* editor = at ? editorAt(*at) : nullptr;
-    if (editor == nullptr) {
-        pointer_->setCursor({});
-        return;
+    if (model_ == nullptr || !*model_->snapping() || *model_->editingGuides() || !at) {
+        return nullptr;
     }
-    const Panel& panel = *panels_.at(editor->screenId());
-    pointer_->setCursor(cursorNames(editor->mouseMoved()),
-                        static_cast<int>(std::ceil(panel.displayScale)));
+    for (auto& [id, panel] : panels_) {
+        if (panel->frame.contains(*at)) {
+            return panel.get();
+        }
+    }
+    return nullptr;
+}
+
+// While snapping, the pointer's place drives the cursor check: the crosshair shows only where
+// the compositor keeps cursors out of screen copies (see CursorCheck).
+void WaylandOverlayController::updateCursor() {
+    wayland::CursorCheck& check = platform_.capture();
+    if (const Panel* panel = snappingPanel()) {
+        const Point at = *pointer_->position();
+        check.pointerAt(panel->id, {at.x - panel->frame.x, at.y - panel->frame.y},
+                        panel->displayScale, wayland::ThemeCursor::size());
+    } else {
+        check.interrupt();
+    }
+    showCursor();
+}
+
+// While editing guides the cursor shows what a press would do there. While snapping it is the
+// crosshair when the cursor check allows it, else none: the measurement's cross marks the
+// pointer.
+void WaylandOverlayController::showCursor() {
+    const std::optional<Point> at = pointer_->position();
+    if (GuideEditor* editor = at ? editorAt(*at) : nullptr) {
+        const Panel& panel = *panels_.at(editor->screenId());
+        pointer_->setCursor(cursorNames(editor->mouseMoved()), cursorScale(panel.displayScale));
+    } else if (const Panel* panel = snappingPanel();
+               panel != nullptr && platform_.capture().crosshair()) {
+        pointer_->setCursor(cursorNames(EditorCursor::crosshair), cursorScale(panel->displayScale));
+    } else {
+        pointer_->setCursor({});
+    }
 }
 
 WaylandOverlayController::Panel* WaylandOverlayController::panelOf(const void* surface) {
@@ -218,6 +255,7 @@ void WaylandOverlayController::rebuild() {
             continue;
         }
         auto panel = std::make_unique<Panel>();
+        panel->id = screen.id;
         panel->frame = screen.frame;
         panel->displayScale = screen.scale.factor();
         panel->surface =

@@ -7,15 +7,11 @@
 
 namespace spanlet::wayland {
 
-namespace {
-
-int cursorSize() {
+int ThemeCursor::size() {
     const char* size = std::getenv("XCURSOR_SIZE");
     const int n = size != nullptr ? std::atoi(size) : 0;
     return n > 0 && n <= 256 ? n : 24;
 }
-
-} // namespace
 
 ThemeCursor::ThemeCursor(WaylandConnection& connection) : connection_(connection) {}
 
@@ -35,7 +31,7 @@ void ThemeCursor::show(wl_pointer* pointer, std::uint32_t serial,
         if (theme_ != nullptr) {
             wl_cursor_theme_destroy(theme_);
         }
-        theme_ = wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), cursorSize() * scale,
+        theme_ = wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), size() * scale,
                                       connection_.globals().shm);
         themeScale_ = scale;
     }

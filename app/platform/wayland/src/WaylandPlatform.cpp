@@ -22,7 +22,8 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::make() {
 
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : connection_(std::move(connection)), pump_(*connection_), displays_(*connection_),
-      capture_(*connection_), holeCapture_(capture_), clipboard_(*connection_) {}
+      capture_(*connection_), holeCapture_(capture_), cursorCheck_(holeCapture_),
+      clipboard_(*connection_) {}
 
 WaylandPlatform::~WaylandPlatform() = default;
 

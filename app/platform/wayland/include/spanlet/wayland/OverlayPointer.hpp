@@ -42,9 +42,10 @@ public:
     [[nodiscard]] std::optional<Point> position() const noexcept { return position_; }
 
     /// The cursor over our surfaces: the first of `names` the user's cursor theme has, drawn at
-    /// `scale`; none when `names` is empty (the default: while snapping the measurement's cross
-    /// marks the pointer, and a compositor that draws cursors into the output, with no cursor
-    /// plane, would put a cursor image into every capture of the pixels under it).
+    /// `scale`; none when `names` is empty (the default). A compositor without a cursor plane
+    /// draws cursors into the output, so every screen copy of the pixels under the pointer would
+    /// hold this one: while snapping it shows only once CursorCheck has found that copies leave
+    /// it out.
     void setCursor(std::vector<std::string> names, int scale = 1);
 
     struct Listeners;

@@ -21,6 +21,9 @@ public:
     ThemeCursor(const ThemeCursor&) = delete;
     ThemeCursor& operator=(const ThemeCursor&) = delete;
 
+    /// The theme's cursor size in points ($XCURSOR_SIZE, else 24).
+    [[nodiscard]] static int size();
+
     /// Shows on `pointer` (entered with `serial`) the first of `names` the theme has, at
     /// `scale`; no cursor image when `names` is empty or the theme has none of them.
     void show(wl_pointer* pointer, std::uint32_t serial, const std::vector<std::string>& names,

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <spanlet/platform/Platform.hpp>
+#include <spanlet/wayland/CursorCheck.hpp>
 #include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandClipboard.hpp>
@@ -31,8 +32,11 @@ public:
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
     [[nodiscard]] WaylandDisplayPort& displays() override { return displays_; }
-    /// Screencopy with the overlay cleared where it copies (see HoleCapture).
-    [[nodiscard]] HoleCapture& capture() override { return holeCapture_; }
+    /// Screencopy with the overlay cleared where it copies, held back while the cursor check
+    /// has the crosshair up (see CursorCheck).
+    [[nodiscard]] CursorCheck& capture() override { return cursorCheck_; }
+    /// The copies under capture(), which the overlay clears its holes for.
+    [[nodiscard]] HoleCapture& holeCapture() { return holeCapture_; }
     [[nodiscard]] PermissionPort& permission() override { return permission_; }
     [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
@@ -47,6 +51,7 @@ private:
     WaylandDisplayPort displays_;
     WaylandCapture capture_;
     HoleCapture holeCapture_;
+    CursorCheck cursorCheck_;
     WaylandPermission permission_;
     WaylandHotkeys hotkeys_;
     WaylandClipboard clipboard_;

@@ -62,7 +62,12 @@ private:
     Panel* panelOf(const void* surface);
     /// The guide editor of the display at `at` while editing guides, else null.
     GuideEditor* editorAt(Point at);
+    /// The panel under the pointer while snapping, not editing guides; else null.
+    Panel* snappingPanel();
+    /// Tells the cursor check where the pointer is, then shows the cursor.
     void updateCursor();
+    /// Shows the cursor for the mode and the pointer's place.
+    void showCursor();
 
     wayland::WaylandPlatform& platform_;
     Mensor* model_ = nullptr;
