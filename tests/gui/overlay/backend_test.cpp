@@ -60,13 +60,13 @@ QImage clippedByQt(double scale, const Rect& clip, Paint paint) {
 class BackendTest : public ::testing::TestWithParam<double> {};
 
 /// 12 × 12 loupe cells, opaque but for row 3; `odd` makes one cell red.
-PixelBuffer cells(bool odd = false) {
+PixelBuffer cells(bool odd = false, bool opaque = false) {
     PixelBuffer pixels(12, 12, RGBA::white);
     for (int r = 0; r < 12; ++r) {
         for (int c = 0; c < 12; ++c) {
             pixels(c, r) =
                 RGBA(static_cast<std::uint8_t>(c * 23), static_cast<std::uint8_t>(r * 23),
-                     (c + r) % 2 ? 255 : 0, r == 3 ? 51 : 255);
+                     (c + r) % 2 ? 255 : 0, r == 3 && !opaque ? 51 : 255);
         }
     }
     if (odd) {
@@ -77,11 +77,11 @@ PixelBuffer cells(bool odd = false) {
 
 /// A loupe: 8-point cells clipped to a rounded frame at `at`, optionally under a translucent
 /// grid.
-draw::DrawList loupe(Point at, bool grid, bool odd = false) {
+draw::DrawList loupe(Point at, bool grid, bool odd = false, bool opaque = false) {
     draw::DrawList list;
     const Rect frame{at.x, at.y, 96, 96};
     list.add(draw::PushClip{draw::Path::roundedRect(frame, 10)});
-    list.add(draw::FillPixels{frame, cells(odd)});
+    list.add(draw::FillPixels{frame, cells(odd, opaque)});
     draw::Path lines;
     for (int i = 1; grid && i < 12; ++i) {
         lines.addLine({at.x + 8.0 * i, at.y}, {at.x + 8.0 * i, at.y + 96});
@@ -94,30 +94,33 @@ draw::DrawList loupe(Point at, bool grid, bool odd = false) {
     return list;
 }
 
-// A loupe's cells are copied as one magnified image; they must cover the same device pixels
-// with the same colours as a fill per cell.
+// A loupe's cells are copied as one magnified image (stored block by block where they are
+// opaque); they must cover the same device pixels with the same colours as a fill per cell.
 TEST_P(BackendTest, LoupeCellsMatchOneFillPerCell) {
-    const double scale = GetParam();
-    const PixelBuffer pixels = cells();
-    QPainterBackend renderer;
-    const QImage drawn = painted(renderer, scale, loupe({20, 20}, false));
-    const QImage direct = clippedByQt(scale, {20, 20, 96, 96}, [&](QPainter& p) {
+    for (const bool opaque : {false, true}) {
+        SCOPED_TRACE(opaque ? "opaque" : "translucent row");
+        const double scale = GetParam();
+        const PixelBuffer pixels = cells(false, opaque);
+        QPainterBackend renderer;
+        const QImage drawn = painted(renderer, scale, loupe({20, 20}, false, false, opaque));
+        const QImage direct = clippedByQt(scale, {20, 20, 96, 96}, [&](QPainter& p) {
+            for (int r = 0; r < 12; ++r) {
+                for (int c = 0; c < 12; ++c) {
+                    const RGBA q = pixels(c, r);
+                    p.fillRect(QRectF(20 + 8 * c, 20 + 8 * r, 8, 8), QColor(q.r, q.g, q.b, q.a));
+                }
+            }
+        });
+        if (scale == std::floor(scale)) {
+            EXPECT_LE(largestDifference(drawn, direct), 1);
+        }
+        // Cell edges may fall inside device pixels: each cell's middle is exact.
         for (int r = 0; r < 12; ++r) {
             for (int c = 0; c < 12; ++c) {
-                const RGBA q = pixels(c, r);
-                p.fillRect(QRectF(20 + 8 * c, 20 + 8 * r, 8, 8), QColor(q.r, q.g, q.b, q.a));
+                const QPoint middle(static_cast<int>((24 + 8 * c) * scale),
+                                    static_cast<int>((24 + 8 * r) * scale));
+                EXPECT_EQ(drawn.pixel(middle), direct.pixel(middle)) << c << ", " << r;
             }
-        }
-    });
-    if (scale == std::floor(scale)) {
-        EXPECT_LE(largestDifference(drawn, direct), 1);
-    }
-    // Cell edges may fall inside device pixels: each cell's middle is exact.
-    for (int r = 0; r < 12; ++r) {
-        for (int c = 0; c < 12; ++c) {
-            const QPoint middle(static_cast<int>((24 + 8 * c) * scale),
-                                static_cast<int>((24 + 8 * r) * scale));
-            EXPECT_EQ(drawn.pixel(middle), direct.pixel(middle)) << c << ", " << r;
         }
     }
 }

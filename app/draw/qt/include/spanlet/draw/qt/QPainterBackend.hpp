@@ -73,8 +73,11 @@ private:
     /// Paints the operations whose bounds (points, grown by one) `visible` accepts; all of
     /// them when it is empty.
     void paintOps(QPainter& painter, const DrawList& list, const Visible& visible);
+    /// `known`, when given, holds each op's bounds as opBounds() gives them, so that painting
+    /// one list rectangle by rectangle works them out once.
     void paintRange(QPainter& painter, const std::vector<DrawOp>& ops, std::size_t first,
-                    std::size_t last, const Visible& visible);
+                    std::size_t last, const Visible& visible,
+                    const std::vector<std::optional<Rect>>* known = nullptr);
     void paintOne(QPainter& painter, const DrawOp& op);
     void paintDirect(QPainter& painter, const DrawOp& op);
     void paintText(QPainter& painter, const DrawText& op);
