@@ -39,15 +39,23 @@ TEST(BandedRegion, CoversTheUnionInQRegionsOwnForm) {
     }
 }
 
+// A moved cross's old and new lines a few pixels apart are repainted as one band: each row
+// costs more than the few pixels between them. Farther apart they stay two.
+TEST(BandedRegion, NearbyThinStripsAreRepaintedTogether) {
+    EXPECT_EQ(draw::mergedRects({QRect(935, 0, 1, 1040), QRect(944, 0, 1, 1040)}),
+              std::vector<QRect>{QRect(935, 0, 10, 1040)});
+    EXPECT_EQ(draw::mergedRects({QRect(935, 0, 1, 1040), QRect(995, 0, 1, 1040)}).size(), 2U);
+}
+
 // Many rectangles to repaint are repainted as their bounds: joining them pairwise, and then
 // repainting each with the whole draw list, would take time quadratic in their number.
 TEST(BandedRegion, ManyDamagedRectanglesBecomeTheirBounds) {
     std::vector<QRect> columns;
-    for (int x = 0; x < 4000; x += 2) {
+    for (int x = 0; x < 80000; x += 40) {
         columns.emplace_back(x, 0, 1, 1080);
         columns.emplace_back(x, 0, 1, 1080); // drawn before and after a change
     }
-    EXPECT_EQ(draw::mergedRects(columns), std::vector<QRect>{QRect(0, 0, 3999, 1080)});
+    EXPECT_EQ(draw::mergedRects(columns), std::vector<QRect>{QRect(0, 0, 79961, 1080)});
     columns.resize(200);
     EXPECT_EQ(draw::mergedRects(columns).size(), 100U);
 }

@@ -135,10 +135,15 @@ QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio) {
 }
 
 std::vector<QRect> mergedRects(std::vector<QRect> rects) {
+    // What repainting a rectangle costs, in pixels: each row also costs about as much as this
+    // many pixels more (starting a span, and a line of memory another process has just read),
+    // so two thin strips a few pixels apart, such as a cross's old and new line, cost less
+    // joined.
+    constexpr qint64 rowCost = 16;
     const auto area = [](const QRect& r) {
-        return static_cast<qint64>(r.width()) * static_cast<qint64>(r.height());
+        return (static_cast<qint64>(r.width()) + rowCost) * static_cast<qint64>(r.height());
     };
-    // Joining is worth it while the joined rectangle wastes at most this much (logical pixels²).
+    // Joining is worth it while the joined rectangle costs at most this much more.
     constexpr qint64 slack = 256;
     // Joining takes time quadratic in the count, and so does repainting many rectangles (each
     // walks the draw list): beyond this many, their bounds are repainted at once.
