@@ -1,5 +1,6 @@
 #include <QFontMetricsF>
 #include <QString>
+#include <functional>
 
 #include <spanlet/draw/qt/QtTextMeasurer.hpp>
 
@@ -14,9 +15,17 @@ constexpr std::size_t maxRememberedSizes = 1024;
 
 } // namespace
 
+std::size_t QtTextMeasurer::KeyHash::operator()(const Key& key) const noexcept {
+    std::size_t h = std::hash<std::string>{}(key.text);
+    const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15U + (h << 6) + (h >> 2); };
+    mix(std::hash<double>{}(key.size));
+    mix(static_cast<std::size_t>(key.weight));
+    mix(key.monospacedDigits ? 1U : 0U);
+    return h;
+}
+
 Size QtTextMeasurer::measure(std::string_view text, const FontChoice& font) const {
-    const Key key{font.size, font.weight, font.monospacedDigits};
-    auto cacheKey = std::make_pair(key, std::string(text));
+    Key cacheKey{std::string(text), font.size, font.weight, font.monospacedDigits};
     if (const auto known = sizes_.find(cacheKey); known != sizes_.end()) {
         return known->second;
     }

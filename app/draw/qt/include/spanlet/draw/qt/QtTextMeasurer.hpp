@@ -1,8 +1,8 @@
 #pragma once
 
-#include <map>
+#include <cstddef>
 #include <string>
-#include <tuple>
+#include <unordered_map>
 
 #include <spanlet/draw/TextMeasurer.hpp>
 #include <spanlet/draw/qt/QtFonts.hpp>
@@ -19,11 +19,20 @@ public:
     [[nodiscard]] QtFonts& fonts() const noexcept { return fonts_; }
 
 private:
-    using Key = std::tuple<double, FontWeight, bool>;
+    struct Key {
+        std::string text;
+        double size = 0;
+        FontWeight weight{};
+        bool monospacedDigits = false;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const noexcept;
+    };
     mutable QtFonts fonts_;
     // Sizes of recent texts: a moving pointer keeps showing the same few labels and numbers,
     // and shaping them again is the costly part of laying out a frame.
-    mutable std::map<std::pair<Key, std::string>, Size> sizes_;
+    mutable std::unordered_map<Key, Size, KeyHash> sizes_;
 };
 
 } // namespace spanlet::draw
