@@ -6,6 +6,8 @@
 
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 
+#include "DirectPixels.hpp"
+
 namespace spanlet::draw {
 
 namespace {
@@ -24,40 +26,29 @@ QImage pixelImage(const PixelBuffer& pixels) {
     return image;
 }
 
-// Where each pixel of the buffer covers a whole block of an image's device pixels and all are
-// opaque, the blocks are stored directly: Qt's scaled drawImage fetches every device pixel
-// through the inverse transform. False, drawing nothing, where that does not apply.
+// Where each pixel of the buffer covers a whole block of device pixels and all are opaque, the
+// blocks are stored directly: Qt's scaled drawImage fetches every device pixel through the
+// inverse transform. False, drawing nothing, where that does not apply.
 bool storeBlocks(QPainter& painter, const FillPixels& op) {
-    QPaintDevice* device = painter.device();
-    const QTransform t = painter.deviceTransform();
-    if (device == nullptr || device->devType() != QInternal::Image ||
-        t.type() > QTransform::TxScale || painter.hasClipping() || painter.opacity() != 1 ||
-        painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
         return false;
     }
-    const auto* image = static_cast<const QImage*>(device);
-    if (image->format() != QImage::Format_ARGB32_Premultiplied) {
-        return false;
-    }
-    const QRectF d = t.mapRect(QPainterBackend::rect(op.rect));
-    const QRect whole = d.toRect();
+    const std::optional<DirectPixels> target =
+        DirectPixels::of(painter, QPainterBackend::rect(op.rect));
     const int n = static_cast<int>(op.pixels.width());
     const int m = static_cast<int>(op.pixels.height());
-    if (QRectF(whole) != d || whole.width() % n != 0 || whole.height() % m != 0 ||
-        !image->rect().contains(whole)) {
+    if (!target || target->rect().width() % n != 0 || target->rect().height() % m != 0) {
         return false;
     }
     const std::vector<RGBA>& pixels = op.pixels.pixels();
     if (!std::all_of(pixels.begin(), pixels.end(), [](const RGBA& p) { return p.a == 255; })) {
         return false;
     }
-    const int cellWidth = whole.width() / n;
-    const int cellHeight = whole.height() / m;
-    for (int y = 0; y < whole.height(); ++y) {
-        // The painter draws into this very memory: a detaching scanLine() would not.
-        auto* line =
-            reinterpret_cast<QRgb*>(const_cast<uchar*>(image->constScanLine(whole.top() + y))) +
-            whole.left();
+    const QRect& area = target->rect();
+    const int cellWidth = area.width() / n;
+    const int cellHeight = area.height() / m;
+    for (int y = 0; y < area.height(); ++y) {
+        QRgb* line = target->line(area.top() + y) + area.left();
         for (int x = 0; x < n; ++x) {
             const RGBA p = op.pixels(x, y / cellHeight);
             std::fill_n(line + std::ptrdiff_t{x} * cellWidth, cellWidth, qRgb(p.r, p.g, p.b));

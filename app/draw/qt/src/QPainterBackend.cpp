@@ -3,7 +3,6 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 
 #include "ClipLayer.hpp"
+#include "DirectPixels.hpp"
 #include "GlyphLine.hpp"
 #include "MagnifiedPixels.hpp"
 #include "SpriteCache.hpp"
@@ -231,26 +231,18 @@ std::vector<std::optional<Rect>> opBounds(const std::vector<DrawOp>& ops) {
     return all;
 }
 
-// Clears `r` (logical pixels) to transparent. Where the painter maps it onto whole pixels of
-// an image, they are zeroed in place, which costs a fraction of Qt's antialiased fill.
-void clearRect(QPainter& painter, const QRect& r) {
-    QPaintDevice* device = painter.device();
-    const QTransform t = painter.deviceTransform();
-    if (device != nullptr && device->devType() == QInternal::Image &&
-        t.type() <= QTransform::TxScale) {
-        const auto* image = static_cast<const QImage*>(device);
-        const QRectF d = t.mapRect(QRectF(r));
-        const QRect whole = d.toRect();
-        if (image->depth() == 32 && QRectF(whole) == d) {
-            const QRect area = whole.intersected(image->rect());
-            const auto bytes = static_cast<std::size_t>(area.width()) * 4;
-            // The painter draws into this very memory: a detaching scanLine() would not.
-            for (int y = area.top(); y <= area.bottom() && bytes > 0; ++y) {
-                auto* line = const_cast<uchar*>(image->constScanLine(y));
-                std::memset(line + std::ptrdiff_t{area.left()} * 4, 0, bytes);
-            }
-            return;
+// Limits painting to `r` (logical pixels) and clears it to transparent: in place where it maps
+// onto whole pixels of an image, else with Qt's fill.
+void clipAndClear(QPainter& painter, const QRect& r) {
+    painter.setClipping(false);
+    const std::optional<DirectPixels> pixels = DirectPixels::of(painter, QRectF(r));
+    painter.setClipRect(r, Qt::ReplaceClip);
+    if (pixels) {
+        const QRect& area = pixels->rect();
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            std::fill_n(pixels->line(y) + area.left(), area.width(), QRgb{0});
         }
+        return;
     }
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(r, Qt::transparent);
@@ -330,8 +322,7 @@ void QPainterBackend::repaint(QPainter& painter, const DrawList& list,
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     const std::vector<std::optional<Rect>> known = opBounds(list.ops);
     for (const QRect& r : rects) {
-        painter.setClipRect(r, Qt::ReplaceClip);
-        clearRect(painter, r);
+        clipAndClear(painter, r);
         const QRectF area(r);
         paintRange(
             painter, list.ops, 0, list.ops.size(),
