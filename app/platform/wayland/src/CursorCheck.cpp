@@ -122,6 +122,10 @@ void CursorCheck::release() {
 
 void CursorCheck::pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                          std::function<void(CaptureResult<PixelBuffer>)> done) {
+    if (verdict_ != Verdict::unknown) {
+        inner_.pixels(filter, rect, scale, std::move(done)); // decided: nothing more to keep apart
+        return;
+    }
     if (step_ == Step::waiting || step_ == Step::second) {
         held_.push_back({filter, rect, scale, std::move(done)});
         return;
