@@ -63,7 +63,7 @@ TEST_P(Capture, ReadsWhatLiesUnderOurWindowsExactly) {
         }
     };
     others(0);
-    f.scene().addWindow(QRect(100, 60, 1900, 600), 1);
+    const xcb_window_t pattern = f.scene().addWindow(QRect(100, 60, 1900, 600), 1);
     others(15);
 
     // The pointer, display-local points: inside the pattern window on either monitor.
@@ -81,8 +81,10 @@ TEST_P(Capture, ReadsWhatLiesUnderOurWindowsExactly) {
         EXPECT_EQ(difference(f, std::get<ScreenCapture::Filter>(filter), strip), "")
             << strip.x << ", " << strip.y;
     }
-    // A replaced wallpaper is read afresh; beyond the display's edge (on the other monitor, or
-    // off the screen) there is nothing to read: clear pixels.
+    // A window drawn anew and a replaced wallpaper are read afresh; beyond the display's edge (on
+    // the other monitor, or off the screen) there is nothing to read: clear pixels.
+    f.scene().repaint(pattern, 9);
+    EXPECT_EQ(difference(f, {0, pointer.y, frame.width, 1}), "");
     f.scene().setWallpaper(8);
     EXPECT_EQ(difference(f, {0, pointer.y, frame.width, 1}), "");
     EXPECT_EQ(difference(f, {-2, -2, 4, 4}), "");

@@ -105,6 +105,16 @@ xcb_window_t Scene::addWindow(const QRect& rect, std::uint32_t seed) {
     return id;
 }
 
+void Scene::repaint(xcb_window_t window, std::uint32_t seed) {
+    for (Placed& w : windows_) {
+        if (w.id == window) {
+            fill(window, w.rect.width(), w.rect.height(), seed);
+            sync();
+            w.seed = seed;
+        }
+    }
+}
+
 xcb_window_t Scene::addTranslucentWindow(const QRect& rect, std::uint32_t premultiplied,
                                          bool composited) {
     xcb_visualid_t visual = 0;

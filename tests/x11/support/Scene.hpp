@@ -40,6 +40,8 @@ public:
     /// manager's frame around one of our windows would be.
     xcb_window_t addFrame(const QRect& rect);
     void destroy(xcb_window_t window);
+    /// Fills `window` (added by addWindow) with pattern `seed` instead, in place.
+    void repaint(xcb_window_t window, std::uint32_t seed);
     /// Publishes a root-sized pixmap of pattern `seed` as _XROOTPMAP_ID and shows it on the
     /// root; the previous one is freed.
     void setWallpaper(std::uint32_t seed);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <xcb/composite.h>
+#include <xcb/damage.h>
 #include <xcb/shape.h>
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
@@ -24,6 +25,8 @@ constexpr int kMaxNesting = 16;
 // The shared segment for images: a round of strips and a loupe square, even on an 8K display,
 // is a small part of it.
 constexpr std::size_t kSegmentBytes = std::size_t{1} << 20;
+// A mark older than this is not taken for the screen as it is now: a fresh one is asked for.
+constexpr std::chrono::milliseconds kMarkFresh{2};
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const std::string& name) {
     const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
@@ -109,6 +112,15 @@ void CaptureConnection::connect() {
         segment_ =
             SharedSegment::make(connection_, kSegmentBytes, SharedSegment::Access::serverWrites);
     }
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(connection_, &xcb_damage_id);
+    if (damage != nullptr && damage->present != 0) {
+        const XcbReply<xcb_damage_query_version_reply_t> damageVersion(
+            xcb_damage_query_version_reply(connection_, xcb_damage_query_version(connection_, 1, 1),
+                                           nullptr));
+        if (damageVersion) {
+            damageEvent_ = damage->first_event + XCB_DAMAGE_NOTIFY;
+        }
+    }
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
     shapeAvailable_ = shape && shape->present;
 
@@ -138,15 +150,84 @@ void CaptureConnection::drainEvents() {
     while (xcb_generic_event_t* raw = xcb_poll_for_event(connection_)) {
         const XcbReply<xcb_generic_event_t> event(raw);
         const std::uint8_t type = event->response_type & 0x7f;
-        if (isStructureEvent(type) || (xfixesEvent_ != 0 && type == xfixesEvent_)) {
+        if (damageEvent_ != 0 && type == damageEvent_) {
+            const auto* damage = reinterpret_cast<const xcb_damage_notify_event_t*>(raw);
+            // Emptied, so that the next change is reported too; one after this is in what
+            // is read from now on, since the server carries out our requests in order.
+            xcb_damage_subtract(connection_, damage->damage, XCB_NONE, XCB_NONE);
+            forgetDamaged(damage->drawable);
+        } else if (isStructureEvent(type) || (xfixesEvent_ != 0 && type == xfixesEvent_)) {
             stackDirty_ = true;
+            kept_.clear();
         } else if (type == XCB_PROPERTY_NOTIFY) {
             const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(raw);
             if (property->atom == wallpaperAtoms_[0] || property->atom == wallpaperAtoms_[1]) {
                 wallpaperDirty_ = true;
+                kept_.clear();
             }
         }
     }
+}
+
+void CaptureConnection::forgetDamaged(xcb_drawable_t drawable) {
+    const auto window = std::find_if(windows_.begin(), windows_.end(),
+                                     [drawable](const Window& w) { return w.id == drawable; });
+    if (window == windows_.end()) {
+        kept_.clear(); // the wallpaper, or a window the stack no longer shows
+        return;
+    }
+    kept_.forget(window->area.boundingRect());
+}
+
+void CaptureConnection::watch(xcb_window_t window) {
+    if (damageEvent_ == 0 || watched_.count(window) != 0) {
+        return;
+    }
+    const xcb_damage_damage_t damage = xcb_generate_id(connection_);
+    xcb_damage_create(connection_, damage, window, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+    watched_.emplace(window, damage);
+}
+
+void CaptureConnection::markCaptures() {
+    if (kept_.empty() || !problem_.empty()) {
+        return;
+    }
+    if (mark_) {
+        xcb_discard_reply(connection_, mark_->sequence);
+    }
+    mark_ = xcb_get_input_focus(connection_);
+    markSent_ = std::chrono::steady_clock::now();
+    xcb_flush(connection_);
+}
+
+void CaptureConnection::catchUp() {
+    if (!mark_ || std::chrono::steady_clock::now() - markSent_ > kMarkFresh) {
+        markCaptures();
+    }
+    if (!mark_) {
+        return;
+    }
+    // The reply comes after every event the server sent before it.
+    std::free(xcb_get_input_focus_reply(connection_, *mark_, nullptr));
+    mark_.reset();
+    drainEvents();
+}
+
+void CaptureConnection::forgetKept() {
+    kept_.clear();
+    if (connection_ == nullptr || xcb_connection_has_error(connection_) != 0) {
+        return;
+    }
+    for (const auto& [window, damage] : watched_) {
+        xcb_damage_destroy(connection_, damage);
+    }
+    watched_.clear();
+    if (wallpaperWatch_ != XCB_NONE) {
+        xcb_damage_destroy(connection_, wallpaperWatch_);
+        wallpaperWatch_ = XCB_NONE;
+        wallpaperDirty_ = true; // watched again with the next capture
+    }
+    xcb_flush(connection_);
 }
 
 bool CaptureConnection::layoutFor(xcb_visualid_t visual, std::uint8_t depth,
@@ -171,6 +252,12 @@ void CaptureConnection::refreshStack() {
     stackDirty_ = false;
     ownDirty_ = true;
     windows_.clear();
+    // Watched again as captures read them. Some are gone already; the errors that brings are
+    // read and dropped with the events.
+    for (const auto& [window, damage] : watched_) {
+        xcb_damage_destroy(connection_, damage);
+    }
+    watched_.clear();
     const XcbReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
     if (!tree) {
@@ -284,6 +371,10 @@ void CaptureConnection::refreshOwnTopLevels(const OwnWindows& own) {
 void CaptureConnection::refreshWallpaper() {
     wallpaperDirty_ = false;
     wallpaper_ = {};
+    if (wallpaperWatch_ != XCB_NONE) {
+        xcb_damage_destroy(connection_, wallpaperWatch_);
+        wallpaperWatch_ = XCB_NONE;
+    }
     for (xcb_atom_t atom : wallpaperAtoms_) {
         if (atom == XCB_ATOM_NONE) {
             continue;
@@ -309,6 +400,12 @@ void CaptureConnection::refreshWallpaper() {
         }
         layout.alphaMask = 0;
         wallpaper_ = {pixmap, QSize(geometry->width, geometry->height), layout};
+        if (damageEvent_ != 0) {
+            // A setter may draw a new wallpaper into the same pixmap.
+            wallpaperWatch_ = xcb_generate_id(connection_);
+            xcb_damage_create(connection_, wallpaperWatch_, pixmap,
+                              XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+        }
         return;
     }
 }
@@ -347,6 +444,7 @@ CaptureConnection::Pending CaptureConnection::send(const CaptureRequest& request
         // transparent parts black); with one, they are blended over what is beneath.
         pending.layers.push_back({w.id, w.area, w.hasAlpha && composited_});
         pending.sources.push_back(&w);
+        watch(w.id); // before its pixels are read: a change after that is reported
     }
     const Plan plan = planCapture(pending.target, pending.layers);
     if (beforeRead) {
@@ -498,12 +596,22 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
                                             "The connection to the X server was lost")});
         return results;
     }
+    std::vector<std::size_t> open;
+    const bool keeping = damageEvent_ != 0;
+    if (!kept_.empty()) {
+        catchUp();
+    }
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const PixelBuffer* kept =
+            keeping ? kept_.find(requests[i].device, requests[i].displayFrame) : nullptr;
+        if (kept != nullptr) {
+            results[i] = *kept;
+        } else {
+            open.push_back(i);
+        }
+    }
     // Every request is sent before any reply is awaited: one round trip for the lot.
     std::vector<std::unordered_set<xcb_window_t>> failed(requests.size());
-    std::vector<std::size_t> open(requests.size());
-    for (std::size_t i = 0; i < requests.size(); ++i) {
-        open[i] = i;
-    }
     for (int attempt = 0; attempt < kAttempts && !open.empty(); ++attempt) {
         const bool last = attempt + 1 == kAttempts;
         // Sources point into the window list: it is refreshed only between attempts.
@@ -518,6 +626,10 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
         for (std::size_t k = 0; k < open.size(); ++k) {
             const std::size_t i = open[k];
             if (std::optional<PixelBuffer> pixels = receive(pendings[k], failed[i], last)) {
+                if (keeping && failed[i].empty()) {
+                    kept_.keep(requests[i].device, requests[i].displayFrame, pendings[k].target,
+                               *pixels);
+                }
                 results[i] = std::move(*pixels);
             } else if (last) {
                 results[i] = ScreenCapture::Error{ScreenCapture::Failure::noImage};

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QRegion>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <unordered_set>
 #include <variant>
 #include <vector>
+#include <xcb/damage.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
@@ -19,6 +21,7 @@
 #include <spanlet/x11/OwnWindows.hpp>
 
 #include "Canvas.hpp"
+#include "CaptureCache.hpp"
 #include "CapturePlan.hpp"
 #include "SharedSegment.hpp"
 #include "XcbReply.hpp"
@@ -38,6 +41,12 @@ struct CaptureRequest {
 /// the redirection lasts as long as the connection. A window's own contents can then be read
 /// even where something (our overlay) lies over it. The stacking order is cached and refreshed
 /// when the root reports a change in its children or the compositor changes.
+///
+/// Where the server has DAMAGE, captures are kept and served again until the server reports a
+/// change to a window they read (or to the stack, the wallpaper or the compositor). Before one
+/// is served, every report the server sent up to a mark is read: the mark is asked for when the
+/// pointer is read (markCaptures), so that its answer is in by the time the captures are, or
+/// else then and there.
 class CaptureConnection {
 public:
     CaptureConnection();
@@ -56,6 +65,11 @@ public:
     /// requests' order. `beforeRead` runs before each request is read.
     std::vector<CaptureResult<PixelBuffer>> captureAll(const std::vector<CaptureRequest>& requests,
                                                        const std::function<void()>& beforeRead);
+    /// Captures will be asked for in a moment, of the screen as it is now: asks the server for
+    /// the mark that kept captures are checked against.
+    void markCaptures();
+    /// Drops the kept captures and stops hearing of changes, until the next capture.
+    void forgetKept();
 
 private:
     struct Window {
@@ -104,6 +118,11 @@ private:
     /// The pixels of `reading`, kept alive by `owner`; empty when they did not come.
     std::span<const std::uint8_t> await(const Reading& reading, XcbReply<void>& owner);
     void drainEvents();
+    /// Reads every report the server sent up to a fresh mark.
+    void catchUp();
+    /// Hears of changes to `window`'s contents from now on.
+    void watch(xcb_window_t window);
+    void forgetDamaged(xcb_drawable_t drawable);
     void refreshStack();
     void refreshOwnTopLevels(const OwnWindows& own);
     void refreshWallpaper();
@@ -137,6 +156,13 @@ private:
     /// through the socket. Null without MIT-SHM.
     std::unique_ptr<SharedSegment> segment_;
     std::size_t segmentUsed_ = 0;
+
+    std::uint8_t damageEvent_ = 0; // damage-notify event code; 0 without DAMAGE: nothing is kept
+    std::unordered_map<xcb_window_t, xcb_damage_damage_t> watched_;
+    xcb_damage_damage_t wallpaperWatch_ = XCB_NONE;
+    CaptureCache kept_;
+    std::optional<xcb_get_input_focus_cookie_t> mark_;
+    std::chrono::steady_clock::time_point markSent_;
 };
 
 } // namespace spanlet::x11

@@ -1,4 +1,5 @@
 #include <QObject>
+#include <QTimer>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -23,6 +24,8 @@ public:
 
 // Far beyond any X screen (coordinates are 16-bit there), and small enough for an int.
 constexpr double kMaxCoordinate = 1 << 20;
+// Kept captures are dropped when none has been asked for this long: snapping has ended.
+constexpr int kKeepMs = 3000;
 // Captures are a few strips; even a whole 8K display is well below this (256 MB of pixels).
 constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
 
@@ -61,9 +64,19 @@ struct X11Capture::Batch {
 X11Capture::X11Capture(const X11DisplayPort& displays, Options options)
     : displays_(displays), ownWindows_(std::make_shared<OwnWindows>()),
       beforeRead_(std::move(options.beforeRead)), mainThread_(std::make_unique<QObject>()),
-      batch_(std::make_unique<Batch>()), connection_(std::make_unique<x11::CaptureConnection>()) {}
+      batch_(std::make_unique<Batch>()), connection_(std::make_unique<x11::CaptureConnection>()),
+      idle_(std::make_unique<QTimer>()) {
+    idle_->setSingleShot(true);
+    idle_->setInterval(kKeepMs);
+    QObject::connect(idle_.get(), &QTimer::timeout, mainThread_.get(),
+                     [this] { connection_->forgetKept(); });
+}
 
 X11Capture::~X11Capture() = default;
+
+void X11Capture::expectCaptures() {
+    connection_->markCaptures();
+}
 
 void X11Capture::filter(std::uint32_t displayId,
                         std::function<void(CaptureResult<ScreenCapture::Filter>)> done) {
@@ -123,6 +136,7 @@ void X11Capture::sendBatch() {
     }
     std::vector<CaptureResult<PixelBuffer>> results =
         connection_->captureAll(requests, beforeRead_);
+    idle_->start();
     for (std::size_t i = 0; i < batch.size(); ++i) {
         batch[i].done(std::move(results[i]));
     }

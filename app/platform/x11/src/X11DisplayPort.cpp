@@ -144,6 +144,10 @@ Point X11DisplayPort::pointerLocation() const {
         return {};
     }
     const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(c, root_);
+    if (pointerQueryHook_) {
+        xcb_flush(c);
+        pointerQueryHook_();
+    }
     const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
         xcb_query_pointer_reply(c, cookie, nullptr));
     if (onSide) {

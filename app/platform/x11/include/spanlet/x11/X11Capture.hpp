@@ -8,6 +8,7 @@
 #include <spanlet/x11/X11DisplayPort.hpp>
 
 class QObject;
+class QTimer;
 
 namespace spanlet {
 
@@ -23,7 +24,8 @@ class CaptureConnection;
 /// contents of the topmost window there that is not ours, and the wallpaper (_XROOTPMAP_ID)
 /// where no window is. The captures asked for in one turn of the event loop (a row, a column and
 /// a loupe) are read together on the next turn, in one round trip on that connection, and
-/// complete there.
+/// complete there. Captures read are kept and served again until the server reports a change
+/// under them (where it has DAMAGE), and dropped a few seconds after the last capture.
 class X11Capture final : public CapturePort {
 public:
     struct Options {
@@ -41,6 +43,11 @@ public:
     /// already made too.
     [[nodiscard]] std::shared_ptr<OwnWindows> ownWindows() const { return ownWindows_; }
 
+    /// Captures of the screen as it is now are about to be asked for (the pointer is being
+    /// read): lets the check of kept captures against the server's news start now, so that
+    /// it costs no wait later.
+    void expectCaptures();
+
     void filter(std::uint32_t displayId,
                 std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override;
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
@@ -57,6 +64,7 @@ private:
     std::unique_ptr<QObject> mainThread_;
     std::unique_ptr<Batch> batch_; // main thread only
     std::unique_ptr<x11::CaptureConnection> connection_;
+    std::unique_ptr<QTimer> idle_; ///< drops the kept captures once they go unused
 };
 
 } // namespace spanlet

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <spanlet/screen/DisplayPort.hpp>
@@ -50,6 +51,9 @@ public:
     /// `handler` runs once per event-loop turn in which any screen was added, removed, made
     /// primary, moved, resized or changed its dots per inch.
     void setScreensChangedHandler(std::function<void()> handler) override;
+    /// `hook` runs each time the pointer is read, once the query is on its way and before its
+    /// answer is awaited.
+    void setPointerQueryHook(std::function<void()> hook) { pointerQueryHook_ = std::move(hook); }
 
 private:
     X11DisplayPort(std::unique_ptr<x11::SideConnection> owned, x11::SideConnection* side);
@@ -59,6 +63,7 @@ private:
 
     std::unique_ptr<QObject> context_;
     std::function<void()> handler_;
+    std::function<void()> pointerQueryHook_;
     bool notifyPending_ = false;
     mutable std::optional<std::vector<Display>> cache_;
     std::unique_ptr<x11::SideConnection> ownSide_;
