@@ -602,6 +602,12 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
         catchUp();
     }
     for (std::size_t i = 0; i < requests.size(); ++i) {
+        const OwnWindows* own = requests[i].ownWindows.get();
+        if (own != keptOwn_ || (own != nullptr && own->generation() != keptOwnGeneration_)) {
+            kept_.clear(); // kept with other windows of ours left out
+            keptOwn_ = own;
+            keptOwnGeneration_ = own != nullptr ? own->generation() : 0;
+        }
         const PixelBuffer* kept =
             keeping ? kept_.find(requests[i].device, requests[i].displayFrame) : nullptr;
         if (kept != nullptr) {

@@ -161,6 +161,9 @@ private:
     std::unordered_map<xcb_window_t, xcb_damage_damage_t> watched_;
     xcb_damage_damage_t wallpaperWatch_ = XCB_NONE;
     CaptureCache kept_;
+    /// The own windows the kept captures left out: another set makes them void.
+    const OwnWindows* keptOwn_ = nullptr;
+    std::uint64_t keptOwnGeneration_ = 0;
     std::optional<xcb_get_input_focus_cookie_t> mark_;
     std::chrono::steady_clock::time_point markSent_;
 };

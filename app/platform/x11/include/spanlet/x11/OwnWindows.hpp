@@ -21,6 +21,7 @@ public:
         std::uint64_t generation = 0;
     };
     [[nodiscard]] Snapshot snapshot() const;
+    [[nodiscard]] std::uint64_t generation() const noexcept { return generation_; }
 
 private:
     std::unordered_set<std::uint32_t> windows_;
