@@ -597,6 +597,7 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
         return results;
     }
     std::vector<std::size_t> open;
+    open.reserve(requests.size());
     const bool keeping = damageEvent_ != 0;
     if (!kept_.empty()) {
         catchUp();
