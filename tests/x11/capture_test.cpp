@@ -81,9 +81,16 @@ TEST_P(Capture, ReadsWhatLiesUnderOurWindowsExactly) {
         EXPECT_EQ(difference(f, std::get<ScreenCapture::Filter>(filter), strip), "")
             << strip.x << ", " << strip.y;
     }
-    // A window drawn anew and a replaced wallpaper are read afresh; beyond the display's edge (on
-    // the other monitor, or off the screen) there is nothing to read: clear pixels.
+    // A window or a child window drawn anew and a replaced wallpaper are read afresh; beyond the
+    // display's edge (on the other monitor, or off the screen) there is nothing to read: clear
+    // pixels.
     f.scene().repaint(pattern, 9);
+    EXPECT_EQ(difference(f, {0, pointer.y, frame.width, 1}), "");
+    const QRect row = f.deviceRect({0, pointer.y, frame.width, 1});
+    const xcb_window_t child =
+        f.scene().addChild(pattern, QRect(row.x() + 150, row.y() - 5, 300, 10), 10);
+    EXPECT_EQ(difference(f, {0, pointer.y, frame.width, 1}), "");
+    f.scene().repaint(child, 13);
     EXPECT_EQ(difference(f, {0, pointer.y, frame.width, 1}), "");
     f.scene().setWallpaper(8);
     EXPECT_EQ(difference(f, {0, pointer.y, frame.width, 1}), "");

@@ -40,8 +40,8 @@ Scene::Scene() {
 
 Scene::~Scene() {
     if (ok()) {
-        for (const Placed& w : windows_) {
-            xcb_destroy_window(connection_, w.id);
+        for (auto w = windows_.rbegin(); w != windows_.rend(); ++w) { // children first
+            xcb_destroy_window(connection_, w->id);
         }
         for (xcb_window_t frame : frames_) {
             xcb_destroy_window(connection_, frame);
@@ -113,6 +113,22 @@ void Scene::repaint(xcb_window_t window, std::uint32_t seed) {
             w.seed = seed;
         }
     }
+}
+
+xcb_window_t Scene::addChild(xcb_window_t parent, const QRect& rect, std::uint32_t seed) {
+    const auto above = std::find_if(windows_.begin(), windows_.end(),
+                                    [parent](const Placed& p) { return p.id == parent; });
+    const QPoint at = rect.topLeft() - above->rect.topLeft();
+    const xcb_window_t id = xcb_generate_id(connection_);
+    xcb_create_window(connection_, 24, id, parent, std::int16_t(at.x()), std::int16_t(at.y()),
+                      std::uint16_t(rect.width()), std::uint16_t(rect.height()), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_, 0, nullptr);
+    xcb_map_window(connection_, id);
+    fill(id, rect.width(), rect.height(), seed);
+    sync();
+    // Shown over its parent and under whatever lies over the parent.
+    windows_.insert(above + 1, {id, rect, seed});
+    return id;
 }
 
 xcb_window_t Scene::addTranslucentWindow(const QRect& rect, std::uint32_t premultiplied,

@@ -40,7 +40,10 @@ public:
     /// manager's frame around one of our windows would be.
     xcb_window_t addFrame(const QRect& rect);
     void destroy(xcb_window_t window);
-    /// Fills `window` (added by addWindow) with pattern `seed` instead, in place.
+    /// Maps a child of `parent` (added by addWindow) at `rect` (root coordinates, inside the
+    /// parent), filled with pattern `seed`, as terminals and toolkits draw in child windows.
+    xcb_window_t addChild(xcb_window_t parent, const QRect& rect, std::uint32_t seed);
+    /// Fills `window` (added by addWindow or addChild) with pattern `seed` instead, in place.
     void repaint(xcb_window_t window, std::uint32_t seed);
     /// Publishes a root-sized pixmap of pattern `seed` as _XROOTPMAP_ID and shows it on the
     /// root; the previous one is freed.
