@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include <spanlet/Enum.hpp>
+#include <spanlet/HashCombine.hpp>
 #include <spanlet/Json.hpp>
 #include <spanlet/RGBA.hpp>
 
@@ -86,10 +87,6 @@ constexpr std::string_view name(ColorStyle s) {
 template <>
 struct std::hash<spanlet::SRGBColor> {
     std::size_t operator()(const spanlet::SRGBColor& c) const noexcept {
-        std::size_t h = 0;
-        for (double component : {c.red, c.green, c.blue, c.alpha}) {
-            h = h * 1000003U ^ std::hash<double>{}(component);
-        }
-        return h;
+        return spanlet::hashCombine(0, c.red, c.green, c.blue, c.alpha);
     }
 };

@@ -9,6 +9,7 @@
 #include <spanlet/Enum.hpp>
 #include <spanlet/Geometry.hpp>
 #include <spanlet/Guides.hpp>
+#include <spanlet/HashCombine.hpp>
 #include <spanlet/Json.hpp>
 #include <spanlet/MeasurementText.hpp>
 #include <spanlet/NumberText.hpp>

@@ -1,7 +1,7 @@
 #include <QFontMetricsF>
 #include <QString>
-#include <functional>
 
+#include <spanlet/HashCombine.hpp>
 #include <spanlet/draw/qt/QtTextMeasurer.hpp>
 
 #include "GlyphLine.hpp"
@@ -16,12 +16,7 @@ constexpr std::size_t maxRememberedSizes = 1024;
 } // namespace
 
 std::size_t QtTextMeasurer::KeyHash::operator()(const Key& key) const noexcept {
-    std::size_t h = std::hash<std::string>{}(key.text);
-    const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15U + (h << 6) + (h >> 2); };
-    mix(std::hash<double>{}(key.size));
-    mix(static_cast<std::size_t>(key.weight));
-    mix(key.monospacedDigits ? 1U : 0U);
-    return h;
+    return hashCombine(0, key.text, key.size, static_cast<int>(key.weight), key.monospacedDigits);
 }
 
 Size QtTextMeasurer::measure(std::string_view text, const FontChoice& font) const {

@@ -1,18 +1,15 @@
 #include "CaptureCache.hpp"
 
 #include <algorithm>
-#include <functional>
+
+#include <spanlet/HashCombine.hpp>
 
 namespace spanlet::x11 {
 
 std::size_t CaptureCache::KeyHash::operator()(const Key& k) const noexcept {
-    std::size_t h = 0;
-    for (const int v :
-         {k.device.x(), k.device.y(), k.device.width(), k.device.height(), k.displayFrame.x(),
-          k.displayFrame.y(), k.displayFrame.width(), k.displayFrame.height()}) {
-        h = h * 1000003u ^ std::hash<int>{}(v);
-    }
-    return h;
+    return hashCombine(0, k.device.x(), k.device.y(), k.device.width(), k.device.height(),
+                       k.displayFrame.x(), k.displayFrame.y(), k.displayFrame.width(),
+                       k.displayFrame.height());
 }
 
 std::size_t CaptureCache::bytesOf(const PixelBuffer& p) {
