@@ -137,6 +137,26 @@ std::optional<Rect> bounds(const DrawOp& op) {
         op);
 }
 
+std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
+    return std::visit(
+        [&](const auto& o) -> std::optional<DrawOp> {
+            using O = std::decay_t<decltype(o)>;
+            if constexpr (std::is_same_v<O, FillPath> || std::is_same_v<O, StrokePath> ||
+                          std::is_same_v<O, FillPathWithShadow>) {
+                O copy = o;
+                copy.path.translate(dx, dy);
+                return copy;
+            } else if constexpr (std::is_same_v<O, DrawText>) {
+                DrawText copy = o;
+                copy.position = {o.position.x + dx, o.position.y + dy};
+                return copy;
+            } else {
+                return std::nullopt;
+            }
+        },
+        op);
+}
+
 std::optional<Rect> DrawList::bounds() const {
     std::optional<Rect> result;
     for (const DrawOp& op : ops) {

@@ -129,13 +129,22 @@ TEST_P(BackendTest, LoupeCellsMatchOneFillPerCell) {
 // each operation, exactly inside the clip and within a few levels on its edge (where the
 // group lies on whole device pixels), whether it is painted whole or rectangle by rectangle
 // (the layer then reused), and a changed group must never be served from the layer of the
-// one before.
+// one before. Opaque cells on whole pixels keep the grid as an image, also where they move.
 TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
     const double scale = GetParam();
     QPainterBackend renderer;
-    for (const Point at : {Point{30, 40}, Point{30.5, 40.25}, Point{30.5, 40.25}}) {
-        SCOPED_TRACE(at.x == 30 ? "on whole points" : "between points");
-        const draw::DrawList list = loupe(at, true);
+    struct Case {
+        Point at;
+        bool opaque;
+        bool grid;
+    };
+    for (const auto& [at, opaque, grid] :
+         {Case{{30, 40}, false, true}, Case{{30.5, 40.25}, false, true},
+          Case{{30.5, 40.25}, false, true}, Case{{30, 40}, true, false}, Case{{30, 40}, true, true},
+          Case{{62, 71}, true, true}}) {
+        SCOPED_TRACE(testing::Message()
+                     << at.x << ", " << at.y << (opaque ? " opaque" : "") << (grid ? " grid" : ""));
+        const draw::DrawList list = loupe(at, grid, false, opaque);
         const QImage whole = painted(renderer, scale, list);
         const QImage pieces = painted(scale, [&](QPainter& p) {
             for (const QRectF& piece : {QRectF(0, 0, 400, 80.5), QRectF(0, 80.5, 400, 220)}) {
@@ -159,7 +168,7 @@ TEST_P(BackendTest, ClippedGroupsMatchQtsClipAndAreNeverStale) {
         const QPoint middle(static_cast<int>((at.x + 52) * scale),
                             static_cast<int>((at.y + 44) * scale));
         EXPECT_EQ(whole.pixel(middle), direct.pixel(middle));
-        EXPECT_EQ(qRed(painted(renderer, scale, loupe(at, true, true)).pixel(middle)), 255);
+        EXPECT_EQ(qRed(painted(renderer, scale, loupe(at, grid, true, opaque)).pixel(middle)), 255);
     }
 }
 

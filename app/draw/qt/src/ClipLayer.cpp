@@ -39,6 +39,10 @@ struct ClipLayer::Layer {
     /// The clip as a mask, kept as its pixels below full coverage: a loupe's frame is a few
     /// thousand of them, against tens of thousands inside.
     std::vector<Edge> edges;
+    /// What follows opaque blocks, moved to the clip's origin, and its image on the layer's
+    /// geometry (empty when the last group had no such blocks).
+    std::vector<DrawOp> overlayContent;
+    QImage overlay;
 };
 
 namespace {
@@ -80,14 +84,86 @@ bool sameContent(const std::vector<DrawOp>& kept, const std::vector<DrawOp>& ops
            std::equal(kept.begin(), kept.end(), ops.begin() + static_cast<std::ptrdiff_t>(first));
 }
 
+/// `ops[first, last)` moved by (dx, dy); nothing when one of them cannot be moved.
+std::optional<std::vector<DrawOp>> movedOps(const std::vector<DrawOp>& ops, std::size_t first,
+                                            std::size_t last, double dx, double dy) {
+    std::vector<DrawOp> out;
+    out.reserve(last - first);
+    for (std::size_t i = first; i < last; ++i) {
+        std::optional<DrawOp> op = moved(ops[i], dx, dy);
+        if (!op) {
+            return std::nullopt;
+        }
+        out.push_back(std::move(*op));
+    }
+    return out;
+}
+
+/// The first operation of a group as opaque pixels each covering a whole block of device
+/// pixels, and that block area on a layer that maps points by `toLayer`; nothing otherwise.
+struct Blocks {
+    const FillPixels* fill = nullptr;
+    QRect area;
+};
+std::optional<Blocks> opaqueBlocks(const DrawOp& op, const QTransform& toLayer, QSize layer) {
+    const auto* fill = std::get_if<FillPixels>(&op);
+    if (fill == nullptr || fill->pixels.pixels().empty()) {
+        return std::nullopt;
+    }
+    const QRectF d = toLayer.mapRect(QPainterBackend::rect(fill->rect));
+    const QRect area = d.toRect();
+    const auto n = static_cast<int>(fill->pixels.width());
+    const auto m = static_cast<int>(fill->pixels.height());
+    if (QRectF(area) != d || !QRect(QPoint(0, 0), layer).contains(area) || area.width() % n != 0 ||
+        area.height() % m != 0) {
+        return std::nullopt;
+    }
+    const std::vector<RGBA>& pixels = fill->pixels.pixels();
+    if (!std::all_of(pixels.begin(), pixels.end(), [](const RGBA& p) { return p.a == 255; })) {
+        return std::nullopt;
+    }
+    return Blocks{fill, area};
+}
+
+/// Fills `image` with the opaque blocks, transparent around them.
+void writeBlocks(QImage& image, const Blocks& blocks) {
+    const PixelBuffer& pixels = blocks.fill->pixels;
+    const QRect& area = blocks.area;
+    const int n = static_cast<int>(pixels.width());
+    const int cellWidth = area.width() / n;
+    const int cellHeight = area.height() / static_cast<int>(pixels.height());
+    const int width = image.width();
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const auto line = [bits, stride](int y) {
+        return reinterpret_cast<std::uint32_t*>(bits + y * stride);
+    };
+    for (int y = 0; y < image.height(); ++y) {
+        std::uint32_t* out = line(y);
+        if (y < area.top() || y > area.bottom()) {
+            std::fill_n(out, width, 0U);
+        } else if ((y - area.top()) % cellHeight != 0) {
+            std::copy_n(line(y - 1), width, out); // the same cells as the row above
+        } else {
+            std::fill_n(out, width, 0U);
+            const int r = (y - area.top()) / cellHeight;
+            for (int c = 0; c < n; ++c) {
+                const RGBA p = pixels(c, r);
+                std::fill_n(out + area.left() + c * cellWidth, cellWidth,
+                            0xff000000U | (std::uint32_t{p.r} << 16) | (std::uint32_t{p.g} << 8) |
+                                p.b);
+            }
+        }
+    }
+}
+
 } // namespace
 
 ClipLayer::ClipLayer() : layer_(std::make_unique<Layer>()) {}
 ClipLayer::~ClipLayer() = default;
 
 bool ClipLayer::paint(QPainter& painter, const Path& clip, const std::vector<DrawOp>& ops,
-                      std::size_t first, std::size_t last,
-                      const std::function<void(QPainter& layer)>& paintContent) {
+                      std::size_t first, std::size_t last, const PaintContent& paintContent) {
     const QTransform device = painter.deviceTransform();
     const double scale = device.m11();
     if (device.type() > QTransform::TxScale || scale <= 0 || device.m22() != scale) {
@@ -136,13 +212,33 @@ bool ClipLayer::paint(QPainter& painter, const Path& clip, const std::vector<Dra
             }
             layer.edges = edgesOf(mask);
         }
-        layer.image.fill(Qt::transparent);
-        {
-            QPainter p(&layer.image);
+        const auto paintOn = [&](QImage& image, std::size_t from) {
+            image.fill(Qt::transparent);
+            QPainter p(&image);
             p.setRenderHint(QPainter::Antialiasing, true);
             p.setRenderHint(QPainter::TextAntialiasing, true);
             p.setTransform(toLayer);
-            paintContent(p);
+            paintContent(p, from);
+        };
+        const std::optional<Blocks> blocks =
+            first < last ? opaqueBlocks(ops[first], toLayer, layer.image.size()) : std::nullopt;
+        std::optional<std::vector<DrawOp>> rest;
+        if (blocks) {
+            rest = movedOps(ops, first + 1, last, -b->x, -b->y);
+        }
+        if (rest) {
+            if (!sameMask || layer.overlay.size() != layer.image.size() ||
+                layer.overlayContent != *rest) {
+                layer.overlay = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+                paintOn(layer.overlay, first + 1);
+                layer.overlayContent = std::move(*rest);
+            }
+            writeBlocks(layer.image, *blocks);
+            QPainter(&layer.image).drawImage(0, 0, layer.overlay);
+        } else {
+            paintOn(layer.image, first);
+            layer.overlay = QImage();
+            layer.overlayContent.clear();
         }
         applyEdges(layer.image, layer.edges);
         layer.clip = atOrigin;

@@ -20,8 +20,16 @@ namespace spanlet::draw {
 /// The last finished layer is kept: the group drawn again unchanged, as when several damaged
 /// rectangles cross it, is only copied again. Inside the clip the result equals painting under
 /// the clip; along its antialiased edge it may differ by a few levels.
+///
+/// A group that starts with opaque pixels magnified to whole device pixels (a loupe's cells)
+/// keeps what follows them (its grid) as an image of its own, found again wherever the group
+/// moves: new cells then cost their blocks stored and that image laid over them (source-over
+/// is associative), not the grid painted anew on every move.
 class ClipLayer {
 public:
+    /// Paints the group's operations from `from` on (to its end) on a layer's painter.
+    using PaintContent = std::function<void(QPainter& layer, std::size_t from)>;
+
     ClipLayer();
     ~ClipLayer();
     ClipLayer(const ClipLayer&) = delete;
@@ -30,8 +38,7 @@ public:
     /// Returns false, painting nothing, where it does not apply: a painter that rotates or
     /// shears, a clip larger than a loupe-sized area, or a group holding another clip.
     bool paint(QPainter& painter, const Path& clip, const std::vector<DrawOp>& ops,
-               std::size_t first, std::size_t last,
-               const std::function<void(QPainter& layer)>& paintContent);
+               std::size_t first, std::size_t last, const PaintContent& paintContent);
 
 private:
     struct Layer;

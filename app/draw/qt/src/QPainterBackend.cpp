@@ -271,9 +271,10 @@ void QPainterBackend::paintRange(QPainter& painter, const std::vector<DrawOp>& o
                 continue;
             }
             const std::size_t contentEnd = std::holds_alternative<PopClip>(ops[end]) ? end : last;
-            if (clipLayer_->paint(
-                    painter, clip->path, ops, i + 1, contentEnd,
-                    [&](QPainter& layer) { paintRange(layer, ops, i + 1, contentEnd, {}); })) {
+            if (clipLayer_->paint(painter, clip->path, ops, i + 1, contentEnd,
+                                  [&](QPainter& layer, std::size_t from) {
+                                      paintRange(layer, ops, from, contentEnd, {});
+                                  })) {
                 i = end;
                 continue;
             }

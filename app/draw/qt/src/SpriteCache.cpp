@@ -21,31 +21,6 @@ constexpr qint64 maxPixels = qint64{2} * 1024 * 1024;
 /// Operations remembered as seen once.
 constexpr std::size_t maxSeen = 32;
 
-Point moved(Point p, double dx, double dy) {
-    return {p.x + dx, p.y + dy};
-}
-
-// `op` moved by (dx, dy) points; nothing for the operations the cache does not take.
-std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
-    return std::visit(
-        [&](const auto& o) -> std::optional<DrawOp> {
-            using T = std::decay_t<decltype(o)>;
-            if constexpr (std::is_same_v<T, FillPath> || std::is_same_v<T, StrokePath> ||
-                          std::is_same_v<T, FillPathWithShadow>) {
-                T copy = o;
-                copy.path.translate(dx, dy);
-                return copy;
-            } else if constexpr (std::is_same_v<T, DrawText>) {
-                DrawText copy = o;
-                copy.position = moved(o.position, dx, dy);
-                return copy;
-            } else {
-                return std::nullopt;
-            }
-        },
-        op);
-}
-
 } // namespace
 
 bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& paintDirect) {

@@ -171,6 +171,10 @@ using DrawOp = std::variant<FillRect, FillPixels, FillPath, StrokePath, FillPath
 /// device pixels and allows one pixel more for antialiasing.
 std::optional<Rect> bounds(const DrawOp& op);
 
+/// `op` moved by (dx, dy) points; nothing for fills of rectangles and pixels and for clips,
+/// which no cache keys by shape.
+std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy);
+
 /// Operations in paint order.
 struct DrawList {
     std::vector<DrawOp> ops;
