@@ -5,6 +5,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include <spanlet/DevicePixels.hpp>
@@ -51,8 +52,10 @@ std::vector<QRectF> disjointPieces(const std::vector<QRectF>& rects) {
 
 // A segment's rectangle in points, moved onto whole device pixels: across, the pixels that a
 // hairline at its coordinate covers; along, its ends at the nearest pixel boundaries. Painted
-// through `device` (scale and translation only), so the snapping is done in device pixels.
-QRectF snapped(const QTransform& device, Point a, Point b, double lineWidth) {
+// through `device` (scale and translation only, `inverse` its inverse), so the snapping is done
+// in device pixels.
+QRectF snapped(const QTransform& device, const QTransform& inverse, Point a, Point b,
+               double lineWidth) {
     const double sx = device.m11();
     const double sy = device.m22();
     const QPointF da = device.map(QPointF(a.x, a.y));
@@ -66,7 +69,7 @@ QRectF snapped(const QTransform& device, Point a, Point b, double lineWidth) {
         xs = DevicePixels::hairline(da.x(), lineWidth * sx, 1);
         ys = DevicePixels::hairlineLength(da.y(), db.y(), 1);
     }
-    return device.inverted().mapRect(QRectF(xs.start, ys.start, xs.count, ys.count));
+    return inverse.mapRect(QRectF(xs.start, ys.start, xs.count, ys.count));
 }
 
 } // namespace
@@ -95,6 +98,11 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
         const QTransform device = painter.deviceTransform();
         const bool snap = op.hairline && device.type() <= QTransform::TxScale && device.m11() > 0 &&
                           device.m22() > 0;
+        const QTransform inverse = snap ? device.inverted() : QTransform();
+        // Painted rectangle by rectangle of damage, a cross's segments mostly fall outside it.
+        const std::optional<QRectF> clip = painter.hasClipping()
+                                               ? std::optional<QRectF>(painter.clipBoundingRect())
+                                               : std::nullopt;
         area.setFillRule(Qt::WindingFill);
         std::vector<QRectF> rects;
         for (std::size_t i = 0; i < e.size(); i += 2) {
@@ -105,16 +113,19 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op) {
             }
             const Point a = from->point;
             const Point b = to->point;
+            QRectF r;
             if (snap && (a.x == b.x || a.y == b.y)) {
-                rects.push_back(snapped(device, a, b, op.lineWidth));
+                r = snapped(device, inverse, a, b, op.lineWidth);
             } else if (a.y == b.y) {
-                rects.emplace_back(std::min(a.x, b.x), a.y - half, std::abs(b.x - a.x),
-                                   op.lineWidth);
+                r = QRectF(std::min(a.x, b.x), a.y - half, std::abs(b.x - a.x), op.lineWidth);
             } else if (a.x == b.x) {
-                rects.emplace_back(a.x - half, std::min(a.y, b.y), op.lineWidth,
-                                   std::abs(b.y - a.y));
+                r = QRectF(a.x - half, std::min(a.y, b.y), op.lineWidth, std::abs(b.y - a.y));
             } else {
                 return false;
+            }
+            // A smoothed edge reaches into the next pixel.
+            if (!clip || r.adjusted(-1, -1, 1, 1).intersects(*clip)) {
+                rects.push_back(r);
             }
         }
         // Snapped rectangles lie on pixel boundaries: unsmoothed, a rounding error in the
