@@ -3,8 +3,10 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <type_traits>
 
+#include <spanlet/HashCombine.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 
 namespace spanlet::draw {
@@ -46,14 +48,20 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
     const double fractionX = deviceX - wholeX;
     const double fractionY = deviceY - wholeY;
 
+    // The kind, size and text tell most operations apart: the whole operation is compared
+    // only where these agree.
+    const auto* text = std::get_if<DrawText>(&op);
+    const std::size_t hash =
+        hashCombine(op.index(), b->width, b->height, scale, fractionX, fractionY,
+                    text != nullptr ? std::hash<std::string>{}(text->text) : std::size_t{0});
     auto found = std::find_if(sprites_.begin(), sprites_.end(), [&](const Sprite& s) {
-        return s.scale == scale && s.fractionX == fractionX && s.fractionY == fractionY &&
-               s.op == *key;
+        return s.hash == hash && s.scale == scale && s.fractionX == fractionX &&
+               s.fractionY == fractionY && s.op == *key;
     });
     if (found == sprites_.end()) {
         // Made into an image only when seen a second time: a label whose number changes on
         // every move would otherwise cost an image per frame on top of its painting.
-        Seen seen{*key, scale, fractionX, fractionY, repaint_};
+        Seen seen{hash, *key, scale, fractionX, fractionY, repaint_};
         const auto before = std::find_if(seen_.begin(), seen_.end(),
                                          [&seen](const Seen& s) { return s.sameAs(seen); });
         if (before == seen_.end()) {
@@ -80,7 +88,8 @@ bool SpriteCache::paint(QPainter& painter, const DrawOp& op, const PaintDirect& 
         }
         evictFor(static_cast<qint64>(width) * height);
         pixels_ += static_cast<qint64>(width) * height;
-        sprites_.push_back({std::move(*key), scale, fractionX, fractionY, std::move(image), 0});
+        sprites_.push_back(
+            {hash, std::move(*key), scale, fractionX, fractionY, std::move(image), 0});
         found = sprites_.end() - 1;
     }
     found->lastUse = ++clock_;

@@ -34,7 +34,8 @@ public:
 
 private:
     struct Sprite {
-        DrawOp op; ///< moved so that its bounds start at the origin
+        std::size_t hash = 0; ///< of what tells sprites apart cheaply, compared first
+        DrawOp op;            ///< moved so that its bounds start at the origin
         double scale = 1;
         double fractionX = 0; ///< the bounds' offset within a device pixel
         double fractionY = 0;
@@ -43,13 +44,14 @@ private:
     };
 
     struct Seen {
+        std::size_t hash = 0;
         DrawOp op;
         double scale = 1;
         double fractionX = 0;
         double fractionY = 0;
         std::uint64_t repaint = 0; ///< when it was seen
         [[nodiscard]] bool sameAs(const Seen& other) const {
-            return scale == other.scale && fractionX == other.fractionX &&
+            return hash == other.hash && scale == other.scale && fractionX == other.fractionX &&
                    fractionY == other.fractionY && op == other.op;
         }
     };
