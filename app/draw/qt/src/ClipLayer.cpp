@@ -149,7 +149,7 @@ void writeBlocks(QImage& image, const Blocks& blocks) {
             const int r = (y - area.top()) / cellHeight;
             for (int c = 0; c < n; ++c) {
                 const RGBA p = pixels(c, r);
-                std::fill_n(out + area.left() + c * cellWidth, cellWidth,
+                std::fill_n(out + area.left() + std::ptrdiff_t{c} * cellWidth, cellWidth,
                             0xff000000U | (std::uint32_t{p.r} << 16) | (std::uint32_t{p.g} << 8) |
                                 p.b);
             }
