@@ -188,6 +188,20 @@ void CaptureConnection::watch(xcb_window_t window) {
     watched_.emplace(window, damage);
 }
 
+void CaptureConnection::unwatchWindows() {
+    for (const auto& [window, damage] : watched_) {
+        xcb_damage_destroy(connection_, damage);
+    }
+    watched_.clear();
+}
+
+void CaptureConnection::unwatchWallpaper() {
+    if (wallpaperWatch_ != XCB_NONE) {
+        xcb_damage_destroy(connection_, wallpaperWatch_);
+        wallpaperWatch_ = XCB_NONE;
+    }
+}
+
 void CaptureConnection::markCaptures() {
     if (kept_.empty() || !problem_.empty()) {
         return;
@@ -218,13 +232,9 @@ void CaptureConnection::forgetKept() {
     if (connection_ == nullptr || xcb_connection_has_error(connection_) != 0) {
         return;
     }
-    for (const auto& [window, damage] : watched_) {
-        xcb_damage_destroy(connection_, damage);
-    }
-    watched_.clear();
+    unwatchWindows();
     if (wallpaperWatch_ != XCB_NONE) {
-        xcb_damage_destroy(connection_, wallpaperWatch_);
-        wallpaperWatch_ = XCB_NONE;
+        unwatchWallpaper();
         wallpaperDirty_ = true; // watched again with the next capture
     }
     xcb_flush(connection_);
@@ -254,10 +264,7 @@ void CaptureConnection::refreshStack() {
     windows_.clear();
     // Watched again as captures read them. Some are gone already; the errors that brings are
     // read and dropped with the events.
-    for (const auto& [window, damage] : watched_) {
-        xcb_damage_destroy(connection_, damage);
-    }
-    watched_.clear();
+    unwatchWindows();
     const XcbReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
     if (!tree) {
@@ -371,10 +378,7 @@ void CaptureConnection::refreshOwnTopLevels(const OwnWindows& own) {
 void CaptureConnection::refreshWallpaper() {
     wallpaperDirty_ = false;
     wallpaper_ = {};
-    if (wallpaperWatch_ != XCB_NONE) {
-        xcb_damage_destroy(connection_, wallpaperWatch_);
-        wallpaperWatch_ = XCB_NONE;
-    }
+    unwatchWallpaper();
     for (xcb_atom_t atom : wallpaperAtoms_) {
         if (atom == XCB_ATOM_NONE) {
             continue;

@@ -123,6 +123,9 @@ private:
     /// Hears of changes to `window`'s contents from now on.
     void watch(xcb_window_t window);
     void forgetDamaged(xcb_drawable_t drawable);
+    /// Stops hearing of changes to the windows, or to the wallpaper.
+    void unwatchWindows();
+    void unwatchWallpaper();
     void refreshStack();
     void refreshOwnTopLevels(const OwnWindows& own);
     void refreshWallpaper();
