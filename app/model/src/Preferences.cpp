@@ -1,4 +1,5 @@
 #include <string>
+#include <type_traits>
 
 #include <spanlet/model/Preferences.hpp>
 
@@ -6,70 +7,127 @@ namespace spanlet {
 
 namespace {
 
-// The value under `key`, or null when the key is missing or holds JSON null: both mean "use
-// the default".
-const Json* field(const Json& object, const char* key) {
+template <class T>
+struct IsOptional : std::false_type {};
+template <class T>
+struct IsOptional<std::optional<T>> : std::true_type {};
+
+template <class E>
+concept RawValued = std::is_enum_v<E> && requires(E e) {
+    rawValue(e);
+};
+
+// One stored value: plain numbers, flags and enumeration texts are checked here; the records
+// bring their own decoders.
+template <class T>
+Json encodeValue(const T& value) {
+    if constexpr (RawValued<T>) {
+        return std::string(rawValue(value));
+    } else {
+        return value;
+    }
+}
+
+template <class T>
+T decodeValue(const Json& value, const char* key) {
+    if constexpr (std::is_same_v<T, double>) {
+        if (!value.is_number()) {
+            throw JsonDecodeError(std::string("not a number: ") + key);
+        }
+        return value.get<double>();
+    } else if constexpr (std::is_same_v<T, bool>) {
+        if (!value.is_boolean()) {
+            throw JsonDecodeError(std::string("not a boolean: ") + key);
+        }
+        return value.get<bool>();
+    } else if constexpr (RawValued<T>) {
+        if (!value.is_string()) {
+            throw JsonDecodeError(std::string("not a string: ") + key);
+        }
+        const auto decoded = fromRawValue<T>(value.get_ref<const std::string&>());
+        if (!decoded) {
+            throw JsonDecodeError(std::string("unknown value: ") + key);
+        }
+        return *decoded;
+    } else {
+        if constexpr (std::is_same_v<T, std::vector<SRGBColor>>) {
+            if (!value.is_array()) {
+                throw JsonDecodeError(std::string("not an array: ") + key);
+            }
+        }
+        return value.get<T>();
+    }
+}
+
+/// One key of the stored document and the field it holds.
+struct Field {
+    const char* key;
+    void (*write)(Json& object, const Preferences& p, const char* key);
+    /// Throws when the value is unusable; `value` is never null.
+    void (*read)(const Json& value, Preferences& p, const char* key);
+};
+
+template <auto member>
+constexpr Field field(const char* key) {
+    using T = std::remove_cvref_t<decltype(std::declval<Preferences>().*member)>;
+    return Field{
+        key,
+        [](Json& object, const Preferences& p, const char* k) {
+            const T& value = p.*member;
+            if constexpr (IsOptional<T>::value) {
+                if (value) { // absent values are left out
+                    object[k] = encodeValue(*value);
+                }
+            } else if constexpr (std::is_same_v<T, ShortcutBindings>) {
+                if (!value.allDefault()) { // as versions without custom shortcuts wrote it
+                    object[k] = value;
+                }
+            } else {
+                object[k] = encodeValue(value);
+            }
+        },
+        [](const Json& value, Preferences& p, const char* k) {
+            if constexpr (IsOptional<T>::value) {
+                p.*member = decodeValue<typename T::value_type>(value, k);
+            } else {
+                p.*member = decodeValue<T>(value, k);
+            }
+        },
+    };
+}
+
+constexpr Field fields[] = {
+    field<&Preferences::unit>("unit"),
+    field<&Preferences::tolerance>("tolerance"),
+    field<&Preferences::showLoupe>("showLoupe"),
+    field<&Preferences::copyStyle>("copyStyle"),
+    field<&Preferences::colorStyle>("colorStyle"),
+    field<&Preferences::showGuides>("showGuides"),
+    field<&Preferences::showGapLabels>("showGapLabels"),
+    field<&Preferences::hotkeysEnabled>("hotkeysEnabled"),
+    field<&Preferences::rulerOrientation>("rulerOrientation"),
+    field<&Preferences::rulerLength>("rulerLength"),
+    field<&Preferences::rulerX>("rulerX"),
+    field<&Preferences::rulerY>("rulerY"),
+    field<&Preferences::guides>("guides"),
+    field<&Preferences::explainerSeen>("explainerSeen"),
+    field<&Preferences::welcomed>("welcomed"),
+    field<&Preferences::recentColors>("recentColors"),
+    field<&Preferences::shortcuts>("shortcuts"),
+};
+
+// Missing keys and JSON null both mean "use the default".
+const Json* storedValue(const Json& object, const char* key) {
     const auto it = object.find(key);
     return it == object.end() || it->is_null() ? nullptr : &*it;
-}
-
-double number(const Json& value, const char* key) {
-    if (!value.is_number()) {
-        throw JsonDecodeError(std::string("not a number: ") + key);
-    }
-    return value.get<double>();
-}
-
-bool flag(const Json& value, const char* key) {
-    if (!value.is_boolean()) {
-        throw JsonDecodeError(std::string("not a boolean: ") + key);
-    }
-    return value.get<bool>();
-}
-
-template <class E>
-E enumeration(const Json& value, const char* key) {
-    if (!value.is_string()) {
-        throw JsonDecodeError(std::string("not a string: ") + key);
-    }
-    const auto decoded = fromRawValue<E>(value.get_ref<const std::string&>());
-    if (!decoded) {
-        throw JsonDecodeError(std::string("unknown value: ") + key);
-    }
-    return *decoded;
-}
-
-template <class E>
-Json raw(E value) {
-    return std::string(rawValue(value));
 }
 
 } // namespace
 
 void to_json(Json& j, const Preferences& p) {
     j = Json::object();
-    j["unit"] = raw(p.unit);
-    j["tolerance"] = p.tolerance;
-    j["showLoupe"] = p.showLoupe;
-    j["copyStyle"] = raw(p.copyStyle);
-    j["colorStyle"] = raw(p.colorStyle);
-    j["showGuides"] = p.showGuides;
-    j["showGapLabels"] = p.showGapLabels;
-    j["hotkeysEnabled"] = p.hotkeysEnabled;
-    j["rulerOrientation"] = raw(p.rulerOrientation);
-    j["rulerLength"] = p.rulerLength;
-    if (p.rulerX) {
-        j["rulerX"] = *p.rulerX;
-    }
-    if (p.rulerY) {
-        j["rulerY"] = *p.rulerY;
-    }
-    j["guides"] = p.guides;
-    j["explainerSeen"] = p.explainerSeen;
-    j["welcomed"] = p.welcomed;
-    j["recentColors"] = p.recentColors;
-    if (!p.shortcuts.allDefault()) {
-        j["shortcuts"] = p.shortcuts;
+    for (const Field& f : fields) {
+        f.write(j, p, f.key);
     }
 }
 
@@ -77,62 +135,37 @@ void from_json(const Json& j, Preferences& p) {
     if (!j.is_object()) {
         throw JsonDecodeError("preferences are not an object");
     }
-    Preferences d;
-    if (const Json* v = field(j, "unit")) {
-        d.unit = enumeration<MeasureUnit>(*v, "unit");
-    }
-    if (const Json* v = field(j, "tolerance")) {
-        d.tolerance = number(*v, "tolerance");
-    }
-    if (const Json* v = field(j, "showLoupe")) {
-        d.showLoupe = flag(*v, "showLoupe");
-    }
-    if (const Json* v = field(j, "copyStyle")) {
-        d.copyStyle = enumeration<CopyStyle>(*v, "copyStyle");
-    }
-    if (const Json* v = field(j, "colorStyle")) {
-        d.colorStyle = enumeration<ColorStyle>(*v, "colorStyle");
-    }
-    if (const Json* v = field(j, "showGuides")) {
-        d.showGuides = flag(*v, "showGuides");
-    }
-    if (const Json* v = field(j, "showGapLabels")) {
-        d.showGapLabels = flag(*v, "showGapLabels");
-    }
-    if (const Json* v = field(j, "hotkeysEnabled")) {
-        d.hotkeysEnabled = flag(*v, "hotkeysEnabled");
-    }
-    if (const Json* v = field(j, "rulerOrientation")) {
-        d.rulerOrientation = enumeration<RulerOrientation>(*v, "rulerOrientation");
-    }
-    if (const Json* v = field(j, "rulerLength")) {
-        d.rulerLength = number(*v, "rulerLength");
-    }
-    if (const Json* v = field(j, "rulerX")) {
-        d.rulerX = number(*v, "rulerX");
-    }
-    if (const Json* v = field(j, "rulerY")) {
-        d.rulerY = number(*v, "rulerY");
-    }
-    if (const Json* v = field(j, "guides")) {
-        d.guides = v->get<GuideSet>();
-    }
-    if (const Json* v = field(j, "explainerSeen")) {
-        d.explainerSeen = flag(*v, "explainerSeen");
-    }
-    if (const Json* v = field(j, "welcomed")) {
-        d.welcomed = flag(*v, "welcomed");
-    }
-    if (const Json* v = field(j, "recentColors")) {
-        if (!v->is_array()) {
-            throw JsonDecodeError("recentColors is not an array");
+    Preferences decoded;
+    for (const Field& f : fields) {
+        if (const Json* value = storedValue(j, f.key)) {
+            f.read(*value, decoded, f.key);
         }
-        d.recentColors = v->get<std::vector<SRGBColor>>();
     }
-    if (const Json* v = field(j, "shortcuts")) {
-        d.shortcuts = v->get<ShortcutBindings>();
+    p = std::move(decoded);
+}
+
+std::optional<DecodedPreferences> decodePreferences(std::string_view document) noexcept {
+    try {
+        const Json j = Json::parse(document, nullptr, /*allow_exceptions=*/false);
+        if (!j.is_object()) { // also text that is not JSON at all
+            return std::nullopt;
+        }
+        DecodedPreferences decoded;
+        for (const Field& f : fields) {
+            const Json* value = storedValue(j, f.key);
+            if (value == nullptr) {
+                continue;
+            }
+            try { // a field is assigned only once its whole value decoded
+                f.read(*value, decoded.preferences, f.key);
+            } catch (...) {
+                decoded.fellBack.emplace_back(f.key);
+            }
+        }
+        return decoded;
+    } catch (...) {
+        return std::nullopt;
     }
-    p = std::move(d);
 }
 
 Preferences Preferences::load(const DefaultsStore& store) {
@@ -140,7 +173,8 @@ Preferences Preferences::load(const DefaultsStore& store) {
     if (!bytes) {
         return {};
     }
-    return decode<Preferences>(std::string_view(*bytes)).value_or(Preferences{});
+    auto decoded = decodePreferences(*bytes);
+    return decoded ? std::move(decoded->preferences) : Preferences{};
 }
 
 bool Preferences::save(DefaultsStore& store) const {

@@ -37,11 +37,12 @@ Preferences PreferencesStore::load() {
     case StoredValue::State::readable:
         break;
     }
-    if (auto decoded = decode<Preferences>(std::string_view(stored.bytes))) {
-        return *decoded;
+    std::optional<DecodedPreferences> decoded = decodePreferences(stored.bytes);
+    if (!decoded || !decoded->fellBack.empty()) {
+        // Saving would drop what could not be read, so the document is kept first.
+        unreadable_ = Unreadable{std::move(stored.bytes)};
     }
-    unreadable_ = Unreadable{std::move(stored.bytes)};
-    return {};
+    return decoded ? std::move(decoded->preferences) : Preferences{};
 }
 
 bool PreferencesStore::save(const Preferences& preferences) {

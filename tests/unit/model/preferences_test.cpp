@@ -3,6 +3,8 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <spanlet/model/PreferenceLimits.hpp>
 #include <spanlet/model/Preferences.hpp>
@@ -28,19 +30,45 @@ Preferences loaded(const std::string& document) {
 }
 
 // Missing or null keys take the defaults, unknown keys are ignored, out-of-range values are kept
-// (they are limited where used); one bad value discards the whole document.
-TEST(PreferencesTest, PartialDocumentsFillInDefaultsAndBadOnesLoadWholeDefaults) {
+// (they are limited where used); a bad value loses only its own field, and text that is not a
+// JSON object loads as the defaults.
+TEST(PreferencesTest, PartialDocumentsFillInDefaultsAndABadValueLosesOnlyItsField) {
     Preferences expected;
     expected.unit = MeasureUnit::pixels;
     expected.rulerLength = -3;
     EXPECT_EQ(loaded(R"({"unit":"pixels","rulerLength":-3,"rulerX":null,"future":{"a":[1]}})"),
               expected);
-    for (const char* document : {
-             R"({"unit":"Pixels","welcomed":true})", // unknown raw value
-             R"({"showLoupe":1,"welcomed":true})",   // number for a flag
-             R"({"recentColors":[{"red":1,"green":1,"blue":1}],"welcomed":true})",
-             "{\"unit\":",
-         }) {
+
+    Preferences sound;
+    sound.welcomed = true;
+    sound.guides.add(Axis::vertical, 10, DisplayScale::standard);
+    const Json good = sound;
+    const std::pair<const char*, Json> bad[] = {
+        {"unit", "Pixels"}, // unknown raw value
+        {"showLoupe", 1},   // number for a flag
+        {"tolerance", "abc"},
+        {"rulerX", "12"},
+        {"recentColors", Json::parse(R"([{"red":1,"green":1,"blue":1}])")},
+        {"recentColors", Json::object()},
+    };
+    for (const auto& [key, value] : bad) {
+        Json document = good;
+        document[key] = value;
+        const auto decoded = decodePreferences(document.dump());
+        ASSERT_TRUE(decoded) << document;
+        EXPECT_EQ(decoded->preferences, sound) << document;
+        EXPECT_EQ(decoded->fellBack, std::vector<std::string>{key}) << document;
+    }
+    Json badGuide = good;
+    badGuide["guides"]["guides"].push_back(Json::parse(R"({"id":"x","axis":"vertical"})"));
+    badGuide["welcomed"] = "yes";
+    Preferences withoutGuides;
+    EXPECT_EQ(decodePreferences(badGuide.dump())->preferences, withoutGuides); // whole field
+    EXPECT_EQ(decodePreferences(badGuide.dump())->fellBack,
+              (std::vector<std::string>{"guides", "welcomed"}));
+    EXPECT_TRUE(decodePreferences(good.dump())->fellBack.empty());
+    for (const char* document : {"{\"unit\":", "[]", "\"text\"", ""}) {
+        EXPECT_EQ(decodePreferences(document), std::nullopt) << document;
         EXPECT_EQ(loaded(document), Preferences{}) << document;
     }
 }
@@ -122,6 +150,28 @@ TEST(PreferencesStoreTest, EveryUnreadableDocumentIsSetAsideBeforeASave) {
     EXPECT_EQ(
         prefs.takeNotice()->text(),
         "Couldn’t read settings; kept them as ~/preferences.unreadable-20261207T000005Z-2.json");
+}
+
+// A document with a bad value loads everything else, and is set aside before the first save
+// like an unreadable one.
+TEST(PreferencesStoreTest, PartlyBadDocumentLoadsItsSoundFieldsAndIsSetAside) {
+    FakeDefaultsStore store;
+    const std::string document = R"({"unit":"pixels","tolerance":"abc","welcomed":true})";
+    store.values["preferences"] = document;
+    PreferencesStore prefs(store,
+                           [] { return std::chrono::system_clock::from_time_t(1796601600); });
+    Preferences expected;
+    expected.unit = MeasureUnit::pixels;
+    expected.welcomed = true;
+    EXPECT_EQ(prefs.load(), expected);
+    EXPECT_TRUE(prefs.holdsUnreadable());
+    ASSERT_TRUE(prefs.save(expected));
+    EXPECT_EQ(store.values.at("preferences.unreadable-20261207T000000Z"), document);
+    EXPECT_EQ(Preferences::load(store), expected);
+    EXPECT_EQ(prefs.takeNotice()->kind, PreferencesNotice::Kind::unreadableKept);
+
+    prefs.load(); // what it just saved is sound
+    EXPECT_FALSE(prefs.holdsUnreadable());
 }
 
 // A document that cannot be set aside is never saved over; the user hears of it once, and the

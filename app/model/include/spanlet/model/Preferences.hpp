@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,7 +48,8 @@ struct Preferences {
     /// from the default table, so older files and fresh records look as they always did.
     ShortcutBindings shortcuts;
 
-    /// The stored record; the defaults when there is none or it cannot be decoded.
+    /// The stored record; the defaults when there is none or it is not a JSON object, and the
+    /// default of each field whose stored value is unusable.
     static Preferences load(const DefaultsStore& store);
     /// Stores the record as compact JSON, replacing the previous one. False when the store
     /// refused it (the previous document then stays).
@@ -61,5 +63,19 @@ struct Preferences {
 /// "shortcuts", where a bad entry is skipped on its own.
 void to_json(Json& j, const Preferences& p);
 void from_json(const Json& j, Preferences& p);
+
+/// A stored document read field by field.
+struct DecodedPreferences {
+    /// Every usable field as stored; the others at their defaults.
+    Preferences preferences;
+    /// The keys whose stored value was unusable (a wrong type, an unknown enumeration text, a
+    /// malformed guide or colour), in document field order; empty when from_json would accept
+    /// the document.
+    std::vector<std::string> fellBack;
+};
+
+/// Decodes a stored document, letting each unusable value fall back to its field's default
+/// on its own; nothing when the text is not a JSON object. Never throws.
+std::optional<DecodedPreferences> decodePreferences(std::string_view document) noexcept;
 
 } // namespace spanlet

@@ -14,8 +14,9 @@
 namespace spanlet {
 
 /// Loads and saves the preferences without losing a document it cannot read. Such a document
-/// (one that does not decode, or a file that cannot be read at all) loads as the defaults and
-/// is never saved over: before the first save it is set aside as
+/// (one that is not a JSON object, one with unusable values, or a file that cannot be read at
+/// all) loads what it can, field by field over the defaults, and is never saved over: before
+/// the first save it is set aside as
 /// "preferences.unreadable-<UTC time>", so the guides and colours in it can still be recovered
 /// by hand. Of those copies the newest keptCopies stay. While a document cannot be set aside,
 /// nothing is saved.
@@ -28,7 +29,7 @@ public:
     explicit PreferencesStore(
         DefaultsStore& store, WallClock now = [] { return std::chrono::system_clock::now(); });
 
-    /// The stored record, or the defaults (remembering an unreadable document).
+    /// The stored record, with defaults for what could not be read (remembering the document).
     Preferences load();
     /// Writes the record, after setting an unreadable document aside; false when nothing was
     /// written (the next save tries again).
