@@ -1,11 +1,13 @@
 // The global Ctrl+Shift shortcuts as real key grabs: xdotool presses the keys, and a second XCB
 // connection plays another application that holds combinations and checks what is grabbed.
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -78,6 +80,20 @@ protected:
         }
         std::free(xcb_request_check(other, xcb_ungrab_key_checked(other, key, root, modifiers)));
         return false;
+    }
+    /// The keysyms of `key` in the server's keymap, one per column.
+    std::vector<xcb_keysym_t> symbolsOf(std::uint8_t key) {
+        const auto map = test::reply(xcb_get_keyboard_mapping_reply(
+            other, xcb_get_keyboard_mapping(other, key, 1), nullptr));
+        const xcb_keysym_t* first = map ? xcb_get_keyboard_mapping_keysyms(map.get()) : nullptr;
+        return first ? std::vector<xcb_keysym_t>(first, first + map->keysyms_per_keycode)
+                     : std::vector<xcb_keysym_t>{};
+    }
+    /// Puts `symbols` on `key`; the server reports a keymap change to every client.
+    void setSymbols(std::uint8_t key, const std::vector<xcb_keysym_t>& symbols) {
+        std::free(xcb_request_check(
+            other, xcb_change_keyboard_mapping_checked(
+                       other, 1, key, static_cast<std::uint8_t>(symbols.size()), symbols.data())));
     }
     void setLock(const char* keyName, std::uint16_t bit, bool on) {
         const auto isOn = [&] {
@@ -175,6 +191,42 @@ TEST_F(HotkeysTest, UserBindingsReplaceTheDefaultGrabs) {
     EXPECT_TRUE(isTaken(keycode('r'), controlMask | mod1Mask));
     EXPECT_EQ(sendThenMarker({"key", "ctrl+shift+r", "key", "ctrl+alt+r"}),
               Commands{MensorCommand::toggleRuler});
+}
+
+// The server reports a keymap change whenever the keyboard that typed last changes, with the same
+// keys as before. The grabs stay in place through such a report: another client that keeps
+// trying to take Ctrl+Shift+S never gets it. A letter that really moved is grabbed at its new
+// keycode.
+TEST_F(HotkeysTest, GrabsStayThroughKeymapReportsAndFollowAMovedKey) {
+    hotkeys->registerCommands(defaultBindings);
+    const std::uint8_t s = keycode('s');
+    std::atomic<bool> reported = false;
+    std::atomic<bool> stolen = false;
+    std::thread thief([&] {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        while (!reported && !stolen) {
+            stolen = !test::reply(xcb_request_check(c, xcb_grab_key_checked(c, 0, root, ctrlShift,
+                                                                            s, XCB_GRAB_MODE_ASYNC,
+                                                                            XCB_GRAB_MODE_ASYNC)));
+        }
+        xcb_disconnect(c);
+    });
+    setSymbols(s, symbolsOf(s));               // a report that changes nothing
+    EXPECT_EQ(sendThenMarker({}), Commands{}); // its re-grab, if any, ran before the marker
+    reported = true;
+    thief.join();
+    EXPECT_FALSE(stolen) << "the grabs were given back during a keymap report";
+
+    const std::uint8_t r = keycode('r');
+    const std::uint8_t spare = 255;
+    const std::vector<xcb_keysym_t> rSymbols = symbolsOf(r);
+    const std::vector<xcb_keysym_t> spareSymbols = symbolsOf(spare);
+    setSymbols(spare, rSymbols);
+    setSymbols(r, std::vector<xcb_keysym_t>(rSymbols.size(), XCB_NO_SYMBOL));
+    EXPECT_TRUE(waitUntil([&] { return isTaken(spare, ctrlShift); }));
+    EXPECT_EQ(sendThenMarker({"key", "ctrl+shift+r"}), Commands{MensorCommand::toggleRuler});
+    setSymbols(r, rSymbols);
+    setSymbols(spare, spareSymbols);
 }
 
 } // namespace

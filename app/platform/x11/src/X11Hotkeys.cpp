@@ -134,13 +134,31 @@ void X11Hotkeys::unregisterAll() {
     setUnavailable({});
 }
 
+X11Hotkeys::Plan X11Hotkeys::plan() const {
+    const KeySymbols symbols(xcb_key_symbols_alloc(connection_));
+    Plan planned{{}, readNumLockMask(connection_, symbols.get())};
+    for (std::size_t i = 0; i < commands_.size(); ++i) {
+        const Shortcut& combination = shortcuts_[i];
+        Held held{{0, HotkeyModifiers::x11Mask(combination.modifiers), i}, {}};
+        if (const auto keysym = HotkeyModifiers::keysymOfKey(combination.key)) {
+            const std::vector<std::uint8_t> keycodes = keycodesOf(symbols.get(), *keysym);
+            held.grab.keycode = keycodes.empty() ? 0 : keycodes.front();
+        }
+        if (held.grab.keycode != 0) {
+            held.variants = HotkeyModifiers::lockVariants(held.grab.modifiers, planned.numLockMask);
+        }
+        planned.grabs.push_back(std::move(held));
+    }
+    return planned;
+}
+
 void X11Hotkeys::grabAll() {
     if (!connection_ || root_ == XCB_WINDOW_NONE) {
         setUnavailable(commands_);
         return;
     }
-    const KeySymbols symbols(xcb_key_symbols_alloc(connection_));
-    numLockMask_ = readNumLockMask(connection_, symbols.get());
+    Plan planned = plan();
+    numLockMask_ = planned.numLockMask;
 
     // Send every grab first and check the answers afterwards: one round trip for them all.
     struct Attempt {
@@ -148,23 +166,14 @@ void X11Hotkeys::grabAll() {
         std::vector<std::pair<std::uint16_t, xcb_void_cookie_t>> requests;
     };
     std::vector<Attempt> attempts;
-    for (std::size_t i = 0; i < commands_.size(); ++i) {
-        const Shortcut& combination = shortcuts_[i];
-        Attempt attempt{{0, HotkeyModifiers::x11Mask(combination.modifiers), i}, {}};
-        if (const auto keysym = HotkeyModifiers::keysymOfKey(combination.key)) {
-            const std::vector<std::uint8_t> keycodes = keycodesOf(symbols.get(), *keysym);
-            attempt.grab.keycode = keycodes.empty() ? 0 : keycodes.front();
-        }
-        if (attempt.grab.keycode != 0) {
-            for (std::uint16_t variant :
-                 HotkeyModifiers::lockVariants(attempt.grab.modifiers, numLockMask_)) {
-                // Not owner_events: presses are reported on the root even while one of our
-                // own windows has the focus, so they reach the filter below.
-                attempt.requests.emplace_back(
-                    variant,
-                    xcb_grab_key_checked(connection_, 0, root_, variant, attempt.grab.keycode,
-                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-            }
+    for (const Held& wanted : planned.grabs) {
+        Attempt attempt{wanted.grab, {}};
+        for (std::uint16_t variant : wanted.variants) {
+            // Not owner_events: presses are reported on the root even while one of our
+            // own windows has the focus, so they reach the filter below.
+            attempt.requests.emplace_back(
+                variant, xcb_grab_key_checked(connection_, 0, root_, variant, wanted.grab.keycode,
+                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         }
         attempts.push_back(std::move(attempt));
     }
@@ -233,12 +242,23 @@ void X11Hotkeys::keymapChanged() {
         context_.get(),
         [this] {
             regrabPending_ = false;
-            if (!commands_.empty()) {
+            if (!commands_.empty() && !grabsStillMatch()) {
                 releaseAll();
                 grabAll();
             }
         },
         Qt::QueuedConnection);
+}
+
+bool X11Hotkeys::grabsStillMatch() const {
+    // The server reports a keymap change also when the keyboard that typed last changes (a
+    // second keyboard, or xdotool's XTEST device), with the same keys as before. Releasing the
+    // grabs then would drop a shortcut pressed while they are given back and taken again.
+    if (!unavailable_.empty()) {
+        return false; // worth another try: a combination may have come free
+    }
+    const Plan planned = plan();
+    return planned.numLockMask == numLockMask_ && planned.grabs == held_;
 }
 
 bool X11Hotkeys::handleEvent(const void* message) {

@@ -56,11 +56,22 @@ private:
     struct Held {
         HotkeyModifiers::Grab grab;
         std::vector<std::uint16_t> variants;
+
+        friend bool operator==(const Held&, const Held&) = default;
+    };
+    /// What the current keymap asks to grab: one entry per registered command, in order, with
+    /// keycode 0 and no variants where the key is not on the keyboard.
+    struct Plan {
+        std::vector<Held> grabs;
+        std::uint16_t numLockMask = 0;
     };
 
     /// Whether the native event `event` (an xcb_generic_event_t) was one of ours.
     bool handleEvent(const void* event);
+    [[nodiscard]] Plan plan() const;
     void grabAll();
+    /// Whether the grabs held are exactly what the current keymap asks for.
+    [[nodiscard]] bool grabsStillMatch() const;
     void releaseAll();
     void keymapChanged();
     void setUnavailable(std::vector<MensorCommand> unavailable);
