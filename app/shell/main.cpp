@@ -131,12 +131,12 @@ int main(int argc, char** argv) {
     }
 
     // Qt runs on the platform of the back end this session gets, whatever was inherited.
-    const char* qtPlatform = spanlet::qtPlatformForSession();
-    if (qtPlatform == nullptr) {
-        printLine(stderr, noDisplayServer);
+    const spanlet::SessionPlatform session = spanlet::qtPlatformForSession();
+    if (session.qtPlatform == nullptr) {
+        printLine(stderr, session.problem.empty() ? noDisplayServer : session.problem);
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", qtPlatform);
+    qputenv("QT_QPA_PLATFORM", session.qtPlatform);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Spanlet"));
     QApplication::setApplicationVersion(QString::fromUtf8(spanlet::BuildInfo::version));

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless sway of its own (as the user spanlet-test under root;
 # sway refuses to run as root). The client side (spanlet, wl-paste) runs as us.
-#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides
+#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | frozen
 # Needs SPANLET (see lib.sh) and, to measure, VIRTUAL_INPUT (the seat's pointer).
 set -u
 export LC_ALL=C.UTF-8
@@ -145,6 +145,19 @@ no_display() {
     expect_equal "message" "spanlet: no display server to run on (needs a Wayland compositor with layer shell and screencopy, or an X11 display)" "$said"
 }
 
+# A compositor that takes connections but never answers (stopped): one line naming its display
+# and status 1 within a few seconds, with an X display named too; not a hang, nor X11 instead.
+frozen() {
+    start_sway 'output * bg #202020 solid_color'
+    local sway=${E2E_PIDS[-1]} said status
+    kill -STOP "$sway"
+    said=$(DISPLAY=:99 timeout 10 "$SPANLET" 2>&1)
+    status=$?
+    kill -CONT "$sway"
+    expect_equal "exit status" 1 "$status"
+    expect_equal "message" "spanlet: the Wayland display wayland-1 did not answer within 2 s" "$said"
+}
+
 case "${1:-}" in
 start) start ;;
 no-display) no_display ;;
@@ -152,8 +165,9 @@ measure-1) measure 1 ;;
 measure-2) measure 2 ;;
 two-outputs) two_outputs ;;
 guides) guides ;;
+frozen) frozen ;;
 *)
-    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides"
+    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | frozen"
     exit 2
     ;;
 esac

@@ -1,3 +1,5 @@
+#include <string>
+
 #include <spanlet/overlay/qt/QtOverlayController.hpp>
 #include <spanlet/overlay/wayland/WaylandOverlayController.hpp>
 #include <spanlet/platform/PlatformLoader.hpp>
@@ -7,20 +9,30 @@
 
 namespace spanlet {
 
-const char* qtPlatformForSession() {
-    for (const PlatformLoader::Backend backend :
-         PlatformLoader::candidates(PlatformLoader::Session::fromEnvironment())) {
+SessionPlatform qtPlatformForSession() {
+    const PlatformLoader::Session session = PlatformLoader::Session::fromEnvironment();
+    for (const PlatformLoader::Backend backend : PlatformLoader::candidates(session)) {
         switch (backend) {
         case PlatformLoader::Backend::wayland:
-            if (wayland::WaylandPlatform::offered()) {
-                return "wayland";
+            switch (wayland::WaylandPlatform::offer()) {
+            case wayland::WaylandPlatform::Offer::everything:
+                return {"wayland", {}};
+            case wayland::WaylandPlatform::Offer::notEnough:
+                break;
+            case wayland::WaylandPlatform::Offer::noAnswer:
+                // Not X11 instead: its display is likely the same frozen compositor's
+                // Xwayland, and an X11 overlay could not see Wayland windows anyway.
+                return {nullptr,
+                        "spanlet: the Wayland display " + *session.waylandDisplay +
+                            " did not answer within " +
+                            std::to_string(wayland::WaylandConnection::answerWait.count()) + " s"};
             }
             break;
         case PlatformLoader::Backend::x11:
-            return "xcb";
+            return {"xcb", {}};
         }
     }
-    return nullptr;
+    return {};
 }
 
 std::unique_ptr<Platform> loadPlatform() {

@@ -88,7 +88,10 @@ bool offersWlrootsProtocols(const Globals& g) {
            g.xdgOutputManager != nullptr && g.layerShell != nullptr && g.screencopy != nullptr;
 }
 
-std::unique_ptr<WaylandConnection> WaylandConnection::connect(const char* name) {
+std::unique_ptr<WaylandConnection> WaylandConnection::connect(const char* name, Failure* failure) {
+    Failure ignored{};
+    Failure& why = failure != nullptr ? *failure : ignored;
+    why = Failure::unreachable;
     wl_display* display = wl_display_connect(name);
     if (display == nullptr) {
         return nullptr;
@@ -98,8 +101,13 @@ std::unique_ptr<WaylandConnection> WaylandConnection::connect(const char* name) 
     c->outputs_ = std::make_unique<Outputs>();
     c->registry_ = wl_display_get_registry(display);
     wl_registry_add_listener(c->registry_, &RegistryListener::listener, c.get());
-    // The first round trip announces the globals, the second the outputs' descriptions.
-    if (!c->roundtrip() || !c->dispatchUntil([&] { return c->outputs_->settled(); })) {
+    // The first round trip announces the globals, the second the outputs' descriptions. A
+    // compositor that is stopped still takes connections, so each answer has its deadline.
+    if (!c->roundtrip(answerWait) ||
+        !c->dispatchUntil([&] { return c->outputs_->settled(); }, answerWait)) {
+        if (c->ok()) {
+            why = Failure::silent;
+        }
         return nullptr;
     }
     c->outputs_->publish();
@@ -225,10 +233,17 @@ void WaylandConnection::flush() {
     afterDispatch();
 }
 
-bool WaylandConnection::roundtrip() {
-    const bool ok = wl_display_roundtrip(display_) >= 0;
-    afterDispatch();
-    return ok;
+bool WaylandConnection::roundtrip(std::chrono::milliseconds timeout) {
+    static constexpr wl_callback_listener listener{
+        [](void* data, wl_callback* /*callback*/, std::uint32_t /*time*/) {
+            *static_cast<bool*>(data) = true;
+        }};
+    bool answered = false;
+    wl_callback* sync = wl_display_sync(display_);
+    wl_callback_add_listener(sync, &listener, &answered);
+    const bool done = dispatchUntil([&answered] { return answered; }, timeout);
+    wl_callback_destroy(sync); // a late answer then goes nowhere
+    return done;
 }
 
 struct WaylandConnection::Posted {

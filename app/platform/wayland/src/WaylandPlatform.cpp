@@ -4,9 +4,14 @@
 
 namespace spanlet::wayland {
 
-bool WaylandPlatform::offered() {
-    const std::unique_ptr<WaylandConnection> connection = WaylandConnection::connect();
-    return connection && offersWlrootsProtocols(connection->globals());
+WaylandPlatform::Offer WaylandPlatform::offer() {
+    WaylandConnection::Failure failure{};
+    const std::unique_ptr<WaylandConnection> connection =
+        WaylandConnection::connect(nullptr, &failure);
+    if (!connection) {
+        return failure == WaylandConnection::Failure::silent ? Offer::noAnswer : Offer::notEnough;
+    }
+    return offersWlrootsProtocols(connection->globals()) ? Offer::everything : Offer::notEnough;
 }
 
 std::unique_ptr<WaylandPlatform> WaylandPlatform::make() {

@@ -2,16 +2,25 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/platform/Platform.hpp>
 
 namespace spanlet {
 
-/// Qt's platform for the back end this session will get ("wayland" or "xcb"), decided before
-/// the application is made so that an inherited QT_QPA_PLATFORM cannot pair the wrong toolkit
-/// platform with a back end; nullptr when no display server Spanlet can run on is offered.
-const char* qtPlatformForSession();
+/// Qt's platform for the back end this session will get, or why there is none.
+struct SessionPlatform {
+    /// "wayland" or "xcb"; nullptr when no display server Spanlet can run on is offered.
+    const char* qtPlatform = nullptr;
+    /// Without a platform: the one line to print when there is more to say than that there is
+    /// no display server (the compositor did not answer, say).
+    std::string problem;
+};
+
+/// Decided before the application is made, so that an inherited QT_QPA_PLATFORM cannot pair
+/// the wrong toolkit platform with a back end. Waits at most a few seconds for a compositor.
+SessionPlatform qtPlatformForSession();
 
 /// The display-server back end for this session, from those Spanlet is built with; nothing
 /// when none of them can run here.

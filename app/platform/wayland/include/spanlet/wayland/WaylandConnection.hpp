@@ -44,9 +44,21 @@ bool offersWlrootsProtocols(const Globals& globals);
 /// kept up to date as outputs come and go. Everything runs on the thread that dispatches it.
 class WaylandConnection {
 public:
+    /// Why connect() gave nothing.
+    enum class Failure {
+        /// No compositor listens there, or the connection broke.
+        unreachable,
+        /// It took the connection but did not answer within the wait: stopped or hung.
+        silent,
+    };
+    /// How long connect() waits for each answer of the compositor.
+    static constexpr std::chrono::seconds answerWait{2};
+
     /// Connects to `name` (a socket name or path; nullptr: $WAYLAND_DISPLAY), binds the globals
-    /// and waits until every output has described itself. Nothing when it cannot connect.
-    static std::unique_ptr<WaylandConnection> connect(const char* name = nullptr);
+    /// and waits until every output has described itself. Nothing when it cannot connect, or
+    /// the compositor does not answer within answerWait; then `failure`, when given, says which.
+    static std::unique_ptr<WaylandConnection> connect(const char* name = nullptr,
+                                                      Failure* failure = nullptr);
     ~WaylandConnection();
     WaylandConnection(const WaylandConnection&) = delete;
     WaylandConnection& operator=(const WaylandConnection&) = delete;
@@ -67,8 +79,9 @@ public:
                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
     /// Runs the handlers of events already read and sends what is queued, without reading.
     void flush();
-    /// Waits until the compositor has handled every request sent so far.
-    bool roundtrip();
+    /// Waits until the compositor has handled every request sent so far, or `timeout` passed;
+    /// whether it has.
+    bool roundtrip(std::chrono::milliseconds timeout = std::chrono::seconds(5));
     /// Runs `task` on a later dispatch, after the compositor answered a sync: a completion that
     /// must not run inside the call that asked for it.
     void post(std::function<void()> task);

@@ -20,9 +20,17 @@ namespace spanlet::wayland {
 /// tool windows on Qt's wayland platform), dispatched from Qt's event loop.
 class WaylandPlatform final : public Platform {
 public:
-    /// Whether $WAYLAND_DISPLAY names a compositor offering what this back end needs. Asked
-    /// before the application is made, to pick Qt's platform; connects and disconnects.
-    static bool offered();
+    /// What the compositor $WAYLAND_DISPLAY names offers this back end.
+    enum class Offer {
+        /// Everything it needs.
+        everything,
+        /// Not enough, or nothing listens there.
+        notEnough,
+        /// It did not answer within WaylandConnection::answerWait: stopped or hung.
+        noAnswer,
+    };
+    /// Asked before the application is made, to pick Qt's platform; connects and disconnects.
+    static Offer offer();
     /// Nothing unless Qt runs on wayland and the compositor offers what this back end needs.
     static std::unique_ptr<WaylandPlatform> make();
 
