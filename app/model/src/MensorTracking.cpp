@@ -4,6 +4,23 @@
 
 namespace spanlet {
 
+namespace {
+
+/// What the overlay says when a capture failed, by what the session allows.
+std::string captureProblemText(CaptureAccess::State access) {
+    switch (access) {
+    case CaptureAccess::State::allowed:
+        break;
+    case CaptureAccess::State::grantable:
+        return "Allow Screen Recording in Spanlet’s Settings to snap to edges";
+    case CaptureAccess::State::unavailable:
+        return "Edge snapping can’t read the screen in this session";
+    }
+    return "Can’t read this part of the screen";
+}
+
+} // namespace
+
 void Mensor::updatePointerTask() {
     if (!*rulerVisible_ && !*snapping_ && !*editingGuides_) {
         pointerTask_.cancel();
@@ -91,10 +108,7 @@ void Mensor::applyCapture(std::uint32_t displayId, Point p,
             frame.cross = success->cross;
             frame.loupe = success->loupe;
         } else {
-            frame.captureProblem =
-                ports_.permission.preflight()
-                    ? "Can’t read this part of the screen"
-                    : "Allow Screen Recording in System Settings to snap to edges";
+            frame.captureProblem = captureProblemText(ports_.permission.access().state);
         }
         liveFrame_.set(std::move(frame));
     }

@@ -58,31 +58,28 @@ ExplainerView::ExplainerView(Mensor& model, PermissionPort& permission, std::fun
     auto* heading = new QHBoxLayout;
     heading->setSpacing(10);
     heading->addWidget(new RecordingSymbol);
-    QLabel* title = label(QStringLiteral("Edge snapping needs Screen Recording"));
-    scaleFont(title, 1.4, true);
-    heading->addWidget(title, 1);
+    title_ = label(QString());
+    title_->setObjectName(QStringLiteral("title"));
+    scaleFont(title_, 1.4, true);
+    heading->addWidget(title_, 1);
     column->addLayout(heading);
 
     column->addWidget(label(QStringLiteral(
         "To find the edges under the pointer, Spanlet reads one thin row and one thin column of "
         "pixels through the pointer, plus a tiny square for the loupe, while edge snapping is "
         "on.")));
-    column->addWidget(label(QStringLiteral(
+    privacy_ = label(QStringLiteral(
         "Those pixels stay in memory on this computer and are never recorded or sent anywhere. "
-        "Only "
-        "colors you choose to pick are kept, in your recent colors. Spanlet’s own ruler and "
-        "guides are left out.")));
-    // Where reading the screen needs no permission (X11), say so instead of how to grant it.
-    const bool needed = !permission_.preflight();
-    column->addWidget(label(
-        needed ? QStringLiteral("macOS will ask you to allow Spanlet in System Settings under "
-                                "Privacy & Security, Screen & System Audio Recording. You may "
-                                "need to reopen Spanlet after allowing it.")
-               : qs(ViewText::noPermissionNeeded)));
-    column->addWidget(label(QStringLiteral(
-        "Everything else works without it: the ruler, guides and the color picker.")));
-    notAllowed_ = label(QStringLiteral("Spanlet isn’t allowed yet. Turn it on in System Settings, "
-                                       "then choose Check Again."));
+        "Only colors you choose to pick are kept, in your recent colors. Spanlet’s own ruler and "
+        "guides are left out."));
+    column->addWidget(privacy_);
+    howToAllow_ = label(QString());
+    howToAllow_->setObjectName(QStringLiteral("howToAllow"));
+    column->addWidget(howToAllow_);
+    worksWithout_ = label(QString());
+    worksWithout_->setObjectName(QStringLiteral("worksWithout"));
+    column->addWidget(worksWithout_);
+    notAllowed_ = label(QString());
     notAllowed_->setObjectName(QStringLiteral("notAllowed"));
     scaleFont(notAllowed_, 1.0, true);
     column->addWidget(notAllowed_);
@@ -92,20 +89,21 @@ ExplainerView::ExplainerView(Mensor& model, PermissionPort& permission, std::fun
     connect(notNow_, &QPushButton::clicked, this, [this] { done_(); });
     continue_ = button(QStringLiteral("Continue"), "continue");
     connect(continue_, &QPushButton::clicked, this, [this] { proceed(); });
-    openSettings_ = button(QStringLiteral("Open System Settings"), "openSystemSettings");
-    settingsKnown_ = needed;
-    connect(openSettings_, &QPushButton::clicked, this, [this] { permission_.openSettings(); });
+    grant_ = button(QString(), "grant");
+    connect(grant_, &QPushButton::clicked, this, [this] { permission_.grant(); });
     checkAgain_ = button(QStringLiteral("Check Again"), "checkAgain");
     connect(checkAgain_, &QPushButton::clicked, this, [this] { checkAgain(); });
+    ok_ = button(QStringLiteral("OK"), "ok");
+    connect(ok_, &QPushButton::clicked, this, [this] { done_(); });
     continue_->setDefault(true);
     checkAgain_->setDefault(true);
+    ok_->setDefault(true);
     buttons->addStretch(1);
-    buttons->addWidget(notNow_);
-    buttons->addWidget(continue_);
-    buttons->addWidget(openSettings_);
-    buttons->addWidget(checkAgain_);
+    for (QPushButton* b : {notNow_, continue_, grant_, checkAgain_, ok_}) {
+        buttons->addWidget(b);
+    }
     column->addLayout(buttons);
-    setAsked(false);
+    refresh();
 }
 
 void ExplainerView::proceed() {
@@ -129,23 +127,63 @@ void ExplainerView::checkAgain() {
 
 void ExplainerView::setAsked(bool asked) {
     asked_ = asked;
-    notAllowed_->setVisible(asked);
-    continue_->setVisible(!asked);
-    openSettings_->setVisible(asked && settingsKnown_);
-    checkAgain_->setVisible(asked);
+    refresh();
+}
+
+void ExplainerView::refresh() {
+    access_ = permission_.access();
+    using State = CaptureAccess::State;
+    title_->setText(unavailable() ? QStringLiteral("Edge snapping isn’t available in this session")
+                                  : QStringLiteral("Edge snapping needs Screen Recording"));
+    // Where reading the screen needs no permission (X11), say so instead of how to grant it.
+    howToAllow_->setText(access_.state == State::allowed ? qs(ViewText::noPermissionNeeded)
+                                                         : qs(access_.explanation));
+    switch (access_.state) {
+    case State::allowed:
+        worksWithout_->setText(QStringLiteral(
+            "Everything else works without it: the ruler, guides and the color picker."));
+        break;
+    case State::grantable:
+        // The color picker's loupe reads the screen the same way.
+        worksWithout_->setText(
+            QStringLiteral("The ruler and guides work without it. The color picker needs it too."));
+        break;
+    case State::unavailable:
+        worksWithout_->setText(qs(ViewText::captureUnavailable));
+        break;
+    }
+    const QString action = qs(access_.action);
+    notAllowed_->setText(QStringLiteral("Spanlet isn’t allowed yet. Choose “%1”, then choose "
+                                        "Check Again.")
+                             .arg(action));
+    grant_->setText(action);
+    // Named even while hidden, when there is no action.
+    grant_->setAccessibleName(action.isEmpty() ? QStringLiteral("Allow reading the screen")
+                                               : action);
+
+    const bool canGrant = access_.state == State::grantable && !action.isEmpty();
+    privacy_->setVisible(!unavailable());
+    notAllowed_->setVisible(asked_ && canGrant);
+    notNow_->setVisible(!unavailable());
+    continue_->setVisible(!unavailable() && !asked_);
+    grant_->setVisible(asked_ && canGrant);
+    checkAgain_->setVisible(!unavailable() && asked_);
+    ok_->setVisible(unavailable());
     fitHeight(this);
 }
 
 void ExplainerView::keyPressEvent(QKeyEvent* event) {
-    // Return means the default button of the state shown; Escape means "Not Now".
-    if (!pressDialogButton(event->key(), asked_ ? checkAgain_ : continue_, notNow_)) {
+    // Return means the default button of the state shown; Escape means "Not Now" ("OK" where
+    // that is the only button).
+    QPushButton* byDefault = unavailable() ? ok_ : (asked_ ? checkAgain_ : continue_);
+    if (!pressDialogButton(event->key(), byDefault, unavailable() ? ok_ : notNow_)) {
         QWidget::keyPressEvent(event);
     }
 }
 
 void ExplainerView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    fitHeight(this);
+    refresh();
 }
 
 } // namespace spanlet::views

@@ -84,7 +84,7 @@ QLabel* captionLine(const QString& text, const char* name = nullptr) {
 SettingsView::SettingsView(Mensor& model, PermissionPort& permission, HotkeyStatus& hotkeys,
                            LoginItem& loginItem, QWidget* parent)
     : QWidget(parent), model_(model), permission_(permission), loginItem_(loginItem),
-      loginItemOn_(loginItem.isEnabled()), allowed_(permission.preflight()) {
+      loginItemOn_(loginItem.isEnabled()) {
     setObjectName(QStringLiteral("settingsView"));
     const ToolViewFrame frame = toolViewFrame(Windows::Kind::settings);
     setFixedSize(frame.width, frame.height.value_or(640));
@@ -195,15 +195,14 @@ QWidget* SettingsView::snappingSection() {
 
     allowedText_ = label(QString(), false);
     allowedText_->setObjectName(QStringLiteral("screenRecording"));
-    openSettings_ = new QPushButton(QStringLiteral("Open System Settings"));
-    openSettings_->setObjectName(QStringLiteral("openScreenRecordingSettings"));
-    openSettings_->setAccessibleName(openSettings_->text());
-    connect(openSettings_, &QPushButton::clicked, this, [this] { permission_.openSettings(); });
+    grant_ = new QPushButton;
+    grant_->setObjectName(QStringLiteral("grantScreenRecording"));
+    connect(grant_, &QPushButton::clicked, this, [this] { permission_.grant(); });
     auto* permissionRow = new QHBoxLayout;
     permissionRow->addWidget(allowedText_);
     permissionRow->addStretch(1);
-    permissionRow->addWidget(openSettings_);
-    noPermission_ = captionLine(qs(ViewText::noPermissionNeeded), "noPermissionNeeded");
+    permissionRow->addWidget(grant_);
+    accessNote_ = captionLine(QString(), "screenRecordingNote");
 
     QFormLayout* rows = form();
     rows->addRow(QStringLiteral("Edge tolerance"), slider);
@@ -214,7 +213,7 @@ QWidget* SettingsView::snappingSection() {
         "toleranceHelp"));
     rows->addRow(showLoupe_);
     rows->addRow(QStringLiteral("Screen Recording"), permissionRow);
-    rows->addRow(noPermission_);
+    rows->addRow(accessNote_);
     return section(QStringLiteral("Edge snapping"), rows);
 }
 
@@ -304,15 +303,26 @@ void SettingsView::display(const Preferences& p) {
 }
 
 void SettingsView::refreshAllowed() {
-    allowed_ = permission_.preflight();
-    allowedText_->setText(allowed_ ? QStringLiteral("Allowed") : QStringLiteral("Not allowed"));
+    using State = CaptureAccess::State;
+    const CaptureAccess access = permission_.access();
+    const bool allowed = access.state == State::allowed;
+    allowedText_->setText(allowed ? QStringLiteral("Allowed")
+                          : access.state == State::grantable
+                              ? QStringLiteral("Not allowed")
+                              : QStringLiteral("Not available in this session"));
     QPalette p = palette();
     p.setColor(QPalette::WindowText,
-               allowed_ ? QColor(0x1E, 0x9E, 0x3A) : withAlpha(p.color(QPalette::WindowText), 0.6));
+               allowed ? QColor(0x1E, 0x9E, 0x3A) : withAlpha(p.color(QPalette::WindowText), 0.6));
     allowedText_->setPalette(p);
-    // Where reading the screen needs no permission (X11) there is nothing to open.
-    openSettings_->setVisible(!allowed_);
-    noPermission_->setVisible(allowed_);
+    // A button only where the desktop has an action that allows Spanlet.
+    const QString action = qs(access.action);
+    grant_->setText(action);
+    // Named even while hidden, when there is no action.
+    grant_->setAccessibleName(action.isEmpty() ? QStringLiteral("Allow reading the screen")
+                                               : action);
+    grant_->setVisible(access.state == State::grantable && !action.isEmpty());
+    // Where reading the screen needs no permission (X11), say so; otherwise why it is not allowed.
+    accessNote_->setText(allowed ? qs(ViewText::noPermissionNeeded) : qs(access.explanation));
 }
 
 void SettingsView::changeLoginItem(bool on) {

@@ -43,7 +43,7 @@ private:
 
     /// Shows `prefs` in every bound control without writing anything back.
     void display(const Preferences& prefs);
-    /// Reads the screen-recording permission again.
+    /// Reads the screen-recording permission again and shows where it stands.
     void refreshAllowed();
     /// Turns starting at login on or off; when that fails the toggle shows the real state.
     void changeLoginItem(bool on);
@@ -52,7 +52,6 @@ private:
     PermissionPort& permission_;
     LoginItem& loginItem_;
     bool loginItemOn_ = false;
-    bool allowed_ = false;
 
     QButtonGroup* unit_ = nullptr;
     QCheckBox* showGuides_ = nullptr;
@@ -63,8 +62,10 @@ private:
     QLabel* allowedText_ = nullptr;
     QComboBox* copyStyle_ = nullptr;
     QComboBox* colorStyle_ = nullptr;
-    QPushButton* openSettings_ = nullptr;
-    QLabel* noPermission_ = nullptr;
+    /// The desktop's action that allows capture, where it has one.
+    QPushButton* grant_ = nullptr;
+    /// Why capture is allowed, or not, and what the action does.
+    QLabel* accessNote_ = nullptr;
     QCheckBox* hotkeysEnabled_ = nullptr;
     /// The shortcut editor: the list, "Restore Defaults" and the note on shared defaults.
     QWidget* shortcutList_ = nullptr;

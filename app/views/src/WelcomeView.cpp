@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include <spanlet/views/ToolViewInfo.hpp>
+#include <spanlet/views/ViewText.hpp>
 
 #include "ShortcutList.hpp"
 #include "ViewStyle.hpp"
@@ -40,13 +41,25 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionP
                   : QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
                                    "These shortcuts work in any app:")));
     column->addWidget(new ShortcutList(model, hotkeys, false));
-    // Where reading the screen needs no permission (X11), nothing is asked for.
-    QLabel* note = label(permission.preflight()
-                             ? QStringLiteral("Nothing here needs a permission: on this desktop "
-                                              "edge snapping reads the screen without asking.")
-                             : QStringLiteral("The ruler and guides need no permissions. Edge "
-                                              "snapping asks for Screen Recording the first "
-                                              "time it is turned on."));
+    // Where reading the screen needs no permission (X11), nothing is asked for; where nothing
+    // can allow it (Xwayland), say what works instead.
+    QString permissionNote;
+    switch (permission.access().state) {
+    case CaptureAccess::State::allowed:
+        permissionNote = QStringLiteral("Nothing here needs a permission: on this desktop edge "
+                                        "snapping reads the screen without asking.");
+        break;
+    case CaptureAccess::State::grantable:
+        permissionNote = QStringLiteral("The ruler and guides need no permissions. Edge snapping "
+                                        "asks for Screen Recording the first time it is turned "
+                                        "on.");
+        break;
+    case CaptureAccess::State::unavailable:
+        permissionNote = qs(ViewText::captureUnavailable);
+        break;
+    }
+    QLabel* note = label(permissionNote);
+    note->setObjectName(QStringLiteral("permissionNote"));
     makeSecondary(note);
     column->addWidget(note);
     if (overlayTakesClicks) {

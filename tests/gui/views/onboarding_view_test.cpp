@@ -1,5 +1,8 @@
 // The welcome view with its shortcut list, and the screen-recording explainer.
+#include <QPushButton>
 #include <QRegularExpression>
+
+#include <spanlet/views/ViewText.hpp>
 
 #include "ViewFixture.hpp"
 
@@ -74,16 +77,45 @@ TEST_F(OnboardingViewTest, ExplainerRefusedAsksToAllowAndCheckAgainTurnsSnapping
     EXPECT_EQ(platform.permission.requests, 1);
     EXPECT_TRUE(m.prefs()->explainerSeen);
     EXPECT_FALSE(*m.snapping());
-    EXPECT_EQ(shownTexts(view.get()).back(), "Spanlet isn’t allowed yet. Turn it on in System "
-                                             "Settings, then choose Check Again.");
-    click(view.get(), "openSystemSettings");
-    EXPECT_EQ(platform.permission.settingsOpened, 1);
+    EXPECT_EQ(shownTexts(view.get()).back(),
+              "Spanlet isn’t allowed yet. Choose “Allow Spanlet”, then choose Check Again.");
+    EXPECT_EQ(text(view.get(), "howToAllow"), platform.permission.denied.explanation);
+    EXPECT_EQ(text(view.get(), "grant"), "Allow Spanlet");
+    click(view.get(), "grant");
+    EXPECT_EQ(platform.permission.grants, 1);
 
     platform.permission.granted = true;
     click(view.get(), "checkAgain");
     EXPECT_TRUE(*m.snapping());
     EXPECT_EQ(closed.size(), 2U);
     EXPECT_FALSE(child(view.get(), "checkAgain")->isVisibleTo(view.get())) << "back to Continue";
+}
+
+// Xwayland: nothing can allow capture, so no button promises it; the welcome note agrees.
+TEST_F(OnboardingViewTest, WhereCaptureIsUnavailableTheExplainerSaysWhyAndWhatWorksWithOneButton) {
+    platform.permission.granted = false;
+    platform.permission.denied = {CaptureAccess::State::unavailable, {}, "Xwayland can’t read it."};
+    Mensor& m = started();
+    auto view = show(Kind::explainer);
+    EXPECT_EQ(shownTexts(view.get()),
+              (std::vector<std::string>{
+                  "Edge snapping isn’t available in this session",
+                  "To find the edges under the pointer, Spanlet reads one thin row and one thin "
+                  "column of pixels through the pointer, plus a tiny square for the loupe, while "
+                  "edge snapping is on.",
+                  "Xwayland can’t read it.", std::string(ViewText::captureUnavailable)}));
+    std::vector<std::string> buttons;
+    for (const QPushButton* b : view->findChildren<QPushButton*>()) {
+        if (b->isVisibleTo(view.get())) {
+            buttons.push_back(utf8(b->text()));
+        }
+    }
+    EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    EXPECT_EQ(closed, std::vector<Kind>{Kind::explainer});
+    EXPECT_FALSE(*m.snapping());
+
+    EXPECT_EQ(text(show(Kind::welcome).get(), "permissionNote"), ViewText::captureUnavailable);
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <spanlet/views/ViewText.hpp>
+
 #include "ViewFixture.hpp"
 #include "support/X11Env.hpp"
 
@@ -57,15 +59,27 @@ TEST_F(SettingsViewTest, ScreenRecordingAndOpenAtLoginShowWhatTheSystemReallyDoe
     platform.permission.granted = false;
     started();
     auto view = show(Kind::settings);
+    const auto reopen = [&view] {
+        view->hide();
+        view->show();
+    };
+    QWidget* grant = child(view.get(), "grantScreenRecording");
     EXPECT_EQ(text(view.get(), "screenRecording"), "Not allowed");
-    click(view.get(), "openScreenRecordingSettings");
-    EXPECT_EQ(platform.permission.settingsOpened, 1);
+    EXPECT_EQ(text(view.get(), "screenRecordingNote"), platform.permission.denied.explanation);
+    EXPECT_EQ(text(view.get(), "grantScreenRecording"), "Allow Spanlet");
+    click(view.get(), "grantScreenRecording");
+    EXPECT_EQ(platform.permission.grants, 1);
     platform.permission.granted = true;
-    view->hide();
-    view->show();
+    reopen();
     EXPECT_EQ(text(view.get(), "screenRecording"), "Allowed") << "read on every appearance";
-    EXPECT_FALSE(child(view.get(), "openScreenRecordingSettings")->isVisibleTo(view.get()));
-    EXPECT_TRUE(child(view.get(), "noPermissionNeeded")->isVisibleTo(view.get()));
+    EXPECT_FALSE(grant->isVisibleTo(view.get()));
+    EXPECT_EQ(text(view.get(), "screenRecordingNote"), ViewText::noPermissionNeeded);
+    platform.permission.granted = false;
+    platform.permission.denied = {CaptureAccess::State::unavailable, {}, "Xwayland can’t read it."};
+    reopen();
+    EXPECT_EQ(text(view.get(), "screenRecording"), "Not available in this session");
+    EXPECT_FALSE(grant->isVisibleTo(view.get())) << "nothing to press";
+    EXPECT_EQ(text(view.get(), "screenRecordingNote"), "Xwayland can’t read it.");
 
     // A file where the autostart folder should be: no entry can be made, whoever runs this.
     std::ofstream(config.path() / "autostart") << "in the way";

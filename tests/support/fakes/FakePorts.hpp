@@ -17,18 +17,23 @@
 
 namespace spanlet::fakes {
 
+/// Allowed while `granted`; otherwise what `denied` says (by default grantable by an action).
 class FakePermission : public PermissionPort {
 public:
     bool granted = true;
+    CaptureAccess denied{CaptureAccess::State::grantable, "Allow Spanlet",
+                         "Spanlet adds itself to the apps the desktop lets read the screen."};
     int requests = 0;
-    int settingsOpened = 0;
+    int grants = 0;
 
-    [[nodiscard]] bool preflight() const override { return granted; }
+    [[nodiscard]] CaptureAccess access() const override {
+        return granted ? CaptureAccess{} : denied;
+    }
     bool request() override {
         ++requests;
         return granted;
     }
-    void openSettings() override { ++settingsOpened; }
+    void grant() override { ++grants; }
 };
 
 class FakeClipboard : public Clipboard {

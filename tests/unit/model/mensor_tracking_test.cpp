@@ -76,7 +76,7 @@ TEST_F(TrackingTest, ReportedMovesAreMeasuredAtOnce) {
     EXPECT_EQ(captures(), 3);
 }
 
-// The text depends only on the permission, not on which capture failed.
+// The text depends only on where the permission stands, not on which capture failed.
 TEST_F(TrackingTest, FailedCaptureDropsTheFilterAndShowsTheProblemUntilOneSucceeds) {
     Mensor& m = snapping();
     platform.capture.failPixels = true;
@@ -88,7 +88,10 @@ TEST_F(TrackingTest, FailedCaptureDropsTheFilterAndShowsTheProblemUntilOneSuccee
     platform.permission.granted = false;
     platform.capture.failFilter = true;
     advance(600ms);
-    EXPECT_EQ(m.captureProblem(), "Allow Screen Recording in System Settings to snap to edges");
+    EXPECT_EQ(m.captureProblem(), "Allow Screen Recording in Spanlet’s Settings to snap to edges");
+    platform.permission.denied = {CaptureAccess::State::unavailable, {}, "Xwayland"};
+    advance(600ms);
+    EXPECT_EQ(m.captureProblem(), "Edge snapping can’t read the screen in this session");
     platform.capture.failPixels = platform.capture.failFilter = false;
     advance(600ms);
     EXPECT_TRUE(m.live().has_value());

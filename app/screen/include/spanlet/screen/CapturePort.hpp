@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <variant>
 
 #include <spanlet/PixelBuffer.hpp>
@@ -24,16 +26,39 @@ public:
                         std::function<void(CaptureResult<PixelBuffer>)> done) = 0;
 };
 
-/// Screen-recording permission. On X11 it is always granted; in a Wayland session it is not.
+/// Whether this session lets Spanlet read the screen, and what the user can do when it does not.
+struct CaptureAccess {
+    enum class State : std::uint8_t {
+        /// Capture works now.
+        allowed,
+        /// A user action allows it (PermissionPort::grant); preflight() then says yes, without
+        /// a restart.
+        grantable,
+        /// Nothing Spanlet or the user can do allows it in this session.
+        unavailable,
+    };
+    State state = State::allowed;
+    /// For `grantable`: the label of the button that calls grant(); otherwise empty.
+    std::string action;
+    /// For `grantable`: what the action does; for `unavailable`: why capture cannot work here.
+    /// Whole sentences in the user's words.
+    std::string explanation;
+
+    friend bool operator==(const CaptureAccess&, const CaptureAccess&) = default;
+};
+
+/// Screen-capture permission of the session's back end.
 class PermissionPort {
 public:
     virtual ~PermissionPort() = default;
+    /// Where capture stands now; never prompts.
+    [[nodiscard]] virtual CaptureAccess access() const = 0;
     /// Whether capture is allowed now; never prompts.
-    [[nodiscard]] virtual bool preflight() const = 0;
-    /// Asks for access where the platform can; answers whether it is granted.
+    [[nodiscard]] bool preflight() const { return access().state == CaptureAccess::State::allowed; }
+    /// Asks for access where the desktop can prompt; answers whether it is granted.
     virtual bool request() = 0;
-    /// Opens the desktop's privacy settings where one is known, else does nothing.
-    virtual void openSettings() = 0;
+    /// Carries out the action access() offers; does nothing where it offers none.
+    virtual void grant() {}
 };
 
 } // namespace spanlet

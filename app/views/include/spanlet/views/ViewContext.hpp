@@ -16,7 +16,7 @@ namespace spanlet {
 /// view made from it.
 struct ViewContext {
     Mensor& model;
-    /// The screen-recording permission (preflight, request, opening the privacy settings).
+    /// The screen-recording permission (where it stands, request, the desktop's grant action).
     PermissionPort& permission;
     /// Which global shortcuts another application holds.
     HotkeyStatus& hotkeys;

@@ -41,6 +41,12 @@ std::string sharedDefaultsNote();
 inline constexpr std::string_view noPermissionNeeded =
     "Spanlet reads the screen without any permission on this desktop: there is nothing to allow.";
 
+/// What works where nothing can allow reading the screen in this session (Xwayland): the
+/// color picker's loupe reads the screen as edge snapping does.
+inline constexpr std::string_view captureUnavailable =
+    "The ruler and guides work here. Edge snapping and the color picker need to read the screen, "
+    "so they can’t work in this session yet.";
+
 /// The hint of the empty colours view, naming the pickColor shortcut if it has one.
 std::string noColorsHint(const ShortcutBindings& bindings);
 

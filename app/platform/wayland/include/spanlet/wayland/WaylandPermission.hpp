@@ -5,12 +5,11 @@
 namespace spanlet::wayland {
 
 /// Screen capture on wlroots compositors: screencopy asks no permission, so capture is always
-/// allowed and there are no settings to open.
+/// allowed and there is nothing to grant.
 class WaylandPermission final : public PermissionPort {
 public:
-    [[nodiscard]] bool preflight() const override { return true; }
+    [[nodiscard]] CaptureAccess access() const override { return {}; }
     bool request() override { return true; }
-    void openSettings() override {}
 };
 
 } // namespace spanlet::wayland
