@@ -17,6 +17,11 @@ void Mensor::pickColor() {
         useColor(loupe()->color, false);
         return;
     }
+    if (ports_.permission.access().state == CaptureAccess::State::unavailable) {
+        // The sampler's loupe reads the screen too; here it would show and pick a blank one.
+        ports_.windows.open(Windows::Kind::explainer);
+        return;
+    }
     // Each opening gets its own number, so the answer of a sampler that was replaced by a
     // newer one cannot close the newer one's state.
     const std::uint64_t generation = ++samplerGeneration_;

@@ -110,6 +110,12 @@ TEST_F(MessagesTest, SnappingWithoutPermissionOnlyOpensTheExplainer) {
     m.toggleSnapping();
     EXPECT_FALSE(*m.snapping());
     EXPECT_EQ(platform.windows.opened, std::vector{Windows::Kind::explainer});
+    // Where the session can't be read at all, the colour picker would pick from a blank
+    // screen: the explainer says why instead.
+    platform.permission.denied = {CaptureAccess::State::unavailable, {}, "Not here."};
+    m.pickColor();
+    EXPECT_EQ(platform.sampler.shows, 0);
+    EXPECT_EQ(platform.windows.opened, std::vector<Windows::Kind>(2, Windows::Kind::explainer));
     platform.permission.granted = true;
     m.toggleSnapping();
     EXPECT_EQ(platform.announcer.last(), "Edge snapping on");
