@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: the built spanlet on a desktop of its own, driven like a person.
 #   e2e.sh measure-window | measure-wallpaper | kept | guides | colour | quit-with-ruler |
-#          accessibility
+#          quit-promptly | accessibility
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
@@ -172,15 +172,47 @@ accessibility() {
     fi
 }
 
+# copied_now: copies the live measurement; whether the clipboard took it.
+copied_now() {
+    "$SPANLET" --command copyMeasurement
+    clipboard_changed
+}
+
+# Ending from outside, by SIGTERM and by --quit, while holding the copied text and with a
+# clipboard manager that never answers: status 0 well before the 2 s grace alarm would end it.
+quit_promptly() {
+    launch wallpaper
+    "$E2E_SCENE" stuck-manager >"$E2E_TMP/manager.out" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 grep -q ready "$E2E_TMP/manager.out" || { log "no clipboard manager"; exit 1; }
+    local how start took
+    for how in SIGTERM --quit; do
+        "$SPANLET" --command toggleSnapping
+        aim_at solid
+        mark_clipboard
+        wait_until 5 copied_now || fail "$how: nothing was copied"
+        start=$(date +%s%N)
+        if [ "$how" == SIGTERM ]; then kill -TERM "$SPANLET_PID"; else "$SPANLET" --quit; fi
+        wait_until 10 spanlet_ended
+        took=$((($(date +%s%N) - start) / 1000000))
+        wait "$SPANLET_PID"
+        expect_equal "$how: exit status" 0 $?
+        SPANLET_PID=
+        if [ "$took" -lt 1500 ]; then pass "$how: ended in $took ms"; else fail "$how: took $took ms"; fi
+        [ "$how" == SIGTERM ] && start_spanlet
+    done
+}
+
 case "${1:-}" in
 measure-window | measure-wallpaper) measure "${1#measure-}" ;;
 kept) kept ;;
 guides) guides ;;
 colour) colour ;;
 quit-with-ruler) quit_with_ruler ;;
+quit-promptly) quit_promptly ;;
 accessibility) accessibility ;;
 *)
-    log "usage: $0 measure-window|measure-wallpaper|kept|guides|colour|quit-with-ruler|accessibility"
+    log "usage: $0 measure-window|measure-wallpaper|kept|guides|colour|quit-with-ruler|quit-promptly|accessibility"
     exit 2
     ;;
 esac

@@ -6,6 +6,8 @@
 //   e2e_scene boxes                prints one line per box: name x y width height aimX aimY
 //                                  colour (root device pixels; colour as RRGGBB)
 //   e2e_scene pixel X Y            prints the root window's pixel at (X, Y) as RRGGBB
+//   e2e_scene stuck-manager        owns CLIPBOARD_MANAGER as a desktop's clipboard manager
+//                                  would, prints "ready" and never answers (a hung one)
 //
 // Every box lies on white, so its measured size is the box itself; anti-aliased rims are
 // drawn so that the detector counts the darker blend with the box and the lighter one with
@@ -218,6 +220,29 @@ int printPixel(int x, int y) {
     return status;
 }
 
+int stuckManager() {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c) != 0) {
+        return 1;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t window = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const char name[] = "CLIPBOARD_MANAGER";
+    xcb_intern_atom_reply_t* manager =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+    xcb_set_selection_owner(c, window, manager->atom, XCB_CURRENT_TIME);
+    std::free(manager);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // owned now
+    std::puts("ready");
+    std::fflush(stdout);
+    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+        std::free(event); // SAVE_TARGETS requests among them, never answered
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -235,6 +260,9 @@ int main(int argc, char** argv) {
     if (mode == "pixel" && argc == 4) {
         return printPixel(std::atoi(argv[2]), std::atoi(argv[3]));
     }
-    std::fputs("usage: e2e_scene window|wallpaper|boxes|pixel X Y\n", stderr);
+    if (mode == "stuck-manager") {
+        return stuckManager();
+    }
+    std::fputs("usage: e2e_scene window|wallpaper|boxes|pixel X Y|stuck-manager\n", stderr);
     return 2;
 }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,6 +31,9 @@ std::unique_ptr<Platform> requirePlatform() {
     }
     return platform;
 }
+
+/// How long quitting waits for the desktop's clipboard manager to take the copied text.
+constexpr std::chrono::milliseconds kClipboardHandOver{100};
 
 } // namespace
 
@@ -99,6 +103,7 @@ SpanletApp::~SpanletApp() {
     windows_.destroyAll();
     sampler_.cancel();
     ruler_.detach();
+    platform_->clipboard().handOver(kClipboardHandOver);
 }
 
 void SpanletApp::start() {

@@ -1,12 +1,92 @@
+#include <QAbstractNativeEventFilter>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
 
 #include <spanlet/x11/QtClipboard.hpp>
 
+#include "QtXcb.hpp"
+
 namespace spanlet {
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+}
+
+/// Ends `loop` on the manager's answer to our SAVE_TARGETS request.
+class SavedFilter final : public QAbstractNativeEventFilter {
+public:
+    SavedFilter(xcb_window_t requestor, QEventLoop& loop) : requestor_(requestor), loop_(loop) {}
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != QByteArrayLiteral("xcb_generic_event_t")) {
+            return false;
+        }
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7F) != XCB_SELECTION_NOTIFY ||
+            reinterpret_cast<const xcb_selection_notify_event_t*>(event)->requestor != requestor_) {
+            return false;
+        }
+        loop_.quit();
+        return true;
+    }
+
+private:
+    xcb_window_t requestor_;
+    QEventLoop& loop_;
+};
+
+} // namespace
 
 void QtClipboard::setText(const std::string& text) {
     QGuiApplication::clipboard()->setText(QString::fromStdString(text), QClipboard::Clipboard);
+}
+
+void QtClipboard::handOver(std::chrono::milliseconds wait) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    xcb_connection_t* c = x11::qtConnection();
+    if (c == nullptr || !clipboard->ownsClipboard()) {
+        return;
+    }
+    // As the clipboard-manager convention asks of an owner that ends: request SAVE_TARGETS of
+    // CLIPBOARD_MANAGER; the manager then asks Qt for the text (answered in the events run
+    // here) and replies when it has it.
+    const xcb_atom_t manager = atom(c, "CLIPBOARD_MANAGER");
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, manager), nullptr);
+    const bool managed = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    if (managed) {
+        const xcb_window_t requestor = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, requestor, x11::defaultRoot(c), 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        QEventLoop loop;
+        SavedFilter filter(requestor, loop);
+        QCoreApplication::instance()->installNativeEventFilter(&filter);
+        xcb_convert_selection(c, requestor, manager, atom(c, "SAVE_TARGETS"),
+                              atom(c, "SPANLET_SAVED"), XCB_CURRENT_TIME);
+        xcb_flush(c);
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        deadline.start(wait);
+        loop.exec();
+        QCoreApplication::instance()->removeNativeEventFilter(&filter);
+        xcb_destroy_window(c, requestor);
+    }
+    // Without the selection Qt has nothing to hand over, and does not wait, at the end.
+    clipboard->clear(QClipboard::Clipboard);
 }
 
 } // namespace spanlet

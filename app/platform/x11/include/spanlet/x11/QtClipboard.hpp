@@ -10,6 +10,9 @@ namespace spanlet {
 class QtClipboard final : public Clipboard {
 public:
     void setText(const std::string& text) override;
+    /// Qt would hand the text over while the application is torn down, waiting up to 5 s for
+    /// a clipboard manager; this does it within `wait` and then lets go of the selection.
+    void handOver(std::chrono::milliseconds wait) override;
 };
 
 } // namespace spanlet
