@@ -11,6 +11,7 @@
 #include <xcb/xfixes.h>
 
 #include "XcbReply.hpp"
+#include "XcbRequests.hpp"
 
 namespace spanlet::x11 {
 
@@ -27,13 +28,6 @@ constexpr int kMaxNesting = 16;
 constexpr std::size_t kSegmentBytes = std::size_t{1} << 20;
 // A mark older than this is not taken for the screen as it is now: a fresh one is asked for.
 constexpr std::chrono::milliseconds kMarkFresh{2};
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const std::string& name) {
-    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, std::uint16_t(name.size()), name.data()),
-        nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 bool isStructureEvent(std::uint8_t type) {
     switch (type) {

@@ -4,25 +4,17 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
-#include <cstdlib>
-#include <cstring>
 #include <xcb/xcb.h>
 
 #include <spanlet/x11/QtClipboard.hpp>
 
 #include "QtXcb.hpp"
+#include "XcbReply.hpp"
+#include "XcbRequests.hpp"
 
 namespace spanlet {
 
 namespace {
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return found;
-}
 
 /// Ends `loop` on the manager's answer to our SAVE_TARGETS request.
 class SavedFilter final : public QAbstractNativeEventFilter {
@@ -62,11 +54,10 @@ void QtClipboard::handOver(std::chrono::milliseconds wait) {
     // As the clipboard-manager convention asks of an owner that ends: request SAVE_TARGETS of
     // CLIPBOARD_MANAGER; the manager then asks Qt for the text (answered in the events run
     // here) and replies when it has it.
-    const xcb_atom_t manager = atom(c, "CLIPBOARD_MANAGER");
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, manager), nullptr);
-    const bool managed = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
+    const xcb_atom_t manager = x11::internAtom(c, "CLIPBOARD_MANAGER");
+    const x11::XcbReply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, manager), nullptr));
+    const bool managed = owner && owner->owner != XCB_WINDOW_NONE;
     if (managed) {
         const xcb_window_t requestor = xcb_generate_id(c);
         xcb_create_window(c, XCB_COPY_FROM_PARENT, requestor, x11::defaultRoot(c), 0, 0, 1, 1, 0,
@@ -74,8 +65,8 @@ void QtClipboard::handOver(std::chrono::milliseconds wait) {
         QEventLoop loop;
         SavedFilter filter(requestor, loop);
         QCoreApplication::instance()->installNativeEventFilter(&filter);
-        xcb_convert_selection(c, requestor, manager, atom(c, "SAVE_TARGETS"),
-                              atom(c, "SPANLET_SAVED"), XCB_CURRENT_TIME);
+        xcb_convert_selection(c, requestor, manager, x11::internAtom(c, "SAVE_TARGETS"),
+                              x11::internAtom(c, "SPANLET_SAVED"), XCB_CURRENT_TIME);
         xcb_flush(c);
         QTimer deadline;
         deadline.setSingleShot(true);

@@ -13,6 +13,7 @@
 
 #include "QtXcb.hpp"
 #include "XcbReply.hpp"
+#include "XcbRequests.hpp"
 
 namespace spanlet {
 
@@ -21,6 +22,7 @@ namespace {
 using x11::defaultRoot;
 using x11::qtConnection;
 
+using x11::roundTrip;
 using x11::XcbReply;
 
 constexpr xcb_keysym_t numLockKeysym = 0xFF7F; // XK_Num_Lock
@@ -65,12 +67,6 @@ std::uint16_t readNumLockMask(xcb_connection_t* connection, xcb_key_symbols_t* s
         static_cast<std::size_t>(xcb_get_modifier_mapping_keycodes_length(reply.get())));
     const std::vector<std::uint8_t> numLock = keycodesOf(symbols, numLockKeysym);
     return HotkeyModifiers::numLockMask(map, reply->keycodes_per_modifier, numLock);
-}
-
-// Waits until the server has handled every request sent so far, so released combinations are
-// free for other clients once the caller returns.
-void sync(xcb_connection_t* connection) {
-    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 } // namespace
@@ -204,7 +200,7 @@ void X11Hotkeys::grabAll() {
         }
     }
     if (undone) {
-        sync(connection_);
+        roundTrip(connection_); // released combinations are free for others on return
     }
     setUnavailable(std::move(failed));
 }
@@ -216,7 +212,7 @@ void X11Hotkeys::releaseAll() {
                 xcb_ungrab_key(connection_, h.grab.keycode, root_, variant);
             }
         }
-        sync(connection_);
+        roundTrip(connection_);
     }
     held_.clear();
     repeats_.reset();

@@ -9,6 +9,7 @@
 #include "ImagePresenter.hpp"
 #include "QtXcb.hpp"
 #include "XcbReply.hpp"
+#include "XcbRequests.hpp"
 
 namespace spanlet {
 
@@ -24,10 +25,7 @@ xcb_atom_t compositorSelection() {
     if (c == nullptr) {
         return XCB_ATOM_NONE;
     }
-    static constexpr char name[] = "_NET_WM_CM_S0";
-    const auto atom = reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(sizeof(name) - 1), name), nullptr));
-    return atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    return x11::internAtom(c, "_NET_WM_CM_S0");
 }
 
 } // namespace
@@ -115,7 +113,7 @@ void X11Surfaces::flush() {
 
 void X11Surfaces::sync() {
     if (xcb_connection_t* c = qtConnection()) {
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        x11::roundTrip(c);
     }
 }
 

@@ -1,0 +1,23 @@
+#include "XcbRequests.hpp"
+
+#include <cstdint>
+
+#include "XcbReply.hpp"
+
+namespace spanlet::x11 {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, std::string_view name) {
+    const XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()),
+        nullptr));
+    return atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+void roundTrip(xcb_connection_t* connection) {
+    // The cheapest request with a reply: its answer follows every earlier request's effects.
+    const XcbReply<xcb_get_input_focus_reply_t> answer(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
+} // namespace spanlet::x11
