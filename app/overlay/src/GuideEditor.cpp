@@ -2,8 +2,8 @@
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/overlay/GuideEditor.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 #include <spanlet/screen/Desktop.hpp>
-#include <spanlet/screen/DisplayPort.hpp>
 
 namespace spanlet {
 

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 
 class QLabel;
 class QPushButton;

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/LoginItem.hpp>
 

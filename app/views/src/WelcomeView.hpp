@@ -4,7 +4,7 @@
 #include <functional>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 
 class QPushButton;

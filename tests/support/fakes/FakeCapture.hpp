@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 
 #include "fakes/VirtualClock.hpp"
 

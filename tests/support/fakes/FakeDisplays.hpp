@@ -3,8 +3,8 @@
 #include <functional>
 #include <vector>
 
+#include <spanlet/platform/DisplayPort.hpp>
 #include <spanlet/screen/Desktop.hpp>
-#include <spanlet/screen/DisplayPort.hpp>
 
 #include "fakes/CallLog.hpp"
 

@@ -11,7 +11,7 @@
 #include <spanlet/model/ToolWindows.hpp>
 #include <spanlet/platform/Clipboard.hpp>
 #include <spanlet/platform/Hotkeys.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 
 #include "fakes/CallLog.hpp"
 

@@ -17,7 +17,7 @@
 #include <xcb/xcb.h>
 
 #include <spanlet/PixelBuffer.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
 
 #include "Canvas.hpp"

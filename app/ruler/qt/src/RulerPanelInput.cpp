@@ -7,10 +7,10 @@
 #include <string>
 
 #include <spanlet/model/Mensor.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 #include <spanlet/ruler/RulerKeys.hpp>
 #include <spanlet/ruler/RulerMenu.hpp>
 #include <spanlet/ruler/qt/RulerPanel.hpp>
-#include <spanlet/screen/DisplayPort.hpp>
 
 // Mouse, key and context-menu input of the ruler panel. Positions handed to the model are
 // global top-left points from the display port; event positions are used only to tell the grip

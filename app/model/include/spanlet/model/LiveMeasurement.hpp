@@ -6,7 +6,7 @@
 
 #include <spanlet/EdgeDetector.hpp>
 #include <spanlet/model/MensorRecords.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/screen/ScreenInfo.hpp>
 
 namespace spanlet::LiveMeasurement {

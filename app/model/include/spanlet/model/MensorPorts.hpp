@@ -6,10 +6,11 @@
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/model/PreferencesStore.hpp>
 #include <spanlet/model/ToolWindows.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/platform/Clipboard.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 #include <spanlet/platform/Hotkeys.hpp>
-#include <spanlet/screen/CapturePort.hpp>
-#include <spanlet/screen/DisplayPort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 
 namespace spanlet {
 

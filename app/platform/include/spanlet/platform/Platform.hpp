@@ -1,10 +1,11 @@
 #pragma once
 
+#include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/platform/Clipboard.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 #include <spanlet/platform/OverlaySurfaces.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/platform/PlatformHotkeys.hpp>
-#include <spanlet/screen/CapturePort.hpp>
-#include <spanlet/screen/DisplayPort.hpp>
 
 namespace spanlet {
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include <spanlet/model/ColorSampler.hpp>
-#include <spanlet/screen/DisplayPort.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 
 class QWidget;
 

@@ -4,7 +4,7 @@
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/model/ToolWindows.hpp>
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/LoginItem.hpp>
 

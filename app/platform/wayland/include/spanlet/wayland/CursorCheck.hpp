@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 
 namespace spanlet::wayland {
 

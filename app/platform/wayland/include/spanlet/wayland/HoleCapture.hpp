@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/wayland/PixelRect.hpp>
 
 namespace spanlet::wayland {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 
 namespace spanlet::wayland {
 

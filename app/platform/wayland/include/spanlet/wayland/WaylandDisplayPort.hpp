@@ -1,6 +1,6 @@
 #pragma once
 
-#include <spanlet/screen/DisplayPort.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 
 namespace spanlet::wayland {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 
 namespace spanlet::wayland {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include <spanlet/screen/DisplayPort.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
 
 class QObject;
 class QScreen;

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include <spanlet/screen/CapturePort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 
 namespace spanlet {
 

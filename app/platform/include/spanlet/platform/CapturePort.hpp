@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <variant>
+
+#include <spanlet/PixelBuffer.hpp>
+#include <spanlet/screen/ScreenCapture.hpp>
+
+namespace spanlet {
+
+template <class T>
+using CaptureResult = std::variant<T, ScreenCapture::Error>;
+
+/// Capture of small screen rectangles that leaves our own windows out. Both operations are
+/// asynchronous; completions always run later on the main thread, never inside the call.
+class CapturePort {
+public:
+    virtual ~CapturePort() = default;
+    /// A filter for display `displayId`; fails with noDisplay for an unknown id.
+    virtual void filter(std::uint32_t displayId,
+                        std::function<void(CaptureResult<ScreenCapture::Filter>)> done) = 0;
+    /// The pixels of `rect` (display-local top-left points) at `scale`, sized by outputSize().
+    virtual void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
+                        std::function<void(CaptureResult<PixelBuffer>)> done) = 0;
+};
+
+} // namespace spanlet
