@@ -3,9 +3,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <spanlet/model/Mensor.hpp>
@@ -30,6 +32,9 @@ constexpr const char* noDisplayServer =
 
 /// How long a second start waits for the running Spanlet to take its request.
 constexpr std::chrono::seconds kHandOverWait{5};
+/// How much longer it waits for the answer to a request read just before that wait was over;
+/// the instance drops one it reads later.
+constexpr std::chrono::milliseconds kAnswerGrace{250};
 
 void carryOut(spanlet::SpanletApp& app, const Request& request) {
     switch (request.kind) {
@@ -52,30 +57,60 @@ void printLine(std::FILE* stream, const std::string& line) {
     std::fputs((line + "\n").c_str(), stream);
 }
 
-/// Hands `request` to the holder of `lock`: the exit status, or nothing when the lock came free
-/// meanwhile and `lock` now holds it. While the holder is starting or ending, the lock is
-/// looked at again until the wait is over.
-std::optional<int> handOver(const spanlet::SingleInstancePlace& place,
-                            std::optional<spanlet::SingleInstanceLock>& lock,
-                            const Request& request) {
+/// Hands `request` to the running Spanlet, or becomes it: the exit status, or nothing when
+/// `lock` holds the lock now and `listener` listens at the socket. The socket decides: a live
+/// instance answers there whatever became of its lock file, and the lock is taken only when
+/// none answers. While an instance is starting, ending or too busy for one more connection,
+/// both are tried again until the wait is over.
+std::optional<int> handOverOrTakeOver(const spanlet::SingleInstancePlace& place,
+                                      std::optional<spanlet::SingleInstanceLock>& lock,
+                                      int& listener, const Request& request) {
     using spanlet::SingleInstanceClient::Answer;
-    const auto deadline = std::chrono::steady_clock::now() + kHandOverWait;
-    while (lock->state() == spanlet::SingleInstanceLock::State::busy) {
+    using State = spanlet::SingleInstanceLock::State;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kHandOverWait;
+    // The instance drops the line once this start has given up on it.
+    const std::string line = request.encode(deadline.time_since_epoch());
+    std::chrono::milliseconds connectWait{0};
+    for (;;) {
         const Answer answer = spanlet::SingleInstanceClient::send(
-            place.socketFile, request.encode(), std::chrono::milliseconds(100), kHandOverWait);
+            place.socketFile, line, connectWait, deadline + kAnswerGrace);
         if (answer == Answer::accepted) {
             return 0;
         }
-        if (answer == Answer::noAnswer || std::chrono::steady_clock::now() >= deadline) {
-            const pid_t holder = lock->holder();
+        if (answer == Answer::noAnswer || Clock::now() >= deadline) {
+            const pid_t holder = spanlet::SingleInstanceLock::holder(place.lockFile);
             printLine(stderr, "spanlet: Spanlet is already running (pid " +
                                   (holder > 0 ? std::to_string(holder) : std::string("unknown")) +
                                   ") but did not answer");
             return 1;
         }
+        connectWait = std::chrono::milliseconds(100);
         lock.emplace(place.lockFile);
+        if (lock->state() == State::failed) {
+            printLine(stderr, "spanlet: cannot take the single-instance lock " +
+                                  place.lockFile.string() + ": " +
+                                  std::strerror(lock->error())); // NOLINT(concurrency-mt-unsafe)
+            return 1;
+        }
+        if (lock->state() == State::held) {
+            if (request.kind == Request::Kind::quit) {
+                return 0; // none runs
+            }
+            const auto listening = spanlet::SingleInstance::listen(place.socketFile);
+            if (listening.fd >= 0) {
+                listener = listening.fd;
+                return std::nullopt;
+            }
+            if (!listening.taken) {
+                printLine(stderr, listening.error);
+                return 1;
+            }
+            // A live instance whose lock file went: it answers at the next try.
+            lock.reset();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return std::nullopt;
 }
 
 const char* environment(const char* name) {
@@ -111,23 +146,21 @@ int main(int argc, char** argv) {
     if (display == nullptr || *display == '\0') {
         display = environment("WAYLAND_DISPLAY");
     }
-    const auto place = spanlet::SingleInstancePlace::find(
-        environment("XDG_RUNTIME_DIR"), environment("TMPDIR"), display != nullptr ? display : "");
+    const char* runtimeDir = environment("XDG_RUNTIME_DIR");
+    const char* tempDir = environment("TMPDIR");
+    const auto place =
+        spanlet::SingleInstancePlace::find(runtimeDir, tempDir, display != nullptr ? display : "");
+    if (!place) {
+        printLine(stderr, std::string("spanlet: no private folder for the single-instance socket: "
+                                      "XDG_RUNTIME_DIR is not one of this user's, and none can be "
+                                      "made in ") +
+                              (tempDir != nullptr && tempDir[0] == '/' ? tempDir : "/tmp"));
+        return 1;
+    }
     std::optional<spanlet::SingleInstanceLock> lock;
-    if (place) {
-        lock.emplace(place->lockFile);
-    }
-    if (lock && lock->state() == spanlet::SingleInstanceLock::State::busy) {
-        if (const auto status = handOver(*place, lock, invocation.request)) {
-            return *status;
-        }
-    }
-    if (!lock || lock->state() != spanlet::SingleInstanceLock::State::held) {
-        printLine(stderr, "spanlet: no private folder for the single-instance lock; a second "
-                          "Spanlet may start");
-    }
-    if (invocation.request.kind == Request::Kind::quit) {
-        return 0; // none runs
+    int listener = -1;
+    if (const auto status = handOverOrTakeOver(*place, lock, listener, invocation.request)) {
+        return *status;
     }
 
     // Qt runs on the platform of the back end this session gets, whatever was inherited.
@@ -144,18 +177,12 @@ int main(int argc, char** argv) {
     // A tray tool: closing its last window does not end it; only "Quit Spanlet" does.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Listen before anything else is made: requests wait in the socket's queue until the
-    // event loop runs.
-    std::unique_ptr<spanlet::SingleInstance> channel;
-    if (lock && lock->state() == spanlet::SingleInstanceLock::State::held) {
-        channel = std::make_unique<spanlet::SingleInstance>(place->socketFile);
-    }
+    // It listens already: requests wait in the socket's queue until the event loop runs.
+    auto channel = std::make_unique<spanlet::SingleInstance>(*lock, place->socketFile, listener);
     spanlet::SpanletApp spanlet({
         .updateFeed = QUrl(QString::fromUtf8(spanlet::BuildInfo::updateFeed)),
     });
-    if (channel) {
-        channel->setOnRequest([&spanlet](const Request& request) { carryOut(spanlet, request); });
-    }
+    channel->setOnRequest([&spanlet](const Request& request) { carryOut(spanlet, request); });
     spanlet::QuitOnSignal quitOnSignal;
     spanlet.start();
     if (invocation.explicitRequest) {

@@ -32,9 +32,12 @@ private:
     int fd_;
 };
 
-/// Connects to `socket`, trying again while nobody listens there yet; -1 at `deadline` (with
-/// `listening` false) or on any other failure.
-int connectBy(const std::filesystem::path& socket, Clock::time_point deadline, bool& listening) {
+/// Connects to `socket`, trying again while nobody listens there yet (until `absentBy`, then -1
+/// with `listening` false) or while its queue is full (until `fullBy`, then -1); -1 on any
+/// other failure. The socket does not block, so a stopped listener's full queue cannot hold
+/// this start.
+int connectBy(const std::filesystem::path& socket, Clock::time_point absentBy,
+              Clock::time_point fullBy, bool& listening) {
     listening = true;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -43,7 +46,7 @@ int connectBy(const std::filesystem::path& socket, Clock::time_point deadline, b
     }
     std::memcpy(address.sun_path, socket.c_str(), socket.native().size());
     for (;;) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0) {
             return -1;
         }
@@ -52,11 +55,12 @@ int connectBy(const std::filesystem::path& socket, Clock::time_point deadline, b
         }
         const int error = errno;
         ::close(fd);
-        if (error != ENOENT && error != ECONNREFUSED) {
+        const bool absent = error == ENOENT || error == ECONNREFUSED;
+        if (!absent && error != EAGAIN) {
             return -1;
         }
-        if (Clock::now() >= deadline) {
-            listening = false;
+        if (Clock::now() >= (absent ? absentBy : fullBy)) {
+            listening = !absent;
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -86,22 +90,25 @@ std::optional<uid_t> peerUser(int fd) {
 SingleInstanceClient::Answer SingleInstanceClient::send(const std::filesystem::path& socket,
                                                         std::string_view line,
                                                         std::chrono::milliseconds connectWait,
-                                                        std::chrono::milliseconds answerWait) {
+                                                        Clock::time_point answerBy) {
     bool listening = true;
-    const Connection connection(connectBy(socket, Clock::now() + connectWait, listening));
+    const Connection connection(connectBy(socket, Clock::now() + connectWait, answerBy, listening));
     if (!listening) {
         return Answer::gone;
     }
-    if (connection.fd() < 0 || peerUser(connection.fd()) != ::getuid() ||
-        ::send(connection.fd(), line.data(), line.size(), MSG_NOSIGNAL) !=
-            static_cast<ssize_t>(line.size())) {
+    if (connection.fd() < 0 || peerUser(connection.fd()) != ::getuid()) {
         return Answer::noAnswer;
     }
-    const Clock::time_point deadline = Clock::now() + answerWait;
+    const ssize_t sent = ::send(connection.fd(), line.data(), line.size(), MSG_NOSIGNAL);
+    if (sent != static_cast<ssize_t>(line.size())) {
+        // Closed before the line went (a busy listener turns connections away): as good as gone.
+        return sent < 0 && (errno == EPIPE || errno == ECONNRESET) ? Answer::gone
+                                                                   : Answer::noAnswer;
+    }
     std::string answer;
     char buffer[16];
     while (answer.size() < 3) {
-        if (!readable(connection.fd(), deadline)) {
+        if (!readable(connection.fd(), answerBy)) {
             return Answer::noAnswer;
         }
         const ssize_t n = ::recv(connection.fd(), buffer, sizeof buffer, 0);

@@ -66,10 +66,14 @@ struct Spanlet {
         return argv;
     }
     [[nodiscard]] std::filesystem::path socket() const { return runtime.path() / socketName(); }
-    /// Starts the instance; whether it is past its start-up (its overlay panels are there).
-    bool start(Background& process, const std::vector<std::string>& args = {}) {
+    /// Starts the instance, its command line after `prefix`; whether it is past its start-up
+    /// (its overlay panels are there).
+    bool start(Background& process, const std::vector<std::string>& args = {},
+               std::vector<std::string> prefix = {}) {
         storePrefs(config.path() / "spanlet", welcomedPrefs());
-        process = Background(command(args));
+        const std::vector<std::string> argv = command(args);
+        prefix.insert(prefix.end(), argv.begin(), argv.end());
+        process = Background(prefix);
         return waitUntil([&] { return std::filesystem::exists(socket()); }) &&
                waitUntil([] { return windowNamed("Spanlet Overlay"); }, std::chrono::seconds(30));
     }

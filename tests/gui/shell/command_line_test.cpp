@@ -10,8 +10,9 @@ namespace {
 
 using CommandLine::Invocation;
 using CommandLine::Request;
+using CommandLine::Sent;
 
-// Each row: the arguments, the action, and the request line (for requests) or the start of the
+// Each row: the arguments, the action, and the request (for requests) or the start of the
 // one error line (for failures).
 TEST(CommandLineTest, ArgumentsGiveOneActionOrOneLineNamingTheChoices) {
     using Action = Invocation::Action;
@@ -23,11 +24,11 @@ TEST(CommandLineTest, ArgumentsGiveOneActionOrOneLineNamingTheChoices) {
         Action action;
         std::string expected;
     } rows[] = {
-        {{}, Action::request, "welcome\n"},
-        {{"--command", "toggleSnapping"}, Action::request, "command toggleSnapping\n"},
-        {{"--command=clearMeasurements"}, Action::request, "command clearMeasurements\n"},
-        {{"--show", "colors"}, Action::request, "show colors\n"},
-        {{"--quit"}, Action::request, "quit\n"},
+        {{}, Action::request, "welcome"},
+        {{"--command", "toggleSnapping"}, Action::request, "command toggleSnapping"},
+        {{"--command=clearMeasurements"}, Action::request, "command clearMeasurements"},
+        {{"--show", "colors"}, Action::request, "show colors"},
+        {{"--quit"}, Action::request, "quit"},
         {{"--help"}, Action::printHelp, ""},
         {{"--version"}, Action::printVersion, ""},
         {{"--command", "togglesnapping"},
@@ -53,25 +54,35 @@ TEST(CommandLineTest, ArgumentsGiveOneActionOrOneLineNamingTheChoices) {
             EXPECT_TRUE(invocation.error.starts_with(row.expected)) << invocation.error;
             EXPECT_EQ(invocation.error.find('\n'), std::string::npos) << "one line";
         } else if (row.action == Action::request) {
-            EXPECT_EQ(invocation.request.encode(), row.expected);
+            EXPECT_EQ(invocation.request.text(), row.expected);
             EXPECT_EQ(invocation.explicitRequest, !row.arguments.empty());
         }
     }
 }
 
-// What the instance accepts: exactly the lines a start sends, nothing else.
-TEST(CommandLineRequestTest, OnlyWellFormedLinesDecode) {
+// What the instance accepts: exactly the lines a start sends, deadline included, nothing else.
+TEST(CommandLineRequestTest, OnlyWellFormedLinesWithADeadlineDecode) {
+    using std::chrono::nanoseconds;
+    std::vector<Request> requests{{}, {.kind = Request::Kind::quit}};
     for (MensorCommand command : allCases<MensorCommand>) {
-        const Request request{.kind = Request::Kind::command, .command = command};
-        EXPECT_EQ(Request::decode(request.encode()), request) << request.encode();
+        requests.push_back({.kind = Request::Kind::command, .command = command});
     }
     for (Windows::Kind window : CommandLine::showable) {
-        const Request request{.kind = Request::Kind::show, .window = window};
-        EXPECT_EQ(Request::decode(request.encode()), request) << request.encode();
+        requests.push_back({.kind = Request::Kind::show, .window = window});
     }
-    for (const char* line : {"", "\n", "quit now\n", "command\n", "command  toggleRuler\n",
-                             "show explainer\n", "command toggleRuler\r\n", "welcome\n\n"}) {
-        EXPECT_EQ(Request::decode(line), std::nullopt) << line;
+    for (const Request& request : requests) {
+        const nanoseconds deadline(9'223'372'036'854'775'807);
+        const std::string line = request.encode(deadline);
+        EXPECT_EQ(Sent::decode(line), (Sent{request, deadline})) << line;
+        EXPECT_LE(line.size(), CommandLine::maxRequestBytes);
+    }
+    EXPECT_EQ(Request{}.encode(nanoseconds(81'234'567'890)), "welcome until 81234567890\n");
+    for (const char* line :
+         {"", "\n", "quit\n", "command toggleRuler\n", "quit now until 5\n", "command until 5\n",
+          "command  toggleRuler until 5\n", "show explainer until 5\n", "quit until\n",
+          "quit until -5\n", "quit until +5\n", "quit until 5x\n", "quit until 5\r\n",
+          "quit until 99999999999999999999\n", "welcome until 5\n\n"}) {
+        EXPECT_EQ(Sent::decode(line), std::nullopt) << line;
     }
 }
 

@@ -8,8 +8,10 @@
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
+#include <limits>
 #include <poll.h>
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 #include <spanlet/shell/SingleInstanceClient.hpp>
+#include <spanlet/shell/SingleInstanceLock.hpp>
 #include <spanlet/shell/SingleInstancePlace.hpp>
 
 #include "ShellSupport.hpp"
@@ -54,6 +57,11 @@ int asUser(uid_t uid, const std::function<int()>& task) {
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
                ? WEXITSTATUS(status)
                : -1;
+}
+
+/// `request` as a request line its sender waits for as long as it takes.
+std::string waitedFor(const std::string& request) {
+    return request + " until " + std::to_string(std::numeric_limits<std::int64_t>::max()) + "\n";
 }
 
 /// Sends `bytes` to the socket at `path` and returns all it answers before closing (at most 5 s).
@@ -121,20 +129,21 @@ TEST(SingleInstanceTest, CommandLineDrivesTheInstance) {
 }
 
 // Another user's request, a malformed one and oversized ones get no answer, and the instance
-// goes on taking this user's requests. Stopped, it keeps its lock: a second start says so and
-// ends, and leaves the first one's socket alone.
+// goes on taking this user's requests. Stopped, it keeps its place: a second start says so and
+// ends, leaves the first one's socket alone, and its request is not carried out once the first
+// one goes on.
 TEST(SingleInstanceTest, DroppedRequestsAndAHungInstanceLeaveTheInstanceInPlace) {
     Spanlet spanlet;
     Background first;
     ASSERT_TRUE(spanlet.start(first));
     const fs::path socket = spanlet.socket();
     if (const auto other = otherUser()) {
-        EXPECT_EQ(
-            asUser(*other, [&] { return exchange(socket, "show settings\n").empty() ? 0 : 1; }), 0)
+        const std::string request = waitedFor("show settings");
+        EXPECT_EQ(asUser(*other, [&] { return exchange(socket, request).empty() ? 0 : 1; }), 0)
             << "another user's request is refused";
     }
     for (const std::string& request :
-         {std::string("show settingz\n"), "show settings" + std::string(200, ' ') + "\n",
+         {waitedFor("show settingz"), waitedFor("show settings" + std::string(200, ' ')),
           std::string(4096, 'x')}) {
         EXPECT_EQ(exchange(socket, request), "") << request.substr(0, 20);
     }
@@ -142,14 +151,152 @@ TEST(SingleInstanceTest, DroppedRequestsAndAHungInstanceLeaveTheInstanceInPlace)
     EXPECT_TRUE(waitUntil([] { return windowNamed("^Colors$"); }));
     EXPECT_FALSE(windowNamed("Spanlet Settings")) << "no dropped request was carried out";
 
+    const fs::path prefs = spanlet.config.path() / "spanlet" / "preferences.json";
+    const auto stored = [&] { return output({"cat", prefs.string()}).value_or(""); };
+    const std::string before = stored();
     kill(first.pid(), SIGSTOP);
-    const Finished second = finish(spanlet.ending(), true);
+    const Finished second = finish(spanlet.ending({"--command", "toggleUnit"}), true);
     kill(first.pid(), SIGCONT);
     EXPECT_EQ(second.status, 1);
     EXPECT_EQ(second.text, "spanlet: Spanlet is already running (pid " +
                                std::to_string(first.pid()) + ") but did not answer\n");
     EXPECT_TRUE(fs::exists(socket));
+    // Requests are taken in the order they came, so the given-up one was read before this one.
     EXPECT_EQ(run(spanlet.ending({"--show", "measurements"})), 0) << "the first one answers again";
+    EXPECT_TRUE(waitUntil([] { return windowNamed("^Measurements$"); }));
+    EXPECT_EQ(stored(), before) << "the unit was not toggled";
+    EXPECT_EQ(run(spanlet.ending({"--command", "toggleUnit"})), 0);
+    EXPECT_TRUE(waitUntil([&] { return stored() != before; })) << "a toggle shows in the file";
+}
+
+// A flood of idle connections, more than the instance may have descriptors, is turned away,
+// and the instance goes on taking requests right after.
+TEST(SingleInstanceTest, IdleConnectionsBeyondTheDescriptorLimitLeaveTheSocketOpen) {
+    constexpr int kIdle = 1100;
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = std::max<rlim_t>(limit.rlim_cur, kIdle + 100);
+    limit.rlim_max = std::max(limit.rlim_max, limit.rlim_cur);
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        GTEST_SKIP() << "cannot open enough descriptors here";
+    }
+    Spanlet spanlet;
+    Background first;
+    ASSERT_TRUE(spanlet.start(first, {}, {"prlimit", "--nofile=1024", "--"}));
+    const auto address = [&] {
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::strncpy(a.sun_path, spanlet.socket().c_str(), sizeof a.sun_path - 1);
+        return a;
+    }();
+    std::vector<int> idle;
+    for (int i = 0; i < kIdle; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const timeval wait{.tv_sec = 2, .tv_usec = 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            idle.push_back(fd);
+        } else {
+            ::close(fd);
+        }
+    }
+    EXPECT_EQ(idle.size(), kIdle) << "all were taken off the queue";
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EQ(run(spanlet.ending({"--command", "toggleRuler"})), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
+    EXPECT_TRUE(waitUntil([] { return windowNamed("^Ruler$"); }));
+    for (const int fd : idle) {
+        ::close(fd);
+    }
+}
+
+// Whatever became of the lock file (deleted, a folder or a link in its place), a second start
+// hands over to the running instance, which puts a lock file of its own back.
+TEST(SingleInstanceTest, ALostOrReplacedLockFileLeavesOneInstance) {
+    Spanlet spanlet;
+    Background first;
+    ASSERT_TRUE(spanlet.start(first));
+    std::string name = socketName();
+    const fs::path lock = spanlet.runtime.path() / name.replace(name.find(".socket"), 7, ".lock");
+    TempDir elsewhere;
+    const fs::path target = elsewhere.path() / "target";
+    std::ofstream(target) << "";
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+        std::string window;
+        std::string title;
+    } rows[] = {
+        {"deleted", [] {}, "settings", "Spanlet Settings"},
+        {"a folder", [&] { fs::create_directory(lock); }, "measurements", "^Measurements$"},
+        {"a link", [&] { fs::create_symlink(target, lock); }, "colors", "^Colors$"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(lock);
+        row.plant();
+        const Finished second = finish(spanlet.ending({"--show", row.window}), true);
+        EXPECT_EQ(second.status, 0) << second.text;
+        EXPECT_TRUE(waitUntil([&] { return windowNamed(row.title); }));
+        EXPECT_EQ(kill(first.pid(), 0), 0) << "the first one runs on";
+        EXPECT_TRUE(waitUntil([&] {
+            return fs::is_regular_file(fs::symlink_status(lock)) &&
+                   SingleInstanceLock::holder(lock) == first.pid();
+        })) << "the lock is back";
+    }
+    EXPECT_TRUE(fs::is_empty(target)) << "the link was not followed";
+}
+
+// A start that cannot listen, in a runtime folder it cannot write (where a stale socket is in
+// the way) or with no private folder at all, says so in one line and ends. Run as another user:
+// root writes anywhere.
+TEST(SingleInstanceTest, AStartThatCannotListenSaysSoAndEnds) {
+    const auto other = otherUser();
+    if (!other) {
+        GTEST_SKIP() << "needs root to run as another user";
+    }
+    const auto asOther = [&](const std::vector<std::string>& settings) {
+        std::vector<std::string> argv{"setpriv",
+                                      "--reuid=" + std::to_string(*other),
+                                      "--regid=" + std::to_string(*other),
+                                      "--clear-groups",
+                                      "env",
+                                      "XDG_CONFIG_HOME=/nonexistent"};
+        argv.insert(argv.end(), settings.begin(), settings.end());
+        argv.emplace_back(SPANLET_BINARY);
+        return finish(argv, true);
+    };
+    TempDir folder;
+    const fs::path socket = folder.path() / socketName();
+    {
+        const auto address = [&] {
+            sockaddr_un a{};
+            a.sun_family = AF_UNIX;
+            std::strncpy(a.sun_path, socket.c_str(), sizeof a.sun_path - 1);
+            return a;
+        }();
+        const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(stale);
+    }
+    std::string name = socketName();
+    const fs::path lock = folder.path() / name.replace(name.find(".socket"), 7, ".lock");
+    std::ofstream(lock) << "";
+    for (const fs::path& path : {folder.path(), socket, lock}) {
+        ASSERT_EQ(::lchown(path.c_str(), *other, *other), 0);
+    }
+    ::chmod(folder.path().c_str(), 0500);
+
+    const Finished readOnly = asOther({"XDG_RUNTIME_DIR=" + folder.path().string()});
+    EXPECT_EQ(readOnly.status, 1);
+    EXPECT_EQ(readOnly.text, "spanlet: cannot remove the stale socket " + socket.string() +
+                                 ": Permission denied\n");
+    const Finished nowhere = asOther({"XDG_RUNTIME_DIR=", "TMPDIR=" + folder.path().string()});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.text, "spanlet: no private folder for the single-instance socket: "
+                            "XDG_RUNTIME_DIR is not one of this user's, and none can be made in " +
+                                folder.path().string() + "\n");
+    ::chmod(folder.path().c_str(), 0700);
 }
 
 // Without a runtime folder the place is a private folder in the temporary folder. One planted
@@ -202,8 +349,9 @@ TEST(SingleInstanceTest, AHandOverIgnoresAnotherUsersListener) {
     TempDir folder;
     const fs::path path = folder.path() / "planted.socket";
     auto handOver = std::async(std::launch::async, [&] {
-        return SingleInstanceClient::send(path, "quit\n", std::chrono::seconds(5),
-                                          std::chrono::seconds(5));
+        return SingleInstanceClient::send(path, waitedFor("quit"), std::chrono::seconds(5),
+                                          std::chrono::steady_clock::now() +
+                                              std::chrono::seconds(5));
     });
     const int received = asUser(*other, [&] {
         sockaddr_un address{};

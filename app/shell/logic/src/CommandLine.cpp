@@ -1,3 +1,6 @@
+#include <charconv>
+#include <cstdint>
+
 #include <spanlet/shell/CommandLine.hpp>
 
 namespace spanlet::CommandLine {
@@ -70,29 +73,50 @@ std::string options() {
 
 } // namespace
 
-std::string Request::encode() const {
+std::string Request::text() const {
     switch (kind) {
     case Kind::comeForward:
-        return "welcome\n";
+        return "welcome";
     case Kind::command:
-        return "command " + std::string(rawValue(command)) + "\n";
+        return "command " + std::string(rawValue(command));
     case Kind::show:
-        return "show " + std::string(Windows::rawValue(window)) + "\n";
+        return "show " + std::string(Windows::rawValue(window));
     case Kind::quit:
-        return "quit\n";
+        return "quit";
     }
-    return "welcome\n";
+    return "welcome";
 }
 
-std::optional<Request> Request::decode(std::string_view line) {
+std::string Request::encode(std::chrono::nanoseconds deadline) const {
+    std::array<char, 24> digits{};
+    char* end = std::to_chars(digits.data(), digits.data() + digits.size(), deadline.count()).ptr;
+    return text() + " until " + std::string(digits.data(), end) + "\n";
+}
+
+std::optional<Sent> Sent::decode(std::string_view line) {
     if (line.ends_with('\n')) {
         line.remove_suffix(1);
     }
+    const std::size_t until = line.rfind(" until ");
+    if (until == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view digits = line.substr(until + 7);
+    std::int64_t deadline = 0;
+    const char* last = digits.data() + digits.size();
+    const auto [end, error] = std::from_chars(digits.data(), last, deadline);
+    if (digits.empty() || digits[0] == '-' || error != std::errc() || end != last) {
+        return std::nullopt;
+    }
+    line = line.substr(0, until);
+    const auto sent = [deadline](Request request) {
+        return Sent{.request = request, .deadline = std::chrono::nanoseconds(deadline)};
+    };
     if (line == "welcome") {
-        return Request{};
+        return sent(Request{});
     }
     if (line == "quit") {
-        return Request{.kind = Kind::quit};
+        return sent(Request{.kind = Request::Kind::quit});
     }
     const std::size_t space = line.find(' ');
     if (space == std::string_view::npos) {
@@ -102,11 +126,11 @@ std::optional<Request> Request::decode(std::string_view line) {
     const std::string_view argument = line.substr(space + 1);
     if (verb == "command") {
         if (const auto command = fromRawValue<MensorCommand>(argument)) {
-            return Request{.kind = Kind::command, .command = *command};
+            return sent(Request{.kind = Request::Kind::command, .command = *command});
         }
     } else if (verb == "show") {
         if (const auto window = showableWindow(argument)) {
-            return Request{.kind = Kind::show, .window = *window};
+            return sent(Request{.kind = Request::Kind::show, .window = *window});
         }
     }
     return std::nullopt;

@@ -22,16 +22,16 @@ enum class Answer {
     /// nothing).
     noAnswer,
     /// Nobody listens at the socket, or the listener closed without an answer: an instance
-    /// starting or ending.
+    /// starting, ending or too busy to take one more connection.
     gone,
 };
 
-/// Sends the request line `line` (one a start makes, which a Spanlet never drops) to the
-/// Spanlet listening at `socket` and waits up to `answerWait` for its "ok". While the socket is
-/// missing or refuses, tries again until `connectWait` has passed.
+/// Sends the request line `line` to the Spanlet listening at `socket` and waits until
+/// `answerBy` for its "ok". While the socket is missing or refuses, tries again until
+/// `connectWait` has passed.
 [[nodiscard]] Answer send(const std::filesystem::path& socket, std::string_view line,
                           std::chrono::milliseconds connectWait,
-                          std::chrono::milliseconds answerWait);
+                          std::chrono::steady_clock::time_point answerBy);
 
 } // namespace SingleInstanceClient
 

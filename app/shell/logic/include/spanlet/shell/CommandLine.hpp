@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,14 +28,27 @@ struct Request {
     /// For `show`.
     Windows::Kind window = Windows::Kind::welcome;
 
-    /// The request as sent over the single-instance socket: one line, e.g. "command
-    /// toggleSnapping\n".
-    [[nodiscard]] std::string encode() const;
-    /// The request of one received line (with or without its newline); nothing for anything
-    /// else, which the receiver drops.
-    [[nodiscard]] static std::optional<Request> decode(std::string_view line);
+    /// The request by itself, e.g. "command toggleSnapping".
+    [[nodiscard]] std::string text() const;
+    /// The request as sent over the single-instance socket: one line with the moment the sender
+    /// gives up on it, as time since the start of CLOCK_MONOTONIC (std::chrono::steady_clock on
+    /// Linux), which both ends share: "command toggleSnapping until 81234567890\n" (nanoseconds).
+    [[nodiscard]] std::string encode(std::chrono::nanoseconds deadline) const;
 
     friend bool operator==(const Request&, const Request&) = default;
+};
+
+/// A request line as received.
+struct Sent {
+    Request request;
+    /// When the sender gives up on it; a receiver that reads the line later drops it.
+    std::chrono::nanoseconds deadline{};
+
+    /// The request of one received line (with or without its newline); nothing for anything
+    /// else, which the receiver drops.
+    [[nodiscard]] static std::optional<Sent> decode(std::string_view line);
+
+    friend bool operator==(const Sent&, const Sent&) = default;
 };
 
 /// The longest line a request may take, newline included; longer ones are dropped.
