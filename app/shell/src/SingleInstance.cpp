@@ -97,7 +97,8 @@ public:
             }
             line_.append(buffer, static_cast<std::size_t>(n));
             const std::size_t newline = line_.find('\n');
-            if (newline != std::string::npos && newline < CommandLine::maxRequestBytes) {
+            // A whole line within the limit (npos, no newline yet, is past it).
+            if (newline < CommandLine::maxRequestBytes) {
                 end(line_.substr(0, newline + 1));
             } else if (line_.size() >= CommandLine::maxRequestBytes) {
                 end(std::string());
