@@ -12,7 +12,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
-#include <spanlet/platform/HotkeyModifiers.hpp>
+#include <spanlet/x11/HotkeyModifiers.hpp>
 #include <spanlet/x11/X11Hotkeys.hpp>
 
 #include "support/Processes.hpp"

@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
-#include <spanlet/platform/HotkeyModifiers.hpp>
-#include <spanlet/platform/KeyRepeatFilter.hpp>
 #include <spanlet/platform/PlatformHotkeys.hpp>
+#include <spanlet/x11/HotkeyModifiers.hpp>
+#include <spanlet/x11/KeyRepeatFilter.hpp>
 
 class QObject;
 struct xcb_connection_t;

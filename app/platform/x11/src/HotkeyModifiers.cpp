@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include <spanlet/platform/HotkeyModifiers.hpp>
+#include <spanlet/x11/HotkeyModifiers.hpp>
 
 namespace spanlet::HotkeyModifiers {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include <spanlet/platform/HotkeyModifiers.hpp>
+#include <spanlet/x11/HotkeyModifiers.hpp>
 
 namespace spanlet {
 namespace {

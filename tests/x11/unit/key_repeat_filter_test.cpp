@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include <spanlet/platform/KeyRepeatFilter.hpp>
+#include <spanlet/x11/KeyRepeatFilter.hpp>
 
 namespace spanlet {
 namespace {

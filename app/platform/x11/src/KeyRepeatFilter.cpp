@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include <spanlet/platform/KeyRepeatFilter.hpp>
+#include <spanlet/x11/KeyRepeatFilter.hpp>
 
 namespace spanlet {
 
