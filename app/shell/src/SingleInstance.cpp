@@ -1,3 +1,4 @@
+#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
@@ -25,8 +26,6 @@ constexpr int kMaxInFlight = 32;
 constexpr int kAcceptBatch = 64;
 /// How long accepting pauses when not even the spare descriptor helps.
 constexpr std::chrono::milliseconds kAcceptPause{100};
-/// How often the lock file and the socket are checked.
-constexpr std::chrono::seconds kWatchEvery{1};
 
 void log(const std::string& line) {
     std::fputs((line + "\n").c_str(), stderr);
@@ -166,7 +165,7 @@ SingleInstance::Listening SingleInstance::listen(const std::filesystem::path& so
 }
 
 SingleInstance::SingleInstance(SingleInstanceLock& lock, std::filesystem::path socket, int listener)
-    : lock_(lock), socket_(std::move(socket)), watching_(std::make_unique<QTimer>()),
+    : lock_(lock), socket_(std::move(socket)), watching_(std::make_unique<QFileSystemWatcher>()),
       resuming_(std::make_unique<QTimer>()), spare_(::open("/dev/null", O_RDONLY | O_CLOEXEC)) {
     listenOn(listener);
     resuming_->setSingleShot(true);
@@ -175,8 +174,13 @@ SingleInstance::SingleInstance(SingleInstanceLock& lock, std::filesystem::path s
             accepting_->setEnabled(true);
         }
     });
-    connect(watching_.get(), &QTimer::timeout, this, &SingleInstance::watch);
-    watching_->start(kWatchEvery);
+    // Told by the kernel (inotify) when either file is removed, replaced or changed, so an idle
+    // instance never wakes up to look.
+    connect(watching_.get(), &QFileSystemWatcher::fileChanged, this, [this] {
+        watch();
+        watchFiles();
+    });
+    watchFiles();
 }
 
 SingleInstance::~SingleInstance() {
@@ -295,7 +299,7 @@ void SingleInstance::finished(Connection* connection, const std::string& line) {
     if (sent->request.kind == CommandLine::Request::Kind::quit) {
         // Starts from now on wait for the lock instead of queueing behind an ending instance.
         stopped_ = true;
-        watching_->stop();
+        watching_.reset();
         stopListening();
     }
     if (onRequest_) {
@@ -334,6 +338,20 @@ void SingleInstance::watch() {
     } else if (!toldSocket_) {
         toldSocket_ = true;
         log(again.taken ? "spanlet: another process listens at " + socket_.string() : again.error);
+    }
+}
+
+void SingleInstance::watchFiles() {
+    if (!watching_) {
+        return; // ending
+    }
+    // A watch ends with the file it watched: files put back are watched anew.
+    const QStringList watched = watching_->files();
+    for (const std::string& file : {lock_.file().native(), socket_.native()}) {
+        const QString path = QString::fromStdString(file);
+        if (!watched.contains(path)) {
+            watching_->addPath(path);
+        }
     }
 }
 

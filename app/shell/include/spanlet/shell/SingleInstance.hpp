@@ -9,6 +9,7 @@
 
 #include <spanlet/shell/CommandLine.hpp>
 
+class QFileSystemWatcher;
 class QSocketNotifier;
 class QTimer;
 
@@ -42,9 +43,9 @@ public:
     /// makes a Qt application, so one that cannot listen says so and ends.
     [[nodiscard]] static Listening listen(const std::filesystem::path& socket);
 
-    /// Takes requests on `listener`, the socket that listen() made at `socket`. Once a second
-    /// it checks that `lock` (held) and the socket are still in their places, and puts back
-    /// whichever went or was replaced.
+    /// Takes requests on `listener`, the socket that listen() made at `socket`. Whenever the
+    /// kernel reports a change to the lock file of `lock` (held) or to the socket, it checks that
+    /// both are still in their places, and puts back whichever went or was replaced.
     SingleInstance(SingleInstanceLock& lock, std::filesystem::path socket, int listener);
     /// Stops listening and removes the socket while it is this one's.
     ~SingleInstance() override;
@@ -63,6 +64,7 @@ private:
     void serve(int fd);
     void finished(Connection* connection, const std::string& line);
     void watch();
+    void watchFiles();
 
     SingleInstanceLock& lock_;
     std::filesystem::path socket_;
@@ -71,7 +73,7 @@ private:
     dev_t socketDevice_ = 0;
     ino_t socketInode_ = 0;
     std::unique_ptr<QSocketNotifier> accepting_;
-    std::unique_ptr<QTimer> watching_;
+    std::unique_ptr<QFileSystemWatcher> watching_;
     /// Takes up accepting again after a pause.
     std::unique_ptr<QTimer> resuming_;
     /// A descriptor held back for accepting (and closing) a connection when none is left.
