@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <spanlet/model/FileDefaultsStore.hpp>
+#include <spanlet/model/XdgFolders.hpp>
 
 #include "PosixFiles.hpp"
 
@@ -65,16 +66,8 @@ FileDefaultsStore::FileDefaultsStore(std::filesystem::path directory)
 }
 
 std::filesystem::path FileDefaultsStore::defaultDirectory() {
-    // Relative values are invalid by the XDG base-directory rules and must be ignored.
-    if (const char* config = std::getenv("XDG_CONFIG_HOME");
-        config != nullptr && config[0] == '/') {
-        return std::filesystem::path(config) / "spanlet";
-    }
-    const std::filesystem::path home = posix::homeDirectory();
-    if (home.empty()) {
-        return {};
-    }
-    return home / ".config" / "spanlet";
+    const std::filesystem::path config = XdgFolders::folder(XdgFolders::Base::config);
+    return config.empty() ? config : config / "spanlet";
 }
 
 StoreFailure FileDefaultsStore::failureFor(int error) noexcept {

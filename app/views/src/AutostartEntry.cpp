@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include <spanlet/model/XdgFolders.hpp>
 #include <spanlet/views/AutostartEntry.hpp>
 
 namespace spanlet {
@@ -22,6 +23,11 @@ namespace fs = std::filesystem;
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
 /// Characters escaped with a backslash inside a quoted Exec argument.
 constexpr std::string_view kEscapedInQuotes = "\"`$\\";
+
+/// The entry in the configuration folder `config`; empty when that is unknown.
+fs::path entryIn(const fs::path& config) {
+    return config.empty() ? config : config / "autostart" / "spanlet.desktop";
+}
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
@@ -77,20 +83,12 @@ AutostartEntry::AutostartEntry(std::filesystem::path file, std::string executabl
     : file_(std::move(file)), executable_(std::move(executable)) {}
 
 std::filesystem::path AutostartEntry::standardFile(const char* xdgConfigHome, const char* home) {
-    fs::path config;
-    // Relative values of XDG_CONFIG_HOME are invalid and ignored (XDG base directories).
-    if (xdgConfigHome != nullptr && fs::path(xdgConfigHome).is_absolute()) {
-        config = xdgConfigHome;
-    } else if (home != nullptr && *home != '\0') {
-        config = fs::path(home) / ".config";
-    } else {
-        return {};
-    }
-    return config / "autostart" / "spanlet.desktop";
+    return entryIn(XdgFolders::folder(XdgFolders::Base::config, xdgConfigHome,
+                                      home != nullptr ? fs::path(home) : fs::path()));
 }
 
 std::filesystem::path AutostartEntry::standardFile() {
-    return standardFile(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    return entryIn(XdgFolders::folder(XdgFolders::Base::config));
 }
 
 bool AutostartEntry::isEnabled() const {

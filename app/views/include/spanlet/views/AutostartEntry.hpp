@@ -19,7 +19,8 @@ public:
     /// <config>/autostart/spanlet.desktop, with <config> the XDG_CONFIG_HOME given when it is an
     /// absolute path, else <home>/.config; empty when neither is known. Null means unset.
     static std::filesystem::path standardFile(const char* xdgConfigHome, const char* home);
-    /// standardFile() of this process's environment.
+    /// The same for this process, in the configuration folder the preferences use
+    /// (XdgFolders::folder).
     static std::filesystem::path standardFile();
 
     [[nodiscard]] bool isEnabled() const override;
