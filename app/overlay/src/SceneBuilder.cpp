@@ -63,7 +63,7 @@ void addGaps(OverlayScene& scene, const ScreenInfo& screen, const SceneInput& in
             std::string text = NumberText::string(length, 2);
             text += ' ';
             text += symbol;
-            scene.gaps.push_back({Uuid::random(), axis, from, to, across, std::move(text)});
+            scene.gaps.push_back({axis, from, to, across, std::move(text)});
         }
     }
 }

@@ -140,7 +140,7 @@ TEST(OverlayPainterTest, PaintsInLayerOrderEndingWithTheEditingBanner) {
     OverlayScene scene = sceneOf({1600, 900});
     scene.guides = {{Uuid::random(), Axis::vertical, 50, true},
                     {Uuid::random(), Axis::vertical, 60, false}};
-    scene.gaps = {{Uuid::random(), Axis::vertical, 50, 60, 80, "GAP"}};
+    scene.gaps = {{Axis::vertical, 50, 60, 80, "GAP"}};
     scene.pinned = {crossAround(200, 200, 50, 50)};
     scene.live = crossAround(400, 300, 100, 100);
     scene.pointer = Point{400, 300};

@@ -28,7 +28,6 @@ struct OverlayScene {
 
     /// The labelled gap between two neighbouring guides of one axis.
     struct GapLabel {
-        Uuid id; ///< fresh on every build: nothing may key on it across builds
         Axis axis = Axis::vertical;
         double from = 0;   ///< local position of the first (smaller) guide
         double to = 0;     ///< local position of the second guide
