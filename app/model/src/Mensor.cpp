@@ -5,12 +5,12 @@ namespace spanlet {
 
 Mensor::Mensor(MensorPorts ports, Preferences prefs)
     : ports_(ports), prefs_(std::move(prefs)), screens_(ports.displays.currentScreens()),
-      pointer_(ports.displays.pointerLocation()) {}
+      tracking_({ports.clock, ports.displays, ports.capture, ports.permission},
+                {screens_, prefs_, snapping_}) {}
 
 Mensor::~Mensor() {
     // Handlers given to the platform hold only the lifetime token, which dies with the model;
-    // the timers are cancelled so they do not even wake up.
-    pointerTask_.cancel();
+    // the timer is cancelled so it does not even wake up.
     toastTimer_.cancel();
 }
 
@@ -37,23 +37,16 @@ void Mensor::start() {
 
 void Mensor::screensChanged() {
     screens_.set(ports_.displays.currentScreens());
-    filters_.clear();
-    ++displayGeneration_;
+    tracking_.displaysChanged();
     ports_.overlays.rebuild();
     syncViews();
 }
 
 void Mensor::syncViews() {
-    updatePointer();
+    tracking_.update();
     ports_.overlays.refresh();
     ports_.ruler.refresh();
-    updatePointerTask();
-}
-
-void Mensor::updatePointer() {
-    pointer_.set(ports_.displays.pointerLocation());
-    const auto under = Desktop::screenContaining(*pointer_, *screens_);
-    pointerScreen_.set(under ? std::optional<std::uint32_t>(under->id) : std::nullopt);
+    tracking_.runTask(*rulerVisible_ || *snapping_ || *editingGuides_);
 }
 
 bool Mensor::needsOverlay() const {

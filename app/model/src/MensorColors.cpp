@@ -13,8 +13,8 @@ constexpr std::size_t kRecentColors = 12;
 } // namespace
 
 void Mensor::pickColor() {
-    if (*snapping_ && loupe().has_value()) {
-        useColor(loupe()->color, false);
+    if (*snapping_ && tracking_.loupe().has_value()) {
+        useColor(tracking_.loupe()->color, false);
         return;
     }
     if (ports_.permission.access().state == CaptureAccess::State::unavailable) {
@@ -29,7 +29,7 @@ void Mensor::pickColor() {
     ColorSampler::LoupeSource loupes =
         [weak = weakSelf()](Point pointer, std::function<void(std::optional<Loupe>)> done) {
             if (auto self = weak.lock()) {
-                self->captureLoupe(pointer, std::move(done));
+                self->tracking_.captureLoupe(pointer, std::move(done));
             }
         };
     ports_.sampler.show(std::move(loupes),

@@ -58,14 +58,14 @@ void Mensor::toggleSnapping() {
 
 void Mensor::enableSnapping() {
     snapping_.set(true);
-    clearLiveFrame();
+    tracking_.clearLiveFrame();
     syncViews();
     announce("Edge snapping on");
 }
 
 void Mensor::disableSnapping() {
     snapping_.set(false);
-    clearLiveFrame();
+    tracking_.clearLiveFrame();
     syncViews();
     announce("Edge snapping off");
 }

@@ -6,7 +6,8 @@
 namespace spanlet {
 
 Point Mensor::guidePoint(Axis axis, double position) const {
-    return axis == Axis::vertical ? Point{position, pointer_->y} : Point{pointer_->x, position};
+    const Point& pointer = *tracking_.pointer();
+    return axis == Axis::vertical ? Point{position, pointer.y} : Point{pointer.x, position};
 }
 
 std::string Mensor::positionText(const Guide& guide) const {
@@ -20,13 +21,14 @@ std::string Mensor::positionText(const Guide& guide) const {
 }
 
 void Mensor::addGuide(Axis axis, std::optional<Point> at) {
-    updatePointer();
-    const Point p = at.value_or(*pointer_);
+    tracking_.update();
+    const Point p = at.value_or(*tracking_.pointer());
     const DisplayScale scale = scaleAt(p);
     double v = axis == Axis::vertical ? p.x : p.y;
-    if (*snapping_ && live().has_value()) {
-        const std::vector<double> edges =
-            axis == Axis::vertical ? live()->verticalEdges() : live()->horizontalEdges();
+    if (*snapping_ && tracking_.live().has_value()) {
+        const std::vector<double> edges = axis == Axis::vertical
+                                              ? tracking_.live()->verticalEdges()
+                                              : tracking_.live()->horizontalEdges();
         v = Snap::position(v, edges, addSnapRadius);
     }
     Guide added;
@@ -93,9 +95,10 @@ void Mensor::moveGuide(Uuid id, double to) {
             candidates.push_back(other.position);
         }
     }
-    if (live().has_value()) {
-        const std::vector<double> edges =
-            axis == Axis::vertical ? live()->verticalEdges() : live()->horizontalEdges();
+    if (tracking_.live().has_value()) {
+        const std::vector<double> edges = axis == Axis::vertical
+                                              ? tracking_.live()->verticalEdges()
+                                              : tracking_.live()->horizontalEdges();
         candidates.insert(candidates.end(), edges.begin(), edges.end());
     }
     const double v = Snap::position(to, candidates, dragSnapRadius);

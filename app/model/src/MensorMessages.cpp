@@ -11,8 +11,8 @@ std::string Mensor::snappingHint() const {
 }
 
 std::optional<Cross> Mensor::currentMeasurement() const {
-    if (live().has_value()) {
-        return live();
+    if (tracking_.live().has_value()) {
+        return tracking_.live();
     }
     if (!pinned_->empty()) {
         return pinned_->back().cross;
@@ -21,11 +21,11 @@ std::optional<Cross> Mensor::currentMeasurement() const {
 }
 
 void Mensor::pinMeasurement() {
-    if (!live().has_value()) {
+    if (!tracking_.live().has_value()) {
         show(*snapping_ ? "Point at something to measure first" : snappingHint());
         return;
     }
-    const Cross cross = *live();
+    const Cross cross = *tracking_.live();
     std::vector<Pinned> kept = *pinned_;
     kept.push_back(Pinned{Uuid::random(), cross});
     pinned_.set(std::move(kept));

@@ -41,7 +41,7 @@ Rect Mensor::rulerFrame() const {
     if (const auto origin = PreferenceLimits::usableRulerOrigin(prefs_->rulerX, prefs_->rulerY)) {
         return {origin->x, origin->y, size.width, size.height};
     }
-    const auto display = Desktop::screen(*pointer_, *screens_);
+    const auto display = Desktop::screen(*tracking_.pointer(), *screens_);
     const Rect f = display ? display->frame : kFallbackFrame;
     return {f.x + f.width / 2 - size.width / 2, f.y + f.height / 2 - size.height / 2, size.width,
             size.height};

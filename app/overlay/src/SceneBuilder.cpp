@@ -83,10 +83,10 @@ std::optional<std::string> messageFor(const SceneInput& input) {
 SceneInput sceneInput(const Mensor& model) {
     SceneInput input;
     input.snapping = *model.snapping();
-    const LiveFrame& frame = *model.liveFrame();
+    const LiveFrame& frame = *model.tracking().liveFrame();
     // While snapping, what is drawn beside the pointer comes with the capture it belongs to.
-    input.pointer = input.snapping ? frame.pointer : *model.pointer();
-    input.pointerScreen = input.snapping ? frame.pointerScreen : *model.pointerScreen();
+    input.pointer = input.snapping ? frame.pointer : *model.tracking().pointer();
+    input.pointerScreen = input.snapping ? frame.pointerScreen : *model.tracking().pointerScreen();
     input.editingGuides = *model.editingGuides();
     input.selectedGuide = *model.selectedGuide();
     if (const std::optional<Toast>& toast = *model.toast()) {
@@ -168,12 +168,12 @@ std::vector<Subscription> observeSceneInputs(const Mensor& model, std::function<
     };
     observe(subscriptions, model.prefs(), changed);
     observe(subscriptions, model.screens(), changed);
-    observe(subscriptions, model.pointer(), pointerMoved);
-    observe(subscriptions, model.pointerScreen(), pointerMoved);
+    observe(subscriptions, model.tracking().pointer(), pointerMoved);
+    observe(subscriptions, model.tracking().pointerScreen(), pointerMoved);
     observe(subscriptions, model.editingGuides(), changed);
     observe(subscriptions, model.selectedGuide(), changed);
     observe(subscriptions, model.snapping(), changed);
-    observe(subscriptions, model.liveFrame(), changed);
+    observe(subscriptions, model.tracking().liveFrame(), changed);
     observe(subscriptions, model.pinned(), changed);
     observe(subscriptions, model.toast(), changed);
     return subscriptions;

@@ -24,9 +24,9 @@ std::unique_ptr<LatencyTrace> LatencyTrace::fromEnvironment(const Mensor& model)
 }
 
 LatencyTrace::LatencyTrace(const Mensor& model, int fd) : fd_(fd) {
-    subscriptions_.push_back(
-        model.pointer().subscribe([this](const Point& p) { write("moved", p.x, p.y, false); }));
-    subscriptions_.push_back(model.liveFrame().subscribe([this](const LiveFrame& frame) {
+    subscriptions_.push_back(model.tracking().pointer().subscribe(
+        [this](const Point& p) { write("moved", p.x, p.y, false); }));
+    subscriptions_.push_back(model.tracking().liveFrame().subscribe([this](const LiveFrame& frame) {
         // A new measurement, not the same one again with another loupe.
         if (frame.cross && frame.cross != published_) {
             write("published", frame.cross->pointerX, frame.cross->pointerY, true);

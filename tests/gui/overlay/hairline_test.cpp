@@ -69,13 +69,13 @@ TEST_P(HairlineTest, CrossCapsAndGuideCoverWholeDevicePixels) {
     pointTo(id(), live);
     m.enableSnapping();
     platform.clock.advance(std::chrono::milliseconds(50));
-    ASSERT_TRUE(m.live().has_value());
-    ASSERT_NEAR(m.live()->pointerX, global(id(), live).x, 1);
+    ASSERT_TRUE(m.tracking().live().has_value());
+    ASSERT_NEAR(m.tracking().live()->pointerX, global(id(), live).x, 1);
     overlays->repaintNow();
 
     const Rect frame = display(id()).info.frame;
-    const double minX = m.live()->minX - frame.x;
-    const double maxX = m.live()->maxX - frame.x;
+    const double minX = m.tracking().live()->minX - frame.x;
+    const double maxX = m.tracking().live()->maxX - frame.x;
     const double s = scale();
     const QRgb liveColor = draw::QPainterBackend::color(OverlayColors::live).rgb();
     const QRgb guideColor = draw::QPainterBackend::color(OverlayColors::guide).rgb();

@@ -17,15 +17,15 @@ TEST_F(CoalescedRepaintTest, AMoveIsPaintedOnceItsCaptureLands) {
     m.enableSnapping();
     platform.clock.advance(50ms);
     settle();
-    ASSERT_TRUE(m.live().has_value());
+    ASSERT_TRUE(m.tracking().live().has_value());
     // Moves the real pointer and lets one pointer-task tick read it and start a capture.
     const auto moveAndTick = [&](Point local) {
         const QPoint p = device(idB(), local);
         ASSERT_TRUE(xdotool({"mousemove", std::to_string(p.x()), std::to_string(p.y())}));
         ASSERT_TRUE(waitUntil(
             [&] { return std::abs(displays->pointerLocation().x - global(idB(), local).x) < 1; }));
-        platform.clock.advance(Mensor::pointerPeriod);
-        ASSERT_TRUE(m.capturing());
+        platform.clock.advance(PointerTracking::pointerPeriod);
+        ASSERT_TRUE(m.tracking().capturing());
     };
 
     platform.capture.latency = 5ms; // of the model's (virtual) time
@@ -34,9 +34,9 @@ TEST_F(CoalescedRepaintTest, AMoveIsPaintedOnceItsCaptureLands) {
     settle();
     EXPECT_EQ(panel(idB())->drawList(), before) << "painted before the capture landed";
     platform.clock.advance(5ms);
-    ASSERT_FALSE(m.capturing());
+    ASSERT_FALSE(m.tracking().capturing());
     ASSERT_TRUE(waitUntil([&] { return panel(idB())->drawList() != before; }, 1s));
-    EXPECT_EQ(m.live()->pointerX, global(idB(), {400, 350}).x);
+    EXPECT_EQ(m.tracking().live()->pointerX, global(idB(), {400, 350}).x);
 }
 
 } // namespace

@@ -86,12 +86,12 @@ TEST_P(ScreenshotTest, ShowsWhatThePanelDrewAndNothingElseAlsoAfterAMove) {
     pointTo(id(), kept);
     m.enableSnapping();
     platform.clock.advance(std::chrono::milliseconds(50));
-    ASSERT_TRUE(m.live().has_value());
+    ASSERT_TRUE(m.tracking().live().has_value());
     m.pinMeasurement();
     pointTo(id(), live);
     platform.clock.advance(Mensor::toastDuration); // the "Kept" message goes away
-    ASSERT_TRUE(m.live().has_value());
-    ASSERT_EQ(m.live()->pointerX, global(id(), live).x);
+    ASSERT_TRUE(m.tracking().live().has_value());
+    ASSERT_EQ(m.tracking().live()->pointerX, global(id(), live).x);
     ASSERT_FALSE(m.toast()->has_value());
     overlays->repaintNow();
     ASSERT_EQ(overlays->compositing(), wantsCompositor());
@@ -118,7 +118,7 @@ TEST_P(ScreenshotTest, ShowsWhatThePanelDrewAndNothingElseAlsoAfterAMove) {
     // After a move nothing is left behind.
     pointTo(id(), {260, 235});
     platform.clock.advance(std::chrono::milliseconds(50));
-    ASSERT_EQ(m.live()->pointerX, global(id(), {260, 235}).x);
+    ASSERT_EQ(m.tracking().live()->pointerX, global(id(), {260, 235}).x);
     overlays->repaintNow();
     EXPECT_TRUE(agrees()) << "after a move";
 }

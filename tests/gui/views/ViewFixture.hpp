@@ -85,7 +85,7 @@ protected:
             model->enableSnapping();
         }
         platform.displays.pointer = point;
-        platform.clock.advance(Mensor::pointerPeriod);
+        platform.clock.advance(PointerTracking::pointerPeriod);
         platform.clock.advance(0ms);
         model->pinMeasurement();
     }

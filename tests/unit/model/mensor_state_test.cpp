@@ -49,11 +49,12 @@ TEST_F(MensorStateTest, OnlyFieldsWhoseValueChangedNotifyAndPrefsAreSavedWhole) 
     int prefs = 0;
     int snapping = 0;
     int screen = 0;
-    const Subscription tokens[] = {m.prefs().subscribe([&](const auto&) { ++prefs; }),
-                                   m.snapping().subscribe([&](const auto&) { ++snapping; }),
-                                   m.pointerScreen().subscribe([&](const auto&) { ++screen; })};
+    const Subscription tokens[] = {
+        m.prefs().subscribe([&](const auto&) { ++prefs; }),
+        m.snapping().subscribe([&](const auto&) { ++snapping; }),
+        m.tracking().pointerScreen().subscribe([&](const auto&) { ++screen; })};
     m.setPrefs(*m.prefs());
-    m.updatePointer();
+    m.tracking().update();
     EXPECT_EQ(prefs + screen, 0);
     EXPECT_EQ(platform.saves(), 0);
     m.toggleUnit();
@@ -63,9 +64,9 @@ TEST_F(MensorStateTest, OnlyFieldsWhoseValueChangedNotifyAndPrefsAreSavedWhole) 
     m.enableSnapping();
     EXPECT_EQ(snapping, 1);
     pointAt({5000, 100}); // off every display: no nearest-display fallback
-    m.updatePointer();
+    m.tracking().update();
     EXPECT_EQ(screen, 1);
-    EXPECT_EQ(*m.pointerScreen(), std::nullopt);
+    EXPECT_EQ(*m.tracking().pointerScreen(), std::nullopt);
 }
 
 TEST(ObservableTest, AnObserverMayUnsubscribeAnotherStillToBeNotified) {
@@ -101,7 +102,7 @@ TEST_F(MensorStateTest, CallbacksAfterTheModelIsGoneDoNothing) {
     m.show("Bye");
     m.pickColor(); // the loupe is not there yet, so the sampler opens
     advance(16ms); // a capture is in flight
-    ASSERT_TRUE(m.capturing());
+    ASSERT_TRUE(m.tracking().capturing());
     model.reset();
     advance(3s);
     platform.displays.fireScreensChanged();

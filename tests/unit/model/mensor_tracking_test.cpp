@@ -33,19 +33,19 @@ TEST_F(TrackingTest, PointerTaskRunsEvery16msWhileAnySwitchIsOn) {
     EXPECT_EQ(platform.capture.pixelRequests + filters(), 0);
     m.startEditingGuides();
     m.toggleRuler();
-    EXPECT_TRUE(m.hasPointerTask());
+    EXPECT_TRUE(m.tracking().hasPointerTask());
     m.finishEditingGuides();
-    EXPECT_FALSE(m.hasPointerTask());
+    EXPECT_FALSE(m.tracking().hasPointerTask());
     EXPECT_EQ(platform.clock.pending(), 0U);
 }
 
 TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerWaitsHalfASecond) {
     Mensor& m = snapping(100ms); // filter 100 ms, then pixels 100 ms
     advance(199ms);
-    EXPECT_TRUE(m.capturing());
+    EXPECT_TRUE(m.tracking().capturing());
     pointAt({231, 140}); // moved while in flight: waits
     advance(1ms);        // t = 200: the result is applied
-    EXPECT_TRUE(m.live().has_value());
+    EXPECT_TRUE(m.tracking().live().has_value());
     EXPECT_EQ(captures(), 1);
     advance(16ms); // the next iteration captures the moved pointer at once
     EXPECT_EQ(captures(), 2);
@@ -58,7 +58,7 @@ TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerWaitsHalfASecond) {
     advance(5s);
     EXPECT_EQ(filters(), 2);
     platform.displays.fireScreensChanged();
-    EXPECT_EQ(m.cachedFilterCount(), 0U);
+    EXPECT_EQ(m.tracking().cachedFilterCount(), 0U);
 }
 
 // Where the platform reports moves itself, a move is measured at once, or as soon as the
@@ -67,10 +67,10 @@ TEST_F(TrackingTest, ReportedMovesAreMeasuredAtOnce) {
     Mensor& m = snapping(5ms);
     advance(10ms);
     pointAt({231, 140});
-    m.pointerMoved();
+    m.tracking().pointerMoved();
     EXPECT_EQ(captures(), 2);
     pointAt({232, 140});
-    m.pointerMoved();
+    m.tracking().pointerMoved();
     EXPECT_EQ(captures(), 2);
     advance(5ms); // before the next tick
     EXPECT_EQ(captures(), 3);
@@ -82,20 +82,21 @@ TEST_F(TrackingTest, FailedCaptureDropsTheFilterAndShowsTheProblemUntilOneSuccee
     platform.capture.failPixels = true;
     pointAt({231, 140});
     advance(16ms);
-    EXPECT_FALSE(m.live().has_value());
-    EXPECT_EQ(m.cachedFilterCount(), 0U);
-    EXPECT_EQ(m.captureProblem(), "Can’t read this part of the screen");
+    EXPECT_FALSE(m.tracking().live().has_value());
+    EXPECT_EQ(m.tracking().cachedFilterCount(), 0U);
+    EXPECT_EQ(m.tracking().captureProblem(), "Can’t read this part of the screen");
     platform.permission.granted = false;
     platform.capture.failFilter = true;
     advance(600ms);
-    EXPECT_EQ(m.captureProblem(), "Allow Screen Recording in Spanlet’s Settings to snap to edges");
+    EXPECT_EQ(m.tracking().captureProblem(),
+              "Allow Screen Recording in Spanlet’s Settings to snap to edges");
     platform.permission.denied = {CaptureAccess::State::unavailable, {}, "Xwayland"};
     advance(600ms);
-    EXPECT_EQ(m.captureProblem(), "Edge snapping can’t read the screen in this session");
+    EXPECT_EQ(m.tracking().captureProblem(), "Edge snapping can’t read the screen in this session");
     platform.capture.failPixels = platform.capture.failFilter = false;
     advance(600ms);
-    EXPECT_TRUE(m.live().has_value());
-    EXPECT_FALSE(m.captureProblem().has_value());
+    EXPECT_TRUE(m.tracking().live().has_value());
+    EXPECT_FALSE(m.tracking().captureProblem().has_value());
 }
 
 TEST_F(TrackingTest, AnswersArrivingAfterSnappingWentOffAreDropped) {
@@ -103,8 +104,8 @@ TEST_F(TrackingTest, AnswersArrivingAfterSnappingWentOffAreDropped) {
     advance(150ms); // pixels in flight
     m.disableSnapping();
     advance(100ms);
-    EXPECT_FALSE(m.capturing());
-    EXPECT_FALSE(m.live().has_value() || m.loupe().has_value());
+    EXPECT_FALSE(m.tracking().capturing());
+    EXPECT_FALSE(m.tracking().live().has_value() || m.tracking().loupe().has_value());
 }
 
 // Views redraw once per capture: the pointer, the measurement, the loupe and the problem arrive
@@ -112,8 +113,8 @@ TEST_F(TrackingTest, AnswersArrivingAfterSnappingWentOffAreDropped) {
 TEST_F(TrackingTest, EachCaptureIsPublishedAsOneFrameWithItsPointer) {
     Mensor& m = snapping(5ms);
     std::vector<LiveFrame> frames;
-    const Subscription watch =
-        m.liveFrame().subscribe([&](const LiveFrame& frame) { frames.push_back(frame); });
+    const Subscription watch = m.tracking().liveFrame().subscribe(
+        [&](const LiveFrame& frame) { frames.push_back(frame); });
     advance(10ms);
     ASSERT_EQ(frames.size(), 1U);
     pointAt({240, 150});

@@ -92,9 +92,9 @@ void QtOverlayController::refresh() {
     const bool starting = editing && !wasEditing_;
     std::optional<std::uint32_t> target;
     if (starting) {
-        target = *model_->pointerScreen();
+        target = *model_->tracking().pointerScreen();
         if (!target) {
-            if (const auto s = Desktop::screen(*model_->pointer(), *model_->screens())) {
+            if (const auto s = Desktop::screen(*model_->tracking().pointer(), *model_->screens())) {
                 target = s->id;
             }
         }

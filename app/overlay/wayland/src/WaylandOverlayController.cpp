@@ -103,7 +103,7 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
                 [this](Point at) {
                     platform_.displays().setPointerLocation(at);
                     if (model_ != nullptr) {
-                        model_->pointerMoved();
+                        model_->tracking().pointerMoved();
                     }
                     if (dragging_ != nullptr) {
                         dragging_->mouseDragged();

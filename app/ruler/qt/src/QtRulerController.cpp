@@ -16,7 +16,8 @@ QtRulerController::~QtRulerController() {
 void QtRulerController::attach(Mensor& model) {
     detach();
     model_ = &model;
-    subscriptions_.push_back(model.pointer().subscribe([this](const Point&) { repaint(); }));
+    subscriptions_.push_back(
+        model.tracking().pointer().subscribe([this](const Point&) { repaint(); }));
     subscriptions_.push_back(model.prefs().subscribe([this](const Preferences&) { repaint(); }));
     subscriptions_.push_back(
         model.screens().subscribe([this](const std::vector<ScreenInfo>&) { repaint(); }));

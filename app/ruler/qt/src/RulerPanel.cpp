@@ -52,8 +52,8 @@ Rect RulerPanel::frame() const {
 }
 
 RulerView RulerPanel::view() const {
-    return RulerView::make(*model_.prefs(), frame(), *model_.pointer(), *model_.screens(),
-                           darkAppearance());
+    return RulerView::make(*model_.prefs(), frame(), *model_.tracking().pointer(),
+                           *model_.screens(), darkAppearance());
 }
 
 bool RulerPanel::darkAppearance() const {

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,11 +15,10 @@
 #include <spanlet/Guides.hpp>
 #include <spanlet/MeasurementText.hpp>
 #include <spanlet/Uuid.hpp>
-#include <spanlet/model/LiveMeasurement.hpp>
 #include <spanlet/model/MensorPorts.hpp>
 #include <spanlet/model/MensorRecords.hpp>
 #include <spanlet/model/Observable.hpp>
-#include <spanlet/model/PeriodicTask.hpp>
+#include <spanlet/model/PointerTracking.hpp>
 #include <spanlet/model/Preferences.hpp>
 #include <spanlet/screen/ScreenInfo.hpp>
 
@@ -32,21 +30,13 @@ namespace spanlet {
 /// reach the model through a lifetime token, so any that fire after it is gone do nothing.
 ///
 /// The operations are split by feature: commands, unit, snapping and colours
-/// (MensorCommands.cpp, MensorColors.cpp); pointer tracking and capture (MensorTracking.cpp);
-/// kept measurements, copying and messages (MensorMessages.cpp); ruler (MensorRuler.cpp) and
-/// guides (MensorGuides.cpp).
+/// (MensorCommands.cpp, MensorColors.cpp); kept measurements, copying and messages
+/// (MensorMessages.cpp); ruler (MensorRuler.cpp) and guides (MensorGuides.cpp). The pointer,
+/// the capture pipeline and the live frame are tracking(), an object of their own.
 class Mensor {
 public:
-    /// The pointer task's period.
-    static constexpr std::chrono::milliseconds pointerPeriod{16};
-    /// A still pointer is measured again only this long after the previous capture finished.
-    static constexpr std::chrono::milliseconds captureInterval{500};
-    /// How long a display's capture filter is reused.
-    static constexpr std::chrono::seconds filterLifetime{5};
     /// How long a message stays on screen.
     static constexpr std::chrono::milliseconds toastDuration{1400};
-    /// The time stamp of a capture that never happened.
-    static constexpr Clock::Instant distantPast = Clock::Instant::min();
     /// Thickness of the ruler in points.
     static constexpr double rulerThickness = 40;
     /// Snap radius (points) when adding a guide, and when dragging one.
@@ -65,36 +55,20 @@ public:
     [[nodiscard]] const Observable<std::vector<ScreenInfo>>& screens() const noexcept {
         return screens_;
     }
-    /// Global top-left points.
-    [[nodiscard]] const Observable<Point>& pointer() const noexcept { return pointer_; }
-    [[nodiscard]] const Observable<std::optional<std::uint32_t>>& pointerScreen() const noexcept {
-        return pointerScreen_;
-    }
     [[nodiscard]] const Observable<bool>& rulerVisible() const noexcept { return rulerVisible_; }
     [[nodiscard]] const Observable<bool>& editingGuides() const noexcept { return editingGuides_; }
     [[nodiscard]] const Observable<std::optional<Uuid>>& selectedGuide() const noexcept {
         return selectedGuide_;
     }
     [[nodiscard]] const Observable<bool>& snapping() const noexcept { return snapping_; }
-    /// The live measurement, the loupe and the capture problem with the pointer they belong to;
-    /// changes at most once per capture, and when snapping turns on or off.
-    [[nodiscard]] const Observable<LiveFrame>& liveFrame() const noexcept { return liveFrame_; }
     [[nodiscard]] const Observable<std::vector<Pinned>>& pinned() const noexcept { return pinned_; }
     [[nodiscard]] const Observable<std::optional<Toast>>& toast() const noexcept { return toast_; }
 
-    // Parts of the live frame.
-    [[nodiscard]] const std::optional<Cross>& live() const noexcept { return liveFrame_->cross; }
-    [[nodiscard]] const std::optional<Loupe>& loupe() const noexcept { return liveFrame_->loupe; }
-    [[nodiscard]] const std::optional<std::string>& captureProblem() const noexcept {
-        return liveFrame_->captureProblem;
-    }
-
-    // Capture state, not observed.
-    [[nodiscard]] bool capturing() const noexcept { return capturing_; }
-    [[nodiscard]] Clock::Instant lastCapture() const noexcept { return lastCapture_; }
-    [[nodiscard]] bool hasPointerTask() const noexcept { return pointerTask_.isRunning(); }
-    [[nodiscard]] std::size_t cachedFilterCount() const noexcept { return filters_.size(); }
     [[nodiscard]] bool samplerOpen() const noexcept { return samplerOpen_; }
+
+    /// The pointer and the live measurement.
+    [[nodiscard]] PointerTracking& tracking() noexcept { return tracking_; }
+    [[nodiscard]] const PointerTracking& tracking() const noexcept { return tracking_; }
 
     // Start-up, commands and the redraw contract.
     void start();
@@ -102,11 +76,6 @@ public:
     void screensChanged();
     /// After every state change: pointer, overlay refresh, ruler refresh, pointer task.
     void syncViews();
-    void updatePointer();
-    /// A move the platform reports itself (where the pointer cannot be polled): taken at once
-    /// and, while snapping, measured at once rather than at the next tick.
-    void pointerMoved();
-    void updatePointerTask();
     /// Whether any overlay panel has something to draw.
     [[nodiscard]] bool needsOverlay() const;
 
@@ -134,22 +103,6 @@ public:
     void useColor(SRGBColor color, bool openColors);
     void copyColor(SRGBColor color, ColorStyle style);
     void clearRecentColors();
-
-    // Pointer tracking and live measurement.
-    /// One throttled capture-and-measure step of the pointer task.
-    void capture();
-    /// The display's capture filter, reused for filterLifetime. `done` runs at once for a
-    /// cached filter, later otherwise.
-    void cachedFilter(std::uint32_t displayId,
-                      std::function<void(CaptureResult<ScreenCapture::Filter>)> done);
-    void measure(const ScreenInfo& on, Point pointer, const ScreenCapture::Filter& filter,
-                 bool showLoupe, const EdgeOptions& options,
-                 std::function<void(CaptureResult<LiveMeasurement::Result>)> done);
-    /// The loupe at `pointer` alone, through the same filters and capture as measuring (the
-    /// colour sampler's loupe). `done` runs once, later, with nothing when the capture failed.
-    void captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done);
-    /// The edge options of the tolerance preference, kept within its meaningful range.
-    [[nodiscard]] EdgeOptions edgeOptions() const;
 
     // Kept measurements, copying and messages.
     void pinMeasurement();
@@ -187,19 +140,10 @@ public:
     [[nodiscard]] std::string positionText(const Guide& guide) const;
 
 private:
-    struct CachedFilter {
-        ScreenCapture::Filter filter;
-        Clock::Instant made;
-    };
-
     /// A handle on this model that goes dead when it is destroyed.
     [[nodiscard]] std::weak_ptr<Mensor> weakSelf() {
         return std::shared_ptr<Mensor>(lifetime_, this);
     }
-    void applyCapture(std::uint32_t displayId, Point pointer,
-                      const CaptureResult<LiveMeasurement::Result>& result);
-    /// An empty live frame at the current pointer, as snapping turns on or off.
-    void clearLiveFrame();
     [[nodiscard]] std::string snappingHint() const;
     /// Registers the bound shortcuts while hotkeysEnabled, else unregisters them all.
     void registerHotkeys();
@@ -213,24 +157,16 @@ private:
 
     Observable<Preferences> prefs_;
     Observable<std::vector<ScreenInfo>> screens_;
-    Observable<Point> pointer_;
-    Observable<std::optional<std::uint32_t>> pointerScreen_;
     Observable<bool> rulerVisible_{false};
     Observable<bool> editingGuides_{false};
     Observable<std::optional<Uuid>> selectedGuide_;
     Observable<bool> snapping_{false};
-    Observable<LiveFrame> liveFrame_;
     Observable<std::vector<Pinned>> pinned_;
     Observable<std::optional<Toast>> toast_;
 
-    PeriodicTask pointerTask_;
+    /// After the fields it reads.
+    PointerTracking tracking_;
     TimerHandle toastTimer_;
-    bool capturing_ = false;
-    Clock::Instant lastCapture_ = distantPast;
-    Point lastCapturePointer_{-1, -1};
-    std::map<std::uint32_t, CachedFilter> filters_;
-    /// Bumped on every display change, so a filter asked for before it is not cached after it.
-    std::uint64_t displayGeneration_ = 0;
     bool samplerOpen_ = false;
     std::uint64_t samplerGeneration_ = 0;
 };

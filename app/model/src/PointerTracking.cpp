@@ -1,4 +1,4 @@
-#include <spanlet/model/Mensor.hpp>
+#include <spanlet/model/PointerTracking.hpp>
 #include <spanlet/model/PreferenceLimits.hpp>
 #include <spanlet/screen/Desktop.hpp>
 
@@ -21,37 +21,57 @@ std::string captureProblemText(CaptureAccess::State access) {
 
 } // namespace
 
-void Mensor::updatePointerTask() {
-    if (!*rulerVisible_ && !*snapping_ && !*editingGuides_) {
-        pointerTask_.cancel();
-        pointerTask_ = PeriodicTask();
+PointerTracking::PointerTracking(Ports ports, Sources sources)
+    : ports_(ports), sources_(sources), pointer_(ports.displays.pointerLocation()) {}
+
+PointerTracking::~PointerTracking() {
+    // The task holds only the lifetime token, which dies with this; it is cancelled so it does
+    // not even wake up.
+    task_.cancel();
+}
+
+void PointerTracking::update() {
+    pointer_.set(ports_.displays.pointerLocation());
+    const auto under = Desktop::screenContaining(*pointer_, *sources_.screens);
+    pointerScreen_.set(under ? std::optional<std::uint32_t>(under->id) : std::nullopt);
+}
+
+void PointerTracking::runTask(bool wanted) {
+    if (!wanted) {
+        task_.cancel();
+        task_ = PeriodicTask();
         return;
     }
-    if (pointerTask_.isRunning()) {
+    if (task_.isRunning()) {
         return;
     }
-    pointerTask_ = PeriodicTask::start(ports_.clock, pointerPeriod, [weak = weakSelf()] {
+    task_ = PeriodicTask::start(ports_.clock, pointerPeriod, [weak = weakSelf()] {
         if (auto self = weak.lock()) {
-            self->updatePointer();
-            if (*self->snapping_) {
+            self->update();
+            if (*self->sources_.snapping) {
                 self->capture();
             }
         }
     });
 }
 
-void Mensor::pointerMoved() {
-    updatePointer();
-    if (*snapping_) {
+void PointerTracking::displaysChanged() {
+    filters_.clear();
+    ++displayGeneration_;
+}
+
+void PointerTracking::pointerMoved() {
+    update();
+    if (*sources_.snapping) {
         capture();
     }
 }
 
-EdgeOptions Mensor::edgeOptions() const {
-    return EdgeOptions::fromTolerance(PreferenceLimits::usableTolerance(prefs_->tolerance));
+EdgeOptions PointerTracking::edgeOptions() const {
+    return EdgeOptions::fromTolerance(PreferenceLimits::usableTolerance(sources_.prefs->tolerance));
 }
 
-void Mensor::capture() {
+void PointerTracking::capture() {
     if (capturing_) {
         return;
     }
@@ -60,13 +80,13 @@ void Mensor::capture() {
     if (*pointer_ == lastCapturePointer_ && now <= lastCapture_ + captureInterval) {
         return;
     }
-    const auto display = Desktop::screen(*pointer_, *screens_);
+    const auto display = Desktop::screen(*pointer_, *sources_.screens);
     if (!display) {
         return;
     }
     capturing_ = true;
     const Point p = *pointer_;
-    const bool showLoupe = prefs_->showLoupe;
+    const bool showLoupe = sources_.prefs->showLoupe;
     const EdgeOptions options = edgeOptions();
     const ScreenInfo d = *display;
 
@@ -80,31 +100,32 @@ void Mensor::capture() {
             self->applyCapture(d.id, p, *error);
             return;
         }
-        self->measure(d, p, std::get<ScreenCapture::Filter>(filter), showLoupe, options,
-                      [weak, id = d.id, p](CaptureResult<LiveMeasurement::Result> result) {
-                          if (auto model = weak.lock()) {
-                              model->applyCapture(id, p, result);
-                          }
-                      });
+        LiveMeasurement::measure(
+            self->ports_.capture, d, p, std::get<ScreenCapture::Filter>(filter), showLoupe, options,
+            [weak, id = d.id, p](const CaptureResult<LiveMeasurement::Result>& result) {
+                if (auto tracking = weak.lock()) {
+                    tracking->applyCapture(id, p, result);
+                }
+            });
     });
 }
 
-void Mensor::applyCapture(std::uint32_t displayId, Point p,
-                          const CaptureResult<LiveMeasurement::Result>& result) {
+void PointerTracking::applyCapture(std::uint32_t displayId, Point p,
+                                   const CaptureResult<LiveMeasurement::Result>& result) {
     const auto* success = std::get_if<LiveMeasurement::Result>(&result);
-    if (!success) {
+    if (success == nullptr) {
         // The display's filter may be what failed: the next capture asks for a fresh one,
         // even when snapping went off meanwhile.
         filters_.erase(displayId);
     }
-    if (*snapping_) {
+    if (*sources_.snapping) {
         // Everything the capture gave, with the pointer it was taken at, as one change.
         LiveFrame frame;
         frame.pointer = p;
-        if (const auto under = Desktop::screenContaining(p, *screens_)) {
+        if (const auto under = Desktop::screenContaining(p, *sources_.screens)) {
             frame.pointerScreen = under->id;
         }
-        if (success) {
+        if (success != nullptr) {
             frame.cross = success->cross;
             frame.loupe = success->loupe;
         } else {
@@ -116,13 +137,13 @@ void Mensor::applyCapture(std::uint32_t displayId, Point p,
     lastCapture_ = ports_.clock.now();
     lastCapturePointer_ = p;
     // A move reported while this capture was out is measured now, not at the next tick.
-    if (*snapping_ && *pointer_ != p) {
+    if (*sources_.snapping && *pointer_ != p) {
         capture();
     }
 }
 
-void Mensor::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done) {
-    const auto display = Desktop::screen(pointer, *screens_);
+void PointerTracking::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done) {
+    const auto display = Desktop::screen(pointer, *sources_.screens);
     if (!display) {
         done(std::nullopt);
         return;
@@ -135,7 +156,7 @@ void Mensor::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>
             return;
         }
         const auto* usable = std::get_if<ScreenCapture::Filter>(&filter);
-        if (!usable) {
+        if (usable == nullptr) {
             self->filters_.erase(d.id);
             done(std::nullopt);
             return;
@@ -143,8 +164,8 @@ void Mensor::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>
         LiveMeasurement::loupe(
             self->ports_.capture, d, pointer, *usable,
             [weak, id = d.id, done = std::move(done)](CaptureResult<Loupe> result) {
-                auto model = weak.lock();
-                if (!model) {
+                auto tracking = weak.lock();
+                if (!tracking) {
                     return;
                 }
                 if (auto* loupe = std::get_if<Loupe>(&result)) {
@@ -152,18 +173,18 @@ void Mensor::captureLoupe(Point pointer, std::function<void(std::optional<Loupe>
                     return;
                 }
                 // As after a failed measurement: ask for a fresh filter.
-                model->filters_.erase(id);
+                tracking->filters_.erase(id);
                 done(std::nullopt);
             });
     });
 }
 
-void Mensor::clearLiveFrame() {
+void PointerTracking::clearLiveFrame() {
     liveFrame_.set(LiveFrame{*pointer_, *pointerScreen_, std::nullopt, std::nullopt, std::nullopt});
 }
 
-void Mensor::cachedFilter(std::uint32_t displayId,
-                          std::function<void(CaptureResult<ScreenCapture::Filter>)> done) {
+void PointerTracking::cachedFilter(std::uint32_t displayId,
+                                   std::function<void(CaptureResult<ScreenCapture::Filter>)> done) {
     const Clock::Instant now = ports_.clock.now();
     const auto cached = filters_.find(displayId);
     if (cached != filters_.end() && now < cached->second.made + filterLifetime) {
@@ -185,13 +206,6 @@ void Mensor::cachedFilter(std::uint32_t displayId,
             }
             done(std::move(result));
         });
-}
-
-void Mensor::measure(const ScreenInfo& on, Point pointer, const ScreenCapture::Filter& filter,
-                     bool showLoupe, const EdgeOptions& options,
-                     std::function<void(CaptureResult<LiveMeasurement::Result>)> done) {
-    LiveMeasurement::measure(ports_.capture, on, pointer, filter, showLoupe, options,
-                             std::move(done));
 }
 
 } // namespace spanlet

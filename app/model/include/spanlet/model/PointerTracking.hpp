@@ -1,0 +1,137 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <spanlet/EdgeDetector.hpp>
+#include <spanlet/model/Clock.hpp>
+#include <spanlet/model/LiveMeasurement.hpp>
+#include <spanlet/model/MensorRecords.hpp>
+#include <spanlet/model/Observable.hpp>
+#include <spanlet/model/PeriodicTask.hpp>
+#include <spanlet/model/Preferences.hpp>
+#include <spanlet/platform/CapturePort.hpp>
+#include <spanlet/platform/DisplayPort.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
+#include <spanlet/screen/ScreenInfo.hpp>
+
+namespace spanlet {
+
+/// Where the pointer is, and what edge snapping measures there: the pointer task, the capture
+/// pipeline with its per-display filter cache, and the live frame. The model owns one and says
+/// when the task is wanted and when the displays changed; it reads the displays, the
+/// preferences and the snapping switch straight from the model. Runs on the main thread; the
+/// platform's answers reach it through a lifetime token, so late ones do nothing.
+class PointerTracking {
+public:
+    /// The task's period.
+    static constexpr std::chrono::milliseconds pointerPeriod{16};
+    /// A still pointer is measured again only this long after the previous capture finished.
+    static constexpr std::chrono::milliseconds captureInterval{500};
+    /// How long a display's capture filter is reused.
+    static constexpr std::chrono::seconds filterLifetime{5};
+    /// The time stamp of a capture that never happened.
+    static constexpr Clock::Instant distantPast = Clock::Instant::min();
+
+    /// The platform it reaches; each must outlive it.
+    struct Ports {
+        Clock& clock;
+        DisplayPort& displays;
+        CapturePort& capture;
+        PermissionPort& permission;
+    };
+    /// The model's state it reads; each must outlive it.
+    struct Sources {
+        const Observable<std::vector<ScreenInfo>>& screens;
+        const Observable<Preferences>& prefs;
+        const Observable<bool>& snapping;
+    };
+
+    /// Reads the pointer; nothing else happens until the task is wanted.
+    PointerTracking(Ports ports, Sources sources);
+    ~PointerTracking();
+    PointerTracking(const PointerTracking&) = delete;
+    PointerTracking& operator=(const PointerTracking&) = delete;
+
+    // Observed fields.
+    /// Global top-left points.
+    [[nodiscard]] const Observable<Point>& pointer() const noexcept { return pointer_; }
+    [[nodiscard]] const Observable<std::optional<std::uint32_t>>& pointerScreen() const noexcept {
+        return pointerScreen_;
+    }
+    /// The live measurement, the loupe and the capture problem with the pointer they belong to;
+    /// changes at most once per capture, and when snapping turns on or off.
+    [[nodiscard]] const Observable<LiveFrame>& liveFrame() const noexcept { return liveFrame_; }
+
+    // Parts of the live frame.
+    [[nodiscard]] const std::optional<Cross>& live() const noexcept { return liveFrame_->cross; }
+    [[nodiscard]] const std::optional<Loupe>& loupe() const noexcept { return liveFrame_->loupe; }
+    [[nodiscard]] const std::optional<std::string>& captureProblem() const noexcept {
+        return liveFrame_->captureProblem;
+    }
+
+    // Capture state, not observed.
+    [[nodiscard]] bool capturing() const noexcept { return capturing_; }
+    [[nodiscard]] Clock::Instant lastCapture() const noexcept { return lastCapture_; }
+    [[nodiscard]] bool hasPointerTask() const noexcept { return task_.isRunning(); }
+    [[nodiscard]] std::size_t cachedFilterCount() const noexcept { return filters_.size(); }
+
+    /// Reads the pointer and the display under it.
+    void update();
+    /// A move the platform reports itself (where the pointer cannot be polled): taken at once
+    /// and, while snapping, measured at once rather than at the next tick.
+    void pointerMoved();
+    /// Starts the task when `wanted` and it is not running; stops it when not.
+    void runTask(bool wanted);
+    /// Forgets every display's filter, including those still being asked for.
+    void displaysChanged();
+    /// An empty live frame at the current pointer, as snapping turns on or off.
+    void clearLiveFrame();
+    /// The loupe at `pointer` alone, through the same filters and capture as measuring (the
+    /// colour sampler's loupe). `done` runs once, later, with nothing when the capture failed.
+    void captureLoupe(Point pointer, std::function<void(std::optional<Loupe>)> done);
+
+private:
+    struct CachedFilter {
+        ScreenCapture::Filter filter;
+        Clock::Instant made;
+    };
+
+    [[nodiscard]] std::weak_ptr<PointerTracking> weakSelf() {
+        return std::shared_ptr<PointerTracking>(lifetime_, this);
+    }
+    /// One throttled capture-and-measure step of the task.
+    void capture();
+    void applyCapture(std::uint32_t displayId, Point pointer,
+                      const CaptureResult<LiveMeasurement::Result>& result);
+    /// The display's capture filter, reused for filterLifetime. `done` runs at once for a
+    /// cached filter, later otherwise.
+    void cachedFilter(std::uint32_t displayId,
+                      std::function<void(CaptureResult<ScreenCapture::Filter>)> done);
+    /// The edge options of the tolerance preference, kept within its meaningful range.
+    [[nodiscard]] EdgeOptions edgeOptions() const;
+
+    Ports ports_;
+    Sources sources_;
+    std::shared_ptr<char> lifetime_ = std::make_shared<char>();
+
+    Observable<Point> pointer_;
+    Observable<std::optional<std::uint32_t>> pointerScreen_;
+    Observable<LiveFrame> liveFrame_;
+
+    PeriodicTask task_;
+    bool capturing_ = false;
+    Clock::Instant lastCapture_ = distantPast;
+    Point lastCapturePointer_{-1, -1};
+    std::map<std::uint32_t, CachedFilter> filters_;
+    /// Bumped on every display change, so a filter asked for before it is not cached after it.
+    std::uint64_t displayGeneration_ = 0;
+};
+
+} // namespace spanlet
