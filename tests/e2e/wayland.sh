@@ -150,10 +150,14 @@ no_display() {
 frozen() {
     start_sway 'output * bg #202020 solid_color'
     local sway=${E2E_PIDS[-1]} said status
+    # Stopped once it is up (its IPC socket comes late in its start): a TERM that reaches it
+    # stopped while it is still starting can get lost, and it would then never end.
+    wait_until 10 compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null || log "no sway IPC"
     kill -STOP "$sway"
     said=$(DISPLAY=:99 timeout 10 "$SPANLET" 2>&1)
     status=$?
     kill -CONT "$sway"
+    kill -KILL "$sway"
     expect_equal "exit status" 1 "$status"
     expect_equal "message" "spanlet: the Wayland display wayland-1 did not answer within 2 s" "$said"
 }
