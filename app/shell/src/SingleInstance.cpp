@@ -174,13 +174,15 @@ SingleInstance::SingleInstance(SingleInstanceLock& lock, std::filesystem::path s
             accepting_->setEnabled(true);
         }
     });
-    // Told by the kernel (inotify) when either file is removed, replaced or changed, so an idle
-    // instance never wakes up to look.
-    connect(watching_.get(), &QFileSystemWatcher::fileChanged, this, [this] {
+    // Told by the kernel (inotify) whenever a name in the folder of the lock and the socket
+    // comes, goes or is replaced, so an idle instance never wakes up to look. The folder, not
+    // the two files: a file's watch ends with it, and one put back could be gone again before
+    // it is watched.
+    connect(watching_.get(), &QFileSystemWatcher::directoryChanged, this, [this] {
         watch();
-        watchFiles();
+        watchFolder();
     });
-    watchFiles();
+    watchFolder();
 }
 
 SingleInstance::~SingleInstance() {
@@ -341,17 +343,14 @@ void SingleInstance::watch() {
     }
 }
 
-void SingleInstance::watchFiles() {
+void SingleInstance::watchFolder() {
     if (!watching_) {
         return; // ending
     }
-    // A watch ends with the file it watched: files put back are watched anew.
-    const QStringList watched = watching_->files();
-    for (const std::string& file : {lock_.file().native(), socket_.native()}) {
-        const QString path = QString::fromStdString(file);
-        if (!watched.contains(path)) {
-            watching_->addPath(path);
-        }
+    // A watch ends with the folder it watched: one made again is watched anew.
+    const QString folder = QString::fromStdString(socket_.parent_path().native());
+    if (!watching_->directories().contains(folder)) {
+        watching_->addPath(folder);
     }
 }
 

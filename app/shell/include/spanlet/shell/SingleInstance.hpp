@@ -44,8 +44,8 @@ public:
     [[nodiscard]] static Listening listen(const std::filesystem::path& socket);
 
     /// Takes requests on `listener`, the socket that listen() made at `socket`. Whenever the
-    /// kernel reports a change to the lock file of `lock` (held) or to the socket, it checks that
-    /// both are still in their places, and puts back whichever went or was replaced.
+    /// kernel reports a change in their folder, it checks that the lock file of `lock` (held) and
+    /// the socket are still in their places, and puts back whichever went or was replaced.
     SingleInstance(SingleInstanceLock& lock, std::filesystem::path socket, int listener);
     /// Stops listening and removes the socket while it is this one's.
     ~SingleInstance() override;
@@ -64,7 +64,7 @@ private:
     void serve(int fd);
     void finished(Connection* connection, const std::string& line);
     void watch();
-    void watchFiles();
+    void watchFolder();
 
     SingleInstanceLock& lock_;
     std::filesystem::path socket_;

@@ -27,7 +27,6 @@ public:
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     [[nodiscard]] State state() const noexcept { return state_; }
-    [[nodiscard]] const std::filesystem::path& file() const noexcept { return file_; }
     /// Why the lock failed (an errno value), or 0.
     [[nodiscard]] int error() const noexcept { return error_; }
 
