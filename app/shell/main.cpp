@@ -137,9 +137,9 @@ int main(int argc, char** argv) {
         break;
     }
 
-    // One Spanlet per user and display: whoever holds the lock is it and owns the socket; a
-    // later start hands its request over before it makes an application or touches grabs or
-    // settings.
+    // One Spanlet per user and display: the one that answers on the socket (and holds the lock
+    // beside it); a later start hands its request over before it makes an application or
+    // touches grabs or settings.
     // Keyed by the X display where there is one (as before Wayland was supported), otherwise
     // by the Wayland display.
     const char* display = environment("DISPLAY");
