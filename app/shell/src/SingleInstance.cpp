@@ -35,16 +35,6 @@ std::string reason(int error) {
     return std::strerror(error); // NOLINT(concurrency-mt-unsafe): one thread uses it
 }
 
-std::optional<sockaddr_un> addressOf(const std::filesystem::path& socket) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socket.native().size() >= sizeof address.sun_path) {
-        return std::nullopt;
-    }
-    std::memcpy(address.sun_path, socket.c_str(), socket.native().size());
-    return address;
-}
-
 /// Whether a listener takes connections at `address` (a full queue counts: it is there).
 bool answers(const sockaddr_un& address) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -128,7 +118,7 @@ private:
 };
 
 SingleInstance::Listening SingleInstance::listen(const std::filesystem::path& socket) {
-    const auto address = addressOf(socket);
+    const auto address = socketAddress(socket);
     if (!address) {
         return {.error = "spanlet: the socket path " + socket.string() + " is too long"};
     }

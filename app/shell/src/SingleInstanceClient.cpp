@@ -39,18 +39,16 @@ private:
 int connectBy(const std::filesystem::path& socket, Clock::time_point absentBy,
               Clock::time_point fullBy, bool& listening) {
     listening = true;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socket.native().size() >= sizeof address.sun_path) {
+    const auto address = socketAddress(socket);
+    if (!address) {
         return -1;
     }
-    std::memcpy(address.sun_path, socket.c_str(), socket.native().size());
     for (;;) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0) {
             return -1;
         }
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0) {
             return fd;
         }
         const int error = errno;
@@ -76,6 +74,16 @@ bool readable(int fd, Clock::time_point deadline) {
 }
 
 } // namespace
+
+std::optional<sockaddr_un> socketAddress(const std::filesystem::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket.native().size() >= sizeof address.sun_path) {
+        return std::nullopt;
+    }
+    std::memcpy(address.sun_path, socket.c_str(), socket.native().size());
+    return address;
+}
 
 std::optional<uid_t> peerUser(int fd) {
     ucred credentials{};

@@ -5,12 +5,16 @@
 #include <optional>
 #include <string_view>
 #include <sys/types.h>
+#include <sys/un.h>
 
 namespace spanlet {
 
 /// The user id of the process at the other end of the connected Unix socket `fd`, as the
 /// kernel recorded it (SO_PEERCRED); nothing when it cannot be read.
 [[nodiscard]] std::optional<uid_t> peerUser(int fd);
+
+/// The Unix socket address of `socket`; nothing when the path does not fit in one.
+[[nodiscard]] std::optional<sockaddr_un> socketAddress(const std::filesystem::path& socket);
 
 /// The sending side of the single-instance channel. Plain POSIX, so a second start can hand
 /// over before it makes a Qt application or talks to the X server.
