@@ -48,13 +48,6 @@ std::unique_ptr<Platform> loadPlatform() {
     return PlatformLoader::load(PlatformLoader::Session::fromEnvironment(), built);
 }
 
-void traceCaptureWaits(Platform& platform, std::function<void(const char* event)> mark) {
-    // X11 captures answer at once, without waiting for a frame: nothing to mark.
-    if (auto* wayland = dynamic_cast<wayland::WaylandPlatform*>(&platform)) {
-        wayland->screencopy().setTrace(std::move(mark));
-    }
-}
-
 Overlays makeOverlays(Platform& platform) {
     // The layer surfaces belong to the Wayland back end's own connection; every other back end
     // shows the overlay through Qt windows and the surfaces port.

@@ -89,12 +89,12 @@ SpanletApp::SpanletApp(Options options)
     ruler_.attach(*model_);
     trace_ = LatencyTrace::fromEnvironment(*model_);
     if (trace_) {
-        traceCaptureWaits(*platform_, [trace = trace_.get()](const char* e) { trace->mark(e); });
+        platform_->capture().setTrace([trace = trace_.get()](const char* e) { trace->mark(e); });
     }
 }
 
 SpanletApp::~SpanletApp() {
-    traceCaptureWaits(*platform_, {});
+    platform_->capture().setTrace({});
     trace_.reset();
     // The views and panels go before the model (members go in reverse order, the model after
     // the controllers); the key grabs are released before anything else.

@@ -23,6 +23,10 @@ public:
     /// The pixels of `rect` (display-local top-left points) at `scale`, sized by outputSize().
     virtual void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                         std::function<void(CaptureResult<PixelBuffer>)> done) = 0;
+    /// For the latency benchmark: where copies wait for the display server to draw a frame,
+    /// `mark` hears "asked" and "copied" around each wait. Empty: no more marks. Captures that
+    /// answer at once have nothing to mark.
+    virtual void setTrace(const std::function<void(const char* event)>& /*mark*/) {}
 };
 
 } // namespace spanlet

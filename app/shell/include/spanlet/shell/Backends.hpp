@@ -26,10 +26,6 @@ SessionPlatform qtPlatformForSession();
 /// when none of them can run here.
 std::unique_ptr<Platform> loadPlatform();
 
-/// For the latency benchmark: where a back end's captures wait for the display server to draw
-/// a frame, `mark` hears "asked" and "copied" around each wait. Empty: no more marks.
-void traceCaptureWaits(Platform& platform, std::function<void(const char* event)> mark);
-
 class Mensor;
 
 /// The overlay controller that works with a back end, and how to bind it to the model once the

@@ -54,6 +54,9 @@ public:
     }
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
+    void setTrace(const std::function<void(const char* event)>& mark) override {
+        inner_.setTrace(mark);
+    }
 
 private:
     enum class Step {

@@ -27,9 +27,9 @@ public:
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
 
-    /// For the latency benchmark: marks when a copy is asked of the compositor ("asked") and
-    /// when it is in our buffer ("copied"); the time between is the compositor's.
-    void setTrace(std::function<void(const char* event)> trace) { trace_ = std::move(trace); }
+    /// Marks when a copy is asked of the compositor ("asked") and when it is in our buffer
+    /// ("copied"); the time between is the compositor's.
+    void setTrace(const std::function<void(const char* event)>& trace) override { trace_ = trace; }
 
     /// wl_shm buffers made so far (the rest were reused).
     [[nodiscard]] std::size_t buffersMade() const;

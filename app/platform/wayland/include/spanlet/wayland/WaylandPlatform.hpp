@@ -50,8 +50,6 @@ public:
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
     [[nodiscard]] OverlaySurfaces& surfaces() override { return surfaces_; }
     [[nodiscard]] WaylandConnection& connection() { return *connection_; }
-    /// The screencopy under capture(), for tracing its waits.
-    [[nodiscard]] WaylandCapture& screencopy() { return capture_; }
 
 private:
     std::unique_ptr<WaylandConnection> connection_;
