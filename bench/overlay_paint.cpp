@@ -9,11 +9,11 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
+#include <spanlet/draw/qt/OverlayDamage.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/draw/qt/QtTextMeasurer.hpp>
 #include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/overlay/OverlayScene.hpp>
-#include <spanlet/overlay/qt/OverlayDamage.hpp>
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include <spanlet/draw/qt/OverlayDamage.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/OverlayDamage.hpp>
 
 namespace spanlet::test {
 namespace {

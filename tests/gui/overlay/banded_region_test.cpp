@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <random>
 
-#include <spanlet/overlay/qt/OverlayDamage.hpp>
+#include <spanlet/draw/qt/OverlayDamage.hpp>
 
 #include "BandedRegion.hpp"
 

@@ -7,8 +7,8 @@
 #include <QWindow>
 
 #include <spanlet/DevicePixels.hpp>
+#include <spanlet/draw/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/GuideEditorView.hpp>
-#include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/qt/OverlayPanel.hpp>
 
 namespace spanlet {

@@ -8,12 +8,12 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <spanlet/DevicePixels.hpp>
+#include <spanlet/draw/qt/OverlayDamage.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/overlay/GuideEditor.hpp>
 #include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/overlay/SceneBuilder.hpp>
-#include <spanlet/overlay/qt/OverlayDamage.hpp>
 #include <spanlet/overlay/wayland/WaylandOverlayController.hpp>
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>

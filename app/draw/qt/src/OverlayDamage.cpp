@@ -6,8 +6,8 @@
 #include <type_traits>
 
 #include <spanlet/DevicePixels.hpp>
+#include <spanlet/draw/qt/OverlayDamage.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
-#include <spanlet/overlay/qt/OverlayDamage.hpp>
 
 #include "BandedRegion.hpp"
 
