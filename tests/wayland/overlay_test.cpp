@@ -196,5 +196,43 @@ TEST_F(OverlayInput, cursorCheckFindsCursorsInCopies) {
     EXPECT_TRUE(around() == plain) << "a cursor image after the check";
 }
 
+// A hole closed after its copy shows the overlay again once asked, though nothing else is
+// drawn meanwhile.
+TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
+    InputDriver driver; // the seat's pointer, which the surface below follows
+    ASSERT_TRUE(driver.ok() && driver.move(500, 300)); // its cursor away from the copies
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    const std::uint32_t id = c->outputs().screens().at(0).id;
+    TestSurface below(*c, c->outputs().output(id), 0xFF004000, true);
+    OverlaySurface overlay(*c, c->outputs().output(id), 1);
+    ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured() && below.mapped(); }));
+    std::fill(overlay.canvas().begin(), overlay.canvas().end(), 0xFF800000U); // opaque red
+    const wayland::PixelRect all{0, 0, overlay.width(), overlay.height()};
+    overlay.present({&all, 1});
+    wayland::WaylandCapture screencopy(*c);
+    const wayland::PixelRect hole{100, 100, 8, 8};
+    const auto shows = [&](RGBA colour) {
+        for (int tries = 0; tries < 20; ++tries) {
+            std::optional<CaptureResult<PixelBuffer>> got;
+            screencopy.pixels({id, nullptr}, {100, 100, 8, 8}, 1,
+                              [&](auto r) { got = std::move(r); });
+            c->dispatchUntil([&] { return got.has_value(); });
+            const auto* pixels = got ? std::get_if<PixelBuffer>(&*got) : nullptr;
+            if (pixels != nullptr && *pixels == PixelBuffer(8, 8, colour)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const RGBA red{0x80, 0, 0, 255};
+    ASSERT_TRUE(shows(red));
+    overlay.punch({&hole, 1});
+    EXPECT_TRUE(shows(RGBA{0, 0x40, 0, 255})) << "the hole shows what is below";
+    overlay.closeHole(hole);
+    overlay.showClosedHoles();
+    EXPECT_TRUE(shows(red));
+}
+
 } // namespace
 } // namespace spanlet::test

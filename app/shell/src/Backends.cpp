@@ -1,7 +1,6 @@
 #include <string>
 
-#include <spanlet/overlay/qt/QtOverlayController.hpp>
-#include <spanlet/overlay/wayland/WaylandOverlayController.hpp>
+#include <spanlet/overlay/qt/HostedOverlay.hpp>
 #include <spanlet/platform/PlatformLoader.hpp>
 #include <spanlet/shell/Backends.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
@@ -49,17 +48,10 @@ std::unique_ptr<Platform> loadPlatform() {
 }
 
 Overlays makeOverlays(Platform& platform) {
-    // The layer surfaces belong to the Wayland back end's own connection; every other back end
-    // shows the overlay through Qt windows and the surfaces port.
-    if (auto* wayland = dynamic_cast<wayland::WaylandPlatform*>(&platform)) {
-        auto controller = std::make_unique<WaylandOverlayController>(*wayland);
-        WaylandOverlayController& bound = *controller;
-        return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }, true};
-    }
-    auto controller =
-        std::make_unique<QtOverlayController>(platform.displays(), platform.surfaces());
-    QtOverlayController& bound = *controller;
-    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }, false};
+    auto controller = std::make_unique<HostedOverlay>(platform.overlay(), platform.displays());
+    HostedOverlay& bound = *controller;
+    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); },
+            platform.overlay().takesPointerWhileSnapping()};
 }
 
 } // namespace spanlet

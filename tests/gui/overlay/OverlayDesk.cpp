@@ -72,12 +72,14 @@ void OverlayDesk::SetUp() {
                                    testing::boxScene({100, 100, 200, 150}, d.info.scale.factor()));
     }
     surfaces = std::make_unique<X11Surfaces>(own, *side);
-    overlays = std::make_unique<QtOverlayController>(*displays, *surfaces);
+    host = std::make_unique<X11OverlayHost>(*displays, *surfaces);
+    overlays = std::make_unique<HostedOverlay>(*host, *displays);
 }
 
 void OverlayDesk::TearDown() {
     model.reset();
     overlays.reset();
+    host.reset();
     surfaces.reset();
     displays.reset();
     side.reset();
@@ -171,7 +173,7 @@ bool OverlayDesk::panelsAbove(xcb_window_t window) const {
         if (children[i] == window) {
             windowAt = i;
         }
-        for (OverlayPanel* p : overlays->panels()) {
+        for (x11::OverlayPanel* p : host->panels()) {
             if (p->isVisible() && children[i] == static_cast<xcb_window_t>(p->winId())) {
                 lowestPanel = std::min(lowestPanel, i);
             }

@@ -14,11 +14,12 @@
 #include <xcb/xcb.h>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/overlay/qt/OverlayPanel.hpp>
-#include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/overlay/qt/HostedOverlay.hpp>
+#include <spanlet/x11/OverlayPanel.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
 #include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
+#include <spanlet/x11/X11OverlayHost.hpp>
 #include <spanlet/x11/X11Surfaces.hpp>
 
 #include "fakes/FakePlatform.hpp"
@@ -49,8 +50,8 @@ private:
 };
 
 /// The overlay on the test's desktop: a model on fake ports except for the real display port,
-/// the real X11 surfaces and the real overlay controller; our panels registered as our own
-/// windows; a grey desktop window beneath; a compositor unless the test asks for shape mode.
+/// the real X11 surfaces and overlay host, and the overlay controller; our panels registered as our
+/// own windows; a grey desktop window beneath; a compositor unless the test asks for shape mode.
 class OverlayDesk : public ::testing::Test {
 protected:
     static constexpr std::uint32_t desktopGrey = 0x808080;
@@ -79,14 +80,15 @@ protected:
     /// Whether our panels are above `window` in the stacking order.
     [[nodiscard]] bool panelsAbove(xcb_window_t window) const;
 
-    [[nodiscard]] OverlayPanel* panel(std::uint32_t id) const { return overlays->panel(id); }
+    [[nodiscard]] x11::OverlayPanel* panel(std::uint32_t id) const { return host->panel(id); }
 
     fakes::FakePlatform platform;
     std::unique_ptr<x11::SideConnection> side;
     std::unique_ptr<X11DisplayPort> displays;
     std::shared_ptr<OwnWindows> own = std::make_shared<OwnWindows>();
     std::unique_ptr<X11Surfaces> surfaces;
-    std::unique_ptr<QtOverlayController> overlays;
+    std::unique_ptr<X11OverlayHost> host;
+    std::unique_ptr<HostedOverlay> overlays;
     std::unique_ptr<Mensor> model;
     std::unique_ptr<PlainWindow> desktop;
 

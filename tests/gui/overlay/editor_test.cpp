@@ -1,7 +1,9 @@
 #include <QAccessible>
 #include <QApplication>
+#include <QMenu>
+#include <algorithm>
 
-#include <spanlet/overlay/qt/GuideEditorView.hpp>
+#include <spanlet/x11/PanelInput.hpp>
 
 #include "OverlayDesk.hpp"
 #include "support/Scene.hpp"
@@ -35,19 +37,19 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
     Preferences prefs;
     prefs.guides.guides = {{vertical, Axis::vertical, global(idB(), {300, 0}).x}};
     Mensor& m = start(prefs);
-    ASSERT_FALSE(overlays->compositing());
+    ASSERT_FALSE(surfaces->compositing());
     PlainWindow before(QRect(device(idA(), {10, 300}), QSize(80, 80)), 0x224422);
     before.focus();
     pointTo(idB(), {600, 500});
     m.startEditingGuides();
     settle();
-    OverlayPanel* b = panel(idB());
-    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == b->editorView(); }));
+    x11::OverlayPanel* b = panel(idB());
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == b->input(); }));
     EXPECT_EQ(xFocus(), static_cast<std::uint32_t>(b->winId()));
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(b->editorView());
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(b->input());
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Guides editor"));
-    EXPECT_EQ(b->editorView()->accessibleDescription(),
+    EXPECT_EQ(b->input()->accessibleDescription(),
               QStringLiteral("Tab selects a guide, arrow keys move it, Delete removes it, V or H "
                              "adds a guide at the pointer, Escape finishes."));
 
@@ -72,6 +74,41 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
     EXPECT_FALSE(b->inputEnabled());
     ASSERT_TRUE(xdotool({"click", "1"}));
     EXPECT_TRUE(waitUntil([&] { return below.pressed(); })) << "clicks pass through again";
+}
+
+// A right click over a guide opens the editor's menu at the pointer; the entry picked (past a
+// separator) is the one carried out.
+TEST_F(EditorTest, RightClickMenuCarriesOutThePickedEntry) {
+    const Uuid vertical = Uuid::random();
+    Preferences prefs;
+    prefs.guides.guides = {{vertical, Axis::vertical, global(idB(), {300, 0}).x}};
+    Mensor& m = start(prefs);
+    pointTo(idB(), {300, 500});
+    m.startEditingGuides();
+    settle();
+    ASSERT_TRUE(xdotool({"click", "3"}));
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu != nullptr;
+    }));
+    QAction* horizontal = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->text() == QStringLiteral("Add Horizontal Guide Here")) {
+            horizontal = action;
+        }
+    }
+    ASSERT_NE(horizontal, nullptr);
+    ASSERT_EQ(menu->actions().at(0)->text(), QStringLiteral("Remove Guide"));
+    horizontal->trigger();
+    settle();
+    const std::vector<Guide>& guides = m.prefs()->guides.guides;
+    ASSERT_EQ(guides.size(), 2U);
+    const auto added = std::find_if(guides.begin(), guides.end(),
+                                    [](const Guide& g) { return g.axis == Axis::horizontal; });
+    ASSERT_NE(added, guides.end());
+    EXPECT_EQ(added->position, global(idB(), {300, 500}).y);
+    menu->close();
 }
 
 } // namespace

@@ -14,7 +14,7 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
     Mensor& m = start();
     const auto panels = [&](bool visible) {
         std::set<std::uint32_t> ids;
-        for (OverlayPanel* p : overlays->panels()) {
+        for (x11::OverlayPanel* p : host->panels()) {
             EXPECT_EQ(p->isVisible(), visible) << p->screenId();
             ids.insert(p->screenId());
         }
@@ -24,8 +24,8 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
     m.addGuide(Axis::vertical, global(idA(), {40, 10}));
     settle();
     EXPECT_EQ(panels(true).size(), 2U);
-    EXPECT_TRUE(overlays->compositing());
-    for (OverlayPanel* p : overlays->panels()) {
+    EXPECT_TRUE(surfaces->compositing());
+    for (x11::OverlayPanel* p : host->panels()) {
         const Rect f = display(p->screenId()).info.frame;
         EXPECT_EQ(p->geometry(), QRectF(f.x, f.y, f.width, f.height).toAlignedRect());
         EXPECT_TRUE(own->contains(static_cast<std::uint32_t>(p->winId())))
@@ -52,7 +52,7 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
     EXPECT_EQ(panels(true), (std::set<std::uint32_t>{idA(), b}));
     int visible = 0;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        visible += (qobject_cast<OverlayPanel*>(w) && w->isVisible()) ? 1 : 0;
+        visible += (qobject_cast<x11::OverlayPanel*>(w) && w->isVisible()) ? 1 : 0;
     }
     EXPECT_EQ(visible, 2) << "old panels are hidden";
 

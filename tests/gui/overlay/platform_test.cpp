@@ -8,8 +8,7 @@
 #include <xcb/shape.h>
 
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/overlay/qt/OverlayPanel.hpp>
-#include <spanlet/overlay/qt/QtOverlayController.hpp>
+#include <spanlet/overlay/qt/HostedOverlay.hpp>
 #include <spanlet/ruler/qt/QtRulerController.hpp>
 #include <spanlet/ruler/qt/RulerPanel.hpp>
 #include <spanlet/x11/X11Platform.hpp>
@@ -62,7 +61,7 @@ TEST_P(ShapeMode, FollowsTheCompositorForTheOverlayAndTheRuler) {
 
     const std::unique_ptr<X11Platform> platform = X11Platform::make();
     ASSERT_TRUE(platform);
-    QtOverlayController overlays(platform->displays(), platform->surfaces());
+    HostedOverlay overlays(platform->overlay(), platform->displays());
     QtRulerController ruler(platform->displays(), platform->surfaces());
     fakes::FakePlatform f;
     Preferences prefs;
@@ -77,14 +76,15 @@ TEST_P(ShapeMode, FollowsTheCompositorForTheOverlayAndTheRuler) {
     model.toggleSnapping();
     model.toggleRuler();
     ASSERT_TRUE(waitUntil([&] {
-        return !overlays.panels().empty() && overlays.panels().front()->isVisible() &&
-               ruler.panel() != nullptr && ruler.panel()->windowHandle() != nullptr &&
+        return !platform->overlay().panels().empty() &&
+               platform->overlay().panels().front()->isVisible() && ruler.panel() != nullptr &&
+               ruler.panel()->windowHandle() != nullptr &&
                ruler.panel()->windowHandle()->isExposed();
     }));
     settle();
 
-    EXPECT_EQ(overlays.compositing(), compositor);
-    for (OverlayPanel* panel : overlays.panels()) {
+    EXPECT_EQ(platform->surfaces().compositing(), compositor);
+    for (x11::OverlayPanel* panel : platform->overlay().panels()) {
         EXPECT_EQ(panel->shapeMode(), !compositor);
         EXPECT_EQ(shaped(*panel), !compositor) << "overlay panel of display " << panel->screenId();
     }

@@ -29,13 +29,13 @@ TEST_F(CoalescedRepaintTest, AMoveIsPaintedOnceItsCaptureLands) {
     };
 
     platform.capture.latency = 5ms; // of the model's (virtual) time
-    const draw::DrawList before = panel(idB())->drawList();
+    const draw::DrawList before = overlays->drawList(idB());
     moveAndTick({400, 350});
     settle();
-    EXPECT_EQ(panel(idB())->drawList(), before) << "painted before the capture landed";
+    EXPECT_EQ(overlays->drawList(idB()), before) << "painted before the capture landed";
     platform.clock.advance(5ms);
     ASSERT_FALSE(m.tracking().capturing());
-    ASSERT_TRUE(waitUntil([&] { return panel(idB())->drawList() != before; }, 1s));
+    ASSERT_TRUE(waitUntil([&] { return overlays->drawList(idB()) != before; }, 1s));
     EXPECT_EQ(m.tracking().live()->pointerX, global(idB(), {400, 350}).x);
 }
 

@@ -36,14 +36,14 @@ protected:
     /// grey desktop (in shape mode: over black within the window's shape, the desktop
     /// elsewhere); empty when they agree.
     [[nodiscard]] std::string differences(const QImage& shot) const {
-        const OverlayPanel* p = panel(id());
+        const x11::OverlayPanel* p = panel(id());
         const double s = scale();
         const QPoint origin = device(id(), {0, 0});
         QImage drawn(p->size() * s, QImage::Format_ARGB32_Premultiplied);
         drawn.setDevicePixelRatio(s);
         drawn.fill(Qt::transparent);
         QPainter painter(&drawn);
-        draw::QPainterBackend().paint(painter, p->drawList());
+        draw::QPainterBackend().paint(painter, overlays->drawList(id()));
         painter.end();
         std::ostringstream out;
         int wrong = 0;
@@ -65,8 +65,9 @@ protected:
                 }
             }
         }
-        if (p->drawList().ops.empty() || QColor(shot.pixel(device(id(), {guideX, 10}))).rgb() ==
-                                             QColor(QRgb(desktopGrey)).rgb()) {
+        if (overlays->drawList(id()).ops.empty() ||
+            QColor(shot.pixel(device(id(), {guideX, 10}))).rgb() ==
+                QColor(QRgb(desktopGrey)).rgb()) {
             out << "the guide does not show\n";
         }
         if (wrong > 0) {
@@ -94,7 +95,7 @@ TEST_P(ScreenshotTest, ShowsWhatThePanelDrewAndNothingElseAlsoAfterAMove) {
     ASSERT_EQ(m.tracking().live()->pointerX, global(id(), live).x);
     ASSERT_FALSE(m.toast()->has_value());
     overlays->repaintNow();
-    ASSERT_EQ(overlays->compositing(), wantsCompositor());
+    ASSERT_EQ(surfaces->compositing(), wantsCompositor());
     const auto agrees = [&] {
         std::string diff;
         const bool agreed = waitUntil([&] {

@@ -34,7 +34,8 @@ public:
     PermissionPort& permission() override { std::abort(); }
     PlatformHotkeys& hotkeys() override { std::abort(); }
     Clipboard& clipboard() override { std::abort(); }
-    OverlaySurfaces& surfaces() override { std::abort(); }
+    OverlayHost& overlay() override { std::abort(); }
+    WindowSurfaces& surfaces() override { std::abort(); }
 };
 
 PlatformLoader::Factory starts(Backend backend) {

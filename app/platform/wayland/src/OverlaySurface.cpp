@@ -196,6 +196,16 @@ void OverlaySurface::closeHole(const PixelRect& hole) {
     }
 }
 
+void OverlaySurface::showClosedHoles() {
+    std::vector<PixelRect> closed;
+    for (const PixelRect& hole : shownHoles_) {
+        if (std::find(openHoles_.begin(), openHoles_.end(), hole) == openHoles_.end()) {
+            closed.push_back(hole);
+        }
+    }
+    present(closed);
+}
+
 void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     const std::span<const PixelRect> holes = openHoles_;
     ShmBuffers::Buffer* buffer =

@@ -28,7 +28,7 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::make() {
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : connection_(std::move(connection)), pump_(*connection_), displays_(*connection_),
       capture_(*connection_), holeCapture_(capture_), cursorCheck_(holeCapture_),
-      clipboard_(*connection_) {}
+      clipboard_(*connection_), overlay_(*connection_, displays_, holeCapture_, cursorCheck_) {}
 
 WaylandPlatform::~WaylandPlatform() = default;
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include <spanlet/platform/OverlaySurfaces.hpp>
+#include <spanlet/x11/OverlaySurfaces.hpp>
 
 namespace spanlet::x11 {
 

@@ -16,7 +16,8 @@ std::unique_ptr<X11Platform> X11Platform::make() {
 }
 
 X11Platform::X11Platform()
-    : displays_(side_), capture_(displays_), surfaces_(capture_.ownWindows(), side_) {
+    : displays_(side_), capture_(displays_), surfaces_(capture_.ownWindows(), side_),
+      overlay_(displays_, surfaces_) {
     // A pointer read is followed by captures at the pointer: their check against the server's
     // news travels with it.
     displays_.setPointerQueryHook([this] { capture_.expectCaptures(); });

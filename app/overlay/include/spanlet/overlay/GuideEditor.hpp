@@ -8,6 +8,7 @@
 #include <spanlet/Geometry.hpp>
 #include <spanlet/Guides.hpp>
 #include <spanlet/Uuid.hpp>
+#include <spanlet/platform/OverlayHost.hpp>
 
 namespace spanlet {
 
@@ -15,28 +16,8 @@ class Mensor;
 class DisplayPort;
 
 /// A key as the guide editor sees it, whatever toolkit delivered it.
-enum class EditorKey {
-    returnKey,
-    enter, ///< keypad Enter
-    escape,
-    tab,
-    backtab, ///< Shift+Tab as some toolkits report it
-    deleteKey,
-    forwardDelete,
-    left,
-    right,
-    up,
-    down,
-    other,
-};
-
-struct EditorKeyPress {
-    EditorKey key = EditorKey::other;
-    bool shift = false;
-    /// The characters the key types without modifiers (UTF-8); letters are matched on it
-    /// lower-cased.
-    std::string text;
-};
+using EditorKey = OverlayKey;
+using EditorKeyPress = OverlayKeyPress;
 
 /// What one key press does in the editor.
 struct EditorKeyAction {
@@ -58,7 +39,7 @@ struct EditorKeyAction {
     friend bool operator==(const EditorKeyAction&, const EditorKeyAction&) = default;
 };
 
-enum class EditorCursor { arrow, crosshair, resizeLeftRight, resizeUpDown };
+using EditorCursor = OverlayCursor;
 
 /// One entry of the editor's context menu; `at` is the right click's pointer (global
 /// top-left points), used by the add entries.

@@ -3,15 +3,16 @@
 #include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/platform/Clipboard.hpp>
 #include <spanlet/platform/DisplayPort.hpp>
-#include <spanlet/platform/OverlaySurfaces.hpp>
+#include <spanlet/platform/OverlayHost.hpp>
 #include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/platform/PlatformHotkeys.hpp>
+#include <spanlet/platform/Surfaces.hpp>
 
 namespace spanlet {
 
 /// One display-server back end: every port the rest of the application reaches the desktop
-/// through. The ruler, the sampler's loupe and the tool windows use surfaces() as plain
-/// WindowSurfaces; the overlay panels use all of it. Made by the loader before any window of
+/// through. The overlay is drawn on the back end's overlay(); the ruler, the sampler's loupe and
+/// the tool windows use surfaces(). Made by the loader before any window of
 /// ours exists (capture may need to be in place first) and kept until the event loop ends.
 class Platform {
 public:
@@ -21,7 +22,8 @@ public:
     [[nodiscard]] virtual PermissionPort& permission() = 0;
     [[nodiscard]] virtual PlatformHotkeys& hotkeys() = 0;
     [[nodiscard]] virtual Clipboard& clipboard() = 0;
-    [[nodiscard]] virtual OverlaySurfaces& surfaces() = 0;
+    [[nodiscard]] virtual OverlayHost& overlay() = 0;
+    [[nodiscard]] virtual WindowSurfaces& surfaces() = 0;
 };
 
 } // namespace spanlet

@@ -28,7 +28,7 @@ std::unique_ptr<Platform> loadPlatform();
 
 class Mensor;
 
-/// The overlay controller that works with a back end, and how to bind it to the model once the
+/// The overlay controller on a back end's overlay host, and how to bind it to the model once the
 /// model (which is made with the controller) exists.
 struct Overlays {
     std::unique_ptr<OverlayController> controller;
@@ -37,8 +37,7 @@ struct Overlays {
     bool takesClicks = false;
 };
 
-/// The overlay for `platform`: layer-shell surfaces on Wayland, Qt windows elsewhere.
-/// `platform` must outlive it.
+/// The overlay drawn on `platform`'s overlay host; `platform` must outlive it.
 Overlays makeOverlays(Platform& platform);
 
 } // namespace spanlet

@@ -57,6 +57,9 @@ public:
     void punch(std::span<const PixelRect> holes);
     /// One hole punched earlier closes: the next present() shows the canvas there again.
     void closeHole(const PixelRect& hole);
+    /// Shows the canvas where holes shown in the last frame have closed since; nothing when
+    /// none have (a frame since showed it already).
+    void showClosedHoles();
 
     /// Whether the surface takes the pointer (full input region) or lets it through (empty).
     void takeInput(bool take);

@@ -11,6 +11,7 @@
 #include <spanlet/wayland/WaylandDisplayPort.hpp>
 #include <spanlet/wayland/WaylandEventPump.hpp>
 #include <spanlet/wayland/WaylandHotkeys.hpp>
+#include <spanlet/wayland/WaylandOverlayHost.hpp>
 #include <spanlet/wayland/WaylandPermission.hpp>
 #include <spanlet/wayland/WaylandSurfaces.hpp>
 
@@ -43,12 +44,11 @@ public:
     /// Screencopy with the overlay cleared where it copies, held back while the cursor check
     /// has the crosshair up (see CursorCheck).
     [[nodiscard]] CursorCheck& capture() override { return cursorCheck_; }
-    /// The copies under capture(), which the overlay clears its holes for.
-    [[nodiscard]] HoleCapture& holeCapture() { return holeCapture_; }
     [[nodiscard]] PermissionPort& permission() override { return permission_; }
     [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
-    [[nodiscard]] OverlaySurfaces& surfaces() override { return surfaces_; }
+    [[nodiscard]] WaylandOverlayHost& overlay() override { return overlay_; }
+    [[nodiscard]] WindowSurfaces& surfaces() override { return surfaces_; }
     [[nodiscard]] WaylandConnection& connection() { return *connection_; }
 
 private:
@@ -62,6 +62,7 @@ private:
     WaylandHotkeys hotkeys_;
     WaylandClipboard clipboard_;
     WaylandSurfaces surfaces_;
+    WaylandOverlayHost overlay_;
 };
 
 } // namespace spanlet::wayland

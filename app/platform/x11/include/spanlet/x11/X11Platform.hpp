@@ -8,6 +8,7 @@
 #include <spanlet/x11/X11Capture.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
 #include <spanlet/x11/X11Hotkeys.hpp>
+#include <spanlet/x11/X11OverlayHost.hpp>
 #include <spanlet/x11/X11Permission.hpp>
 #include <spanlet/x11/X11Surfaces.hpp>
 
@@ -31,6 +32,7 @@ public:
     [[nodiscard]] PermissionPort& permission() override { return permission_; }
     [[nodiscard]] X11Hotkeys& hotkeys() override { return hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
+    [[nodiscard]] X11OverlayHost& overlay() override { return overlay_; }
     [[nodiscard]] X11Surfaces& surfaces() override { return surfaces_; }
 
 private:
@@ -41,6 +43,7 @@ private:
     X11Hotkeys hotkeys_;
     QtClipboard clipboard_;
     X11Surfaces surfaces_;
+    X11OverlayHost overlay_;
 };
 
 } // namespace spanlet

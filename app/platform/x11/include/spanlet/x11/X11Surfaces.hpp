@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include <spanlet/platform/OverlaySurfaces.hpp>
+#include <spanlet/x11/OverlaySurfaces.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
 
 namespace spanlet {

@@ -5,13 +5,14 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <cmath>
 
 #include <spanlet/DevicePixels.hpp>
 #include <spanlet/draw/qt/OverlayDamage.hpp>
-#include <spanlet/overlay/qt/GuideEditorView.hpp>
-#include <spanlet/overlay/qt/OverlayPanel.hpp>
+#include <spanlet/x11/OverlayPanel.hpp>
+#include <spanlet/x11/PanelInput.hpp>
 
-namespace spanlet {
+namespace spanlet::x11 {
 
 namespace {
 
@@ -32,35 +33,46 @@ std::vector<DeviceRect> deviceRects(const std::vector<QRect>& rects) {
     return out;
 }
 
+int whole(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+std::vector<QRect> logicalRects(std::span<const Rect> rects) {
+    std::vector<QRect> out;
+    out.reserve(rects.size());
+    for (const Rect& r : rects) {
+        out.emplace_back(whole(r.x), whole(r.y), whole(r.width), whole(r.height));
+    }
+    return out;
+}
+
 constexpr Qt::WindowFlags baseFlags = Qt::Tool | Qt::FramelessWindowHint |
                                       Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
                                       Qt::WindowDoesNotAcceptFocus;
 
 } // namespace
 
-OverlayPanel::OverlayPanel(OverlaySurfaces& surfaces, std::uint32_t screenId, QScreen* screen,
-                           const QRect& frame)
+OverlayPanel::OverlayPanel(OverlaySurfaces& surfaces, const PanelClient& client,
+                           std::uint32_t screenId, QScreen* screen, const QRect& frame)
     : QWidget(nullptr, baseFlags | Qt::WindowTransparentForInput), surfaces_(surfaces),
-      screenId_(screenId), shapeMode_(!surfaces.compositing()) {
+      client_(client), screenId_(screenId), shapeMode_(!surfaces.compositing()),
+      input_(new PanelInput(client, screenId, this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(false);
     setWindowTitle(QStringLiteral("Spanlet Overlay"));
-    if (screen) {
+    if (screen != nullptr) {
         setScreen(screen);
     }
     setGeometry(frame);
-    applyMask();
+    input_->setGeometry(rect());
+    if (shapeMode_) {
+        surfaces_.setShape(winId(), {}); // nothing drawn yet
+    }
 }
 
 OverlayPanel::~OverlayPanel() = default;
-
-void OverlayPanel::setEditorView(GuideEditorView* view) {
-    editor_ = view;
-    view->setParent(this);
-    view->setGeometry(rect());
-}
 
 void OverlayPanel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
@@ -72,23 +84,21 @@ void OverlayPanel::hideEvent(QHideEvent* event) {
 
 void OverlayPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (editor_) {
-        editor_->setGeometry(rect());
-    }
+    input_->setGeometry(rect());
 }
 
-void OverlayPanel::setDrawList(draw::DrawList list) {
-    if (list == list_) {
-        return;
+void OverlayPanel::apply(const OverlayUpdate& changes) {
+    drawn_ = logicalRects(changes.drawn);
+    const std::vector<QRect> damage = logicalRects(changes.damage);
+    if (shapeMode_) {
+        // Set on the native window in device pixels: a logical-pixel mask (QWidget::setMask)
+        // would take in unpainted, black device pixels beside every thin line at scale 2.
+        deviceShape_ = QRegion();
+        for (const DeviceRect& r : changes.shape) {
+            deviceShape_ += QRect(r.x, r.y, r.width, r.height);
+        }
+        surfaces_.setShape(winId(), changes.shape);
     }
-    const double dpr = devicePixelRatioF();
-    std::vector<QRect> next = draw::drawnRects(list, dpr);
-    std::vector<QRect> damage = drawnRects_;
-    damage.insert(damage.end(), next.begin(), next.end());
-    damage = draw::mergedRects(std::move(damage));
-    list_ = std::move(list);
-    drawnRects_ = std::move(next);
-    applyMask();
     pending_.insert(pending_.end(), damage.begin(), damage.end());
     if (presentNow()) {
         return;
@@ -97,7 +107,7 @@ void OverlayPanel::setDrawList(draw::DrawList list) {
     for (const QRect& r : damage) {
         area += r;
     }
-    update(area);
+    QWidget::update(area);
 }
 
 QImage& OverlayPanel::frame(bool& fresh) {
@@ -112,7 +122,7 @@ QImage& OverlayPanel::frame(bool& fresh) {
         frame_ = QImage(memory.bits, memory.width, memory.height, memory.stride,
                         QImage::Format_ARGB32_Premultiplied);
         frame_.setDevicePixelRatio(dpr);
-        pending_ = drawnRects_;
+        pending_ = drawn_;
     }
     return frame_;
 }
@@ -123,14 +133,29 @@ void OverlayPanel::present(const std::vector<QRect>& rects) {
     }
 }
 
-std::vector<QRect> OverlayPanel::paintPending(QImage& frame) {
+void OverlayPanel::paint(QImage& image, const std::vector<QRect>& rects) {
+    if (!client_.paint || rects.empty()) {
+        return;
+    }
+    std::vector<Rect> points;
+    points.reserve(rects.size());
+    for (const QRect& r : rects) {
+        points.push_back({double(r.x()), double(r.y()), double(r.width()), double(r.height())});
+    }
+    const OverlayCanvas canvas{image.bits(),
+                               image.width(),
+                               image.height(),
+                               image.bytesPerLine(),
+                               image.devicePixelRatio(),
+                               image.format() != QImage::Format_ARGB32_Premultiplied};
+    client_.paint(screenId_, canvas, points);
+}
+
+std::vector<QRect> OverlayPanel::paintPending(QImage& image) {
     std::vector<QRect> rects = draw::mergedRects(std::move(pending_));
     pending_.clear();
-    if (rects.empty()) {
-        return rects;
-    }
-    draw::repaintImage(renderer_, frame, list_, rects);
-    const double dpr = frame.devicePixelRatio();
+    paint(image, rects);
+    const double dpr = image.devicePixelRatio();
     for (QRect& r : rects) {
         r = deviceRect(r, dpr);
     }
@@ -147,7 +172,9 @@ bool OverlayPanel::presentNow() {
     if (fresh) {
         rects = {image.rect()}; // the window may still show anything from before
     }
-    present(rects);
+    if (!rects.empty()) {
+        present(rects);
+    }
     return true;
 }
 
@@ -156,7 +183,7 @@ void OverlayPanel::dropPresenter() {
     frame_ = QImage();
     presenter_.reset();
     exposed_ = QRegion();
-    update();
+    QWidget::update();
 }
 
 void OverlayPanel::presentExposed() {
@@ -170,21 +197,11 @@ void OverlayPanel::presentExposed() {
     present(rects);
 }
 
-void OverlayPanel::applyMask() {
-    if (!shapeMode_) {
-        return;
-    }
-    // Set on the native window in device pixels: a logical-pixel mask (QWidget::setMask) would
-    // take in unpainted, black device pixels beside every thin line on a scale-2 display.
-    deviceShape_ = draw::drawnDeviceRegion(list_, devicePixelRatioF());
-    surfaces_.setShape(winId(), deviceRects({deviceShape_.begin(), deviceShape_.end()}));
-}
-
 bool OverlayPanel::eventFilter(QObject* watched, QEvent* event) {
     // With nothing to repaint, Qt answers an exposure from its own copy of the window, which
     // is out of date while this panel presents by itself: make it repaint instead.
     if (presenter_ && watched == windowHandle() && event->type() == QEvent::Expose) {
-        update();
+        QWidget::update();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -230,11 +247,20 @@ void OverlayPanel::paintEvent(QPaintEvent* event) {
     QBackingStore* store = backingStore();
     QPaintDevice* device = store != nullptr ? store->paintDevice() : nullptr;
     if (device != nullptr && device->devType() == QInternal::Image) {
-        draw::repaintImage(renderer_, *static_cast<QImage*>(device), list_, rects);
+        paint(*static_cast<QImage*>(device), rects);
         return;
     }
+    const double dpr = devicePixelRatioF();
+    const QRect size = deviceRect(rect(), dpr);
+    if (scratch_.size() != size.size() || scratch_.devicePixelRatio() != dpr) {
+        scratch_ = QImage(size.size(), QImage::Format_ARGB32_Premultiplied);
+        scratch_.setDevicePixelRatio(dpr);
+        rects = {rect()};
+    }
+    paint(scratch_, rects);
     QPainter painter(this);
-    draw::repaintRects(renderer_, painter, list_, rects);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(0, 0), scratch_);
 }
 
 void OverlayPanel::setInputEnabled(bool enabled) {
@@ -264,11 +290,9 @@ void OverlayPanel::showOnTop() {
 void OverlayPanel::takeFocus() {
     showOnTop();
     activateWindow();
-    if (editor_) {
-        editor_->setFocus(Qt::OtherFocusReason);
-    }
+    input_->setFocus(Qt::OtherFocusReason);
     // Override-redirect windows get no focus from a window manager; ask the server directly.
     surfaces_.setInputFocus(winId());
 }
 
-} // namespace spanlet
+} // namespace spanlet::x11

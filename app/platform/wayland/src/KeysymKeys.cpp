@@ -1,50 +1,50 @@
-#include "KeysymEditorKeys.hpp"
+#include "KeysymKeys.hpp"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 
-namespace spanlet {
+namespace spanlet::wayland {
 
-EditorKeyPress editorKeyPress(std::uint32_t keysym, std::string text, bool shift) {
-    EditorKeyPress press;
+OverlayKeyPress overlayKeyPress(std::uint32_t keysym, std::string text, bool shift) {
+    OverlayKeyPress press;
     press.shift = shift;
     switch (keysym) {
     case XKB_KEY_Escape:
-        press.key = EditorKey::escape;
+        press.key = OverlayKey::escape;
         break;
     case XKB_KEY_BackSpace:
-        press.key = EditorKey::deleteKey;
+        press.key = OverlayKey::deleteKey;
         break;
     case XKB_KEY_Tab:
-        press.key = EditorKey::tab;
+        press.key = OverlayKey::tab;
         break;
     case XKB_KEY_ISO_Left_Tab: // Shift+Tab
-        press.key = EditorKey::backtab;
+        press.key = OverlayKey::backtab;
         break;
     case XKB_KEY_Return:
-        press.key = EditorKey::returnKey;
+        press.key = OverlayKey::returnKey;
         break;
     case XKB_KEY_KP_Enter:
-        press.key = EditorKey::enter;
+        press.key = OverlayKey::enter;
         break;
     case XKB_KEY_Up:
     case XKB_KEY_KP_Up:
-        press.key = EditorKey::up;
+        press.key = OverlayKey::up;
         break;
     case XKB_KEY_Left:
     case XKB_KEY_KP_Left:
-        press.key = EditorKey::left;
+        press.key = OverlayKey::left;
         break;
     case XKB_KEY_Right:
     case XKB_KEY_KP_Right:
-        press.key = EditorKey::right;
+        press.key = OverlayKey::right;
         break;
     case XKB_KEY_Down:
     case XKB_KEY_KP_Down:
-        press.key = EditorKey::down;
+        press.key = OverlayKey::down;
         break;
     case XKB_KEY_Delete:
     case XKB_KEY_KP_Delete:
-        press.key = EditorKey::forwardDelete;
+        press.key = OverlayKey::forwardDelete;
         break;
     default:
         press.text = std::move(text);
@@ -53,4 +53,4 @@ EditorKeyPress editorKeyPress(std::uint32_t keysym, std::string text, bool shift
     return press;
 }
 
-} // namespace spanlet
+} // namespace spanlet::wayland

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include <spanlet/draw/DrawOps.hpp>
+#include <spanlet/draw/qt/QPainterBackend.hpp>
+#include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/Observable.hpp>
+#include <spanlet/overlay/GuideEditor.hpp>
+#include <spanlet/platform/OverlayHost.hpp>
+
+namespace spanlet {
+
+class Mensor;
+class DisplayPort;
+
+/// The overlay on every back end: lays out each display's scene, paints it with the shared
+/// renderer into the surfaces of the back end's OverlayHost, and turns their input into the
+/// guide editor's and the model's operations. Surfaces are repainted from the model's observed
+/// state, coalesced to once per event-loop turn (while snapping, once per capture); only what
+/// changed is repainted.
+///
+/// The model is made with a reference to this controller, so the controller is made first and
+/// attached to the model afterwards; until then rebuild() and refresh() do nothing.
+class HostedOverlay final : public OverlayController, private OverlayInput {
+public:
+    /// `displays` gives the pointer to the guide editor. Both must outlive the controller.
+    HostedOverlay(OverlayHost& host, const DisplayPort& displays);
+    ~HostedOverlay() override;
+    HostedOverlay(const HostedOverlay&) = delete;
+    HostedOverlay& operator=(const HostedOverlay&) = delete;
+
+    /// Binds the model (which must outlive the controller) and subscribes to its state.
+    void attach(Mensor& model);
+
+    void rebuild() override;
+    void refresh() override;
+
+    /// Lays out and presents every display's scene now instead of at the end of the turn.
+    void repaintNow();
+
+    /// What the display's surface shows (empty for an unknown display).
+    [[nodiscard]] const draw::DrawList& drawList(std::uint32_t displayId) const;
+
+private:
+    struct Surface {
+        draw::DrawList shown;
+        std::vector<QRect> drawn;       ///< of `shown`, logical pixels
+        draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
+        std::unique_ptr<GuideEditor> editor;
+    };
+
+    void pointerMoved(std::uint32_t displayId, Point at) override;
+    void buttonPressed(std::uint32_t displayId, Point at, OverlayButton button) override;
+    void buttonReleased(std::uint32_t displayId, Point at, OverlayButton button) override;
+    void keyPressed(std::uint32_t displayId, const OverlayKeyPress& key) override;
+
+    void paint(std::uint32_t displayId, const OverlayCanvas& canvas, std::span<const Rect> rects);
+    void scheduleRepaint();
+    void present(std::uint32_t displayId, Surface& surface, draw::DrawList list);
+    void setMode(OverlayMode mode);
+    void showMenu(GuideEditor& editor, Point at);
+    /// The guide editor of the display while editing guides, else null.
+    [[nodiscard]] GuideEditor* editorOf(std::uint32_t displayId);
+    /// Shows the cursor for the mode (and, editing, for what a press would do on `displayId`).
+    void showCursor(std::uint32_t displayId);
+
+    OverlayHost& host_;
+    const DisplayPort& displays_;
+    Mensor* model_ = nullptr;
+    std::map<std::uint32_t, std::unique_ptr<Surface>> surfaces_;
+    OverlayMode mode_ = OverlayMode::idle;
+    GuideEditor* dragging_ = nullptr; ///< the editor a left button went down on
+    bool repaintPending_ = false;
+    QObject context_; ///< for posted calls
+    std::vector<Subscription> subscriptions_;
+};
+
+} // namespace spanlet

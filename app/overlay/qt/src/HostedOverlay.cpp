@@ -1,0 +1,257 @@
+#include <QImage>
+#include <QRegion>
+#include <cmath>
+#include <utility>
+
+#include <spanlet/draw/qt/OverlayDamage.hpp>
+#include <spanlet/model/Mensor.hpp>
+#include <spanlet/overlay/OverlayPainter.hpp>
+#include <spanlet/overlay/SceneBuilder.hpp>
+#include <spanlet/overlay/qt/HostedOverlay.hpp>
+
+namespace spanlet {
+
+namespace {
+
+std::vector<Rect> points(const std::vector<QRect>& rects) {
+    std::vector<Rect> out;
+    out.reserve(rects.size());
+    for (const QRect& r : rects) {
+        out.push_back({static_cast<double>(r.x()), static_cast<double>(r.y()),
+                       static_cast<double>(r.width()), static_cast<double>(r.height())});
+    }
+    return out;
+}
+
+int whole(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+std::vector<DeviceRect> deviceRects(const QRegion& region) {
+    std::vector<DeviceRect> out;
+    out.reserve(static_cast<std::size_t>(region.rectCount()));
+    for (const QRect& r : region) {
+        out.push_back({r.x(), r.y(), r.width(), r.height()});
+    }
+    return out;
+}
+
+} // namespace
+
+HostedOverlay::HostedOverlay(OverlayHost& host, const DisplayPort& displays)
+    : host_(host), displays_(displays) {
+    host_.bind([this](std::uint32_t id, const OverlayCanvas& canvas,
+                      std::span<const Rect> rects) { paint(id, canvas, rects); },
+               this);
+}
+
+HostedOverlay::~HostedOverlay() {
+    subscriptions_.clear();
+    host_.bind({}, nullptr);
+}
+
+void HostedOverlay::attach(Mensor& model) {
+    model_ = &model;
+    subscriptions_.clear();
+    subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
+}
+
+void HostedOverlay::rebuild() {
+    if (model_ == nullptr) {
+        return;
+    }
+    dragging_ = nullptr;
+    surfaces_.clear();
+    const std::vector<ScreenInfo>& screens = *model_->screens();
+    host_.rebuild(screens);
+    for (const ScreenInfo& screen : screens) {
+        auto surface = std::make_unique<Surface>();
+        surface->editor = std::make_unique<GuideEditor>(*model_, displays_, screen.id);
+        surfaces_.emplace(screen.id, std::move(surface)); // one per display id
+    }
+    repaintNow();
+}
+
+void HostedOverlay::refresh() {
+    repaintNow();
+}
+
+void HostedOverlay::scheduleRepaint() {
+    if (repaintPending_) {
+        return;
+    }
+    repaintPending_ = true;
+    // A posted call, not a zero-length timer: that would make and destroy a timer object on
+    // every pointer move.
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            if (repaintPending_) {
+                repaintNow();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void HostedOverlay::repaintNow() {
+    repaintPending_ = false;
+    if (model_ == nullptr) {
+        return;
+    }
+    const bool needed = model_->needsOverlay();
+    const SceneInput input = sceneInput(*model_);
+    for (auto& [id, surface] : surfaces_) {
+        draw::DrawList list;
+        if (needed) {
+            for (const ScreenInfo& screen : *model_->screens()) {
+                if (screen.id == id) {
+                    list = layoutOverlay(buildScene(screen, input), surface->renderer.measurer());
+                    break;
+                }
+            }
+        }
+        present(id, *surface, std::move(list));
+    }
+    host_.setShown(needed);
+    setMode(*model_->editingGuides() ? OverlayMode::editing
+            : *model_->snapping()    ? OverlayMode::snapping
+                                     : OverlayMode::idle);
+}
+
+void HostedOverlay::setMode(OverlayMode mode) {
+    if (mode == mode_) {
+        return;
+    }
+    if (mode_ == OverlayMode::editing && dragging_ != nullptr) {
+        std::exchange(dragging_, nullptr)->mouseUp();
+    }
+    mode_ = mode;
+    host_.setMode(mode);
+    host_.setCursor(mode == OverlayMode::snapping ? OverlayCursor::crosshair
+                                                  : OverlayCursor::arrow);
+}
+
+void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list) {
+    if (list == surface.shown) {
+        return;
+    }
+    const double scale = host_.scale(displayId);
+    std::vector<QRect> next = draw::drawnRects(list, scale);
+    std::vector<QRect> damage = surface.drawn;
+    damage.insert(damage.end(), next.begin(), next.end());
+    damage = draw::mergedRects(std::move(damage));
+    surface.shown = std::move(list);
+    surface.drawn = std::move(next);
+    std::vector<DeviceRect> shape;
+    if (host_.cutsToDrawing(displayId)) {
+        shape = deviceRects(draw::drawnDeviceRegion(surface.shown, scale));
+    }
+    const std::vector<Rect> damaged = points(damage);
+    const std::vector<Rect> drawn = points(surface.drawn);
+    host_.update(displayId, {damaged, drawn, shape});
+}
+
+void HostedOverlay::paint(std::uint32_t displayId, const OverlayCanvas& canvas,
+                          std::span<const Rect> rects) {
+    const auto found = surfaces_.find(displayId);
+    if (found == surfaces_.end() || rects.empty()) {
+        return;
+    }
+    QImage image(canvas.bits, canvas.width, canvas.height, canvas.stride,
+                 canvas.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(canvas.scale);
+    std::vector<QRect> logical;
+    logical.reserve(rects.size());
+    for (const Rect& r : rects) {
+        logical.emplace_back(whole(r.x), whole(r.y), whole(r.width), whole(r.height));
+    }
+    draw::repaintImage(found->second->renderer, image, found->second->shown, logical);
+}
+
+const draw::DrawList& HostedOverlay::drawList(std::uint32_t displayId) const {
+    static const draw::DrawList none;
+    const auto found = surfaces_.find(displayId);
+    return found == surfaces_.end() ? none : found->second->shown;
+}
+
+GuideEditor* HostedOverlay::editorOf(std::uint32_t displayId) {
+    if (model_ == nullptr || !*model_->editingGuides()) {
+        return nullptr;
+    }
+    const auto found = surfaces_.find(displayId);
+    return found == surfaces_.end() ? nullptr : found->second->editor.get();
+}
+
+void HostedOverlay::showCursor(std::uint32_t displayId) {
+    if (GuideEditor* editor = editorOf(displayId)) {
+        host_.setCursor(editor->mouseMoved());
+    } else {
+        host_.setCursor(mode_ == OverlayMode::snapping ? OverlayCursor::crosshair
+                                                       : OverlayCursor::arrow);
+    }
+}
+
+void HostedOverlay::pointerMoved(std::uint32_t displayId, Point /*at*/) {
+    // The editor reads the pointer from the display port, which the host has updated.
+    if (model_ != nullptr) {
+        model_->tracking().pointerMoved();
+    }
+    if (dragging_ != nullptr) {
+        dragging_->mouseDragged();
+        return;
+    }
+    showCursor(displayId);
+}
+
+void HostedOverlay::buttonPressed(std::uint32_t displayId, Point at, OverlayButton button) {
+    if (model_ == nullptr) {
+        return;
+    }
+    if (GuideEditor* editor = editorOf(displayId)) {
+        if (button == OverlayButton::left) {
+            dragging_ = editor;
+            editor->mouseDown();
+        } else if (button == OverlayButton::right) {
+            showMenu(*editor, at);
+        }
+    } else if (button == OverlayButton::left && *model_->snapping()) {
+        model_->perform(MensorCommand::pinMeasurement);
+    }
+}
+
+void HostedOverlay::buttonReleased(std::uint32_t displayId, Point /*at*/, OverlayButton button) {
+    if (button == OverlayButton::left && dragging_ != nullptr) {
+        std::exchange(dragging_, nullptr)->mouseUp();
+        showCursor(displayId);
+    }
+}
+
+void HostedOverlay::keyPressed(std::uint32_t displayId, const OverlayKeyPress& key) {
+    if (model_ == nullptr) {
+        return;
+    }
+    if (GuideEditor* editor = editorOf(displayId)) {
+        editor->keyDown(key);
+    } else if (key.key == OverlayKey::escape && *model_->snapping()) {
+        model_->disableSnapping();
+    }
+}
+
+void HostedOverlay::showMenu(GuideEditor& editor, Point at) {
+    std::vector<EditorMenuEntry> entries = editor.contextMenu();
+    std::vector<std::string> titles;
+    titles.reserve(entries.size());
+    for (const EditorMenuEntry& entry : entries) {
+        titles.push_back(entry.action == EditorMenuEntry::Action::separator ? std::string()
+                                                                            : entry.title);
+    }
+    host_.showMenu(at, std::move(titles),
+                   [this, id = editor.screenId(), entries = std::move(entries)](std::size_t i) {
+                       // The editor of that display still, unless the displays changed since.
+                       if (GuideEditor* now = editorOf(id); now != nullptr && i < entries.size()) {
+                           now->perform(entries[i]);
+                       }
+                   });
+}
+
+} // namespace spanlet

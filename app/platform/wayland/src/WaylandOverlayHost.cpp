@@ -1,0 +1,345 @@
+#include <QObject>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <utility>
+
+#include <spanlet/DevicePixels.hpp>
+#include <spanlet/wayland/CursorCheck.hpp>
+#include <spanlet/wayland/HoleCapture.hpp>
+#include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/OverlayKeyboard.hpp>
+#include <spanlet/wayland/OverlayPointer.hpp>
+#include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/ThemeCursor.hpp>
+#include <spanlet/wayland/WaylandConnection.hpp>
+#include <spanlet/wayland/WaylandDisplayPort.hpp>
+#include <spanlet/wayland/WaylandOverlayHost.hpp>
+
+#include "KeysymKeys.hpp"
+
+namespace spanlet::wayland {
+
+namespace {
+
+/// How long the new surfaces may take to be sized by the compositor.
+constexpr std::chrono::milliseconds configureWait{1000};
+
+/// Names of the cursor theme's images for a cursor, the standard name first.
+std::vector<std::string> cursorNames(OverlayCursor cursor) {
+    switch (cursor) {
+    case OverlayCursor::crosshair:
+        return {"crosshair", "cross"};
+    case OverlayCursor::resizeLeftRight:
+        return {"col-resize", "ew-resize", "sb_h_double_arrow"};
+    case OverlayCursor::resizeUpDown:
+        return {"row-resize", "ns-resize", "sb_v_double_arrow"};
+    case OverlayCursor::arrow:
+        break;
+    }
+    return {"default", "left_ptr"};
+}
+
+int cursorScale(double displayScale) {
+    return static_cast<int>(std::ceil(displayScale));
+}
+
+OverlayButton button(std::uint32_t code) {
+    switch (code) {
+    case 0x110: // BTN_LEFT
+        return OverlayButton::left;
+    case 0x111: // BTN_RIGHT
+        return OverlayButton::right;
+    default:
+        return OverlayButton::other;
+    }
+}
+
+PixelRect canvasRect(const Rect& points, double scale) {
+    const DevicePixels::Span d = DevicePixels::enclosing(points, scale);
+    return {static_cast<int>(d.minX), static_cast<int>(d.minY), static_cast<int>(d.maxX - d.minX),
+            static_cast<int>(d.maxY - d.minY)};
+}
+
+} // namespace
+
+struct WaylandOverlayHost::Panel {
+    std::uint32_t id = 0; ///< the display's
+    Rect frame;
+    double displayScale = 1; ///< the display's device pixels per point, which captures use
+    std::unique_ptr<OverlaySurface> surface;
+
+    /// A hole in the display's device pixels, in the canvas's: the same unless the compositor
+    /// scales the canvas (a fractional scale without the viewporter).
+    [[nodiscard]] PixelRect canvasHole(const PixelRect& hole) const {
+        const double scale = surface->scale();
+        if (scale == displayScale) {
+            return hole;
+        }
+        return canvasRect({hole.x / displayScale, hole.y / displayScale, hole.width / displayScale,
+                           hole.height / displayScale},
+                          scale);
+    }
+};
+
+struct WaylandOverlayHost::Holes {
+    std::vector<PixelRect> rects;
+    std::vector<std::function<void()>> ready;
+};
+
+WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDisplayPort& displays,
+                                       HoleCapture& holes, CursorCheck& cursorCheck)
+    : connection_(connection), displays_(displays), holes_(holes), cursorCheck_(cursorCheck),
+      context_(std::make_unique<QObject>()) {
+    pointer_ = std::make_unique<OverlayPointer>(
+        connection_,
+        [this](wl_surface* surface) -> std::optional<Point> {
+            if (const Panel* panel = panelOf(surface)) {
+                return panel->frame.origin();
+            }
+            return std::nullopt;
+        },
+        OverlayPointer::Handlers{
+            .moved =
+                [this](Point at) {
+                    displays_.setPointerLocation(at);
+                    if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
+                        input_->pointerMoved(panel->id, at);
+                    }
+                    updateCursor();
+                },
+            .pressed =
+                [this](Point at, std::uint32_t code) {
+                    displays_.setPointerLocation(at);
+                    if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
+                        input_->buttonPressed(panel->id, at, button(code));
+                    }
+                },
+            .released =
+                [this](Point at, std::uint32_t code) {
+                    displays_.setPointerLocation(at);
+                    if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
+                        input_->buttonReleased(panel->id, at, button(code));
+                    }
+                },
+            .left = [this] { updateCursor(); },
+        });
+    keyboard_ = std::make_unique<OverlayKeyboard>(
+        connection_, [this](wl_surface* surface) { return panelOf(surface) != nullptr; },
+        [this](const OverlayKeyboard::Key& key) {
+            const Panel* panel = panelAt(displays_.pointerLocation());
+            if (input_ != nullptr && panel != nullptr) {
+                input_->keyPressed(panel->id, overlayKeyPress(key.keysym, key.text, key.shift));
+            }
+        });
+    cursorCheck_.setChanged([this] { showCursor(); });
+    holes_.setPunch(
+        [this](std::uint32_t displayId, PixelRect hole, std::function<void()> ready) {
+            punch(displayId, hole, std::move(ready));
+        },
+        [this](std::uint32_t displayId, PixelRect hole) { closeHole(displayId, hole); });
+}
+
+WaylandOverlayHost::~WaylandOverlayHost() {
+    cursorCheck_.setChanged({});
+    holes_.setPunch({});
+    // Captures waiting for a hole go ahead without one rather than never finishing.
+    for (auto& [id, holes] : pendingHoles_) {
+        for (auto& ready : holes.ready) {
+            ready();
+        }
+    }
+}
+
+void WaylandOverlayHost::bind(OverlayPaint paint, OverlayInput* input) {
+    paint_ = std::move(paint);
+    input_ = input;
+}
+
+void WaylandOverlayHost::rebuild(const std::vector<ScreenInfo>& screens) {
+    panels_.clear();
+    const bool input = mode_ != OverlayMode::idle;
+    for (const ScreenInfo& screen : screens) {
+        wl_output* output = connection_.outputs().output(screen.id);
+        if (output == nullptr || panels_.count(screen.id) != 0) {
+            continue;
+        }
+        auto panel = std::make_unique<Panel>();
+        panel->id = screen.id;
+        panel->frame = screen.frame;
+        panel->displayScale = screen.scale.factor();
+        panel->surface = std::make_unique<OverlaySurface>(connection_, output, panel->displayScale);
+        if (input) {
+            panel->surface->takeInput(true);
+            panel->surface->takeKeyboard(true);
+        }
+        panels_.emplace(screen.id, std::move(panel));
+    }
+    connection_.dispatchUntil(
+        [this] {
+            return std::all_of(panels_.begin(), panels_.end(),
+                               [](const auto& p) { return p.second->surface->configured(); });
+        },
+        configureWait);
+    updateCursor();
+}
+
+double WaylandOverlayHost::scale(std::uint32_t displayId) const {
+    const OverlaySurface* s = surface(displayId);
+    return s != nullptr ? s->scale() : 1;
+}
+
+OverlaySurface* WaylandOverlayHost::surface(std::uint32_t displayId) const {
+    const auto found = panels_.find(displayId);
+    return found == panels_.end() ? nullptr : found->second->surface.get();
+}
+
+void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& changes) {
+    OverlaySurface* s = surface(displayId);
+    if (s == nullptr || !s->configured() || changes.damage.empty()) {
+        return;
+    }
+    if (paint_) {
+        const OverlayCanvas canvas{
+            reinterpret_cast<std::uint8_t*>(s->canvas().data()), s->width(), s->height(),
+            static_cast<std::ptrdiff_t>(s->width()) * 4,         s->scale(), false};
+        paint_(displayId, canvas, changes.damage);
+    }
+    std::vector<PixelRect> damage;
+    damage.reserve(changes.damage.size());
+    for (const Rect& r : changes.damage) {
+        damage.push_back(canvasRect(r, s->scale()));
+    }
+    s->present(damage);
+}
+
+void WaylandOverlayHost::setMode(OverlayMode mode) {
+    const bool input = mode != OverlayMode::idle;
+    const bool hadInput = mode_ != OverlayMode::idle;
+    mode_ = mode;
+    if (input != hadInput) {
+        for (auto& [id, panel] : panels_) {
+            panel->surface->takeInput(input);
+            panel->surface->takeKeyboard(input);
+        }
+    }
+    updateCursor();
+}
+
+void WaylandOverlayHost::setCursor(OverlayCursor cursor) {
+    cursor_ = cursor;
+    showCursor();
+}
+
+WaylandOverlayHost::Panel* WaylandOverlayHost::panelOf(const void* surface) {
+    for (auto& [id, panel] : panels_) {
+        if (panel->surface->surface() == surface) {
+            return panel.get();
+        }
+    }
+    return nullptr;
+}
+
+WaylandOverlayHost::Panel* WaylandOverlayHost::panelAt(Point at) {
+    Panel* found = nullptr;
+    for (auto& [id, panel] : panels_) {
+        if (found == nullptr || panel->frame.contains(at)) {
+            found = panel.get();
+        }
+    }
+    return found;
+}
+
+WaylandOverlayHost::Panel* WaylandOverlayHost::snappingPanel() {
+    const std::optional<Point> at = pointer_->position();
+    if (mode_ != OverlayMode::snapping || !at) {
+        return nullptr;
+    }
+    for (auto& [id, panel] : panels_) {
+        if (panel->frame.contains(*at)) {
+            return panel.get();
+        }
+    }
+    return nullptr;
+}
+
+// While snapping, the pointer's place drives the cursor check: the crosshair shows only where
+// the compositor keeps cursors out of screen copies (see CursorCheck).
+void WaylandOverlayHost::updateCursor() {
+    if (const Panel* panel = snappingPanel()) {
+        const Point at = *pointer_->position();
+        cursorCheck_.pointerAt(panel->id, {at.x - panel->frame.x, at.y - panel->frame.y},
+                               panel->displayScale, ThemeCursor::size());
+    } else {
+        cursorCheck_.interrupt();
+    }
+    showCursor();
+}
+
+// While editing guides the cursor is the one asked for. While snapping it is the crosshair when
+// the cursor check allows it, else none: the measurement's cross marks the pointer.
+void WaylandOverlayHost::showCursor() {
+    const std::optional<Point> at = pointer_->position();
+    const Panel* panel = at ? panelAt(*at) : nullptr;
+    if (panel != nullptr && mode_ == OverlayMode::editing) {
+        pointer_->setCursor(cursorNames(cursor_), cursorScale(panel->displayScale));
+    } else if (const Panel* snapping = snappingPanel(); snapping != nullptr &&
+                                                        cursor_ == OverlayCursor::crosshair &&
+                                                        cursorCheck_.crosshair()) {
+        pointer_->setCursor(cursorNames(cursor_), cursorScale(snapping->displayScale));
+    } else {
+        pointer_->setCursor({});
+    }
+}
+
+void WaylandOverlayHost::punch(std::uint32_t displayId, PixelRect hole,
+                               std::function<void()> ready) {
+    // The row, the column and the loupe of one measurement are asked for together: one frame
+    // clears them all.
+    const bool first = pendingHoles_.empty();
+    Holes& holes = pendingHoles_[displayId];
+    holes.rects.push_back(hole);
+    holes.ready.push_back(std::move(ready));
+    if (first) {
+        QMetaObject::invokeMethod(
+            context_.get(), [this] { punchPending(); }, Qt::QueuedConnection);
+    }
+}
+
+void WaylandOverlayHost::punchPending() {
+    std::map<std::uint32_t, Holes> pending = std::move(pendingHoles_);
+    pendingHoles_.clear();
+    for (auto& [id, holes] : pending) {
+        // Punched even where nothing is drawn yet: drawing may come before the copy is taken.
+        if (const auto found = panels_.find(id); found != panels_.end()) {
+            for (PixelRect& hole : holes.rects) {
+                hole = found->second->canvasHole(hole);
+            }
+            found->second->surface->punch(holes.rects);
+        }
+        for (const auto& ready : holes.ready) {
+            ready();
+        }
+    }
+}
+
+void WaylandOverlayHost::closeHole(std::uint32_t displayId, PixelRect hole) {
+    const auto found = panels_.find(displayId);
+    if (found == panels_.end()) {
+        return;
+    }
+    found->second->surface->closeHole(found->second->canvasHole(hole));
+    // Drawing the measurement the copy gave (posted before this) shows the overlay there again;
+    // where it changed nothing, this does.
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this, displayId] {
+            if (OverlaySurface* s = surface(displayId)) {
+                s->showClosedHoles();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace spanlet::wayland

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QPointer>
+#include <map>
+#include <vector>
+
+#include <spanlet/platform/DisplayPort.hpp>
+#include <spanlet/platform/OverlayHost.hpp>
+#include <spanlet/x11/OverlayPanel.hpp>
+#include <spanlet/x11/OverlaySurfaces.hpp>
+
+class QMenu;
+
+namespace spanlet {
+
+/// The overlay on X11: one OverlayPanel (a Qt window) per display, left out of captures, kept
+/// above every window another client maps. The panels take input only while editing guides
+/// (snapping reads the pointer from the server, and clicks go to the windows below); then the
+/// panel of the pointer's display takes the keyboard, handing it back to the window that had
+/// it afterwards. Without a compositor each panel is cut to what it draws.
+class X11OverlayHost final : public OverlayHost {
+public:
+    /// `displays` gives the pointer; both must outlive the host.
+    X11OverlayHost(const DisplayPort& displays, OverlaySurfaces& surfaces);
+    ~X11OverlayHost() override;
+    X11OverlayHost(const X11OverlayHost&) = delete;
+    X11OverlayHost& operator=(const X11OverlayHost&) = delete;
+
+    void bind(OverlayPaint paint, OverlayInput* input) override;
+    void rebuild(const std::vector<ScreenInfo>& screens) override;
+    [[nodiscard]] double scale(std::uint32_t displayId) const override;
+    [[nodiscard]] bool cutsToDrawing(std::uint32_t displayId) const override;
+    void update(std::uint32_t displayId, const OverlayUpdate& changes) override;
+    void setShown(bool shown) override;
+    void setMode(OverlayMode mode) override;
+    void setCursor(OverlayCursor cursor) override;
+    void showMenu(Point at, std::vector<std::string> titles,
+                  std::function<void(std::size_t)> chosen) override;
+    [[nodiscard]] bool takesPointerWhileSnapping() const override { return false; }
+
+    [[nodiscard]] std::vector<x11::OverlayPanel*> panels() const;
+    [[nodiscard]] x11::OverlayPanel* panel(std::uint32_t displayId) const;
+
+private:
+    void discardPanels();
+    /// Gives the keyboard (and, in shape mode, the pointer) to the panel of the pointer's display.
+    void focusPointerPanel();
+    /// Takes the grab and the cursor back, and the keyboard to the window that had it before.
+    void finishFocus();
+    void otherWindowMapped(NativeWindow window);
+
+    const DisplayPort& displays_;
+    OverlaySurfaces& surfaces_;
+    x11::PanelClient client_;
+    std::vector<ScreenInfo> screens_;
+    std::map<std::uint32_t, x11::OverlayPanel*> panels_;
+    OverlayMode mode_ = OverlayMode::idle;
+    /// Set by a rebuild while editing: the new panel of the pointer's display takes the keyboard
+    /// once shown, still handing it back to focusBefore_ afterwards.
+    bool refocus_ = false;
+    /// The X window that had the keyboard before the editor took it.
+    NativeWindow focusBefore_ = 0;
+    QPointer<QMenu> menu_;
+};
+
+} // namespace spanlet

@@ -1,0 +1,234 @@
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+#include <spanlet/screen/Desktop.hpp>
+#include <spanlet/x11/PanelInput.hpp>
+#include <spanlet/x11/X11OverlayHost.hpp>
+
+namespace spanlet {
+
+using x11::OverlayPanel;
+
+namespace {
+
+QRect logicalRect(const Rect& r) {
+    return QRectF(r.x, r.y, r.width, r.height).toAlignedRect();
+}
+
+// The Qt screen showing `frame` (global logical pixels): the one with that geometry, else the
+// one holding its centre.
+QScreen* qtScreen(const Rect& frame) {
+    const QRect wanted = logicalRect(frame);
+    for (QScreen* s : QGuiApplication::screens()) {
+        if (s->geometry() == wanted) {
+            return s;
+        }
+    }
+    return QGuiApplication::screenAt(wanted.center());
+}
+
+} // namespace
+
+X11OverlayHost::X11OverlayHost(const DisplayPort& displays, OverlaySurfaces& surfaces)
+    : displays_(displays), surfaces_(surfaces) {
+    surfaces_.setOnWindowMapped([this](NativeWindow window) { otherWindowMapped(window); });
+}
+
+X11OverlayHost::~X11OverlayHost() {
+    surfaces_.setOnWindowMapped({});
+    discardPanels();
+}
+
+void X11OverlayHost::bind(OverlayPaint paint, OverlayInput* input) {
+    client_ = {std::move(paint), input};
+}
+
+void X11OverlayHost::discardPanels() {
+    if (!menu_.isNull()) {
+        menu_->close();
+    }
+    for (auto& [id, panel] : panels_) {
+        panel->hide();
+        surfaces_.removeOwnWindow(panel->winId());
+        // Later, not now: a rebuild may run inside one of this panel's own event handlers.
+        panel->deleteLater();
+    }
+    panels_.clear();
+}
+
+void X11OverlayHost::rebuild(const std::vector<ScreenInfo>& screens) {
+    discardPanels();
+    screens_ = screens;
+    for (const ScreenInfo& screen : screens) {
+        if (panels_.count(screen.id) != 0) {
+            continue; // one panel per display id
+        }
+        auto* panel = new OverlayPanel(surfaces_, client_, screen.id, qtScreen(screen.frame),
+                                       logicalRect(screen.frame));
+        // Registered before it is ever shown, so no capture sees it.
+        surfaces_.addOwnWindow(panel->winId());
+        panel->setInputEnabled(mode_ == OverlayMode::editing);
+        panels_.emplace(screen.id, panel);
+    }
+    // The panel that had the keyboard is gone.
+    refocus_ = mode_ == OverlayMode::editing;
+}
+
+double X11OverlayHost::scale(std::uint32_t displayId) const {
+    const OverlayPanel* p = panel(displayId);
+    return p != nullptr ? p->devicePixelRatioF() : 1;
+}
+
+bool X11OverlayHost::cutsToDrawing(std::uint32_t displayId) const {
+    const OverlayPanel* p = panel(displayId);
+    return p != nullptr && p->shapeMode();
+}
+
+void X11OverlayHost::update(std::uint32_t displayId, const OverlayUpdate& changes) {
+    if (OverlayPanel* p = panel(displayId)) {
+        p->apply(changes);
+    }
+}
+
+void X11OverlayHost::setShown(bool shown) {
+    for (auto& [id, panel] : panels_) {
+        if (shown && !panel->isVisible()) {
+            panel->showOnTop();
+        } else if (!shown && panel->isVisible()) {
+            panel->hide();
+        }
+    }
+    if (shown && refocus_) {
+        focusPointerPanel();
+    }
+}
+
+void X11OverlayHost::setMode(OverlayMode mode) {
+    const bool editing = mode == OverlayMode::editing;
+    const bool wasEditing = mode_ == OverlayMode::editing;
+    mode_ = mode;
+    if (editing == wasEditing) {
+        return;
+    }
+    if (editing) {
+        focusBefore_ = surfaces_.inputFocus();
+    }
+    for (auto& [id, panel] : panels_) {
+        panel->setInputEnabled(editing);
+    }
+    if (editing) {
+        focusPointerPanel();
+    } else {
+        finishFocus();
+    }
+}
+
+void X11OverlayHost::focusPointerPanel() {
+    refocus_ = false;
+    const auto screen = Desktop::screen(displays_.pointerLocation(), screens_);
+    OverlayPanel* target = screen ? panel(screen->id) : nullptr;
+    if (target == nullptr) {
+        return;
+    }
+    target->takeFocus();
+    if (target->shapeMode()) {
+        // Shaped to what it draws, the panel would let clicks on empty space through to the
+        // windows below; a pointer grab brings them to the editor.
+        target->input()->grabMouse();
+    }
+}
+
+void X11OverlayHost::finishFocus() {
+    refocus_ = false;
+    bool panelHasFocus = false;
+    const NativeWindow focus = surfaces_.inputFocus();
+    for (auto& [id, panel] : panels_) {
+        if (QWidget::mouseGrabber() == panel->input()) {
+            panel->input()->releaseMouse();
+        }
+        panel->input()->unsetCursor();
+        panelHasFocus =
+            panelHasFocus || QApplication::activeWindow() == panel || panel->winId() == focus;
+    }
+    if (panelHasFocus) {
+        surfaces_.setInputFocus(focusBefore_);
+    }
+    focusBefore_ = 0;
+}
+
+void X11OverlayHost::setCursor(OverlayCursor cursor) {
+    if (mode_ != OverlayMode::editing) {
+        return; // the panels take no pointer: the windows below show theirs
+    }
+    for (auto& [id, panel] : panels_) {
+        panel->input()->setCursor(x11::cursorShape(cursor));
+    }
+}
+
+void X11OverlayHost::showMenu(Point at, std::vector<std::string> titles,
+                              std::function<void(std::size_t)> chosen) {
+    if (!menu_.isNull()) {
+        menu_->close();
+    }
+    const auto screen = Desktop::screen(at, screens_);
+    OverlayPanel* owner = screen ? panel(screen->id) : nullptr;
+    if (owner == nullptr) {
+        return;
+    }
+    auto* menu = new QMenu(owner->input());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        if (titles[i].empty()) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromStdString(titles[i]));
+        QObject::connect(action, &QAction::triggered, menu, [chosen, i] { chosen(i); });
+    }
+    menu_ = menu;
+    menu->popup(QPointF(at.x, at.y).toPoint());
+}
+
+std::vector<OverlayPanel*> X11OverlayHost::panels() const {
+    std::vector<OverlayPanel*> out;
+    for (const auto& [id, panel] : panels_) {
+        out.push_back(panel);
+    }
+    return out;
+}
+
+OverlayPanel* X11OverlayHost::panel(std::uint32_t displayId) const {
+    const auto found = panels_.find(displayId);
+    return found == panels_.end() ? nullptr : found->second;
+}
+
+void X11OverlayHost::otherWindowMapped(NativeWindow window) {
+    // Our own windows (panels, the editor's menu) stay where they are; a menu must stay above.
+    if (QApplication::activePopupWidget() != nullptr) {
+        return;
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->internalWinId() == window) {
+            return;
+        }
+    }
+    for (auto& [id, panel] : panels_) {
+        if (panel->isVisible()) {
+            panel->raise();
+        }
+    }
+    // Our other windows that keep their own place on top (the ruler, the sampler's loupe) go
+    // back above the window and the panels.
+    constexpr Qt::WindowFlags onTop = Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && (w->windowFlags() & onTop) == onTop &&
+            qobject_cast<OverlayPanel*>(w) == nullptr) {
+            w->raise();
+        }
+    }
+    surfaces_.flush();
+}
+
+} // namespace spanlet
