@@ -47,6 +47,8 @@ void QtOverlayController::attach(Mensor& model) {
     model_ = &model;
     subscriptions_.clear();
     subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
+    subscriptions_.push_back(
+        model.overlayMode().subscribe([this](const OverlayMode& mode) { apply(mode); }));
 }
 
 void QtOverlayController::discardPanels() {
@@ -75,20 +77,17 @@ void QtOverlayController::rebuild() {
         surfaces_.addOwnWindow(panel->winId());
         panels_.emplace(screen.id, panel);
     }
-    // The panel that had the keyboard is gone: the next refresh hands it to the new panel of the
+    // The panel that had the keyboard is gone: applying the mode hands it to the new panel of the
     // pointer's display as if editing had just started, still returning it afterwards to the
     // window that had it before editing.
     regainFocus_ = wasEditing_;
     wasEditing_ = false;
-    scheduleRepaint();
+    apply(*model_->overlayMode());
 }
 
-void QtOverlayController::refresh() {
-    if (!model_) {
-        return;
-    }
-    const bool needed = model_->needsOverlay();
-    const bool editing = *model_->editingGuides();
+void QtOverlayController::apply(const OverlayMode& mode) {
+    const bool needed = mode.shown;
+    const bool editing = mode.editingGuides;
     const bool starting = editing && !wasEditing_;
     std::optional<std::uint32_t> target;
     if (starting) {

@@ -102,9 +102,6 @@ WaylandOverlayController::WaylandOverlayController(wayland::WaylandPlatform& pla
             .moved =
                 [this](Point at) {
                     platform_.displays().setPointerLocation(at);
-                    if (model_ != nullptr) {
-                        model_->tracking().pointerMoved();
-                    }
                     if (dragging_ != nullptr) {
                         dragging_->mouseDragged();
                     }
@@ -175,6 +172,8 @@ void WaylandOverlayController::attach(Mensor& model) {
     model_ = &model;
     subscriptions_.clear();
     subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
+    subscriptions_.push_back(
+        model.overlayMode().subscribe([this](const OverlayMode& mode) { apply(mode); }));
 }
 
 GuideEditor* WaylandOverlayController::editorAt(Point at) {
@@ -270,15 +269,12 @@ void WaylandOverlayController::rebuild() {
                                [](const auto& p) { return p.second->surface->configured(); });
         },
         configureWait);
-    refresh();
+    apply(*model_->overlayMode());
 }
 
-void WaylandOverlayController::refresh() {
-    if (model_ == nullptr) {
-        return;
-    }
-    const bool input = *model_->snapping() || *model_->editingGuides();
-    if (!*model_->editingGuides() && dragging_ != nullptr) {
+void WaylandOverlayController::apply(const OverlayMode& mode) {
+    const bool input = mode.snapping || mode.editingGuides;
+    if (!mode.editingGuides && dragging_ != nullptr) {
         std::exchange(dragging_, nullptr)->mouseUp();
     }
     for (auto& [id, panel] : panels_) {
@@ -312,7 +308,7 @@ void WaylandOverlayController::repaintNow() {
     if (model_ == nullptr) {
         return;
     }
-    const bool needed = model_->needsOverlay();
+    const bool needed = model_->overlayMode()->shown;
     const SceneInput input = sceneInput(*model_);
     for (auto& [id, panel] : panels_) {
         draw::DrawList list;

@@ -9,6 +9,7 @@
 
 #include <spanlet/draw/qt/QtTextMeasurer.hpp>
 #include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/MensorRecords.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/platform/OverlaySurfaces.hpp>
 
@@ -24,7 +25,7 @@ class OverlayPanel;
 /// capture (the live frame), not per pointer move.
 ///
 /// The model is made with a reference to this controller, so the controller is made first and
-/// attached to the model afterwards; until then rebuild() and refresh() do nothing.
+/// attached to the model afterwards; until then rebuild() does nothing.
 class QtOverlayController final : public QObject, public OverlayController {
     Q_OBJECT
 public:
@@ -39,7 +40,6 @@ public:
     void attach(Mensor& model);
 
     void rebuild() override;
-    void refresh() override;
 
     /// Lays out and repaints every panel now instead of at the end of the event-loop turn.
     void repaintNow();
@@ -50,6 +50,9 @@ public:
     [[nodiscard]] bool compositing() const { return surfaces_.compositing(); }
 
 private:
+    /// Shows the panels while `mode` says so, hides them otherwise, hands the keyboard to the
+    /// guide editor as editing starts and back as it ends, and redraws.
+    void apply(const OverlayMode& mode);
     void scheduleRepaint();
     void discardPanels();
     void otherWindowMapped(NativeWindow window);

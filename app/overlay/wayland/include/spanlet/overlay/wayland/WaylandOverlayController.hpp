@@ -9,6 +9,7 @@
 
 #include <spanlet/draw/DrawOps.hpp>
 #include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/MensorRecords.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/screen/ScreenInfo.hpp>
 #include <spanlet/wayland/PixelRect.hpp>
@@ -32,8 +33,7 @@ class OverlayKeyboard;
 /// keys go to the guide editor of the display under the pointer instead. Before each capture the
 /// rectangles to copy are cleared in the overlay (see HoleCapture).
 ///
-/// Made before the model, attached to it afterwards; until then rebuild() and refresh() do
-/// nothing.
+/// Made before the model, attached to it afterwards; until then rebuild() does nothing.
 class WaylandOverlayController final : public OverlayController {
 public:
     /// `platform` must outlive the controller.
@@ -46,7 +46,6 @@ public:
     void attach(Mensor& model);
 
     void rebuild() override;
-    void refresh() override;
 
     /// Lays out and presents every display's scene now.
     void repaintNow();
@@ -55,6 +54,9 @@ private:
     struct Panel;
     struct Holes;
 
+    /// Takes the pointer and keys while snapping or editing guides, ends a drag when editing
+    /// ends, shows the cursor for the mode and redraws.
+    void apply(const OverlayMode& mode);
     void scheduleRepaint();
     void punch(std::uint32_t displayId, wayland::PixelRect hole, std::function<void()> ready);
     void punchPending();
