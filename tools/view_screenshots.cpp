@@ -115,8 +115,7 @@ int main(int argc, char** argv) {
     }
     model.enableSnapping();
     for (const Point& p : {Point{130, 120}, Point{340, 115}, Point{510, 125}}) {
-        platform.displays.pointer = p;
-        platform.clock.advance(PointerTracking::pointerPeriod);
+        platform.displays.moveTo(p);
         platform.clock.advance(0ms);
         model.pinMeasurement();
     }

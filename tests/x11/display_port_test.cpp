@@ -2,7 +2,9 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <xcb/randr.h>
+#include <xcb/xtest.h>
 
+#include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
 
 #include "support/Processes.hpp"
@@ -73,6 +75,36 @@ TEST(X11DisplayPort, PointerLocationIsExactInPoints) {
                                             nullptr));
         EXPECT_EQ(port.pointerLocation(), c.expected);
     }
+}
+
+// Moves the pointer as a device does (XTest), unlike a warp, to device pixel (x, y).
+void moveDevice(std::int16_t x, std::int16_t y) {
+    xcb_connection_t* c = qtConnection();
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, rootWindow(), x, y, 0);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+// A device's move is pushed, in points; a still pointer pushes nothing. A round trip on the
+// port's own connection brings in any motion the server sent before it.
+TEST(X11DisplayPort, WatchedPointerMovesArePushedAndNothingElse) {
+    x11::SideConnection side;
+    X11DisplayPort port(side);
+    std::vector<Point> pushed;
+    const auto quiet = [&] {
+        side.sync();
+        test::settle();
+        return pushed.empty();
+    };
+    moveDevice(1500, 300);
+    port.setPointerHandler([&](Point p) { pushed.push_back(p); });
+    ASSERT_TRUE(test::waitUntil([&] { return !pushed.empty(); })); // where it is when watched
+    EXPECT_EQ(pushed.back(), (Point{1500, 300}));
+    pushed.clear();
+    EXPECT_TRUE(quiet());
+
+    moveDevice(101, 51);
+    ASSERT_TRUE(test::waitUntil([&] { return !pushed.empty(); }));
+    EXPECT_EQ(pushed, (std::vector<Point>{{50.5, 25.5}}));
 }
 
 TEST(X11DisplayPort, RemovingAndAddingAMonitorEachNotifyOnce) {

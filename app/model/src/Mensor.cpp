@@ -44,8 +44,11 @@ void Mensor::screensChanged() {
 
 void Mensor::syncViews() {
     tracking_.update();
-    ports_.overlays.refresh();
-    ports_.ruler.refresh();
+    if (*rulerVisible_) {
+        keepRulerReachable();
+    }
+    shownRulerFrame_.set(*rulerVisible_ ? std::optional<Rect>(rulerFrame()) : std::nullopt);
+    overlayMode_.set({needsOverlay(), *snapping_, *editingGuides_});
     tracking_.runTask(*rulerVisible_ || *snapping_ || *editingGuides_);
 }
 
@@ -63,10 +66,16 @@ void Mensor::registerHotkeys() {
 }
 
 void Mensor::setPrefs(Preferences next) {
+    if (storePrefs(std::move(next))) {
+        syncViews();
+    }
+}
+
+bool Mensor::storePrefs(Preferences next) {
     const bool hotkeysWere = prefs_->hotkeysEnabled;
     const ShortcutBindings bindingsWere = prefs_->shortcuts;
     if (!prefs_.set(std::move(next))) {
-        return;
+        return false;
     }
     ports_.preferences.save(*prefs_);
     if (prefs_->hotkeysEnabled != hotkeysWere ||
@@ -81,7 +90,7 @@ void Mensor::setPrefs(Preferences next) {
             }
         });
     }
-    syncViews();
+    return true;
 }
 
 DisplayScale Mensor::scaleAt(Point point) const {

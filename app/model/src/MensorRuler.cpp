@@ -47,11 +47,11 @@ Rect Mensor::rulerFrame() const {
             size.height};
 }
 
-void Mensor::moveRuler(Point origin) {
+std::optional<Point> Mensor::rulerOrigin(Point origin) const {
     const Size size = rulerFrame().size();
     if (!PreferenceLimits::usableCoordinate(origin.x) ||
         !PreferenceLimits::usableCoordinate(origin.y)) {
-        return; // not a place on any desktop
+        return std::nullopt; // not a place on any desktop
     }
     const Point centre{origin.x + size.width / 2, origin.y + size.height / 2};
     double s = DisplayScale::standard.factor();
@@ -60,15 +60,19 @@ void Mensor::moveRuler(Point origin) {
         s = display->scale.factor();
     }
     // On whole device pixels, halves away from zero.
-    const double x = std::round(origin.x * s) / s;
-    const double y = std::round(origin.y * s) / s;
-    updatePrefs([x, y](Preferences& p) {
-        p.rulerX = x;
-        p.rulerY = y;
-    });
+    return Point{std::round(origin.x * s) / s, std::round(origin.y * s) / s};
 }
 
-void Mensor::ensureRulerReachable() {
+void Mensor::moveRuler(Point origin) {
+    if (const auto placed = rulerOrigin(origin)) {
+        updatePrefs([placed](Preferences& p) {
+            p.rulerX = placed->x;
+            p.rulerY = placed->y;
+        });
+    }
+}
+
+void Mensor::keepRulerReachable() {
     std::vector<Rect> frames;
     frames.reserve(screens_->size());
     for (const ScreenInfo& s : *screens_) {
@@ -79,7 +83,12 @@ void Mensor::ensureRulerReachable() {
     if (stored && Ruler::isReachable(rulerFrame(), frames)) {
         return;
     }
-    moveRuler(rulerFrame().origin());
+    if (const auto placed = rulerOrigin(rulerFrame().origin())) {
+        Preferences next = *prefs_;
+        next.rulerX = placed->x;
+        next.rulerY = placed->y;
+        storePrefs(std::move(next));
+    }
 }
 
 void Mensor::resetRuler() {

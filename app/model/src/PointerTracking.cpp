@@ -22,49 +22,64 @@ std::string captureProblemText(CaptureAccess::State access) {
 } // namespace
 
 PointerTracking::PointerTracking(Ports ports, Sources sources)
-    : ports_(ports), sources_(sources), pointer_(ports.displays.pointerLocation()) {}
+    : ports_(ports), sources_(sources), pointer_(ports.displays.pointerLocation()) {
+    locate();
+}
 
 PointerTracking::~PointerTracking() {
-    // The task holds only the lifetime token, which dies with this; it is cancelled so it does
-    // not even wake up.
-    task_.cancel();
+    // What was handed out holds only the lifetime token, which dies with this; the platform
+    // stops watching and the timer is cancelled so that nothing even wakes up.
+    remeasure_.cancel();
+    if (following_) {
+        ports_.displays.setPointerHandler(nullptr);
+    }
 }
 
 void PointerTracking::update() {
-    pointer_.set(ports_.displays.pointerLocation());
-    const auto under = Desktop::screenContaining(*pointer_, *sources_.screens);
-    pointerScreen_.set(under ? std::optional<std::uint32_t>(under->id) : std::nullopt);
+    moveTo(ports_.displays.pointerLocation());
+}
+
+void PointerTracking::moveTo(Point pointer) {
+    if (pointer_.set(pointer)) {
+        locate();
+    }
+}
+
+void PointerTracking::locate() {
+    const auto holding = Desktop::screenContaining(*pointer_, *sources_.screens);
+    display_ = holding ? holding : Desktop::screen(*pointer_, *sources_.screens);
+    pointerScreen_.set(holding ? std::optional<std::uint32_t>(holding->id) : std::nullopt);
 }
 
 void PointerTracking::runTask(bool wanted) {
-    if (!wanted) {
-        task_.cancel();
-        task_ = PeriodicTask();
-        return;
+    const bool snapping = wanted && *sources_.snapping;
+    if (!snapping) {
+        remeasure_.cancel();
     }
-    if (task_.isRunning()) {
-        return;
-    }
-    task_ = PeriodicTask::start(ports_.clock, pointerPeriod, [weak = weakSelf()] {
-        if (auto self = weak.lock()) {
-            self->update();
-            if (*self->sources_.snapping) {
-                self->capture();
-            }
+    if (wanted != following_) {
+        following_ = wanted;
+        std::function<void(Point)> moved;
+        if (wanted) {
+            moved = [weak = weakSelf()](Point pointer) {
+                if (auto self = weak.lock()) {
+                    self->moveTo(pointer);
+                    if (*self->sources_.snapping) {
+                        self->capture();
+                    }
+                }
+            };
         }
-    });
+        ports_.displays.setPointerHandler(std::move(moved));
+    }
+    if (snapping) {
+        capture();
+    }
 }
 
 void PointerTracking::displaysChanged() {
+    locate();
     filters_.clear();
     ++displayGeneration_;
-}
-
-void PointerTracking::pointerMoved() {
-    update();
-    if (*sources_.snapping) {
-        capture();
-    }
 }
 
 EdgeOptions PointerTracking::edgeOptions() const {
@@ -73,44 +88,64 @@ EdgeOptions PointerTracking::edgeOptions() const {
 
 void PointerTracking::capture() {
     if (capturing_) {
-        return;
+        return; // what comes next is decided when it lands
     }
     const Clock::Instant now = ports_.clock.now();
     // lastCapture + interval cannot overflow: lastCapture is distantPast or a real time.
-    if (*pointer_ == lastCapturePointer_ && now <= lastCapture_ + captureInterval) {
+    const Clock::Instant due = lastCapture_ + remeasureInterval;
+    if (*pointer_ != lastCapturePointer_ || now >= due) {
+        measure();
+    } else if (remeasure_.isCancelled()) {
+        remeasure_ = ports_.clock.schedule(due - now, [weak = weakSelf()] {
+            if (auto self = weak.lock()) {
+                self->remeasured();
+            }
+        });
+    }
+}
+
+void PointerTracking::remeasured() {
+    remeasure_ = TimerHandle();
+    // Timers may fire a little early; the still pointer is measured all the same.
+    if (*sources_.snapping && !capturing_) {
+        measure();
+    }
+}
+
+void PointerTracking::measure() {
+    if (!display_) {
         return;
     }
-    const auto display = Desktop::screen(*pointer_, *sources_.screens);
-    if (!display) {
-        return;
-    }
+    remeasure_.cancel();
     capturing_ = true;
     const Point p = *pointer_;
+    const std::optional<std::uint32_t> screen = *pointerScreen_;
     const bool showLoupe = sources_.prefs->showLoupe;
     const EdgeOptions options = edgeOptions();
-    const ScreenInfo d = *display;
+    const ScreenInfo d = *display_;
 
-    cachedFilter(d.id, [weak = weakSelf(), d, p, showLoupe,
+    cachedFilter(d.id, [weak = weakSelf(), d, p, screen, showLoupe,
                         options](CaptureResult<ScreenCapture::Filter> filter) {
         auto self = weak.lock();
         if (!self) {
             return;
         }
         if (const auto* error = std::get_if<ScreenCapture::Error>(&filter)) {
-            self->applyCapture(d.id, p, *error);
+            self->applyCapture(d.id, p, screen, *error);
             return;
         }
         LiveMeasurement::measure(
             self->ports_.capture, d, p, std::get<ScreenCapture::Filter>(filter), showLoupe, options,
-            [weak, id = d.id, p](const CaptureResult<LiveMeasurement::Result>& result) {
+            [weak, id = d.id, p, screen](const CaptureResult<LiveMeasurement::Result>& result) {
                 if (auto tracking = weak.lock()) {
-                    tracking->applyCapture(id, p, result);
+                    tracking->applyCapture(id, p, screen, result);
                 }
             });
     });
 }
 
 void PointerTracking::applyCapture(std::uint32_t displayId, Point p,
+                                   std::optional<std::uint32_t> pointerScreen,
                                    const CaptureResult<LiveMeasurement::Result>& result) {
     const auto* success = std::get_if<LiveMeasurement::Result>(&result);
     if (success == nullptr) {
@@ -122,9 +157,7 @@ void PointerTracking::applyCapture(std::uint32_t displayId, Point p,
         // Everything the capture gave, with the pointer it was taken at, as one change.
         LiveFrame frame;
         frame.pointer = p;
-        if (const auto under = Desktop::screenContaining(p, *sources_.screens)) {
-            frame.pointerScreen = under->id;
-        }
+        frame.pointerScreen = pointerScreen;
         if (success != nullptr) {
             frame.cross = success->cross;
             frame.loupe = success->loupe;
@@ -136,8 +169,9 @@ void PointerTracking::applyCapture(std::uint32_t displayId, Point p,
     capturing_ = false;
     lastCapture_ = ports_.clock.now();
     lastCapturePointer_ = p;
-    // A move reported while this capture was out is measured now, not at the next tick.
-    if (*sources_.snapping && *pointer_ != p) {
+    // A move reported while this capture was out is measured now; a still pointer is measured
+    // again after remeasureInterval.
+    if (*sources_.snapping && following_) {
         capture();
     }
 }

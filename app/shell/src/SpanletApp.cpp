@@ -64,7 +64,6 @@ SpanletApp::SpanletApp(Options options)
             .windows = windows_,
             .hotkeys = platform_->hotkeys(),
             .overlays = *overlays_.controller,
-            .ruler = ruler_,
             .sampler = sampler_,
         },
         std::move(prefs));

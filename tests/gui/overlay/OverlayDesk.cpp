@@ -96,7 +96,7 @@ Mensor& OverlayDesk::start(Preferences prefs) {
     const MensorPorts ports{
         platform.clock,     *displays,          platform.capture,     platform.permission,
         platform.clipboard, platform.announcer, platform.preferences, platform.windows,
-        platform.hotkeys,   *overlays,          platform.ruler,       platform.sampler};
+        platform.hotkeys,   *overlays,          platform.sampler};
     model = std::make_unique<Mensor>(ports, std::move(prefs));
     overlays->attach(*model);
     model->start();

@@ -68,7 +68,7 @@ TEST_P(ShapeMode, FollowsTheCompositorForTheOverlayAndTheRuler) {
     prefs.welcomed = true;
     Mensor model(MensorPorts{f.clock, platform->displays(), f.capture, platform->permission(),
                              f.clipboard, f.announcer, f.preferences, f.windows, f.hotkeys,
-                             overlays, ruler, f.sampler},
+                             overlays, f.sampler},
                  prefs);
     overlays.attach(model);
     ruler.attach(model);

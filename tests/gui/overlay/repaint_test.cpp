@@ -1,7 +1,9 @@
 #include <chrono>
-#include <string>
+#include <cstdint>
+#include <xcb/xtest.h>
 
 #include "OverlayDesk.hpp"
+#include "support/X11Env.hpp"
 
 namespace spanlet::test {
 namespace {
@@ -18,19 +20,19 @@ TEST_F(CoalescedRepaintTest, AMoveIsPaintedOnceItsCaptureLands) {
     platform.clock.advance(50ms);
     settle();
     ASSERT_TRUE(m.tracking().live().has_value());
-    // Moves the real pointer and lets one pointer-task tick read it and start a capture.
-    const auto moveAndTick = [&](Point local) {
-        const QPoint p = device(idB(), local);
-        ASSERT_TRUE(xdotool({"mousemove", std::to_string(p.x()), std::to_string(p.y())}));
-        ASSERT_TRUE(waitUntil(
-            [&] { return std::abs(displays->pointerLocation().x - global(idB(), local).x) < 1; }));
-        platform.clock.advance(PointerTracking::pointerPeriod);
-        ASSERT_TRUE(m.tracking().capturing());
-    };
-
     platform.capture.latency = 5ms; // of the model's (virtual) time
     const draw::DrawList before = overlays->drawList(idB());
-    moveAndTick({400, 350});
+    // The real pointer moved as a device moves it (a warp is not pushed): the move, pushed to
+    // the model, starts a capture.
+    const QPoint to = device(idB(), {400, 350});
+    xcb_connection_t* c = qtConnection();
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, XCB_WINDOW_NONE,
+                        static_cast<std::int16_t>(to.x()), static_cast<std::int16_t>(to.y()), 0);
+    xcb_flush(c);
+    ASSERT_TRUE(waitUntil([&] {
+        return m.tracking().pointer()->x == global(idB(), {400, 350}).x;
+    }));
+    ASSERT_TRUE(m.tracking().capturing());
     settle();
     EXPECT_EQ(overlays->drawList(idB()), before) << "painted before the capture landed";
     platform.clock.advance(5ms);

@@ -32,10 +32,10 @@ class RulerSession {
 public:
     RulerSession() : ruler_(displays_, surfaces_) {
         fakes::FakePlatform& f = fakes_;
-        model_ = std::make_unique<Mensor>(
-            MensorPorts{f.clock, displays_, f.capture, f.permission, f.clipboard, f.announcer,
-                        preferences_, f.windows, f.hotkeys, f.overlays, ruler_, f.sampler},
-            preferences_.load());
+        model_ = std::make_unique<Mensor>(MensorPorts{f.clock, displays_, f.capture, f.permission,
+                                                      f.clipboard, f.announcer, preferences_,
+                                                      f.windows, f.hotkeys, f.overlays, f.sampler},
+                                          preferences_.load());
         ruler_.attach(*model_);
         model_->start();
     }

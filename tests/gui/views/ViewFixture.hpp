@@ -84,8 +84,7 @@ protected:
         if (!*model->snapping()) {
             model->enableSnapping();
         }
-        platform.displays.pointer = point;
-        platform.clock.advance(PointerTracking::pointerPeriod);
+        platform.displays.moveTo(point);
         platform.clock.advance(0ms);
         model->pinMeasurement();
     }

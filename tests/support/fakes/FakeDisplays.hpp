@@ -10,10 +10,12 @@
 
 namespace spanlet::fakes {
 
-/// Displays and pointer that the test sets; it fires the screens-changed signal itself.
+/// Displays and pointer that the test sets; it fires the screens-changed signal and pushes
+/// pointer moves itself.
 class FakeDisplays : public DisplayPort {
 public:
     std::vector<ScreenInfo> screens;
+    /// Where pointerLocation() says the pointer is; moveTo() also pushes it.
     Point pointer;
     /// Adds "pointer" to the log on every pointerLocation() call.
     CallLog* log = nullptr;
@@ -29,15 +31,28 @@ public:
         handler_ = std::move(handler);
     }
 
+    void setPointerHandler(std::function<void(Point)> handler) override {
+        pointerHandler_ = std::move(handler);
+    }
+    [[nodiscard]] bool watchingPointer() const { return static_cast<bool>(pointerHandler_); }
+
     /// Calls the screens-changed handler as the window system would after a change.
     void fireScreensChanged() {
         if (handler_) {
             handler_();
         }
     }
+    /// Moves the pointer as a person would: the pointer handler hears of it while watching.
+    void moveTo(Point to) {
+        pointer = to;
+        if (pointerHandler_) {
+            pointerHandler_(to);
+        }
+    }
 
 private:
     std::function<void()> handler_;
+    std::function<void(Point)> pointerHandler_;
 };
 
 /// A display at `frame` (global top-left points) with `scale`, built as the platform would.

@@ -13,7 +13,7 @@
 namespace spanlet::fakes {
 
 /// A fake of every port the model uses, sharing one virtual clock and one call log (pointer
-/// reads, overlay and ruler calls, announcements and timer requests are logged).
+/// reads, overlay rebuilds, announcements and timer requests are logged).
 struct FakePlatform {
     CallLog log;
     VirtualClock clock;
@@ -27,7 +27,6 @@ struct FakePlatform {
     FakeToolWindows windows;
     FakeHotkeys hotkeys;
     FakeOverlayController overlays;
-    FakeRulerController ruler;
     FakeColorSampler sampler;
 
     FakePlatform() {
@@ -35,14 +34,13 @@ struct FakePlatform {
         displays.log = &log;
         announcer.log = &log;
         overlays.log = &log;
-        ruler.log = &log;
     }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 
     [[nodiscard]] MensorPorts ports() {
         return MensorPorts{clock,       displays, capture, permission, clipboard, announcer,
-                           preferences, windows,  hotkeys, overlays,   ruler,     sampler};
+                           preferences, windows,  hotkeys, overlays,   sampler};
     }
     /// The preferences as last saved, decoded; nothing when none were saved.
     [[nodiscard]] std::optional<Preferences> saved() const {

@@ -89,13 +89,6 @@ class FakeOverlayController : public OverlayController {
 public:
     CallLog* log = nullptr;
     void rebuild() override { note(log, "overlay.rebuild"); }
-    void refresh() override { note(log, "overlay.refresh"); }
-};
-
-class FakeRulerController : public RulerController {
-public:
-    CallLog* log = nullptr;
-    void refresh() override { note(log, "ruler.refresh"); }
 };
 
 /// A sampler the test answers: pick() runs the handler of the open sampler. Showing it again

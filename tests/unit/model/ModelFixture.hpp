@@ -63,7 +63,8 @@ protected:
         return *model;
     }
 
-    void pointAt(Point p) { platform.displays.pointer = p; }
+    /// Moves the pointer; the model hears of it at once while it follows the pointer.
+    void pointAt(Point p) { platform.displays.moveTo(p); }
     void advance(Clock::Duration by) { platform.clock.advance(by); }
 
     [[nodiscard]] std::string toastText() const {

@@ -61,12 +61,13 @@ TEST_F(RulerTest, MoveAndLengthStoreWholeDevicePixelsWithinLimits) {
     EXPECT_EQ(platform.saves(), saves);
 }
 
-TEST_F(RulerTest, EnsureReachableBringsBackARulerLeftOnAnUnpluggedDisplay) {
+TEST_F(RulerTest, AShownRulerLeftOnAnUnpluggedDisplayIsBroughtBack) {
     Mensor& m = startedAt(1500, 400, 300);
+    m.toggleRuler();
     platform.displays.screens.pop_back();
     platform.displays.fireScreensChanged();
-    m.ensureRulerReachable();
     const Rect frame = m.rulerFrame();
+    EXPECT_EQ(*m.shownRulerFrame(), frame);
     EXPECT_TRUE(Ruler::isReachable(frame, std::vector<Rect>{m.screens()->front().frame}));
     EXPECT_EQ(frame.origin(), (Point{1000 - 40, 400})); // 40 points of it on the display
     EXPECT_EQ(platform.saved()->rulerX, 960);

@@ -22,38 +22,44 @@ protected:
     }
 };
 
-// Ruler, snapping and guide editor each keep the task alive; only snapping captures.
-TEST_F(TrackingTest, PointerTaskRunsEvery16msWhileAnySwitchIsOn) {
+// Ruler, snapping and guide editor each have the pointer followed; only snapping captures.
+TEST_F(TrackingTest, EachSwitchHasThePointerPushedAndAnIdleModelWatchesNothing) {
     Mensor& m = started();
+    EXPECT_FALSE(platform.displays.watchingPointer());
     m.toggleRuler();
-    advance(0ms);
-    const int first = platform.displays.pointerReads;
-    advance(160ms);
-    EXPECT_EQ(platform.displays.pointerReads - first, 10);
+    pointAt({300, 200});
+    EXPECT_EQ(*m.tracking().pointer(), (Point{300, 200})); // no clock tick needed
+    EXPECT_EQ(*m.tracking().pointerScreen(), std::optional<std::uint32_t>(1));
     EXPECT_EQ(platform.capture.pixelRequests + filters(), 0);
     m.startEditingGuides();
     m.toggleRuler();
-    EXPECT_TRUE(m.tracking().hasPointerTask());
+    EXPECT_TRUE(platform.displays.watchingPointer());
     m.finishEditingGuides();
-    EXPECT_FALSE(m.tracking().hasPointerTask());
+    EXPECT_FALSE(platform.displays.watchingPointer());
     EXPECT_EQ(platform.clock.pending(), 0U);
 }
 
-TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerWaitsHalfASecond) {
+// A move is measured as it is pushed, or as soon as the capture in flight lands; a still
+// pointer is measured again once a second, with nothing else scheduled meanwhile.
+TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerIsMeasuredOnceASecond) {
     Mensor& m = snapping(100ms); // filter 100 ms, then pixels 100 ms
     advance(199ms);
     EXPECT_TRUE(m.tracking().capturing());
     pointAt({231, 140}); // moved while in flight: waits
-    advance(1ms);        // t = 200: the result is applied
-    EXPECT_TRUE(m.tracking().live().has_value());
     EXPECT_EQ(captures(), 1);
-    advance(16ms); // the next iteration captures the moved pointer at once
+    advance(1ms); // t = 200: the result is applied and the moved pointer captured at once
+    EXPECT_TRUE(m.tracking().live().has_value());
     EXPECT_EQ(captures(), 2);
-    advance(100ms + 499ms); // finished at 316; a still pointer waits more than 0.5 s
+    advance(100ms); // lands at 300
+    EXPECT_EQ(platform.clock.pending(), 1U);
+    advance(PointerTracking::remeasureInterval - 1ms);
     EXPECT_EQ(captures(), 2);
-    advance(20ms);
+    advance(1ms);
     EXPECT_EQ(captures(), 3);
     EXPECT_EQ(platform.capture.maxInFlight, 3);
+    advance(100ms);
+    pointAt({232, 140});
+    EXPECT_EQ(captures(), 4);
     EXPECT_EQ(filters(), 1); // reused from the cache for five seconds
     advance(5s);
     EXPECT_EQ(filters(), 2);
@@ -61,40 +67,25 @@ TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerWaitsHalfASecond) {
     EXPECT_EQ(m.tracking().cachedFilterCount(), 0U);
 }
 
-// Where the platform reports moves itself, a move is measured at once, or as soon as the
-// capture in flight lands.
-TEST_F(TrackingTest, ReportedMovesAreMeasuredAtOnce) {
-    Mensor& m = snapping(5ms);
-    advance(10ms);
-    pointAt({231, 140});
-    m.tracking().pointerMoved();
-    EXPECT_EQ(captures(), 2);
-    pointAt({232, 140});
-    m.tracking().pointerMoved();
-    EXPECT_EQ(captures(), 2);
-    advance(5ms); // before the next tick
-    EXPECT_EQ(captures(), 3);
-}
-
 // The text depends only on where the permission stands, not on which capture failed.
 TEST_F(TrackingTest, FailedCaptureDropsTheFilterAndShowsTheProblemUntilOneSucceeds) {
     Mensor& m = snapping();
     platform.capture.failPixels = true;
     pointAt({231, 140});
-    advance(16ms);
+    advance(0ms);
     EXPECT_FALSE(m.tracking().live().has_value());
     EXPECT_EQ(m.tracking().cachedFilterCount(), 0U);
     EXPECT_EQ(m.tracking().captureProblem(), "Can’t read this part of the screen");
     platform.permission.granted = false;
     platform.capture.failFilter = true;
-    advance(600ms);
+    advance(PointerTracking::remeasureInterval);
     EXPECT_EQ(m.tracking().captureProblem(),
               "Allow Screen Recording in Spanlet’s Settings to snap to edges");
     platform.permission.denied = {CaptureAccess::State::unavailable, {}, "Xwayland"};
-    advance(600ms);
+    advance(PointerTracking::remeasureInterval);
     EXPECT_EQ(m.tracking().captureProblem(), "Edge snapping can’t read the screen in this session");
     platform.capture.failPixels = platform.capture.failFilter = false;
-    advance(600ms);
+    advance(PointerTracking::remeasureInterval);
     EXPECT_TRUE(m.tracking().live().has_value());
     EXPECT_FALSE(m.tracking().captureProblem().has_value());
 }
@@ -118,7 +109,7 @@ TEST_F(TrackingTest, EachCaptureIsPublishedAsOneFrameWithItsPointer) {
     advance(10ms);
     ASSERT_EQ(frames.size(), 1U);
     pointAt({240, 150});
-    advance(16ms + 10ms);
+    advance(10ms);
     ASSERT_EQ(frames.size(), 2U);
     EXPECT_EQ(frames[1].pointer, (Point{240, 150}));
     EXPECT_EQ(frames[1].pointerScreen, std::optional<std::uint32_t>(1));
@@ -128,7 +119,7 @@ TEST_F(TrackingTest, EachCaptureIsPublishedAsOneFrameWithItsPointer) {
     EXPECT_EQ(frames.size(), 2U);
     platform.capture.failPixels = true;
     pointAt({241, 150});
-    advance(16ms + 10ms);
+    advance(10ms);
     ASSERT_EQ(frames.size(), 3U);
     EXPECT_FALSE(frames[2].cross || frames[2].loupe);
     EXPECT_TRUE(frames[2].captureProblem.has_value());

@@ -54,6 +54,8 @@ void HostedOverlay::attach(Mensor& model) {
     model_ = &model;
     subscriptions_.clear();
     subscriptions_ = observeSceneInputs(model, [this] { scheduleRepaint(); });
+    subscriptions_.push_back(
+        model.overlayMode().subscribe([this](const OverlayMode& mode) { apply(mode); }));
 }
 
 void HostedOverlay::rebuild() {
@@ -69,11 +71,7 @@ void HostedOverlay::rebuild() {
         surface->editor = std::make_unique<GuideEditor>(*model_, displays_, screen.id);
         surfaces_.emplace(screen.id, std::move(surface)); // one per display id
     }
-    repaintNow();
-}
-
-void HostedOverlay::refresh() {
-    repaintNow();
+    apply(*model_->overlayMode());
 }
 
 void HostedOverlay::scheduleRepaint() {
@@ -98,7 +96,7 @@ void HostedOverlay::repaintNow() {
     if (model_ == nullptr) {
         return;
     }
-    const bool needed = model_->needsOverlay();
+    const bool needed = model_->overlayMode()->shown;
     const SceneInput input = sceneInput(*model_);
     for (auto& [id, surface] : surfaces_) {
         draw::DrawList list;
@@ -112,23 +110,25 @@ void HostedOverlay::repaintNow() {
         }
         present(id, *surface, std::move(list));
     }
-    host_.setShown(needed);
-    setMode(*model_->editingGuides() ? OverlayMode::editing
-            : *model_->snapping()    ? OverlayMode::snapping
-                                     : OverlayMode::idle);
 }
 
-void HostedOverlay::setMode(OverlayMode mode) {
-    if (mode == mode_) {
+void HostedOverlay::apply(const OverlayMode& mode) {
+    // Shown panels appear with their content.
+    repaintNow();
+    host_.setShown(mode.shown);
+    const OverlayInputMode input = mode.editingGuides ? OverlayInputMode::editing
+                                   : mode.snapping    ? OverlayInputMode::snapping
+                                                      : OverlayInputMode::idle;
+    if (input == mode_) {
         return;
     }
-    if (mode_ == OverlayMode::editing && dragging_ != nullptr) {
+    if (mode_ == OverlayInputMode::editing && dragging_ != nullptr) {
         std::exchange(dragging_, nullptr)->mouseUp();
     }
-    mode_ = mode;
-    host_.setMode(mode);
-    host_.setCursor(mode == OverlayMode::snapping ? OverlayCursor::crosshair
-                                                  : OverlayCursor::arrow);
+    mode_ = input;
+    host_.setMode(input);
+    host_.setCursor(input == OverlayInputMode::snapping ? OverlayCursor::crosshair
+                                                        : OverlayCursor::arrow);
 }
 
 void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list) {
@@ -186,16 +186,13 @@ void HostedOverlay::showCursor(std::uint32_t displayId) {
     if (GuideEditor* editor = editorOf(displayId)) {
         host_.setCursor(editor->mouseMoved());
     } else {
-        host_.setCursor(mode_ == OverlayMode::snapping ? OverlayCursor::crosshair
-                                                       : OverlayCursor::arrow);
+        host_.setCursor(mode_ == OverlayInputMode::snapping ? OverlayCursor::crosshair
+                                                            : OverlayCursor::arrow);
     }
 }
 
 void HostedOverlay::pointerMoved(std::uint32_t displayId, Point /*at*/) {
     // The editor reads the pointer from the display port, which the host has updated.
-    if (model_ != nullptr) {
-        model_->tracking().pointerMoved();
-    }
     if (dragging_ != nullptr) {
         dragging_->mouseDragged();
         return;

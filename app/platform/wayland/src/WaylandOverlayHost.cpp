@@ -159,7 +159,7 @@ void WaylandOverlayHost::bind(OverlayPaint paint, OverlayInput* input) {
 
 void WaylandOverlayHost::rebuild(const std::vector<ScreenInfo>& screens) {
     panels_.clear();
-    const bool input = mode_ != OverlayMode::idle;
+    const bool input = mode_ != OverlayInputMode::idle;
     for (const ScreenInfo& screen : screens) {
         wl_output* output = connection_.outputs().output(screen.id);
         if (output == nullptr || panels_.count(screen.id) != 0) {
@@ -214,9 +214,9 @@ void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& ch
     s->present(damage);
 }
 
-void WaylandOverlayHost::setMode(OverlayMode mode) {
-    const bool input = mode != OverlayMode::idle;
-    const bool hadInput = mode_ != OverlayMode::idle;
+void WaylandOverlayHost::setMode(OverlayInputMode mode) {
+    const bool input = mode != OverlayInputMode::idle;
+    const bool hadInput = mode_ != OverlayInputMode::idle;
     mode_ = mode;
     if (input != hadInput) {
         for (auto& [id, panel] : panels_) {
@@ -253,7 +253,7 @@ WaylandOverlayHost::Panel* WaylandOverlayHost::panelAt(Point at) {
 
 WaylandOverlayHost::Panel* WaylandOverlayHost::snappingPanel() {
     const std::optional<Point> at = pointer_->position();
-    if (mode_ != OverlayMode::snapping || !at) {
+    if (mode_ != OverlayInputMode::snapping || !at) {
         return nullptr;
     }
     for (auto& [id, panel] : panels_) {
@@ -282,7 +282,7 @@ void WaylandOverlayHost::updateCursor() {
 void WaylandOverlayHost::showCursor() {
     const std::optional<Point> at = pointer_->position();
     const Panel* panel = at ? panelAt(*at) : nullptr;
-    if (panel != nullptr && mode_ == OverlayMode::editing) {
+    if (panel != nullptr && mode_ == OverlayInputMode::editing) {
         pointer_->setCursor(cursorNames(cursor_), cursorScale(panel->displayScale));
     } else if (const Panel* snapping = snappingPanel(); snapping != nullptr &&
                                                         cursor_ == OverlayCursor::crosshair &&

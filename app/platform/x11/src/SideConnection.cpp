@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 #include <spanlet/x11/SideConnection.hpp>
 
 #include "QtXcb.hpp"
+#include "XcbReply.hpp"
 
 namespace spanlet::x11 {
 
@@ -69,6 +71,8 @@ void SideConnection::drain(bool readSocket) {
         learn(event->full_sequence);
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY && onMapped_) {
             mapped_.push_back(reinterpret_cast<const xcb_map_notify_event_t*>(event)->window);
+        } else if (onMotion_ && isPointerMotion(event)) {
+            onMotion_();
         }
         std::free(event);
     }
@@ -102,6 +106,12 @@ void SideConnection::sync() {
     readEvents();
 }
 
+bool SideConnection::isPointerMotion(const void* event) const {
+    const auto* generic = static_cast<const xcb_ge_generic_event_t*>(event);
+    return (generic->response_type & 0x7F) == XCB_GE_GENERIC && generic->extension == input_ &&
+           generic->event_type == XCB_INPUT_RAW_MOTION;
+}
+
 bool SideConnection::carriedOutUpTo(unsigned int sequence) const {
     return static_cast<int>(sequence - carriedOut_) <= 0;
 }
@@ -125,6 +135,43 @@ void SideConnection::setOnWindowMapped(std::function<void(std::uint32_t)> handle
     if (!onMapped_) {
         mapped_.clear();
     }
+}
+
+bool SideConnection::setOnPointerMotion(std::function<void()> handler) {
+    if (connection_ == nullptr) {
+        return false;
+    }
+    if (input_ == 0) {
+        // The server sends XInput 2 events only to a client that said which version it speaks;
+        // from 2.1 on, raw motion comes even while another client grabs the pointer.
+        const xcb_query_extension_reply_t* input =
+            xcb_get_extension_data(connection_, &xcb_input_id);
+        const XcbReply<xcb_input_xi_query_version_reply_t> version(
+            input != nullptr && input->present != 0
+                ? xcb_input_xi_query_version_reply(
+                      connection_, xcb_input_xi_query_version(connection_, 2, 1), nullptr)
+                : nullptr);
+        const bool usable =
+            version && (version->major_version > 2 ||
+                        (version->major_version == 2 && version->minor_version >= 1));
+        input_ = usable ? input->major_opcode : -1;
+    }
+    if (input_ < 0) {
+        onMotion_ = nullptr;
+        return false;
+    }
+    const bool watching = static_cast<bool>(onMotion_);
+    onMotion_ = std::move(handler);
+    if (watching != static_cast<bool>(onMotion_)) {
+        struct {
+            xcb_input_event_mask_t head;
+            std::uint32_t bits;
+        } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+               onMotion_ ? std::uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) : 0U};
+        xcb_input_xi_select_events(connection_, root_, 1, &mask.head);
+        xcb_flush(connection_);
+    }
+    return true;
 }
 
 } // namespace spanlet::x11

@@ -1,6 +1,7 @@
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <xcb/xcb.h>
@@ -44,8 +45,10 @@ X11DisplayPort::X11DisplayPort(x11::SideConnection& side) : X11DisplayPort(nullp
 
 X11DisplayPort::X11DisplayPort(std::unique_ptr<x11::SideConnection> owned,
                                x11::SideConnection* side)
-    : context_(std::make_unique<QObject>()), ownSide_(std::move(owned)),
-      side_(side != nullptr ? side : ownSide_.get()) {
+    : context_(std::make_unique<QObject>()), read_(std::make_unique<QTimer>()),
+      ownSide_(std::move(owned)), side_(side != nullptr ? side : ownSide_.get()) {
+    read_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(read_.get(), &QTimer::timeout, context_.get(), [this] { readPointer(); });
     connection_ = qtConnection();
     if (connection_) {
         root_ = defaultRoot(connection_);
@@ -63,7 +66,10 @@ X11DisplayPort::X11DisplayPort(std::unique_ptr<x11::SideConnection> owned,
     }
 }
 
-X11DisplayPort::~X11DisplayPort() = default;
+X11DisplayPort::~X11DisplayPort() {
+    // The side connection may outlive this.
+    setPointerHandler(nullptr);
+}
 
 void X11DisplayPort::watch(QScreen* screen) {
     QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
@@ -74,6 +80,9 @@ void X11DisplayPort::watch(QScreen* screen) {
 
 void X11DisplayPort::screensMayHaveChanged() {
     cache_.reset();
+    if (pointerHandler_) {
+        motionSeen(); // the same device pixel may now be another point
+    }
     if (notifyPending_) {
         return;
     }
@@ -135,9 +144,49 @@ std::vector<ScreenInfo> X11DisplayPort::currentScreens() const {
     return screens;
 }
 
+void X11DisplayPort::setPointerHandler(std::function<void(Point)> handler) {
+    const bool watching = static_cast<bool>(pointerHandler_);
+    pointerHandler_ = std::move(handler);
+    if (watching == static_cast<bool>(pointerHandler_)) {
+        return;
+    }
+    pushed_.reset();
+    if (!pointerHandler_) {
+        side_->setOnPointerMotion(nullptr);
+        read_->stop();
+        return;
+    }
+    const bool polling =
+        connection_ == nullptr || !side_->setOnPointerMotion([this] { motionSeen(); });
+    read_->setSingleShot(!polling);
+    // The first read on the next turn: the pointer may have moved before motion was watched.
+    read_->start(polling ? pollPeriod : std::chrono::milliseconds::zero());
+}
+
+void X11DisplayPort::motionSeen() {
+    if (read_->isActive()) {
+        return;
+    }
+    const auto since = std::chrono::steady_clock::now() - lastRead_;
+    read_->start(since >= readGap ? std::chrono::milliseconds::zero()
+                                  : std::chrono::ceil<std::chrono::milliseconds>(readGap - since));
+}
+
+void X11DisplayPort::readPointer() {
+    lastRead_ = std::chrono::steady_clock::now();
+    const Point p = pointerLocation();
+    if (pushed_ == p) {
+        return;
+    }
+    pushed_ = p;
+    if (pointerHandler_) {
+        pointerHandler_(p);
+    }
+}
+
 Point X11DisplayPort::pointerLocation() const {
-    // The pointer is read 60 times a second: on the side connection this thread reads the
-    // reply itself, where on Qt's connection Qt's event thread would have to wake it.
+    // On the side connection this thread reads the reply itself, where on Qt's connection Qt's
+    // event thread would have to wake it.
     const bool onSide = connection_ != nullptr && side_->alive();
     xcb_connection_t* c = onSide ? side_->get() : connection_;
     if (c == nullptr) {

@@ -69,11 +69,11 @@ void X11OverlayHost::rebuild(const std::vector<ScreenInfo>& screens) {
                                        logicalRect(screen.frame));
         // Registered before it is ever shown, so no capture sees it.
         surfaces_.addOwnWindow(panel->winId());
-        panel->setInputEnabled(mode_ == OverlayMode::editing);
+        panel->setInputEnabled(mode_ == OverlayInputMode::editing);
         panels_.emplace(screen.id, panel);
     }
     // The panel that had the keyboard is gone.
-    refocus_ = mode_ == OverlayMode::editing;
+    refocus_ = mode_ == OverlayInputMode::editing;
 }
 
 double X11OverlayHost::scale(std::uint32_t displayId) const {
@@ -105,9 +105,9 @@ void X11OverlayHost::setShown(bool shown) {
     }
 }
 
-void X11OverlayHost::setMode(OverlayMode mode) {
-    const bool editing = mode == OverlayMode::editing;
-    const bool wasEditing = mode_ == OverlayMode::editing;
+void X11OverlayHost::setMode(OverlayInputMode mode) {
+    const bool editing = mode == OverlayInputMode::editing;
+    const bool wasEditing = mode_ == OverlayInputMode::editing;
     mode_ = mode;
     if (editing == wasEditing) {
         return;
@@ -159,7 +159,7 @@ void X11OverlayHost::finishFocus() {
 }
 
 void X11OverlayHost::setCursor(OverlayCursor cursor) {
-    if (mode_ != OverlayMode::editing) {
+    if (mode_ != OverlayInputMode::editing) {
         return; // the panels take no pointer: the windows below show theirs
     }
     for (auto& [id, panel] : panels_) {

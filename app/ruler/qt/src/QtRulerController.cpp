@@ -21,6 +21,9 @@ void QtRulerController::attach(Mensor& model) {
     subscriptions_.push_back(model.prefs().subscribe([this](const Preferences&) { repaint(); }));
     subscriptions_.push_back(
         model.screens().subscribe([this](const std::vector<ScreenInfo>&) { repaint(); }));
+    subscriptions_.push_back(model.shownRulerFrame().subscribe(
+        [this](const std::optional<Rect>& frame) { place(frame); }));
+    place(*model.shownRulerFrame());
 }
 
 void QtRulerController::detach() {
@@ -44,22 +47,19 @@ void QtRulerController::restoreGeometry() {
     QTimer::singleShot(0, panel_.get(), [this] {
         restorePending_ = false;
         ++restoresInARow_;
-        refresh();
+        if (model_) {
+            place(*model_->shownRulerFrame());
+        }
     });
 }
 
-void QtRulerController::refresh() {
-    if (!model_) {
-        return;
-    }
-    if (!*model_->rulerVisible()) {
+void QtRulerController::place(const std::optional<Rect>& frame) {
+    if (!frame) {
         if (panel_) {
             panel_->hide();
         }
         return;
     }
-    // May move the ruler, which refreshes again from inside; what follows is idempotent.
-    model_->ensureRulerReachable();
     if (!panel_) {
         panel_ = std::make_unique<RulerPanel>(*model_, displays_);
         surfaces_.addOwnWindow(panel_->winId()); // makes the native window, still unmapped
@@ -67,7 +67,7 @@ void QtRulerController::refresh() {
         QObject::connect(panel_.get(), &RulerPanel::geometryDisturbed, panel_.get(),
                          [this] { restoreGeometry(); });
     }
-    const QRect geometry = RulerPanel::windowGeometry(model_->rulerFrame());
+    const QRect geometry = RulerPanel::windowGeometry(*frame);
     if (panel_->geometry() == geometry) {
         restoresInARow_ = 0;
     } else {

@@ -2,22 +2,13 @@
 
 namespace spanlet {
 
-/// The overlay panels, one per display. They read the model's state themselves.
+/// The overlay panels, one per display. They redraw from the model's observed fields, the
+/// overlay mode among them.
 class OverlayController {
 public:
     virtual ~OverlayController() = default;
-    /// Makes the panels afresh for the current displays.
+    /// Makes the panels afresh for the current displays, shown as the current overlay mode says.
     virtual void rebuild() = 0;
-    /// Shows the panels while the model needs an overlay, hides them otherwise, and redraws.
-    virtual void refresh() = 0;
-};
-
-/// The floating ruler panel.
-class RulerController {
-public:
-    virtual ~RulerController() = default;
-    /// Shows, places or hides the panel as the model's ruler state says.
-    virtual void refresh() = 0;
 };
 
 } // namespace spanlet

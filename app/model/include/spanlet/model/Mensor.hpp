@@ -63,6 +63,15 @@ public:
     [[nodiscard]] const Observable<bool>& snapping() const noexcept { return snapping_; }
     [[nodiscard]] const Observable<std::vector<Pinned>>& pinned() const noexcept { return pinned_; }
     [[nodiscard]] const Observable<std::optional<Toast>>& toast() const noexcept { return toast_; }
+    /// What the overlay shows and which input it takes.
+    [[nodiscard]] const Observable<OverlayMode>& overlayMode() const noexcept {
+        return overlayMode_;
+    }
+    /// The ruler's frame (global top-left points) while it is shown, kept reachable; nothing
+    /// while it is hidden.
+    [[nodiscard]] const Observable<std::optional<Rect>>& shownRulerFrame() const noexcept {
+        return shownRulerFrame_;
+    }
 
     [[nodiscard]] bool samplerOpen() const noexcept { return samplerOpen_; }
 
@@ -70,14 +79,14 @@ public:
     [[nodiscard]] PointerTracking& tracking() noexcept { return tracking_; }
     [[nodiscard]] const PointerTracking& tracking() const noexcept { return tracking_; }
 
-    // Start-up, commands and the redraw contract.
+    // Start-up and commands.
     void start();
     void perform(MensorCommand command);
     void screensChanged();
-    /// After every state change: pointer, overlay refresh, ruler refresh, pointer task.
+    /// After every state change: reads the pointer, publishes the state derived from the rest
+    /// (the overlay mode, the shown ruler's frame) and starts or stops the pointer task. Views
+    /// redraw from the observed fields alone.
     void syncViews();
-    /// Whether any overlay panel has something to draw.
-    [[nodiscard]] bool needsOverlay() const;
 
     /// Replaces the preferences; when they differ they are saved whole, the global shortcuts
     /// follow hotkeysEnabled and the user's bindings, and the views are synchronised. Settings
@@ -124,7 +133,6 @@ public:
     /// Global top-left points.
     [[nodiscard]] Rect rulerFrame() const;
     void moveRuler(Point origin);
-    void ensureRulerReachable();
 
     // Guides.
     void addGuide(Axis axis, std::optional<Point> at = std::nullopt);
@@ -145,6 +153,15 @@ private:
         return std::shared_ptr<Mensor>(lifetime_, this);
     }
     [[nodiscard]] std::string snappingHint() const;
+    /// Whether any overlay panel has something to draw.
+    [[nodiscard]] bool needsOverlay() const;
+    /// Saves changed preferences and keeps the hot keys in step, without syncing the views.
+    /// Whether they changed.
+    bool storePrefs(Preferences next);
+    /// The place moveRuler() stores for `origin`; nothing for a place on no desktop.
+    [[nodiscard]] std::optional<Point> rulerOrigin(Point origin) const;
+    /// Moves a ruler that no display shows enough of back onto one, without syncing the views.
+    void keepRulerReachable();
     /// Registers the bound shortcuts while hotkeysEnabled, else unregisters them all.
     void registerHotkeys();
     /// The scale of the display at `point`, or the standard scale without displays.
@@ -163,6 +180,8 @@ private:
     Observable<bool> snapping_{false};
     Observable<std::vector<Pinned>> pinned_;
     Observable<std::optional<Toast>> toast_;
+    Observable<OverlayMode> overlayMode_;
+    Observable<std::optional<Rect>> shownRulerFrame_;
 
     /// After the fields it reads.
     PointerTracking tracking_;

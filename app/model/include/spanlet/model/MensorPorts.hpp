@@ -27,7 +27,6 @@ struct MensorPorts {
     ToolWindows& windows;
     Hotkeys& hotkeys;
     OverlayController& overlays;
-    RulerController& ruler;
     ColorSampler& sampler;
 };
 

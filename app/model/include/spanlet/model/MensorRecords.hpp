@@ -38,6 +38,14 @@ struct Pinned {
     friend bool operator==(const Pinned&, const Pinned&) = default;
 };
 
+/// What the overlay shows and which input it takes, published after every change of state.
+struct OverlayMode {
+    bool shown = false; ///< some panel has something to draw
+    bool snapping = false;
+    bool editingGuides = false;
+    friend bool operator==(const OverlayMode&, const OverlayMode&) = default;
+};
+
 /// The on-screen message. Two messages with the same text are still different messages.
 struct Toast {
     Uuid id;

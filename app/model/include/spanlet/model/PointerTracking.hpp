@@ -14,7 +14,6 @@
 #include <spanlet/model/LiveMeasurement.hpp>
 #include <spanlet/model/MensorRecords.hpp>
 #include <spanlet/model/Observable.hpp>
-#include <spanlet/model/PeriodicTask.hpp>
 #include <spanlet/model/Preferences.hpp>
 #include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/platform/DisplayPort.hpp>
@@ -23,17 +22,17 @@
 
 namespace spanlet {
 
-/// Where the pointer is, and what edge snapping measures there: the pointer task, the capture
-/// pipeline with its per-display filter cache, and the live frame. The model owns one and says
-/// when the task is wanted and when the displays changed; it reads the displays, the
-/// preferences and the snapping switch straight from the model. Runs on the main thread; the
-/// platform's answers reach it through a lifetime token, so late ones do nothing.
+/// Where the pointer is, and what edge snapping measures there: the pointer as the platform
+/// pushes it, the capture pipeline with its per-display filter cache, and the live frame. The
+/// model owns one and says when the pointer is to be followed and when the displays changed;
+/// it reads the displays, the preferences and the snapping switch straight from the model.
+/// Runs on the main thread; the platform's answers reach it through a lifetime token, so late
+/// ones do nothing.
 class PointerTracking {
 public:
-    /// The task's period.
-    static constexpr std::chrono::milliseconds pointerPeriod{16};
-    /// A still pointer is measured again only this long after the previous capture finished.
-    static constexpr std::chrono::milliseconds captureInterval{500};
+    /// A still pointer is measured again this long after its previous capture finished, as what
+    /// lies under it may change; nothing else wakes Spanlet while it snaps at a still pointer.
+    static constexpr std::chrono::seconds remeasureInterval{1};
     /// How long a display's capture filter is reused.
     static constexpr std::chrono::seconds filterLifetime{5};
     /// The time stamp of a capture that never happened.
@@ -53,7 +52,7 @@ public:
         const Observable<bool>& snapping;
     };
 
-    /// Reads the pointer; nothing else happens until the task is wanted.
+    /// Reads the pointer; nothing else happens until it is to be followed.
     PointerTracking(Ports ports, Sources sources);
     ~PointerTracking();
     PointerTracking(const PointerTracking&) = delete;
@@ -79,17 +78,17 @@ public:
     // Capture state, not observed.
     [[nodiscard]] bool capturing() const noexcept { return capturing_; }
     [[nodiscard]] Clock::Instant lastCapture() const noexcept { return lastCapture_; }
-    [[nodiscard]] bool hasPointerTask() const noexcept { return task_.isRunning(); }
+    /// Whether the pointer is followed: the platform pushes its moves.
+    [[nodiscard]] bool hasPointerTask() const noexcept { return following_; }
     [[nodiscard]] std::size_t cachedFilterCount() const noexcept { return filters_.size(); }
 
-    /// Reads the pointer and the display under it.
+    /// Reads the pointer from the platform.
     void update();
-    /// A move the platform reports itself (where the pointer cannot be polled): taken at once
-    /// and, while snapping, measured at once rather than at the next tick.
-    void pointerMoved();
-    /// Starts the task when `wanted` and it is not running; stops it when not.
+    /// While `wanted`, the platform pushes each move, and while snapping each move is measured
+    /// (a still pointer again every remeasureInterval); otherwise nothing is watched.
     void runTask(bool wanted);
-    /// Forgets every display's filter, including those still being asked for.
+    /// Finds the display under the pointer again and forgets every display's filter,
+    /// including those still being asked for.
     void displaysChanged();
     /// An empty live frame at the current pointer, as snapping turns on or off.
     void clearLiveFrame();
@@ -106,9 +105,18 @@ private:
     [[nodiscard]] std::weak_ptr<PointerTracking> weakSelf() {
         return std::shared_ptr<PointerTracking>(lifetime_, this);
     }
-    /// One throttled capture-and-measure step of the task.
+    /// The one place the pointer changes; the display under it is worked out here.
+    void moveTo(Point pointer);
+    void locate();
+    /// Measures at the pointer, unless a capture is out or the pointer is where the last one was
+    /// taken less than remeasureInterval ago; then the next one is scheduled for that moment.
     void capture();
+    /// The still pointer's time to be measured again has come.
+    void remeasured();
+    /// Starts a capture at the pointer.
+    void measure();
     void applyCapture(std::uint32_t displayId, Point pointer,
+                      std::optional<std::uint32_t> pointerScreen,
                       const CaptureResult<LiveMeasurement::Result>& result);
     /// The display's capture filter, reused for filterLifetime. `done` runs at once for a
     /// cached filter, later otherwise.
@@ -124,8 +132,11 @@ private:
     Observable<Point> pointer_;
     Observable<std::optional<std::uint32_t>> pointerScreen_;
     Observable<LiveFrame> liveFrame_;
+    /// The display holding the pointer, or else the nearest one: the one a capture reads.
+    std::optional<ScreenInfo> display_;
 
-    PeriodicTask task_;
+    bool following_ = false;
+    TimerHandle remeasure_;
     bool capturing_ = false;
     Clock::Instant lastCapture_ = distantPast;
     Point lastCapturePointer_{-1, -1};

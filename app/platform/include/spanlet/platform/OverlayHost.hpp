@@ -14,7 +14,7 @@
 namespace spanlet {
 
 /// What the overlay is doing, which decides the input its surfaces take.
-enum class OverlayMode : std::uint8_t {
+enum class OverlayInputMode : std::uint8_t {
     /// Drawing only: every click passes through to the windows below.
     idle,
     /// The live measurement follows the pointer. Where the back end sees the pointer only over
@@ -115,7 +115,7 @@ public:
 
     /// Shows every surface above all windows, or hides them all.
     virtual void setShown(bool shown) = 0;
-    virtual void setMode(OverlayMode mode) = 0;
+    virtual void setMode(OverlayInputMode mode) = 0;
     /// The cursor over the surfaces while they take the pointer. A crosshair may show as none
     /// where the back end cannot keep it out of captures.
     virtual void setCursor(OverlayCursor cursor) = 0;
@@ -124,7 +124,7 @@ public:
     virtual void showMenu(Point at, std::vector<std::string> titles,
                           std::function<void(std::size_t)> chosen) = 0;
 
-    /// Whether the overlay takes the pointer while snapping (OverlayMode::snapping): a click
+    /// Whether the overlay takes the pointer while snapping (OverlayInputMode::snapping): a click
     /// then keeps the measurement and Escape ends snapping.
     [[nodiscard]] virtual bool takesPointerWhileSnapping() const = 0;
 };

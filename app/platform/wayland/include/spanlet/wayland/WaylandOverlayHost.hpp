@@ -42,7 +42,7 @@ public:
     [[nodiscard]] bool cutsToDrawing(std::uint32_t /*displayId*/) const override { return false; }
     void update(std::uint32_t displayId, const OverlayUpdate& changes) override;
     void setShown(bool /*shown*/) override {}
-    void setMode(OverlayMode mode) override;
+    void setMode(OverlayInputMode mode) override;
     void setCursor(OverlayCursor cursor) override;
     /// Layer surfaces get no menus: nothing happens.
     void showMenu(Point /*at*/, std::vector<std::string> /*titles*/,
@@ -78,7 +78,7 @@ private:
     std::map<std::uint32_t, std::unique_ptr<Panel>> panels_;
     std::unique_ptr<OverlayPointer> pointer_;
     std::unique_ptr<OverlayKeyboard> keyboard_;
-    OverlayMode mode_ = OverlayMode::idle;
+    OverlayInputMode mode_ = OverlayInputMode::idle;
     OverlayCursor cursor_ = OverlayCursor::arrow;
     std::map<std::uint32_t, Holes> pendingHoles_; ///< asked for in this event-loop turn
     std::unique_ptr<QObject> context_;            ///< for posted calls

@@ -12,9 +12,9 @@ struct xcb_connection_t;
 
 namespace spanlet::x11 {
 
-/// Our one X connection for everything but capture: pointer queries, watching for windows
-/// being mapped, and putting the overlay's images. Qt's own connection is read by Qt's event
-/// thread, so a reply there costs a thread hand-over; on this one the main thread reads its
+/// Our one X connection for everything but capture: pointer queries, watching the pointer move
+/// and windows being mapped, and putting the overlay's images. Qt's own connection is read by Qt's
+/// event thread, so a reply there costs a thread hand-over; on this one the main thread reads its
 /// replies itself. Main thread only.
 class SideConnection {
 public:
@@ -49,12 +49,17 @@ public:
 
     /// `handler` runs with each top-level window any client maps; empty stops watching.
     void setOnWindowMapped(std::function<void(std::uint32_t)> handler);
+    /// `handler` runs each time this connection reads pointer motion (XInput 2 raw motion on
+    /// the root, from any device): from within any read, so it should only take note. Empty
+    /// stops watching. False, and nothing watched, when the server has no XInput 2.1.
+    bool setOnPointerMotion(std::function<void()> handler);
 
 private:
     void drain(bool readSocket);
     void learn(unsigned int sequence);
     void scheduleReport();
     void reportMapped();
+    [[nodiscard]] bool isPointerMotion(const void* event) const;
 
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t root_ = 0;
@@ -63,6 +68,9 @@ private:
     /// The last request the server is known to have carried out (full sequence number).
     unsigned int carriedOut_ = 0;
     std::function<void(std::uint32_t)> onMapped_;
+    std::function<void()> onMotion_;
+    /// XInput's major opcode once it answered for version 2.1; 0 before asking, -1 without it.
+    int input_ = 0;
     std::vector<std::uint32_t> mapped_; ///< read, not yet reported
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<QTimer> report_; ///< reports mapped windows from the event loop

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 
 class QObject;
 class QScreen;
+class QTimer;
 struct xcb_connection_t;
 
 namespace spanlet {
@@ -21,6 +23,12 @@ class SideConnection;
 
 /// Displays and pointer on X11, read through Qt's own XCB connection (the pointer through the
 /// side connection). Main thread only; needs a QGuiApplication on the xcb platform.
+///
+/// A watched pointer is read when the server reports raw motion (XInput 2), at most once per
+/// turn of the event loop and once per readGap, and handed on when it moved; a still pointer
+/// costs nothing. A warp by some client moves no device, so it is handed on with the next
+/// motion (pointerLocation() sees it at once). Without XInput 2 the pointer is read every
+/// pollPeriod instead.
 ///
 /// Display ids are matched through QScreen::name() against the RandR monitors: a monitor's
 /// first output XID, or its name atom when it has no output. A screen with no matching monitor
@@ -45,8 +53,15 @@ public:
     [[nodiscard]] std::vector<Display> displays() const;
 
     [[nodiscard]] std::vector<ScreenInfo> currentScreens() const override;
-    /// xcb_query_pointer (device pixels) through the display that holds it. QCursor::pos()
-    /// gets this wrong on desktops that mix scales.
+    /// The shortest time between two reads of a watched pointer: above any display's refresh
+    /// rate, below the reports of a fast mouse.
+    static constexpr std::chrono::milliseconds readGap{4};
+    /// How often the pointer is read where the server cannot report motion.
+    static constexpr std::chrono::milliseconds pollPeriod{16};
+
+    /// xcb_query_pointer (device pixels) through the display that holds it; QCursor::pos()
+    /// gets this wrong on desktops that mix scales. A round trip: for reads on request, where
+    /// a warp must be seen too.
     [[nodiscard]] Point pointerLocation() const override;
     /// `handler` runs once per event-loop turn in which any screen was added, removed, made
     /// primary, moved, resized or changed its dots per inch.
@@ -54,16 +69,25 @@ public:
     /// `hook` runs each time the pointer is read, once the query is on its way and before its
     /// answer is awaited.
     void setPointerQueryHook(std::function<void()> hook) { pointerQueryHook_ = std::move(hook); }
+    void setPointerHandler(std::function<void(Point)> handler) override;
 
 private:
     X11DisplayPort(std::unique_ptr<x11::SideConnection> owned, x11::SideConnection* side);
     [[nodiscard]] const std::vector<Display>& knownDisplays() const;
     void watch(QScreen* screen);
     void screensMayHaveChanged();
+    /// Motion was reported: a read is due.
+    void motionSeen();
+    /// Reads the pointer and hands it on when it moved.
+    void readPointer();
 
     std::unique_ptr<QObject> context_;
     std::function<void()> handler_;
     std::function<void()> pointerQueryHook_;
+    std::function<void(Point)> pointerHandler_;
+    std::unique_ptr<QTimer> read_;
+    std::chrono::steady_clock::time_point lastRead_;
+    std::optional<Point> pushed_; ///< what the pointer handler was last given
     bool notifyPending_ = false;
     mutable std::optional<std::vector<Display>> cache_;
     std::unique_ptr<x11::SideConnection> ownSide_;

@@ -32,7 +32,7 @@ public:
     [[nodiscard]] bool cutsToDrawing(std::uint32_t displayId) const override;
     void update(std::uint32_t displayId, const OverlayUpdate& changes) override;
     void setShown(bool shown) override;
-    void setMode(OverlayMode mode) override;
+    void setMode(OverlayInputMode mode) override;
     void setCursor(OverlayCursor cursor) override;
     void showMenu(Point at, std::vector<std::string> titles,
                   std::function<void(std::size_t)> chosen) override;
@@ -54,7 +54,7 @@ private:
     x11::PanelClient client_;
     std::vector<ScreenInfo> screens_;
     std::map<std::uint32_t, x11::OverlayPanel*> panels_;
-    OverlayMode mode_ = OverlayMode::idle;
+    OverlayInputMode mode_ = OverlayInputMode::idle;
     /// Set by a rebuild while editing: the new panel of the pointer's display takes the keyboard
     /// once shown, still handing it back to focusBefore_ afterwards.
     bool refocus_ = false;

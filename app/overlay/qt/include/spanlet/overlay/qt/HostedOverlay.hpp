@@ -11,6 +11,7 @@
 #include <spanlet/draw/DrawOps.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/model/Controllers.hpp>
+#include <spanlet/model/MensorRecords.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/overlay/GuideEditor.hpp>
 #include <spanlet/platform/OverlayHost.hpp>
@@ -24,10 +25,10 @@ class DisplayPort;
 /// renderer into the surfaces of the back end's OverlayHost, and turns their input into the
 /// guide editor's and the model's operations. Surfaces are repainted from the model's observed
 /// state, coalesced to once per event-loop turn (while snapping, once per capture); only what
-/// changed is repainted.
+/// changed is repainted. They are shown, and take input, as the model's overlay mode says.
 ///
 /// The model is made with a reference to this controller, so the controller is made first and
-/// attached to the model afterwards; until then rebuild() and refresh() do nothing.
+/// attached to the model afterwards; until then rebuild() does nothing.
 class HostedOverlay final : public OverlayController, private OverlayInput {
 public:
     /// `displays` gives the pointer to the guide editor. Both must outlive the controller.
@@ -40,7 +41,6 @@ public:
     void attach(Mensor& model);
 
     void rebuild() override;
-    void refresh() override;
 
     /// Lays out and presents every display's scene now instead of at the end of the turn.
     void repaintNow();
@@ -62,9 +62,11 @@ private:
     void keyPressed(std::uint32_t displayId, const OverlayKeyPress& key) override;
 
     void paint(std::uint32_t displayId, const OverlayCanvas& canvas, std::span<const Rect> rects);
+    /// Shows the surfaces while `mode` says so, hides them otherwise, and sets the input they
+    /// take.
+    void apply(const OverlayMode& mode);
     void scheduleRepaint();
     void present(std::uint32_t displayId, Surface& surface, draw::DrawList list);
-    void setMode(OverlayMode mode);
     void showMenu(GuideEditor& editor, Point at);
     /// The guide editor of the display while editing guides, else null.
     [[nodiscard]] GuideEditor* editorOf(std::uint32_t displayId);
@@ -75,7 +77,7 @@ private:
     const DisplayPort& displays_;
     Mensor* model_ = nullptr;
     std::map<std::uint32_t, std::unique_ptr<Surface>> surfaces_;
-    OverlayMode mode_ = OverlayMode::idle;
+    OverlayInputMode mode_ = OverlayInputMode::idle;
     GuideEditor* dragging_ = nullptr; ///< the editor a left button went down on
     bool repaintPending_ = false;
     QObject context_; ///< for posted calls

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include <spanlet/model/Controllers.hpp>
+#include <spanlet/Geometry.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/platform/Surfaces.hpp>
 
@@ -13,37 +14,35 @@ class DisplayPort;
 class Mensor;
 class RulerPanel;
 
-/// The model's ruler controller on Qt: owns the one ruler panel, made on the first refresh that
-/// shows the ruler and kept (hidden) while the ruler is hidden.
+/// The ruler on Qt: owns the one ruler panel, made when the model first shows the ruler and
+/// kept (hidden) while the ruler is hidden. It follows the model's shown ruler frame.
 ///
-/// The model is constructed with its ports, this among them, so it is attached afterwards;
-/// until then refresh() does nothing. The model must not be used by this controller after it
-/// is destroyed: call detach() first, or destroy the controller without running the event loop
-/// in between.
-class QtRulerController final : public RulerController {
+/// The model must not be used by this controller after it is destroyed: call detach() first,
+/// or destroy the controller without running the event loop in between.
+class QtRulerController final {
 public:
     /// `displays` gives the pointer position for mouse input; through `surfaces` the panel is
     /// left out of captures before it is first shown, and learns whether a compositor draws
     /// its translucency (without one it runs in shape mode, see RulerPanel::setShaped). Both
     /// must outlive the controller.
     QtRulerController(const DisplayPort& displays, WindowSurfaces& surfaces);
-    ~QtRulerController() override;
+    ~QtRulerController();
     QtRulerController(const QtRulerController&) = delete;
     QtRulerController& operator=(const QtRulerController&) = delete;
 
-    /// Binds the model and repaints the panel when its pointer, preferences or displays change.
+    /// Binds the model, places the panel as its shown ruler frame says and repaints it when
+    /// its pointer, preferences or displays change.
     void attach(Mensor& model);
     /// Drops the panel and the model.
     void detach();
-
-    /// Hides the panel when the ruler is hidden; otherwise keeps the ruler reachable, makes the
-    /// panel if needed, places it on the model's ruler frame and shows it.
-    void refresh() override;
 
     /// The panel, once made.
     [[nodiscard]] RulerPanel* panel() const noexcept { return panel_.get(); }
 
 private:
+    /// Hides the panel for no frame; otherwise makes the panel if needed, places it on `frame`
+    /// and shows it.
+    void place(const std::optional<Rect>& frame);
     void repaint();
     /// Places the panel on the model's frame again after Qt or the window system moved it,
     /// on the next turn of the event loop. A window manager that insists on another place wins
