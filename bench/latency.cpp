@@ -2,8 +2,8 @@
 // moves through XTest and the times until Spanlet's overlay panel is repainted (DAMAGE events
 // on the panel windows) are taken: the first repaint, and the last of the burst that follows
 // the move (repaints 40 ms apart or closer). The last one follows the publication of the new
-// live measurement, so it bounds "XTest move to publication" from above; the pointer task
-// polls every 16 ms.
+// live measurement, so it bounds "XTest move to publication" from above; the move reaches
+// Spanlet as raw motion from the server.
 //
 //   latency_probe windows             maps 32 windows of boxes in a grid, runs until SIGTERM
 //   latency_probe measure <moves> [trace]
@@ -11,7 +11,7 @@
 //                                     p99 of move → first and last repaint in milliseconds.
 //                                     With the file Spanlet writes when started with
 //                                     SPANLET_TRACE=<trace>, also the model's own figures:
-//                                     processing (the pointer task seeing the move → the live
+//                                     processing (the model hearing of the move → the live
 //                                     measurement published) and XTest move → published.
 //   latency_probe move <seconds> <hz> moves the pointer in a circle at <hz> for <seconds>
 //
@@ -355,7 +355,8 @@ int measure(Display& d, int moves, const char* tracePath) {
         }
         std::printf("  traced: %zu moves, %d without a publication within 500 ms\n",
                     processing.size(), untraced);
-        report("processing (pointer task sees the move -> live measurement published)", processing);
+        report("processing (the model hears of the move -> live measurement published)",
+               processing);
         report("end to end (XTest move -> live measurement published)", endToEnd);
     }
     return 0;

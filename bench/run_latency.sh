@@ -2,14 +2,15 @@
 # Edge-snapping latency and the process's cost, on an Xvfb of its own with 32 windows of
 # boxes, at 1920×1080 and at 3840×2160:
 #   - 500 XTest moves, p50/p95/p99 of: move → overlay repaint (seen from outside), and from
-#     Spanlet's own timestamps (SPANLET_TRACE) processing (pointer task → live measurement
-#     published) and move → published; see bench/latency.cpp;
+#     Spanlet's own timestamps (SPANLET_TRACE) processing (the model hearing of a move →
+#     live measurement published) and move → published; see bench/latency.cpp;
 #   - at 1920×1080: Spanlet's CPU while the pointer moves at 60 Hz for 30 s with snapping on,
 #     taken twice, alternating with the same motion over gpick's floating picker (`gpick -p`,
 #     installed from Debian here if missing) as the baseline, and over bench/reference_loupe
 #     (a bare pointer-following loupe) as a second yardstick, all in the same run; Spanlet's
-#     CPU per pointer move (each a new live measurement); and its wake-ups while idle for 30 s
-#     (context switches of all its threads, from /proc/<pid>/task/*/status).
+#     CPU per pointer move (each a new live measurement); and its wake-ups for 30 s while idle
+#     and while snapping with the pointer still (context switches of all its threads, from
+#     /proc/<pid>/task/*/status).
 #     Spanlet runs without the trace for the CPU figures, as people run it: the trace's own
 #     write per update would be counted too.
 # Usage: bench/run_latency.sh <build folder> [moves] [seconds]
@@ -64,11 +65,25 @@ other_cpu() {
     wait_until 5 overlays_shown || log "snapping did not start again"
     sleep 0.5
 }
-# Voluntary and involuntary context switches of all threads.
+# "<tid> <voluntary> <involuntary>" context switches of each thread.
 switches() {
-    cat /proc/"$SPANLET_PID"/task/*/status |
-        awk '/^voluntary_ctxt_switches/ {v += $2} /^nonvoluntary_ctxt_switches/ {n += $2}
-             END {print v + 0, n + 0}'
+    local t
+    for t in /proc/"$SPANLET_PID"/task/*; do
+        awk -v t="${t##*/}" '/^voluntary_ctxt_switches/ {v = $2} /^nonvoluntary_ctxt_switches/ {n = $2}
+            END {print t, v + 0, n + 0}' "$t/status"
+    done | sort
+}
+# wakeups <what>: Spanlet's context switches over $seconds. A thread that ends meanwhile (the
+# capture's pool lets idle threads go) is left out rather than counted backwards.
+wakeups() {
+    local s0="$E2E_TMP/switches0" s1="$E2E_TMP/switches1"
+    switches >"$s0"
+    sleep "$seconds"
+    switches >"$s1"
+    join -a 2 -e 0 -o 0,1.2,1.3,2.2,2.3 "$s0" "$s1" |
+        awk -v what="$1" -v s="$seconds" '{v += $4 - $2; n += $5 - $3}
+            END {printf "%s %d s: %d voluntary, %d involuntary context switches (%.2f wake-ups/s)\n",
+                 what, s, v, n, v / s}'
 }
 
 one_size() {
@@ -98,17 +113,14 @@ one_size() {
     if [ "$size" == 1920x1080 ]; then
         # Idle: nothing shown, nothing running but the tray icon.
         sleep 2
-        local s0 s1
-        read -r -a s0 < <(switches)
-        sleep "$seconds"
-        read -r -a s1 < <(switches)
-        echo "$size idle ${seconds} s: $((s1[0] - s0[0])) voluntary, $(( s1[1] - s0[1] )) involuntary context switches" \
-            "($(awk -v v=$((s1[0] - s0[0])) -v s="$seconds" 'BEGIN {printf "%.2f", v / s}') wake-ups/s)"
+        wakeups "$size idle"
     fi
 
     key ctrl+shift+s
     wait_until 5 overlays_shown || { log "snapping did not start"; exit 1; }
     sleep 0.5
+    # Snapping at a pointer that does not move: only the once-a-second measurement again.
+    [ "$size" == 1920x1080 ] && wakeups "$size snapping, pointer still,"
     "$bench" measure "$moves" "$SPANLET_TRACE" || fail "latency run at $size"
 
     if [ "$size" == 1920x1080 ]; then

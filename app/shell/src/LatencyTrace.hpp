@@ -13,8 +13,8 @@ namespace spanlet {
 class Mensor;
 
 /// Timestamps for the latency benchmark. When the environment variable SPANLET_TRACE names a
-/// file, one line is appended to it each time the pointer task sees the pointer at a new
-/// place and each time a live measurement is published:
+/// file, one line is appended to it each time the model hears of the pointer at a new place
+/// and each time a live measurement is published:
 ///
 ///     moved <x> <y> <ns>
 ///     published <x> <y> <ns>

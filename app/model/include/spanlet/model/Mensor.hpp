@@ -84,7 +84,7 @@ public:
     void perform(MensorCommand command);
     void screensChanged();
     /// After every state change: reads the pointer, publishes the state derived from the rest
-    /// (the overlay mode, the shown ruler's frame) and starts or stops the pointer task. Views
+    /// (the overlay mode, the shown ruler's frame) and starts or stops following the pointer. Views
     /// redraw from the observed fields alone.
     void syncViews();
 

@@ -9,7 +9,7 @@ class QObject;
 namespace spanlet {
 
 /// The steady clock, and one-shot timers on the Qt event loop of the main thread. Short delays
-/// (the 16 ms pointer task) use precise timers; longer ones may be coalesced by the system.
+/// use precise timers; longer ones may be coalesced by the system, and so fire a little early.
 class QtClock final : public Clock {
 public:
     /// Delays below this use Qt::PreciseTimer.
