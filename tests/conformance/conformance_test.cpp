@@ -75,7 +75,7 @@ protected:
     /// Adds a vertical guide through the spot and waits until the screen shows it there.
     [[nodiscard]] ::testing::AssertionResult guideOverSpot(Mensor& m) {
         const std::optional<PixelBuffer> before = backend->screen(kSpot);
-        m.addGuide(Axis::vertical, kGuide);
+        m.guides().add(Axis::vertical, kGuide);
         if (before && waitUntil([&] {
                 const std::optional<PixelBuffer> now = backend->screen(kSpot);
                 return now && !(*now == *before);

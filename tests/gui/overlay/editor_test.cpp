@@ -39,7 +39,7 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
     PlainWindow before(QRect(device(idA(), {10, 300}), QSize(80, 80)), 0x224422);
     before.focus();
     pointTo(idB(), {600, 500});
-    m.startEditingGuides();
+    m.guides().startEditing();
     settle();
     OverlayPanel* b = panel(idB());
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == b->editorView(); }));
@@ -52,7 +52,7 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
                              "adds a guide at the pointer, Escape finishes."));
 
     ASSERT_TRUE(key("Tab"));
-    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
+    ASSERT_TRUE(waitUntil([&] { return *m.guides().selected() == vertical; }));
     const double x = m.prefs()->guides.find(vertical)->position;
     ASSERT_TRUE(key("shift+Right"));
     ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.find(vertical)->position == x + 10; }));
@@ -63,11 +63,11 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
     ASSERT_FALSE(b->deviceShape().contains(device(idB(), {450, 350}) - device(idB(), {0, 0})))
         << "the point must be outside the drawn shape";
     ASSERT_TRUE(xdotool({"click", "1"}));
-    EXPECT_TRUE(waitUntil([&] { return !m.selectedGuide()->has_value(); }));
+    EXPECT_TRUE(waitUntil([&] { return !m.guides().selected()->has_value(); }));
     EXPECT_FALSE(below.pressed());
 
     ASSERT_TRUE(key("Escape"));
-    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    ASSERT_TRUE(waitUntil([&] { return !*m.guides().editing(); }));
     EXPECT_TRUE(waitUntil([&] { return xFocus() == before.id(); }));
     EXPECT_FALSE(b->inputEnabled());
     ASSERT_TRUE(xdotool({"click", "1"}));

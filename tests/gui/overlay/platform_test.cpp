@@ -75,7 +75,7 @@ TEST_P(ShapeMode, FollowsTheCompositorForTheOverlayAndTheRuler) {
     ruler.attach(model);
     model.start();
     model.toggleSnapping();
-    model.toggleRuler();
+    model.ruler().toggle();
     ASSERT_TRUE(waitUntil([&] {
         return !overlays.panels().empty() && overlays.panels().front()->isVisible() &&
                ruler.panel() != nullptr && ruler.panel()->windowHandle() != nullptr &&

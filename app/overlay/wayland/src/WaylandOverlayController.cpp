@@ -177,7 +177,7 @@ void WaylandOverlayController::attach(Mensor& model) {
 }
 
 GuideEditor* WaylandOverlayController::editorAt(Point at) {
-    if (model_ == nullptr || !*model_->editingGuides()) {
+    if (model_ == nullptr || !*model_->guides().editing()) {
         return nullptr;
     }
     Panel* nearest = nullptr;
@@ -191,7 +191,7 @@ GuideEditor* WaylandOverlayController::editorAt(Point at) {
 
 WaylandOverlayController::Panel* WaylandOverlayController::snappingPanel() {
     const std::optional<Point> at = pointer_->position();
-    if (model_ == nullptr || !*model_->snapping() || *model_->editingGuides() || !at) {
+    if (model_ == nullptr || !*model_->snapping() || *model_->guides().editing() || !at) {
         return nullptr;
     }
     for (auto& [id, panel] : panels_) {
