@@ -111,13 +111,13 @@ int main(int argc, char** argv) {
     for (const SRGBColor& c :
          {SRGBColor(0.2, 0.6, 0.3, 1), SRGBColor(1, 1, 1, 1), SRGBColor(0, 0, 0, 1),
           SRGBColor(0.9, 0.3, 0.1, 0.5), SRGBColor(0.1, 0.2, 0.3, 1)}) {
-        model.useColor(c, false);
+        model.colors().use(c, false);
     }
     model.enableSnapping();
     for (const Point& p : {Point{130, 120}, Point{340, 115}, Point{510, 125}}) {
         platform.displays.moveTo(p);
         platform.clock.advance(0ms);
-        model.pinMeasurement();
+        model.measurements().pin();
     }
     shot(Kind::colors, QStringLiteral("colors"));
     shot(Kind::measurements, QStringLiteral("measurements"));

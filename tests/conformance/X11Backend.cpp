@@ -1,9 +1,10 @@
 // The X11 back end's display server: an Xvfb of its own with xcompmgr, Qt's scale factor as
-// the display's scale, xdotool as the pointer.
+// the display's scale, XTest as the pointer.
 #include <QRect>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <xcb/xtest.h>
 
 #include <spanlet/screen/ScreenCapture.hpp>
 
@@ -61,14 +62,23 @@ public:
         return clicks_;
     }
 
+    // As a device does, through XTest: a warp of the pointer (xdotool's move) is no motion of a
+    // device, and the pointer is watched through device motion.
     bool movePointer(Point at) override {
-        return xdotool({"mousemove", std::to_string(std::lround(at.x * scale_)),
-                        std::to_string(std::lround(at.y * scale_))});
+        return fake(XCB_MOTION_NOTIFY, 0, static_cast<std::int16_t>(std::lround(at.x * scale_)),
+                    static_cast<std::int16_t>(std::lround(at.y * scale_)));
     }
 
-    bool click() override { return xdotool({"click", "1"}); }
+    bool click() override { return fake(XCB_BUTTON_PRESS, 1) && fake(XCB_BUTTON_RELEASE, 1); }
 
 private:
+    bool fake(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
+        xcb_connection_t* c = scene_->connection();
+        xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, scene_->root(), x, y, 0);
+        scene_->sync();
+        return xcb_connection_has_error(c) == 0;
+    }
+
     /// The root's device pixels a capture of `rect` reads.
     [[nodiscard]] QRect device(const Rect& rect) const {
         const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale_);

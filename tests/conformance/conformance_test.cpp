@@ -1,6 +1,7 @@
 // What every display-server back end must do, against a real server of its kind: the back end
 // as the application loads it, the overlay the application makes for it, the model on it.
 #include <QApplication>
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
@@ -75,7 +76,7 @@ protected:
     /// Adds a vertical guide through the spot and waits until the screen shows it there.
     [[nodiscard]] ::testing::AssertionResult guideOverSpot(Mensor& m) {
         const std::optional<PixelBuffer> before = backend->screen(kSpot);
-        m.addGuide(Axis::vertical, kGuide);
+        m.guides().add(Axis::vertical, kGuide);
         if (before && waitUntil([&] {
                 const std::optional<PixelBuffer> now = backend->screen(kSpot);
                 return now && !(*now == *before);
@@ -141,6 +142,28 @@ TEST_P(Conformance, IdleOverlayLetsClicksThrough) {
     ASSERT_TRUE(backend->movePointer(kGuide));
     ASSERT_TRUE(backend->click());
     EXPECT_TRUE(waitUntil([&] { return backend->clicks() == 1; }));
+}
+
+// While snapping, with the model's clock standing still so that nothing polls, each move of the
+// real pointer reaches the model's pointer: the back end pushes it.
+TEST_P(Conformance, PointerMotionReachesTheModelWithoutPolling) {
+    Mensor& m = startModel();
+    m.enableSnapping();
+    const auto reaches = [&](Point at, std::chrono::milliseconds wait) {
+        return backend->movePointer(at) &&
+               waitUntil([&] { return *m.tracking().pointer() == at; }, wait);
+    };
+    // Moves made before the back end watches (on Wayland, before the overlay takes the
+    // pointer) go unseen: the pointer goes back and forth until the model sees it move.
+    bool watching = false;
+    for (int i = 0; i < 50 && !watching; ++i) {
+        watching = reaches({300.0 + 2 * (i % 2), 200}, std::chrono::milliseconds(200));
+    }
+    ASSERT_TRUE(watching) << "the model never saw the pointer";
+    // Points on whole device pixels at every scale, inside the display at scale 2.
+    for (const Point at : {Point{402, 310}, Point{120, 48}, Point{638, 398}}) {
+        EXPECT_TRUE(reaches(at, std::chrono::seconds(10))) << at.x << ", " << at.y;
+    }
 }
 
 std::string scaleName(const ::testing::TestParamInfo<Instance>& p) {

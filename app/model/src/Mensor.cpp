@@ -1,18 +1,22 @@
 #include <spanlet/model/Mensor.hpp>
-#include <spanlet/screen/Desktop.hpp>
 
 namespace spanlet {
 
 Mensor::Mensor(MensorPorts ports, Preferences prefs)
-    : ports_(ports), prefs_(std::move(prefs)), screens_(ports.displays.currentScreens()),
+    : ports_(ports), screens_(ports.displays.currentScreens()),
+      messages_(ports.clock, ports.announcer, [this] { syncViews(); }),
+      settings_(std::move(prefs), ports.preferences, ports.hotkeys, ports.clock, messages_,
+                [this] { syncViews(); }),
       tracking_({ports.clock, ports.displays, ports.capture, ports.permission},
-                {screens_, prefs_, snapping_}) {}
+                {screens_, settings_.prefs(), snapping_}),
+      ruler_(settings_, screens_, tracking_, messages_, [this] { syncViews(); }),
+      guides_(settings_, screens_, tracking_, snapping_, messages_, [this] { syncViews(); }),
+      measurements_(settings_.prefs(), tracking_, snapping_, ports.clipboard, messages_,
+                    [this] { syncViews(); }),
+      colors_({ports.permission, ports.windows, ports.sampler, ports.clipboard}, settings_,
+              tracking_, snapping_, messages_) {}
 
-Mensor::~Mensor() {
-    // Handlers given to the platform hold only the lifetime token, which dies with the model;
-    // the timer is cancelled so it does not even wake up.
-    toastTimer_.cancel();
-}
+Mensor::~Mensor() = default;
 
 void Mensor::start() {
     ports_.windows.attach(*this);
@@ -26,10 +30,10 @@ void Mensor::start() {
             self->perform(command);
         }
     });
-    registerHotkeys();
+    settings_.registerHotkeys();
     ports_.overlays.rebuild();
     syncViews();
-    if (!prefs_->welcomed) {
+    if (!prefs()->welcomed) {
         updatePrefs([](Preferences& p) { p.welcomed = true; });
         ports_.windows.open(Windows::Kind::welcome);
     }
@@ -44,58 +48,15 @@ void Mensor::screensChanged() {
 
 void Mensor::syncViews() {
     tracking_.update();
-    if (*rulerVisible_) {
-        keepRulerReachable();
-    }
-    shownRulerFrame_.set(*rulerVisible_ ? std::optional<Rect>(rulerFrame()) : std::nullopt);
-    overlayMode_.set({needsOverlay(), *snapping_, *editingGuides_});
-    tracking_.runTask(*rulerVisible_ || *snapping_ || *editingGuides_);
+    ruler_.sync();
+    overlayMode_.set({needsOverlay(), *snapping_, *guides_.editing()});
+    tracking_.runTask(*ruler_.visible() || *snapping_ || *guides_.editing());
 }
 
 bool Mensor::needsOverlay() const {
-    return (prefs_->showGuides && !prefs_->guides.isEmpty()) || *snapping_ || !pinned_->empty() ||
-           *editingGuides_ || toast_->has_value();
-}
-
-void Mensor::registerHotkeys() {
-    if (prefs_->hotkeysEnabled) {
-        ports_.hotkeys.registerCommands(prefs_->shortcuts.registrable());
-    } else {
-        ports_.hotkeys.unregisterAll();
-    }
-}
-
-void Mensor::setPrefs(Preferences next) {
-    if (storePrefs(std::move(next))) {
-        syncViews();
-    }
-}
-
-bool Mensor::storePrefs(Preferences next) {
-    const bool hotkeysWere = prefs_->hotkeysEnabled;
-    const ShortcutBindings bindingsWere = prefs_->shortcuts;
-    if (!prefs_.set(std::move(next))) {
-        return false;
-    }
-    ports_.preferences.save(*prefs_);
-    if (prefs_->hotkeysEnabled != hotkeysWere ||
-        (prefs_->hotkeysEnabled && prefs_->shortcuts != bindingsWere)) {
-        registerHotkeys();
-    }
-    if (const auto notice = ports_.preferences.takeNotice()) {
-        // On a later turn: the change's own message, shown right after this, would hide it.
-        ports_.clock.schedule(Clock::Duration::zero(), [weak = weakSelf(), text = notice->text()] {
-            if (auto self = weak.lock()) {
-                self->show(text);
-            }
-        });
-    }
-    return true;
-}
-
-DisplayScale Mensor::scaleAt(Point point) const {
-    const auto display = Desktop::screen(point, *screens_);
-    return display ? display->scale : DisplayScale::standard;
+    const Preferences& p = *prefs();
+    return (p.showGuides && !p.guides.isEmpty()) || *snapping_ ||
+           !measurements_.pinned()->empty() || *guides_.editing() || messages_.toast()->has_value();
 }
 
 } // namespace spanlet

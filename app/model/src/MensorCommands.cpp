@@ -5,19 +5,19 @@ namespace spanlet {
 void Mensor::perform(MensorCommand command) {
     switch (command) {
     case MensorCommand::toggleRuler:
-        toggleRuler();
+        ruler_.toggle();
         return;
     case MensorCommand::addVerticalGuide:
-        addGuide(Axis::vertical);
+        guides_.add(Axis::vertical);
         return;
     case MensorCommand::addHorizontalGuide:
-        addGuide(Axis::horizontal);
+        guides_.add(Axis::horizontal);
         return;
     case MensorCommand::editGuides:
-        if (*editingGuides_) {
-            finishEditingGuides();
+        if (*guides_.editing()) {
+            guides_.finishEditing();
         } else {
-            startEditingGuides();
+            guides_.startEditing();
         }
         return;
     case MensorCommand::toggleUnit:
@@ -27,23 +27,23 @@ void Mensor::perform(MensorCommand command) {
         toggleSnapping();
         return;
     case MensorCommand::pickColor:
-        pickColor();
+        colors_.pick();
         return;
     case MensorCommand::pinMeasurement:
-        pinMeasurement();
+        measurements_.pin();
         return;
     case MensorCommand::copyMeasurement:
-        copyMeasurement();
+        measurements_.copyCurrent();
         return;
     case MensorCommand::clearMeasurements:
-        clearMeasurements();
+        measurements_.clear();
         return;
     }
 }
 
 void Mensor::toggleUnit() {
     updatePrefs([](Preferences& p) { p.unit = other(p.unit); });
-    show(prefs_->unit == MeasureUnit::pixels ? "Pixels" : "Points");
+    messages_.show(prefs()->unit == MeasureUnit::pixels ? "Pixels" : "Points");
 }
 
 void Mensor::toggleSnapping() {
@@ -60,14 +60,14 @@ void Mensor::enableSnapping() {
     snapping_.set(true);
     tracking_.clearLiveFrame();
     syncViews();
-    announce("Edge snapping on");
+    messages_.announce("Edge snapping on");
 }
 
 void Mensor::disableSnapping() {
     snapping_.set(false);
     tracking_.clearLiveFrame();
     syncViews();
-    announce("Edge snapping off");
+    messages_.announce("Edge snapping off");
 }
 
 } // namespace spanlet

@@ -101,7 +101,7 @@ GuideEditor::GuideEditor(Mensor& model, const DisplayPort& displays, std::uint32
     : model_(model), displays_(displays), screenId_(screenId) {}
 
 bool GuideEditor::claimsInput() const {
-    return *model_.editingGuides();
+    return *model_.guides().editing();
 }
 
 std::optional<Guide> GuideEditor::hitAtPointer() const {
@@ -122,7 +122,7 @@ EditorCursor GuideEditor::mouseMoved() const {
 
 void GuideEditor::mouseDown() {
     const std::optional<Guide> hit = hitAtPointer();
-    model_.setSelectedGuide(hit ? std::optional<Uuid>(hit->id) : std::nullopt);
+    model_.guides().select(hit ? std::optional<Uuid>(hit->id) : std::nullopt);
     dragging_ = hit ? std::optional<Uuid>(hit->id) : std::nullopt;
     moved_ = false;
 }
@@ -137,7 +137,7 @@ void GuideEditor::mouseDragged() {
     }
     const Point p = displays_.pointerLocation();
     const Uuid id = g->id;
-    model_.moveGuide(id, g->axis == Axis::vertical ? p.x : p.y);
+    model_.guides().move(id, g->axis == Axis::vertical ? p.x : p.y);
     moved_ = true;
 }
 
@@ -153,7 +153,7 @@ void GuideEditor::mouseUp() {
     const std::optional<ScreenInfo> under =
         Desktop::screen(displays_.pointerLocation(), *model_.screens());
     if (under && GuideEditing::removedOnRelease(*g, under->frame)) {
-        model_.removeGuide(*id);
+        model_.guides().remove(*id);
     }
 }
 
@@ -167,20 +167,20 @@ void GuideEditor::perform(const EditorMenuEntry& entry) {
     switch (entry.action) {
     case Action::removeGuide:
         if (entry.guide) {
-            model_.removeGuide(*entry.guide);
+            model_.guides().remove(*entry.guide);
         }
         break;
     case Action::addVertical:
-        model_.addGuide(Axis::vertical, entry.at);
+        model_.guides().add(Axis::vertical, entry.at);
         break;
     case Action::addHorizontal:
-        model_.addGuide(Axis::horizontal, entry.at);
+        model_.guides().add(Axis::horizontal, entry.at);
         break;
     case Action::clearGuides:
-        model_.clearGuides();
+        model_.guides().clear();
         break;
     case Action::doneEditing:
-        model_.finishEditingGuides();
+        model_.guides().finishEditing();
         break;
     case Action::separator:
         break;
@@ -189,7 +189,7 @@ void GuideEditor::perform(const EditorMenuEntry& entry) {
 
 bool GuideEditor::keyDown(const EditorKeyPress& press) {
     std::optional<Axis> axis;
-    const std::optional<Uuid> selected = *model_.selectedGuide();
+    const std::optional<Uuid> selected = *model_.guides().selected();
     if (selected) {
         if (const Guide* g = guide(*selected)) {
             axis = g->axis;
@@ -199,27 +199,27 @@ bool GuideEditor::keyDown(const EditorKeyPress& press) {
     using Kind = EditorKeyAction::Kind;
     switch (action.kind) {
     case Kind::finish:
-        model_.finishEditingGuides();
+        model_.guides().finishEditing();
         break;
     case Kind::selectNext:
-        model_.selectNextGuide(true);
+        model_.guides().selectNext(true);
         break;
     case Kind::selectPrevious:
-        model_.selectNextGuide(false);
+        model_.guides().selectNext(false);
         break;
     case Kind::removeSelected:
         if (selected) {
-            model_.removeGuide(*selected);
+            model_.guides().remove(*selected);
         }
         break;
     case Kind::nudge:
-        model_.nudgeSelectedGuide(action.by);
+        model_.guides().nudgeSelected(action.by);
         break;
     case Kind::addVertical:
-        model_.addGuide(Axis::vertical);
+        model_.guides().add(Axis::vertical);
         break;
     case Kind::addHorizontal:
-        model_.addGuide(Axis::horizontal);
+        model_.guides().add(Axis::horizontal);
         break;
     case Kind::toggleUnit:
         model_.toggleUnit();

@@ -87,14 +87,14 @@ SceneInput sceneInput(const Mensor& model) {
     // While snapping, what is drawn beside the pointer comes with the capture it belongs to.
     input.pointer = input.snapping ? frame.pointer : *model.tracking().pointer();
     input.pointerScreen = input.snapping ? frame.pointerScreen : *model.tracking().pointerScreen();
-    input.editingGuides = *model.editingGuides();
-    input.selectedGuide = *model.selectedGuide();
-    if (const std::optional<Toast>& toast = *model.toast()) {
+    input.editingGuides = *model.guides().editing();
+    input.selectedGuide = *model.guides().selected();
+    if (const std::optional<Toast>& toast = *model.messages().toast()) {
         input.toast = toast->text;
     }
     input.captureProblem = frame.captureProblem;
     input.live = frame.cross;
-    for (const Pinned& pinned : *model.pinned()) {
+    for (const Pinned& pinned : *model.measurements().pinned()) {
         input.pinned.push_back(pinned.cross);
     }
     input.loupe = frame.loupe;
@@ -162,7 +162,8 @@ void observe(std::vector<Subscription>& into, const Observable<T>& field,
 std::vector<Subscription> observeSceneInputs(const Mensor& model, std::function<void()> changed) {
     std::vector<Subscription> subscriptions;
     const std::function<void()> pointerMoved = [&model, changed] {
-        if (!*model.snapping() && (*model.editingGuides() || model.toast()->has_value())) {
+        if (!*model.snapping() &&
+            (*model.guides().editing() || model.messages().toast()->has_value())) {
             changed();
         }
     };
@@ -170,12 +171,12 @@ std::vector<Subscription> observeSceneInputs(const Mensor& model, std::function<
     observe(subscriptions, model.screens(), changed);
     observe(subscriptions, model.tracking().pointer(), pointerMoved);
     observe(subscriptions, model.tracking().pointerScreen(), pointerMoved);
-    observe(subscriptions, model.editingGuides(), changed);
-    observe(subscriptions, model.selectedGuide(), changed);
+    observe(subscriptions, model.guides().editing(), changed);
+    observe(subscriptions, model.guides().selected(), changed);
     observe(subscriptions, model.snapping(), changed);
     observe(subscriptions, model.tracking().liveFrame(), changed);
-    observe(subscriptions, model.pinned(), changed);
-    observe(subscriptions, model.toast(), changed);
+    observe(subscriptions, model.measurements().pinned(), changed);
+    observe(subscriptions, model.messages().toast(), changed);
     return subscriptions;
 }
 

@@ -10,15 +10,15 @@ void perform(Mensor& model, const RulerAction& action) {
         [&model](const auto& a) {
             using A = std::decay_t<decltype(a)>;
             if constexpr (std::is_same_v<A, RulerAction::MoveRuler>) {
-                model.moveRuler(a.to);
+                model.ruler().move(a.to);
             } else if constexpr (std::is_same_v<A, RulerAction::SetRulerLength>) {
-                model.setRulerLength(a.length);
+                model.ruler().setLength(a.length);
             } else if constexpr (std::is_same_v<A, RulerAction::ToggleRuler>) {
-                model.toggleRuler();
+                model.ruler().toggle();
             } else if constexpr (std::is_same_v<A, RulerAction::ToggleRulerOrientation>) {
-                model.toggleRulerOrientation();
+                model.ruler().toggleOrientation();
             } else if constexpr (std::is_same_v<A, RulerAction::AddGuide>) {
-                model.addGuide(a.axis, a.at);
+                model.guides().add(a.axis, a.at);
             } else if constexpr (std::is_same_v<A, RulerAction::ToggleUnit>) {
                 model.toggleUnit();
             }

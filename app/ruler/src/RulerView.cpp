@@ -34,8 +34,8 @@ RulerView RulerView::make(const Preferences& prefs, const Rect& frame, Point poi
 }
 
 RulerView RulerView::make(const Mensor& model, bool dark) {
-    return make(*model.prefs(), model.rulerFrame(), *model.tracking().pointer(), *model.screens(),
-                dark);
+    return make(*model.prefs(), model.ruler().frame(), *model.tracking().pointer(),
+                *model.screens(), dark);
 }
 
 } // namespace spanlet

@@ -119,7 +119,7 @@ ColorsView::ColorsView(Mensor& model, QWidget* parent) : QWidget(parent), model_
         connect(copy, &QPushButton::clicked, this, [this, style] {
             const std::vector<SRGBColor>& recent = model_.prefs()->recentColors;
             if (!recent.empty()) {
-                model_.copyColor(recent.front(), style);
+                model_.colors().copy(recent.front(), style);
             }
         });
         styles->addWidget(copy, row, 2);
@@ -144,7 +144,7 @@ ColorsView::ColorsView(Mensor& model, QWidget* parent) : QWidget(parent), model_
     clear_ = new QPushButton(QStringLiteral("Clear"));
     clear_->setObjectName(QStringLiteral("clear"));
     clear_->setAccessibleName(clear_->text());
-    connect(clear_, &QPushButton::clicked, this, [this] { model_.clearRecentColors(); });
+    connect(clear_, &QPushButton::clicked, this, [this] { model_.colors().clearRecent(); });
     pick_ = new QPushButton(QStringLiteral("Pick Color"));
     pick_->setObjectName(QStringLiteral("pickColor"));
     pick_->setAccessibleName(pick_->text());
@@ -213,7 +213,7 @@ void ColorsView::rebuildGrid(const std::vector<SRGBColor>& colors) {
         swatch->setToolTip(qs(ColorText::string(color, ColorStyle::hex)));
         swatch->setAccessibleName(qs(ColorText::spoken(color)));
         connect(swatch, &QAbstractButton::clicked, this,
-                [this, color] { model_.useColor(color, false); });
+                [this, color] { model_.colors().use(color, false); });
         const int index = static_cast<int>(i);
         grid_->addWidget(swatch, index / columns, index % columns);
         gridSwatches_.push_back(swatch);

@@ -83,7 +83,7 @@ MeasurementsView::MeasurementsView(Mensor& model, QWidget* parent)
     clearAll_ = new QPushButton(QStringLiteral("Clear All"));
     clearAll_->setObjectName(QStringLiteral("clearAll"));
     clearAll_->setAccessibleName(clearAll_->text());
-    connect(clearAll_, &QPushButton::clicked, this, [this] { model_.clearMeasurements(); });
+    connect(clearAll_, &QPushButton::clicked, this, [this] { model_.measurements().clear(); });
     copy_ = new QPushButton;
     copy_->setObjectName(QStringLiteral("copyPreferred"));
     copy_->setShortcut(QKeySequence::Copy);
@@ -94,7 +94,7 @@ MeasurementsView::MeasurementsView(Mensor& model, QWidget* parent)
     column->addLayout(buttons);
 
     pinnedSubscription_ =
-        model_.pinned().subscribe([this](const std::vector<Pinned>&) { display(); });
+        model_.measurements().pinned().subscribe([this](const std::vector<Pinned>&) { display(); });
     prefsSubscription_ = model_.prefs().subscribe([this](const Preferences& p) {
         hint_->setText(qs(ViewText::noMeasurementsHint(p.shortcuts)));
         if (p.unit != shownUnit_ || p.copyStyle != shownStyle_) {
@@ -133,7 +133,7 @@ QWidget* MeasurementsView::row(const Pinned& pinned, int number, MeasureUnit uni
         QAction* action = menu->addAction(qs(name(style)));
         action->setObjectName(QStringLiteral("copy.") + qs(rawValue(style)));
         connect(action, &QAction::triggered, this,
-                [this, cross = pinned.cross, style] { model_.copy(cross, style); });
+                [this, cross = pinned.cross, style] { model_.measurements().copy(cross, style); });
     }
     copy->setMenu(menu);
     line->addWidget(copy);
@@ -146,13 +146,13 @@ QWidget* MeasurementsView::row(const Pinned& pinned, int number, MeasureUnit uni
     remove->setAccessibleName(QStringLiteral("Remove measurement ") + n);
     remove->setToolTip(QStringLiteral("Remove"));
     connect(remove, &QToolButton::clicked, this,
-            [this, id = pinned.id] { model_.removePinned(id); });
+            [this, id = pinned.id] { model_.measurements().remove(id); });
     line->addWidget(remove);
     return widget;
 }
 
 void MeasurementsView::display() {
-    const std::vector<Pinned>& pinned = *model_.pinned();
+    const std::vector<Pinned>& pinned = *model_.measurements().pinned();
     const Preferences& prefs = *model_.prefs();
     shownStyle_ = prefs.copyStyle;
     copy_->setText(QStringLiteral("Copy ") + qs(name(prefs.copyStyle)));
@@ -210,7 +210,7 @@ bool MeasurementsView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MeasurementsView::copyPreferred() {
-    const std::vector<Pinned>& pinned = *model_.pinned();
+    const std::vector<Pinned>& pinned = *model_.measurements().pinned();
     if (pinned.empty()) {
         return;
     }
@@ -222,7 +222,7 @@ void MeasurementsView::copyPreferred() {
             chosen = &*found;
         }
     }
-    model_.copy(chosen->cross, model_.prefs()->copyStyle);
+    model_.measurements().copy(chosen->cross, model_.prefs()->copyStyle);
 }
 
 void MeasurementsView::showEvent(QShowEvent* event) {

@@ -87,7 +87,7 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionP
     showRuler->setObjectName(QStringLiteral("showRuler"));
     showRuler->setAccessibleName(showRuler->text());
     connect(showRuler, &QPushButton::clicked, this, [&model] {
-        if (!*model.rulerVisible()) {
+        if (!*model.ruler().visible()) {
             model.perform(MensorCommand::toggleRuler);
         }
     });

@@ -41,7 +41,7 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
     PlainWindow before(QRect(device(idA(), {10, 300}), QSize(80, 80)), 0x224422);
     before.focus();
     pointTo(idB(), {600, 500});
-    m.startEditingGuides();
+    m.guides().startEditing();
     settle();
     x11::OverlayPanel* b = panel(idB());
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == b->input(); }));
@@ -54,7 +54,7 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
                              "adds a guide at the pointer, Escape finishes."));
 
     ASSERT_TRUE(key("Tab"));
-    ASSERT_TRUE(waitUntil([&] { return *m.selectedGuide() == vertical; }));
+    ASSERT_TRUE(waitUntil([&] { return *m.guides().selected() == vertical; }));
     const double x = m.prefs()->guides.find(vertical)->position;
     ASSERT_TRUE(key("shift+Right"));
     ASSERT_TRUE(waitUntil([&] { return m.prefs()->guides.find(vertical)->position == x + 10; }));
@@ -65,11 +65,11 @@ TEST_F(EditorTest, PointerDisplayPanelTakesKeysAndClicksAndHandsThemBack) {
     ASSERT_FALSE(b->deviceShape().contains(device(idB(), {450, 350}) - device(idB(), {0, 0})))
         << "the point must be outside the drawn shape";
     ASSERT_TRUE(xdotool({"click", "1"}));
-    EXPECT_TRUE(waitUntil([&] { return !m.selectedGuide()->has_value(); }));
+    EXPECT_TRUE(waitUntil([&] { return !m.guides().selected()->has_value(); }));
     EXPECT_FALSE(below.pressed());
 
     ASSERT_TRUE(key("Escape"));
-    ASSERT_TRUE(waitUntil([&] { return !*m.editingGuides(); }));
+    ASSERT_TRUE(waitUntil([&] { return !*m.guides().editing(); }));
     EXPECT_TRUE(waitUntil([&] { return xFocus() == before.id(); }));
     EXPECT_FALSE(b->inputEnabled());
     ASSERT_TRUE(xdotool({"click", "1"}));
@@ -84,7 +84,7 @@ TEST_F(EditorTest, RightClickMenuCarriesOutThePickedEntry) {
     prefs.guides.guides = {{vertical, Axis::vertical, global(idB(), {300, 0}).x}};
     Mensor& m = start(prefs);
     pointTo(idB(), {300, 500});
-    m.startEditingGuides();
+    m.guides().startEditing();
     settle();
     ASSERT_TRUE(xdotool({"click", "3"}));
     QMenu* menu = nullptr;

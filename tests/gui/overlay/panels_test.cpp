@@ -21,7 +21,7 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
         return ids;
     };
     EXPECT_EQ(panels(false), (std::set<std::uint32_t>{idA(), idB()}));
-    m.addGuide(Axis::vertical, global(idA(), {40, 10}));
+    m.guides().add(Axis::vertical, global(idA(), {40, 10}));
     settle();
     EXPECT_EQ(panels(true).size(), 2U);
     EXPECT_TRUE(surfaces->compositing());
@@ -53,8 +53,8 @@ TEST_F(PanelTest, OnePanelPerDisplayShownWhileNeededAlsoAfterAMonitorGoesAndCome
     }
     EXPECT_EQ(visible, 2) << "old panels are hidden";
 
-    m.clearGuides(); // leaves a message up for a while
-    platform.clock.advance(Mensor::toastDuration);
+    m.guides().clear(); // leaves a message up for a while
+    platform.clock.advance(Messages::toastDuration);
     settle();
     panels(false);
 }

@@ -74,7 +74,7 @@ TEST_P(ShapeMode, FollowsTheCompositorForTheOverlayAndTheRuler) {
     ruler.attach(model);
     model.start();
     model.toggleSnapping();
-    model.toggleRuler();
+    model.ruler().toggle();
     ASSERT_TRUE(waitUntil([&] {
         return !platform->overlay().panels().empty() &&
                platform->overlay().panels().front()->isVisible() && ruler.panel() != nullptr &&

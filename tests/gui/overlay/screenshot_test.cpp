@@ -88,12 +88,12 @@ TEST_P(ScreenshotTest, ShowsWhatThePanelDrewAndNothingElseAlsoAfterAMove) {
     m.enableSnapping();
     platform.clock.advance(std::chrono::milliseconds(50));
     ASSERT_TRUE(m.tracking().live().has_value());
-    m.pinMeasurement();
+    m.measurements().pin();
     pointTo(id(), live);
-    platform.clock.advance(Mensor::toastDuration); // the "Kept" message goes away
+    platform.clock.advance(Messages::toastDuration); // the "Kept" message goes away
     ASSERT_TRUE(m.tracking().live().has_value());
     ASSERT_EQ(m.tracking().live()->pointerX, global(id(), live).x);
-    ASSERT_FALSE(m.toast()->has_value());
+    ASSERT_FALSE(m.messages().toast()->has_value());
     overlays->repaintNow();
     ASSERT_EQ(surfaces->compositing(), wantsCompositor());
     const auto agrees = [&] {

@@ -63,8 +63,8 @@ public:
     }
     /// Shows the ruler through the model and waits until its window is on screen.
     [[nodiscard]] bool show() {
-        if (!*model_->rulerVisible()) {
-            model_->toggleRuler();
+        if (!*model_->ruler().visible()) {
+            model_->ruler().toggle();
         }
         return waitUntil([this] {
             return panel() && panel()->isVisible() && panel()->windowHandle() &&
@@ -116,7 +116,7 @@ protected:
     bool atItsFrame() {
         return waitUntil([this] {
             return session_->panel()->geometry() ==
-                   RulerPanel::windowGeometry(session_->model().rulerFrame());
+                   RulerPanel::windowGeometry(session_->model().ruler().frame());
         });
     }
     /// A new session reading the preferences the previous one saved, as after a restart.

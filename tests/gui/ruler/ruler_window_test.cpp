@@ -27,7 +27,7 @@ TEST_F(RulerWindow, TheModelShowsOneOfOurWindowsCutToItsFaceAndReusesItWhenHidde
     EXPECT_TRUE(panel->mask().contains(QPoint(150, 0))) << "edges between the corners stay";
     EXPECT_FALSE(panel->mask().contains(QPoint(299, 39))) << "corners are cut round";
 
-    model().toggleRuler();
+    model().ruler().toggle();
     EXPECT_TRUE(waitUntil([&] { return !panel->isVisible(); }));
     ASSERT_TRUE(session().show());
     EXPECT_EQ(session().panel(), panel) << "the one panel is kept while hidden";
@@ -45,7 +45,7 @@ TEST_F(RulerWindow, KeysMoveItADoubleClickTurnsItAndEscapeHidesIt) {
     EXPECT_EQ(prefs().rulerX, 1290);
     EXPECT_TRUE(waitUntil([&] { return panel->geometry() == QRect(1290, 200, 40, 300); }));
     ASSERT_TRUE(xdo({"key", "Escape"}));
-    EXPECT_FALSE(*model().rulerVisible());
+    EXPECT_FALSE(*model().ruler().visible());
 }
 
 // On A (scale 2) from a place off the device-pixel grid: travel (29.5, 47.5) gives

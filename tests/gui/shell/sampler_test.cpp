@@ -27,15 +27,15 @@ TEST(SamplerTest, EscapeAndRightClickCancelAClickPicksThePixelUnderThePointer) {
     ASSERT_TRUE(movePointer({260, 250})); // over the blue half
     for (const char* cancel : {"Escape", "3"}) {
         SCOPED_TRACE(cancel);
-        model.pickColor();
+        model.colors().pick();
         ASSERT_TRUE(waitUntil([&] { return session.app->sampler().isGrabbing(); }));
         xdotool({cancel[0] == '3' ? "click" : "key", cancel});
-        ASSERT_TRUE(waitUntil([&] { return !model.samplerOpen(); }));
+        ASSERT_TRUE(waitUntil([&] { return !model.colors().samplerOpen(); }));
         EXPECT_TRUE(model.prefs()->recentColors.empty());
         EXPECT_EQ(session.app->sampler().window(), nullptr);
     }
 
-    model.pickColor();
+    model.colors().pick();
     ASSERT_TRUE(waitUntil([&] { return session.app->sampler().isGrabbing(); }));
     clickAt({420, 240}); // over the orange half
     ASSERT_TRUE(waitUntil([&] { return !model.prefs()->recentColors.empty(); }));

@@ -49,7 +49,7 @@ TEST(TrayTest, IconMenuAndLabelFollowTheModel) {
     EXPECT_EQ(action(menu, "Ruler")->text(), QStringLiteral("Ruler\tCtrl+Shift+R"));
     EXPECT_EQ(action(menu, "Settings…")->text(), QStringLiteral("Settings…\tCtrl+,"));
     menu.hide();
-    model.toggleRuler();
+    model.ruler().toggle();
     ASSERT_TRUE(open());
     EXPECT_TRUE(action(menu, "Ruler")->isChecked());
     menu.hide();

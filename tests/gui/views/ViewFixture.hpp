@@ -86,7 +86,7 @@ protected:
         }
         platform.displays.moveTo(point);
         platform.clock.advance(0ms);
-        model->pinMeasurement();
+        model->measurements().pin();
     }
 
     template <class W = QWidget>

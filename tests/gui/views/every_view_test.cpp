@@ -14,10 +14,11 @@ class EveryViewTest : public ViewTest, public ::testing::WithParamInterface<Kind
 // With something in every list, so every control exists.
 TEST_P(EveryViewTest, NamesItsControlsFitsItsWindowAndUnsubscribesWhenGone) {
     Mensor& m = started();
-    m.useColor(SRGBColor(1, 0, 0, 1), false);
+    m.colors().use(SRGBColor(1, 0, 0, 1), false);
     keepAt({130, 120});
     hotkeys.set({MensorCommand::pickColor});
-    const std::size_t observers = m.prefs().observerCount() + m.pinned().observerCount();
+    const std::size_t observers =
+        m.prefs().observerCount() + m.measurements().pinned().observerCount();
     {
         auto view = show(GetParam());
         QCoreApplication::processEvents();
@@ -43,7 +44,7 @@ TEST_P(EveryViewTest, NamesItsControlsFitsItsWindowAndUnsubscribesWhenGone) {
             }
         }
     }
-    EXPECT_EQ(m.prefs().observerCount() + m.pinned().observerCount(), observers);
+    EXPECT_EQ(m.prefs().observerCount() + m.measurements().pinned().observerCount(), observers);
     m.toggleUnit(); // nothing left to call
     hotkeys.set({});
 }

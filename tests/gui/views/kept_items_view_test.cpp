@@ -29,13 +29,15 @@ TEST_F(KeptItemsViewTest, MeasurementsFollowTheModelCopyTheSelectedOrNewestAndCl
     click(view.get(), "copyPreferred");
     EXPECT_EQ(clipboard(), "60 × 40 px");
     list->setCurrentRow(2);
-    m.removePinned((*m.pinned())[2].id); // the selected one goes: the newest is copied
+    m.measurements().remove(
+        (*m.measurements().pinned())[2].id); // the selected one goes: the newest is copied
     click(view.get(), "copyPreferred");
     EXPECT_EQ(clipboard(), "80 × 30 px");
 
     click(view.get(), "clearAll");
-    EXPECT_TRUE(m.pinned()->empty());
-    EXPECT_TRUE(m.toast()->has_value()) << "the model's clearing, not a bare edit of the list";
+    EXPECT_TRUE(m.measurements().pinned()->empty());
+    EXPECT_TRUE(m.messages().toast()->has_value())
+        << "the model's clearing, not a bare edit of the list";
     EXPECT_EQ(shownTexts(view.get())[0], "No measurements kept");
     EXPECT_FALSE(child<QPushButton>(view.get(), "copyPreferred")->isEnabled());
 }
@@ -64,8 +66,8 @@ TEST_F(KeptItemsViewTest, ColorsShowTheNewestReuseARecentSwatchAndClear) {
     Mensor& m = started();
     auto view = show(Kind::colors);
     EXPECT_EQ(shownTexts(view.get())[0], "No colors yet");
-    m.useColor(grey, false);
-    m.useColor(teal, false); // picked elsewhere: shows at once
+    m.colors().use(grey, false);
+    m.colors().use(teal, false); // picked elsewhere: shows at once
     EXPECT_EQ(text(view.get(), "hex"), "#1A8080");
     EXPECT_EQ(text(view.get(), "text.rgb"), "rgb(26, 128, 128)");
     EXPECT_EQ(utf8(child(view.get(), "recent.1")->toolTip()), "#777777");

@@ -34,7 +34,7 @@ TEST_F(OnboardingViewTest, WelcomeListsTheShortcutsMarksThoseInUseShowsTheRulerA
     EXPECT_EQ(menusOpened, 1);
     click(view.get(), "showRuler");
     click(view.get(), "showRuler");
-    EXPECT_TRUE(*m.rulerVisible()) << "shows, never hides";
+    EXPECT_TRUE(*m.ruler().visible()) << "shows, never hides";
     EXPECT_TRUE(closed.empty());
     QTest::keyClick(child(view.get(), "showRuler"), Qt::Key_Return);
     EXPECT_EQ(closed, std::vector<Kind>{Kind::welcome}) << "Return is Get Started";

@@ -68,7 +68,8 @@ protected:
     void advance(Clock::Duration by) { platform.clock.advance(by); }
 
     [[nodiscard]] std::string toastText() const {
-        return model->toast()->has_value() ? (*model->toast())->text : std::string();
+        return model->messages().toast()->has_value() ? (*model->messages().toast())->text
+                                                      : std::string();
     }
 };
 

@@ -24,20 +24,20 @@ TEST_F(GuidesTest, AddAtThePointerRoundsToTheDisplaysPixelsShowsAndSaysWhere) {
     hidden.showGuides = false;
     hidden.guides.guides.push_back(Guide{Uuid::random(), Axis::horizontal, 1e300});
     Mensor& m = started(hidden);
-    m.addGuide(Axis::horizontal, Point{0, 1e300}); // lands on the absurd stored guide
+    m.guides().add(Axis::horizontal, Point{0, 1e300}); // lands on the absurd stored guide
     ASSERT_EQ(m.prefs()->guides.count(), 1);
-    m.clearGuides();
-    m.addGuide(Axis::vertical);
+    m.guides().clear();
+    m.guides().add(Axis::vertical);
     EXPECT_DOUBLE_EQ(guide(0).position, 1100.5);
     EXPECT_EQ(toastText(), "Vertical guide at 100.5 pt");
     EXPECT_TRUE(m.prefs()->showGuides); // a new guide is always drawn
     EXPECT_EQ(platform.saved(), *m.prefs());
     m.toggleUnit();
-    m.addGuide(Axis::horizontal, Point{1500, 33.3});
+    m.guides().add(Axis::horizontal, Point{1500, 33.3});
     EXPECT_EQ(toastText(), "Horizontal guide at 67 px");
     const int saves = platform.saves(); // unknown guide or unusable position: nothing
-    m.moveGuide(Uuid::random(), 5);
-    m.moveGuide(guide(0).id, std::numeric_limits<double>::quiet_NaN());
+    m.guides().move(Uuid::random(), 5);
+    m.guides().move(guide(0).id, std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(platform.saves(), saves);
 }
 
@@ -58,14 +58,14 @@ TEST_F(GuidesTest, AddingAndDraggingSnapWithinTheirRadius) {
         Mensor& m = started();
         m.enableSnapping();
         advance(0ms);
-        m.addGuide(Axis::vertical, Point{1100, 0});
-        m.addGuide(Axis::horizontal, Point{0, 1150});
+        m.guides().add(Axis::vertical, Point{1100, 0});
+        m.guides().add(Axis::horizontal, Point{0, 1150});
         if (r.adding) {
             pointAt({r.to, 140});
-            m.addGuide(Axis::vertical);
+            m.guides().add(Axis::vertical);
         } else {
-            m.addGuide(Axis::vertical, Point{1500, 0});
-            m.moveGuide(guide(2).id, r.to);
+            m.guides().add(Axis::vertical, Point{1500, 0});
+            m.guides().move(guide(2).id, r.to);
         }
         EXPECT_DOUBLE_EQ(guide(2).position, r.stored) << r.name;
     }
@@ -73,28 +73,28 @@ TEST_F(GuidesTest, AddingAndDraggingSnapWithinTheirRadius) {
 
 TEST_F(GuidesTest, EditorSelectsNudgesRemovesAndAnnouncesGuidesWithTheirPlace) {
     Mensor& m = started();
-    m.addGuide(Axis::vertical, Point{1300, 0});
-    m.addGuide(Axis::vertical, Point{1100, 0});
-    m.addGuide(Axis::horizontal, Point{1100, 200});
+    m.guides().add(Axis::vertical, Point{1300, 0});
+    m.guides().add(Axis::vertical, Point{1100, 0});
+    m.guides().add(Axis::horizontal, Point{1100, 200});
     m.perform(MensorCommand::editGuides);
     EXPECT_EQ(platform.announcer.last(),
               "Editing guides. Tab selects a guide, arrow keys move it, Delete removes it, V or H "
               "adds one at the pointer, Escape finishes.");
-    m.selectNextGuide(false); // nothing selected: backwards starts at the last
+    m.guides().selectNext(false); // nothing selected: backwards starts at the last
     EXPECT_EQ(platform.announcer.last(), "Horizontal guide at 200 pt, 3 of 3");
-    m.selectNextGuide(true); // wraps to the first
+    m.guides().selectNext(true); // wraps to the first
     EXPECT_EQ(platform.announcer.last(), "Vertical guide at 100 pt, 1 of 3");
     m.toggleUnit();
-    m.nudgeSelectedGuide(1); // whole device pixels of the guide's display
+    m.guides().nudgeSelected(1); // whole device pixels of the guide's display
     EXPECT_DOUBLE_EQ(guide(1).position, 1100.5);
     EXPECT_EQ(platform.announcer.last(), "201 px");
 
-    m.removeGuide(guide(1).id);
-    EXPECT_FALSE(m.selectedGuide()->has_value());
+    m.guides().remove(guide(1).id);
+    EXPECT_FALSE(m.guides().selected()->has_value());
     EXPECT_EQ(toastText(), "Guide removed");
     m.perform(MensorCommand::editGuides);
     EXPECT_EQ(platform.announcer.last(), "Done editing guides");
-    m.clearGuides();
+    m.guides().clear();
     EXPECT_TRUE(platform.saved()->guides.isEmpty());
 }
 

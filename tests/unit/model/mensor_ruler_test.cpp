@@ -28,17 +28,17 @@ protected:
 
 // Only a usable stored place is used (see PreferenceLimitsTest); else the ruler is centred.
 TEST_F(RulerTest, FrameCentresOnThePointersDisplayAndResetAnnounces) {
-    EXPECT_EQ(startedAt(10.5, std::nullopt).rulerFrame(), (Rect{1200, 380, 600, 40}));
-    model->toggleRulerOrientation();
-    EXPECT_EQ(model->rulerFrame(), (Rect{1480, 100, 40, 600}));
-    model->resetRuler(); // a hidden ruler is shown
-    model->resetRuler(); // a shown one is moved
+    EXPECT_EQ(startedAt(10.5, std::nullopt).ruler().frame(), (Rect{1200, 380, 600, 40}));
+    model->ruler().toggleOrientation();
+    EXPECT_EQ(model->ruler().frame(), (Rect{1480, 100, 40, 600}));
+    model->ruler().reset(); // a hidden ruler is shown
+    model->ruler().reset(); // a shown one is moved
     EXPECT_EQ(
         platform.announcer.spoken,
         (std::vector<std::string>{"Ruler shown", "Ruler moved to the middle of the display"}));
-    model->toggleRuler();
+    model->ruler().toggle();
     EXPECT_EQ(platform.announcer.last(), "Ruler hidden");
-    EXPECT_FALSE(model->toast()->has_value());
+    EXPECT_FALSE(model->messages().toast()->has_value());
 }
 
 TEST_F(RulerTest, MoveAndLengthStoreWholeDevicePixelsWithinLimits) {
@@ -50,24 +50,24 @@ TEST_F(RulerTest, MoveAndLengthStoreWholeDevicePixelsWithinLimits) {
     for (const Row& r : {Row{"scale2_up_to_half", {1400.3, 10.3}, {1400.5, 10.5}},
                          Row{"scale1_whole_points", {100.3, 10.5}, {100, 11}},
                          Row{"far_left_keeps_grip_on_screen", {-5000, 100}, {-160, 100}}}) {
-        m.moveRuler(r.to);
+        m.ruler().move(r.to);
         EXPECT_EQ((Point{*m.prefs()->rulerX, *m.prefs()->rulerY}), r.stored) << r.name;
     }
-    m.setRulerLength(300.5);
-    m.setRulerLength(kNaN);
+    m.ruler().setLength(300.5);
+    m.ruler().setLength(kNaN);
     EXPECT_DOUBLE_EQ(m.prefs()->rulerLength, 301);
     const int saves = platform.saves(); // an unusable place changes nothing
-    m.moveRuler({kNaN, 10});
+    m.ruler().move({kNaN, 10});
     EXPECT_EQ(platform.saves(), saves);
 }
 
 TEST_F(RulerTest, AShownRulerLeftOnAnUnpluggedDisplayIsBroughtBack) {
     Mensor& m = startedAt(1500, 400, 300);
-    m.toggleRuler();
+    m.ruler().toggle();
     platform.displays.screens.pop_back();
     platform.displays.fireScreensChanged();
-    const Rect frame = m.rulerFrame();
-    EXPECT_EQ(*m.shownRulerFrame(), frame);
+    const Rect frame = m.ruler().frame();
+    EXPECT_EQ(*m.ruler().shownFrame(), frame);
     EXPECT_TRUE(Ruler::isReachable(frame, std::vector<Rect>{m.screens()->front().frame}));
     EXPECT_EQ(frame.origin(), (Point{1000 - 40, 400})); // 40 points of it on the display
     EXPECT_EQ(platform.saved()->rulerX, 960);

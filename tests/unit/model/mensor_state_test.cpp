@@ -36,8 +36,8 @@ TEST_F(MensorStateTest, HotkeysAndHintFollowTheUserBindings) {
     EXPECT_EQ(platform.hotkeys.registerCalls, calls + 1);
     EXPECT_EQ(platform.hotkeys.registered, m.prefs()->shortcuts.registrable());
     EXPECT_EQ(platform.hotkeys.registered.size(), allCases<MensorCommand>.size() - 1);
-    m.pinMeasurement();
-    EXPECT_EQ((*m.toast())->text, "Turn on edge snapping to measure");
+    m.measurements().pin();
+    EXPECT_EQ((*m.messages().toast())->text, "Turn on edge snapping to measure");
     m.updatePrefs([](Preferences& p) { p.hotkeysEnabled = false; });
     m.updatePrefs([](Preferences& p) { p.shortcuts = ShortcutBindings(); });
     EXPECT_EQ(platform.hotkeys.registerCalls, calls + 1);
@@ -98,9 +98,9 @@ TEST_F(MensorStateTest, CallbacksAfterTheModelIsGoneDoNothing) {
     Mensor& m = started();
     platform.capture.latency = 100ms;
     m.enableSnapping();
-    m.show("Bye");
-    m.pickColor(); // the loupe is not there yet, so the sampler opens
-    advance(16ms); // a capture is in flight
+    m.messages().show("Bye");
+    m.colors().pick(); // the loupe is not there yet, so the sampler opens
+    advance(16ms);     // a capture is in flight
     ASSERT_TRUE(m.tracking().capturing());
     model.reset();
     advance(3s);

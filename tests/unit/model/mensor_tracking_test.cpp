@@ -26,15 +26,15 @@ protected:
 TEST_F(TrackingTest, EachSwitchHasThePointerPushedAndAnIdleModelWatchesNothing) {
     Mensor& m = started();
     EXPECT_FALSE(platform.displays.watchingPointer());
-    m.toggleRuler();
+    m.ruler().toggle();
     pointAt({300, 200});
     EXPECT_EQ(*m.tracking().pointer(), (Point{300, 200})); // no clock tick needed
     EXPECT_EQ(*m.tracking().pointerScreen(), std::optional<std::uint32_t>(1));
     EXPECT_EQ(platform.capture.pixelRequests + filters(), 0);
-    m.startEditingGuides();
-    m.toggleRuler();
+    m.guides().startEditing();
+    m.ruler().toggle();
     EXPECT_TRUE(platform.displays.watchingPointer());
-    m.finishEditingGuides();
+    m.guides().finishEditing();
     EXPECT_FALSE(platform.displays.watchingPointer());
     EXPECT_EQ(platform.clock.pending(), 0U);
 }

@@ -67,7 +67,7 @@ TEST(GuideEditorTest, DragsRemoveAtTheEdgeAndTheMenuActsWhereItWasOpened) {
     prefs.guides.guides = {vertical, horizontal};
     Mensor model(platform.ports(), prefs);
     model.start();
-    model.startEditingGuides();
+    model.guides().startEditing();
     GuideEditor editor(model, platform.displays, 1);
     const auto pointerAt = [&](Point p) { platform.displays.pointer = p; };
     const auto& guides = model.prefs()->guides.guides;
@@ -102,7 +102,7 @@ TEST(GuideEditorTest, DragsRemoveAtTheEdgeAndTheMenuActsWhereItWasOpened) {
     ASSERT_EQ(guides.size(), 1U);
     EXPECT_EQ(guides[0].axis, Axis::vertical);
     EXPECT_EQ(guides[0].position, 640);
-    model.finishEditingGuides();
+    model.guides().finishEditing();
     EXPECT_FALSE(editor.claimsInput());
     EXPECT_EQ(editor.mouseMoved(), EditorCursor::arrow);
 }

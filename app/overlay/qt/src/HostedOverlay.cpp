@@ -175,7 +175,7 @@ const draw::DrawList& HostedOverlay::drawList(std::uint32_t displayId) const {
 }
 
 GuideEditor* HostedOverlay::editorOf(std::uint32_t displayId) {
-    if (model_ == nullptr || !*model_->editingGuides()) {
+    if (model_ == nullptr || !*model_->guides().editing()) {
         return nullptr;
     }
     const auto found = surfaces_.find(displayId);

@@ -21,9 +21,9 @@ void QtRulerController::attach(Mensor& model) {
     subscriptions_.push_back(model.prefs().subscribe([this](const Preferences&) { repaint(); }));
     subscriptions_.push_back(
         model.screens().subscribe([this](const std::vector<ScreenInfo>&) { repaint(); }));
-    subscriptions_.push_back(model.shownRulerFrame().subscribe(
+    subscriptions_.push_back(model.ruler().shownFrame().subscribe(
         [this](const std::optional<Rect>& frame) { place(frame); }));
-    place(*model.shownRulerFrame());
+    place(*model.ruler().shownFrame());
 }
 
 void QtRulerController::detach() {
@@ -48,7 +48,7 @@ void QtRulerController::restoreGeometry() {
         restorePending_ = false;
         ++restoresInARow_;
         if (model_) {
-            place(*model_->shownRulerFrame());
+            place(*model_->ruler().shownFrame());
         }
     });
 }

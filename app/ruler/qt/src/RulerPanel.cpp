@@ -47,7 +47,7 @@ QRect RulerPanel::windowGeometry(const Rect& frame) {
 }
 
 Rect RulerPanel::frame() const {
-    const QRect g = windowGeometry(model_.rulerFrame());
+    const QRect g = windowGeometry(model_.ruler().frame());
     return {double(g.x()), double(g.y()), double(g.width()), double(g.height())};
 }
 
@@ -72,7 +72,7 @@ void RulerPanel::paintEvent(QPaintEvent* event) {
 }
 
 void RulerPanel::checkGeometry() {
-    if (isVisible() && geometry() != windowGeometry(model_.rulerFrame())) {
+    if (isVisible() && geometry() != windowGeometry(model_.ruler().frame())) {
         Q_EMIT geometryDisturbed();
     }
 }
@@ -108,8 +108,8 @@ void RulerPanel::closeEvent(QCloseEvent* event) {
     // A window manager's close hides the ruler through the model, so the model keeps knowing
     // whether it is shown; the panel itself lives on.
     event->ignore();
-    if (*model_.rulerVisible()) {
-        model_.toggleRuler();
+    if (*model_.ruler().visible()) {
+        model_.ruler().toggle();
     }
 }
 

@@ -46,7 +46,7 @@ RulerKey rulerKey(const QKeyEvent& event) {
 
 /// The length the ruler is shown at (points): the frame's extent along it.
 double shownLength(const Mensor& model) {
-    const Rect frame = model.rulerFrame();
+    const Rect frame = model.ruler().frame();
     return model.prefs()->rulerOrientation == RulerOrientation::horizontal ? frame.width
                                                                            : frame.height;
 }
@@ -89,7 +89,8 @@ void RulerPanel::press(const QMouseEvent& event, int clickCount) {
     const bool zone = inResizeZone(event.position());
     // The shown length rather than the stored one: a stored length out of range (hand-edited)
     // would otherwise swallow the first part of the drag.
-    drag_ = RulerPointer::press(zone, pointer, model_.rulerFrame().origin(), shownLength(model_));
+    drag_ =
+        RulerPointer::press(zone, pointer, model_.ruler().frame().origin(), shownLength(model_));
     if (!zone) {
         setCursor(Qt::ClosedHandCursor);
     }
@@ -145,7 +146,7 @@ void RulerPanel::leaveEvent(QEvent* event) {
 
 void RulerPanel::keyPressEvent(QKeyEvent* event) {
     const RulerKey key = rulerKey(*event);
-    const Rect frame = model_.rulerFrame();
+    const Rect frame = model_.ruler().frame();
     const RulerAction action =
         RulerKeys::action(key, event->modifiers().testFlag(Qt::ShiftModifier),
                           event->modifiers().testFlag(Qt::AltModifier),

@@ -35,13 +35,13 @@ KeyEquivalent appKey(char key) {
 State state(const Mensor& model) {
     const Preferences& prefs = *model.prefs();
     return State{
-        .rulerVisible = *model.rulerVisible(),
+        .rulerVisible = *model.ruler().visible(),
         .rulerOrientation = prefs.rulerOrientation,
-        .editingGuides = *model.editingGuides(),
+        .editingGuides = *model.guides().editing(),
         .showGuides = prefs.showGuides,
         .hasGuides = !prefs.guides.isEmpty(),
         .snapping = *model.snapping(),
-        .hasKeptMeasurements = !model.pinned()->empty(),
+        .hasKeptMeasurements = !model.measurements().pinned()->empty(),
         .unit = prefs.unit,
         .shortcuts = prefs.shortcuts,
     };
@@ -119,10 +119,10 @@ void perform(Action action, Mensor& model, Platform& platform) {
         model.perform(MensorCommand::toggleRuler);
         break;
     case Action::toggleRulerOrientation:
-        model.toggleRulerOrientation();
+        model.ruler().toggleOrientation();
         break;
     case Action::resetRuler:
-        model.resetRuler();
+        model.ruler().reset();
         break;
     case Action::addVerticalGuide:
         model.perform(MensorCommand::addVerticalGuide);
@@ -137,7 +137,7 @@ void perform(Action action, Mensor& model, Platform& platform) {
         model.updatePrefs([](Preferences& p) { p.showGuides = !p.showGuides; });
         break;
     case Action::clearGuides:
-        model.clearGuides();
+        model.guides().clear();
         break;
     case Action::toggleSnapping:
         model.perform(MensorCommand::toggleSnapping);

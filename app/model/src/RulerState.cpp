@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include <spanlet/Ruler.hpp>
-#include <spanlet/model/Mensor.hpp>
 #include <spanlet/model/PreferenceLimits.hpp>
+#include <spanlet/model/RulerState.hpp>
 #include <spanlet/screen/Desktop.hpp>
 
 namespace spanlet {
@@ -24,21 +24,28 @@ double longestSide(const std::vector<ScreenInfo>& screens) {
 
 } // namespace
 
-void Mensor::toggleRuler() {
-    rulerVisible_.set(!*rulerVisible_);
-    syncViews();
-    announce(*rulerVisible_ ? "Ruler shown" : "Ruler hidden");
+RulerState::RulerState(Settings& settings, const Observable<std::vector<ScreenInfo>>& screens,
+                       const PointerTracking& tracking, Messages& messages,
+                       std::function<void()> changed)
+    : settings_(settings), screens_(screens), tracking_(tracking), messages_(messages),
+      changed_(std::move(changed)) {}
+
+void RulerState::toggle() {
+    visible_.set(!*visible_);
+    changed_();
+    messages_.announce(*visible_ ? "Ruler shown" : "Ruler hidden");
 }
 
-Rect Mensor::rulerFrame() const {
+Rect RulerState::frame() const {
+    const Preferences& prefs = *settings_.prefs();
     // The stored length and place may be anything a hand-edited file holds: only usable
     // values size and place the window.
     const double length =
-        PreferenceLimits::usableRulerLength(prefs_->rulerLength, longestSide(*screens_));
-    const Size size = prefs_->rulerOrientation == RulerOrientation::horizontal
-                          ? Size{length, rulerThickness}
-                          : Size{rulerThickness, length};
-    if (const auto origin = PreferenceLimits::usableRulerOrigin(prefs_->rulerX, prefs_->rulerY)) {
+        PreferenceLimits::usableRulerLength(prefs.rulerLength, longestSide(*screens_));
+    const Size size = prefs.rulerOrientation == RulerOrientation::horizontal
+                          ? Size{length, thickness}
+                          : Size{thickness, length};
+    if (const auto origin = PreferenceLimits::usableRulerOrigin(prefs.rulerX, prefs.rulerY)) {
         return {origin->x, origin->y, size.width, size.height};
     }
     const auto display = Desktop::screen(*tracking_.pointer(), *screens_);
@@ -47,8 +54,8 @@ Rect Mensor::rulerFrame() const {
             size.height};
 }
 
-std::optional<Point> Mensor::rulerOrigin(Point origin) const {
-    const Size size = rulerFrame().size();
+std::optional<Point> RulerState::placed(Point origin) const {
+    const Size size = frame().size();
     if (!PreferenceLimits::usableCoordinate(origin.x) ||
         !PreferenceLimits::usableCoordinate(origin.y)) {
         return std::nullopt; // not a place on any desktop
@@ -63,51 +70,55 @@ std::optional<Point> Mensor::rulerOrigin(Point origin) const {
     return Point{std::round(origin.x * s) / s, std::round(origin.y * s) / s};
 }
 
-void Mensor::moveRuler(Point origin) {
-    if (const auto placed = rulerOrigin(origin)) {
-        updatePrefs([placed](Preferences& p) {
-            p.rulerX = placed->x;
-            p.rulerY = placed->y;
+void RulerState::move(Point origin) {
+    if (const auto to = placed(origin)) {
+        settings_.update([to](Preferences& p) {
+            p.rulerX = to->x;
+            p.rulerY = to->y;
         });
     }
 }
 
-void Mensor::keepRulerReachable() {
+void RulerState::sync() {
+    if (!*visible_) {
+        shownFrame_.set(std::nullopt);
+        return;
+    }
     std::vector<Rect> frames;
     frames.reserve(screens_->size());
     for (const ScreenInfo& s : *screens_) {
         frames.push_back(s.frame);
     }
-    const bool stored =
-        PreferenceLimits::usableRulerOrigin(prefs_->rulerX, prefs_->rulerY).has_value();
-    if (stored && Ruler::isReachable(rulerFrame(), frames)) {
-        return;
+    const Preferences& prefs = *settings_.prefs();
+    const bool stored = PreferenceLimits::usableRulerOrigin(prefs.rulerX, prefs.rulerY).has_value();
+    if (!stored || !Ruler::isReachable(frame(), frames)) {
+        if (const auto to = placed(frame().origin())) {
+            Preferences next = prefs;
+            next.rulerX = to->x;
+            next.rulerY = to->y;
+            settings_.store(std::move(next));
+        }
     }
-    if (const auto placed = rulerOrigin(rulerFrame().origin())) {
-        Preferences next = *prefs_;
-        next.rulerX = placed->x;
-        next.rulerY = placed->y;
-        storePrefs(std::move(next));
-    }
+    shownFrame_.set(frame());
 }
 
-void Mensor::resetRuler() {
-    updatePrefs([](Preferences& p) {
+void RulerState::reset() {
+    settings_.update([](Preferences& p) {
         p.rulerX.reset();
         p.rulerY.reset();
     });
-    if (*rulerVisible_) {
-        announce("Ruler moved to the middle of the display");
+    if (*visible_) {
+        messages_.announce("Ruler moved to the middle of the display");
     } else {
-        toggleRuler();
+        toggle();
     }
 }
 
-void Mensor::toggleRulerOrientation() {
-    updatePrefs([](Preferences& p) { p.rulerOrientation = other(p.rulerOrientation); });
+void RulerState::toggleOrientation() {
+    settings_.update([](Preferences& p) { p.rulerOrientation = other(p.rulerOrientation); });
 }
 
-void Mensor::setRulerLength(double length) {
+void RulerState::setLength(double length) {
     if (std::isnan(length)) {
         return; // no length at all: keep the current one
     }
@@ -115,7 +126,7 @@ void Mensor::setRulerLength(double length) {
     const double clamped = screens_->empty() ? std::clamp(length, 80.0, 2000.0)
                                              : std::min(std::max(length, 80.0), longest);
     const double rounded = std::round(clamped);
-    updatePrefs([rounded](Preferences& p) { p.rulerLength = rounded; });
+    settings_.update([rounded](Preferences& p) { p.rulerLength = rounded; });
 }
 
 } // namespace spanlet

@@ -1,7 +1,5 @@
-#include <algorithm>
-
 #include <spanlet/ColorText.hpp>
-#include <spanlet/model/Mensor.hpp>
+#include <spanlet/model/ColorPicking.hpp>
 
 namespace spanlet {
 
@@ -12,9 +10,14 @@ constexpr std::size_t kRecentColors = 12;
 
 } // namespace
 
-void Mensor::pickColor() {
+ColorPicking::ColorPicking(Ports ports, Settings& settings, PointerTracking& tracking,
+                           const Observable<bool>& snapping, Messages& messages)
+    : ports_(ports), settings_(settings), tracking_(tracking), snapping_(snapping),
+      messages_(messages) {}
+
+void ColorPicking::pick() {
     if (*snapping_ && tracking_.loupe().has_value()) {
-        useColor(tracking_.loupe()->color, false);
+        use(tracking_.loupe()->color, false);
         return;
     }
     if (ports_.permission.access().state == CaptureAccess::State::unavailable) {
@@ -40,13 +43,13 @@ void Mensor::pickColor() {
                             }
                             self->samplerOpen_ = false;
                             if (picked) {
-                                self->useColor(*picked, true);
+                                self->use(*picked, true);
                             }
                         });
 }
 
-void Mensor::useColor(SRGBColor color, bool openColors) {
-    updatePrefs([&color](Preferences& p) {
+void ColorPicking::use(SRGBColor color, bool openColors) {
+    settings_.update([&color](Preferences& p) {
         std::vector<SRGBColor> recent{color};
         for (const SRGBColor& old : p.recentColors) {
             if (old.rgba() != color.rgba() && recent.size() < kRecentColors) {
@@ -55,24 +58,24 @@ void Mensor::useColor(SRGBColor color, bool openColors) {
         }
         p.recentColors = std::move(recent);
     });
-    copyColor(color, prefs_->colorStyle);
+    copy(color, settings_.prefs()->colorStyle);
     if (openColors) {
         ports_.windows.open(Windows::Kind::colors);
     }
 }
 
-void Mensor::copyColor(SRGBColor color, ColorStyle style) {
+void ColorPicking::copy(SRGBColor color, ColorStyle style) {
     const std::string text = ColorText::string(color, style);
     ports_.clipboard.setText(text);
     std::string shown = text;
     if (style == ColorStyle::swiftUI || style == ColorStyle::nsColor) {
         shown = ColorText::string(color, ColorStyle::hex) + " as " + std::string(name(style));
     }
-    show("Copied " + shown, "Copied color " + ColorText::spoken(color));
+    messages_.show("Copied " + shown, "Copied color " + ColorText::spoken(color));
 }
 
-void Mensor::clearRecentColors() {
-    updatePrefs([](Preferences& p) { p.recentColors.clear(); });
+void ColorPicking::clearRecent() {
+    settings_.update([](Preferences& p) { p.recentColors.clear(); });
 }
 
 } // namespace spanlet
