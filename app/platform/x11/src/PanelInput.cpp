@@ -8,11 +8,6 @@
 
 namespace spanlet::x11 {
 
-const QString PanelInput::accessibleNameText = QStringLiteral("Guides editor");
-const QString PanelInput::helpText = QStringLiteral(
-    "Tab selects a guide, arrow keys move it, Delete removes it, V or H adds a guide at the "
-    "pointer, Escape finishes.");
-
 namespace {
 
 // The editor is a group to assistive technology, not a plain client area.
@@ -109,8 +104,10 @@ PanelInput::PanelInput(const PanelClient& client, std::uint32_t screenId, QWidge
         return true;
     }();
     (void)factoryInstalled;
-    setAccessibleName(accessibleNameText);
-    setAccessibleDescription(helpText);
+    setAccessibleName(QStringLiteral("Guides editor"));
+    setAccessibleDescription(QStringLiteral(
+        "Tab selects a guide, arrow keys move it, Delete removes it, V or H adds a guide at the "
+        "pointer, Escape finishes."));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);

@@ -18,9 +18,6 @@ public:
     /// `client` must outlive the widget.
     PanelInput(const PanelClient& client, std::uint32_t screenId, QWidget* parent);
 
-    static const QString accessibleNameText;
-    static const QString helpText;
-
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
