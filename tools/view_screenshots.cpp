@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
                                  .toStdString(),
                              "/usr/bin/spanlet");
     // The welcome view shows its "Menu" button (the menu itself is the shell's).
-    ViewContext context{model, platform.permission, hotkeys, loginItem, nullptr, [](QWidget&) {}};
+    ViewContext context{model,   platform.permission, hotkeys, platform.clipboard, loginItem,
+                        nullptr, [](QWidget&) {}};
 
     bool ok = true;
     using Kind = Windows::Kind;

@@ -38,7 +38,7 @@ constexpr std::chrono::milliseconds kClipboardHandOver{100};
 } // namespace
 
 SpanletApp::SpanletApp(Options options)
-    : options_(std::move(options)), platform_(requirePlatform()),
+    : options_(std::move(options)), platform_(requirePlatform()), hotkeys_(platform_->hotkeys()),
       defaults_(options_.configDirectory), preferences_(defaults_),
       autostart_(options_.autostartFile, QCoreApplication::applicationFilePath().toStdString()),
       windows_(
@@ -62,7 +62,7 @@ SpanletApp::SpanletApp(Options options)
             .announcer = announcer_,
             .preferences = preferences_,
             .windows = windows_,
-            .hotkeys = platform_->hotkeys(),
+            .hotkeys = hotkeys_.get(),
             .overlays = *overlays_.controller,
             .sampler = sampler_,
         },
@@ -71,6 +71,7 @@ SpanletApp::SpanletApp(Options options)
         .model = *model_,
         .permission = platform_->permission(),
         .hotkeys = hotkeyStatus_,
+        .clipboard = platform_->clipboard(),
         .loginItem = autostart_,
         .closeWindow = [this](Windows::Kind kind) { windows_.close(kind); },
         .openMenu =
@@ -81,9 +82,7 @@ SpanletApp::SpanletApp(Options options)
             },
         .overlayTakesClicks = overlays_.takesClicks,
     });
-    hotkeyStatus_.setBoundByDesktop(platform_->hotkeys().boundByDesktop());
-    platform_->hotkeys().setOnUnavailableChanged(
-        [this] { hotkeyStatus_.set(platform_->hotkeys().unavailable()); });
+    hotkeyStatus_.follow(hotkeys_.get());
     overlays_.attach(*model_);
     ruler_.attach(*model_);
     trace_ = LatencyTrace::fromEnvironment(*model_);
@@ -97,7 +96,7 @@ SpanletApp::~SpanletApp() {
     trace_.reset();
     // The views and panels go before the model (members go in reverse order, the model after
     // the controllers); the key grabs are released before anything else.
-    platform_->hotkeys().unregisterAll();
+    hotkeys_.get().unregisterAll();
     tray_.reset();
     windows_.destroyAll();
     sampler_.cancel();
@@ -107,7 +106,6 @@ SpanletApp::~SpanletApp() {
 
 void SpanletApp::start() {
     model_->start();
-    hotkeyStatus_.set(platform_->hotkeys().unavailable());
     tray_ = std::make_unique<Tray>(*model_, *this);
     trayShown_ = tray_->show();
     if (!trayShown_) {

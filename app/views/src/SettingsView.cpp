@@ -18,6 +18,7 @@
 #include <spanlet/views/ToolViewInfo.hpp>
 #include <spanlet/views/ViewText.hpp>
 
+#include "CompositorBindingsPanel.hpp"
 #include "ShortcutList.hpp"
 #include "ViewStyle.hpp"
 
@@ -82,7 +83,7 @@ QLabel* captionLine(const QString& text, const char* name = nullptr) {
 } // namespace
 
 SettingsView::SettingsView(Mensor& model, PermissionPort& permission, HotkeyStatus& hotkeys,
-                           LoginItem& loginItem, QWidget* parent)
+                           LoginItem& loginItem, Clipboard& clipboard, QWidget* parent)
     : QWidget(parent), model_(model), permission_(permission), loginItem_(loginItem),
       loginItemOn_(loginItem.isEnabled()) {
     setObjectName(QStringLiteral("settingsView"));
@@ -98,7 +99,7 @@ SettingsView::SettingsView(Mensor& model, PermissionPort& permission, HotkeyStat
     sections->addWidget(guidesSection());
     sections->addWidget(snappingSection());
     sections->addWidget(copyingSection());
-    sections->addWidget(shortcutsSection(hotkeys));
+    sections->addWidget(shortcutsSection(hotkeys, clipboard));
     sections->addWidget(generalSection());
     sections->addStretch(1);
 
@@ -232,7 +233,8 @@ QWidget* SettingsView::copyingSection() {
     return section(QStringLiteral("Copying"), rows);
 }
 
-QWidget* SettingsView::shortcutsSection(HotkeyStatus& hotkeys) {
+QWidget* SettingsView::shortcutsSection(HotkeyStatus& hotkeys, Clipboard& clipboard) {
+    route_ = hotkeys.state().route;
     hotkeysEnabled_ = toggle(QStringLiteral("Use the global shortcuts"), "hotkeysEnabled");
     connect(hotkeysEnabled_, &QCheckBox::toggled, this, [this](bool on) {
         model_.updatePrefs([on](Preferences& p) { p.hotkeysEnabled = on; });
@@ -241,7 +243,38 @@ QWidget* SettingsView::shortcutsSection(HotkeyStatus& hotkeys) {
     shortcutList_ = new QWidget;
     auto* editor = new QVBoxLayout(shortcutList_);
     editor->setContentsMargins(0, 0, 0, 0);
-    editor->addWidget(new ShortcutList(model_, hotkeys, true));
+    auto* rows = new QVBoxLayout;
+    rows->addWidget(hotkeysEnabled_);
+    rows->addWidget(shortcutList_);
+    if (route_ == HotkeyRoute::configuration) {
+        // Nothing here turns the keys on or off: the compositor's configuration does.
+        hotkeysEnabled_->hide();
+        editor->addWidget(new CompositorBindingsPanel(model_, clipboard));
+    } else {
+        editor->addWidget(new ShortcutList(model_, hotkeys, true));
+    }
+    if (route_ == HotkeyRoute::desktop) {
+        // The desktop keeps the keys; Spanlet's choices were only suggestions.
+        editor->addWidget(captionLine(QStringLiteral("Your desktop binds these shortcuts. Spanlet "
+                                                     "suggests its own keys; change them in "
+                                                     "the desktop’s settings."),
+                                      "boundByDesktop"));
+        changeTriggers_ = new QPushButton(QStringLiteral("Change Shortcuts…"));
+        changeTriggers_->setObjectName(QStringLiteral("changeTriggers"));
+        changeTriggers_->setAccessibleName(QStringLiteral("Change the shortcuts in the desktop"));
+        connect(changeTriggers_, &QPushButton::clicked, this,
+                [&hotkeys] { hotkeys.changeTriggers(); });
+        auto* changeRow = new QHBoxLayout;
+        changeRow->addStretch(1);
+        changeRow->addWidget(changeTriggers_);
+        editor->addLayout(changeRow);
+        const auto showChange = [this, &hotkeys] {
+            changeTriggers_->setVisible(hotkeys.state().triggersChangeable);
+        };
+        hotkeysSubscription_ = hotkeys.onChange(showChange);
+        showChange();
+        return section(QStringLiteral("Keyboard shortcuts"), rows);
+    }
     restoreDefaults_ = new QPushButton(QStringLiteral("Restore Defaults"));
     restoreDefaults_->setObjectName(QStringLiteral("restoreDefaults"));
     restoreDefaults_->setAccessibleName(restoreDefaults_->text());
@@ -253,9 +286,6 @@ QWidget* SettingsView::shortcutsSection(HotkeyStatus& hotkeys) {
     restoreRow->addWidget(restoreDefaults_);
     editor->addLayout(restoreRow);
     editor->addWidget(captionLine(qs(ViewText::sharedDefaultsNote()), "sharedDefaultsNote"));
-    auto* rows = new QVBoxLayout;
-    rows->addWidget(hotkeysEnabled_);
-    rows->addWidget(shortcutList_);
     return section(QStringLiteral("Keyboard shortcuts"), rows);
 }
 
@@ -298,8 +328,10 @@ void SettingsView::display(const Preferences& p) {
         const QSignalBlocker blocker(colorStyle_);
         colorStyle_->setCurrentIndex(indexOf(p.colorStyle));
     }
-    shortcutList_->setVisible(p.hotkeysEnabled);
-    restoreDefaults_->setEnabled(!p.shortcuts.allDefault());
+    shortcutList_->setVisible(p.hotkeysEnabled || route_ == HotkeyRoute::configuration);
+    if (restoreDefaults_ != nullptr) {
+        restoreDefaults_->setEnabled(!p.shortcuts.allDefault());
+    }
 }
 
 void SettingsView::refreshAllowed() {

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <spanlet/model/Mensor.hpp>
+#include <spanlet/platform/Clipboard.hpp>
 #include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/LoginItem.hpp>
@@ -17,8 +18,10 @@ class QSlider;
 namespace spanlet::views {
 
 /// The settings window (520 × 640, scrolling when taller): units, guides, edge snapping,
-/// copying, the global shortcuts with their editor, and starting at login, each bound to its
-/// preference. Every
+/// copying, the global shortcuts, and starting at login, each bound to its preference. The
+/// shortcuts show as the session binds them: an editor where Spanlet grabs them, what the
+/// desktop bound where it binds them, and the lines for the compositor's configuration where
+/// nothing binds them for Spanlet. Every
 /// control shows the model's current value, so changes made elsewhere show at once.
 class SettingsView : public QWidget {
     Q_OBJECT
@@ -28,7 +31,7 @@ public:
     static constexpr double toleranceTicks = 10000;
 
     SettingsView(Mensor& model, PermissionPort& permission, HotkeyStatus& hotkeys,
-                 LoginItem& loginItem, QWidget* parent = nullptr);
+                 LoginItem& loginItem, Clipboard& clipboard, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -38,7 +41,7 @@ private:
     QWidget* guidesSection();
     QWidget* snappingSection();
     QWidget* copyingSection();
-    QWidget* shortcutsSection(HotkeyStatus& hotkeys);
+    QWidget* shortcutsSection(HotkeyStatus& hotkeys, Clipboard& clipboard);
     QWidget* generalSection();
 
     /// Shows `prefs` in every bound control without writing anything back.
@@ -67,9 +70,15 @@ private:
     /// Why capture is allowed, or not, and what the action does.
     QLabel* accessNote_ = nullptr;
     QCheckBox* hotkeysEnabled_ = nullptr;
-    /// The shortcut editor: the list, "Restore Defaults" and the note on shared defaults.
+    /// Who binds the shortcuts, as the session said when the view was made.
+    HotkeyRoute route_ = HotkeyRoute::grabbed;
+    /// What shows while the shortcuts are on: the list with its controls and notes.
     QWidget* shortcutList_ = nullptr;
+    /// Null where the desktop binds the keys.
     QPushButton* restoreDefaults_ = nullptr;
+    /// The desktop's dialog for its bound keys (route desktop).
+    QPushButton* changeTriggers_ = nullptr;
+    Subscription hotkeysSubscription_;
     QCheckBox* openAtLogin_ = nullptr;
     Subscription prefsSubscription_;
 };

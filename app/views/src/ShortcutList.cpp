@@ -37,7 +37,10 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(4);
-    if (hotkeys_.boundByDesktop()) {
+    const HotkeyRoute route = hotkeys_.state().route;
+    // Only the keys Spanlet grabs itself are Spanlet's to change.
+    const bool editing = editable && route == HotkeyRoute::grabbed;
+    if (route == HotkeyRoute::configuration) {
         // No global key grabs here: the keys shown are what to bind, not what is bound.
         QLabel* note = label(QStringLiteral("On Wayland, bind keys to “spanlet --command "
                                             "NAME” in your desktop’s keyboard "
@@ -64,11 +67,11 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
         lines->setSpacing(0);
         auto* line = new QHBoxLayout;
         lines->addLayout(line);
-        line->setSpacing(editable ? 6 : 12);
+        line->setSpacing(editing ? 6 : 12);
         QLabel* name = label(qs(title(command)), false);
         name->setMinimumWidth(titleWidth);
         line->addWidget(name);
-        if (editable) {
+        if (editing) {
             r.recorder = new ShortcutRecorder(
                 [this, command](const Shortcut& keys) { bind(command, keys); });
             r.recorder->setObjectName(QStringLiteral("record"));
@@ -97,7 +100,7 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
         orange.setColor(QPalette::WindowText, QColor(0xFF, 0x95, 0x00));
         r.mark->setPalette(orange);
         line->addStretch(1);
-        if (editable) {
+        if (editing) {
             lines->addWidget(r.mark);
         } else {
             line->insertWidget(line->count() - 1, r.mark);
@@ -117,7 +120,19 @@ void ShortcutList::bind(MensorCommand command, std::optional<Shortcut> keys) {
 
 void ShortcutList::refresh() {
     const ShortcutBindings& bindings = model_.prefs()->shortcuts;
-    const std::vector<MensorCommand> taken = hotkeys_.unavailable();
+    const HotkeyState state = hotkeys_.state();
+    if (state.route == HotkeyRoute::desktop) {
+        for (const Row& r : rows_) {
+            const QString bound = qs(state.trigger(r.command));
+            r.cap->setText(bound.isEmpty() ? QStringLiteral("None") : bound);
+            r.cap->setAccessibleName(bound.isEmpty() ? QStringLiteral("no shortcut") : bound);
+            r.row->setAccessibleName(qs(title(r.command)) + QStringLiteral(", ") +
+                                     r.cap->accessibleName());
+            r.mark->hide();
+        }
+        return;
+    }
+    const std::vector<MensorCommand>& taken = state.unavailable;
     for (const Row& r : rows_) {
         const std::optional<Shortcut>& keys = bindings.shortcut(r.command);
         r.row->setAccessibleName(qs(ViewText::shortcutRowLabel(r.command, keys)));

@@ -18,9 +18,10 @@ class ShortcutRecorder;
 /// Every command in declaration order with its title, the user's shortcut drawn as a key cap
 /// and, when the shortcut does not reach the command, why: "In use by another app", or the
 /// other command bound to the same keys. Each row is one accessible element "<title>, <spoken
-/// shortcut>". Where the desktop binds the keys (Wayland), a line above the rows says so.
-/// Editable, the key cap records a new combination when clicked and a "Clear"
-/// button removes it; both change the preferences.
+/// shortcut>". Where the desktop binds the keys, each key cap shows what it bound, in its own
+/// words, and nothing is editable. Where the compositor's configuration binds them, a line
+/// above the rows says so. Editable, the key cap records a new combination when clicked and a
+/// "Clear" button removes it; both change the preferences.
 class ShortcutList : public QWidget {
     Q_OBJECT
 public:

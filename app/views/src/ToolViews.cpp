@@ -31,7 +31,7 @@ QWidget* makeToolView(Windows::Kind kind, ViewContext& context, QWidget* parent)
         break;
     case Windows::Kind::settings:
         view = new views::SettingsView(context.model, context.permission, context.hotkeys,
-                                       context.loginItem, parent);
+                                       context.loginItem, context.clipboard, parent);
         break;
     case Windows::Kind::colors:
         view = new views::ColorsView(context.model, parent);

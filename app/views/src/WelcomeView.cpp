@@ -35,7 +35,7 @@ WelcomeView::WelcomeView(Mensor& model, HotkeyStatus& hotkeys, const PermissionP
     column->addLayout(heading);
 
     column->addWidget(
-        label(hotkeys.boundByDesktop()
+        label(hotkeys.state().route == HotkeyRoute::configuration
                   ? QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "
                                    "Its commands, with the keys it suggests:")
                   : QStringLiteral("Spanlet lives in the system tray, under the ruler icon. "

@@ -51,7 +51,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(xcb_connection_has_error(other), 0);
         hotkeys->setOnCommand([this](MensorCommand c) { received.push_back(c); });
-        hotkeys->setOnUnavailableChanged([this] { ++unavailableChanges; });
+        hotkeys->setOnStatusChanged([this] { ++unavailableChanges; });
     }
     void TearDown() override {
         hotkeys.reset();

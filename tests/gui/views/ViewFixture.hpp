@@ -66,7 +66,7 @@ protected:
         model = std::make_unique<Mensor>(platform.ports(), std::move(prefs));
         model->start();
         context = std::make_unique<ViewContext>(ViewContext{
-            *model, platform.permission, hotkeys, loginItem,
+            *model, platform.permission, hotkeys, platform.clipboard, loginItem,
             [this](Kind kind) { closed.push_back(kind); }, [this](QWidget&) { ++menusOpened; }});
         return *model;
     }

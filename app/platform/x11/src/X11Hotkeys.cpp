@@ -106,7 +106,7 @@ void X11Hotkeys::setOnCommand(std::function<void(MensorCommand)> handler) {
     onCommand_ = std::move(handler);
 }
 
-void X11Hotkeys::setOnUnavailableChanged(std::function<void()> handler) {
+void X11Hotkeys::setOnStatusChanged(std::function<void()> handler) {
     onUnavailableChanged_ = std::move(handler);
 }
 

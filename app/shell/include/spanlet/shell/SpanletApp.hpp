@@ -15,6 +15,7 @@
 #include <spanlet/shell/QtAnnouncer.hpp>
 #include <spanlet/shell/QtClock.hpp>
 #include <spanlet/shell/QtColorSampler.hpp>
+#include <spanlet/shell/SessionHotkeys.hpp>
 #include <spanlet/shell/ToolWindowRegistry.hpp>
 #include <spanlet/shell/UpdateFramework.hpp>
 #include <spanlet/shell/UpdatePrompts.hpp>
@@ -86,6 +87,7 @@ private:
 
     Options options_;
     std::unique_ptr<spanlet::Platform> platform_;
+    SessionHotkeys hotkeys_;
     FileDefaultsStore defaults_;
     PreferencesStore preferences_;
     QtClock clock_;

@@ -4,6 +4,7 @@
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/model/ToolWindows.hpp>
+#include <spanlet/platform/Clipboard.hpp>
 #include <spanlet/platform/PermissionPort.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/LoginItem.hpp>
@@ -18,8 +19,11 @@ struct ViewContext {
     Mensor& model;
     /// The screen-recording permission (where it stands, request, the desktop's grant action).
     PermissionPort& permission;
-    /// Which global shortcuts another application holds.
+    /// Where the global shortcuts stand: who binds them, which another application holds, what
+    /// the desktop bound.
     HotkeyStatus& hotkeys;
+    /// Where the views copy text the user asks for.
+    Clipboard& clipboard;
     /// Starting at login (AutostartEntry on the desktop).
     LoginItem& loginItem;
     /// Closes the tool window of a kind (the registry's close). Empty: a view closes the

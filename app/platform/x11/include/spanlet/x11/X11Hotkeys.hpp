@@ -47,7 +47,7 @@ public:
     /// The list last given to registerCommands(), unavailable ones included.
     [[nodiscard]] const std::vector<MensorCommand>& commands() const noexcept { return commands_; }
     /// `handler` runs whenever unavailable() changes.
-    void setOnUnavailableChanged(std::function<void()> handler) override;
+    void setOnStatusChanged(std::function<void()> handler) override;
 
 private:
     class EventFilter;
