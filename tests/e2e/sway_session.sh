@@ -50,6 +50,14 @@ pointer() {
     [ "$answer" == ok ] || fail "virtual pointer: '$1' answered '$answer'"
 }
 
+# pixel X Y: the output's pixel at (X, Y), global points, as RRGGBB (a screen copy).
+pixel() {
+    local answer
+    echo "pixel $1 $2" >&"${VI[1]}"
+    read -r -t 5 answer <&"${VI[0]}"
+    printf '%s' "$answer"
+}
+
 # start_pointer: the virtual pointer and keyboard, as the coprocess VI; see pointer().
 start_pointer() {
     coproc VI { "$VIRTUAL_INPUT"; }

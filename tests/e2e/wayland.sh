@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless sway of its own (as the user spanlet-test under root;
 # sway refuses to run as root). The client side (spanlet, wl-paste) runs as us.
-#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | frozen
+#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | ruler | frozen
 # Needs SPANLET (see lib.sh) and, to measure, VIRTUAL_INPUT (the seat's pointer).
 set -u
 export LC_ALL=C.UTF-8
@@ -123,6 +123,61 @@ guides() {
     exec {VI[1]}>&-
 }
 
+# ruler_place: the ruler's top-left corner "x y" as the saved preferences hold it.
+ruler_place() {
+    preferences | python3 -c "import json, sys; p = json.load(sys.stdin); print('%g %g' % (p['rulerX'], p['rulerY']))"
+}
+ruler_place_is() { [ "$(ruler_place)" == "$1" ]; }
+
+# ruler_face X Y: whether the screen shows the ruler's pale yellow face at (X, Y): red and green
+# well above blue, as no grey, the welcome window or the wallpaper is.
+ruler_face() {
+    local p r g b
+    p=$(pixel "$1" "$2")
+    [ ${#p} -eq 6 ] || return 1
+    r=$((16#${p:0:2})) g=$((16#${p:2:2})) b=$((16#${p:4:2}))
+    [ $((r - b)) -ge 20 ] && [ $((g - b)) -ge 15 ]
+}
+no_ruler_face() { ! ruler_face "$@"; }
+
+# The ruler is a layer surface, not a window sway tiles: it shows where its frame says, is
+# dragged and moved with the arrow keys, and comes back there after a restart.
+ruler() {
+    start_sway "output HEADLESS-1 resolution 1280x800 scale 1
+output * bg #202020 solid_color"
+    start_spanlet_here
+    start_pointer
+    "$SPANLET" --command toggleRuler
+    # 600 × 40 points in the middle of the output; a point 30 right and 34 down of its corner
+    # shows the bare face (ticks and labels lie above it, the unit label left of it).
+    wait_until 5 ruler_face 370 414 && pass "the ruler shows" || fail "no ruler on screen"
+    swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" -t get_tree >"$E2E_TMP/tree.json"
+    grep -q '"name": "Ruler"' "$E2E_TMP/tree.json" && fail "the ruler is in sway's window tree" ||
+        pass "the ruler is no window of sway's"
+
+    pointer "move 400 400"
+    pointer press
+    pointer "move 500 480"
+    pointer release
+    wait_until 5 ruler_place_is "440 460"
+    expect_equal "dragged" "440 460" "$(ruler_place)"
+    wait_until 5 ruler_face 470 494 && pass "shown where dragged" || fail "not shown where dragged"
+    wait_until 5 no_ruler_face 370 414 || fail "still shown where it was"
+
+    # A click gives it the keyboard; the Right arrow moves it by a point.
+    pointer click
+    pointer "key 106"
+    wait_until 5 ruler_place_is "441 460"
+    expect_equal "moved by the Right arrow" "441 460" "$(ruler_place)"
+
+    stop_spanlet
+    start_spanlet_here
+    "$SPANLET" --command toggleRuler
+    wait_until 5 ruler_face 471 494 && pass "back where it was after a restart" ||
+        fail "not back where it was after a restart: $(preferences)"
+    exec {VI[1]}>&-
+}
+
 # Starts on the compositor whatever Qt platform it inherits, and ends on --quit.
 start() {
     start_sway 'output * bg #202020 solid_color'
@@ -169,9 +224,10 @@ measure-1) measure 1 ;;
 measure-2) measure 2 ;;
 two-outputs) two_outputs ;;
 guides) guides ;;
+ruler) ruler ;;
 frozen) frozen ;;
 *)
-    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | frozen"
+    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | ruler | frozen"
     exit 2
     ;;
 esac

@@ -5,20 +5,24 @@
 //   press|release|click  the left button, or the button code given after it (BTN_* codes)
 //   key CODE             presses and releases a key (evdev code; see kKeymap)
 //   down CODE, up CODE   presses a key, releases it
+//   pixel X Y            answers the output's pixel at (X, Y) as RRGGBB (through screencopy)
 // It keeps its devices until standard input ends, since they go when the client does.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <variant>
 #include <virtual-keyboard-unstable-v1-client-protocol.h>
 #include <wayland-client.h>
 #include <wlr-virtual-pointer-unstable-v1-client-protocol.h>
 
 #include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 
 namespace {
@@ -84,6 +88,45 @@ bool uploadKeymap(zwp_virtual_keyboard_v1* keyboard) {
                                    static_cast<std::uint32_t>(size));
     close(fd);
     return true;
+}
+
+// The pixel at (x, y), global points, as RRGGBB; empty where there is none.
+std::string pixel(WaylandConnection& c, double x, double y) {
+    const spanlet::ScreenInfo* screen = nullptr;
+    for (const spanlet::ScreenInfo& s : c.outputs().screens()) {
+        if (s.frame.contains({x, y})) {
+            screen = &s;
+        }
+    }
+    if (screen == nullptr) {
+        return {};
+    }
+    spanlet::wayland::WaylandCapture capture(c);
+    std::optional<spanlet::CaptureResult<spanlet::ScreenCapture::Filter>> filter;
+    capture.filter(screen->id, [&](auto f) { filter = std::move(f); });
+    if (!c.dispatchUntil([&] { return filter.has_value(); }) ||
+        !std::holds_alternative<spanlet::ScreenCapture::Filter>(*filter)) {
+        return {};
+    }
+    std::optional<spanlet::CaptureResult<spanlet::PixelBuffer>> copied;
+    capture.pixels(std::get<spanlet::ScreenCapture::Filter>(*filter),
+                   {x - screen->frame.x, y - screen->frame.y, 1, 1}, screen->scale.factor(),
+                   [&](auto p) { copied = std::move(p); });
+    if (!c.dispatchUntil([&] { return copied.has_value(); }) ||
+        !std::holds_alternative<spanlet::PixelBuffer>(*copied)) {
+        return {};
+    }
+    const spanlet::PixelBuffer& p = std::get<spanlet::PixelBuffer>(*copied);
+    if (p.width() < 1 || p.height() < 1) {
+        return {};
+    }
+    const spanlet::RGBA rgba = p(0, 0);
+    std::string text;
+    for (const unsigned v : {rgba.r, rgba.g, rgba.b}) {
+        text += "0123456789ABCDEF"[v >> 4];
+        text += "0123456789ABCDEF"[v & 15];
+    }
+    return text;
 }
 
 // Runs one command line; whether it was understood.
@@ -172,6 +215,15 @@ int main() {
     std::string line;
     while (std::getline(std::cin, line)) {
         c->dispatch();
+        double x = 0;
+        double y = 0;
+        std::string verb;
+        std::istringstream in(line);
+        if (in >> verb && verb == "pixel" && in >> x >> y) {
+            const std::string p = pixel(*c, x, y);
+            std::cout << (p.empty() ? "error" : p) << std::endl;
+            continue;
+        }
         std::cout << (execute(*c, devices, line) ? "ok" : "error") << std::endl;
     }
     if (devices.keyboard != nullptr) {

@@ -21,6 +21,25 @@ RulerKey fromCharacters(std::string_view characters) {
     }
 }
 
+RulerKey fromKeyPress(const OverlayKeyPress& press) {
+    switch (press.key) {
+    case OverlayKey::escape:
+        return RulerKey::escape;
+    case OverlayKey::left:
+        return RulerKey::leftArrow;
+    case OverlayKey::right:
+        return RulerKey::rightArrow;
+    case OverlayKey::down:
+        return RulerKey::downArrow;
+    case OverlayKey::up:
+        return RulerKey::upArrow;
+    case OverlayKey::other:
+        return fromCharacters(press.text);
+    default:
+        return RulerKey::other;
+    }
+}
+
 namespace {
 
 /// An arrow with Option: `along` is the arrow's signed change of the length when the arrow

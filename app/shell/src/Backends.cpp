@@ -2,6 +2,8 @@
 
 #include <spanlet/overlay/qt/HostedOverlay.hpp>
 #include <spanlet/platform/PlatformLoader.hpp>
+#include <spanlet/ruler/qt/HostedRuler.hpp>
+#include <spanlet/ruler/qt/QtRulerController.hpp>
 #include <spanlet/shell/Backends.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
 #include <spanlet/x11/X11Platform.hpp>
@@ -52,6 +54,13 @@ Overlays makeOverlays(Platform& platform) {
     HostedOverlay& bound = *controller;
     return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); },
             platform.overlay().takesPointerWhileSnapping()};
+}
+
+std::unique_ptr<RulerController> makeRuler(Platform& platform) {
+    if (std::unique_ptr<PanelHost> panel = platform.makePanel()) {
+        return std::make_unique<HostedRuler>(std::move(panel));
+    }
+    return std::make_unique<QtRulerController>(platform.displays(), platform.surfaces());
 }
 
 } // namespace spanlet

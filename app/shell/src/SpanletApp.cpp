@@ -45,7 +45,7 @@ SpanletApp::SpanletApp(Options options)
           defaults_,
           [this](Windows::Kind kind, Mensor&) { return makeToolView(kind, *viewContext_); },
           [this](QWidget& window) { ownWindow(window); }),
-      overlays_(makeOverlays(*platform_)), ruler_(platform_->displays(), platform_->surfaces()),
+      overlays_(makeOverlays(*platform_)), ruler_(makeRuler(*platform_)),
       sampler_(platform_->displays(), [this](QWidget& window) { ownWindow(window); }),
       framework_(network_, options_.updateFeed, QCoreApplication::applicationVersion(),
                  options_.prompts ? *options_.prompts : desktopPrompts_),
@@ -84,7 +84,7 @@ SpanletApp::SpanletApp(Options options)
     });
     hotkeyStatus_.follow(hotkeys_.get());
     overlays_.attach(*model_);
-    ruler_.attach(*model_);
+    ruler_->attach(*model_);
     trace_ = LatencyTrace::fromEnvironment(*model_);
     if (trace_) {
         platform_->capture().setTrace([trace = trace_.get()](const char* e) { trace->mark(e); });
@@ -100,7 +100,7 @@ SpanletApp::~SpanletApp() {
     tray_.reset();
     windows_.destroyAll();
     sampler_.cancel();
-    ruler_.detach();
+    ruler_->detach();
     platform_->clipboard().handOver(kClipboardHandOver);
 }
 

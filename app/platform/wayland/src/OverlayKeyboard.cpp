@@ -133,6 +133,8 @@ void OverlayKeyboard::press(std::uint32_t code) {
     key.text = text;
     key.shift = xkb_state_mod_name_is_active(state_.get(), XKB_MOD_NAME_SHIFT,
                                              XKB_STATE_MODS_EFFECTIVE) > 0;
+    key.alt =
+        xkb_state_mod_name_is_active(state_.get(), XKB_MOD_NAME_ALT, XKB_STATE_MODS_EFFECTIVE) > 0;
     pressed_(key);
 }
 

@@ -8,6 +8,8 @@ namespace spanlet::wayland {
 
 struct OverlayPointer::Listeners {
     static void moveTo(OverlayPointer* p, wl_fixed_t x, wl_fixed_t y) {
+        // Asked again each time: a floating panel moves while it is dragged.
+        p->surfaceOrigin_ = p->entered_ != nullptr ? p->origin_(p->entered_) : std::nullopt;
         if (!p->surfaceOrigin_) {
             return;
         }
@@ -20,6 +22,7 @@ struct OverlayPointer::Listeners {
     static void enter(void* data, wl_pointer* /*pointer*/, std::uint32_t serial,
                       wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
         auto* p = static_cast<OverlayPointer*>(data);
+        p->entered_ = surface;
         p->surfaceOrigin_ = surface != nullptr ? p->origin_(surface) : std::nullopt;
         if (p->surfaceOrigin_) {
             p->enterSerial_ = serial;
@@ -31,6 +34,7 @@ struct OverlayPointer::Listeners {
                       wl_surface* /*surface*/) {
         auto* p = static_cast<OverlayPointer*>(data);
         const bool was = p->position_.has_value();
+        p->entered_ = nullptr;
         p->surfaceOrigin_.reset();
         p->position_.reset();
         if (was && p->handlers_.left) {

@@ -83,6 +83,9 @@ struct OverlaySurface::Listeners {
         s->canvas_.assign(static_cast<std::size_t>(w) * h, 0);
         s->stale_.clear();
         s->pendingDamage_.clear();
+        if (s->resized_) {
+            s->resized_();
+        }
         const PixelRect all{0, 0, w, h};
         s->commitFrame({&all, 1});
     }
@@ -103,7 +106,8 @@ struct OverlaySurface::Listeners {
     static constexpr wl_callback_listener frame{frameDone};
 };
 
-OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale)
+OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale,
+                               std::uint32_t layer)
     : connection_(connection), buffers_(std::make_unique<ShmBuffers>(
                                    connection.globals().shm, 3, ShmBuffers::Release::byCompositor)),
       scale_(std::max(scale, 1.0)) {
@@ -115,16 +119,43 @@ OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output,
         scale_ = std::ceil(scale_);
         wl_surface_set_buffer_scale(surface_, static_cast<std::int32_t>(scale_));
     }
-    layer_ = zwlr_layer_shell_v1_get_layer_surface(g.layerShell, surface_, output,
-                                                   ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "spanlet");
+    layer_ =
+        zwlr_layer_shell_v1_get_layer_surface(g.layerShell, surface_, output, layer, "spanlet");
+    zwlr_layer_surface_v1_add_listener(layer_, &Listeners::layer, this);
+}
+
+OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale)
+    : OverlaySurface(connection, output, scale, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY) {
     zwlr_layer_surface_v1_set_anchor(
         layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
     zwlr_layer_surface_v1_set_keyboard_interactivity(
         layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
-    zwlr_layer_surface_v1_add_listener(layer_, &Listeners::layer, this);
     takeInput(false); // commits, which asks the compositor for the first configure
+}
+
+OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale,
+                               const Box& box)
+    : OverlaySurface(connection, output, scale, ZWLR_LAYER_SHELL_V1_LAYER_TOP) {
+    zwlr_layer_surface_v1_set_anchor(
+        layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
+    zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
+    const bool onDemand = zwlr_layer_surface_v1_get_version(layer_) >=
+                          ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, onDemand ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND
+                         : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    place(box);
+    takeInput(true); // commits, which asks the compositor for the first configure
+}
+
+void OverlaySurface::place(const Box& box) {
+    zwlr_layer_surface_v1_set_size(layer_, static_cast<std::uint32_t>(std::max(box.width, 1)),
+                                   static_cast<std::uint32_t>(std::max(box.height, 1)));
+    zwlr_layer_surface_v1_set_margin(layer_, box.y, 0, 0, box.x);
+    wl_surface_commit(surface_);
+    wl_display_flush(connection_.display());
 }
 
 OverlaySurface::~OverlaySurface() {

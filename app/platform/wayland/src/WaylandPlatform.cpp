@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 
+#include <spanlet/wayland/WaylandPanelHost.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
 
 namespace spanlet::wayland {
@@ -31,5 +32,9 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
       clipboard_(*connection_), overlay_(*connection_, displays_, holeCapture_, cursorCheck_) {}
 
 WaylandPlatform::~WaylandPlatform() = default;
+
+std::unique_ptr<PanelHost> WaylandPlatform::makePanel() {
+    return std::make_unique<WaylandPanelHost>(*connection_, displays_);
+}
 
 } // namespace spanlet::wayland

@@ -43,6 +43,8 @@ enum class OverlayKey : std::uint8_t {
 struct OverlayKeyPress {
     OverlayKey key = OverlayKey::other;
     bool shift = false;
+    /// Whether Alt is held.
+    bool alt = false;
     /// The characters the key types without modifiers (UTF-8); letters are matched on it
     /// lower-cased.
     std::string text;

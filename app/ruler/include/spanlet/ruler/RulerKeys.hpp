@@ -4,6 +4,7 @@
 
 #include <spanlet/Geometry.hpp>
 #include <spanlet/model/RulerOrientation.hpp>
+#include <spanlet/platform/OverlayHost.hpp>
 #include <spanlet/ruler/RulerAction.hpp>
 
 namespace spanlet {
@@ -22,6 +23,9 @@ inline constexpr double shiftStep = 10;
 /// The letter key of a key press from its text without modifiers: "r", "g" or "u" in either
 /// case; `other` for any other text.
 RulerKey fromCharacters(std::string_view charactersIgnoringModifiers);
+
+/// The ruler key of a key press as a back end's surface reports it.
+RulerKey fromKeyPress(const OverlayKeyPress& press);
 
 /// What a key press does. `option` is the Option modifier (Alt on Linux); `origin` is the
 /// ruler frame's top-left corner (global top-left points) and `length` its length (points).

@@ -40,4 +40,10 @@ struct Overlays {
 /// The overlay drawn on `platform`'s overlay host; `platform` must outlive it.
 Overlays makeOverlays(Platform& platform);
 
+class RulerController;
+
+/// The ruler: on a panel the back end hosts where it offers one, else in a Qt window;
+/// `platform` must outlive it.
+std::unique_ptr<RulerController> makeRuler(Platform& platform);
+
 } // namespace spanlet

@@ -9,7 +9,7 @@
 #include <spanlet/model/FileDefaultsStore.hpp>
 #include <spanlet/model/PreferencesStore.hpp>
 #include <spanlet/platform/Platform.hpp>
-#include <spanlet/ruler/qt/QtRulerController.hpp>
+#include <spanlet/ruler/qt/RulerController.hpp>
 #include <spanlet/shell/Backends.hpp>
 #include <spanlet/shell/MenuModel.hpp>
 #include <spanlet/shell/QtAnnouncer.hpp>
@@ -100,7 +100,7 @@ private:
     std::unique_ptr<ViewContext> viewContext_;
     ToolWindowRegistry windows_;
     Overlays overlays_;
-    QtRulerController ruler_;
+    std::unique_ptr<RulerController> ruler_;
     QtColorSampler sampler_;
     QNetworkAccessManager network_;
     DesktopUpdatePrompts desktopPrompts_;

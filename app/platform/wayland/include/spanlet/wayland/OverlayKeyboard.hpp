@@ -27,6 +27,7 @@ public:
         std::uint32_t keysym = 0; ///< XKB keysym, as xkbcommon-keysyms.h names them
         std::string text;         ///< what the key types, UTF-8; empty for keys that type nothing
         bool shift = false;       ///< whether Shift is held
+        bool alt = false;         ///< whether Alt is held
     };
 
     /// `ours` tells whether a surface is an overlay's. `connection` must outlive this object.

@@ -30,8 +30,8 @@ public:
         std::function<void()> left;                         ///< no longer over one of ours
     };
 
-    /// `origin` gives a surface's top-left corner in global points, or nothing for a surface
-    /// that is not an overlay's. `connection` must outlive this object.
+    /// `origin` gives a surface's top-left corner in global points (asked at each motion), or
+    /// nothing for a surface that is not ours. `connection` must outlive this object.
     OverlayPointer(WaylandConnection& connection,
                    std::function<std::optional<Point>(wl_surface*)> origin, Handlers handlers);
     ~OverlayPointer();
@@ -59,6 +59,7 @@ private:
     Handlers handlers_;
     int seatHandler_ = 0;
     wl_pointer* pointer_ = nullptr;
+    wl_surface* entered_ = nullptr; ///< compared only: it may be gone
     std::optional<Point> surfaceOrigin_;
     std::optional<Point> position_;
     std::unique_ptr<ThemeCursor> cursor_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -31,6 +32,22 @@ public:
     /// one to one through a viewport; without the viewporter it has the next whole scale's,
     /// which the compositor scales down.
     OverlaySurface(WaylandConnection& connection, wl_output* output, double scale);
+
+    /// A floating panel's place on its output: top-left corner and size, output-local points.
+    struct Box {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+
+        friend bool operator==(const Box&, const Box&) = default;
+    };
+    /// A floating panel instead: on the top layer (above windows, below the overlay), anchored
+    /// to the output's top-left corner and placed by margins there (exclusive zone −1: it
+    /// reserves nothing and bars move it not), sized `box`. It takes the pointer over all of
+    /// itself, and the keyboard when clicked where the compositor offers that (layer shell 4;
+    /// never elsewhere, rather than hold it for good).
+    OverlaySurface(WaylandConnection& connection, wl_output* output, double scale, const Box& box);
     ~OverlaySurface();
     OverlaySurface(const OverlaySurface&) = delete;
     OverlaySurface& operator=(const OverlaySurface&) = delete;
@@ -61,6 +78,12 @@ public:
     /// none have (a frame since showed it already).
     void showClosedHoles();
 
+    /// Moves and resizes a floating panel.
+    void place(const Box& box);
+    /// Runs when the compositor has sized the canvas anew (cleared), before it is shown: what
+    /// is painted into it then shows at once.
+    void setResized(std::function<void()> resized) { resized_ = std::move(resized); }
+
     /// Whether the surface takes the pointer (full input region) or lets it through (empty).
     void takeInput(bool take);
     [[nodiscard]] bool takesInput() const noexcept { return takesInput_; }
@@ -77,6 +100,8 @@ public:
     struct Listeners;
 
 private:
+    OverlaySurface(WaylandConnection& connection, wl_output* output, double scale,
+                   std::uint32_t layer);
     void commitFrame(std::span<const PixelRect> damage);
 
     WaylandConnection& connection_;
@@ -94,6 +119,7 @@ private:
     std::vector<PixelRect> openHoles_;     ///< kept transparent until closeHole()
     std::vector<PixelRect> shownHoles_;    ///< the holes of the last frame committed
     wl_callback* frameCallback_ = nullptr;
+    std::function<void()> resized_;
     bool takesInput_ = false;
     bool closed_ = false;
 };

@@ -49,6 +49,8 @@ public:
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
     [[nodiscard]] WaylandOverlayHost& overlay() override { return overlay_; }
     [[nodiscard]] WindowSurfaces& surfaces() override { return surfaces_; }
+    /// A layer surface: a toolkit window would be tiled like any other.
+    [[nodiscard]] std::unique_ptr<PanelHost> makePanel() override;
     [[nodiscard]] WaylandConnection& connection() { return *connection_; }
 
 private:

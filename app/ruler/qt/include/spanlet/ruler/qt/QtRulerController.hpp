@@ -7,6 +7,7 @@
 #include <spanlet/Geometry.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/platform/Surfaces.hpp>
+#include <spanlet/ruler/qt/RulerController.hpp>
 
 namespace spanlet {
 
@@ -19,22 +20,22 @@ class RulerPanel;
 ///
 /// The model must not be used by this controller after it is destroyed: call detach() first,
 /// or destroy the controller without running the event loop in between.
-class QtRulerController final {
+class QtRulerController final : public RulerController {
 public:
     /// `displays` gives the pointer position for mouse input; through `surfaces` the panel is
     /// left out of captures before it is first shown, and learns whether a compositor draws
     /// its translucency (without one it runs in shape mode, see RulerPanel::setShaped). Both
     /// must outlive the controller.
     QtRulerController(const DisplayPort& displays, WindowSurfaces& surfaces);
-    ~QtRulerController();
+    ~QtRulerController() override;
     QtRulerController(const QtRulerController&) = delete;
     QtRulerController& operator=(const QtRulerController&) = delete;
 
     /// Binds the model, places the panel as its shown ruler frame says and repaints it when
     /// its pointer, preferences or displays change.
-    void attach(Mensor& model);
+    void attach(Mensor& model) override;
     /// Drops the panel and the model.
-    void detach();
+    void detach() override;
 
     /// The panel, once made.
     [[nodiscard]] RulerPanel* panel() const noexcept { return panel_.get(); }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include <spanlet/platform/PanelHost.hpp>
+#include <spanlet/wayland/OverlaySurface.hpp>
+
+namespace spanlet::wayland {
+
+class OverlayKeyboard;
+class OverlayPointer;
+class WaylandConnection;
+class WaylandDisplayPort;
+
+/// A floating panel on a wlroots compositor: a layer-shell surface on the top layer of the
+/// output holding the panel's centre, placed by margins (see OverlaySurface's panel
+/// constructor), never a window the compositor would tile. Moved by new margins on the same
+/// output, made anew on another. The pointer over it is the display port's pointer, as over the
+/// overlay; a click gives it the keyboard where the compositor offers that.
+class WaylandPanelHost final : public PanelHost {
+public:
+    /// Both must outlive the host.
+    WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays);
+    ~WaylandPanelHost() override;
+    WaylandPanelHost(const WaylandPanelHost&) = delete;
+    WaylandPanelHost& operator=(const WaylandPanelHost&) = delete;
+
+    void bind(PanelPaint paint, PanelInput* input) override;
+    void place(const std::optional<Rect>& frame) override;
+    [[nodiscard]] double scale() const override;
+    void update(std::span<const Rect> damage) override;
+    void setCursor(PanelCursor cursor) override;
+
+    /// The panel's surface while it is shown, else null.
+    [[nodiscard]] OverlaySurface* surface() const noexcept { return surface_.get(); }
+
+private:
+    /// Paints the whole canvas, without showing it.
+    void paintAll();
+    [[nodiscard]] OverlayCanvas canvas() const;
+
+    WaylandConnection& connection_;
+    WaylandDisplayPort& displays_;
+    PanelPaint paint_;
+    PanelInput* input_ = nullptr;
+    std::unique_ptr<OverlaySurface> surface_;
+    std::uint32_t outputId_ = 0;
+    double outputScale_ = 1;
+    OverlaySurface::Box box_;
+    Point origin_; ///< the shown panel's top-left corner, global points
+    std::unique_ptr<OverlayPointer> pointer_;
+    std::unique_ptr<OverlayKeyboard> keyboard_;
+    PanelCursor cursor_ = PanelCursor::arrow;
+};
+
+} // namespace spanlet::wayland

@@ -1,0 +1,193 @@
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <spanlet/DevicePixels.hpp>
+#include <spanlet/wayland/Outputs.hpp>
+#include <spanlet/wayland/OverlayKeyboard.hpp>
+#include <spanlet/wayland/OverlayPointer.hpp>
+#include <spanlet/wayland/WaylandConnection.hpp>
+#include <spanlet/wayland/WaylandDisplayPort.hpp>
+#include <spanlet/wayland/WaylandPanelHost.hpp>
+
+#include "KeysymKeys.hpp"
+
+namespace spanlet::wayland {
+
+namespace {
+
+/// Names of the cursor theme's images for a cursor, the standard name first.
+std::vector<std::string> cursorNames(PanelCursor cursor) {
+    switch (cursor) {
+    case PanelCursor::openHand:
+        return {"grab", "openhand", "hand1"};
+    case PanelCursor::closedHand:
+        return {"grabbing", "closedhand", "fleur"};
+    case PanelCursor::resizeLeftRight:
+        return {"col-resize", "ew-resize", "sb_h_double_arrow"};
+    case PanelCursor::resizeUpDown:
+        return {"row-resize", "ns-resize", "sb_v_double_arrow"};
+    case PanelCursor::arrow:
+        break;
+    }
+    return {"default", "left_ptr"};
+}
+
+OverlayButton button(std::uint32_t code) {
+    switch (code) {
+    case 0x110: // BTN_LEFT
+        return OverlayButton::left;
+    case 0x111: // BTN_RIGHT
+        return OverlayButton::right;
+    default:
+        return OverlayButton::other;
+    }
+}
+
+int whole(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+} // namespace
+
+WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays)
+    : connection_(connection), displays_(displays) {
+    pointer_ = std::make_unique<OverlayPointer>(
+        connection_,
+        [this](wl_surface* surface) -> std::optional<Point> {
+            if (surface_ && surface_->surface() == surface) {
+                return origin_;
+            }
+            return std::nullopt;
+        },
+        OverlayPointer::Handlers{
+            .moved =
+                [this](Point at) {
+                    displays_.setPointerLocation(at);
+                    if (input_ != nullptr) {
+                        input_->pointerMoved(at);
+                    }
+                },
+            .pressed =
+                [this](Point at, std::uint32_t code) {
+                    displays_.setPointerLocation(at);
+                    if (input_ != nullptr) {
+                        input_->buttonPressed(at, button(code));
+                    }
+                },
+            .released =
+                [this](Point at, std::uint32_t code) {
+                    displays_.setPointerLocation(at);
+                    if (input_ != nullptr) {
+                        input_->buttonReleased(at, button(code));
+                    }
+                },
+            .left =
+                [this] {
+                    if (input_ != nullptr) {
+                        input_->pointerLeft();
+                    }
+                },
+        });
+    keyboard_ = std::make_unique<OverlayKeyboard>(
+        connection_,
+        [this](wl_surface* surface) { return surface_ && surface_->surface() == surface; },
+        [this](const OverlayKeyboard::Key& key) {
+            if (input_ != nullptr) {
+                OverlayKeyPress press = overlayKeyPress(key.keysym, key.text, key.shift);
+                press.alt = key.alt;
+                input_->keyPressed(press);
+            }
+        });
+}
+
+WaylandPanelHost::~WaylandPanelHost() = default;
+
+void WaylandPanelHost::bind(PanelPaint paint, PanelInput* input) {
+    paint_ = std::move(paint);
+    input_ = input;
+}
+
+void WaylandPanelHost::place(const std::optional<Rect>& frame) {
+    const std::vector<ScreenInfo>& screens = connection_.outputs().screens();
+    if (!frame || screens.empty()) {
+        surface_.reset();
+        return;
+    }
+    const Point centre{frame->x + frame->width / 2, frame->y + frame->height / 2};
+    const ScreenInfo* screen = &screens.front();
+    for (const ScreenInfo& s : screens) {
+        if (s.frame.contains(centre)) {
+            screen = &s;
+            break;
+        }
+    }
+    const OverlaySurface::Box box{whole(frame->x - screen->frame.x),
+                                  whole(frame->y - screen->frame.y), whole(frame->width),
+                                  whole(frame->height)};
+    origin_ = {screen->frame.x + box.x, screen->frame.y + box.y};
+    wl_output* output = connection_.outputs().output(screen->id);
+    if (output == nullptr) {
+        surface_.reset();
+        return;
+    }
+    const double scale = screen->scale.factor();
+    if (!surface_ || surface_->closed() || screen->id != outputId_ || scale != outputScale_) {
+        // A layer surface stays on the output it was made for.
+        surface_.reset();
+        surface_ = std::make_unique<OverlaySurface>(connection_, output, scale, box);
+        surface_->setResized([this] { paintAll(); });
+        outputId_ = screen->id;
+        outputScale_ = scale;
+    } else if (box != box_) {
+        surface_->place(box);
+    }
+    box_ = box;
+    pointer_->setCursor(cursorNames(cursor_), static_cast<int>(std::ceil(scale)));
+}
+
+double WaylandPanelHost::scale() const {
+    return surface_ ? surface_->scale() : 1;
+}
+
+OverlayCanvas WaylandPanelHost::canvas() const {
+    return {reinterpret_cast<std::uint8_t*>(surface_->canvas().data()),
+            surface_->width(),
+            surface_->height(),
+            static_cast<std::ptrdiff_t>(surface_->width()) * 4,
+            surface_->scale(),
+            false};
+}
+
+void WaylandPanelHost::paintAll() {
+    if (paint_ && surface_ && surface_->configured()) {
+        const double s = surface_->scale();
+        const Rect all{0, 0, surface_->width() / s, surface_->height() / s};
+        paint_(canvas(), {&all, 1});
+    }
+}
+
+void WaylandPanelHost::update(std::span<const Rect> damage) {
+    if (!surface_ || !surface_->configured() || damage.empty()) {
+        return;
+    }
+    if (paint_) {
+        paint_(canvas(), damage);
+    }
+    std::vector<PixelRect> pixels;
+    pixels.reserve(damage.size());
+    for (const Rect& r : damage) {
+        const DevicePixels::Span d = DevicePixels::enclosing(r, surface_->scale());
+        pixels.push_back({static_cast<int>(d.minX), static_cast<int>(d.minY),
+                          static_cast<int>(d.maxX - d.minX), static_cast<int>(d.maxY - d.minY)});
+    }
+    surface_->present(pixels);
+}
+
+void WaylandPanelHost::setCursor(PanelCursor cursor) {
+    cursor_ = cursor;
+    pointer_->setCursor(cursorNames(cursor_), static_cast<int>(std::ceil(outputScale_)));
+}
+
+} // namespace spanlet::wayland
