@@ -107,14 +107,16 @@ SpanletApp::~SpanletApp() {
 void SpanletApp::start() {
     model_->start();
     tray_ = std::make_unique<Tray>(*model_, *this);
-    trayShown_ = tray_->show();
-    if (!trayShown_) {
-        // No tray host (stock GNOME, a bare window manager): the welcome window, with the
-        // shortcut list and a "Menu" button that opens the tray icon's menu, stands in for the
-        // icon. Starting Spanlet again brings it back.
-        windows_.open(Windows::Kind::welcome);
-    }
+    // No tray host (stock GNOME, a bare window manager): the welcome window, with the shortcut
+    // list and a "Menu" button that opens the tray icon's menu, stands in for the icon.
+    // Starting Spanlet again brings it back. A panel that comes later gets the icon, and the
+    // welcome window stays until the user closes it: it does not vanish under the pointer.
+    tray_->show([this] { windows_.open(Windows::Kind::welcome); });
     framework_.startUpdater();
+}
+
+bool SpanletApp::trayShown() const {
+    return tray_ && tray_->shown();
 }
 
 void SpanletApp::ownWindow(QWidget& window) {

@@ -1,11 +1,16 @@
+#include <QDBusConnection>
 #include <QMenu>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QSystemTrayIcon>
+#include <utility>
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/shell/Tray.hpp>
 #include <spanlet/shell/TrayMenu.hpp>
+
+#include "DBusMenu.hpp"
+#include "StatusNotifierItem.hpp"
 
 // The icons are compiled into this static library; their registration must be asked for, or
 // the linker drops it.
@@ -37,7 +42,13 @@ QIcon render(const QString& resource) {
 
 Tray::Tray(Mensor& model, Menu::Platform& platform)
     : model_(model), platform_(platform), menu_(std::make_unique<QMenu>()),
-      icon_(std::make_unique<QSystemTrayIcon>()) {
+      icon_(std::make_unique<QSystemTrayIcon>()),
+      dbusMenu_(std::make_unique<DBusMenu>(
+          [this] { return Menu::entries(Menu::state(model_)); },
+          [this](Menu::Action action) { Menu::perform(action, model_, platform_); })),
+      item_(std::make_unique<StatusNotifierItem>(QDBusConnection::sessionBus(), *dbusMenu_, [this] {
+          platform_.openWindow(Windows::Kind::welcome);
+      })) {
     menu_->setObjectName(QStringLiteral("spanletMenu"));
     connect(menu_.get(), &QMenu::aboutToShow, this, &Tray::rebuildMenu);
     icon_->setContextMenu(menu_.get());
@@ -48,6 +59,7 @@ Tray::Tray(Mensor& model, Menu::Platform& platform)
                     menu_->popup(QCursor::pos());
                 }
             });
+    connect(item_.get(), &StatusNotifierItem::changed, this, &Tray::place);
     rebuildMenu();
     update(*model_.snapping());
     snapping_ = model_.snapping().subscribe([this](bool on) { update(on); });
@@ -55,9 +67,33 @@ Tray::Tray(Mensor& model, Menu::Platform& platform)
 
 Tray::~Tray() = default;
 
-bool Tray::show() {
+void Tray::show(std::function<void()> withoutHost) {
+    withoutHost_ = std::move(withoutHost);
+    placing_ = true;
+    item_->start();
+    place();
+}
+
+void Tray::place() {
+    if (!placing_) {
+        return;
+    }
+    if (item_->visible()) {
+        // One icon only: Qt's would be a second one where the panel also docks XEmbed icons.
+        icon_->hide();
+        shown_ = true;
+        withoutHost_ = {};
+        return;
+    }
+    if (item_->asking()) {
+        return;
+    }
+    // Qt's icon also docks in an XEmbed tray that appears later.
     icon_->show();
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    shown_ = QSystemTrayIcon::isSystemTrayAvailable();
+    if (auto withoutHost = std::exchange(withoutHost_, {}); withoutHost && !shown_) {
+        withoutHost();
+    }
 }
 
 QIcon Tray::image(bool snapping) {
@@ -75,8 +111,12 @@ QString Tray::label() const {
 
 void Tray::update(bool snapping) {
     iconName_ = snapping ? QStringLiteral("ruler.fill") : QStringLiteral("ruler");
-    icon_->setIcon(image(snapping));
+    const QIcon picture = image(snapping);
+    icon_->setIcon(picture);
     icon_->setToolTip(label(snapping));
+    item_->setIcon(picture, label(snapping));
+    // Hosts that read the menu ahead of showing it see the new check mark.
+    dbusMenu_->refresh();
 }
 
 void Tray::rebuildMenu() {

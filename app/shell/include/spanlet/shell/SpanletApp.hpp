@@ -71,8 +71,8 @@ public:
     [[nodiscard]] ToolWindowRegistry& windows() { return windows_; }
     /// Null until start().
     [[nodiscard]] Tray* tray() const { return tray_.get(); }
-    /// Whether a tray host took the icon at start-up.
-    [[nodiscard]] bool trayShown() const noexcept { return trayShown_; }
+    /// Whether a tray host shows the icon now.
+    [[nodiscard]] bool trayShown() const;
     [[nodiscard]] QtClock& clock() { return clock_; }
     [[nodiscard]] spanlet::Platform& platform() { return *platform_; }
     [[nodiscard]] QtColorSampler& sampler() { return sampler_; }
@@ -108,7 +108,6 @@ private:
     Updater updater_;
     std::unique_ptr<Tray> tray_;
     std::unique_ptr<LatencyTrace> trace_;
-    bool trayShown_ = false;
 };
 
 } // namespace spanlet
