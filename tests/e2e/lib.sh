@@ -67,7 +67,7 @@ wait_until() {
 }
 
 # The desktop: 2304 × 800 device pixels as two monitors side by side, A (primary, 0–1151,
-# scale 2) and B (1152–2303, scale 1), a compositor and a tray host on A.
+# scale 2) and B (1152–2303, scale 1), a compositor and a tray host on A (none with no-tray).
 start_desktop() {
     local fd_file="$E2E_TMP/display"
     Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 2304x800x24 +extension RANDR \
@@ -92,9 +92,11 @@ start_desktop() {
     export HOME="$E2E_TMP/home"
     mkdir -p "$HOME"
     background xcompmgr
-    background trayer --edge bottom --align right --widthtype request --height 24 \
-        --monitor primary
-    wait_until 10 tray_ready || log "no tray host"
+    if [ "${1:-}" != no-tray ]; then
+        background trayer --edge bottom --align right --widthtype request --height 24 \
+            --monitor primary
+        wait_until 10 tray_ready || log "no tray host"
+    fi
     new_config
 }
 
@@ -242,14 +244,19 @@ tray_menu_from_end() {
     xdotool key Return
 }
 
-# A private session bus with the accessibility bus on it, and a listener as a screen reader
-# would run one; Spanlet's accessibility bridge is on without a screen reader's request.
-start_accessibility_bus() {
+# A private session bus.
+start_session_bus() {
     local address_file="$E2E_TMP/bus"
     dbus-daemon --session --nofork --print-address=5 5>"$address_file" >/dev/null 2>&1 &
     E2E_PIDS+=($!)
     wait_until 10 grep -q '^unix:' "$address_file" || { log "no session bus"; exit 1; }
     export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address_file")
+}
+
+# A private session bus with the accessibility bus on it, and a listener as a screen reader
+# would run one; Spanlet's accessibility bridge is on without a screen reader's request.
+start_accessibility_bus() {
+    start_session_bus
     background /usr/libexec/at-spi-bus-launcher --launch-immediately
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     /usr/bin/python3 "$(dirname "$0")/atspi.py" listen "$E2E_TMP/heard" 2>>"$E2E_TMP/atspi.log" &

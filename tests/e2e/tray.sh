@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The tray icon as a StatusNotifierItem, on a desktop with no XEmbed tray: a watcher and host
+# of the test's own (sni_host.py) on a private session bus, up before Spanlet or coming after.
+#   tray.sh before | after
+# Needs SPANLET and E2E_SCENE (see lib.sh).
+set -u
+export LC_ALL=C.UTF-8
+. "$(dirname "$0")/lib.sh"
+
+# start_host <label>: the watcher and host; it chooses <label> in the item's menu.
+start_host() {
+    /usr/bin/python3 "$(dirname "$0")/sni_host.py" "$E2E_TMP/host" "$1" 2>>"$E2E_TMP/host.log" &
+    E2E_PIDS+=($!)
+    wait_until 10 grep -q '^ready' "$E2E_TMP/host" || { log "the tray host did not start"; exit 1; }
+}
+
+# The item registered, showed its icon, and the host chose the entry in its menu.
+chosen() {
+    if wait_until 15 grep -q '^clicked\|^no entry' "$E2E_TMP/host"; then
+        expect_equal "the item" "item spanlet Spanlet menu /MenuBar icons 16x16,22x22,32x32,48x48,64x64" \
+            "$(grep '^item' "$E2E_TMP/host")"
+        grep -q '^clicked' "$E2E_TMP/host" && pass "$(grep '^clicked' "$E2E_TMP/host")" ||
+            fail "$(grep '^no entry' "$E2E_TMP/host")"
+    else
+        fail "no item registered with the watcher"
+        tail -n 20 "$E2E_TMP/host.log" "$E2E_TMP/spanlet.log" >&2
+    fi
+}
+
+start_desktop no-tray
+start_session_bus
+case "${1:-}" in
+before)
+    # The panel is up first: the icon goes to it and no welcome window opens; "Pixels" in
+    # its menu sets the unit.
+    start_host Pixels
+    "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
+    SPANLET_PID=$!
+    chosen
+    wait_until 5 grep -q '"unit":"pixels"' "$XDG_CONFIG_HOME/spanlet/preferences.json" &&
+        pass "the unit was saved as pixels" || fail "the unit was not saved as pixels"
+    window_shown '^Welcome to Spanlet$' && fail "the welcome window opened beside the icon"
+    ;;
+after)
+    # No tray at first: the welcome window stands in for the icon. The panel comes later and
+    # gets the icon; "Settings…" in its menu opens the settings.
+    "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
+    SPANLET_PID=$!
+    wait_until 15 window_shown '^Welcome to Spanlet$' || fail "no welcome window without a tray"
+    start_host 'Settings…'
+    chosen
+    wait_until 5 window_shown '^Spanlet Settings$' && pass "the settings opened" ||
+        fail "the settings did not open"
+    ;;
+*)
+    log "usage: tray.sh before | after"
+    exit 2
+    ;;
+esac
+stop_spanlet
+finish
