@@ -116,7 +116,8 @@ OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input) {
     scene.unit = input.unit;
 
     const bool pointerOnScreen = input.pointerScreen && *input.pointerScreen == screen.id;
-    if (pointerOnScreen && (input.snapping || input.editingGuides || input.toast)) {
+    if (pointerOnScreen &&
+        (input.snapping || input.picking || input.editingGuides || input.toast)) {
         scene.pointer = Point{input.pointer.x - frame.x, input.pointer.y - frame.y};
     }
 
@@ -136,10 +137,11 @@ OverlayScene buildScene(const ScreenInfo& screen, const SceneInput& input) {
         scene.live = localCross(*input.live, frame);
     }
 
-    if (input.snapping && pointerOnScreen && input.showLoupe) {
+    // The sampler's loupe is the sampler itself: it shows whatever the preference says.
+    if (pointerOnScreen && ((input.snapping && input.showLoupe) || input.picking)) {
         scene.loupe = input.loupe;
     }
-    if (input.pickColorKeys) {
+    if (input.pickColorKeys && !input.picking) {
         scene.loupeHint = input.pickColorKeys->display() + " copies";
     }
     if (pointerOnScreen) {

@@ -1,6 +1,7 @@
 #include <string>
 
 #include <spanlet/overlay/qt/HostedOverlay.hpp>
+#include <spanlet/overlay/qt/OverlayColorSampler.hpp>
 #include <spanlet/platform/PlatformLoader.hpp>
 #include <spanlet/ruler/qt/HostedRuler.hpp>
 #include <spanlet/ruler/qt/QtRulerController.hpp>
@@ -52,8 +53,13 @@ std::unique_ptr<Platform> loadPlatform() {
 Overlays makeOverlays(Platform& platform) {
     auto controller = std::make_unique<HostedOverlay>(platform.overlay(), platform.displays());
     HostedOverlay& bound = *controller;
-    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); },
-            platform.overlay().takesPointerWhileSnapping()};
+    const bool takesPointer = platform.overlay().takesPointerWhileSnapping();
+    std::unique_ptr<ColorSampler> sampler;
+    if (takesPointer) {
+        sampler = std::make_unique<OverlayColorSampler>(bound);
+    }
+    return {std::move(controller), [&bound](Mensor& model) { bound.attach(model); }, takesPointer,
+            std::move(sampler)};
 }
 
 std::unique_ptr<RulerController> makeRuler(Platform& platform) {

@@ -64,7 +64,7 @@ SpanletApp::SpanletApp(Options options)
             .windows = windows_,
             .hotkeys = hotkeys_.get(),
             .overlays = *overlays_.controller,
-            .sampler = sampler_,
+            .sampler = overlays_.sampler ? *overlays_.sampler : sampler_,
         },
         std::move(prefs));
     viewContext_ = std::make_unique<ViewContext>(ViewContext{
@@ -100,6 +100,9 @@ SpanletApp::~SpanletApp() {
     tray_.reset();
     windows_.destroyAll();
     sampler_.cancel();
+    if (overlays_.sampler) {
+        overlays_.sampler->cancel();
+    }
     ruler_->detach();
     platform_->clipboard().handOver(kClipboardHandOver);
 }

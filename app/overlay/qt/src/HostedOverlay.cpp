@@ -8,6 +8,7 @@
 #include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/overlay/SceneBuilder.hpp>
 #include <spanlet/overlay/qt/HostedOverlay.hpp>
+#include <spanlet/screen/Desktop.hpp>
 
 namespace spanlet {
 
@@ -96,8 +97,14 @@ void HostedOverlay::repaintNow() {
     if (model_ == nullptr) {
         return;
     }
-    const bool needed = model_->overlayMode()->shown;
-    const SceneInput input = sceneInput(*model_);
+    const bool needed = model_->overlayMode()->shown || picking_;
+    SceneInput input = sceneInput(*model_);
+    if (picking_) {
+        input.picking = true;
+        input.pointer = picking_->pointer;
+        input.pointerScreen = picking_->displayId;
+        input.loupe = picking_->loupe;
+    }
     for (auto& [id, surface] : surfaces_) {
         draw::DrawList list;
         if (needed) {
@@ -115,10 +122,11 @@ void HostedOverlay::repaintNow() {
 void HostedOverlay::apply(const OverlayMode& mode) {
     // Shown panels appear with their content.
     repaintNow();
-    host_.setShown(mode.shown);
-    const OverlayInputMode input = mode.editingGuides ? OverlayInputMode::editing
-                                   : mode.snapping    ? OverlayInputMode::snapping
-                                                      : OverlayInputMode::idle;
+    host_.setShown(mode.shown || picking_);
+    const OverlayInputMode input = picking_             ? OverlayInputMode::picking
+                                   : mode.editingGuides ? OverlayInputMode::editing
+                                   : mode.snapping      ? OverlayInputMode::snapping
+                                                        : OverlayInputMode::idle;
     if (input == mode_) {
         return;
     }
@@ -127,8 +135,44 @@ void HostedOverlay::apply(const OverlayMode& mode) {
     }
     mode_ = input;
     host_.setMode(input);
-    host_.setCursor(input == OverlayInputMode::snapping ? OverlayCursor::crosshair
-                                                        : OverlayCursor::arrow);
+    host_.setCursor(crosshair() ? OverlayCursor::crosshair : OverlayCursor::arrow);
+}
+
+bool HostedOverlay::crosshair() const {
+    return mode_ == OverlayInputMode::snapping || mode_ == OverlayInputMode::picking;
+}
+
+void HostedOverlay::startPicking(Picking handlers) {
+    picking_ = PickingState{std::move(handlers), {}, std::nullopt, std::nullopt};
+    if (model_ != nullptr) {
+        apply(*model_->overlayMode());
+    }
+}
+
+void HostedOverlay::showPickingLoupe(Point pointer, std::optional<Loupe> loupe) {
+    if (!picking_) {
+        return;
+    }
+    picking_->pointer = pointer;
+    picking_->loupe = std::move(loupe);
+    picking_->displayId.reset();
+    if (model_ != nullptr) {
+        if (const std::optional<ScreenInfo> screen =
+                Desktop::screenContaining(pointer, *model_->screens())) {
+            picking_->displayId = screen->id;
+        }
+    }
+    scheduleRepaint();
+}
+
+void HostedOverlay::stopPicking() {
+    if (!picking_) {
+        return;
+    }
+    picking_.reset();
+    if (model_ != nullptr) {
+        apply(*model_->overlayMode());
+    }
 }
 
 void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list) {
@@ -186,12 +230,18 @@ void HostedOverlay::showCursor(std::uint32_t displayId) {
     if (GuideEditor* editor = editorOf(displayId)) {
         host_.setCursor(editor->mouseMoved());
     } else {
-        host_.setCursor(mode_ == OverlayInputMode::snapping ? OverlayCursor::crosshair
-                                                            : OverlayCursor::arrow);
+        host_.setCursor(crosshair() ? OverlayCursor::crosshair : OverlayCursor::arrow);
     }
 }
 
-void HostedOverlay::pointerMoved(std::uint32_t displayId, Point /*at*/) {
+void HostedOverlay::pointerMoved(std::uint32_t displayId, Point at) {
+    if (picking_) {
+        // A copy: the handler may stop picking.
+        if (const auto moved = picking_->handlers.moved) {
+            moved(at);
+        }
+        return;
+    }
     // The editor reads the pointer from the display port, which the host has updated.
     if (dragging_ != nullptr) {
         dragging_->mouseDragged();
@@ -201,6 +251,15 @@ void HostedOverlay::pointerMoved(std::uint32_t displayId, Point /*at*/) {
 }
 
 void HostedOverlay::buttonPressed(std::uint32_t displayId, Point at, OverlayButton button) {
+    if (picking_) {
+        const Picking handlers = picking_->handlers;
+        if (button == OverlayButton::left) {
+            handlers.picked(at);
+        } else {
+            handlers.cancelled();
+        }
+        return;
+    }
     if (model_ == nullptr) {
         return;
     }
@@ -224,6 +283,13 @@ void HostedOverlay::buttonReleased(std::uint32_t displayId, Point /*at*/, Overla
 }
 
 void HostedOverlay::keyPressed(std::uint32_t displayId, const OverlayKeyPress& key) {
+    if (picking_) {
+        if (key.key == OverlayKey::escape) {
+            const auto cancelled = picking_->handlers.cancelled;
+            cancelled();
+        }
+        return;
+    }
     if (model_ == nullptr) {
         return;
     }

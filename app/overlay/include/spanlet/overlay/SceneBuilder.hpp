@@ -27,6 +27,8 @@ struct SceneInput {
     Point pointer;
     std::optional<std::uint32_t> pointerScreen;
     bool snapping = false;
+    /// The colour sampler is open on the overlay: its loupe follows the pointer.
+    bool picking = false;
     bool editingGuides = false;
     std::optional<Uuid> selectedGuide;
     std::optional<std::string> toast; ///< the message's text

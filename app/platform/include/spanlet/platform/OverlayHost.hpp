@@ -22,6 +22,10 @@ enum class OverlayInputMode : std::uint8_t {
     snapping,
     /// The guide editor takes the pointer and the keyboard.
     editing,
+    /// The colour sampler takes the pointer and the keyboard at once: the loupe follows the
+    /// pointer, a click picks, Escape cancels. Only where the overlay takes the pointer while
+    /// snapping (the sampler cannot follow it anywhere else).
+    picking,
 };
 
 /// A key as the overlay's input reports it, whatever delivered it.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include <spanlet/model/ColorSampler.hpp>
 #include <spanlet/model/Controllers.hpp>
 #include <spanlet/platform/Platform.hpp>
 
@@ -35,6 +36,9 @@ struct Overlays {
     std::function<void(Mensor&)> attach;
     /// Whether it takes the pointer while snapping (clicks keep, Escape ends snapping).
     bool takesClicks = false;
+    /// Where it takes the pointer, the colour sampler on its surfaces (no window can follow the
+    /// pointer there); else null.
+    std::unique_ptr<ColorSampler> sampler;
 };
 
 /// The overlay drawn on `platform`'s overlay host; `platform` must outlive it.

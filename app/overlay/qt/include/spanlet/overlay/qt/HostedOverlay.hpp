@@ -3,8 +3,10 @@
 #include <QObject>
 #include <QRect>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -48,6 +50,21 @@ public:
     /// What the display's surface shows (empty for an unknown display).
     [[nodiscard]] const draw::DrawList& drawList(std::uint32_t displayId) const;
 
+    /// The colour sampler on the overlay's surfaces, where the host takes the pointer while
+    /// snapping (OverlayHost::takesPointerWhileSnapping()).
+    struct Picking {
+        std::function<void(Point)> moved;  ///< global points
+        std::function<void(Point)> picked; ///< a left click there
+        std::function<void()> cancelled;   ///< Escape or another button
+    };
+    /// The surfaces take the pointer and the keyboard for the sampler until stopPicking().
+    void startPicking(Picking handlers);
+    /// Shows `loupe` beside the pointer at `pointer` (global points).
+    void showPickingLoupe(Point pointer, std::optional<Loupe> loupe);
+    /// The surfaces return to what the model's overlay mode says.
+    void stopPicking();
+    [[nodiscard]] bool picking() const noexcept { return picking_.has_value(); }
+
 private:
     struct Surface {
         draw::DrawList shown;
@@ -70,6 +87,8 @@ private:
     void showMenu(GuideEditor& editor, Point at);
     /// The guide editor of the display while editing guides, else null.
     [[nodiscard]] GuideEditor* editorOf(std::uint32_t displayId);
+    /// Whether the mode's cursor is the crosshair (snapping, picking a colour).
+    [[nodiscard]] bool crosshair() const;
     /// Shows the cursor for the mode (and, editing, for what a press would do on `displayId`).
     void showCursor(std::uint32_t displayId);
 
@@ -78,6 +97,13 @@ private:
     Mensor* model_ = nullptr;
     std::map<std::uint32_t, std::unique_ptr<Surface>> surfaces_;
     OverlayInputMode mode_ = OverlayInputMode::idle;
+    struct PickingState {
+        Picking handlers;
+        Point pointer;                          ///< where the loupe was captured
+        std::optional<std::uint32_t> displayId; ///< the display holding it
+        std::optional<Loupe> loupe;
+    };
+    std::optional<PickingState> picking_;
     GuideEditor* dragging_ = nullptr; ///< the editor a left button went down on
     bool repaintPending_ = false;
     QObject context_; ///< for posted calls
