@@ -24,6 +24,7 @@ struct OverlayPointer::Listeners {
         auto* p = static_cast<OverlayPointer*>(data);
         p->entered_ = surface;
         p->surfaceOrigin_ = surface != nullptr ? p->origin_(surface) : std::nullopt;
+        p->focus_ = p->surfaceOrigin_ ? surface : nullptr;
         if (p->surfaceOrigin_) {
             p->enterSerial_ = serial;
             p->showCursor();
@@ -36,6 +37,7 @@ struct OverlayPointer::Listeners {
         const bool was = p->position_.has_value();
         p->entered_ = nullptr;
         p->surfaceOrigin_.reset();
+        p->focus_ = nullptr;
         p->position_.reset();
         if (was && p->handlers_.left) {
             p->handlers_.left();
@@ -45,11 +47,14 @@ struct OverlayPointer::Listeners {
                        wl_fixed_t y) {
         moveTo(static_cast<OverlayPointer*>(data), x, y);
     }
-    static void button(void* data, wl_pointer* /*pointer*/, std::uint32_t /*serial*/,
+    static void button(void* data, wl_pointer* /*pointer*/, std::uint32_t serial,
                        std::uint32_t /*time*/, std::uint32_t button, std::uint32_t state) {
         auto* p = static_cast<OverlayPointer*>(data);
         if (!p->position_) {
             return;
+        }
+        if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
+            p->pressSerial_ = serial;
         }
         if (state == WL_POINTER_BUTTON_STATE_PRESSED && p->handlers_.pressed) {
             p->handlers_.pressed(*p->position_, button);

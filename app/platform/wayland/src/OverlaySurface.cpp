@@ -138,8 +138,8 @@ OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output,
 OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale,
                                const Box& box)
     : OverlaySurface(connection, output, scale, ZWLR_LAYER_SHELL_V1_LAYER_TOP) {
-    zwlr_layer_surface_v1_set_anchor(
-        layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
+    zwlr_layer_surface_v1_set_anchor(layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                                 ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
     zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
     const bool onDemand = zwlr_layer_surface_v1_get_version(layer_) >=
                           ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
@@ -187,9 +187,10 @@ void OverlaySurface::takeInput(bool take) {
     wl_display_flush(connection_.display());
 }
 
-void OverlaySurface::takeKeyboard(bool take) {
-    const bool onDemand = zwlr_layer_surface_v1_get_version(layer_) >=
-                          ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
+void OverlaySurface::takeKeyboard(bool take, bool atOnce) {
+    const bool onDemand =
+        !atOnce && zwlr_layer_surface_v1_get_version(layer_) >=
+                       ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND_SINCE_VERSION;
     zwlr_layer_surface_v1_set_keyboard_interactivity(
         layer_, !take      ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE
                 : onDemand ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND

@@ -8,6 +8,7 @@
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
 #include <wlr-screencopy-unstable-v1-client-protocol.h>
 #include <xdg-output-unstable-v1-client-protocol.h>
+#include <xdg-shell-client-protocol.h>
 
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
@@ -62,8 +63,16 @@ struct RegistryListener {
                 registry, name, zwlr_data_control_manager_v1_interface, version, 2);
         } else if (named(interface, wp_viewporter_interface) && g.viewporter == nullptr) {
             g.viewporter = bind<wp_viewporter>(registry, name, wp_viewporter_interface, version, 1);
+        } else if (named(interface, xdg_wm_base_interface) && g.wmBase == nullptr) {
+            g.wmBase = bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, version, 2);
+            xdg_wm_base_add_listener(g.wmBase, &wmBaseListener, nullptr);
         }
     }
+
+    static void ping(void* /*data*/, xdg_wm_base* base, std::uint32_t serial) {
+        xdg_wm_base_pong(base, serial);
+    }
+    static constexpr xdg_wm_base_listener wmBaseListener{ping};
 
     static void capabilities(void* data, wl_seat* /*seat*/, std::uint32_t caps) {
         auto* c = static_cast<WaylandConnection*>(data);
@@ -120,6 +129,9 @@ WaylandConnection::~WaylandConnection() {
     }
     posted_.clear();
     outputs_.reset();
+    if (globals_.wmBase != nullptr) {
+        xdg_wm_base_destroy(globals_.wmBase);
+    }
     if (globals_.viewporter != nullptr) {
         wp_viewporter_destroy(globals_.viewporter);
     }

@@ -10,6 +10,7 @@
 #include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>
+#include <spanlet/wayland/OverlayMenu.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/ThemeCursor.hpp>
@@ -98,11 +99,19 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
             if (const Panel* panel = panelOf(surface)) {
                 return panel->frame.origin();
             }
+            if (menu_ && surface == menu_->surface()) {
+                return menuOrigin();
+            }
             return std::nullopt;
         },
         OverlayPointer::Handlers{
             .moved =
                 [this](Point at) {
+                    if (menu_) {
+                        menuPointer(at, 0, false);
+                        showCursor();
+                        return;
+                    }
                     displays_.setPointerLocation(at);
                     if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
                         input_->pointerMoved(panel->id, at);
@@ -111,6 +120,9 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
                 },
             .pressed =
                 [this](Point at, std::uint32_t code) {
+                    if (menuPointer(at, code, true)) {
+                        return;
+                    }
                     displays_.setPointerLocation(at);
                     if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
                         input_->buttonPressed(panel->id, at, button(code));
@@ -118,16 +130,32 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
                 },
             .released =
                 [this](Point at, std::uint32_t code) {
+                    if (menuPointer(at, code, false)) {
+                        return;
+                    }
                     displays_.setPointerLocation(at);
                     if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
                         input_->buttonReleased(panel->id, at, button(code));
                     }
                 },
-            .left = [this] { updateCursor(); },
+            .left =
+                [this] {
+                    if (menu_) {
+                        menu_->hover(std::nullopt);
+                    }
+                    updateCursor();
+                },
         });
     keyboard_ = std::make_unique<OverlayKeyboard>(
-        connection_, [this](wl_surface* surface) { return panelOf(surface) != nullptr; },
+        connection_,
+        [this](wl_surface* surface) {
+            return panelOf(surface) != nullptr || (menu_ && surface == menu_->surface());
+        },
         [this](const OverlayKeyboard::Key& key) {
+            if (menu_) {
+                menu_->key(overlayKeyPress(key.keysym, key.text, key.shift).key);
+                return;
+            }
             const Panel* panel = panelAt(displays_.pointerLocation());
             if (input_ != nullptr && panel != nullptr) {
                 input_->keyPressed(panel->id, overlayKeyPress(key.keysym, key.text, key.shift));
@@ -158,6 +186,7 @@ void WaylandOverlayHost::bind(OverlayPaint paint, OverlayInput* input) {
 }
 
 void WaylandOverlayHost::rebuild(const std::vector<ScreenInfo>& screens) {
+    closeMenu();
     panels_.clear();
     const bool input = mode_ != OverlayInputMode::idle;
     for (const ScreenInfo& screen : screens) {
@@ -172,7 +201,7 @@ void WaylandOverlayHost::rebuild(const std::vector<ScreenInfo>& screens) {
         panel->surface = std::make_unique<OverlaySurface>(connection_, output, panel->displayScale);
         if (input) {
             panel->surface->takeInput(true);
-            panel->surface->takeKeyboard(true);
+            panel->surface->takeKeyboard(true, mode_ == OverlayInputMode::picking);
         }
         panels_.emplace(screen.id, std::move(panel));
     }
@@ -215,16 +244,94 @@ void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& ch
 }
 
 void WaylandOverlayHost::setMode(OverlayInputMode mode) {
+    if (mode != mode_) {
+        closeMenu();
+    }
     const bool input = mode != OverlayInputMode::idle;
     const bool hadInput = mode_ != OverlayInputMode::idle;
+    const bool atOnce = mode == OverlayInputMode::picking;
+    const bool hadAtOnce = mode_ == OverlayInputMode::picking;
     mode_ = mode;
-    if (input != hadInput) {
+    if (input != hadInput || atOnce != hadAtOnce) {
         for (auto& [id, panel] : panels_) {
             panel->surface->takeInput(input);
-            panel->surface->takeKeyboard(input);
+            panel->surface->takeKeyboard(input, atOnce);
         }
     }
     updateCursor();
+}
+
+void WaylandOverlayHost::showMenu(Point at, std::vector<std::string> titles,
+                                  std::function<void(std::size_t)> chosen) {
+    closeMenu();
+    Panel* panel = panelAt(at);
+    if (panel == nullptr || titles.empty() || connection_.globals().wmBase == nullptr ||
+        connection_.globals().seat == nullptr) {
+        return;
+    }
+    const OverlayMenu::Placement placement{panel->surface->layerSurface(),
+                                           {at.x - panel->frame.x, at.y - panel->frame.y},
+                                           cursorScale(panel->displayScale),
+                                           pointer_->pressSerial()};
+    menuDisplay_ = panel->id;
+    menu_ = std::make_unique<OverlayMenu>(
+        connection_, placement, std::move(titles),
+        [this, chosen = std::move(chosen)](std::optional<std::size_t> entry) {
+            // Closed once its handler has returned; the choice runs after, as on a toolkit's
+            // menu.
+            QMetaObject::invokeMethod(
+                context_.get(),
+                [this, chosen, entry] {
+                    closeMenu();
+                    if (entry) {
+                        chosen(*entry);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void WaylandOverlayHost::closeMenu() {
+    if (menu_) {
+        menu_.reset();
+        showCursor();
+    }
+}
+
+std::optional<Point> WaylandOverlayHost::menuOrigin() const {
+    const auto panel = panels_.find(menuDisplay_);
+    if (!menu_ || !menu_->origin() || panel == panels_.end()) {
+        return std::nullopt;
+    }
+    return Point{panel->second->frame.x + menu_->origin()->x,
+                 panel->second->frame.y + menu_->origin()->y};
+}
+
+bool WaylandOverlayHost::overMenu() const {
+    return menu_ && pointer_->focus() != nullptr && pointer_->focus() == menu_->surface();
+}
+
+bool WaylandOverlayHost::menuPointer(Point at, std::uint32_t code, bool pressed) {
+    if (!menu_) {
+        return false;
+    }
+    const std::optional<Point> origin = menuOrigin();
+    if (!overMenu() || !origin) {
+        // A press on our overlay outside the menu closes it, and does nothing else.
+        if (pressed && code != 0) {
+            menu_->dismiss();
+        }
+        return true;
+    }
+    const Point local{at.x - origin->x, at.y - origin->y};
+    if (code == 0) {
+        menu_->hover(local);
+    } else if (pressed) {
+        menu_->pressed(local);
+    } else {
+        menu_->released(local);
+    }
+    return true;
 }
 
 void WaylandOverlayHost::setCursor(OverlayCursor cursor) {
@@ -253,7 +360,7 @@ WaylandOverlayHost::Panel* WaylandOverlayHost::panelAt(Point at) {
 
 WaylandOverlayHost::Panel* WaylandOverlayHost::snappingPanel() {
     const std::optional<Point> at = pointer_->position();
-    if (mode_ != OverlayInputMode::snapping || !at) {
+    if ((mode_ != OverlayInputMode::snapping && mode_ != OverlayInputMode::picking) || !at) {
         return nullptr;
     }
     for (auto& [id, panel] : panels_) {
@@ -264,8 +371,8 @@ WaylandOverlayHost::Panel* WaylandOverlayHost::snappingPanel() {
     return nullptr;
 }
 
-// While snapping, the pointer's place drives the cursor check: the crosshair shows only where
-// the compositor keeps cursors out of screen copies (see CursorCheck).
+// While snapping or picking a colour, the pointer's place drives the cursor check: the crosshair
+// shows only where the compositor keeps cursors out of screen copies (see CursorCheck).
 void WaylandOverlayHost::updateCursor() {
     if (const Panel* panel = snappingPanel()) {
         const Point at = *pointer_->position();
@@ -277,12 +384,15 @@ void WaylandOverlayHost::updateCursor() {
     showCursor();
 }
 
-// While editing guides the cursor is the one asked for. While snapping it is the crosshair when
-// the cursor check allows it, else none: the measurement's cross marks the pointer.
+// While editing guides the cursor is the one asked for. While snapping or picking a colour it is
+// the crosshair when the cursor check allows it, else none: the measurement's cross (or the
+// loupe's ring) marks the pointer.
 void WaylandOverlayHost::showCursor() {
     const std::optional<Point> at = pointer_->position();
     const Panel* panel = at ? panelAt(*at) : nullptr;
-    if (panel != nullptr && mode_ == OverlayInputMode::editing) {
+    if (panel != nullptr && overMenu()) {
+        pointer_->setCursor(cursorNames(OverlayCursor::arrow), cursorScale(panel->displayScale));
+    } else if (panel != nullptr && mode_ == OverlayInputMode::editing) {
         pointer_->setCursor(cursorNames(cursor_), cursorScale(panel->displayScale));
     } else if (const Panel* snapping = snappingPanel(); snapping != nullptr &&
                                                         cursor_ == OverlayCursor::crosshair &&

@@ -40,6 +40,10 @@ public:
 
     /// Where the pointer is, while it is over one of our surfaces.
     [[nodiscard]] std::optional<Point> position() const noexcept { return position_; }
+    /// The surface of ours the pointer is over, or null.
+    [[nodiscard]] wl_surface* focus() const noexcept { return focus_; }
+    /// The serial of the last button press over our surfaces: what a popup's grab needs.
+    [[nodiscard]] std::uint32_t pressSerial() const noexcept { return pressSerial_; }
 
     /// The cursor over our surfaces: the first of `names` the user's cursor theme has, drawn at
     /// `scale`; none when `names` is empty (the default). A compositor without a cursor plane
@@ -61,6 +65,8 @@ private:
     wl_pointer* pointer_ = nullptr;
     wl_surface* entered_ = nullptr; ///< compared only: it may be gone
     std::optional<Point> surfaceOrigin_;
+    wl_surface* focus_ = nullptr;
+    std::uint32_t pressSerial_ = 0;
     std::optional<Point> position_;
     std::unique_ptr<ThemeCursor> cursor_;
     std::vector<std::string> cursorNames_;

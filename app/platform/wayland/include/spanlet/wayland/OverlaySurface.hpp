@@ -88,11 +88,14 @@ public:
     void takeInput(bool take);
     [[nodiscard]] bool takesInput() const noexcept { return takesInput_; }
     /// Whether the surface may take the keyboard: on demand (when clicked, as the compositor
-    /// decides), or never. Only while editing guides.
-    void takeKeyboard(bool take);
+    /// decides), or never. `atOnce`: it takes the keyboard now, for as long as it keeps it (the
+    /// colour sampler, where a click picks).
+    void takeKeyboard(bool take, bool atOnce = false);
 
     /// The Wayland surface, to tell which overlay the pointer is over.
     [[nodiscard]] wl_surface* surface() const noexcept { return surface_; }
+    /// Its layer surface, the parent of its popups.
+    [[nodiscard]] zwlr_layer_surface_v1* layerSurface() const noexcept { return layer_; }
 
     /// Buffers made so far, for tests of their reuse.
     [[nodiscard]] std::size_t buffersMade() const;

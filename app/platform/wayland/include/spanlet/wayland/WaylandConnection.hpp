@@ -16,6 +16,7 @@ struct zwlr_layer_shell_v1;
 struct zwlr_screencopy_manager_v1;
 struct zwlr_data_control_manager_v1;
 struct wp_viewporter;
+struct xdg_wm_base;
 
 namespace spanlet::wayland {
 
@@ -32,6 +33,7 @@ struct Globals {
     std::uint32_t screencopyVersion = 0;
     zwlr_data_control_manager_v1* dataControl = nullptr;
     wp_viewporter* viewporter = nullptr;
+    xdg_wm_base* wmBase = nullptr; ///< for popups of the overlay (its menu)
 };
 
 /// Whether the compositor offers what this back end needs to measure: wl_compositor, wl_shm, a

@@ -16,6 +16,7 @@ namespace spanlet::wayland {
 class CursorCheck;
 class HoleCapture;
 class OverlayKeyboard;
+class OverlayMenu;
 class OverlayPointer;
 class OverlaySurface;
 class WaylandConnection;
@@ -44,22 +45,33 @@ public:
     void setShown(bool /*shown*/) override {}
     void setMode(OverlayInputMode mode) override;
     void setCursor(OverlayCursor cursor) override;
-    /// Layer surfaces get no menus: nothing happens.
-    void showMenu(Point /*at*/, std::vector<std::string> /*titles*/,
-                  std::function<void(std::size_t)> /*chosen*/) override {}
+    /// A popup of the display's surface (OverlayMenu); while it is open the input over our
+    /// surfaces is the menu's, and a click outside it only closes it.
+    void showMenu(Point at, std::vector<std::string> titles,
+                  std::function<void(std::size_t)> chosen) override;
     [[nodiscard]] bool takesPointerWhileSnapping() const override { return true; }
 
     /// The display's surface, or null.
     [[nodiscard]] OverlaySurface* surface(std::uint32_t displayId) const;
+    /// Whether a menu is open (for tests).
+    [[nodiscard]] bool menuShown() const noexcept { return menu_ != nullptr; }
 
 private:
     struct Panel;
     struct Holes;
 
     Panel* panelOf(const void* surface);
+    /// Where the menu's top-left corner is (global points), once it is placed.
+    [[nodiscard]] std::optional<Point> menuOrigin() const;
+    /// Whether the pointer is over the menu.
+    [[nodiscard]] bool overMenu() const;
+    /// Input while a menu is open goes to it; whether it did.
+    bool menuPointer(Point at, std::uint32_t code, bool pressed);
+    void closeMenu();
     /// The display at `at`: the one holding it, else the first.
     [[nodiscard]] Panel* panelAt(Point at);
-    /// The panel under the pointer while snapping, else null.
+    /// The panel under the pointer while snapping or picking a colour (copies are taken around
+    /// the pointer), else null.
     [[nodiscard]] Panel* snappingPanel();
     /// Tells the cursor check where the pointer is, then shows the cursor.
     void updateCursor();
@@ -78,6 +90,8 @@ private:
     std::map<std::uint32_t, std::unique_ptr<Panel>> panels_;
     std::unique_ptr<OverlayPointer> pointer_;
     std::unique_ptr<OverlayKeyboard> keyboard_;
+    std::unique_ptr<OverlayMenu> menu_; ///< goes before the panels, its parents
+    std::uint32_t menuDisplay_ = 0;
     OverlayInputMode mode_ = OverlayInputMode::idle;
     OverlayCursor cursor_ = OverlayCursor::arrow;
     std::map<std::uint32_t, Holes> pendingHoles_; ///< asked for in this event-loop turn
