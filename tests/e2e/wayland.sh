@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless sway of its own (as the user spanlet-test under root;
 # sway refuses to run as root). The client side (spanlet, wl-paste) runs as us.
-#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | ruler | frozen
+#   wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | pick-colour |
+#              guide-menu | ruler | frozen
 # Needs SPANLET (see lib.sh) and, to measure, VIRTUAL_INPUT (the seat's pointer).
 set -u
 export LC_ALL=C.UTF-8
@@ -123,6 +124,65 @@ guides() {
     exec {VI[1]}>&-
 }
 
+# shows <RRGGBB> <x,y wxh>: whether that part of the screen, as anyone sees it (our overlay
+# included), holds the colour.
+shows() { grim -g "$2" -t ppm - | convert ppm:- -format %c histogram:info:- | grep -qi "#$1 "; }
+
+# moved_shows <x> <y> <RRGGBB> <x,y wxh>: after a move to (x, y) (the overlay sees the pointer
+# once it moves over it), whether the screen there shows the colour.
+moved_shows() {
+    pointer "move $1 $(($2 + 1))"
+    pointer "move $1 $2"
+    shows "$3" "$4"
+}
+recent_colours() { preferences | python3 -c "import json, sys; print(len(json.load(sys.stdin)['recentColors']))"; }
+
+# Picking a colour with snapping off: the loupe follows the pointer, Escape picks nothing, a
+# click copies the colour under the pointer. A red box below left of the blue one.
+pick_colour() {
+    start_sway "output HEADLESS-1 resolution 1280x800 scale 1"
+    local png=$E2E_TMP/scene.png
+    convert -size 1280x800 xc:'#e8e8e8' -fill '#3060c0' -draw 'rectangle 1140,160 1259,239' \
+        -fill '#c03030' -draw 'rectangle 100,600 219,679' "$png"
+    chmod 644 "$png"
+    sway_do output '*' bg "$png" center '#ff00ff'
+    start_spanlet_here
+    start_pointer
+    # The loupes: above right of the pointer on the red box, below left of it on the blue one.
+    "$SPANLET" --command pickColor
+    wait_until 5 moved_shows 160 640 C03030 "170,420 160x160" || fail "no loupe on the red box"
+    pointer "key 1"
+    wait_until 5 eval '! shows C03030 "170,420 160x160"' || fail "the loupe stays after Escape"
+    pointer click
+    "$SPANLET" --command pickColor
+    wait_until 5 moved_shows 1200 200 3060C0 "1040,240 160x160" || fail "no loupe on the blue box"
+    pointer click
+    wait_until 5 paste_is '#3060C0'
+    expect_equal "picked" '#3060C0' "$(wl-paste -n)"
+    expect_equal "colours picked (none after Escape)" 1 "$(recent_colours)"
+    exec {VI[1]}>&-
+}
+
+# The guide editor's menu: a right click on a guide, then its first entry, Remove Guide.
+guide_menu() {
+    start_sway "output HEADLESS-1 resolution 1280x800 scale 1"
+    start_spanlet_here
+    start_pointer
+    "$SPANLET" --command editGuides
+    # The editing banner shows once the overlay has seen the pointer.
+    wait_until 5 moved_shows 400 300 FFFFFF "200,700 880x80" || fail "no editing banner"
+    "$SPANLET" --command addVerticalGuide
+    wait_until 5 grep -q '"position":400' "$XDG_CONFIG_HOME/spanlet/preferences.json" ||
+        fail "no guide at the pointer: $(preferences)"
+    pointer "click 273"
+    wait_until 5 shows F7F7F7 "400,300 100x40" || fail "no menu"
+    pointer "move 420 316"
+    pointer click
+    wait_until 5 grep -q '"guides":{"guides":\[\]}' "$XDG_CONFIG_HOME/spanlet/preferences.json"
+    expect_equal "guides after Remove Guide" 0 "$(preferences | python3 -c "import json, sys; print(len(json.load(sys.stdin)['guides']['guides']))")"
+    exec {VI[1]}>&-
+}
+
 # ruler_place: the ruler's top-left corner "x y" as the saved preferences hold it.
 ruler_place() {
     preferences | python3 -c "import json, sys; p = json.load(sys.stdin); print('%g %g' % (p['rulerX'], p['rulerY']))"
@@ -224,10 +284,12 @@ measure-1) measure 1 ;;
 measure-2) measure 2 ;;
 two-outputs) two_outputs ;;
 guides) guides ;;
+pick-colour) pick_colour ;;
+guide-menu) guide_menu ;;
 ruler) ruler ;;
 frozen) frozen ;;
 *)
-    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | ruler | frozen"
+    log "usage: wayland.sh start | no-display | measure-1 | measure-2 | two-outputs | guides | pick-colour | guide-menu | ruler | frozen"
     exit 2
     ;;
 esac
