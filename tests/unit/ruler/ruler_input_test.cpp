@@ -44,6 +44,10 @@ TEST(RulerKeysTest, MapToTheModelOperation) {
     EXPECT_EQ(RulerKeys::fromCharacters("R"), K::r);
     EXPECT_EQ(RulerKeys::fromCharacters(""), K::other);
     EXPECT_EQ(RulerKeys::fromCharacters("ru"), K::other);
+    // A key a back end's surface reports: arrows and Escape by the key, letters by their text.
+    EXPECT_EQ(RulerKeys::fromKeyPress({.key = OverlayKey::right, .text = {}}), K::rightArrow);
+    EXPECT_EQ(RulerKeys::fromKeyPress({.key = OverlayKey::other, .text = "G"}), K::g);
+    EXPECT_EQ(RulerKeys::fromKeyPress({.key = OverlayKey::tab, .text = {}}), K::other);
 }
 
 // The grip zone is the last 18 points of the far end, strictly inside; a resize drag changes

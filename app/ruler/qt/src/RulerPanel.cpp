@@ -28,7 +28,7 @@ int rounded(double v) {
 RulerPanel::RulerPanel(Mensor& model, const DisplayPort& displays)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::X11BypassWindowManagerHint),
-      model_(model), displays_(displays) {
+      model_(model), displays_(displays), input_(model) {
     RulerAccessible::install();
     // Both before the native window exists: the translucent background picks an ARGB visual.
     setAttribute(Qt::WA_TranslucentBackground);

@@ -44,19 +44,10 @@ RulerKey rulerKey(const QKeyEvent& event) {
     return RulerKey::other;
 }
 
-/// The length the ruler is shown at (points): the frame's extent along it.
-double shownLength(const Mensor& model) {
-    const Rect frame = model.ruler().frame();
-    return model.prefs()->rulerOrientation == RulerOrientation::horizontal ? frame.width
-                                                                           : frame.height;
-}
-
 } // namespace
 
 bool RulerPanel::inResizeZone(QPointF position) const {
-    return RulerPointer::inResizeZone({position.x(), position.y()},
-                                      {double(width()), double(height())},
-                                      model_.prefs()->rulerOrientation);
+    return input_.inResizeZone({position.x(), position.y()});
 }
 
 void RulerPanel::updateHoverCursor(QPointF position) {
@@ -83,15 +74,9 @@ void RulerPanel::postValueChanged() {
 void RulerPanel::press(const QMouseEvent& event, int clickCount) {
     activateWindow();
     setFocus(Qt::MouseFocusReason);
-    const Point pointer = displays_.pointerLocation();
-    dragged_ = false;
-    clickCount_ = clickCount;
-    const bool zone = inResizeZone(event.position());
-    // The shown length rather than the stored one: a stored length out of range (hand-edited)
-    // would otherwise swallow the first part of the drag.
-    drag_ =
-        RulerPointer::press(zone, pointer, model_.ruler().frame().origin(), shownLength(model_));
-    if (!zone) {
+    const QPointF local = event.position();
+    input_.press(displays_.pointerLocation(), {local.x(), local.y()}, clickCount);
+    if (!inResizeZone(local)) {
         setCursor(Qt::ClosedHandCursor);
     }
 }
@@ -114,31 +99,24 @@ void RulerPanel::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void RulerPanel::mouseMoveEvent(QMouseEvent* event) {
-    if (!drag_) {
+    if (!input_.drag()) {
         updateHoverCursor(event->position());
         return;
     }
-    const Point pointer = displays_.pointerLocation();
-    perform(RulerPointer::dragged(*drag_, pointer, model_.prefs()->rulerOrientation));
-    dragged_ = true;
+    input_.moved(displays_.pointerLocation());
 }
 
 void RulerPanel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !drag_) {
+    if (event->button() != Qt::LeftButton || !input_.drag()) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    const bool turn = RulerPointer::turnsOnRelease(dragged_, clickCount_);
-    drag_.reset();
-    clickCount_ = 0;
     setCursor(Qt::OpenHandCursor);
-    if (turn) {
-        perform(RulerAction::ToggleRulerOrientation{});
-    }
+    input_.release();
 }
 
 void RulerPanel::leaveEvent(QEvent* event) {
-    if (!drag_) {
+    if (!input_.drag()) {
         setCursor(Qt::ArrowCursor);
     }
     QWidget::leaveEvent(event);
@@ -146,16 +124,11 @@ void RulerPanel::leaveEvent(QEvent* event) {
 
 void RulerPanel::keyPressEvent(QKeyEvent* event) {
     const RulerKey key = rulerKey(*event);
-    const Rect frame = model_.ruler().frame();
-    const RulerAction action =
-        RulerKeys::action(key, event->modifiers().testFlag(Qt::ShiftModifier),
-                          event->modifiers().testFlag(Qt::AltModifier),
-                          model_.prefs()->rulerOrientation, frame.origin(), shownLength(model_));
-    if (action.isNone()) {
+    if (!input_.key(key, event->modifiers().testFlag(Qt::ShiftModifier),
+                    event->modifiers().testFlag(Qt::AltModifier))) {
         QWidget::keyPressEvent(event); // not ours: on to the parent or the application
         return;
     }
-    perform(action);
     if (RulerKeys::isArrow(key)) {
         postValueChanged();
     }

@@ -9,7 +9,7 @@
 #include <spanlet/Geometry.hpp>
 #include <spanlet/draw/qt/QPainterBackend.hpp>
 #include <spanlet/ruler/RulerAction.hpp>
-#include <spanlet/ruler/RulerPointer.hpp>
+#include <spanlet/ruler/RulerInput.hpp>
 #include <spanlet/ruler/RulerView.hpp>
 
 class QMenu;
@@ -64,7 +64,7 @@ public:
     /// The context menu while it is open; null otherwise.
     [[nodiscard]] QMenu* contextMenu() const;
     /// The drag in progress, from press to release.
-    [[nodiscard]] const std::optional<RulerDrag>& drag() const noexcept { return drag_; }
+    [[nodiscard]] const std::optional<RulerDrag>& drag() const noexcept { return input_.drag(); }
 
 Q_SIGNALS:
     /// The accessibility value text changed through the keyboard (after every arrow key); sent
@@ -106,9 +106,7 @@ private:
     Mensor& model_;
     const DisplayPort& displays_;
     draw::QPainterBackend renderer_;
-    std::optional<RulerDrag> drag_;
-    bool dragged_ = false;
-    int clickCount_ = 0;
+    RulerInput input_;
     bool shaped_ = false;
     QPointer<QMenu> menu_;
 };
