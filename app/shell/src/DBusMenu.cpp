@@ -1,6 +1,6 @@
 #include "DBusMenu.hpp"
 
-#include <QTimer>
+#include <QMetaObject>
 #include <utility>
 
 namespace spanlet {
@@ -145,7 +145,8 @@ void DBusMenu::handle(int id, const QString& eventId) {
         const Menu::Entry& entry = current_[i];
         if (idOf(entry, i) == id && entry.action && entry.enabled) {
             // After the answer to the call: the action may open a modal window or quit.
-            QTimer::singleShot(0, this, [this, action = *entry.action] { act_(action); });
+            QMetaObject::invokeMethod(
+                this, [this, action = *entry.action] { act_(action); }, Qt::QueuedConnection);
         }
     }
 }

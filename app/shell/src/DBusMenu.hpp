@@ -70,7 +70,7 @@ public:
     [[nodiscard]] QString status() const { return QStringLiteral("normal"); }
     [[nodiscard]] QStringList iconThemePath() const { return {}; }
 
-public Q_SLOTS:
+public Q_SLOTS: // NOLINT(readability-redundant-access-specifiers): the D-Bus methods
     uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                    spanlet::dbus::MenuLayout& layout);
     spanlet::dbus::MenuItems GetGroupProperties(const QList<int>& ids,

@@ -15,10 +15,10 @@ namespace spanlet {
 
 namespace {
 
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
-const QString kItemPath = QStringLiteral("/StatusNotifierItem");
-const QString kMenuPath = QStringLiteral("/MenuBar");
+constexpr QLatin1String kWatcher("org.kde.StatusNotifierWatcher");
+constexpr QLatin1String kWatcherPath("/StatusNotifierWatcher");
+constexpr QLatin1String kItemPath("/StatusNotifierItem");
+constexpr QLatin1String kMenuPath("/MenuBar");
 
 /// How long a watcher has to answer; until then neither this item nor the fallback shows.
 constexpr int kAnswerWaitMs = 3000;
@@ -32,7 +32,7 @@ dbus::IconPixmaps pixmapsOf(const QIcon& icon) {
             continue;
         }
         dbus::IconPixmap pixmap{image.width(), image.height(), {}};
-        pixmap.pixels.reserve(image.width() * image.height() * 4);
+        pixmap.pixels.reserve(qsizetype{image.width()} * image.height() * 4);
         for (int y = 0; y < image.height(); ++y) {
             const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < image.width(); ++x) {

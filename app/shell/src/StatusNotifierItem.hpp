@@ -56,7 +56,7 @@ private Q_SLOTS:
     /// Asks the watcher whether a host is registered (again when one comes or goes).
     void askHost();
 
-private:
+private: // NOLINT(readability-redundant-access-specifiers): moc's slot section ends here
     void watcherAppeared();
     void watcherGone();
     /// Runs `done` with the reply of `call` unless the watcher went or came back meanwhile.
@@ -109,7 +109,7 @@ public:
     [[nodiscard]] bool itemIsMenu() const { return true; }
     [[nodiscard]] QDBusObjectPath menu() const;
 
-public Q_SLOTS:
+public Q_SLOTS: // NOLINT(readability-redundant-access-specifiers): the D-Bus methods
     void Activate(int x, int y);
     void SecondaryActivate(int x, int y);
     void ContextMenu(int x, int y);
