@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """A StatusNotifierWatcher that is also its only host, as a panel runs one, for the tray scenarios.
 
-  sni_host.py <file> <label>   owns org.kde.StatusNotifierWatcher on the session bus and writes
-                               "ready"; for the first item that registers, reads its properties
-                               and writes "item <Id> <Title> menu <path> icons <W>x<H>,...",
-                               then does what a host does when that item's menu entry labelled
-                               <label> is chosen (AboutToShow, GetLayout, Event "clicked") and
-                               writes "clicked <label>" (or "no entry <label>: <labels>").
+  sni_host.py <file> <label> [group]
+      owns org.kde.StatusNotifierWatcher on the session bus and writes "ready"; for the first
+      item that registers, reads its properties and writes "item <Id> <Title> menu <path> icons
+      <W>x<H>,...", then does what a host does when that item's menu entry labelled <label> is
+      chosen (AboutToShow, GetLayout, Event "clicked", or EventGroup as libdbusmenu sends it
+      with "group") and writes "clicked <label>" (or "no entry <label>: <labels>").
 """
 import sys
 
@@ -75,7 +75,13 @@ class Watcher(dbus.service.Object):
         labels = [str(child[1].get("label", "")) for child in children]
         for child in children:
             if child[1].get("label") == label:
-                menu.Event(child[0], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0))
+                event = (child[0], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0))
+                if sys.argv[3:] == ["group"]:
+                    if menu.EventGroup([event]):
+                        write(f"unknown entry {label}")
+                        return False
+                else:
+                    menu.Event(*event)
                 write(f"clicked {label}")
                 return False
         write(f"no entry {label}: {'|'.join(labels)}")

@@ -7,20 +7,20 @@ set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
 
-# start_host <label>: the watcher and host; it chooses <label> in the item's menu.
+# start_host <label> [group]: the watcher and host; it chooses <label> in the item's menu.
 start_host() {
-    /usr/bin/python3 "$(dirname "$0")/sni_host.py" "$E2E_TMP/host" "$1" 2>>"$E2E_TMP/host.log" &
+    /usr/bin/python3 "$(dirname "$0")/sni_host.py" "$E2E_TMP/host" "$@" 2>>"$E2E_TMP/host.log" &
     E2E_PIDS+=($!)
     wait_until 10 grep -q '^ready' "$E2E_TMP/host" || { log "the tray host did not start"; exit 1; }
 }
 
 # The item registered, showed its icon, and the host chose the entry in its menu.
 chosen() {
-    if wait_until 15 grep -q '^clicked\|^no entry' "$E2E_TMP/host"; then
+    if wait_until 15 grep -q '^clicked\|^no entry\|^unknown entry' "$E2E_TMP/host"; then
         expect_equal "the item" "item spanlet Spanlet menu /MenuBar icons 16x16,22x22,32x32,48x48,64x64" \
             "$(grep '^item' "$E2E_TMP/host")"
         grep -q '^clicked' "$E2E_TMP/host" && pass "$(grep '^clicked' "$E2E_TMP/host")" ||
-            fail "$(grep '^no entry' "$E2E_TMP/host")"
+            fail "$(grep '^no entry\|^unknown entry' "$E2E_TMP/host")"
     else
         fail "no item registered with the watcher"
         tail -n 20 "$E2E_TMP/host.log" "$E2E_TMP/spanlet.log" >&2
@@ -43,11 +43,12 @@ before)
     ;;
 after)
     # No tray at first: the welcome window stands in for the icon. The panel comes later and
-    # gets the icon; "Settings…" in its menu opens the settings.
+    # gets the icon; "Settings…" in its menu (chosen as libdbusmenu sends it) opens the
+    # settings.
     "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
     SPANLET_PID=$!
     wait_until 15 window_shown '^Welcome to Spanlet$' || fail "no welcome window without a tray"
-    start_host 'Settings…'
+    start_host 'Settings…' group
     chosen
     wait_until 5 window_shown '^Spanlet Settings$' && pass "the settings opened" ||
         fail "the settings did not open"

@@ -184,7 +184,7 @@ void DBusMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant& 
     menu_.handle(id, eventId);
 }
 
-QList<int> DBusMenuAdaptor::EventGroup(const dbus::MenuEvents& events) {
+QList<int> DBusMenuAdaptor::EventGroup(const QList<dbus::MenuEvent>& events) {
     QList<int> unknown;
     for (const dbus::MenuEvent& event : events) {
         if (menu_.has(event.id)) {

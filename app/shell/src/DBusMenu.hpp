@@ -77,7 +77,8 @@ public Q_SLOTS: // NOLINT(readability-redundant-access-specifiers): the D-Bus me
                                                 const QStringList& propertyNames);
     QDBusVariant GetProperty(int id, const QString& name);
     void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
-    QList<int> EventGroup(const spanlet::dbus::MenuEvents& events);
+    // Spelled out: QtDBus finds a parameter's type by its name, which an alias lacks.
+    QList<int> EventGroup(const QList<spanlet::dbus::MenuEvent>& events);
     bool AboutToShow(int id);
     QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 
