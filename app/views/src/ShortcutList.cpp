@@ -90,6 +90,7 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
             line->addWidget(r.clear);
         } else {
             r.cap = label(QString(), false);
+            r.cap->setObjectName(QStringLiteral("keys"));
             styleAsKeyCap(r.cap);
             line->addWidget(r.cap);
         }
