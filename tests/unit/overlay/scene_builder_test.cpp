@@ -124,6 +124,15 @@ TEST(SceneBuilderTest, PointerLoupeAndMessageShowOnThePointersDisplayOnly) {
     SceneInput unbound = pointerOnA();
     unbound.pickColorKeys = std::nullopt;
     EXPECT_FALSE(buildScene(displayA, unbound).loupeHint) << "no shortcut, no hint";
+    // The colour sampler on the overlay: its loupe is the sampler, whatever the preference, and
+    // a click picks, so no shortcut is offered.
+    SceneInput picking = pointerOnA();
+    picking.picking = true;
+    picking.showLoupe = false;
+    picking.loupe = Loupe{PixelBuffer(3, 3, RGBA::white), SRGBColor(1, 1, 1, 1)};
+    const OverlayScene sampler = buildScene(displayA, picking);
+    EXPECT_TRUE(sampler.pointer && sampler.loupe);
+    EXPECT_FALSE(sampler.loupeHint);
 }
 
 // Kept and live measurements go to the display that holds their own pointer (half-open frame),
