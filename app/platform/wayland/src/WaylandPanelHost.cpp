@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <spanlet/DevicePixels.hpp>
+#include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
@@ -51,8 +53,12 @@ int whole(double v) {
 
 } // namespace
 
-WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays)
-    : connection_(connection), displays_(displays) {
+WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays,
+                                   HoleCapture& holes)
+    : connection_(connection), displays_(displays), holes_(holes) {
+    holes_.setPanelHoles(
+        [this](std::uint32_t displayId, PixelRect hole) { openHole(displayId, hole); },
+        [this](std::uint32_t displayId, PixelRect hole) { closeHole(displayId, hole); });
     pointer_ = std::make_unique<OverlayPointer>(
         connection_,
         [this](wl_surface* surface) -> std::optional<Point> {
@@ -102,7 +108,9 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
         });
 }
 
-WaylandPanelHost::~WaylandPanelHost() = default;
+WaylandPanelHost::~WaylandPanelHost() {
+    holes_.setPanelHoles({}, {});
+}
 
 void WaylandPanelHost::bind(PanelPaint paint, PanelInput* input) {
     paint_ = std::move(paint);
@@ -113,6 +121,7 @@ void WaylandPanelHost::place(const std::optional<Rect>& frame) {
     const std::vector<ScreenInfo>& screens = connection_.outputs().screens();
     if (!frame || screens.empty()) {
         surface_.reset();
+        open_.clear();
         return;
     }
     const Point centre{frame->x + frame->width / 2, frame->y + frame->height / 2};
@@ -130,12 +139,14 @@ void WaylandPanelHost::place(const std::optional<Rect>& frame) {
     wl_output* output = connection_.outputs().output(screen->id);
     if (output == nullptr) {
         surface_.reset();
+        open_.clear();
         return;
     }
     const double scale = screen->scale.factor();
     if (!surface_ || surface_->closed() || screen->id != outputId_ || scale != outputScale_) {
         // A layer surface stays on the output it was made for.
         surface_.reset();
+        open_.clear();
         surface_ = std::make_unique<OverlaySurface>(connection_, output, scale, box);
         surface_->setResized([this] { paintAll(); });
         outputId_ = screen->id;
@@ -183,6 +194,43 @@ void WaylandPanelHost::update(std::span<const Rect> damage) {
                           static_cast<int>(d.maxX - d.minX), static_cast<int>(d.maxY - d.minY)});
     }
     surface_->present(pixels);
+}
+
+void WaylandPanelHost::openHole(std::uint32_t displayId, const PixelRect& hole) {
+    if (!surface_ || displayId != outputId_ || !surface_->configured()) {
+        return;
+    }
+    // From the display's device pixels to the canvas's: the same unless the compositor scales
+    // the canvas (a fractional scale without the viewporter).
+    const double s = surface_->scale();
+    const Rect points{hole.x / outputScale_ - box_.x, hole.y / outputScale_ - box_.y,
+                      hole.width / outputScale_, hole.height / outputScale_};
+    const DevicePixels::Span d = DevicePixels::enclosing(points, s);
+    const int x0 = std::clamp(static_cast<int>(d.minX), 0, surface_->width());
+    const int y0 = std::clamp(static_cast<int>(d.minY), 0, surface_->height());
+    const int x1 = std::clamp(static_cast<int>(d.maxX), 0, surface_->width());
+    const int y1 = std::clamp(static_cast<int>(d.maxY), 0, surface_->height());
+    if (x1 <= x0 || y1 <= y0) {
+        return; // the copy misses the panel
+    }
+    const PixelRect canvas{x0, y0, x1 - x0, y1 - y0};
+    surface_->punch({&canvas, 1});
+    open_.push_back({displayId, hole, canvas});
+}
+
+void WaylandPanelHost::closeHole(std::uint32_t displayId, const PixelRect& hole) {
+    const auto found = std::find_if(open_.begin(), open_.end(), [&](const Hole& h) {
+        return h.displayId == displayId && h.asked == hole;
+    });
+    if (found == open_.end()) {
+        return;
+    }
+    const PixelRect canvas = found->canvas;
+    open_.erase(found);
+    if (surface_) {
+        surface_->closeHole(canvas);
+        surface_->showClosedHoles();
+    }
 }
 
 void WaylandPanelHost::setCursor(PanelCursor cursor) {

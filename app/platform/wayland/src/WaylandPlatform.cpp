@@ -34,7 +34,7 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
 WaylandPlatform::~WaylandPlatform() = default;
 
 std::unique_ptr<PanelHost> WaylandPlatform::makePanel() {
-    return std::make_unique<WaylandPanelHost>(*connection_, displays_);
+    return std::make_unique<WaylandPanelHost>(*connection_, displays_, holeCapture_);
 }
 
 } // namespace spanlet::wayland

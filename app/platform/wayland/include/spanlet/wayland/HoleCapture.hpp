@@ -8,8 +8,8 @@
 namespace spanlet::wayland {
 
 /// Screencopy sees the composited output, our overlay included. This capture has the overlay
-/// clear each rectangle it is about to copy before asking for the copy, so the pixels are
-/// those under the overlay.
+/// (and a floating panel of ours) clear each rectangle it is about to copy before asking for the
+/// copy, so the pixels are those under them.
 class HoleCapture final : public CapturePort {
 public:
     /// Clears `hole` (device pixels of display `displayId`) in the overlay, then runs `ready`
@@ -30,6 +30,15 @@ public:
         copied_ = std::move(copied);
     }
 
+    /// A floating panel's side: `open` clears a hole (device pixels of display `displayId`) in
+    /// the panel at once, by a commit that the compositor applies before it reads a copy asked
+    /// for afterwards; `close` covers it again once that copy has finished. Empty: no panel.
+    using PanelHole = std::function<void(std::uint32_t displayId, PixelRect hole)>;
+    void setPanelHoles(PanelHole open, PanelHole close) {
+        panelOpen_ = std::move(open);
+        panelClose_ = std::move(close);
+    }
+
     void filter(std::uint32_t displayId,
                 std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override {
         inner_.filter(displayId, std::move(done));
@@ -44,6 +53,8 @@ private:
     CapturePort& inner_;
     Punch punch_;
     Copied copied_;
+    PanelHole panelOpen_;
+    PanelHole panelClose_;
 };
 
 } // namespace spanlet::wayland

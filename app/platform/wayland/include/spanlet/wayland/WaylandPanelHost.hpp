@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <spanlet/platform/PanelHost.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
+#include <spanlet/wayland/PixelRect.hpp>
 
 namespace spanlet::wayland {
 
+class HoleCapture;
 class OverlayKeyboard;
 class OverlayPointer;
 class WaylandConnection;
@@ -18,11 +21,13 @@ class WaylandDisplayPort;
 /// output holding the panel's centre, placed by margins (see OverlaySurface's panel
 /// constructor), never a window the compositor would tile. Moved by new margins on the same
 /// output, made anew on another. The pointer over it is the display port's pointer, as over the
-/// overlay; a click gives it the keyboard where the compositor offers that.
+/// overlay; a click gives it the keyboard where the compositor offers that. Captures see under
+/// it: it clears the rectangles they copy, as the overlay does (the last panel host made does).
 class WaylandPanelHost final : public PanelHost {
 public:
-    /// Both must outlive the host.
-    WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays);
+    /// Every argument must outlive the host.
+    WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays,
+                     HoleCapture& holes);
     ~WaylandPanelHost() override;
     WaylandPanelHost(const WaylandPanelHost&) = delete;
     WaylandPanelHost& operator=(const WaylandPanelHost&) = delete;
@@ -40,9 +45,20 @@ private:
     /// Paints the whole canvas, without showing it.
     void paintAll();
     [[nodiscard]] OverlayCanvas canvas() const;
+    /// Clears `hole` (device pixels of display `displayId`) where the panel covers it.
+    void openHole(std::uint32_t displayId, const PixelRect& hole);
+    void closeHole(std::uint32_t displayId, const PixelRect& hole);
+
+    /// A hole open in the panel: as the capture asked for it, and in the canvas.
+    struct Hole {
+        std::uint32_t displayId = 0;
+        PixelRect asked;
+        PixelRect canvas;
+    };
 
     WaylandConnection& connection_;
     WaylandDisplayPort& displays_;
+    HoleCapture& holes_;
     PanelPaint paint_;
     PanelInput* input_ = nullptr;
     std::unique_ptr<OverlaySurface> surface_;
@@ -53,6 +69,7 @@ private:
     std::unique_ptr<OverlayPointer> pointer_;
     std::unique_ptr<OverlayKeyboard> keyboard_;
     PanelCursor cursor_ = PanelCursor::arrow;
+    std::vector<Hole> open_;
 };
 
 } // namespace spanlet::wayland
