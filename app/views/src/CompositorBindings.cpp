@@ -12,8 +12,8 @@ using M = Shortcut::Modifiers;
 /// Each modifier with its name in sway and in Hyprland, in the order desktops write them.
 struct ModifierNames {
     M modifier;
-    const char* sway;
-    const char* hyprland;
+    const char* sway = nullptr;
+    const char* hyprland = nullptr;
 };
 constexpr ModifierNames kModifiers[] = {
     {M::control, "Ctrl", "CTRL"},

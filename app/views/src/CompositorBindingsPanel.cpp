@@ -63,7 +63,7 @@ CompositorBindingsPanel::CompositorBindingsPanel(Mensor& model, Clipboard& clipb
 }
 
 QString CompositorBindingsPanel::program() {
-    const QString self = QCoreApplication::applicationFilePath();
+    QString self = QCoreApplication::applicationFilePath();
     const QString onPath = QStandardPaths::findExecutable(QStringLiteral("spanlet"));
     if (!onPath.isEmpty() &&
         QFileInfo(onPath).canonicalFilePath() == QFileInfo(self).canonicalFilePath()) {

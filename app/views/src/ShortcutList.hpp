@@ -29,7 +29,7 @@ public:
 
 private:
     struct Row {
-        MensorCommand command;
+        MensorCommand command = MensorCommand::toggleRuler;
         QWidget* row = nullptr;
         QLabel* cap = nullptr;
         ShortcutRecorder* recorder = nullptr;

@@ -11,10 +11,18 @@ namespace spanlet::portal {
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+QString portalService() {
+    return QStringLiteral("org.freedesktop.portal.Desktop");
+}
+QString portalPath() {
+    return QStringLiteral("/org/freedesktop/portal/desktop");
+}
+QString shortcutsInterface() {
+    return QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+}
+QString requestInterface() {
+    return QStringLiteral("org.freedesktop.portal.Request");
+}
 
 /// An object path the portal sends as "o" or, as GlobalShortcuts' session_handle, as "s".
 QString pathOf(const QVariant& value) {
@@ -32,8 +40,9 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::make(const QDBusConnection& bus,
         return nullptr;
     }
     QDBusMessage get = QDBusMessage::createMethodCall(
-        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get.setArguments({kInterface, QStringLiteral("version")});
+        portalService(), portalPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get.setArguments({shortcutsInterface(), QStringLiteral("version")});
     const QDBusMessage reply =
         QDBusConnection(bus).call(get, QDBus::Block, static_cast<int>(wait.count()));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
@@ -50,10 +59,10 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::make(const QDBusConnection& bus,
 PortalHotkeys::PortalHotkeys(const QDBusConnection& bus, std::uint32_t version)
     : bus_(bus), version_(version) {
     registerPortalTypes();
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
-                 SLOT(onActivated(QDBusMessage)));
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("ShortcutsChanged"), this,
-                 SLOT(onShortcutsChanged(QDBusMessage)));
+    bus_.connect(portalService(), portalPath(), shortcutsInterface(), QStringLiteral("Activated"),
+                 this, SLOT(onActivated(QDBusMessage)));
+    bus_.connect(portalService(), portalPath(), shortcutsInterface(),
+                 QStringLiteral("ShortcutsChanged"), this, SLOT(onShortcutsChanged(QDBusMessage)));
 }
 
 PortalHotkeys::~PortalHotkeys() {
@@ -134,8 +143,8 @@ void PortalHotkeys::changeTriggers() {
     if (!triggersChangeable() || session_.isEmpty()) {
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
-                                                       QStringLiteral("ConfigureShortcuts"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        portalService(), portalPath(), shortcutsInterface(), QStringLiteral("ConfigureShortcuts"));
     call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QString(), QVariantMap()});
     bus_.send(call);
 }
@@ -147,7 +156,7 @@ void PortalHotkeys::closeSession() {
 }
 
 void PortalHotkeys::close(const QString& session) {
-    bus_.send(QDBusMessage::createMethodCall(kService, session,
+    bus_.send(QDBusMessage::createMethodCall(portalService(), session,
                                              QStringLiteral("org.freedesktop.portal.Session"),
                                              QStringLiteral("Close")));
 }
@@ -159,7 +168,8 @@ void PortalHotkeys::request(const QString& method, QVariantList arguments, QVari
     // Listen before calling: the Response may come before the call's reply.
     const QString expected = requestPath(token);
     listen(expected, std::move(answer));
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(portalService(), portalPath(), shortcutsInterface(), method);
     arguments.append(options);
     call.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
@@ -186,19 +196,19 @@ void PortalHotkeys::request(const QString& method, QVariantList arguments, QVari
 QString PortalHotkeys::requestPath(const QString& token) const {
     QString sender = bus_.baseService().mid(1); // ":1.42" → "1_42"
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
+    return portalPath() + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
 void PortalHotkeys::listen(const QString& requestPath, Answer answer) {
     pending_[requestPath] = std::move(answer);
-    bus_.connect(kService, requestPath, kRequest, QStringLiteral("Response"), this,
+    bus_.connect(portalService(), requestPath, requestInterface(), QStringLiteral("Response"), this,
                  SLOT(onResponse(QDBusMessage)));
 }
 
 void PortalHotkeys::forget(const QString& requestPath) {
     pending_.erase(requestPath);
-    bus_.disconnect(kService, requestPath, kRequest, QStringLiteral("Response"), this,
-                    SLOT(onResponse(QDBusMessage)));
+    bus_.disconnect(portalService(), requestPath, requestInterface(), QStringLiteral("Response"),
+                    this, SLOT(onResponse(QDBusMessage)));
 }
 
 void PortalHotkeys::onResponse(const QDBusMessage& message) {

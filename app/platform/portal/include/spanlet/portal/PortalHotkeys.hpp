@@ -53,12 +53,11 @@ public:
 
     [[nodiscard]] std::uint32_t version() const noexcept { return version_; }
 
-private Q_SLOTS:
-    void onResponse(const QDBusMessage& message);
-    void onActivated(const QDBusMessage& message);
-    void onShortcutsChanged(const QDBusMessage& message);
-
 private:
+    // Slots: QtDBus connects bus signals by slot signature.
+    Q_SLOT void onResponse(const QDBusMessage& message);
+    Q_SLOT void onActivated(const QDBusMessage& message);
+    Q_SLOT void onShortcutsChanged(const QDBusMessage& message);
     using Answer = std::function<void(std::uint32_t response, const QVariantMap& results)>;
 
     /// Calls `method` of the portal with `arguments` and then `options` (given a handle
