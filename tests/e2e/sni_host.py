@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """A StatusNotifierWatcher that is also its only host, as a panel runs one, for the tray scenarios.
 
-  sni_host.py <file> <label> [group]
+  sni_host.py <file> <label> [group] [host-later]
       owns org.kde.StatusNotifierWatcher on the session bus and writes "ready"; for the first
       item that registers, reads its properties and writes "item <Id> <Title> menu <path> icons
       <W>x<H>,...", then does what a host does when that item's menu entry labelled <label> is
       chosen (AboutToShow, GetLayout, Event "clicked", or EventGroup as libdbusmenu sends it
       with "group") and writes "clicked <label>" (or "no entry <label>: <labels>").
+      With "host-later" the watcher first has no host, and its host registers once it has
+      said so (as Plasma's panel comes after its watcher).
 """
 import sys
 
@@ -30,6 +32,7 @@ class Watcher(dbus.service.Object):
         super().__init__(bus, "/StatusNotifierWatcher")
         self.bus = bus
         self.items = []
+        self.host = "host-later" not in sys.argv[3:]
 
     @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
@@ -53,12 +56,19 @@ class Watcher(dbus.service.Object):
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
+        if name == "IsStatusNotifierHostRegistered" and not self.host:
+            GLib.idle_add(self.register_host)
         return self.GetAll(interface)[name]
+
+    def register_host(self):
+        self.host = True
+        self.StatusNotifierHostRegistered()
+        return False
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
     def GetAll(self, interface):
         return {
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "IsStatusNotifierHostRegistered": dbus.Boolean(self.host),
             "ProtocolVersion": dbus.Int32(0),
             "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
         }
@@ -76,7 +86,7 @@ class Watcher(dbus.service.Object):
         for child in children:
             if child[1].get("label") == label:
                 event = (child[0], "clicked", dbus.String("", variant_level=1), dbus.UInt32(0))
-                if sys.argv[3:] == ["group"]:
+                if "group" in sys.argv[3:]:
                     if menu.EventGroup([event]):
                         write(f"unknown entry {label}")
                         return False
@@ -93,7 +103,8 @@ def main():
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
     name = dbus.service.BusName(WATCHER, bus)
-    watcher.StatusNotifierHostRegistered()
+    if watcher.host:
+        watcher.StatusNotifierHostRegistered()
     write("ready")
     GLib.MainLoop().run()
     del name

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The tray icon as a StatusNotifierItem, on a desktop with no XEmbed tray: a watcher and host
 # of the test's own (sni_host.py) on a private session bus, up before Spanlet or coming after.
-#   tray.sh before | after
+#   tray.sh before | host-later | after
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
 
-# start_host <label> [group]: the watcher and host; it chooses <label> in the item's menu.
+# start_host <label> [options]: the watcher and host (see sni_host.py); it chooses <label> in
+# the item's menu.
 start_host() {
     /usr/bin/python3 "$(dirname "$0")/sni_host.py" "$E2E_TMP/host" "$@" 2>>"$E2E_TMP/host.log" &
     E2E_PIDS+=($!)
@@ -41,6 +42,18 @@ before)
         pass "the unit was saved as pixels" || fail "the unit was not saved as pixels"
     window_shown '^Welcome to Spanlet$' && fail "the welcome window opened beside the icon"
     ;;
+host-later)
+    # The panel's watcher is up first and its host registers once Spanlet has seen none (as
+    # Plasma's panel comes after its watcher at login): the icon goes to it, and no welcome
+    # window opens meanwhile.
+    start_host Pixels host-later
+    "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
+    SPANLET_PID=$!
+    chosen
+    wait_until 5 grep -q '"unit":"pixels"' "$XDG_CONFIG_HOME/spanlet/preferences.json" &&
+        pass "the unit was saved as pixels" || fail "the unit was not saved as pixels"
+    window_shown '^Welcome to Spanlet$' && fail "the welcome window opened while the host came"
+    ;;
 after)
     # No tray at first: the welcome window stands in for the icon. The panel comes later and
     # gets the icon; "Settings…" in its menu (chosen as libdbusmenu sends it) opens the
@@ -54,7 +67,7 @@ after)
         fail "the settings did not open"
     ;;
 *)
-    log "usage: tray.sh before | after"
+    log "usage: tray.sh before | host-later | after"
     exit 2
     ;;
 esac

@@ -38,6 +38,8 @@ public:
 
     /// Whether a host shows the item: a watcher took it and has a host registered.
     [[nodiscard]] bool visible() const noexcept { return registered_ && hostThere_; }
+    /// Whether a watcher took the item (a host may yet come).
+    [[nodiscard]] bool registered() const noexcept { return registered_; }
     /// Whether the watcher's answers are still awaited.
     [[nodiscard]] bool asking() const noexcept { return asking_ > 0; }
 
@@ -47,7 +49,7 @@ public:
     void activate() const { activate_(); }
 
 Q_SIGNALS:
-    /// visible() or asking() changed.
+    /// visible(), registered() or asking() changed.
     void changed();
     void iconChanged();
     void toolTipChanged();

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <chrono>
 #include <utility>
 
 #include <spanlet/model/Mensor.hpp>
@@ -21,6 +23,9 @@ static void initTrayResources() {
 namespace spanlet {
 
 namespace {
+
+/// How long a StatusNotifierWatcher without a host is given for its host to come.
+constexpr std::chrono::seconds kHostWait{5};
 
 QIcon render(const QString& resource) {
     static const bool registered = (initTrayResources(), true);
@@ -91,9 +96,24 @@ void Tray::place() {
     // Qt's icon also docks in an XEmbed tray that appears later.
     icon_->show();
     shown_ = QSystemTrayIcon::isSystemTrayAvailable();
-    if (auto withoutHost = std::exchange(withoutHost_, {}); withoutHost && !shown_) {
-        withoutHost();
+    if (shown_ || !withoutHost_) {
+        withoutHost_ = {};
+        return;
     }
+    if (item_->registered() && !hostWaited_) {
+        // A watcher without a host yet is a panel starting up (Plasma starts its watcher before
+        // the panel that hosts the icons, at login too): give it a moment before the welcome
+        // window stands in for the icon.
+        if (!waitingForHost_) {
+            waitingForHost_ = true;
+            QTimer::singleShot(kHostWait, this, [this] {
+                hostWaited_ = true;
+                place();
+            });
+        }
+        return;
+    }
+    std::exchange(withoutHost_, {})();
 }
 
 QIcon Tray::image(bool snapping) {

@@ -34,7 +34,8 @@ public:
     ~Tray() override;
 
     /// Shows the icon. Runs `withoutHost` once if no tray host takes it at start-up: at once
-    /// when that is known at once, else when the StatusNotifierWatcher has answered.
+    /// when that is known at once, else when the StatusNotifierWatcher has answered (given a
+    /// few seconds for its host when it has none yet).
     void show(std::function<void()> withoutHost);
     /// Whether a tray host shows the icon now.
     [[nodiscard]] bool shown() const noexcept { return shown_; }
@@ -68,6 +69,8 @@ private:
     Subscription snapping_;
     std::function<void()> withoutHost_;
     bool placing_ = false;
+    bool waitingForHost_ = false;
+    bool hostWaited_ = false;
     bool shown_ = false;
 };
 
