@@ -1,4 +1,5 @@
 #include <QDBusConnection>
+#include <QGuiApplication>
 
 #include <spanlet/portal/PortalHotkeys.hpp>
 #include <spanlet/shell/SessionHotkeys.hpp>
@@ -11,7 +12,8 @@ std::unique_ptr<portal::PortalHotkeys> portalWhereNeeded(const PlatformHotkeys& 
     if (backend.route() != HotkeyRoute::configuration) {
         return nullptr;
     }
-    return portal::PortalHotkeys::make(QDBusConnection::sessionBus(), SessionHotkeys::portalWait);
+    return portal::PortalHotkeys::make(QDBusConnection::sessionBus(), SessionHotkeys::portalWait,
+                                       QGuiApplication::desktopFileName());
 }
 
 } // namespace

@@ -60,7 +60,8 @@ TEST(PortalHotkeysTest, BindsTheUsersKeysRunsActivatedCommandsAndSettingsShowsTh
             ->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop"))
             .value();
     }));
-    std::unique_ptr<PortalHotkeys> hotkeys = PortalHotkeys::make(bus, 2s);
+    std::unique_ptr<PortalHotkeys> hotkeys =
+        PortalHotkeys::make(bus, 2s, QStringLiteral("io.github.spanlet.Spanlet"));
     ASSERT_NE(hotkeys, nullptr);
     EXPECT_EQ(hotkeys->version(), 2U);
 

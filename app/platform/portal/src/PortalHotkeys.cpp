@@ -35,7 +35,8 @@ QString pathOf(const QVariant& value) {
 } // namespace
 
 std::unique_ptr<PortalHotkeys> PortalHotkeys::make(const QDBusConnection& bus,
-                                                   std::chrono::milliseconds wait) {
+                                                   std::chrono::milliseconds wait,
+                                                   const QString& appId) {
     if (!bus.isConnected()) {
         return nullptr;
     }
@@ -52,6 +53,15 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::make(const QDBusConnection& bus,
         reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt();
     if (version < 1) {
         return nullptr;
+    }
+    if (!appId.isEmpty()) {
+        // A program outside a sandbox names itself, before any portal call, so the desktop
+        // files its shortcuts under Spanlet; portals older than 1.19 lack this, which is harmless.
+        QDBusMessage registration = QDBusMessage::createMethodCall(
+            portalService(), portalPath(), QStringLiteral("org.freedesktop.host.portal.Registry"),
+            QStringLiteral("Register"));
+        registration.setArguments({appId, QVariantMap()});
+        QDBusConnection(bus).send(registration);
     }
     return std::make_unique<PortalHotkeys>(bus, version);
 }

@@ -27,9 +27,10 @@ class PortalHotkeys final : public QObject, public PlatformHotkeys {
     Q_OBJECT
 public:
     /// The portal's shortcuts on `bus`, or nothing where the session offers no GlobalShortcuts
-    /// portal of version 1 or later. Waits at most `wait` for the bus to answer.
-    static std::unique_ptr<PortalHotkeys> make(const QDBusConnection& bus,
-                                               std::chrono::milliseconds wait);
+    /// portal of version 1 or later. Waits at most `wait` for the bus to answer. `appId` (the
+    /// desktop file's name) tells the portal which application this is.
+    static std::unique_ptr<PortalHotkeys>
+    make(const QDBusConnection& bus, std::chrono::milliseconds wait, const QString& appId = {});
 
     PortalHotkeys(const QDBusConnection& bus, std::uint32_t version);
     /// Closes the session.
