@@ -27,6 +27,9 @@ HostedRuler::HostedRuler(std::unique_ptr<PanelHost> host) : host_(std::move(host
     host_->bind(
         [this](const OverlayCanvas& canvas, std::span<const Rect> rects) { paint(canvas, rects); },
         this);
+    repaint_.setSingleShot(true);
+    repaint_.setInterval(0);
+    QObject::connect(&repaint_, &QTimer::timeout, [this] { repaintNow(); });
 }
 
 HostedRuler::~HostedRuler() {
@@ -81,22 +84,13 @@ void HostedRuler::place(const std::optional<Rect>& frame) {
 }
 
 void HostedRuler::scheduleRepaint() {
-    if (repaintPending_) {
-        return;
+    if (!repaint_.isActive()) {
+        repaint_.start();
     }
-    repaintPending_ = true;
-    QMetaObject::invokeMethod(
-        &context_,
-        [this] {
-            if (repaintPending_) {
-                repaintNow();
-            }
-        },
-        Qt::QueuedConnection);
 }
 
 void HostedRuler::repaintNow() {
-    repaintPending_ = false;
+    repaint_.stop();
     if (model_ == nullptr || !placed_) {
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QTimer>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -59,8 +59,7 @@ private:
     std::optional<std::chrono::steady_clock::time_point> lastPress_;
     Point lastPressAt_;
     int clicks_ = 0; ///< of the press in progress, counted as a double click makes them
-    bool repaintPending_ = false;
-    QObject context_; ///< for posted calls
+    QTimer repaint_; ///< single shot, at once: one repaint per event-loop turn
     std::vector<Subscription> subscriptions_;
 };
 
