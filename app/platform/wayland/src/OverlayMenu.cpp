@@ -148,7 +148,7 @@ void OverlayMenu::redraw() {
     if (buffer == nullptr) {
         return; // memory ran out or both buffers are on screen: the next change draws
     }
-    QImage image(buffer->bytes.data(), width, height, width * 4,
+    QImage image(buffer->bytes.data(), width, height, static_cast<qsizetype>(width) * 4,
                  QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale_);
     image.fill(Qt::transparent);

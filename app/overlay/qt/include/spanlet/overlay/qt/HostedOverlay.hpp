@@ -27,7 +27,8 @@ class DisplayPort;
 /// renderer into the surfaces of the back end's OverlayHost, and turns their input into the
 /// guide editor's and the model's operations. Surfaces are repainted from the model's observed
 /// state, coalesced to once per event-loop turn (while snapping, once per capture); only what
-/// changed is repainted. They are shown, and take input, as the model's overlay mode says.
+/// changed is repainted. They are shown, and take input, as the model's overlay mode says, or
+/// as the colour sampler needs while it picks through them (startPicking()).
 ///
 /// The model is made with a reference to this controller, so the controller is made first and
 /// attached to the model afterwards; until then rebuild() does nothing.
