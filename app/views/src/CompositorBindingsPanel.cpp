@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <spanlet/views/CompositorBindings.hpp>
@@ -44,11 +46,16 @@ CompositorBindingsPanel::CompositorBindingsPanel(Mensor& model, Clipboard& clipb
         lines->setAccessibleName(QStringLiteral("Lines for ") + name);
         lines->setReadOnly(true);
         lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+        lines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         lines->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        // Every line shows (and the empty one after the last newline), with the horizontal
+        // scroll bar the long ones need.
         const QFontMetrics metrics(lines->font());
         lines->setFixedHeight(metrics.lineSpacing() *
                                   static_cast<int>(EnumTraits<MensorCommand>::allCases.size() + 1) +
-                              2 * lines->frameWidth());
+                              static_cast<int>(2 * lines->document()->documentMargin()) +
+                              2 * lines->frameWidth() +
+                              lines->horizontalScrollBar()->sizeHint().height());
         column->addWidget(lines);
         connect(copy, &QPushButton::clicked, this,
                 [this, lines] { clipboard_.setText(lines->toPlainText().toStdString()); });
