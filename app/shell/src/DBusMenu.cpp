@@ -1,6 +1,6 @@
 #include "DBusMenu.hpp"
 
-#include <QMetaObject>
+#include <QTimer>
 #include <utility>
 
 namespace spanlet {
@@ -79,6 +79,15 @@ DBusMenu::DBusMenu(Entries entries, Act act)
     : entries_(std::move(entries)), act_(std::move(act)), current_(entries_()) {
     dbus::registerTypes();
     new DBusMenuAdaptor(*this);
+    // Chosen entries are carried out after the answer to the call: one may open a modal window
+    // or quit.
+    later_.setSingleShot(true);
+    later_.setInterval(0);
+    connect(&later_, &QTimer::timeout, this, [this] {
+        for (Menu::Action action : std::exchange(chosen_, {})) {
+            act_(action);
+        }
+    });
 }
 
 void DBusMenu::refresh() {
@@ -144,9 +153,8 @@ void DBusMenu::handle(int id, const QString& eventId) {
     for (std::size_t i = 0; i < current_.size(); ++i) {
         const Menu::Entry& entry = current_[i];
         if (idOf(entry, i) == id && entry.action && entry.enabled) {
-            // After the answer to the call: the action may open a modal window or quit.
-            QMetaObject::invokeMethod(
-                this, [this, action = *entry.action] { act_(action); }, Qt::QueuedConnection);
+            chosen_.push_back(*entry.action);
+            later_.start();
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <QDBusVariant>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -52,6 +53,8 @@ private:
     Act act_;
     std::vector<Menu::Entry> current_;
     uint revision_ = 1;
+    std::vector<Menu::Action> chosen_;
+    QTimer later_;
 };
 
 /// The com.canonical.dbusmenu interface of a DBusMenu.

@@ -65,6 +65,12 @@ Tray::Tray(Mensor& model, Menu::Platform& platform)
                 }
             });
     connect(item_.get(), &StatusNotifierItem::changed, this, &Tray::place);
+    hostWait_.setSingleShot(true);
+    hostWait_.setInterval(kHostWait);
+    connect(&hostWait_, &QTimer::timeout, this, [this] {
+        hostWaited_ = true;
+        place();
+    });
     rebuildMenu();
     update(*model_.snapping());
     snapping_ = model_.snapping().subscribe([this](bool on) { update(on); });
@@ -104,12 +110,8 @@ void Tray::place() {
         // A watcher without a host yet is a panel starting up (Plasma starts its watcher before
         // the panel that hosts the icons, at login too): give it a moment before the welcome
         // window stands in for the icon.
-        if (!waitingForHost_) {
-            waitingForHost_ = true;
-            QTimer::singleShot(kHostWait, this, [this] {
-                hostWaited_ = true;
-                place();
-            });
+        if (!hostWait_.isActive()) {
+            hostWait_.start();
         }
         return;
     }

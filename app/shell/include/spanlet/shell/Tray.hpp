@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -68,8 +69,8 @@ private:
     QString iconName_;
     Subscription snapping_;
     std::function<void()> withoutHost_;
+    QTimer hostWait_;
     bool placing_ = false;
-    bool waitingForHost_ = false;
     bool hostWaited_ = false;
     bool shown_ = false;
 };
