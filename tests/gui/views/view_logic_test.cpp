@@ -7,6 +7,7 @@
 #include <string>
 
 #include <spanlet/views/AutostartEntry.hpp>
+#include <spanlet/views/CompositorBindings.hpp>
 #include <spanlet/views/ViewText.hpp>
 
 #include "TempDir.hpp"
@@ -95,6 +96,14 @@ TEST(ViewTexts, ShortcutTextsFollowTheBindings) {
               "Same keys as \u201CEdit Guides\u201D");
     EXPECT_EQ(ViewText::shortcutRowLabel(MensorCommand::pickColor, std::nullopt),
               "Pick a Color, no shortcut");
+}
+
+// The compositors hand `exec` to a shell: a path with blanks or quotes stays one word.
+TEST(CompositorBindings, ProgramPathIsOneShellWord) {
+    EXPECT_EQ(CompositorBindings::shellWord("/usr/bin/spanlet"), "/usr/bin/spanlet");
+    EXPECT_EQ(CompositorBindings::shellWord("/opt/My Apps/it's/spanlet"),
+              "'/opt/My Apps/it'\\''s/spanlet'");
+    EXPECT_EQ(CompositorBindings::shellWord("/opt/$HOME;x/spanlet"), "'/opt/$HOME;x/spanlet'");
 }
 
 } // namespace
