@@ -183,9 +183,15 @@ guide_menu() {
     exec {VI[1]}>&-
 }
 
-# ruler_place: the ruler's top-left corner "x y" as the saved preferences hold it.
+# ruler_place: the ruler's top-left corner "x y" as the saved preferences hold it (whole
+# numbers here; read without starting a Python for each poll).
 ruler_place() {
-    preferences | python3 -c "import json, sys; p = json.load(sys.stdin); print('%g %g' % (p['rulerX'], p['rulerY']))"
+    local p x y
+    p=$(preferences)
+    x=$(grep -o '"rulerX":[-0-9.]*' <<<"$p")
+    y=$(grep -o '"rulerY":[-0-9.]*' <<<"$p")
+    x=${x#*:} y=${y#*:}
+    printf '%s %s' "${x%.0}" "${y%.0}"
 }
 ruler_place_is() { [ "$(ruler_place)" == "$1" ]; }
 
@@ -215,9 +221,11 @@ output * bg #202020 solid_color"
     grep -q '"name": "Ruler"' "$E2E_TMP/tree.json" && fail "the ruler is in sway's window tree" ||
         pass "the ruler is no window of sway's"
 
+    # In steps, as a hand drags: each move lands while the panel is still being moved.
     pointer "move 400 400"
     pointer press
-    pointer "move 500 480"
+    local i
+    for ((i = 1; i <= 10; i++)); do pointer "move $((400 + i * 10)) $((400 + i * 8))"; done
     pointer release
     wait_until 5 ruler_place_is "440 460"
     expect_equal "dragged" "440 460" "$(ruler_place)"

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <wayland-client.h>
 
 #include <spanlet/DevicePixels.hpp>
 #include <spanlet/wayland/HoleCapture.hpp>
@@ -110,6 +111,29 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
 
 WaylandPanelHost::~WaylandPanelHost() {
     holes_.setPanelHoles({}, {});
+    drop();
+}
+
+struct WaylandPanelHost::Listeners {
+    static void moved(void* data, wl_callback* callback, std::uint32_t /*serial*/) {
+        auto* host = static_cast<WaylandPanelHost*>(data);
+        wl_callback_destroy(callback);
+        // Answers come in the order the moves were made.
+        if (!host->moves_.empty() && host->moves_.front().sync == callback) {
+            host->origin_ = host->moves_.front().origin;
+            host->moves_.pop_front();
+        }
+    }
+    static constexpr wl_callback_listener sync{moved};
+};
+
+void WaylandPanelHost::drop() {
+    surface_.reset();
+    open_.clear();
+    for (const Move& move : moves_) {
+        wl_callback_destroy(move.sync);
+    }
+    moves_.clear();
 }
 
 void WaylandPanelHost::bind(PanelPaint paint, PanelInput* input) {
@@ -120,8 +144,7 @@ void WaylandPanelHost::bind(PanelPaint paint, PanelInput* input) {
 void WaylandPanelHost::place(const std::optional<Rect>& frame) {
     const std::vector<ScreenInfo>& screens = connection_.outputs().screens();
     if (!frame || screens.empty()) {
-        surface_.reset();
-        open_.clear();
+        drop();
         return;
     }
     const Point centre{frame->x + frame->width / 2, frame->y + frame->height / 2};
@@ -135,24 +158,32 @@ void WaylandPanelHost::place(const std::optional<Rect>& frame) {
     const OverlaySurface::Box box{whole(frame->x - screen->frame.x),
                                   whole(frame->y - screen->frame.y), whole(frame->width),
                                   whole(frame->height)};
-    origin_ = {screen->frame.x + box.x, screen->frame.y + box.y};
+    const Point origin{screen->frame.x + box.x, screen->frame.y + box.y};
     wl_output* output = connection_.outputs().output(screen->id);
     if (output == nullptr) {
-        surface_.reset();
-        open_.clear();
+        drop();
         return;
     }
     const double scale = screen->scale.factor();
     if (!surface_ || surface_->closed() || screen->id != outputId_ || scale != outputScale_) {
         // A layer surface stays on the output it was made for.
-        surface_.reset();
-        open_.clear();
+        drop();
         surface_ = std::make_unique<OverlaySurface>(connection_, output, scale, box);
+        origin_ = origin;
         surface_->setResized([this] { paintAll(); });
         outputId_ = screen->id;
         outputScale_ = scale;
     } else if (box != box_) {
         surface_->place(box);
+        // Pointer events the compositor sent before it moved the panel are relative to where it
+        // was: the new origin holds from the answer to this sync, asked right after the move,
+        // on. Otherwise a drag would overshoot by the pointer's last step.
+        wl_callback* sync = wl_display_sync(connection_.display());
+        wl_callback_add_listener(sync, &Listeners::sync, this);
+        wl_display_flush(connection_.display());
+        moves_.push_back({sync, origin});
+    } else if (moves_.empty()) {
+        origin_ = origin; // its output moved
     }
     box_ = box;
     pointer_->setCursor(cursorNames(cursor_), static_cast<int>(std::ceil(scale)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -8,6 +9,8 @@
 #include <spanlet/platform/PanelHost.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/PixelRect.hpp>
+
+struct wl_callback;
 
 namespace spanlet::wayland {
 
@@ -41,7 +44,11 @@ public:
     /// The panel's surface while it is shown, else null.
     [[nodiscard]] OverlaySurface* surface() const noexcept { return surface_.get(); }
 
+    struct Listeners;
+
 private:
+    /// Hides the panel: its surface, holes and moves go.
+    void drop();
     /// Paints the whole canvas, without showing it.
     void paintAll();
     [[nodiscard]] OverlayCanvas canvas() const;
@@ -65,7 +72,15 @@ private:
     std::uint32_t outputId_ = 0;
     double outputScale_ = 1;
     OverlaySurface::Box box_;
-    Point origin_; ///< the shown panel's top-left corner, global points
+    /// The panel's top-left corner (global points) where the compositor has put it, which
+    /// the pointer's positions are relative to.
+    Point origin_;
+    /// A move not yet known to be made: the sync asked for after it, and the new corner.
+    struct Move {
+        wl_callback* sync = nullptr;
+        Point origin;
+    };
+    std::deque<Move> moves_;
     std::unique_ptr<OverlayPointer> pointer_;
     std::unique_ptr<OverlayKeyboard> keyboard_;
     PanelCursor cursor_ = PanelCursor::arrow;
