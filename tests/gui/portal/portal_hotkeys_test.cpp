@@ -1,6 +1,7 @@
 // Global shortcuts through the GlobalShortcuts portal, against a fake portal on the test's own
 // session bus: the portal is found only where it is, the user's keys are its preferred
-// triggers, Activated runs the command, and Settings shows what the desktop bound.
+// triggers, Activated runs the command, Settings shows what the desktop bound, and a portal
+// that restarts gets the shortcuts again.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDBusConnection>
@@ -112,6 +113,17 @@ TEST(PortalHotkeysTest, BindsTheUsersKeysRunsActivatedCommandsAndSettingsShowsTh
         return keysShown(settings.get(), MensorCommand::toggleSnapping) == QStringLiteral("Alt+S");
     }));
     EXPECT_EQ(keysShown(settings.get(), MensorCommand::toggleRuler), QStringLiteral("CTRL+ALT+9"));
+
+    // A portal that restarts lost the session: the keys are bound there again.
+    fake.stop();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return keysShown(settings.get(), MensorCommand::toggleSnapping) == QStringLiteral("None");
+    }));
+    test::Background restarted({FAKE_PORTAL, "2"});
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return keysShown(settings.get(), MensorCommand::toggleSnapping) ==
+               QStringLiteral("CTRL+SHIFT+s");
+    }));
 
     // Version 2 has the desktop's own dialog for the keys.
     auto* change = settings->findChild<QAbstractButton*>(QStringLiteral("changeTriggers"));

@@ -1,6 +1,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <algorithm>
 #include <utility>
@@ -69,6 +70,12 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::make(const QDBusConnection& bus,
 PortalHotkeys::PortalHotkeys(const QDBusConnection& bus, std::uint32_t version)
     : bus_(bus), version_(version) {
     registerPortalTypes();
+    auto* watcher = new QDBusServiceWatcher(portalService(), bus_,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& owner) {
+                portalOwnerChanged(owner);
+            });
     bus_.connect(portalService(), portalPath(), shortcutsInterface(), QStringLiteral("Activated"),
                  this, SLOT(onActivated(QDBusMessage)));
     bus_.connect(portalService(), portalPath(), shortcutsInterface(),
@@ -88,9 +95,11 @@ void PortalHotkeys::setOnStatusChanged(std::function<void()> handler) {
 }
 
 void PortalHotkeys::registerCommands(std::span<const Binding> bindings) {
+    std::vector<Binding> kept(bindings.begin(), bindings.end());
     unregisterAll();
+    bindings_ = std::move(kept);
     PortalShortcuts shortcuts;
-    for (const Binding& b : bindings) {
+    for (const Binding& b : bindings_) {
         commands_.push_back(b.command);
         shortcuts.push_back(PortalShortcut{
             QString::fromUtf8(rawValue(b.command).data(),
@@ -136,12 +145,27 @@ void PortalHotkeys::bind(const PortalShortcuts& shortcuts) {
 void PortalHotkeys::unregisterAll() {
     ++generation_;
     closeSession();
+    bindings_.clear();
     commands_.clear();
     if (!triggers_.empty()) {
         triggers_.clear();
         if (onStatusChanged_) {
             onStatusChanged_();
         }
+    }
+}
+
+void PortalHotkeys::portalOwnerChanged(const QString& owner) {
+    session_.clear();
+    for (const auto& waiting : std::map(pending_)) {
+        forget(waiting.first);
+    }
+    const std::vector<Binding> bindings = bindings_;
+    if (!owner.isEmpty() && !bindings.empty()) {
+        registerCommands(bindings);
+    } else {
+        unregisterAll();
+        bindings_ = bindings; // bound again when the portal comes back
     }
 }
 

@@ -22,7 +22,8 @@ namespace spanlet::portal {
 /// session of its own and binds every command there, with the user's shortcut as the preferred
 /// trigger; the desktop decides what is really bound (it may ask the user, or keep what the user
 /// chose before) and says so in its answer and in ShortcutsChanged, which triggers() reports.
-/// Activated runs the command. Main thread only.
+/// Activated runs the command. When the portal's service restarts, the shortcuts are bound
+/// again there. Main thread only.
 class PortalHotkeys final : public QObject, public PlatformHotkeys {
     Q_OBJECT
 public:
@@ -71,6 +72,9 @@ private:
     void forget(const QString& requestPath);
     void bind(const PortalShortcuts& shortcuts);
     void closeSession();
+    /// The portal's service has a new owner (empty: it went away); the session went with the
+    /// old one.
+    void portalOwnerChanged(const QString& owner);
     void close(const QString& session);
     /// Takes the triggers of `shortcuts` for the commands they name; others stay as they were
     /// unless `whole` (the list is everything the desktop bound).
@@ -81,6 +85,8 @@ private:
     std::uint32_t version_;
     std::function<void(MensorCommand)> onCommand_;
     std::function<void()> onStatusChanged_;
+    /// What the last registration bound, to bind again when the portal restarts.
+    std::vector<Binding> bindings_;
     std::vector<MensorCommand> commands_;
     std::vector<DesktopTrigger> triggers_;
     /// The open session's object path; empty while none is open.
