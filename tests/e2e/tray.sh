@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The tray icon as a StatusNotifierItem, on a desktop with no XEmbed tray: a watcher and host
-# of the test's own (sni_host.py) on a private session bus, up before Spanlet or coming after.
-#   tray.sh before | host-later | after
+# The tray icon as a StatusNotifierItem: a watcher and host of the test's own (sni_host.py) on
+# a private session bus, up before Spanlet or coming after, on a desktop with no XEmbed tray
+# (but for beside-xembed).
+#   tray.sh before | host-later | beside-xembed | after
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
@@ -11,7 +12,8 @@ export LC_ALL=C.UTF-8
 # the item's menu.
 start_host() {
     /usr/bin/python3 "$(dirname "$0")/sni_host.py" "$E2E_TMP/host" "$@" 2>>"$E2E_TMP/host.log" &
-    E2E_PIDS+=($!)
+    HOST_PID=$!
+    E2E_PIDS+=($HOST_PID)
     wait_until 10 grep -q '^ready' "$E2E_TMP/host" || { log "the tray host did not start"; exit 1; }
 }
 
@@ -28,7 +30,7 @@ chosen() {
     fi
 }
 
-start_desktop no-tray
+if [ "${1:-}" == beside-xembed ]; then start_desktop; else start_desktop no-tray; fi
 start_session_bus
 case "${1:-}" in
 before)
@@ -54,6 +56,18 @@ host-later)
         pass "the unit was saved as pixels" || fail "the unit was not saved as pixels"
     window_shown '^Welcome to Spanlet$' && fail "the welcome window opened while the host came"
     ;;
+beside-xembed)
+    # An XEmbed tray as well (Plasma on X11 offers both): one icon only, the item; when the
+    # watcher goes, the icon docks in the XEmbed tray.
+    start_host Pixels
+    "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
+    SPANLET_PID=$!
+    chosen
+    tray_icon_shown && fail "a second icon docked in the XEmbed tray"
+    kill "$HOST_PID"
+    wait_until 10 tray_icon_shown && pass "the icon docked in the XEmbed tray" ||
+        fail "no icon in the XEmbed tray once the watcher went"
+    ;;
 after)
     # No tray at first: the welcome window stands in for the icon. The panel comes later and
     # gets the icon; "Settings…" in its menu (chosen as libdbusmenu sends it) opens the
@@ -67,7 +81,7 @@ after)
         fail "the settings did not open"
     ;;
 *)
-    log "usage: tray.sh before | host-later | after"
+    log "usage: tray.sh before | host-later | beside-xembed | after"
     exit 2
     ;;
 esac
