@@ -42,9 +42,9 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
     const bool editing = editable && route == HotkeyRoute::grabbed;
     if (route == HotkeyRoute::configuration) {
         // No global key grabs here: the keys shown are what to bind, not what is bound.
-        QLabel* note = label(QStringLiteral("On Wayland, bind keys to “spanlet --command "
-                                            "NAME” in your desktop’s keyboard "
-                                            "settings."));
+        QLabel* note = label(QStringLiteral("Bind these keys to “spanlet --command NAME” in your "
+                                            "compositor’s configuration: Settings shows the "
+                                            "lines to paste."));
         note->setObjectName(QStringLiteral("boundByDesktop"));
         makeCaption(note);
         rows->addWidget(note);

@@ -57,8 +57,8 @@ TEST_F(OnboardingViewTest, WhereTheCompositorBindsTheKeysWelcomeSaysSoAndClaimsN
     hotkeys.setState(configured);
     auto view = show(Kind::welcome);
     EXPECT_EQ(text(view.get(), "boundByDesktop"),
-              "On Wayland, bind keys to “spanlet --command NAME” in your desktop’s keyboard "
-              "settings.");
+              "Bind these keys to “spanlet --command NAME” in your compositor’s configuration: "
+              "Settings shows the lines to paste.");
     for (const std::string& shown : shownTexts(view.get())) {
         EXPECT_EQ(shown.find("work in any app"), std::string::npos) << shown;
     }
