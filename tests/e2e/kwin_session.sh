@@ -1,0 +1,48 @@
+# A headless KWin (Plasma's compositor) of its own for scenarios on Wayland, run as the user
+# spanlet-test under root as sway is (sway_session.sh), inside a session bus of its own that
+# lets us, another user, in. The client side (spanlet, wl-paste) runs as us. Sourced after
+# lib.sh and sway_session.sh.
+
+# start_kwin <scale> [<width> <height>]: KWin with one output of <width> × <height> points
+# (1280 × 800 by default) at <scale>, Xwayland, fake input
+# and the screenshot interface open to any caller; its socket in WAYLAND_DISPLAY and its bus in
+# DBUS_SESSION_BUS_ADDRESS.
+start_kwin() {
+    local user folder=$E2E_TMP/kwin scale=$1 width=${2:-1280} height=${3:-800}
+    user=$(sway_user)
+    mkdir -p "$folder/bin" "$folder/run"
+    # The installed binary carries file capabilities that an unprivileged user in a container
+    # may not take on; a copy has none (KWin knows itself by this name).
+    cp /usr/bin/kwin_wayland "$folder/bin/"
+    cat >"$folder/bus.conf" <<'EOF'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <include>/usr/share/dbus-1/session.conf</include>
+  <policy context="default"><allow user="*"/></policy>
+</busconfig>
+EOF
+    # Started inside the session (in a session of its own): tells us the bus, then ends with
+    # KWin.
+    printf '#!/bin/sh\necho "$DBUS_SESSION_BUS_ADDRESS" >"%s/bus.tmp" && mv "%s/bus.tmp" "%s/bus"\nwhile kill -0 $PPID 2>/dev/null; do sleep 1; done\n' \
+        "$folder/run" "$folder/run" "$folder/run" >"$folder/bin/session-up"
+    chmod 755 "$folder/bin/session-up"
+    chmod 711 "$E2E_TMP" && chown -R "$user:" "$folder" && chmod 711 "$folder" &&
+        chmod 700 "$folder/run"
+    # A process group of its own, so that KWin, Xwayland and the bus stop together.
+    setsid setpriv --reuid="$user" --regid="$user" --clear-groups \
+        env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$folder/run" HOME="$folder/run" \
+        KWIN_COMPOSE=O2 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+        dbus-run-session --config-file="$folder/bus.conf" -- "$folder/bin/kwin_wayland" --virtual \
+        --no-lockscreen --xwayland --socket kwin-1 --width "$width" --height "$height" --scale "$scale" \
+        "$folder/bin/session-up" >"$folder/kwin.log" 2>&1 &
+    E2E_PIDS+=("-$!")
+    wait_until 20 test -s "$folder/run/bus" || { log "KWin did not start: $(cat "$folder/kwin.log")"; exit 1; }
+    export XDG_RUNTIME_DIR=$folder/run WAYLAND_DISPLAY=kwin-1
+    DBUS_SESSION_BUS_ADDRESS=$(cat "$folder/run/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+    export TMPDIR=$E2E_TMP/client
+    mkdir -p -m 700 "$TMPDIR"
+    new_config
+    unset DISPLAY
+}
