@@ -205,6 +205,7 @@ ruler_face() {
     [ $((r - b)) -ge 20 ] && [ $((g - b)) -ge 15 ]
 }
 no_ruler_face() { ! ruler_face "$@"; }
+pixel_is() { [ "$(pixel "$1" "$2")" == "$3" ]; }
 
 # The ruler is a layer surface, not a window sway tiles: it shows where its frame says, is
 # dragged and moved with the arrow keys, and comes back there after a restart.
@@ -237,6 +238,15 @@ output * bg #202020 solid_color"
     pointer "key 106"
     wait_until 5 ruler_place_is "441 460"
     expect_equal "moved by the Right arrow" "441 460" "$(ruler_place)"
+
+    # Its menu, from a right click, adds a guide across it at the pointer.
+    pointer "click 273"
+    wait_until 5 pixel_is 530 490 F7F7F7 || fail "no ruler menu"
+    pointer "move 530 496"
+    pointer click
+    wait_until 5 grep -q '"position":500' "$XDG_CONFIG_HOME/spanlet/preferences.json" &&
+        pass "the ruler's menu added a guide at the pointer" ||
+        fail "no guide from the ruler's menu: $(preferences)"
 
     stop_spanlet
     start_spanlet_here

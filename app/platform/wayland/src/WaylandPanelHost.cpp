@@ -1,3 +1,4 @@
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -9,6 +10,7 @@
 #include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>
+#include <spanlet/wayland/OverlayMenu.hpp>
 #include <spanlet/wayland/OverlayPointer.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 #include <spanlet/wayland/WaylandDisplayPort.hpp>
@@ -56,7 +58,16 @@ int whole(double v) {
 
 WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplayPort& displays,
                                    HoleCapture& holes)
-    : connection_(connection), displays_(displays), holes_(holes) {
+    : connection_(connection), displays_(displays), holes_(holes),
+      choose_(std::make_unique<QTimer>()) {
+    choose_->setSingleShot(true);
+    choose_->setInterval(0);
+    QObject::connect(choose_.get(), &QTimer::timeout, [this] {
+        closeMenu();
+        if (const std::function<void()> choice = std::exchange(choice_, {})) {
+            choice();
+        }
+    });
     holes_.setPanelHoles(
         [this](std::uint32_t displayId, PixelRect hole) { openHole(displayId, hole); },
         [this](std::uint32_t displayId, PixelRect hole) { closeHole(displayId, hole); });
@@ -66,11 +77,17 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
             if (surface_ && surface_->surface() == surface) {
                 return origin_;
             }
+            if (menu_ && surface == menu_->surface()) {
+                return menuOrigin();
+            }
             return std::nullopt;
         },
         OverlayPointer::Handlers{
             .moved =
                 [this](Point at) {
+                    if (menuPointer(at, 0, false)) {
+                        return;
+                    }
                     displays_.setPointerLocation(at);
                     if (input_ != nullptr) {
                         input_->pointerMoved(at);
@@ -78,6 +95,9 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
                 },
             .pressed =
                 [this](Point at, std::uint32_t code) {
+                    if (menuPointer(at, code, true)) {
+                        return;
+                    }
                     displays_.setPointerLocation(at);
                     if (input_ != nullptr) {
                         input_->buttonPressed(at, button(code));
@@ -85,6 +105,9 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
                 },
             .released =
                 [this](Point at, std::uint32_t code) {
+                    if (menuPointer(at, code, false)) {
+                        return;
+                    }
                     displays_.setPointerLocation(at);
                     if (input_ != nullptr) {
                         input_->buttonReleased(at, button(code));
@@ -92,6 +115,9 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
                 },
             .left =
                 [this] {
+                    if (menu_) {
+                        menu_->hover(std::nullopt);
+                    }
                     if (input_ != nullptr) {
                         input_->pointerLeft();
                     }
@@ -99,9 +125,14 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
         });
     keyboard_ = std::make_unique<OverlayKeyboard>(
         connection_,
-        [this](wl_surface* surface) { return surface_ && surface_->surface() == surface; },
+        [this](wl_surface* surface) {
+            return (surface_ && surface_->surface() == surface) ||
+                   (menu_ && menu_->surface() == surface);
+        },
         [this](const OverlayKeyboard::Key& key) {
-            if (input_ != nullptr) {
+            if (menu_) {
+                menu_->key(overlayKeyPress(key.keysym, key.text, key.shift).key);
+            } else if (input_ != nullptr) {
                 OverlayKeyPress press = overlayKeyPress(key.keysym, key.text, key.shift);
                 press.alt = key.alt;
                 input_->keyPressed(press);
@@ -128,6 +159,7 @@ struct WaylandPanelHost::Listeners {
 };
 
 void WaylandPanelHost::drop() {
+    menu_.reset();
     surface_.reset();
     open_.clear();
     for (const Move& move : moves_) {
@@ -262,6 +294,63 @@ void WaylandPanelHost::closeHole(std::uint32_t displayId, const PixelRect& hole)
         surface_->closeHole(canvas);
         surface_->showClosedHoles();
     }
+}
+
+void WaylandPanelHost::showMenu(Point at, std::vector<std::string> titles,
+                                std::function<void(std::size_t)> chosen) {
+    closeMenu();
+    if (!surface_ || !surface_->configured() || titles.empty() ||
+        connection_.globals().wmBase == nullptr || connection_.globals().seat == nullptr) {
+        return;
+    }
+    menuParent_ = origin_;
+    const OverlayMenu::Placement placement{surface_->layerSurface(),
+                                           {at.x - origin_.x, at.y - origin_.y},
+                                           static_cast<int>(std::ceil(outputScale_)),
+                                           pointer_->pressSerial()};
+    menu_ = std::make_unique<OverlayMenu>(
+        connection_, placement, std::move(titles),
+        [this, chosen = std::move(chosen)](std::optional<std::size_t> entry) {
+            // Closed once its handler has returned; the choice runs after, as on a toolkit's
+            // menu.
+            choice_ = entry ? std::function<void()>([chosen, i = *entry] { chosen(i); })
+                            : std::function<void()>();
+            choose_->start();
+        });
+}
+
+void WaylandPanelHost::closeMenu() {
+    menu_.reset();
+}
+
+std::optional<Point> WaylandPanelHost::menuOrigin() const {
+    if (!menu_ || !menu_->origin()) {
+        return std::nullopt;
+    }
+    return Point{menuParent_.x + menu_->origin()->x, menuParent_.y + menu_->origin()->y};
+}
+
+bool WaylandPanelHost::menuPointer(Point at, std::uint32_t code, bool pressed) {
+    if (!menu_) {
+        return false;
+    }
+    const std::optional<Point> origin = menuOrigin();
+    if (pointer_->focus() != menu_->surface() || !origin) {
+        // A press on the panel outside the menu closes it, and does nothing else.
+        if (pressed && code != 0) {
+            menu_->dismiss();
+        }
+        return true;
+    }
+    const Point local{at.x - origin->x, at.y - origin->y};
+    if (code == 0) {
+        menu_->hover(local);
+    } else if (pressed) {
+        menu_->pressed(local);
+    } else {
+        menu_->released(local);
+    }
+    return true;
 }
 
 void WaylandPanelHost::setCursor(PanelCursor cursor) {

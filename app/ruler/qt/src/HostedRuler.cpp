@@ -7,6 +7,7 @@
 #include <spanlet/draw/qt/OverlayDamage.hpp>
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/ruler/RulerLayout.hpp>
+#include <spanlet/ruler/RulerMenu.hpp>
 #include <spanlet/ruler/qt/HostedRuler.hpp>
 #include <spanlet/ruler/qt/RulerPanel.hpp>
 
@@ -138,7 +139,14 @@ void HostedRuler::pointerMoved(Point at) {
 }
 
 void HostedRuler::buttonPressed(Point at, OverlayButton button) {
-    if (!input_ || !placed_ || button != OverlayButton::left) {
+    if (!input_ || !placed_) {
+        return;
+    }
+    if (button == OverlayButton::right) {
+        showMenu(at);
+        return;
+    }
+    if (button != OverlayButton::left) {
         return;
     }
     // Counted as a toolkit counts a double click: a second press soon after the first, near
@@ -168,6 +176,22 @@ void HostedRuler::buttonReleased(Point at, OverlayButton button) {
 }
 
 void HostedRuler::pointerLeft() {}
+
+void HostedRuler::showMenu(Point at) {
+    const Preferences& prefs = *model_->prefs();
+    std::vector<RulerMenuEntry> entries =
+        RulerMenu::entries(prefs.rulerOrientation, prefs.unit, at);
+    std::vector<std::string> titles;
+    titles.reserve(entries.size());
+    for (const RulerMenuEntry& entry : entries) {
+        titles.push_back(entry.title); // a separator's is empty
+    }
+    host_->showMenu(at, std::move(titles), [this, entries = std::move(entries)](std::size_t i) {
+        if (model_ != nullptr && i < entries.size()) {
+            perform(*model_, entries[i].action);
+        }
+    });
+}
 
 void HostedRuler::keyPressed(const OverlayKeyPress& key) {
     if (input_) {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
+#include <vector>
 
 #include <spanlet/Geometry.hpp>
 #include <spanlet/platform/OverlayHost.hpp>
@@ -57,6 +59,10 @@ public:
     virtual void update(std::span<const Rect> damage) = 0;
     /// The cursor over the panel.
     virtual void setCursor(PanelCursor cursor) = 0;
+    /// A menu at `at` (global points, on the panel); `chosen` runs with the index of the entry
+    /// picked. An empty title is a separator.
+    virtual void showMenu(Point at, std::vector<std::string> titles,
+                          std::function<void(std::size_t)> chosen) = 0;
 };
 
 } // namespace spanlet

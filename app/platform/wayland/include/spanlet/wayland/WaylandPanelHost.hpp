@@ -2,19 +2,23 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <spanlet/platform/PanelHost.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/PixelRect.hpp>
 
+class QTimer;
 struct wl_callback;
 
 namespace spanlet::wayland {
 
 class HoleCapture;
+class OverlayMenu;
 class OverlayKeyboard;
 class OverlayPointer;
 class WaylandConnection;
@@ -40,6 +44,12 @@ public:
     [[nodiscard]] double scale() const override;
     void update(std::span<const Rect> damage) override;
     void setCursor(PanelCursor cursor) override;
+    /// A popup of the panel's surface (OverlayMenu); while it is open the input over the panel
+    /// is the menu's, and a click on the panel outside it only closes it.
+    void showMenu(Point at, std::vector<std::string> titles,
+                  std::function<void(std::size_t)> chosen) override;
+    /// Whether a menu is open (for tests).
+    [[nodiscard]] bool menuShown() const noexcept { return menu_ != nullptr; }
 
     /// The panel's surface while it is shown, else null.
     [[nodiscard]] OverlaySurface* surface() const noexcept { return surface_.get(); }
@@ -47,8 +57,13 @@ public:
     struct Listeners;
 
 private:
-    /// Hides the panel: its surface, holes and moves go.
+    /// Hides the panel: its menu, surface, holes and moves go.
     void drop();
+    /// Where the menu's top-left corner is (global points), once it is placed.
+    [[nodiscard]] std::optional<Point> menuOrigin() const;
+    /// Input while a menu is open goes to it; whether it did.
+    bool menuPointer(Point at, std::uint32_t code, bool pressed);
+    void closeMenu();
     /// Paints the whole canvas, without showing it.
     void paintAll();
     [[nodiscard]] OverlayCanvas canvas() const;
@@ -85,6 +100,11 @@ private:
     std::unique_ptr<OverlayKeyboard> keyboard_;
     PanelCursor cursor_ = PanelCursor::arrow;
     std::vector<Hole> open_;
+    std::unique_ptr<OverlayMenu> menu_; ///< goes before the surface, its parent
+    Point menuParent_;                  ///< the panel's corner when the menu opened
+    /// Runs the menu's choice once the menu's own handler has returned.
+    std::unique_ptr<QTimer> choose_;
+    std::function<void()> choice_;
 };
 
 } // namespace spanlet::wayland

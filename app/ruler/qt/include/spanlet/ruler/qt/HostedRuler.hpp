@@ -47,6 +47,8 @@ private:
     void repaintNow();
     void paint(const OverlayCanvas& canvas, std::span<const Rect> rects);
     [[nodiscard]] RulerView view() const;
+    /// The ruler's context menu at `at` (global points).
+    void showMenu(Point at);
     /// The cursor for the pointer at `at` while no drag runs.
     void hover(Point at);
 
