@@ -17,6 +17,7 @@
 
 #include <spanlet/model/Mensor.hpp>
 #include <spanlet/portal/PortalHotkeys.hpp>
+#include <spanlet/shell/SessionHotkeys.hpp>
 #include <spanlet/views/AutostartEntry.hpp>
 #include <spanlet/views/HotkeyStatus.hpp>
 #include <spanlet/views/ToolViews.hpp>
@@ -32,6 +33,21 @@ using portal::PortalHotkeys;
 using portal::PortalShortcuts;
 
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+
+/// A back end's hot keys that bind keys themselves or leave them to the compositor.
+class BackendHotkeys final : public PlatformHotkeys {
+public:
+    explicit BackendHotkeys(HotkeyRoute route) : route_(route) {}
+    void setOnCommand(std::function<void(MensorCommand)> /*handler*/) override {}
+    void registerCommands(std::span<const Binding> /*bindings*/) override {}
+    void unregisterAll() override {}
+    [[nodiscard]] std::vector<MensorCommand> unavailable() const override { return {}; }
+    void setOnStatusChanged(std::function<void()> /*handler*/) override {}
+    [[nodiscard]] HotkeyRoute route() const override { return route_; }
+
+private:
+    HotkeyRoute route_;
+};
 
 /// Calls `method` of the fake portal's control interface and returns its reply.
 QDBusMessage control(const QString& method, const QVariantList& arguments = {}) {
@@ -65,6 +81,11 @@ TEST(PortalHotkeysTest, BindsTheUsersKeysRunsActivatedCommandsAndSettingsShowsTh
         PortalHotkeys::make(bus, 2s, QStringLiteral("io.github.spanlet.Spanlet"));
     ASSERT_NE(hotkeys, nullptr);
     EXPECT_EQ(hotkeys->version(), 2U);
+    // The shell takes the portal only where the back end binds no keys itself.
+    BackendHotkeys grabbing(HotkeyRoute::grabbed);
+    BackendHotkeys configured(HotkeyRoute::configuration);
+    EXPECT_EQ(&SessionHotkeys(grabbing).get(), &grabbing);
+    EXPECT_EQ(SessionHotkeys(configured).get().route(), HotkeyRoute::desktop);
 
     fakes::FakePlatform platform;
     Preferences prefs;
