@@ -63,8 +63,8 @@ public:
     void follow(PlatformHotkeys& hotkeys) {
         followed_ = &hotkeys;
         const auto read = [this] {
-            setState(HotkeyState{followed_->route(), followed_->unavailable(), followed_->triggers(),
-                            followed_->triggersChangeable()});
+            setState(HotkeyState{followed_->route(), followed_->unavailable(),
+                                 followed_->triggers(), followed_->triggersChangeable()});
         };
         hotkeys.setOnStatusChanged(read);
         read();
