@@ -246,6 +246,11 @@ void WaylandPanelHost::update(std::span<const Rect> damage) {
     if (!surface_ || !surface_->configured() || damage.empty()) {
         return;
     }
+    const double s = surface_->scale();
+    if (std::lround(box_.width * s) != surface_->width() ||
+        std::lround(box_.height * s) != surface_->height()) {
+        return; // resized: painted whole once the compositor has sized the canvas
+    }
     if (paint_) {
         paint_(canvas(), damage);
     }
