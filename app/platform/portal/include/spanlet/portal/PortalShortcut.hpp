@@ -23,9 +23,8 @@ using PortalShortcuts = QList<PortalShortcut>;
 /// Registers PortalShortcut and PortalShortcuts with QtDBus; call before any message holds one.
 void registerPortalTypes();
 
-/// The trigger a command's shortcut is suggested as, in the notation of the XDG shortcuts
-/// specification: xkbcommon modifier names, then the key's keysym name, joined by "+":
-/// "CTRL+SHIFT+s".
+/// The trigger a command's shortcut is suggested as, in the freedesktop shortcut notation:
+/// xkbcommon modifier names, then the key's keysym name, joined by "+": "CTRL+SHIFT+s".
 std::string portalTrigger(const Shortcut& shortcut);
 
 } // namespace spanlet::portal
