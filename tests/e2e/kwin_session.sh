@@ -46,3 +46,15 @@ EOF
     new_config
     unset DISPLAY
 }
+
+# as_kwin_user <command...>: runs the command as KWin's user, on KWin. KWin offers its
+# restricted interfaces (fake input) only to clients whose executable it can read, so not to
+# ours under root.
+as_kwin_user() {
+    if [ "$(id -u)" -ne 0 ]; then
+        "$@"
+        return
+    fi
+    setpriv --reuid=spanlet-test --regid=spanlet-test --clear-groups \
+        env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" "$@"
+}

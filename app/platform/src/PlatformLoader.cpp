@@ -24,6 +24,7 @@ std::vector<Backend> candidates(const Session& session) {
     std::vector<Backend> out;
     if (session.waylandDisplay) {
         out.push_back(Backend::wayland);
+        out.push_back(Backend::plasma);
     }
     if (session.display) {
         out.push_back(Backend::x11);

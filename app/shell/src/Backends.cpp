@@ -1,5 +1,6 @@
 #include <string>
 
+#include <spanlet/kwin/PlasmaPlatform.hpp>
 #include <spanlet/overlay/qt/HostedOverlay.hpp>
 #include <spanlet/overlay/qt/OverlayColorSampler.hpp>
 #include <spanlet/platform/PlatformLoader.hpp>
@@ -16,7 +17,9 @@ SessionPlatform qtPlatformForSession() {
     for (const PlatformLoader::Backend backend : PlatformLoader::candidates(session)) {
         switch (backend) {
         case PlatformLoader::Backend::wayland:
-            switch (wayland::WaylandPlatform::offer()) {
+        case PlatformLoader::Backend::plasma:
+            switch (backend == PlatformLoader::Backend::wayland ? wayland::WaylandPlatform::offer()
+                                                                : kwin::PlasmaPlatform::offer()) {
             case wayland::WaylandPlatform::Offer::everything:
                 return {"wayland", {}};
             case wayland::WaylandPlatform::Offer::notEnough:
@@ -44,6 +47,8 @@ std::unique_ptr<Platform> loadPlatform() {
     const PlatformLoader::Entry built[] = {
         {PlatformLoader::Backend::wayland,
          [] { return std::unique_ptr<Platform>(wayland::WaylandPlatform::make()); }},
+        {PlatformLoader::Backend::plasma,
+         [] { return std::unique_ptr<Platform>(kwin::PlasmaPlatform::make()); }},
         {PlatformLoader::Backend::x11,
          [] { return std::unique_ptr<Platform>(X11Platform::make()); }},
     };

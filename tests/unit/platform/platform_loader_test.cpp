@@ -16,8 +16,8 @@ TEST(PlatformLoader, CandidatesFollowTheSession) {
     const std::pair<PlatformLoader::Session, std::vector<Backend>> rows[] = {
         {{}, {}},
         {{std::nullopt, ":0"}, {Backend::x11}},
-        {{"wayland-1", std::nullopt}, {Backend::wayland}},
-        {{"wayland-1", ":0"}, {Backend::wayland, Backend::x11}}, // XWayland
+        {{"wayland-1", std::nullopt}, {Backend::wayland, Backend::plasma}},
+        {{"wayland-1", ":0"}, {Backend::wayland, Backend::plasma, Backend::x11}}, // XWayland
     };
     for (const auto& [session, expected] : rows) {
         EXPECT_EQ(PlatformLoader::candidates(session), expected);

@@ -26,9 +26,14 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::make() {
     return std::make_unique<WaylandPlatform>(std::move(connection));
 }
 
-WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
+std::unique_ptr<CapturePort> WaylandPlatform::screencopy(WaylandConnection& connection) {
+    return std::make_unique<WaylandCapture>(connection);
+}
+
+WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
+                                 const MakeCapture& makeCapture)
     : connection_(std::move(connection)), pump_(*connection_), displays_(*connection_),
-      capture_(*connection_), holeCapture_(capture_), cursorCheck_(holeCapture_),
+      capture_(makeCapture(*connection_)), holeCapture_(*capture_), cursorCheck_(holeCapture_),
       clipboard_(*connection_), overlay_(*connection_, displays_, holeCapture_, cursorCheck_) {}
 
 WaylandPlatform::~WaylandPlatform() = default;

@@ -11,8 +11,8 @@
 
 namespace spanlet::PlatformLoader {
 
-/// The display servers Spanlet has a back end for.
-enum class Backend { wayland, x11 };
+/// The display servers Spanlet has a back end for: wlroots compositors, KDE Plasma's KWin, X11.
+enum class Backend { wayland, plasma, x11 };
 
 /// What the session offers: $WAYLAND_DISPLAY and $DISPLAY (nothing when unset or empty).
 struct Session {
@@ -23,12 +23,13 @@ struct Session {
     [[nodiscard]] static Session fromEnvironment();
 };
 
-/// The back ends worth trying in `session`, best first: Wayland where a Wayland display is
-/// named, then X11 where an X display is (XWayland included). Empty: no display server.
+/// The back ends worth trying in `session`, best first: wlroots, then Plasma, where a Wayland
+/// display is named, then X11 where an X display is (XWayland included). Empty: no display
+/// server.
 std::vector<Backend> candidates(const Session& session);
 
 /// Makes one back end; nothing when the display server lacks what it needs (a Wayland
-/// compositor without layer shell or screencopy, say).
+/// compositor without layer shell, say).
 using Factory = std::function<std::unique_ptr<Platform>()>;
 
 /// A back end the application was built with.

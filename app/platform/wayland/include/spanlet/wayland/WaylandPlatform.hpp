@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <spanlet/platform/Platform.hpp>
@@ -17,8 +18,10 @@
 
 namespace spanlet::wayland {
 
-/// The back end for wlroots compositors: a connection of its own next to Qt's (which runs the
-/// tool windows on Qt's wayland platform), dispatched from Qt's event loop.
+/// The back end for layer-shell compositors: a connection of its own next to Qt's (which runs
+/// the tool windows on Qt's wayland platform), dispatched from Qt's event loop. What copies the
+/// screen differs between compositors (wlroots screencopy here, KWin's screenshot interface on
+/// Plasma); the overlay, displays, pointer and clipboard are the same.
 class WaylandPlatform final : public Platform {
 public:
     /// What the compositor $WAYLAND_DISPLAY names offers this back end.
@@ -35,13 +38,19 @@ public:
     /// Nothing unless Qt runs on wayland and the compositor offers what this back end needs.
     static std::unique_ptr<WaylandPlatform> make();
 
-    explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection);
+    /// Makes the capture of the screen as the compositor shows it, our overlay included.
+    using MakeCapture = std::function<std::unique_ptr<CapturePort>(WaylandConnection&)>;
+    /// wlroots screencopy (WaylandCapture).
+    static std::unique_ptr<CapturePort> screencopy(WaylandConnection& connection);
+
+    explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
+                             const MakeCapture& makeCapture = screencopy);
     ~WaylandPlatform() override;
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
     [[nodiscard]] WaylandDisplayPort& displays() override { return displays_; }
-    /// Screencopy with the overlay cleared where it copies, held back while the cursor check
+    /// The capture with the overlay cleared where it copies, held back while the cursor check
     /// has the crosshair up (see CursorCheck).
     [[nodiscard]] CursorCheck& capture() override { return cursorCheck_; }
     [[nodiscard]] PermissionPort& permission() override { return permission_; }
@@ -57,7 +66,7 @@ private:
     std::unique_ptr<WaylandConnection> connection_;
     WaylandEventPump pump_;
     WaylandDisplayPort displays_;
-    WaylandCapture capture_;
+    std::unique_ptr<CapturePort> capture_;
     HoleCapture holeCapture_;
     CursorCheck cursorCheck_;
     WaylandPermission permission_;
