@@ -5,7 +5,6 @@
 #include <QDBusUnixFileDescriptor>
 #include <QImage>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <QVariantMap>
 #include <algorithm>
 #include <cerrno>
@@ -27,8 +26,8 @@ namespace {
 using ScreenCapture::Error;
 using ScreenCapture::Failure;
 
-const QString kService = QStringLiteral("org.kde.KWin.ScreenShot2");
-const QString kPath = QStringLiteral("/org/kde/KWin/ScreenShot2");
+constexpr QLatin1String kService("org.kde.KWin.ScreenShot2");
+constexpr QLatin1String kPath("/org/kde/KWin/ScreenShot2");
 
 /// A display's filter is its id: KWin copies the screen as shown.
 class OutputFilter final : public ScreenCapture::FilterHandle {};
@@ -189,8 +188,8 @@ bool ScreenShotCapture::offered(const QDBusConnection& bus) {
 
 template <class T>
 void ScreenShotCapture::later(std::function<void(CaptureResult<T>)> done, CaptureResult<T> result) {
-    QTimer::singleShot(0, [alive = std::weak_ptr<bool>(alive_), done = std::move(done),
-                           result = std::move(result)]() mutable {
+    connection_.post([alive = std::weak_ptr<bool>(alive_), done = std::move(done),
+                      result = std::move(result)]() mutable {
         if (alive.lock()) {
             done(std::move(result));
         }

@@ -38,7 +38,8 @@ public:
 
 private:
     struct Copy;
-    /// Runs `done` with `result` on a later turn of the event loop, unless this object is gone.
+    /// Runs `done` with `result` on a later dispatch of the connection, unless this object is
+    /// gone.
     template <class T>
     void later(std::function<void(CaptureResult<T>)> done, CaptureResult<T> result);
 
