@@ -90,6 +90,20 @@ std::vector<Binding> ShortcutBindings::registrable() const {
     return list;
 }
 
+std::optional<MensorCommand> ShortcutBindings::commandFor(std::string_view key,
+                                                          Modifiers modifiers) const {
+    const std::optional<Shortcut> pressed = userShortcut(key, modifiers);
+    if (!pressed) {
+        return std::nullopt;
+    }
+    for (const Binding& b : registrable()) {
+        if (b.shortcut == *pressed) {
+            return b.command;
+        }
+    }
+    return std::nullopt;
+}
+
 void to_json(Json& j, const ShortcutBindings& bindings) {
     j = Json::object();
     for (MensorCommand c : allCases<MensorCommand>) {

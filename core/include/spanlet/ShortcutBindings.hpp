@@ -41,6 +41,10 @@ public:
     /// What to register, in declaration order: every bound command, except that a combination
     /// two commands share goes to the first of them only.
     [[nodiscard]] std::vector<Binding> registrable() const;
+    /// The command a key pressed with these modifiers carries out, as registered: the key as it
+    /// types without modifiers ("c" for Ctrl+Shift+C). Nothing for a combination bound to none.
+    [[nodiscard]] std::optional<MensorCommand> commandFor(std::string_view key,
+                                                          Shortcut::Modifiers modifiers) const;
 
     friend bool operator==(const ShortcutBindings&, const ShortcutBindings&) = default;
 

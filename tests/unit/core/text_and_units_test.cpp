@@ -125,8 +125,8 @@ TEST(ShortcutBindingsTest, UserShortcutsNeedAHoldingModifierAndALetterOrDigit) {
     }
 }
 
-// Two commands on one combination: both name each other, only the first is registered; a
-// cleared command is neither registered nor shared.
+// Two commands on one combination: both name each other, only the first is registered and
+// carries out a press of it; a cleared command is neither registered, shared nor pressed.
 TEST(ShortcutBindingsTest, SharedCombinationGoesToTheFirstCommand) {
     ShortcutBindings b;
     b.set(MensorCommand::clearMeasurements, shortcut(MensorCommand::editGuides));
@@ -141,6 +141,11 @@ TEST(ShortcutBindingsTest, SharedCombinationGoesToTheFirstCommand) {
     EXPECT_EQ(registered.size(), allCases<MensorCommand>.size() - 2);
     EXPECT_EQ(std::count(registered.begin(), registered.end(), MensorCommand::editGuides), 1);
     EXPECT_FALSE(b.allDefault());
+    const Modifiers ctrlShift{Modifiers::control, Modifiers::shift};
+    EXPECT_EQ(b.commandFor("e", ctrlShift), MensorCommand::editGuides);
+    EXPECT_EQ(b.commandFor("R", ctrlShift), MensorCommand::toggleRuler);
+    EXPECT_FALSE(b.commandFor("c", ctrlShift));
+    EXPECT_FALSE(b.commandFor("r", {Modifiers::control}));
 }
 
 } // namespace
