@@ -41,8 +41,8 @@ OverlayMenu::OverlayMenu(WaylandConnection& connection, const Placement& placeme
                          std::vector<std::string> titles,
                          std::function<void(std::optional<std::size_t>)> finished)
     : connection_(connection), renderer_(std::make_unique<draw::QPainterBackend>()),
-      buffers_(std::make_unique<ShmBuffers>(connection.globals().shm, 2,
-                                            ShmBuffers::Release::byCompositor)),
+      buffers_(std::make_unique<ShmBuffers>(
+          connection.globals().shm, 2, ShmBuffers::Release::byCompositor, connection.display())),
       finished_(std::move(finished)), scale_(std::max(placement.scale, 1)) {
     layout_ = std::make_unique<MenuLayout>(std::move(titles), renderer_->measurer());
     const Globals& g = connection_.globals();

@@ -108,8 +108,10 @@ struct OverlaySurface::Listeners {
 
 OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale,
                                std::uint32_t layer)
-    : connection_(connection), buffers_(std::make_unique<ShmBuffers>(
-                                   connection.globals().shm, 3, ShmBuffers::Release::byCompositor)),
+    : connection_(connection),
+      // Two buffers: each damaged pixel is copied into every buffer that takes turns on screen.
+      buffers_(std::make_unique<ShmBuffers>(
+          connection.globals().shm, 2, ShmBuffers::Release::byCompositor, connection.display())),
       scale_(std::max(scale, 1.0)) {
     const Globals& g = connection.globals();
     surface_ = wl_compositor_create_surface(g.compositor);

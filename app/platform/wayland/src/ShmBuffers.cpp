@@ -1,6 +1,8 @@
 #include "ShmBuffers.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -43,12 +45,77 @@ void released(void* data, wl_buffer* /*buffer*/) {
 }
 constexpr wl_buffer_listener releaseListener{released};
 
+void answered(void* data, wl_callback* /*callback*/, std::uint32_t /*time*/) {
+    *static_cast<bool*>(data) = true;
+}
+constexpr wl_callback_listener answerListener{answered};
+
 } // namespace
 
-ShmBuffers::ShmBuffers(wl_shm* shm, std::size_t keep, Release release)
-    : shm_(shm), keep_(keep), release_(release) {}
+ShmBuffers::ShmBuffers(wl_shm* shm, std::size_t keep, Release release, wl_display* display)
+    : shm_(shm), keep_(keep), release_(release) {
+    if (release_ == Release::byCompositor && display != nullptr) {
+        display_ = display;
+        queue_ = wl_display_create_queue(display);
+        wrapper_ = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
+        wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper_), queue_);
+    }
+}
 
-ShmBuffers::~ShmBuffers() = default;
+ShmBuffers::~ShmBuffers() {
+    slots_.clear();
+    if (wrapper_ != nullptr) {
+        wl_proxy_wrapper_destroy(wrapper_);
+    }
+    if (queue_ != nullptr) {
+        wl_event_queue_destroy(queue_);
+    }
+}
+
+std::vector<std::unique_ptr<ShmBuffers::Slot>>::iterator
+ShmBuffers::freshestFree(std::uint32_t format, std::int32_t width, std::int32_t height,
+                         std::int32_t stride) {
+    // The free one given out last: on screen most recently, so it lags least behind.
+    auto it = slots_.end();
+    for (auto s = slots_.begin(); s != slots_.end(); ++s) {
+        const Buffer& b = (*s)->buffer;
+        if (!(*s)->busy && b.buffer != nullptr && b.format == format && b.width == width &&
+            b.height == height && b.stride == stride &&
+            (it == slots_.end() || (*s)->used > (*it)->used)) {
+            it = s;
+        }
+    }
+    return it;
+}
+
+void ShmBuffers::catchUp() {
+    constexpr auto longest = std::chrono::milliseconds(50);
+    const auto deadline = std::chrono::steady_clock::now() + longest;
+    bool done = false;
+    wl_callback* sync = wl_display_sync(wrapper_);
+    wl_callback_add_listener(sync, &answerListener, &done);
+    while (!done) {
+        if (wl_display_prepare_read_queue(display_, queue_) != 0) {
+            if (wl_display_dispatch_queue_pending(display_, queue_) < 0) {
+                break;
+            }
+            continue;
+        }
+        wl_display_flush(display_);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd fd{wl_display_get_fd(display_), POLLIN, 0};
+        if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) {
+            wl_display_cancel_read(display_);
+            break;
+        }
+        if (wl_display_read_events(display_) < 0 ||
+            wl_display_dispatch_queue_pending(display_, queue_) < 0) {
+            break;
+        }
+    }
+    wl_callback_destroy(sync);
+}
 
 ShmBuffers::Buffer* ShmBuffers::acquire(std::uint32_t format, std::int32_t width,
                                         std::int32_t height, std::int32_t stride) {
@@ -61,10 +128,17 @@ ShmBuffers::Buffer* ShmBuffers::acquire(std::uint32_t format, std::int32_t width
         return !s->busy && b.buffer != nullptr && b.format == format && b.width == width &&
                b.height == height && b.stride == stride;
     };
-    auto it = std::find_if(slots_.begin(), slots_.end(), same);
+    if (queue_ != nullptr) {
+        wl_display_dispatch_queue_pending(display_, queue_);
+    }
+    auto it = freshestFree(format, width, height, stride);
+    if (it == slots_.end() && slots_.size() >= keep_ && queue_ != nullptr) {
+        catchUp();
+        it = freshestFree(format, width, height, stride);
+    }
     if (it == slots_.end() && slots_.size() >= keep_ && release_ == Release::byCompositor) {
-        // A compositor that keeps every buffer (wlroots' pixman renderer reads them in place
-        // and releases none): the oldest one of this size is no longer on screen.
+        // A compositor that keeps every buffer and releases none: the oldest one of this size
+        // is no longer on screen.
         auto oldest = slots_.end();
         for (auto s = slots_.begin(); s != slots_.end(); ++s) {
             const Buffer& b = (*s)->buffer;
@@ -118,6 +192,10 @@ ShmBuffers::Buffer* ShmBuffers::acquire(std::uint32_t format, std::int32_t width
                        width,
                        height,
                        stride};
+        if (queue_ != nullptr) {
+            wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(slot.buffer.buffer), queue_);
+            wl_buffer_add_listener(slot.buffer.buffer, &releaseListener, &slot.busy);
+        }
         ++made_;
     }
     slot.busy = true;
