@@ -39,5 +39,6 @@ public:
 
 std::unique_ptr<BackendUnderTest> makeX11Backend();
 std::unique_ptr<BackendUnderTest> makeWaylandBackend();
+std::unique_ptr<BackendUnderTest> makeKWinBackend();
 
 } // namespace spanlet::test

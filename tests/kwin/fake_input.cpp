@@ -6,7 +6,8 @@
 //   press|release|click  the left button, or the button code given after it (BTN_* codes)
 //   key CODE             presses and releases a key (evdev code)
 // With "wallpaper" as its argument it first fills the first output's background with light
-// grey and a blue box of 120 × 80 device pixels at (1140, 160), answering "ready" once shown.
+// grey and a blue box of 120 × 80 device pixels at (1140, 160); with "scene", with a pattern
+// that differs at every device pixel (the conformance suite's scene). "ready" once shown.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -42,9 +43,23 @@ struct Bound {
     static constexpr wl_registry_listener listener{global, globalRemove};
 };
 
-/// The background: grey with the blue box, at the output's (whole) scale.
+/// The box of the scenarios on grey, at (x, y) device pixels.
+std::uint32_t wallpaperPixel(std::int32_t x, std::int32_t y) {
+    const bool box = x >= 1140 && x < 1260 && y >= 160 && y < 240;
+    return box ? 0xFF3060C0 : 0xFFE8E8E8;
+}
+
+/// Every device pixel differs from its neighbours; blue is at least 128.
+std::uint32_t scenePixel(std::int32_t x, std::int32_t y) {
+    const auto ux = static_cast<std::uint32_t>(x);
+    const auto uy = static_cast<std::uint32_t>(y);
+    return 0xFF000000 | (ux & 255) << 16 | (uy & 255) << 8 | 128 | (ux >> 8) << 4 | (uy >> 8);
+}
+
+/// The background, at the output's (whole) scale.
 struct Wallpaper {
     WaylandConnection& connection;
+    std::uint32_t (*pixel)(std::int32_t x, std::int32_t y) = wallpaperPixel;
     int scale = 1;
     wl_surface* surface = nullptr;
     bool shown = false;
@@ -70,9 +85,8 @@ struct Wallpaper {
         auto* pixels = static_cast<std::uint32_t*>(memory);
         for (std::int32_t y = 0; y < ph; ++y) {
             for (std::int32_t x = 0; x < pw; ++x) {
-                const bool box = x >= 1140 && x < 1260 && y >= 160 && y < 240;
                 pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(pw) +
-                       static_cast<std::size_t>(x)] = box ? 0xFF3060C0 : 0xFFE8E8E8;
+                       static_cast<std::size_t>(x)] = w->pixel(x, y);
             }
         }
         munmap(memory, size);
@@ -166,8 +180,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(bound.input, "Spanlet tests", "drives the pointer");
-    Wallpaper wallpaper{*c};
-    if (argc > 1 && std::string(argv[1]) == "wallpaper" && !wallpaper.show()) {
+    const std::string shown = argc > 1 ? argv[1] : "";
+    Wallpaper wallpaper{*c, shown == "scene" ? scenePixel : wallpaperPixel};
+    if (!shown.empty() && !wallpaper.show()) {
         std::cerr << "fake_input: the wallpaper did not show\n";
         return 1;
     }
