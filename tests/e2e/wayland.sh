@@ -34,6 +34,15 @@ show_wallpaper() {
     sleep 0.5 # swaybg draws the wallpaper a moment after it starts
 }
 
+# Ctrl+Shift+H, which no compositor here binds: it reaches whichever surface of ours has the
+# keyboard, and adds a horizontal guide there as the global shortcut does elsewhere.
+ctrl_shift_h() {
+    pointer "modifiers 5"
+    pointer "key 47"
+    pointer "modifiers 0"
+}
+horizontal_guide() { grep -q '"axis":"horizontal"' "$XDG_CONFIG_HOME/spanlet/preferences.json"; }
+
 # Spanlet, the virtual pointer and snapping on from the command line.
 snap() {
     start_spanlet_here
@@ -58,6 +67,9 @@ measure() {
     # A click keeps the measurement and gives the overlay the keyboard; Escape ends snapping,
     # so the pointer then passes through and copying gives the kept measurement.
     pointer click
+    ctrl_shift_h
+    wait_until 5 horizontal_guide && pass "scale $scale: a shortcut pressed over the overlay" ||
+        fail "scale $scale: no guide from Ctrl+Shift+H over the overlay"
     pointer "key 1"
     sleep 0.2
     pointer "move $((1200 / scale)) $((600 / scale))"
@@ -238,6 +250,9 @@ output * bg #202020 solid_color"
     pointer "key 106"
     wait_until 5 ruler_place_is "441 460"
     expect_equal "moved by the Right arrow" "441 460" "$(ruler_place)"
+    ctrl_shift_h
+    wait_until 5 horizontal_guide && pass "a shortcut pressed over the ruler" ||
+        fail "no guide from Ctrl+Shift+H over the ruler"
 
     # Its menu, from a right click, adds a guide across it at the pointer.
     pointer "click 273"

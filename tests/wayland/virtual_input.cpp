@@ -5,6 +5,7 @@
 //   press|release|click  the left button, or the button code given after it (BTN_* codes)
 //   key CODE             presses and releases a key (evdev code; see kKeymap)
 //   down CODE, up CODE   presses a key, releases it
+//   modifiers MASK       holds the modifiers of the mask (Shift 1, Ctrl 4), 0 none
 //   pixel X Y            answers the output's pixel at (X, Y) as RRGGBB (through screencopy)
 // It keeps its devices until standard input ends, since they go when the client does.
 #include <cmath>
@@ -178,6 +179,14 @@ bool execute(WaylandConnection& c, const Devices& d, const std::string& line) {
         if (verb != "down") {
             zwp_virtual_keyboard_v1_key(d.keyboard, now(), key, WL_KEYBOARD_KEY_STATE_RELEASED);
         }
+    } else if (verb == "modifiers") {
+        // The compositor keeps no modifier state for a virtual keyboard's keys: it holds what
+        // the client says is held.
+        std::uint32_t mask = 0;
+        if (!(in >> mask) || d.keyboard == nullptr) {
+            return false;
+        }
+        zwp_virtual_keyboard_v1_modifiers(d.keyboard, mask, 0, 0, 0);
     } else {
         return false;
     }

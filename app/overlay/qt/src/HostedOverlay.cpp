@@ -293,6 +293,12 @@ void HostedOverlay::keyPressed(std::uint32_t displayId, const OverlayKeyPress& k
     if (model_ == nullptr) {
         return;
     }
+    // A shortcut the desktop did not take (no global keys there) reaches the overlay while it
+    // has the keyboard: it does what it does everywhere else.
+    if (const auto command = model_->prefs()->shortcuts.commandFor(key.text, key.modifiers())) {
+        model_->perform(*command);
+        return;
+    }
     if (GuideEditor* editor = editorOf(displayId)) {
         editor->keyDown(key);
     } else if (key.key == OverlayKey::escape && *model_->snapping()) {

@@ -135,6 +135,17 @@ void OverlayKeyboard::press(std::uint32_t code) {
                                              XKB_STATE_MODS_EFFECTIVE) > 0;
     key.alt =
         xkb_state_mod_name_is_active(state_.get(), XKB_MOD_NAME_ALT, XKB_STATE_MODS_EFFECTIVE) > 0;
+    key.control =
+        xkb_state_mod_name_is_active(state_.get(), XKB_MOD_NAME_CTRL, XKB_STATE_MODS_EFFECTIVE) > 0;
+    key.super =
+        xkb_state_mod_name_is_active(state_.get(), XKB_MOD_NAME_LOGO, XKB_STATE_MODS_EFFECTIVE) > 0;
+    if (key.control) {
+        // With Ctrl held the text is a control character (Ctrl+C types U+0003): the keysym's
+        // own character instead, so Ctrl+Shift+C reads as "C".
+        text[0] = '\0';
+        xkb_keysym_to_utf8(key.keysym, text, sizeof text);
+        key.text = text;
+    }
     pressed_(key);
 }
 

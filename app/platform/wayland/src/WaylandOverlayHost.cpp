@@ -158,7 +158,11 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
             }
             const Panel* panel = panelAt(displays_.pointerLocation());
             if (input_ != nullptr && panel != nullptr) {
-                input_->keyPressed(panel->id, overlayKeyPress(key.keysym, key.text, key.shift));
+                OverlayKeyPress press = overlayKeyPress(key.keysym, key.text, key.shift);
+                press.alt = key.alt;
+                press.control = key.control;
+                press.super = key.super;
+                input_->keyPressed(panel->id, press);
             }
         });
     cursorCheck_.setChanged([this] { showCursor(); });

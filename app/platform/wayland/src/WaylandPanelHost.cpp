@@ -135,6 +135,8 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
             } else if (input_ != nullptr) {
                 OverlayKeyPress press = overlayKeyPress(key.keysym, key.text, key.shift);
                 press.alt = key.alt;
+                press.control = key.control;
+                press.super = key.super;
                 input_->keyPressed(press);
             }
         });

@@ -194,6 +194,13 @@ void HostedRuler::showMenu(Point at) {
 }
 
 void HostedRuler::keyPressed(const OverlayKeyPress& key) {
+    // A shortcut the desktop did not take, pressed while the ruler has the keyboard.
+    if (model_ != nullptr) {
+        if (const auto command = model_->prefs()->shortcuts.commandFor(key.text, key.modifiers())) {
+            model_->perform(*command);
+            return;
+        }
+    }
     if (input_) {
         input_->key(RulerKeys::fromKeyPress(key), key.shift, key.alt);
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <spanlet/Commands.hpp>
 #include <spanlet/Geometry.hpp>
 #include <spanlet/platform/Surfaces.hpp>
 #include <spanlet/screen/ScreenInfo.hpp>
@@ -49,9 +50,28 @@ struct OverlayKeyPress {
     bool shift = false;
     /// Whether Alt is held.
     bool alt = false;
+    /// Whether Ctrl is held.
+    bool control = false;
+    /// Whether Super (the logo key) is held.
+    bool super = false;
     /// The characters the key types without modifiers (UTF-8); letters are matched on it
     /// lower-cased.
     std::string text;
+
+    /// The modifiers held, as shortcuts name them.
+    [[nodiscard]] Shortcut::Modifiers modifiers() const noexcept {
+        Shortcut::Modifiers held;
+        const auto add = [&held](bool on, Shortcut::Modifiers member) {
+            if (on) {
+                held.insert(member);
+            }
+        };
+        add(control, Shortcut::Modifiers::control);
+        add(alt, Shortcut::Modifiers::option);
+        add(shift, Shortcut::Modifiers::shift);
+        add(super, Shortcut::Modifiers::command);
+        return held;
+    }
 };
 
 enum class OverlayCursor : std::uint8_t { arrow, crosshair, resizeLeftRight, resizeUpDown };

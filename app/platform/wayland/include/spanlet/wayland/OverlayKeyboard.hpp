@@ -28,6 +28,8 @@ public:
         std::string text;         ///< what the key types, UTF-8; empty for keys that type nothing
         bool shift = false;       ///< whether Shift is held
         bool alt = false;         ///< whether Alt is held
+        bool control = false;     ///< whether Ctrl is held (text is then the key's own character)
+        bool super = false;       ///< whether Super is held
     };
 
     /// `ours` tells whether a surface is an overlay's. `connection` must outlive this object.
