@@ -130,7 +130,9 @@ private:
         if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
             return false;
         }
-        const std::string whole = std::to_string(static_cast<int>(scale));
+        std::ostringstream scaleText;
+        scaleText << scale;
+        const std::string factor = scaleText.str();
         const pid_t pid = fork();
         if (pid == 0) {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -139,7 +141,7 @@ private:
             for (int fd = 3; fd < 1024; ++fd) {
                 close(fd);
             }
-            execl("/bin/bash", "bash", KWIN_WITH_INPUT, whole.c_str(), FAKE_INPUT, "scene",
+            execl("/bin/bash", "bash", KWIN_WITH_INPUT, factor.c_str(), FAKE_INPUT, "scene",
                   nullptr);
             _exit(127);
         }

@@ -180,9 +180,9 @@ INSTANTIATE_TEST_SUITE_P(Wayland, Conformance,
                                            Instance{makeWaylandBackend, 1.5},
                                            Instance{makeWaylandBackend, 2}),
                          scaleName);
-// KWin's virtual outputs are sized in points, so only whole scales give 1280 × 800 pixels.
 INSTANTIATE_TEST_SUITE_P(KWin, Conformance,
                          ::testing::Values(Instance{makeKWinBackend, 1},
+                                           Instance{makeKWinBackend, 1.5},
                                            Instance{makeKWinBackend, 2}),
                          scaleName);
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <viewporter-client-protocol.h>
 #include <wayland-client.h>
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
 
@@ -56,12 +57,14 @@ std::uint32_t scenePixel(std::int32_t x, std::int32_t y) {
     return 0xFF000000 | (ux & 255) << 16 | (uy & 255) << 8 | 128 | (ux >> 8) << 4 | (uy >> 8);
 }
 
-/// The background, at the output's (whole) scale.
+/// The background, one buffer pixel per device pixel: at a whole scale through the buffer's
+/// scale, at a fractional one through a viewport.
 struct Wallpaper {
     WaylandConnection& connection;
     std::uint32_t (*pixel)(std::int32_t x, std::int32_t y) = wallpaperPixel;
-    int scale = 1;
+    double scale = 1;
     wl_surface* surface = nullptr;
+    wp_viewport* viewport = nullptr;
     bool shown = false;
 
     static void configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
@@ -71,8 +74,8 @@ struct Wallpaper {
         if (w->shown) {
             return;
         }
-        const auto pw = static_cast<std::int32_t>(width) * w->scale;
-        const auto ph = static_cast<std::int32_t>(height) * w->scale;
+        const auto pw = static_cast<std::int32_t>(std::lround(width * w->scale));
+        const auto ph = static_cast<std::int32_t>(std::lround(height * w->scale));
         const std::size_t size = static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph) * 4;
         const int fd = memfd_create("kwin-wallpaper", MFD_CLOEXEC);
         if (fd < 0 || ftruncate(fd, static_cast<off_t>(size)) != 0) {
@@ -96,7 +99,12 @@ struct Wallpaper {
             wl_shm_pool_create_buffer(pool, 0, pw, ph, pw * 4, WL_SHM_FORMAT_XRGB8888);
         wl_shm_pool_destroy(pool);
         close(fd);
-        wl_surface_set_buffer_scale(w->surface, w->scale);
+        if (w->viewport != nullptr) {
+            wp_viewport_set_destination(w->viewport, static_cast<std::int32_t>(width),
+                                        static_cast<std::int32_t>(height));
+        } else {
+            wl_surface_set_buffer_scale(w->surface, static_cast<std::int32_t>(w->scale));
+        }
         wl_surface_attach(w->surface, buffer, 0, 0);
         wl_surface_damage(w->surface, 0, 0, INT32_MAX, INT32_MAX);
         wl_surface_commit(w->surface);
@@ -111,8 +119,14 @@ struct Wallpaper {
         if (g.layerShell == nullptr || screens.empty()) {
             return false;
         }
-        scale = static_cast<int>(std::lround(screens.front().scale.factor()));
+        scale = screens.front().scale.factor();
         surface = wl_compositor_create_surface(g.compositor);
+        if (scale != std::floor(scale)) {
+            if (g.viewporter == nullptr) {
+                return false;
+            }
+            viewport = wp_viewporter_get_viewport(g.viewporter, surface);
+        }
         zwlr_layer_surface_v1* layer = zwlr_layer_shell_v1_get_layer_surface(
             g.layerShell, surface, connection.outputs().output(screens.front().id),
             ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, "wallpaper");
