@@ -13,7 +13,8 @@ using wayland::WaylandPlatform;
 
 bool offersLayerShellOnly(const Globals& g) {
     return g.compositor != nullptr && g.shm != nullptr && g.seat != nullptr &&
-           g.xdgOutputManager != nullptr && g.layerShell != nullptr && g.screencopy == nullptr;
+           g.xdgOutputManager != nullptr && g.layerShell != nullptr && g.screencopy == nullptr &&
+           g.kwin;
 }
 
 } // namespace

@@ -34,6 +34,7 @@ struct RegistryListener {
                        std::uint32_t version) {
         auto* c = static_cast<WaylandConnection*>(data);
         Globals& g = c->globals_;
+        g.kwin = g.kwin || std::strncmp(interface, "org_kde_kwin_", 13) == 0;
         if (named(interface, wl_output_interface)) {
             c->outputs_->add(bind<wl_output>(registry, name, wl_output_interface, version, 4), name,
                              version);

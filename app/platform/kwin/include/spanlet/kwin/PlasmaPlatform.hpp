@@ -12,11 +12,12 @@ namespace spanlet::kwin {
 class PlasmaPlatform {
 public:
     /// Whether the compositor $WAYLAND_DISPLAY names offers what this back end needs of it:
-    /// layer shell, but no screencopy (which the wlroots back end would take). Asked before the
-    /// application is made, to pick Qt's platform; the session bus is asked by make().
+    /// KWin's own protocols and layer shell, but no screencopy (which the wlroots back end would
+    /// take). Asked before the application is made, to pick Qt's platform; the session bus is
+    /// asked by make(). Any other compositor without screencopy is left to the next back end.
     static wayland::WaylandPlatform::Offer offer();
-    /// Nothing unless Qt runs on wayland, the compositor offers layer shell without screencopy
-    /// and KWin's screenshot interface is on the session bus.
+    /// Nothing unless Qt runs on wayland, offer() holds and KWin's screenshot interface is on
+    /// the session bus.
     static std::unique_ptr<wayland::WaylandPlatform> make();
 };
 

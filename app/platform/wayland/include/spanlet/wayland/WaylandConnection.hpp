@@ -34,6 +34,9 @@ struct Globals {
     zwlr_data_control_manager_v1* dataControl = nullptr;
     wp_viewporter* viewporter = nullptr;
     xdg_wm_base* wmBase = nullptr; ///< for popups of the overlay (its menu)
+    /// Whether the compositor offers KWin's own protocols (org_kde_kwin_*): the session is
+    /// KWin's, whose screenshot interface may stand in for screencopy.
+    bool kwin = false;
 };
 
 /// Whether the compositor offers what this back end needs to measure: wl_compositor, wl_shm, a
