@@ -125,6 +125,20 @@ void OverlayMenu::key(OverlayKey key) {
     }
 }
 
+void OverlayMenu::route(std::optional<Point> local, std::uint32_t code, bool down) {
+    if (!local) {
+        if (down && code != 0) {
+            dismiss();
+        }
+    } else if (code == 0) {
+        hover(local);
+    } else if (down) {
+        pressed(*local);
+    } else {
+        released(*local);
+    }
+}
+
 void OverlayMenu::dismiss() {
     finish(std::nullopt);
 }

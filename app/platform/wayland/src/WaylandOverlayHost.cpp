@@ -320,21 +320,9 @@ bool WaylandOverlayHost::menuPointer(Point at, std::uint32_t code, bool pressed)
         return false;
     }
     const std::optional<Point> origin = menuOrigin();
-    if (!overMenu() || !origin) {
-        // A press on our overlay outside the menu closes it, and does nothing else.
-        if (pressed && code != 0) {
-            menu_->dismiss();
-        }
-        return true;
-    }
-    const Point local{at.x - origin->x, at.y - origin->y};
-    if (code == 0) {
-        menu_->hover(local);
-    } else if (pressed) {
-        menu_->pressed(local);
-    } else {
-        menu_->released(local);
-    }
+    menu_->route(overMenu() && origin ? std::optional<Point>({at.x - origin->x, at.y - origin->y})
+                                      : std::nullopt,
+                 code, pressed);
     return true;
 }
 

@@ -342,21 +342,9 @@ bool WaylandPanelHost::menuPointer(Point at, std::uint32_t code, bool pressed) {
         return false;
     }
     const std::optional<Point> origin = menuOrigin();
-    if (pointer_->focus() != menu_->surface() || !origin) {
-        // A press on the panel outside the menu closes it, and does nothing else.
-        if (pressed && code != 0) {
-            menu_->dismiss();
-        }
-        return true;
-    }
-    const Point local{at.x - origin->x, at.y - origin->y};
-    if (code == 0) {
-        menu_->hover(local);
-    } else if (pressed) {
-        menu_->pressed(local);
-    } else {
-        menu_->released(local);
-    }
+    const bool over = pointer_->focus() == menu_->surface() && origin;
+    menu_->route(over ? std::optional<Point>({at.x - origin->x, at.y - origin->y}) : std::nullopt,
+                 code, pressed);
     return true;
 }
 

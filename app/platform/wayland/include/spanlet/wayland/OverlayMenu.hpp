@@ -57,6 +57,10 @@ public:
     /// A button went down or up over the menu: an entry pressed and released on is chosen.
     void pressed(Point at);
     void released(Point at);
+    /// Pointer input on our surfaces while the menu is open (`code` 0 for a motion, else a
+    /// button going down or up): over the menu, at `local` (menu-local points), it hovers,
+    /// presses or releases; elsewhere (nothing) a press dismisses the menu and does nothing else.
+    void route(std::optional<Point> local, std::uint32_t code, bool down);
     /// Up and Down move the highlight, Return or Enter choose, Escape dismisses.
     void key(OverlayKey key);
     /// Closes the menu without a choice.
