@@ -6,6 +6,31 @@
 
 namespace spanlet::wayland {
 
+OverlayButton OverlayPointer::button(std::uint32_t code) {
+    switch (code) {
+    case 0x110: // BTN_LEFT
+        return OverlayButton::left;
+    case 0x111: // BTN_RIGHT
+        return OverlayButton::right;
+    default:
+        return OverlayButton::other;
+    }
+}
+
+std::vector<std::string> OverlayPointer::cursorNames(OverlayCursor cursor) {
+    switch (cursor) {
+    case OverlayCursor::crosshair:
+        return {"crosshair", "cross"};
+    case OverlayCursor::resizeLeftRight:
+        return {"col-resize", "ew-resize", "sb_h_double_arrow"};
+    case OverlayCursor::resizeUpDown:
+        return {"row-resize", "ns-resize", "sb_v_double_arrow"};
+    case OverlayCursor::arrow:
+        break;
+    }
+    return {"default", "left_ptr"};
+}
+
 struct OverlayPointer::Listeners {
     static void moveTo(OverlayPointer* p, wl_fixed_t x, wl_fixed_t y) {
         // Asked again each time: a floating panel moves while it is dragged.

@@ -27,34 +27,8 @@ namespace {
 /// How long the new surfaces may take to be sized by the compositor.
 constexpr std::chrono::milliseconds configureWait{1000};
 
-/// Names of the cursor theme's images for a cursor, the standard name first.
-std::vector<std::string> cursorNames(OverlayCursor cursor) {
-    switch (cursor) {
-    case OverlayCursor::crosshair:
-        return {"crosshair", "cross"};
-    case OverlayCursor::resizeLeftRight:
-        return {"col-resize", "ew-resize", "sb_h_double_arrow"};
-    case OverlayCursor::resizeUpDown:
-        return {"row-resize", "ns-resize", "sb_v_double_arrow"};
-    case OverlayCursor::arrow:
-        break;
-    }
-    return {"default", "left_ptr"};
-}
-
 int cursorScale(double displayScale) {
     return static_cast<int>(std::ceil(displayScale));
-}
-
-OverlayButton button(std::uint32_t code) {
-    switch (code) {
-    case 0x110: // BTN_LEFT
-        return OverlayButton::left;
-    case 0x111: // BTN_RIGHT
-        return OverlayButton::right;
-    default:
-        return OverlayButton::other;
-    }
 }
 
 PixelRect canvasRect(const Rect& points, double scale) {
@@ -125,7 +99,7 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
                     }
                     displays_.setPointerLocation(at);
                     if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
-                        input_->buttonPressed(panel->id, at, button(code));
+                        input_->buttonPressed(panel->id, at, OverlayPointer::button(code));
                     }
                 },
             .released =
@@ -135,7 +109,7 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
                     }
                     displays_.setPointerLocation(at);
                     if (const Panel* panel = panelAt(at); input_ != nullptr && panel != nullptr) {
-                        input_->buttonReleased(panel->id, at, button(code));
+                        input_->buttonReleased(panel->id, at, OverlayPointer::button(code));
                     }
                 },
             .left =
@@ -383,13 +357,15 @@ void WaylandOverlayHost::showCursor() {
     const std::optional<Point> at = pointer_->position();
     const Panel* panel = at ? panelAt(*at) : nullptr;
     if (panel != nullptr && overMenu()) {
-        pointer_->setCursor(cursorNames(OverlayCursor::arrow), cursorScale(panel->displayScale));
+        pointer_->setCursor(OverlayPointer::cursorNames(OverlayCursor::arrow),
+                            cursorScale(panel->displayScale));
     } else if (panel != nullptr && mode_ == OverlayInputMode::editing) {
-        pointer_->setCursor(cursorNames(cursor_), cursorScale(panel->displayScale));
+        pointer_->setCursor(OverlayPointer::cursorNames(cursor_), cursorScale(panel->displayScale));
     } else if (const Panel* snapping = snappingPanel(); snapping != nullptr &&
                                                         cursor_ == OverlayCursor::crosshair &&
                                                         cursorCheck_.crosshair()) {
-        pointer_->setCursor(cursorNames(cursor_), cursorScale(snapping->displayScale));
+        pointer_->setCursor(OverlayPointer::cursorNames(cursor_),
+                            cursorScale(snapping->displayScale));
     } else {
         pointer_->setCursor({});
     }

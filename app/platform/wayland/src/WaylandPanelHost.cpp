@@ -30,24 +30,13 @@ std::vector<std::string> cursorNames(PanelCursor cursor) {
     case PanelCursor::closedHand:
         return {"grabbing", "closedhand", "fleur"};
     case PanelCursor::resizeLeftRight:
-        return {"col-resize", "ew-resize", "sb_h_double_arrow"};
+        return OverlayPointer::cursorNames(OverlayCursor::resizeLeftRight);
     case PanelCursor::resizeUpDown:
-        return {"row-resize", "ns-resize", "sb_v_double_arrow"};
+        return OverlayPointer::cursorNames(OverlayCursor::resizeUpDown);
     case PanelCursor::arrow:
         break;
     }
-    return {"default", "left_ptr"};
-}
-
-OverlayButton button(std::uint32_t code) {
-    switch (code) {
-    case 0x110: // BTN_LEFT
-        return OverlayButton::left;
-    case 0x111: // BTN_RIGHT
-        return OverlayButton::right;
-    default:
-        return OverlayButton::other;
-    }
+    return OverlayPointer::cursorNames(OverlayCursor::arrow);
 }
 
 int whole(double v) {
@@ -100,7 +89,7 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
                     }
                     displays_.setPointerLocation(at);
                     if (input_ != nullptr) {
-                        input_->buttonPressed(at, button(code));
+                        input_->buttonPressed(at, OverlayPointer::button(code));
                     }
                 },
             .released =
@@ -110,7 +99,7 @@ WaylandPanelHost::WaylandPanelHost(WaylandConnection& connection, WaylandDisplay
                     }
                     displays_.setPointerLocation(at);
                     if (input_ != nullptr) {
-                        input_->buttonReleased(at, button(code));
+                        input_->buttonReleased(at, OverlayPointer::button(code));
                     }
                 },
             .left =

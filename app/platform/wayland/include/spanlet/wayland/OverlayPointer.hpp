@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <spanlet/Geometry.hpp>
+#include <spanlet/platform/OverlayHost.hpp>
 
 struct wl_pointer;
 struct wl_surface;
@@ -23,6 +24,11 @@ class ThemeCursor;
 /// origin (its output's frame) plus the surface-local position the compositor reports.
 class OverlayPointer {
 public:
+    /// The button a BTN_* code stands for.
+    [[nodiscard]] static OverlayButton button(std::uint32_t code);
+    /// Names of the cursor theme's images for a cursor, the standard name first.
+    [[nodiscard]] static std::vector<std::string> cursorNames(OverlayCursor cursor);
+
     struct Handlers {
         std::function<void(Point)> moved;                   ///< entered or moved
         std::function<void(Point, std::uint32_t)> pressed;  ///< a button (BTN_* code) went down
