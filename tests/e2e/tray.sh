@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The tray icon as a StatusNotifierItem: a watcher and host of the test's own (sni_host.py) on
 # a private session bus, up before Spanlet or coming after, on a desktop with no XEmbed tray
-# (but for beside-xembed).
-#   tray.sh before | host-later | beside-xembed | after
+# (but for beside-xembed); sway-before and sway-after run before and after on a headless sway.
+#   tray.sh before | host-later | beside-xembed | after | sway-before | sway-after
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
@@ -30,9 +30,25 @@ chosen() {
     fi
 }
 
-if [ "${1:-}" == beside-xembed ]; then start_desktop; else start_desktop no-tray; fi
+# titled <title>: a window of that title is shown.
+titled() { window_shown "^$1\$"; }
+
+scenario=${1:-}
+if [ "${scenario#sway-}" != "$scenario" ]; then
+    . "$(dirname "$0")/sway_session.sh"
+    start_sway ""
+    scenario=${scenario#sway-}
+    titled() {
+        swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" -t get_tree |
+            grep -qF "\"name\": \"$1\""
+    }
+elif [ "$scenario" == beside-xembed ]; then
+    start_desktop
+else
+    start_desktop no-tray
+fi
 start_session_bus
-case "${1:-}" in
+case "$scenario" in
 before)
     # The panel is up first: the icon goes to it and no welcome window opens; "Pixels" in
     # its menu sets the unit.
@@ -42,7 +58,7 @@ before)
     chosen
     wait_until 5 grep -q '"unit":"pixels"' "$XDG_CONFIG_HOME/spanlet/preferences.json" &&
         pass "the unit was saved as pixels" || fail "the unit was not saved as pixels"
-    window_shown '^Welcome to Spanlet$' && fail "the welcome window opened beside the icon"
+    titled 'Welcome to Spanlet' && fail "the welcome window opened beside the icon"
     ;;
 host-later)
     # The panel's watcher is up first and its host registers once Spanlet has seen none (as
@@ -54,7 +70,7 @@ host-later)
     chosen
     wait_until 5 grep -q '"unit":"pixels"' "$XDG_CONFIG_HOME/spanlet/preferences.json" &&
         pass "the unit was saved as pixels" || fail "the unit was not saved as pixels"
-    window_shown '^Welcome to Spanlet$' && fail "the welcome window opened while the host came"
+    titled 'Welcome to Spanlet' && fail "the welcome window opened while the host came"
     ;;
 beside-xembed)
     # An XEmbed tray as well (Plasma on X11 offers both): one icon only, the item; when the
@@ -74,14 +90,14 @@ after)
     # settings.
     "$SPANLET" >>"$E2E_TMP/spanlet.log" 2>&1 &
     SPANLET_PID=$!
-    wait_until 15 window_shown '^Welcome to Spanlet$' || fail "no welcome window without a tray"
+    wait_until 15 titled 'Welcome to Spanlet' || fail "no welcome window without a tray"
     start_host 'Settings…' group
     chosen
-    wait_until 5 window_shown '^Spanlet Settings$' && pass "the settings opened" ||
+    wait_until 5 titled 'Spanlet Settings' && pass "the settings opened" ||
         fail "the settings did not open"
     ;;
 *)
-    log "usage: tray.sh before | host-later | beside-xembed | after"
+    log "usage: tray.sh before | host-later | beside-xembed | after | sway-before | sway-after"
     exit 2
     ;;
 esac
