@@ -79,10 +79,20 @@ void fitHeight(QWidget* view) {
     if (layout == nullptr) {
         return;
     }
+    // A widget added to the layout of a shown widget is shown only on the next turn of the
+    // event loop, and counts for nothing until then; show it now so its room is included.
+    const QList<QWidget*> children = view->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        const QWidget* parent = child->parentWidget();
+        if (!child->isWindow() && child->isHidden() &&
+            !child->testAttribute(Qt::WA_WState_ExplicitShowHide) && parent != nullptr &&
+            parent->isVisible()) {
+            child->show();
+        }
+    }
     view->ensurePolished();
     // Nested widgets lay themselves out only on their next LayoutRequest; do it now, innermost
     // first, so the height below sees the content as it is.
-    const QList<QWidget*> children = view->findChildren<QWidget*>();
     for (auto it = children.crbegin(); it != children.crend(); ++it) {
         if (QLayout* inner = (*it)->layout()) {
             inner->invalidate();

@@ -1,5 +1,6 @@
 // The kept-measurements and colours views: rows from the model, copying, reusing and clearing.
 #include <QFontMetricsF>
+#include <QLayout>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -83,6 +84,15 @@ TEST_F(KeptItemsViewTest, ColorsShowTheNewestReuseARecentSwatchAndClear) {
     EXPECT_TRUE(m.prefs()->recentColors.empty());
     EXPECT_EQ(view->findChild<QWidget*>(QStringLiteral("recent.0")), nullptr);
     EXPECT_TRUE(child(view.get(), "noColors")->isVisibleTo(view.get()));
+}
+
+// Opened empty, the window grows to the height its first colour's rows need.
+TEST_F(KeptItemsViewTest, ColorsGrowToFitTheFirstColor) {
+    Mensor& m = started();
+    auto view = show(Kind::colors);
+    m.colors().use(SRGBColor::fromRGBA({0x1A, 0x80, 0x80, 255}), false);
+    QCoreApplication::processEvents();
+    EXPECT_GE(view->height(), view->layout()->totalMinimumSize().height());
 }
 
 } // namespace
