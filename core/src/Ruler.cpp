@@ -99,6 +99,17 @@ Point clamped(Point origin, Size size, Rect frame) {
                  frame.maxY() - grip.height)};
 }
 
+Point within(Point origin, Size size, Rect frame) {
+    Point to = clamped(origin, size, frame);
+    if (size.width <= frame.width) {
+        to.x = std::clamp(to.x, frame.minX(), frame.maxX() - size.width);
+    }
+    if (size.height <= frame.height) {
+        to.y = std::clamp(to.y, frame.minY(), frame.maxY() - size.height);
+    }
+    return to;
+}
+
 bool isReachable(Rect window, std::span<const Rect> screens) {
     // min/max skip NaN, so a NaN frame would look like it covers the whole screen.
     if (!std::isfinite(window.x) || !std::isfinite(window.y) || !std::isfinite(window.width) ||

@@ -22,6 +22,12 @@ double longestSide(const std::vector<ScreenInfo>& screens) {
     return longest;
 }
 
+/// `origin` on whole device pixels of `display` (scale 1 without one), halves away from zero.
+Point onDevicePixels(Point origin, const std::optional<ScreenInfo>& display) {
+    const double s = display ? display->scale.factor() : DisplayScale::standard.factor();
+    return {std::round(origin.x * s) / s, std::round(origin.y * s) / s};
+}
+
 } // namespace
 
 RulerState::RulerState(Settings& settings, const Observable<std::vector<ScreenInfo>>& screens,
@@ -61,13 +67,11 @@ std::optional<Point> RulerState::placed(Point origin) const {
         return std::nullopt; // not a place on any desktop
     }
     const Point centre{origin.x + size.width / 2, origin.y + size.height / 2};
-    double s = DisplayScale::standard.factor();
-    if (const auto display = Desktop::screen(centre, *screens_)) {
+    const auto display = Desktop::screen(centre, *screens_);
+    if (display) {
         origin = Ruler::clamped(origin, size, display->frame);
-        s = display->scale.factor();
     }
-    // On whole device pixels, halves away from zero.
-    return Point{std::round(origin.x * s) / s, std::round(origin.y * s) / s};
+    return onDevicePixels(origin, display);
 }
 
 void RulerState::move(Point origin) {
@@ -115,7 +119,25 @@ void RulerState::reset() {
 }
 
 void RulerState::toggleOrientation() {
-    settings_.update([](Preferences& p) { p.rulerOrientation = other(p.rulerOrientation); });
+    // The ruler turns about its top-left corner; a stored place then moves so the turned ruler
+    // stays wholly on the display it was on. An unstored one is centred anyway.
+    const Rect before = frame();
+    const Size turned{before.height, before.width};
+    std::optional<Point> to;
+    const Preferences& prefs = *settings_.prefs();
+    if (PreferenceLimits::usableRulerOrigin(prefs.rulerX, prefs.rulerY)) {
+        const Point centre{before.x + before.width / 2, before.y + before.height / 2};
+        if (const auto display = Desktop::screen(centre, *screens_)) {
+            to = onDevicePixels(Ruler::within(before.origin(), turned, display->frame), display);
+        }
+    }
+    settings_.update([to](Preferences& p) {
+        p.rulerOrientation = other(p.rulerOrientation);
+        if (to) {
+            p.rulerX = to->x;
+            p.rulerY = to->y;
+        }
+    });
 }
 
 void RulerState::setLength(double length) {

@@ -69,6 +69,10 @@ std::string readoutNumber(double offset, DisplayScale scale, MeasureUnit unit);
 /// (all global top-left points). The upper bound wins when the bounds cross.
 Point clamped(Point origin, Size size, Rect frame);
 
+/// `origin` moved just enough that a window of `size` lies wholly on `frame`; along a side
+/// longer than the frame, moved as clamped() moves it.
+Point within(Point origin, Size size, Rect frame);
+
 /// Whether `window` overlaps some screen frame by at least 39 × 19 points.
 bool isReachable(Rect window, std::span<const Rect> screens);
 

@@ -61,6 +61,23 @@ TEST_F(RulerTest, MoveAndLengthStoreWholeDevicePixelsWithinLimits) {
     EXPECT_EQ(platform.saves(), saves);
 }
 
+// A horizontal ruler turned vertical on the scale-1 display (800 points high).
+TEST_F(RulerTest, TurningKeepsTheRulerOnItsDisplay) {
+    struct Row {
+        const char* name;
+        Point from;
+        double length;
+        Point to;
+    };
+    for (const Row& r : {Row{"inside_stays_put", {100, 100}, 600, {100, 100}},
+                         Row{"near_the_bottom_moves_up", {100, 700}, 600, {100, 200}},
+                         Row{"too_long_keeps_a_grip_on_screen", {100, 790}, 900, {100, 780}}}) {
+        Mensor& m = startedAt(r.from.x, r.from.y, r.length);
+        m.ruler().toggleOrientation();
+        EXPECT_EQ(m.ruler().frame(), (Rect{r.to.x, r.to.y, 40, r.length})) << r.name;
+    }
+}
+
 TEST_F(RulerTest, AShownRulerLeftOnAnUnpluggedDisplayIsBroughtBack) {
     Mensor& m = startedAt(1500, 400, 300);
     m.ruler().toggle();
