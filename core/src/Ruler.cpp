@@ -100,14 +100,9 @@ Point clamped(Point origin, Size size, Rect frame) {
 }
 
 Point within(Point origin, Size size, Rect frame) {
-    Point to = clamped(origin, size, frame);
-    if (size.width <= frame.width) {
-        to.x = std::clamp(to.x, frame.minX(), frame.maxX() - size.width);
-    }
-    if (size.height <= frame.height) {
-        to.y = std::clamp(to.y, frame.minY(), frame.maxY() - size.height);
-    }
-    return to;
+    // std::max: a side longer than the frame starts at its start edge.
+    return {std::max(std::min(origin.x, frame.maxX() - size.width), frame.minX()),
+            std::max(std::min(origin.y, frame.maxY() - size.height), frame.minY())};
 }
 
 bool isReachable(Rect window, std::span<const Rect> screens) {

@@ -70,7 +70,7 @@ std::string readoutNumber(double offset, DisplayScale scale, MeasureUnit unit);
 Point clamped(Point origin, Size size, Rect frame);
 
 /// `origin` moved just enough that a window of `size` lies wholly on `frame`; along a side
-/// longer than the frame, moved as clamped() moves it.
+/// longer than the frame, to the frame's start edge, so that as much of it as fits shows.
 Point within(Point origin, Size size, Rect frame);
 
 /// Whether `window` overlaps some screen frame by at least 39 × 19 points.
