@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 
+#include <spanlet/kwin/PlasmaPermission.hpp>
 #include <spanlet/kwin/PlasmaPlatform.hpp>
 #include <spanlet/kwin/ScreenShotCapture.hpp>
 
@@ -41,9 +42,11 @@ std::unique_ptr<WaylandPlatform> PlasmaPlatform::make() {
         return nullptr;
     }
     return std::make_unique<WaylandPlatform>(
-        std::move(connection), [](WaylandConnection& c) -> std::unique_ptr<CapturePort> {
+        std::move(connection),
+        [](WaylandConnection& c) -> std::unique_ptr<CapturePort> {
             return std::make_unique<ScreenShotCapture>(c, QDBusConnection::sessionBus());
-        });
+        },
+        std::make_unique<PlasmaPermission>(QDBusConnection::sessionBus()));
 }
 
 } // namespace spanlet::kwin

@@ -38,6 +38,9 @@ public:
     virtual bool request() = 0;
     /// Carries out the action access() offers; does nothing where it offers none.
     virtual void grant() {}
+    /// Where the action access() offers changes the user's files: the question to ask before
+    /// grant(), saying what it writes and where. Empty where it needs no asking.
+    [[nodiscard]] virtual std::string grantQuestion() const { return {}; }
 };
 
 } // namespace spanlet

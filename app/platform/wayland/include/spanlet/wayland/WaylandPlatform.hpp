@@ -43,8 +43,10 @@ public:
     /// wlroots screencopy (WaylandCapture).
     static std::unique_ptr<CapturePort> screencopy(WaylandConnection& connection);
 
+    /// `permission` answers for the capture made; none means screencopy's, which asks nothing.
     explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
-                             const MakeCapture& makeCapture = screencopy);
+                             const MakeCapture& makeCapture = screencopy,
+                             std::unique_ptr<PermissionPort> permission = nullptr);
     ~WaylandPlatform() override;
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
@@ -53,7 +55,7 @@ public:
     /// The capture with the overlay cleared where it copies, held back while the cursor check
     /// has the crosshair up (see CursorCheck).
     [[nodiscard]] CursorCheck& capture() override { return cursorCheck_; }
-    [[nodiscard]] PermissionPort& permission() override { return permission_; }
+    [[nodiscard]] PermissionPort& permission() override { return *permission_; }
     [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
     [[nodiscard]] WaylandOverlayHost& overlay() override { return overlay_; }
@@ -69,7 +71,7 @@ private:
     std::unique_ptr<CapturePort> capture_;
     HoleCapture holeCapture_;
     CursorCheck cursorCheck_;
-    WaylandPermission permission_;
+    std::unique_ptr<PermissionPort> permission_;
     WaylandHotkeys hotkeys_;
     WaylandClipboard clipboard_;
     WaylandSurfaces surfaces_;
