@@ -90,7 +90,8 @@ ExplainerView::ExplainerView(Mensor& model, PermissionPort& permission, std::fun
     continue_ = button(QStringLiteral("Continue"), "continue");
     connect(continue_, &QPushButton::clicked, this, [this] { proceed(); });
     grant_ = button(QString(), "grant");
-    connect(grant_, &QPushButton::clicked, this, [this] { permission_.grant(); });
+    connect(grant_, &QPushButton::clicked, this,
+            [this] { grantAfterAsking(this, permission_, grant_->text()); });
     checkAgain_ = button(QStringLiteral("Check Again"), "checkAgain");
     connect(checkAgain_, &QPushButton::clicked, this, [this] { checkAgain(); });
     ok_ = button(QStringLiteral("OK"), "ok");

@@ -198,7 +198,8 @@ QWidget* SettingsView::snappingSection() {
     allowedText_->setObjectName(QStringLiteral("screenRecording"));
     grant_ = new QPushButton;
     grant_->setObjectName(QStringLiteral("grantScreenRecording"));
-    connect(grant_, &QPushButton::clicked, this, [this] { permission_.grant(); });
+    connect(grant_, &QPushButton::clicked, this,
+            [this] { grantAfterAsking(this, permission_, grant_->text()); });
     auto* permissionRow = new QHBoxLayout;
     permissionRow->addWidget(allowedText_);
     permissionRow->addStretch(1);

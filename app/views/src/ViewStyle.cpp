@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLayout>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QWidget>
@@ -104,6 +105,16 @@ void fitHeight(QWidget* view) {
     const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(view->width())
                                                    : layout->totalSizeHint().height();
     view->setFixedHeight(height);
+}
+
+void grantAfterAsking(QWidget* parent, PermissionPort& permission, const QString& action) {
+    const std::string question = permission.grantQuestion();
+    if (!question.empty() &&
+        QMessageBox::question(parent, action, qs(question), QMessageBox::Yes | QMessageBox::Cancel,
+                              QMessageBox::Cancel) != QMessageBox::Yes) {
+        return;
+    }
+    permission.grant();
 }
 
 } // namespace spanlet::views

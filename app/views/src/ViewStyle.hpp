@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include <spanlet/Commands.hpp>
+#include <spanlet/platform/PermissionPort.hpp>
 
 class QLabel;
 class QPushButton;
@@ -40,5 +41,9 @@ bool pressDialogButton(int key, QPushButton* defaultButton, QPushButton* cancelB
 
 /// Fixes the height of `view` (whose width is already fixed) to what its content needs.
 void fitHeight(QWidget* view);
+
+/// Carries out the action the permission offers (labelled `action`), after asking its question,
+/// where it has one, in a dialog over `parent`.
+void grantAfterAsking(QWidget* parent, PermissionPort& permission, const QString& action);
 
 } // namespace spanlet::views
