@@ -5,10 +5,13 @@
 
 # start_kwin <scale> [<width> <height>]: KWin with one output of <width> × <height> points
 # (1280 × 800 by default) at <scale>, Xwayland, fake input
-# and the screenshot interface open to any caller; its socket in WAYLAND_DISPLAY and its bus in
-# DBUS_SESSION_BUS_ADDRESS.
+# and the screenshot interface open to any caller (with KWIN_CHECK_SCREENSHOTS=1 only to
+# programs a desktop entry allows, as on a desktop); its socket in WAYLAND_DISPLAY and its bus
+# in DBUS_SESSION_BUS_ADDRESS. KWin's home, and so its applications folder, is in KWIN_HOME.
 start_kwin() {
     local user folder=$E2E_TMP/kwin scale=$1 width=${2:-1280} height=${3:-800}
+    local screenshots=KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
+    [ "${KWIN_CHECK_SCREENSHOTS:-}" = 1 ] && screenshots=KWIN_SCREENSHOT_CHECKS=1
     user=$(sway_user)
     mkdir -p "$folder/bin" "$folder/run"
     # The installed binary carries file capabilities that an unprivileged user in a container
@@ -32,13 +35,13 @@ EOF
     # A process group of its own, so that KWin, Xwayland and the bus stop together.
     setsid setpriv --reuid="$user" --regid="$user" --clear-groups \
         env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$folder/run" HOME="$folder/run" \
-        KWIN_COMPOSE=O2 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+        KWIN_COMPOSE=O2 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$screenshots" \
         dbus-run-session --config-file="$folder/bus.conf" -- "$folder/bin/kwin_wayland" --virtual \
         --no-lockscreen --xwayland --socket kwin-1 --width "$width" --height "$height" --scale "$scale" \
         "$folder/bin/session-up" >"$folder/kwin.log" 2>&1 &
     E2E_PIDS+=("-$!")
     wait_until 20 test -s "$folder/run/bus" || { log "KWin did not start: $(cat "$folder/kwin.log")"; exit 1; }
-    export XDG_RUNTIME_DIR=$folder/run WAYLAND_DISPLAY=kwin-1
+    export XDG_RUNTIME_DIR=$folder/run WAYLAND_DISPLAY=kwin-1 KWIN_HOME=$folder/run
     DBUS_SESSION_BUS_ADDRESS=$(cat "$folder/run/bus")
     export DBUS_SESSION_BUS_ADDRESS
     export TMPDIR=$E2E_TMP/client
