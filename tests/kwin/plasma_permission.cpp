@@ -1,9 +1,11 @@
 // The permission as Plasma gives it, on a KWin that checks who asks for screenshots: refused at
 // first, granted by the desktop entry grant() writes into $XDG_DATA_HOME/applications, then
-// allowed without a restart. Prints what failed and exits 1; prints "allowed" when it passes.
+// allowed without a restart; an entry of the user's in the way is left alone. Prints what failed
+// and exits 1; prints "allowed" when it passes.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +30,17 @@ int fail(const std::string& what) {
 
 int main(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
+    // Only a file we wrote is replaced, whole.
+    const QTemporaryDir folder;
+    const std::string theirs = folder.filePath(QStringLiteral("theirs.desktop")).toStdString();
+    std::ofstream(theirs) << "[Desktop Entry]\nExec=/usr/bin/true\n";
+    const std::string entry = *PlasmaPermission::entryText("/opt/a b/spanlet");
+    const std::string ours = folder.filePath(QStringLiteral("ours.desktop")).toStdString();
+    if (PlasmaPermission::writeEntry(theirs, entry) || !PlasmaPermission::writeEntry(ours, entry) ||
+        !PlasmaPermission::writeEntry(ours, entry) ||
+        entry.find("\nExec=\"/opt/a b/spanlet\"\n") == std::string::npos) {
+        return fail("a file not ours replaced, or ours not written: " + entry);
+    }
     PlasmaPermission permission(QDBusConnection::sessionBus());
     const CaptureAccess first = permission.access();
     if (first.state != CaptureAccess::State::grantable || first.action.empty() ||
