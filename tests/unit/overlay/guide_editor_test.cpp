@@ -21,13 +21,31 @@ TEST(GuideEditingTest, MapsKeysToActions) {
         std::optional<Axis> selected;
         EditorKeyAction expected;
     } rows[] = {
-        {"shift_tab_selects_previous", {K::tab, true, false, ""}, none, {A::selectPrevious, 0}},
-        {"left_moves_vertical_back", {K::left, false, false, ""}, v, {A::nudge, -1}},
-        {"shift_up_moves_horizontal_ten_back", {K::up, true, false, ""}, h, {A::nudge, -10}},
-        {"left_ignored_for_horizontal", {K::left, false, false, ""}, h, {A::consume, 0}},
-        {"arrow_without_selection_consumed", {K::up, false, false, ""}, none, {A::consume, 0}},
-        {"shift_v_adds_vertical", {K::other, true, false, "V"}, none, {A::addVertical, 0}},
-        {"other_letter_passes", {K::other, false, false, "x"}, none, {A::pass, 0}},
+        {"shift_tab_selects_previous",
+         {.key = K::tab, .shift = true, .text = ""},
+         none,
+         {A::selectPrevious, 0}},
+        {"left_moves_vertical_back",
+         {.key = K::left, .shift = false, .text = ""},
+         v,
+         {A::nudge, -1}},
+        {"shift_up_moves_horizontal_ten_back",
+         {.key = K::up, .shift = true, .text = ""},
+         h,
+         {A::nudge, -10}},
+        {"left_ignored_for_horizontal",
+         {.key = K::left, .shift = false, .text = ""},
+         h,
+         {A::consume, 0}},
+        {"arrow_without_selection_consumed",
+         {.key = K::up, .shift = false, .text = ""},
+         none,
+         {A::consume, 0}},
+        {"shift_v_adds_vertical",
+         {.key = K::other, .shift = true, .text = "V"},
+         none,
+         {A::addVertical, 0}},
+        {"other_letter_passes", {.key = K::other, .shift = false, .text = "x"}, none, {A::pass, 0}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
