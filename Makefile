@@ -58,7 +58,7 @@ package: build
 
 run: build
 	@if [ -x $(BUILD)/app/shell/spanlet ]; then \
-		if [ -z "$$DISPLAY" ]; then echo "No X display (DISPLAY is empty): try 'make demo' for headless screenshots."; exit 1; fi; \
+		if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "No display server (DISPLAY and WAYLAND_DISPLAY are empty): try 'make demo' for headless screenshots."; exit 1; fi; \
 		exec $(BUILD)/app/shell/spanlet; \
 	else \
 		echo "The application shell is not built yet: only the libraries and their tests exist (see README)."; \
