@@ -9,12 +9,27 @@ namespace spanlet::XdgFolders {
 namespace {
 
 const char* variable(Base base) {
-    return base == Base::config ? "XDG_CONFIG_HOME" : "XDG_DATA_HOME";
+    switch (base) {
+    case Base::config:
+        return "XDG_CONFIG_HOME";
+    case Base::data:
+        return "XDG_DATA_HOME";
+    case Base::state:
+        break;
+    }
+    return "XDG_STATE_HOME";
 }
 
 std::filesystem::path underHome(Base base) {
-    return base == Base::config ? std::filesystem::path(".config")
-                                : std::filesystem::path(".local") / "share";
+    switch (base) {
+    case Base::config:
+        return ".config";
+    case Base::data:
+        return std::filesystem::path(".local") / "share";
+    case Base::state:
+        break;
+    }
+    return std::filesystem::path(".local") / "state";
 }
 
 } // namespace

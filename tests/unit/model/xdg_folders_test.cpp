@@ -23,6 +23,7 @@ TEST(XdgFoldersTest, AnAbsoluteValueWinsElseTheDefaultUnderHome) {
         {Base::data, "/x/data", "/home/u", "/x/data"},
         {Base::data, "data", "/home/u", "/home/u/.local/share"},
         {Base::data, "data", "", ""},
+        {Base::state, nullptr, "/home/u", "/home/u/.local/state"},
         {Base::config, "/x/cfg", "", "/x/cfg"},
     };
     for (const Row& row : rows) {

@@ -2,12 +2,13 @@
 
 #include <filesystem>
 
-/// The XDG base folders the user's configuration and data live in.
+/// The XDG base folders the user's configuration, data and state live in.
 namespace spanlet::XdgFolders {
 
 enum class Base {
     config, ///< $XDG_CONFIG_HOME, by default ~/.config
     data,   ///< $XDG_DATA_HOME, by default ~/.local/share
+    state,  ///< $XDG_STATE_HOME, by default ~/.local/state
 };
 
 /// The folder `base` names, given its variable's `value` (null when unset) and the `home`
