@@ -3,6 +3,9 @@
 // texture), drawn either as a window over the whole root or as the wallpaper.
 //
 //   e2e_scene window | wallpaper   draws the scene, prints "ready", runs until SIGTERM
+//   e2e_scene desktop              the same as a desktop window that the window manager keeps
+//                                  below every other (mutter keeps an override-redirect window
+//                                  above its own), and prints "click X Y" for each click on it
 //   e2e_scene boxes                prints one line per box: name x y width height aimX aimY
 //                                  colour (root device pixels; colour as RRGGBB)
 //   e2e_scene pixel X Y            prints the root window's pixel at (X, Y) as RRGGBB
@@ -140,7 +143,10 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
-int show(bool asWallpaper) {
+enum class Shown { window, wallpaper, desktop };
+
+int show(Shown shown) {
+    const bool asWallpaper = shown == Shown::wallpaper;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) {
         std::fputs("e2e_scene: no X display\n", stderr);
@@ -161,10 +167,17 @@ int show(bool asWallpaper) {
         xcb_clear_area(c, 0, root, 0, 0, 0, 0);
     } else {
         const xcb_window_t window = xcb_generate_id(c);
-        const std::uint32_t values[] = {0xFFFFFF, 1}; // white background, override-redirect
+        // White background; override-redirect unless managed as the desktop.
+        const std::uint32_t values[] = {0xFFFFFF, shown == Shown::window ? 1U : 0U,
+                                        XCB_EVENT_MASK_BUTTON_PRESS};
         xcb_create_window(c, 24, window, root, 0, 0, rootWidth, rootHeight, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        if (shown == Shown::desktop) {
+            const xcb_atom_t desktop = atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP");
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_WINDOW_TYPE"),
+                                XCB_ATOM_ATOM, 32, 1, &desktop);
+        }
         const std::string title = "Spanlet e2e scene";
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                             std::uint32_t(title.size()), title.data());
@@ -182,6 +195,18 @@ int show(bool asWallpaper) {
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // all drawn
     std::puts("ready");
     std::fflush(stdout);
+    if (shown == Shown::desktop) {
+        // Until SIGTERM ends the process.
+        while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+            if ((event->response_type & 0x7F) == XCB_BUTTON_PRESS) {
+                const auto* press = reinterpret_cast<xcb_button_press_event_t*>(event);
+                std::printf("click %d %d\n", press->root_x, press->root_y);
+                std::fflush(stdout);
+            }
+            std::free(event);
+        }
+        return 1;
+    }
     // Keep the connection (and with it the pixmap) until told to stop.
     sigset_t set;
     sigemptyset(&set);
@@ -247,8 +272,10 @@ int stuckManager() {
 
 int main(int argc, char** argv) {
     const std::string_view mode = argc > 1 ? argv[1] : "";
-    if (mode == "window" || mode == "wallpaper") {
-        return show(mode == "wallpaper");
+    if (mode == "window" || mode == "wallpaper" || mode == "desktop") {
+        return show(mode == "window"      ? Shown::window
+                    : mode == "wallpaper" ? Shown::wallpaper
+                                          : Shown::desktop);
     }
     if (mode == "boxes") {
         for (const Box& b : boxes) {
@@ -263,6 +290,6 @@ int main(int argc, char** argv) {
     if (mode == "stuck-manager") {
         return stuckManager();
     }
-    std::fputs("usage: e2e_scene window|wallpaper|boxes|pixel X Y|stuck-manager\n", stderr);
+    std::fputs("usage: e2e_scene window|wallpaper|desktop|boxes|pixel X Y|stuck-manager\n", stderr);
     return 2;
 }
