@@ -3,7 +3,7 @@
 (org.gnome.Mutter.RemoteDesktop on the session bus; mutter serves any caller on it).
 
 Reads commands from standard input, one a line, and answers each with "ok" once mutter has
-taken it (or "error: ..." for a line it does not understand or mutter refused):
+queued it, in order (or "error: ..." for a line it does not understand or mutter refused):
   move X Y             the pointer to (X, Y), global stage coordinates, fractions allowed
   press|release|click  the left button, or the button code given after it (BTN_* codes)
   key CODE             presses and releases a key (evdev code)
