@@ -3,9 +3,9 @@
 #include <memory>
 
 #include <spanlet/platform/Platform.hpp>
-#include <spanlet/x11/QtClipboard.hpp>
 #include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11Capture.hpp>
+#include <spanlet/x11/X11Clipboard.hpp>
 #include <spanlet/x11/X11DisplayPort.hpp>
 #include <spanlet/x11/X11Hotkeys.hpp>
 #include <spanlet/x11/X11OverlayHost.hpp>
@@ -41,7 +41,7 @@ private:
     X11Capture capture_;
     X11Permission permission_;
     X11Hotkeys hotkeys_;
-    QtClipboard clipboard_;
+    X11Clipboard clipboard_;
     X11Surfaces surfaces_;
     X11OverlayHost overlay_;
 };

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <xcb/xcb.h>
 
-#include <spanlet/x11/QtClipboard.hpp>
+#include <spanlet/x11/X11Clipboard.hpp>
 
 #include "QtXcb.hpp"
 #include "XcbReply.hpp"
@@ -41,11 +41,7 @@ private:
 
 } // namespace
 
-void QtClipboard::setText(const std::string& text) {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text), QClipboard::Clipboard);
-}
-
-void QtClipboard::handOver(std::chrono::milliseconds wait) {
+void X11Clipboard::handOver(std::chrono::milliseconds wait) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     xcb_connection_t* c = x11::qtConnection();
     if (c == nullptr || !clipboard->ownsClipboard()) {
