@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,23 @@ struct DesktopTrigger {
     friend bool operator==(const DesktopTrigger&, const DesktopTrigger&) = default;
 };
 
+/// Shortcuts in the desktop's own keyboard settings that each run `spanlet --command NAME`,
+/// added at the user's request where the desktop gives applications no global shortcuts but
+/// lets the user bind keys to programs.
+class DesktopShortcuts {
+public:
+    virtual ~DesktopShortcuts() = default;
+    /// The label of the button that adds them, e.g. "Add to GNOME Shortcuts…".
+    [[nodiscard]] virtual std::string action() const = 0;
+    /// The question to ask before add(bindings): what it writes and where, in whole sentences.
+    [[nodiscard]] virtual std::string question(std::span<const Binding> bindings) const = 0;
+    /// Adds a shortcut for each of `bindings`, replacing those Spanlet added before and leaving
+    /// every other alone. Empty when it worked, else why not, in the user's words.
+    virtual std::string add(std::span<const Binding> bindings) = 0;
+    /// Spanlet's shortcuts as the desktop's settings hold them now, in command order.
+    [[nodiscard]] virtual std::vector<DesktopTrigger> read() const = 0;
+};
+
 /// The global shortcuts as a back end provides them: the model's Hotkeys port, plus which
 /// combinations could not be had because another application holds them.
 class PlatformHotkeys : public Hotkeys {
@@ -46,6 +64,9 @@ public:
     [[nodiscard]] virtual bool triggersChangeable() const { return false; }
     /// Opens that dialog; nothing where there is none.
     virtual void changeTriggers() {}
+    /// Route configuration: the desktop's keyboard settings, where Spanlet can add its
+    /// shortcuts there; nothing elsewhere.
+    [[nodiscard]] virtual DesktopShortcuts* desktopShortcuts() { return nullptr; }
 };
 
 } // namespace spanlet
