@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""From a measuring command to the still frame shown, on a compositor without layer shell
+(mutter), read from Spanlet's own trace (SPANLET_TRACE).
+
+  latency_stillframe.py <spanlet> <remote_input> <trace> <runs> X,Y
+
+Each run sends `spanlet --command toggleSnapping`, waits for the trace's "shown" mark (the
+frame's windows exposed on every display) and the first live measurement on the frame, then
+ends measuring with the same command (Spanlet handles commands in the order sent). Marks reach
+the file with the next live measurement, so while it waits the pointer (the remote input, at
+X,Y) moves by one pixel and back. Prints p50/p95 of command sent -> shown, and of command
+sent -> first live measurement on the frame (the pointer's window is up and measured on).
+
+Both clocks are CLOCK_MONOTONIC, so the trace's times compare with ours.
+"""
+import math
+import subprocess
+import sys
+import time
+
+
+def start(driver):
+    pointer = subprocess.Popen([driver], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    if pointer.stdout.readline().strip() != "ready":
+        sys.exit("latency_stillframe: the remote input did not start")
+    return pointer
+
+
+def send(pointer, line):
+    pointer.stdin.write(line + "\n")
+    pointer.stdin.flush()
+    answer = pointer.stdout.readline().strip()
+    if answer != "ok":
+        sys.exit(f"latency_stillframe: '{line}' answered '{answer}'")
+
+
+def percentile(values, p):
+    ordered = sorted(values)
+    return ordered[max(0, math.ceil(p / 100 * len(ordered)) - 1)]
+
+
+def report(what, values):
+    print(f"  {what}: p50 {percentile(values, 50):.1f} ms, p95 {percentile(values, 95):.1f} ms "
+          f"({len(values)} runs)")
+
+
+def wait_for(trace, pointer, at, after):
+    """The times (ns) of the first "shown" mark and the first live measurement after `after`,
+    read as the trace grows, until the measurement (None when none came within 10 s). The mark
+    comes first, and reaches the file with the measurement."""
+    shown = None
+    nudge = 0
+    last_nudge = time.monotonic()
+    deadline = last_nudge + 10
+    while time.monotonic() < deadline:
+        line = trace.readline()
+        if not line:
+            if time.monotonic() - last_nudge > 0.05:
+                nudge = 1 - nudge
+                send(pointer, f"move {at[0] + nudge} {at[1]}")
+                last_nudge = time.monotonic()
+            time.sleep(0.0005)
+            continue
+        fields = line.split()
+        if len(fields) != 4 or int(fields[3]) <= after:
+            continue
+        if fields[0] == "shown" and shown is None:
+            shown = int(fields[3])
+        elif fields[0] == "published":
+            return shown, int(fields[3])
+    return None
+
+
+def command(spanlet):
+    subprocess.run([spanlet, "--command", "toggleSnapping"], check=True)
+
+
+def main():
+    if len(sys.argv) != 6:
+        sys.exit(__doc__)
+    spanlet, driver, trace_path, runs = sys.argv[1:5]
+    at = tuple(float(v) for v in sys.argv[5].split(","))
+    pointer = start(driver)
+    send(pointer, f"move {at[0]} {at[1]}")
+    shown, measured = [], []
+    missed = 0
+    with open(trace_path) as trace:
+        trace.seek(0, 2)
+        for _ in range(int(runs)):
+            sent = time.monotonic_ns()
+            command(spanlet)
+            times = wait_for(trace, pointer, at, sent)
+            if times is None:
+                missed += 1
+            else:
+                if times[0] is not None:
+                    shown.append((times[0] - sent) / 1e6)
+                measured.append((times[1] - sent) / 1e6)
+            command(spanlet)
+    if not measured:
+        sys.exit("latency_stillframe: nothing measured on a frame")
+    print(f"  {runs} runs, {missed} without a measurement on the frame within 10 s")
+    if shown:
+        report("command -> frame shown", shown)
+    report("command -> first live measurement on the frame", measured)
+
+
+if __name__ == "__main__":
+    main()
