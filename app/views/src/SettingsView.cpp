@@ -19,6 +19,7 @@
 #include <spanlet/views/ViewText.hpp>
 
 #include "CompositorBindingsPanel.hpp"
+#include "DesktopShortcutsPanel.hpp"
 #include "ShortcutList.hpp"
 #include "ViewStyle.hpp"
 
@@ -248,9 +249,15 @@ QWidget* SettingsView::shortcutsSection(HotkeyStatus& hotkeys, Clipboard& clipbo
     rows->addWidget(hotkeysEnabled_);
     rows->addWidget(shortcutList_);
     if (route_ == HotkeyRoute::configuration) {
-        // Nothing here turns the keys on or off: the compositor's configuration does.
+        // Nothing here turns the keys on or off: the desktop's settings or the compositor's
+        // configuration do.
         hotkeysEnabled_->hide();
-        editor->addWidget(new CompositorBindingsPanel(model_, clipboard));
+        if (DesktopShortcuts* desktop = hotkeys.desktopShortcuts()) {
+            editor->addWidget(new ShortcutList(model_, hotkeys, true));
+            editor->addWidget(new DesktopShortcutsPanel(model_, *desktop));
+        } else {
+            editor->addWidget(new CompositorBindingsPanel(model_, clipboard));
+        }
     } else {
         editor->addWidget(new ShortcutList(model_, hotkeys, true));
     }

@@ -20,9 +20,10 @@ namespace spanlet::views {
 /// The settings window (520 × 640, scrolling when taller): units, guides, edge snapping,
 /// copying, the global shortcuts, and starting at login, each bound to its preference. The
 /// shortcuts show as the session binds them: an editor where Spanlet grabs them, what the
-/// desktop bound where it binds them, and the lines for the compositor's configuration where
-/// nothing binds them for Spanlet. Every
-/// control shows the model's current value, so changes made elsewhere show at once.
+/// desktop bound where it binds them, and where nothing binds them for Spanlet, the editor and
+/// a button that adds them to the desktop's keyboard settings where it has those, else the
+/// lines for the compositor's configuration. Every control shows the model's current value, so
+/// changes made elsewhere show at once.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:

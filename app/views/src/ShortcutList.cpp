@@ -38,13 +38,21 @@ ShortcutList::ShortcutList(Mensor& model, HotkeyStatus& hotkeys, bool editable, 
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(4);
     const HotkeyRoute route = hotkeys_.state().route;
-    // Only the keys Spanlet grabs itself are Spanlet's to change.
-    const bool editing = editable && route == HotkeyRoute::grabbed;
+    // Only the keys Spanlet grabs itself, or adds to the desktop's settings, are Spanlet's to
+    // change.
+    const DesktopShortcuts* desktop = hotkeys_.desktopShortcuts();
+    const bool editing = editable && (route == HotkeyRoute::grabbed ||
+                                      (route == HotkeyRoute::configuration && desktop != nullptr));
     if (route == HotkeyRoute::configuration) {
         // No global key grabs here: the keys shown are what to bind, not what is bound.
-        QLabel* note = label(QStringLiteral("Bind these keys to “spanlet --command NAME” in your "
-                                            "compositor’s configuration: Settings shows the "
-                                            "lines to paste."));
+        QLabel* note = label(
+            desktop != nullptr
+                ? QStringLiteral("Spanlet adds these keys to your desktop’s keyboard settings "
+                                 "with “%1” in Settings.")
+                      .arg(qs(desktop->action()))
+                : QStringLiteral("Bind these keys to “spanlet --command NAME” in your "
+                                 "compositor’s configuration: Settings shows the lines to "
+                                 "paste."));
         note->setObjectName(QStringLiteral("boundByDesktop"));
         makeCaption(note);
         rows->addWidget(note);

@@ -42,6 +42,9 @@ public:
     virtual void changeTriggers() = 0;
     /// Calls `changed` after every change of state(), until the subscription goes.
     [[nodiscard]] virtual Subscription onChange(std::function<void()> changed) = 0;
+    /// Route configuration: the desktop's keyboard settings, where Spanlet can add its
+    /// shortcuts there; nothing elsewhere.
+    [[nodiscard]] virtual DesktopShortcuts* desktopShortcuts() { return nullptr; }
 
     /// The user's shortcuts are not what is bound: the desktop or the compositor binds keys.
     [[nodiscard]] bool boundByDesktop() const { return state().route != HotkeyRoute::grabbed; }
@@ -58,7 +61,8 @@ public:
         value_.set(std::move(next));
     }
     void setState(HotkeyState state) { value_.set(std::move(state)); }
-    /// Shows what `hotkeys` reports from now on, and opens its dialog on changeTriggers().
+    /// Shows what `hotkeys` reports from now on, opens its dialog on changeTriggers() and hands
+    /// out its desktopShortcuts().
     /// `hotkeys` must outlive this.
     void follow(PlatformHotkeys& hotkeys) {
         followed_ = &hotkeys;
@@ -78,6 +82,9 @@ public:
     }
     [[nodiscard]] Subscription onChange(std::function<void()> changed) override {
         return value_.subscribe([changed = std::move(changed)](const HotkeyState&) { changed(); });
+    }
+    [[nodiscard]] DesktopShortcuts* desktopShortcuts() override {
+        return followed_ != nullptr ? followed_->desktopShortcuts() : nullptr;
     }
 
 private:
