@@ -40,7 +40,7 @@ EOF
     # A process group of its own, so that mutter, Xwayland, PipeWire and the bus stop together.
     setsid setpriv --reuid="$user" --regid="$user" --clear-groups \
         env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$folder/run" HOME="$folder/run/home" \
-        XDG_CONFIG_HOME="$folder/run/home" GSETTINGS_BACKEND=keyfile \
+        XDG_CONFIG_HOME="$folder/run/home" GSETTINGS_BACKEND=keyfile MUTTER_DEBUG_DISABLE_ANIMATIONS=1 \
         dbus-run-session --config-file="$folder/bus.conf" -- sh -c \
         'gsettings set org.gnome.mutter experimental-features "$1" && shift && exec "$@"' sh "$features" \
         mutter --headless --virtual-monitor "$pixels" --wayland \
