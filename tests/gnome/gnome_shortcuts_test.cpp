@@ -105,6 +105,7 @@ TEST_F(GnomeShortcutsTest, AddingKeepsTheUsersShortcutsAndReadsOursBack) {
     EXPECT_EQ(entryKey(snapping, "command"), "\"'/opt/My Apps/spanlet' --command toggleSnapping\"");
 
     std::vector<DesktopTrigger> bound;
+    bound.reserve(defaults.size());
     for (const Binding& b : defaults) {
         bound.push_back({b.command, b.shortcut.display()});
     }

@@ -179,6 +179,7 @@ std::string GnomeShortcuts::add(std::span<const Binding> bindings) {
     }
     // The list last, so the settings daemon finds every entry it names complete.
     std::vector<const gchar*> strv;
+    strv.reserve(paths.size() + 1);
     for (const std::string& p : paths) {
         strv.push_back(p.c_str());
     }
