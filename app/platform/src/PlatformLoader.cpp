@@ -17,19 +17,18 @@ std::optional<std::string> variable(const char* name) {
 } // namespace
 
 Session Session::fromEnvironment() {
-    return {variable("WAYLAND_DISPLAY"), variable("DISPLAY")};
+    return {variable("WAYLAND_DISPLAY"), variable("DISPLAY"), variable("SPANLET_BACKEND")};
 }
 
 std::vector<Backend> candidates(const Session& session) {
-    std::vector<Backend> out;
-    if (session.waylandDisplay) {
-        out.push_back(Backend::wayland);
-        out.push_back(Backend::plasma);
+    const bool x11Forced = session.forced == "x11";
+    if (session.waylandDisplay && !x11Forced) {
+        return {Backend::wayland, Backend::plasma, Backend::stillFrame};
     }
     if (session.display) {
-        out.push_back(Backend::x11);
+        return {Backend::x11};
     }
-    return out;
+    return {};
 }
 
 std::unique_ptr<Platform> load(const Session& session, std::span<const Entry> built) {

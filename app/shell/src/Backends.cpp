@@ -7,10 +7,26 @@
 #include <spanlet/ruler/qt/HostedRuler.hpp>
 #include <spanlet/ruler/qt/QtRulerController.hpp>
 #include <spanlet/shell/Backends.hpp>
+#include <spanlet/stillframe/StillFramePlatform.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
 #include <spanlet/x11/X11Platform.hpp>
 
 namespace spanlet {
+
+namespace {
+
+wayland::WaylandPlatform::Offer offer(PlatformLoader::Backend backend) {
+    switch (backend) {
+    case PlatformLoader::Backend::wayland:
+        return wayland::WaylandPlatform::offer();
+    case PlatformLoader::Backend::plasma:
+        return kwin::PlasmaPlatform::offer();
+    default:
+        return stillframe::StillFramePlatform::offer();
+    }
+}
+
+} // namespace
 
 SessionPlatform qtPlatformForSession() {
     const PlatformLoader::Session session = PlatformLoader::Session::fromEnvironment();
@@ -18,8 +34,8 @@ SessionPlatform qtPlatformForSession() {
         switch (backend) {
         case PlatformLoader::Backend::wayland:
         case PlatformLoader::Backend::plasma:
-            switch (backend == PlatformLoader::Backend::wayland ? wayland::WaylandPlatform::offer()
-                                                                : kwin::PlasmaPlatform::offer()) {
+        case PlatformLoader::Backend::stillFrame:
+            switch (offer(backend)) {
             case wayland::WaylandPlatform::Offer::everything:
                 return {"wayland", {}};
             case wayland::WaylandPlatform::Offer::notEnough:
@@ -49,6 +65,8 @@ std::unique_ptr<Platform> loadPlatform() {
          [] { return std::unique_ptr<Platform>(wayland::WaylandPlatform::make()); }},
         {PlatformLoader::Backend::plasma,
          [] { return std::unique_ptr<Platform>(kwin::PlasmaPlatform::make()); }},
+        {PlatformLoader::Backend::stillFrame,
+         [] { return std::unique_ptr<Platform>(stillframe::StillFramePlatform::make()); }},
         {PlatformLoader::Backend::x11,
          [] { return std::unique_ptr<Platform>(X11Platform::make()); }},
     };

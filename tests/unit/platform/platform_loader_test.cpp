@@ -15,9 +15,15 @@ using PlatformLoader::Backend;
 TEST(PlatformLoader, CandidatesFollowTheSession) {
     const std::pair<PlatformLoader::Session, std::vector<Backend>> rows[] = {
         {{}, {}},
-        {{std::nullopt, ":0"}, {Backend::x11}},
-        {{"wayland-1", std::nullopt}, {Backend::wayland, Backend::plasma}},
-        {{"wayland-1", ":0"}, {Backend::wayland, Backend::plasma, Backend::x11}}, // XWayland
+        {{std::nullopt, ":0", std::nullopt}, {Backend::x11}},
+        {{"wayland-1", std::nullopt, std::nullopt},
+         {Backend::wayland, Backend::plasma, Backend::stillFrame}},
+        // Never Xwayland by itself: its overlay would not see the Wayland windows.
+        {{"wayland-1", ":0", std::nullopt},
+         {Backend::wayland, Backend::plasma, Backend::stillFrame}},
+        {{"wayland-1", ":0", "x11"}, {Backend::x11}},
+        {{"wayland-1", std::nullopt, "x11"}, {}},
+        {{std::nullopt, ":0", "wayland"}, {Backend::x11}},
     };
     for (const auto& [session, expected] : rows) {
         EXPECT_EQ(PlatformLoader::candidates(session), expected);
@@ -56,16 +62,19 @@ std::optional<Backend> loaded(const PlatformLoader::Session& session,
 }
 
 TEST(PlatformLoader, TakesTheFirstCandidateThatStartsAmongThoseBuilt) {
-    const PlatformLoader::Session both{"wayland-1", ":0"};
+    const PlatformLoader::Session both{"wayland-1", ":0", std::nullopt};
     EXPECT_EQ(loaded(both, {{Backend::x11, starts(Backend::x11)},
                             {Backend::wayland, starts(Backend::wayland)}}),
               Backend::wayland);
-    // A compositor without the protocols we need: the X server it runs (XWayland) serves.
-    EXPECT_EQ(loaded(both, {{Backend::wayland, fails()}, {Backend::x11, starts(Backend::x11)}}),
+    // A compositor without the protocols we need: the still frame serves, not its XWayland.
+    EXPECT_EQ(loaded(both, {{Backend::wayland, fails()},
+                            {Backend::x11, starts(Backend::x11)},
+                            {Backend::stillFrame, starts(Backend::stillFrame)}}),
+              Backend::stillFrame);
+    EXPECT_EQ(loaded(both, {{Backend::x11, starts(Backend::x11)}}), std::nullopt);
+    EXPECT_EQ(loaded({"wayland-1", ":0", "x11"}, {{Backend::wayland, starts(Backend::wayland)},
+                                                  {Backend::x11, starts(Backend::x11)}}),
               Backend::x11);
-    EXPECT_EQ(loaded(both, {{Backend::x11, starts(Backend::x11)}}), Backend::x11);
-    EXPECT_EQ(loaded({"wayland-1", std::nullopt}, {{Backend::x11, starts(Backend::x11)}}),
-              std::nullopt);
 }
 
 } // namespace

@@ -11,21 +11,25 @@
 
 namespace spanlet::PlatformLoader {
 
-/// The display servers Spanlet has a back end for: wlroots compositors, KDE Plasma's KWin, X11.
-enum class Backend { wayland, plasma, x11 };
+/// The display servers Spanlet has a back end for: wlroots compositors, KDE Plasma's KWin, any
+/// other Wayland compositor (measuring on a still frame), X11.
+enum class Backend { wayland, plasma, stillFrame, x11 };
 
-/// What the session offers: $WAYLAND_DISPLAY and $DISPLAY (nothing when unset or empty).
+/// What the session offers: $WAYLAND_DISPLAY and $DISPLAY (nothing when unset or empty), and
+/// the back end the user forces with $SPANLET_BACKEND (only "x11" is known).
 struct Session {
     std::optional<std::string> waylandDisplay;
     std::optional<std::string> display;
+    std::optional<std::string> forced;
 
     /// Read from the environment.
     [[nodiscard]] static Session fromEnvironment();
 };
 
-/// The back ends worth trying in `session`, best first: wlroots, then Plasma, where a Wayland
-/// display is named, then X11 where an X display is (XWayland included). Empty: no display
-/// server.
+/// The back ends worth trying in `session`, best first: wlroots, Plasma, then the still frame
+/// where a Wayland display is named; X11 only where no Wayland display is named but an X
+/// display is, or where X11 is forced (an X11 overlay on a Wayland desktop cannot see its
+/// windows). Empty: no display server.
 std::vector<Backend> candidates(const Session& session);
 
 /// Makes one back end; nothing when the display server lacks what it needs (a Wayland

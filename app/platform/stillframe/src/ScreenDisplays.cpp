@@ -1,0 +1,114 @@
+#include <QCursor>
+#include <QGuiApplication>
+#include <QObject>
+#include <QScreen>
+#include <algorithm>
+
+#include <spanlet/screen/Desktop.hpp>
+#include <spanlet/stillframe/ScreenDisplays.hpp>
+
+namespace spanlet::stillframe {
+
+namespace {
+
+QList<QScreen*> screensPrimaryFirst() {
+    QList<QScreen*> screens = QGuiApplication::screens();
+    const auto at = std::find(screens.begin(), screens.end(), QGuiApplication::primaryScreen());
+    if (at != screens.end()) {
+        std::rotate(screens.begin(), at, at + 1);
+    }
+    return screens;
+}
+
+} // namespace
+
+ScreenDisplays::ScreenDisplays() : context_(std::make_unique<QObject>()) {
+    const QPoint cursor = QCursor::pos();
+    pointer_ = {double(cursor.x()), double(cursor.y())};
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
+        watch(s);
+        screensMayHaveChanged();
+    });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, context_.get(),
+                     [this](QScreen*) { screensMayHaveChanged(); });
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, context_.get(),
+                     [this](QScreen*) { screensMayHaveChanged(); });
+    for (QScreen* s : QGuiApplication::screens()) {
+        watch(s);
+    }
+}
+
+ScreenDisplays::~ScreenDisplays() = default;
+
+void ScreenDisplays::watch(QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
+                     [this](const QRect&) { screensMayHaveChanged(); });
+    QObject::connect(screen, &QScreen::physicalDotsPerInchChanged, context_.get(),
+                     [this](qreal) { screensMayHaveChanged(); });
+}
+
+void ScreenDisplays::screensMayHaveChanged() {
+    if (notifyPending_) {
+        return;
+    }
+    notifyPending_ = true;
+    // One change of the outputs comes as several signals in one turn of the event loop.
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this] {
+            notifyPending_ = false;
+            if (changed_) {
+                changed_();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+std::uint32_t ScreenDisplays::idOf(const QScreen& screen) const {
+    const auto [at, added] =
+        ids_.try_emplace(screen.name(), static_cast<std::uint32_t>(ids_.size() + 1));
+    return at->second;
+}
+
+std::vector<ScreenInfo> ScreenDisplays::currentScreens() const {
+    const QList<QScreen*> screens = screensPrimaryFirst();
+    const double primaryHeight = screens.isEmpty() ? 0.0 : screens.front()->geometry().height();
+    std::vector<ScreenInfo> out;
+    out.reserve(static_cast<std::size_t>(screens.size()));
+    for (const QScreen* screen : screens) {
+        const QRect g = screen->geometry();
+        out.push_back(Desktop::makeScreenInfo(
+            idOf(*screen), {double(g.x()), double(g.y()), double(g.width()), double(g.height())},
+            screen->devicePixelRatio(), primaryHeight));
+    }
+    return out;
+}
+
+QScreen* ScreenDisplays::screen(std::uint32_t id) const {
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (idOf(*screen) == id) {
+            return screen;
+        }
+    }
+    return nullptr;
+}
+
+void ScreenDisplays::setScreensChangedHandler(std::function<void()> handler) {
+    changed_ = std::move(handler);
+}
+
+void ScreenDisplays::setPointerHandler(std::function<void(Point)> handler) {
+    pointerHandler_ = std::move(handler);
+}
+
+void ScreenDisplays::pointerSeen(Point at) {
+    if (at == pointer_) {
+        return;
+    }
+    pointer_ = at;
+    if (pointerHandler_) {
+        pointerHandler_(at);
+    }
+}
+
+} // namespace spanlet::stillframe
