@@ -13,7 +13,9 @@
 #include <spanlet/wayland/ThemeCursor.hpp>
 #include <spanlet/wayland/WaylandCapture.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
+#include <spanlet/wayland/WaylandDisplayPort.hpp>
 #include <spanlet/wayland/WaylandEventPump.hpp>
+#include <spanlet/wayland/WaylandOverlayHost.hpp>
 
 #include "support/InputDriver.hpp"
 #include "support/SwaySession.hpp"
@@ -47,6 +49,60 @@ TEST_F(OverlayInput, followsTheMode) {
         ASSERT_TRUE(driver.move(x += 10, 100));
         ASSERT_TRUE(c->dispatchUntil([&] { return below.pointer().has_value() == !take; }))
             << "taking input: " << take;
+    }
+}
+
+// An output switched off and on again (sway keeps the overlay's surface there and configures it
+// anew) has the input region of the host's mode: idle, the pointer passes through to what is
+// below; snapping, the overlay takes it.
+TEST_F(OverlayInput, returningOutputKeepsTheMode) {
+    ASSERT_TRUE(sway.swaymsg({"create_output"}));
+    ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-2", "position", "1280", "0"}));
+    InputDriver driver;
+    ASSERT_TRUE(driver.ok());
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    wayland::WaylandDisplayPort displays(*c);
+    wayland::WaylandCapture screencopy(*c);
+    wayland::HoleCapture holes(screencopy);
+    CursorCheck check(holes);
+    wayland::WaylandOverlayHost host(*c, displays, holes, check);
+    displays.setScreensChangedHandler([&] { host.rebuild(displays.currentScreens()); });
+    host.rebuild(displays.currentScreens());
+    const auto cycle = [&] {
+        ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-2", "disable"}));
+        c->roundtrip();
+        ASSERT_TRUE(sway.swaymsg({"output", "HEADLESS-2", "enable"}));
+        c->roundtrip();
+    };
+    const auto right = [&] {
+        for (const ScreenInfo& s : displays.currentScreens()) {
+            if (s.frame.x > 0) {
+                return std::make_pair(s.id, c->outputs().output(s.id));
+            }
+        }
+        return std::make_pair(0U, static_cast<wl_output*>(nullptr));
+    };
+    double x = 1300;
+    for (const OverlayInputMode mode : {OverlayInputMode::idle, OverlayInputMode::snapping}) {
+        host.setMode(mode);
+        cycle();
+        const auto [id, output] = right();
+        ASSERT_NE(output, nullptr);
+        TestSurface below(*c, output, 0xFF004000, true);
+        ASSERT_TRUE(c->dispatchUntil([&, id = id] {
+            return below.mapped() && host.surface(id) != nullptr && host.surface(id)->configured();
+        }));
+        c->roundtrip();
+        ASSERT_TRUE(driver.move(x += 10, 100));
+        if (mode == OverlayInputMode::idle) {
+            EXPECT_TRUE(c->dispatchUntil([&] { return below.pointer().has_value(); }))
+                << "idle: the overlay keeps the pointer";
+        } else {
+            EXPECT_TRUE(c->dispatchUntil([&] { return displays.pointerLocation().x == x; }))
+                << "snapping: the overlay lets the pointer through";
+            EXPECT_FALSE(below.pointer().has_value());
+        }
     }
 }
 
