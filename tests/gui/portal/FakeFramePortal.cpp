@@ -17,9 +17,9 @@ namespace spanlet::testing {
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString kConnection = QStringLiteral("fake-frame-portal");
+constexpr QLatin1String kService("org.freedesktop.portal.Desktop");
+constexpr QLatin1String kPath("/org/freedesktop/portal/desktop");
+constexpr QLatin1String kConnection("fake-frame-portal");
 
 /// ScreenCast's streams with each one's position and size.
 stillframe::PortalStreams wired(const std::vector<FakeFramePortal::Stream>& streams) {
@@ -68,7 +68,7 @@ bool FakeFramePortal::handleMessage(const QDBusMessage& message,
     } else if (interface == QStringLiteral("org.freedesktop.portal.ScreenCast") &&
                member == QStringLiteral("CreateSession")) {
         ++openSessions;
-        const QString session = kPath + QStringLiteral("/session/x/") +
+        const QString session = QString(kPath) + QStringLiteral("/session/x/") +
                                 options(0).value(QStringLiteral("session_handle_token")).toString();
         respond(message, options(0), 0, {{QStringLiteral("session_handle"), session}});
     } else if (interface == QStringLiteral("org.freedesktop.portal.ScreenCast") &&
@@ -101,7 +101,8 @@ void FakeFramePortal::respond(const QDBusMessage& call, const QVariantMap& optio
                               std::uint32_t code, const QVariantMap& results) {
     QString sender = call.service().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString request = kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') +
+    const QString request = QString(kPath) + QStringLiteral("/request/") + sender +
+                            QLatin1Char('/') +
                             options.value(QStringLiteral("handle_token")).toString();
     bus_.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
     QDBusMessage response = QDBusMessage::createSignal(

@@ -22,15 +22,15 @@ using stillframe::FrameRefusal;
 using stillframe::FrameResult;
 
 /// A at scale 1, 100x80 points; B to its right at scale 2, 50x40 points.
-const std::vector<ScreenInfo> kDisplays{
-    {1, {0, 0, 100, 80}, {}, DisplayScale::standard},
-    {2, {100, 0, 50, 40}, {}, DisplayScale::retina},
-};
+std::vector<ScreenInfo> displays() {
+    return {{1, {0, 0, 100, 80}, {}, DisplayScale::standard},
+            {2, {100, 0, 50, 40}, {}, DisplayScale::retina}};
+}
 
-/// What `source` answers for kDisplays.
+/// What `source` answers for displays().
 FrameResult grabbed(stillframe::FrameSource& source) {
     std::optional<FrameResult> result;
-    source.grab(kDisplays, [&](FrameResult r) { result = std::move(r); });
+    source.grab(displays(), [&](FrameResult r) { result = std::move(r); });
     EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }));
     return result.value_or(FrameRefusal{});
 }

@@ -9,12 +9,9 @@
 
 namespace spanlet::stillframe {
 
-const QString PortalRequest::service = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString PortalRequest::path = QStringLiteral("/org/freedesktop/portal/desktop");
-
 namespace {
 
-const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
+constexpr QLatin1String kRequestInterface("org.freedesktop.portal.Request");
 
 } // namespace
 
@@ -37,7 +34,8 @@ void PortalRequest::call(const QDBusConnection& bus, const QString& interface,
     // with '_' for '.'.
     QString sender = bus.baseService().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    request->listenOn(path + QStringLiteral("/request/") + sender + QLatin1Char('/') + token);
+    request->listenOn(QString(path) + QStringLiteral("/request/") + sender + QLatin1Char('/') +
+                      token);
 
     // A portal that leaves while the user is still asked would otherwise keep us waiting.
     request->watcher_ =

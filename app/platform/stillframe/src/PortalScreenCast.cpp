@@ -21,8 +21,8 @@ namespace spanlet::stillframe {
 
 namespace {
 
-const QString kInterface = QStringLiteral("org.freedesktop.portal.ScreenCast");
-const QString kTokenField = QStringLiteral("restoreToken");
+constexpr QLatin1String kInterface("org.freedesktop.portal.ScreenCast");
+constexpr QLatin1String kTokenField("restoreToken");
 
 // SelectSources' values.
 constexpr uint kMonitors = 1;     // types: monitors only

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QLatin1String>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -29,8 +30,8 @@ class PortalRequest final : public QObject {
     Q_OBJECT
 
 public:
-    static const QString service; ///< org.freedesktop.portal.Desktop
-    static const QString path;    ///< /org/freedesktop/portal/desktop
+    static constexpr QLatin1String service{"org.freedesktop.portal.Desktop"};
+    static constexpr QLatin1String path{"/org/freedesktop/portal/desktop"};
 
     /// Calls `method` of `interface` with `arguments` and then `options`, to which a fresh
     /// handle_token is added. `done` runs once, later, on the main thread, unless `owner` is
@@ -45,7 +46,7 @@ public:
 private Q_SLOTS:
     void onResponse(uint code, const QVariantMap& results);
 
-private:
+private: // NOLINT(readability-redundant-access-specifiers): the slot above is moc's
     PortalRequest(const QDBusConnection& bus, QObject* owner,
                   std::function<void(PortalAnswer)> done);
     void listenOn(const QString& handle);
