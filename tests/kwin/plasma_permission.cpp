@@ -1,17 +1,19 @@
 // The permission as Plasma gives it, on a KWin that checks who asks for screenshots: refused at
 // first, granted by the desktop entry grant() writes into $XDG_DATA_HOME/applications, then
-// allowed without a restart; an entry of the user's in the way is left alone. Prints what failed
-// and exits 1; prints "allowed" when it passes.
+// allowed by one Check Again at once, without a restart; an entry of the user's in the way is
+// left alone. Prints what failed and exits 1; prints "allowed" when it passes.
+// With "stalled" as its argument, on a KWin that serves it but does not answer (stopped): the
+// check ends, saying not allowed; prints "not allowed".
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QEventLoop>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include <spanlet/kwin/PlasmaPermission.hpp>
@@ -30,6 +32,14 @@ int fail(const std::string& what) {
 
 int main(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
+    if (argc == 2 && std::string(argv[1]) == "stalled") {
+        const CaptureAccess access = PlasmaPermission(QDBusConnection::sessionBus()).access();
+        if (access.state == CaptureAccess::State::allowed) {
+            return fail("allowed by a KWin that did not answer");
+        }
+        std::printf("not allowed\n");
+        return 0;
+    }
     // Only a file we wrote is replaced, whole.
     const QTemporaryDir folder;
     const std::string theirs = folder.filePath(QStringLiteral("theirs.desktop")).toStdString();
@@ -59,13 +69,18 @@ int main(int argc, char** argv) {
     if (text.find("\nExec=" + exe + "\n") == std::string::npos) {
         return fail("no entry naming " + exe + " in " + path + ": " + text);
     }
-    // KWin reads the entries again on its own: ask until it answers yes.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!permission.preflight()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return fail("still refused: " + permission.access().explanation);
-        }
-        QThread::msleep(100);
+    // Check Again at once, most likely before KWin has read the entry.
+    QEventLoop loop;
+    std::optional<bool> allowed;
+    permission.checkAgain([&](bool yes) {
+        allowed = yes;
+        loop.quit();
+    });
+    if (!allowed) {
+        loop.exec();
+    }
+    if (!*allowed) {
+        return fail("still refused: " + permission.access().explanation);
     }
     std::printf("allowed\n");
     return 0;

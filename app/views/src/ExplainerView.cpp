@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -118,12 +119,20 @@ void ExplainerView::proceed() {
 }
 
 void ExplainerView::checkAgain() {
-    if (!permission_.preflight()) {
-        return;
-    }
-    setAsked(false);
-    model_.enableSnapping();
-    done_();
+    // The desktop may take a moment to take in a grant: the button rests until it answers.
+    checkAgain_->setEnabled(false);
+    permission_.checkAgain([view = QPointer<ExplainerView>(this)](bool allowed) {
+        if (!view) {
+            return;
+        }
+        view->checkAgain_->setEnabled(true);
+        if (!allowed) {
+            return;
+        }
+        view->setAsked(false);
+        view->model_.enableSnapping();
+        view->done_();
+    });
 }
 
 void ExplainerView::setAsked(bool asked) {

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -199,8 +200,14 @@ QWidget* SettingsView::snappingSection() {
     allowedText_->setObjectName(QStringLiteral("screenRecording"));
     grant_ = new QPushButton;
     grant_->setObjectName(QStringLiteral("grantScreenRecording"));
-    connect(grant_, &QPushButton::clicked, this,
-            [this] { grantAfterAsking(this, permission_, grant_->text()); });
+    connect(grant_, &QPushButton::clicked, this, [this] {
+        grantAfterAsking(this, permission_, grant_->text());
+        permission_.checkAgain([view = QPointer<SettingsView>(this)](bool /*allowed*/) {
+            if (view) {
+                view->refreshAllowed();
+            }
+        });
+    });
     auto* permissionRow = new QHBoxLayout;
     permissionRow->addWidget(allowedText_);
     permissionRow->addStretch(1);

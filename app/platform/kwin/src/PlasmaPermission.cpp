@@ -1,6 +1,8 @@
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVariantMap>
 #include <cerrno>
 #include <cstdint>
@@ -10,11 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <poll.h>
 #include <sys/stat.h>
 #include <system_error>
-#include <thread>
 #include <unistd.h>
+#include <utility>
 
 #include <spanlet/kwin/PlasmaPermission.hpp>
 
@@ -28,13 +31,15 @@ using namespace std::chrono_literals;
 constexpr QLatin1String kService("org.kde.KWin.ScreenShot2");
 constexpr QLatin1String kPath("/org/kde/KWin/ScreenShot2");
 constexpr QLatin1String kRefused("org.kde.KWin.ScreenShot2.Error.NoAuthorized");
+constexpr QLatin1String kNoReply("org.freedesktop.DBus.Error.NoReply");
 constexpr const char* kKey = "X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2";
 /// Marks an entry as ours, so that only ours is ever replaced.
 constexpr const char* kOurs = "X-Spanlet-Screenshot-Entry=true";
-/// How long an answer about one pixel may take: KWin gives one in about 20 ms.
-constexpr int kAnswerWait = 300;
-/// How long after writing the entry a refusal is asked again: KWin reads entries again within
-/// about a second.
+/// How long an answer about one pixel, and the pixel, may take together: KWin gives one in about
+/// 20 ms. The check runs on the UI's thread.
+constexpr auto kAnswerWait = 300ms;
+/// How long after writing the entry a refusal is asked again: KWin looks for new entries at most
+/// every 1.5 s, then takes about 300 ms to read them.
 constexpr auto kReadAgain = 3s;
 constexpr auto kAskAgain = 100ms;
 constexpr const char* kAbout =
@@ -73,9 +78,8 @@ std::optional<std::string> readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-/// Reads what KWin writes into the pipe until it closes its end, for at most `wait`.
-void drain(int fd, std::chrono::milliseconds wait) {
-    const auto until = std::chrono::steady_clock::now() + wait;
+/// Reads what KWin writes into the pipe until it closes its end, or until `until`.
+void drain(int fd, std::chrono::steady_clock::time_point until) {
     char buffer[64];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -95,11 +99,10 @@ void drain(int fd, std::chrono::milliseconds wait) {
 
 PlasmaPermission::PlasmaPermission(QDBusConnection bus) : bus_(std::move(bus)) {}
 
-PlasmaPermission::Answer PlasmaPermission::ask(std::string* why) const {
+QDBusMessage PlasmaPermission::onePixel(int* readEnd) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
-        *why = "Spanlet couldn’t make a pipe for KWin to write into.";
-        return Answer::failed;
+        return {};
     }
     QDBusMessage message =
         QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("CaptureArea"));
@@ -108,31 +111,51 @@ PlasmaPermission::Answer PlasmaPermission::ask(std::string* why) const {
     message << 0 << 0 << 1U << 1U << options
             << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]));
     ::close(ends[1]);
-    const QDBusMessage reply = bus_.call(message, QDBus::Block, kAnswerWait);
+    *readEnd = ends[0];
+    return message;
+}
+
+PlasmaPermission::Answer PlasmaPermission::answer(const QDBusMessage& reply, int readEnd,
+                                                  std::string* why) {
     if (reply.type() == QDBusMessage::ReplyMessage) {
         // KWin writes the pixel after it answers; our end stays open until it has.
-        drain(ends[0], std::chrono::milliseconds(kAnswerWait));
+        drain(readEnd, std::chrono::steady_clock::now() + kAnswerWait);
     }
-    ::close(ends[0]);
+    ::close(readEnd);
     if (reply.type() == QDBusMessage::ReplyMessage) {
         return Answer::served;
     }
     if (reply.errorName() == kRefused) {
         return Answer::refused;
     }
-    *why = reply.errorMessage().toStdString();
+    *why = reply.errorName() == kNoReply ? "it didn’t answer in time. Try again in a moment."
+                                         : reply.errorMessage().toStdString();
     return Answer::failed;
+}
+
+PlasmaPermission::Answer PlasmaPermission::ask(std::string* why) const {
+    const auto until = std::chrono::steady_clock::now() + kAnswerWait;
+    int readEnd = -1;
+    const QDBusMessage message = onePixel(&readEnd);
+    if (readEnd < 0) {
+        *why = "Spanlet couldn’t make a pipe for KWin to write into.";
+        return Answer::failed;
+    }
+    const QDBusMessage reply = bus_.call(
+        message, QDBus::Block, static_cast<int>(std::chrono::milliseconds(kAnswerWait).count()));
+    if (reply.type() == QDBusMessage::ReplyMessage) {
+        // What is left of the wait is for the pixel.
+        drain(readEnd, until);
+        ::close(readEnd);
+        return Answer::served;
+    }
+    return answer(reply, readEnd, why);
 }
 
 CaptureAccess PlasmaPermission::access() const {
     using State = CaptureAccess::State;
     std::string why;
-    Answer answer = ask(&why);
-    while (answer == Answer::refused && written_ &&
-           std::chrono::steady_clock::now() < *written_ + kReadAgain) {
-        std::this_thread::sleep_for(kAskAgain);
-        answer = ask(&why);
-    }
+    const Answer answer = ask(&why);
     if (answer == Answer::served) {
         return {};
     }
@@ -168,6 +191,42 @@ CaptureAccess PlasmaPermission::access() const {
                 " Spanlet can add such an entry for itself to your "
                 "applications, in “" +
                 folder + "”. Plasma reads it at once: no restart is needed."};
+}
+
+void PlasmaPermission::checkAgain(std::function<void(bool allowed)> done) {
+    int readEnd = -1;
+    const QDBusMessage message = onePixel(&readEnd);
+    if (readEnd < 0) {
+        done(false);
+        return;
+    }
+    // Nothing waits here, so KWin may take its time: reading the entries again takes it about
+    // 300 ms.
+    auto* watcher = new QDBusPendingCallWatcher(
+        bus_.asyncCall(message, static_cast<int>(std::chrono::milliseconds(kReadAgain).count())),
+        &context_);
+    auto pipe = std::shared_ptr<int>(new int(readEnd), [](const int* fd) {
+        if (*fd >= 0) {
+            ::close(*fd);
+        }
+        delete fd;
+    });
+    QObject::connect(
+        watcher, &QDBusPendingCallWatcher::finished, &context_,
+        [this, watcher, pipe, done = std::move(done)]() mutable {
+            watcher->deleteLater();
+            std::string why;
+            const Answer given = answer(watcher->reply(), std::exchange(*pipe, -1), &why);
+            // Until KWin has read the entry grant() wrote, it refuses or is busy reading.
+            if (given != Answer::served && written_ &&
+                std::chrono::steady_clock::now() < *written_ + kReadAgain) {
+                QTimer::singleShot(kAskAgain, &context_, [this, done = std::move(done)]() mutable {
+                    checkAgain(std::move(done));
+                });
+                return;
+            }
+            done(given == Answer::served);
+        });
 }
 
 std::string PlasmaPermission::grantQuestion() const {

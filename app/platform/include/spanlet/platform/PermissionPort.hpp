@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace spanlet {
@@ -38,6 +39,11 @@ public:
     virtual bool request() = 0;
     /// Carries out the action access() offers; does nothing where it offers none.
     virtual void grant() {}
+    /// Asks again whether capture is allowed, as after grant(): `done` gets the answer. Where
+    /// the desktop takes a moment to take in what grant() did, a refusal soon after it is asked
+    /// again from the event loop until the desktop has, so `done` may run later; until then
+    /// nothing waits.
+    virtual void checkAgain(std::function<void(bool allowed)> done) { done(preflight()); }
     /// Where the action access() offers changes the user's files: the question to ask before
     /// grant(), saying what it writes and where. Empty where it needs no asking.
     [[nodiscard]] virtual std::string grantQuestion() const { return {}; }

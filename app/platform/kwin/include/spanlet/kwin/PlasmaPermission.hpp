@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -12,9 +14,10 @@ namespace spanlet::kwin {
 /// Screen capture on Plasma: KWin serves its screenshot interface only to a program that an
 /// installed desktop entry names by its absolute path (Exec=) and lists the interface for
 /// (X-KDE-DBUS-Restricted-Interfaces). Whether it serves us is asked by capturing one pixel,
-/// waiting briefly for the answer. Where it does not, grant() writes such an entry for this
-/// very executable into the user's applications folder; KWin reads it again within about a
-/// second, without a restart.
+/// waiting at most 300 ms for the answer (no answer counts as not served). Where it does not,
+/// grant() writes such an entry for this very executable into the user's applications folder;
+/// KWin reads it again within about a second, without a restart, and checkAgain() asks until
+/// it has.
 class PlasmaPermission final : public PermissionPort {
 public:
     explicit PlasmaPermission(QDBusConnection bus);
@@ -25,6 +28,9 @@ public:
     /// Writes the desktop entry access() offers, unless a file of that name that we did not
     /// write is in the way.
     void grant() override;
+    /// Asks without waiting; while KWin refuses, or is slow to answer, within 3 s of grant(),
+    /// asks again 100 ms later.
+    void checkAgain(std::function<void(bool allowed)> done) override;
     /// Says which file grant() writes, and what it allows.
     [[nodiscard]] std::string grantQuestion() const override;
 
@@ -41,13 +47,21 @@ public:
 
 private:
     enum class Answer { served, refused, failed };
-    /// Asks KWin for one pixel; `why` gets KWin's message when it fails otherwise.
+    /// The call that asks KWin for one pixel, written into a pipe whose end to read goes to
+    /// `readEnd`; `readEnd` stays as it was when there is no pipe.
+    static QDBusMessage onePixel(int* readEnd);
+    /// What `reply` to onePixel() says; closes `readEnd`. `why` gets KWin's message when it
+    /// fails otherwise.
+    static Answer answer(const QDBusMessage& reply, int readEnd, std::string* why);
+    /// Asks KWin for one pixel, waiting at most 300 ms in all.
     Answer ask(std::string* why) const;
 
     QDBusConnection bus_;
     /// When grant() last wrote the entry: refusals soon after are asked again until KWin has
     /// read it.
     std::optional<std::chrono::steady_clock::time_point> written_;
+    /// Owns checkAgain()'s calls and timers, so none answers after this object is gone.
+    QObject context_;
 };
 
 } // namespace spanlet::kwin
