@@ -1,249 +1,12 @@
-#include <QDBusArgument>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QPointer>
 #include <QTimer>
-#include <QVariantMap>
-#include <algorithm>
-#include <cmath>
-#include <limits>
-#include <optional>
 #include <utility>
 
 #include <spanlet/stillframe/MutterScreenCast.hpp>
-#include <spanlet/stillframe/PipeWireFrame.hpp>
+
+#include "MutterScreenCastGrab.hpp"
 
 namespace spanlet::stillframe {
-
-namespace {
-
-constexpr QLatin1String kService("org.gnome.Mutter.ScreenCast");
-constexpr QLatin1String kPath("/org/gnome/Mutter/ScreenCast");
-constexpr QLatin1String kSessionInterface("org.gnome.Mutter.ScreenCast.Session");
-constexpr QLatin1String kStreamInterface("org.gnome.Mutter.ScreenCast.Stream");
-constexpr QLatin1String kDisplayConfig("org.gnome.Mutter.DisplayConfig");
-constexpr QLatin1String kDisplayConfigPath("/org/gnome/Mutter/DisplayConfig");
-
-// Streams that mutter never starts, say without a session manager for PipeWire, end here.
-constexpr int timeoutMs = 10000;
-
-/// One of mutter's logical monitors: its origin (in mutter's layout, which is in points where
-/// the desktop scales its layout, as Qt's screens are) and the connector of its first monitor.
-struct LogicalMonitor {
-    int x = 0;
-    int y = 0;
-    QString connector;
-};
-
-/// The logical monitors in GetCurrentState's answer
-/// (u, a((ssss)a(siiddada{sv})a{sv}), a(iiduba(ssss)a{sv}), a{sv}).
-std::vector<LogicalMonitor> logicalMonitors(const QDBusMessage& state) {
-    std::vector<LogicalMonitor> result;
-    if (state.arguments().size() < 3) {
-        return result;
-    }
-    const auto argument = state.arguments().at(2).value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        LogicalMonitor monitor;
-        double scale = 1;
-        uint transform = 0;
-        bool primary = false;
-        argument.beginStructure();
-        argument >> monitor.x >> monitor.y >> scale >> transform >> primary;
-        argument.beginArray();
-        while (!argument.atEnd()) {
-            QString connector, vendor, product, serial;
-            argument.beginStructure();
-            argument >> connector >> vendor >> product >> serial;
-            argument.endStructure();
-            if (monitor.connector.isEmpty()) {
-                monitor.connector = connector;
-            }
-        }
-        argument.endArray();
-        QVariantMap properties;
-        argument >> properties;
-        argument.endStructure();
-        if (!monitor.connector.isEmpty()) {
-            result.push_back(monitor);
-        }
-    }
-    argument.endArray();
-    return result;
-}
-
-/// The connector of the monitor whose origin is nearest `display`'s.
-QString connectorOf(const ScreenInfo& display, const std::vector<LogicalMonitor>& monitors) {
-    QString best;
-    double bestDistance = std::numeric_limits<double>::infinity();
-    for (const LogicalMonitor& monitor : monitors) {
-        const double distance =
-            std::hypot(monitor.x - display.frame.minX(), monitor.y - display.frame.minY());
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = monitor.connector;
-        }
-    }
-    return best;
-}
-
-FrameRefusal unavailable(const QString& message) {
-    return {FrameRefusal::Kind::unavailable, message.toStdString()};
-}
-
-} // namespace
-
-/// One capture of every display: DisplayConfig's state, a screen cast session with one stream
-/// per display, a frame from each, and the session's end. Frees itself once it has answered.
-class MutterScreenCastGrab final : public QObject {
-    Q_OBJECT
-
-public:
-    MutterScreenCastGrab(QDBusConnection bus, std::vector<ScreenInfo> displays,
-                         std::function<void(FrameResult)> done, QObject* parent)
-        : QObject(parent), bus_(std::move(bus)), displays_(std::move(displays)),
-          done_(std::move(done)) {
-        frames_.resize(displays_.size());
-        QTimer::singleShot(timeoutMs, this, [this] {
-            finish(unavailable(QStringLiteral("GNOME's screen cast sent no picture in time.")));
-        });
-    }
-
-    ~MutterScreenCastGrab() override { stop(); }
-    MutterScreenCastGrab(const MutterScreenCastGrab&) = delete;
-    MutterScreenCastGrab& operator=(const MutterScreenCastGrab&) = delete;
-
-    void start() {
-        call(QDBusMessage::createMethodCall(kDisplayConfig, kDisplayConfigPath, kDisplayConfig,
-                                            QStringLiteral("GetCurrentState")),
-             [this](const QDBusMessage& state) { createSession(logicalMonitors(state)); });
-    }
-
-public Q_SLOTS:
-    void streamAdded(const QDBusMessage& message) {
-        const auto stream = std::find(streams_.begin(), streams_.end(), message.path());
-        if (stream == streams_.end() || message.arguments().isEmpty()) {
-            return;
-        }
-        const auto index = static_cast<std::size_t>(stream - streams_.begin());
-        PipeWireFrame::take(
-            -1, message.arguments().at(0).toUInt(),
-            [self = QPointer<MutterScreenCastGrab>(this), index](PipeWireResult result) {
-                if (self) {
-                    self->framed(index, std::move(result));
-                }
-            });
-    }
-
-private:
-    /// Calls `message` on the bus; `next` gets the answer, and an error ends the grab.
-    void call(const QDBusMessage& message, std::function<void(const QDBusMessage&)> next) {
-        auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                [this, next = std::move(next)](QDBusPendingCallWatcher* answered) {
-                    answered->deleteLater();
-                    const QDBusMessage reply = answered->reply();
-                    if (reply.type() == QDBusMessage::ErrorMessage) {
-                        finish(unavailable(QStringLiteral("GNOME's screen cast failed: ") +
-                                           reply.errorMessage()));
-                        return;
-                    }
-                    next(reply);
-                });
-    }
-
-    void createSession(const std::vector<LogicalMonitor>& monitors) {
-        for (const ScreenInfo& display : displays_) {
-            const QString connector = connectorOf(display, monitors);
-            if (connector.isEmpty()) {
-                finish(unavailable(QStringLiteral("GNOME reports no monitors to record.")));
-                return;
-            }
-            connectors_.push_back(connector);
-        }
-        call(QDBusMessage::createMethodCall(kService, kPath, kService,
-                                            QStringLiteral("CreateSession"))
-                 << QVariantMap(),
-             [this](const QDBusMessage& reply) {
-                 session_ = reply.arguments().value(0).value<QDBusObjectPath>().path();
-                 record(0);
-             });
-    }
-
-    /// A stream of the `index`th display's monitor, then the next; the session starts once
-    /// every stream is there.
-    void record(std::size_t index) {
-        if (index == connectors_.size()) {
-            call(QDBusMessage::createMethodCall(kService, session_, kSessionInterface,
-                                                QStringLiteral("Start")),
-                 [](const QDBusMessage&) {});
-            return;
-        }
-        // The picture without the pointer (cursor-mode 0, hidden).
-        const QVariantMap properties{{QStringLiteral("cursor-mode"), QVariant::fromValue(0U)}};
-        call(QDBusMessage::createMethodCall(kService, session_, kSessionInterface,
-                                            QStringLiteral("RecordMonitor"))
-                 << connectors_[index] << properties,
-             [this, index](const QDBusMessage& reply) {
-                 const QString stream = reply.arguments().value(0).value<QDBusObjectPath>().path();
-                 streams_.push_back(stream);
-                 bus_.connect(kService, stream, kStreamInterface,
-                              QStringLiteral("PipeWireStreamAdded"), this,
-                              SLOT(streamAdded(QDBusMessage)));
-                 record(index + 1);
-             });
-    }
-
-    void framed(std::size_t index, PipeWireResult result) {
-        if (auto* error = std::get_if<std::string>(&result)) {
-            finish(unavailable(QString::fromStdString(*error)));
-            return;
-        }
-        frames_[index] = DisplayFrame{displays_[index].id, std::get<QImage>(std::move(result))};
-        if (++framed_ == frames_.size()) {
-            finish(std::move(frames_));
-        }
-    }
-
-    /// Ends the session, hands the outcome on once, and goes.
-    void finish(FrameResult result) {
-        if (!done_) {
-            return;
-        }
-        stop();
-        auto done = std::move(done_);
-        done_ = nullptr;
-        deleteLater();
-        done(std::move(result));
-    }
-
-    void stop() {
-        for (const QString& stream : streams_) {
-            bus_.disconnect(kService, stream, kStreamInterface,
-                            QStringLiteral("PipeWireStreamAdded"), this,
-                            SLOT(streamAdded(QDBusMessage)));
-        }
-        streams_.clear();
-        if (!session_.isEmpty()) {
-            bus_.asyncCall(QDBusMessage::createMethodCall(kService, session_, kSessionInterface,
-                                                          QStringLiteral("Stop")));
-            session_.clear();
-        }
-    }
-
-    QDBusConnection bus_;
-    std::vector<ScreenInfo> displays_;
-    std::function<void(FrameResult)> done_;
-    std::vector<QString> connectors_; ///< per display
-    QString session_;
-    std::vector<QString> streams_; ///< per display, as recorded
-    std::vector<DisplayFrame> frames_;
-    std::size_t framed_ = 0;
-};
 
 MutterScreenCast::MutterScreenCast(QDBusConnection bus)
     : bus_(std::move(bus)), grabs_(std::make_unique<QObject>()) {}
@@ -252,14 +15,17 @@ MutterScreenCast::~MutterScreenCast() = default;
 
 bool MutterScreenCast::offered(const QDBusConnection& bus) {
     return bus.isConnected() && bus.interface() != nullptr &&
-           bus.interface()->isServiceRegistered(kService).value();
+           bus.interface()
+               ->isServiceRegistered(QStringLiteral("org.gnome.Mutter.ScreenCast"))
+               .value();
 }
 
 void MutterScreenCast::grab(const std::vector<ScreenInfo>& displays,
                             std::function<void(FrameResult)> done) {
     if (!offered(bus_)) {
         QTimer::singleShot(0, grabs_.get(), [done = std::move(done)] {
-            done(unavailable(QStringLiteral("GNOME's screen cast service is not running.")));
+            done(FrameRefusal{FrameRefusal::Kind::unavailable,
+                              "GNOME's screen cast service is not running."});
         });
         return;
     }
@@ -272,5 +38,3 @@ void MutterScreenCast::grab(const std::vector<ScreenInfo>& displays,
 }
 
 } // namespace spanlet::stillframe
-
-#include "MutterScreenCast.moc"

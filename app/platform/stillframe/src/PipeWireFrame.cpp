@@ -301,16 +301,16 @@ void PipeWireFrame::take(int remoteFd, std::uint32_t node,
     static std::once_flag initialised;
     std::call_once(initialised, [] { pw_init(nullptr, nullptr); });
 
-    // Frees itself once it has handed the outcome on.
+    // Frees itself once it has handed the outcome on: a failure to start at once, or else the
+    // frame, an error, or the end of the wait.
     auto* grab = new FrameGrab(std::move(done));
-    if (std::optional<std::string> error = grab->start(remoteFd, node)) {
-        QTimer::singleShot(0, grab, [grab, error = std::move(*error)]() mutable {
-            grab->finish(std::move(error));
-        });
-        return;
+    std::optional<std::string> error = grab->start(remoteFd, node);
+    const int wait = error ? 0 : timeoutMs;
+    if (!error) {
+        error = "The screen cast sent no picture within 5 seconds.";
     }
-    QTimer::singleShot(timeoutMs, grab, [grab] {
-        grab->finish(std::string("The screen cast sent no picture within 5 seconds."));
+    QTimer::singleShot(wait, grab, [grab, error = std::move(*error)]() mutable {
+        grab->finish(std::move(error));
     });
 }
 
