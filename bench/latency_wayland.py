@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Edge-snapping latency on a Wayland compositor, driven through the virtual pointer
-(tests/wayland/virtual_input) and read from Spanlet's own trace (SPANLET_TRACE).
+"""Edge-snapping latency on a Wayland compositor, driven through a test pointer (a program
+that says "ready", then answers "ok" to each "move X Y" line once the compositor has it:
+tests/wayland/virtual_input on sway, tests/kwin/fake_input on KWin) and read from Spanlet's
+own trace (SPANLET_TRACE).
 
-  latency_sway.py measure <virtual_input> <trace> <moves> X,Y [X,Y ...]
+  latency_wayland.py measure <pointer> <trace> <moves> X,Y [X,Y ...]
       moves the pointer <moves> times from one point to the next; prints p50/p95/p99 of
       processing (Spanlet sees the move -> live measurement published), split into Spanlet's
       own work and the compositor's time to copy (its "asked" to "copied" marks), and end to
-      end (the move sent to the compositor -> published).
-  latency_sway.py move <virtual_input> <seconds> <hz> X,Y [X,Y ...]
+      end (the move sent to the compositor -> published), then their p95s on one line
+      "p95 <processing> <own> <compositor's> <end to end>".
+  latency_wayland.py move <pointer> <seconds> <hz> X,Y [X,Y ...]
       moves the pointer at <hz> for <seconds>, one point after the other.
 
 Both clocks are CLOCK_MONOTONIC, so the trace's times compare with ours.
@@ -21,7 +24,7 @@ import time
 def start(driver):
     pointer = subprocess.Popen([driver], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     if pointer.stdout.readline().strip() != "ready":
-        sys.exit("latency_sway: the virtual pointer did not start")
+        sys.exit("latency_wayland: the virtual pointer did not start")
     return pointer
 
 
@@ -30,7 +33,7 @@ def send(pointer, line):
     pointer.stdin.flush()
     answer = pointer.stdout.readline().strip()
     if answer != "ok":
-        sys.exit(f"latency_sway: '{line}' answered '{answer}'")
+        sys.exit(f"latency_wayland: '{line}' answered '{answer}'")
 
 
 def points(args):
@@ -92,12 +95,13 @@ def measure(driver, trace_path, moves, targets):
             end_to_end.append((times[1] - sent) / 1e6)
             time.sleep(0.02)  # the next move a frame or so later, as a hand would
     if not processing:
-        sys.exit("latency_sway: nothing published in the trace")
+        sys.exit("latency_wayland: nothing published in the trace")
     print(f"{moves} moves, {missed} without a publication within 500 ms")
     report("processing (pointer event seen -> live measurement published)", processing)
     report("  of which Spanlet's own work", own)
     report("  of which the compositor's, from asking for the copies to having them", waited)
     report("end to end (virtual pointer move sent -> live measurement published)", end_to_end)
+    print("p95 " + " ".join(f"{percentile(v, 95):.3f}" for v in (processing, own, waited, end_to_end)))
 
 
 def move(driver, seconds, hz, targets):
