@@ -73,4 +73,7 @@ for line in sys.stdin:
         print("ok", flush=True)
     except (ValueError, dbus.DBusException) as error:
         print("error:", str(error).splitlines()[0], flush=True)
-session.Stop()
+try:
+    session.Stop()
+except dbus.DBusException:
+    pass  # mutter ended first
