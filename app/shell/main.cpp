@@ -27,8 +27,7 @@ using spanlet::CommandLine::Request;
 
 /// Said when the session offers nothing Spanlet can run on.
 constexpr const char* noDisplayServer =
-    "spanlet: no display server to run on (needs a Wayland compositor with layer shell and "
-    "screencopy, or an X11 display)";
+    "spanlet: no display server to run on (needs a Wayland compositor or an X11 display)";
 
 /// How long a second start waits for the running Spanlet to take its request.
 constexpr std::chrono::seconds kHandOverWait{5};
