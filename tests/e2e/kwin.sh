@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless KWin of its own (KDE Plasma's compositor, as the user
 # spanlet-test under root). The client side (spanlet, wl-paste) runs as us.
-#   kwin.sh measure-1 | measure-2
-# Needs SPANLET (see lib.sh) and FAKE_INPUT (the seat's pointer, and the wallpaper).
+#   kwin.sh measure-1 | measure-2 | shortcut
+# Needs SPANLET (see lib.sh) and FAKE_INPUT (the seat's pointer and keyboard, and the wallpaper).
 set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
@@ -26,15 +26,21 @@ copied() {
     pasted
 }
 
+# start_fake_input [wallpaper]: the seat's pointer and keyboard as the coprocess VI (see
+# pointer()), with the scenarios' wallpaper when asked.
+start_fake_input() {
+    coproc VI { as_kwin_user "$FAKE_INPUT" "$@"; }
+    local ready
+    read -r -t 10 ready <&"${VI[0]}"
+    [ "$ready" == ready ] || { log "fake input did not start: '$ready'"; exit 1; }
+}
+
 # The wallpaper's box (120 × 80 device pixels) at output scale $1, measured in points, then in
 # pixels.
 measure() {
     local scale=$1
     start_kwin "$scale" $((1280 / scale)) $((800 / scale))
-    coproc VI { as_kwin_user "$FAKE_INPUT" wallpaper; }
-    local ready
-    read -r -t 10 ready <&"${VI[0]}"
-    [ "$ready" == ready ] || { log "fake input did not start: '$ready'"; exit 1; }
+    start_fake_input wallpaper
     start_spanlet_here
     "$SPANLET" --command toggleSnapping
     local x=$((1200 / scale)) y=$((200 / scale)) w=$((120 / scale)) h=$((80 / scale))
@@ -44,11 +50,37 @@ measure() {
     exec {VI[1]}>&-
 }
 
+# Whether KDE's shortcut service (which KWin serves) holds the keys Spanlet set for the command.
+shortcut_set() {
+    busctl --address="$DBUS_SESSION_BUS_ADDRESS" call org.kde.kglobalaccel /kglobalaccel \
+        org.kde.KGlobalAccel shortcut as 4 spanlet "$1" Spanlet "" | grep -q '^ai 1 '
+}
+# Whether the X window named $1 has the keyboard.
+x_focused() {
+    [ "$(as_kwin_user env DISPLAY="$KWIN_X_DISPLAY" xdotool getwindowfocus getwindowname)" == "$1" ]
+}
+horizontal_guide() { grep -q '"axis":"horizontal"' "$XDG_CONFIG_HOME/spanlet/preferences.json"; }
+
+# A global shortcut pressed while another application has the keyboard: Ctrl+Shift+H adds a
+# horizontal guide through KDE's shortcut service.
+shortcut() {
+    start_kwin 1
+    start_fake_input
+    start_spanlet_here
+    wait_until 10 shortcut_set addHorizontalGuide || fail "no keys set for addHorizontalGuide"
+    background as_kwin_user env DISPLAY="$KWIN_X_DISPLAY" xmessage -title Other "Another application"
+    wait_until 10 x_focused Other || fail "the other application has no keyboard"
+    pointer "keys 29 42 35"
+    wait_until 5 horizontal_guide && pass "Ctrl+Shift+H with another application focused" ||
+        fail "no guide from Ctrl+Shift+H"
+}
+
 case "${1:-}" in
 measure-1) measure 1 ;;
 measure-2) measure 2 ;;
+shortcut) shortcut ;;
 *)
-    log "usage: kwin.sh measure-1 | measure-2"
+    log "usage: kwin.sh measure-1 | measure-2 | shortcut"
     exit 2
     ;;
 esac

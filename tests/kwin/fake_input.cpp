@@ -5,6 +5,8 @@
 //   move X Y             the pointer to (X, Y), global logical points, fractions allowed
 //   press|release|click  the left button, or the button code given after it (BTN_* codes)
 //   key CODE             presses and releases a key (evdev code)
+//   keys CODE...         presses the keys in turn and releases them the other way round, as
+//                        a hand does Ctrl+Shift+H (29 42 35)
 // With "wallpaper" as its argument it first fills the first output's background with light
 // grey and a blue box of 120 × 80 device pixels at (1140, 160); with "scene", with a pattern
 // that differs at every device pixel (the conformance suite's scene). "ready" once shown.
@@ -17,6 +19,7 @@
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 #include <viewporter-client-protocol.h>
 #include <wayland-client.h>
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
@@ -164,13 +167,20 @@ bool execute(WaylandConnection& c, org_kde_kwin_fake_input* input, const std::st
         if (verb != "press") {
             org_kde_kwin_fake_input_button(input, button, WL_POINTER_BUTTON_STATE_RELEASED);
         }
-    } else if (verb == "key") {
-        std::uint32_t key = 0;
-        if (!(in >> key)) {
+    } else if (verb == "key" || verb == "keys") {
+        std::vector<std::uint32_t> keys;
+        for (std::uint32_t key = 0; in >> key;) {
+            keys.push_back(key);
+        }
+        if (keys.empty() || (verb == "key" && keys.size() != 1)) {
             return false;
         }
-        org_kde_kwin_fake_input_keyboard_key(input, key, WL_KEYBOARD_KEY_STATE_PRESSED);
-        org_kde_kwin_fake_input_keyboard_key(input, key, WL_KEYBOARD_KEY_STATE_RELEASED);
+        for (const std::uint32_t key : keys) {
+            org_kde_kwin_fake_input_keyboard_key(input, key, WL_KEYBOARD_KEY_STATE_PRESSED);
+        }
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+            org_kde_kwin_fake_input_keyboard_key(input, *key, WL_KEYBOARD_KEY_STATE_RELEASED);
+        }
     } else {
         return false;
     }

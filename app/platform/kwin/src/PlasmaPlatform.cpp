@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 
+#include <spanlet/kwin/KGlobalAccelHotkeys.hpp>
 #include <spanlet/kwin/PlasmaPermission.hpp>
 #include <spanlet/kwin/PlasmaPlatform.hpp>
 #include <spanlet/kwin/ScreenShotCapture.hpp>
@@ -46,7 +47,8 @@ std::unique_ptr<WaylandPlatform> PlasmaPlatform::make() {
         [](WaylandConnection& c) -> std::unique_ptr<CapturePort> {
             return std::make_unique<ScreenShotCapture>(c, QDBusConnection::sessionBus());
         },
-        std::make_unique<PlasmaPermission>(QDBusConnection::sessionBus()));
+        std::make_unique<PlasmaPermission>(QDBusConnection::sessionBus()),
+        KGlobalAccelHotkeys::make(QDBusConnection::sessionBus()));
 }
 
 } // namespace spanlet::kwin

@@ -32,10 +32,12 @@ std::unique_ptr<CapturePort> WaylandPlatform::screencopy(WaylandConnection& conn
 
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
                                  const MakeCapture& makeCapture,
-                                 std::unique_ptr<PermissionPort> permission)
+                                 std::unique_ptr<PermissionPort> permission,
+                                 std::unique_ptr<PlatformHotkeys> hotkeys)
     : connection_(std::move(connection)), pump_(*connection_), displays_(*connection_),
       capture_(makeCapture(*connection_)), holeCapture_(*capture_), cursorCheck_(holeCapture_),
       permission_(permission ? std::move(permission) : std::make_unique<WaylandPermission>()),
+      hotkeys_(hotkeys ? std::move(hotkeys) : std::make_unique<WaylandHotkeys>()),
       clipboard_(*connection_), overlay_(*connection_, displays_, holeCapture_, cursorCheck_) {}
 
 WaylandPlatform::~WaylandPlatform() = default;

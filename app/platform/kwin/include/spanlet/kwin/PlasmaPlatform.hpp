@@ -8,7 +8,7 @@ namespace spanlet::kwin {
 
 /// KDE Plasma's back end: the Wayland back end (layer-shell overlay, displays, pointer, data
 /// control clipboard) capturing through KWin's screenshot interface, as KWin offers no
-/// screencopy.
+/// screencopy, with global shortcuts through KDE's shortcut service where the session has it.
 class PlasmaPlatform {
 public:
     /// Whether the compositor $WAYLAND_DISPLAY names offers what this back end needs of it:

@@ -44,9 +44,12 @@ public:
     static std::unique_ptr<CapturePort> screencopy(WaylandConnection& connection);
 
     /// `permission` answers for the capture made; none means screencopy's, which asks nothing.
+    /// `hotkeys` are the desktop's global shortcuts; none means WaylandHotkeys (the compositor's
+    /// configuration binds keys).
     explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
                              const MakeCapture& makeCapture = screencopy,
-                             std::unique_ptr<PermissionPort> permission = nullptr);
+                             std::unique_ptr<PermissionPort> permission = nullptr,
+                             std::unique_ptr<PlatformHotkeys> hotkeys = nullptr);
     ~WaylandPlatform() override;
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
@@ -56,7 +59,7 @@ public:
     /// has the crosshair up (see CursorCheck).
     [[nodiscard]] CursorCheck& capture() override { return cursorCheck_; }
     [[nodiscard]] PermissionPort& permission() override { return *permission_; }
-    [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
+    [[nodiscard]] PlatformHotkeys& hotkeys() override { return *hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
     [[nodiscard]] WaylandOverlayHost& overlay() override { return overlay_; }
     [[nodiscard]] WindowSurfaces& surfaces() override { return surfaces_; }
@@ -72,7 +75,7 @@ private:
     HoleCapture holeCapture_;
     CursorCheck cursorCheck_;
     std::unique_ptr<PermissionPort> permission_;
-    WaylandHotkeys hotkeys_;
+    std::unique_ptr<PlatformHotkeys> hotkeys_;
     WaylandClipboard clipboard_;
     WaylandSurfaces surfaces_;
     WaylandOverlayHost overlay_;
