@@ -7,7 +7,8 @@
 # (1280 × 800 by default) at <scale>, Xwayland, fake input
 # and the screenshot interface open to any caller (with KWIN_CHECK_SCREENSHOTS=1 only to
 # programs a desktop entry allows, as on a desktop); its socket in WAYLAND_DISPLAY and its bus
-# in DBUS_SESSION_BUS_ADDRESS. KWin's home, and so its applications folder, is in KWIN_HOME.
+# in DBUS_SESSION_BUS_ADDRESS. KWin's home, and so its applications folder, is in KWIN_HOME;
+# its Xwayland display, open to KWin's user only (see as_kwin_user), in KWIN_X_DISPLAY.
 start_kwin() {
     local user folder=$E2E_TMP/kwin scale=$1 width=${2:-1280} height=${3:-800}
     local screenshots=KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
@@ -27,8 +28,8 @@ start_kwin() {
 EOF
     # Started inside the session (in a session of its own): tells us the bus, then ends with
     # KWin.
-    printf '#!/bin/sh\necho "$DBUS_SESSION_BUS_ADDRESS" >"%s/bus.tmp" && mv "%s/bus.tmp" "%s/bus"\nwhile kill -0 $PPID 2>/dev/null; do sleep 1; done\n' \
-        "$folder/run" "$folder/run" "$folder/run" >"$folder/bin/session-up"
+    printf '#!/bin/sh\necho "$DISPLAY" >"%s/x-display"\necho "$DBUS_SESSION_BUS_ADDRESS" >"%s/bus.tmp" && mv "%s/bus.tmp" "%s/bus"\nwhile kill -0 $PPID 2>/dev/null; do sleep 1; done\n' \
+        "$folder/run" "$folder/run" "$folder/run" "$folder/run" >"$folder/bin/session-up"
     chmod 755 "$folder/bin/session-up"
     chmod 711 "$E2E_TMP" && chown -R "$user:" "$folder" && chmod 711 "$folder" &&
         chmod 700 "$folder/run"
@@ -42,6 +43,8 @@ EOF
     E2E_PIDS+=("-$!")
     wait_until 20 test -s "$folder/run/bus" || { log "KWin did not start: $(cat "$folder/kwin.log")"; exit 1; }
     export XDG_RUNTIME_DIR=$folder/run WAYLAND_DISPLAY=kwin-1 KWIN_HOME=$folder/run
+    KWIN_X_DISPLAY=$(cat "$folder/run/x-display")
+    export KWIN_X_DISPLAY
     DBUS_SESSION_BUS_ADDRESS=$(cat "$folder/run/bus")
     export DBUS_SESSION_BUS_ADDRESS
     export TMPDIR=$E2E_TMP/client
