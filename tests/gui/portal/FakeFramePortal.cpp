@@ -7,7 +7,10 @@
 #include <QPoint>
 #include <QSize>
 #include <QUrl>
+#include <algorithm>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <utility>
 
@@ -30,6 +33,24 @@ stillframe::PortalStreams wired(const std::vector<FakeFramePortal::Stream>& stre
                         {QStringLiteral("size"), QSize(s.width, s.height)}}});
     }
     return out;
+}
+
+/// A stream socket connected to `path`, or -1.
+int connected(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path)) {
+        return -1;
+    }
+    std::copy(name.begin(), name.end(), address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 &&
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -84,7 +105,8 @@ bool FakeFramePortal::handleMessage(const QDBusMessage& message,
         respond(message, options(2), startCode, results);
     } else if (interface == QStringLiteral("org.freedesktop.portal.ScreenCast") &&
                member == QStringLiteral("OpenPipeWireRemote")) {
-        const int fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        const int fd = remoteSocket.isEmpty() ? ::open("/dev/null", O_RDWR | O_CLOEXEC)
+                                              : connected(remoteSocket);
         bus_.send(message.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(fd))));
         ::close(fd);
     } else if (interface == QStringLiteral("org.freedesktop.portal.Session") &&

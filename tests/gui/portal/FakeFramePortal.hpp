@@ -38,12 +38,14 @@ public:
     QString lastScreenshotFile;
 
     // ScreenCast: the code Start answers, its streams and restore token; what SelectSources
-    // was given last; how many sessions are open.
+    // was given last; how many sessions are open; where PipeWire is.
     std::uint32_t startCode = 0;
     std::vector<Stream> streams;
     QString restoreToken;
     QVariantMap selected;
     int openSessions = 0;
+    /// The socket OpenPipeWireRemote connects to; /dev/null is handed out without one.
+    QString remoteSocket;
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;

@@ -7,14 +7,19 @@
 
 namespace spanlet::stillframe {
 
-QImage atDeviceSize(const QImage& image, const ScreenInfo& display) {
+namespace {
+
+/// `image` scaled down to `display`'s device pixels where it is larger.
+QImage atMostDeviceSize(const QImage& image, const ScreenInfo& display) {
     const QSize size(static_cast<int>(std::lround(display.frame.width * display.scale.factor())),
                      static_cast<int>(std::lround(display.frame.height * display.scale.factor())));
-    if (image.size() == size || size.isEmpty()) {
+    if (size.isEmpty() || (image.width() <= size.width() && image.height() <= size.height())) {
         return image;
     }
     return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
+
+} // namespace
 
 std::vector<DisplayFrame> framesFromDesktop(const QImage& desktop,
                                             const std::vector<ScreenInfo>& displays) {
@@ -43,7 +48,7 @@ std::vector<DisplayFrame> framesFromDesktop(const QImage& desktop,
         const auto y1 = std::lround((display.frame.maxY() - top) * yScale);
         const QRect area(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
                          static_cast<int>(y1 - y0));
-        frames.push_back({display.id, atDeviceSize(desktop.copy(area), display)});
+        frames.push_back({display.id, atMostDeviceSize(desktop.copy(area), display)});
     }
     return frames;
 }

@@ -11,7 +11,6 @@
 #include <utility>
 
 #include <spanlet/model/XdgFolders.hpp>
-#include <spanlet/stillframe/DesktopCrop.hpp>
 #include <spanlet/stillframe/PipeWireFrame.hpp>
 #include <spanlet/stillframe/PortalRequest.hpp>
 #include <spanlet/stillframe/PortalScreenCast.hpp>
@@ -29,16 +28,16 @@ constexpr uint kMonitors = 1;     // types: monitors only
 constexpr uint kHiddenCursor = 1; // cursor_mode: no pointer in the frames
 constexpr uint kPersistent = 2;   // persist_mode: until the user revokes it
 
-/// The stream that shows `display`: the one at its place in points, or the only one for the
+/// The stream that shows `display`: the one whose monitor has its origin (displays do not
+/// share one; sizes may differ by rounding under fractional scales), or the only one for the
 /// only display when the portal tells no places.
 const PortalStream* streamFor(const ScreenInfo& display, const PortalStreams& streams,
                               std::size_t displayCount) {
-    const QRect frame(static_cast<int>(std::lround(display.frame.x)),
-                      static_cast<int>(std::lround(display.frame.y)),
-                      static_cast<int>(std::lround(display.frame.width)),
-                      static_cast<int>(std::lround(display.frame.height)));
+    const QPoint origin(static_cast<int>(std::lround(display.frame.x)),
+                        static_cast<int>(std::lround(display.frame.y)));
     for (const PortalStream& stream : streams) {
-        if (stream.place() == frame) {
+        if (const std::optional<QRect> place = stream.place();
+            place && place->topLeft() == origin) {
             return &stream;
         }
     }
@@ -213,8 +212,8 @@ void PortalScreenCast::openRemote(const std::shared_ptr<Grab>& grab) {
                              }
                              PipeWireFrame::take(fd, grab->nodes[i], [grab, i](PipeWireResult r) {
                                  if (auto* image = std::get_if<QImage>(&r)) {
-                                     const ScreenInfo& display = grab->displays[i];
-                                     grab->frames[i] = {display.id, atDeviceSize(*image, display)};
+                                     // The monitor's own pixels, as they are.
+                                     grab->frames[i] = {grab->displays[i].id, std::move(*image)};
                                  } else if (!grab->failure) {
                                      grab->failure = FrameRefusal{FrameRefusal::Kind::unavailable,
                                                                   std::get<std::string>(r)};
