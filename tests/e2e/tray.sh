@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The tray icon as a StatusNotifierItem: a watcher and host of the test's own (sni_host.py) on
 # a private session bus, up before Spanlet or coming after, on a desktop with no XEmbed tray
-# (but for beside-xembed); sway-before and sway-after run before and after on a headless sway.
-#   tray.sh before | host-later | beside-xembed | after | sway-before | sway-after
+# (but for beside-xembed); sway-before and sway-after run before and after on a headless sway,
+# kwin-before runs before on a headless KWin (Plasma's compositor, whose session bus it shares).
+#   tray.sh before | host-later | beside-xembed | after | sway-before | sway-after | kwin-before
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
 export LC_ALL=C.UTF-8
@@ -33,6 +34,23 @@ chosen() {
 # titled <title>: a window of that title is shown.
 titled() { window_shown "^$1\$"; }
 
+# kwin_window_shown <title>: KWin has a window of that title; a script of KWin's lists them into
+# its log, ending with a line of its own.
+kwin_window_shown() {
+    local name=windows-$RANDOM script
+    script=$E2E_TMP/$name.js
+    printf 'workspace.clientList().forEach(function (w) { print("%s: " + w.caption); });\nprint("%s done");\n' \
+        "$name" "$name" >"$script"
+    chmod 644 "$script"
+    # start runs the scripts loaded and not yet running.
+    dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+        org.kde.kwin.Scripting.loadScript string:"$script" string:"$name" >/dev/null &&
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+            org.kde.kwin.Scripting.start >/dev/null || return 1
+    wait_until 5 grep -q "$name done" "$E2E_TMP/kwin/kwin.log"
+    grep -qxF "js: $name: $1" "$E2E_TMP/kwin/kwin.log"
+}
+
 scenario=${1:-}
 if [ "${scenario#sway-}" != "$scenario" ]; then
     . "$(dirname "$0")/sway_session.sh"
@@ -42,12 +60,18 @@ if [ "${scenario#sway-}" != "$scenario" ]; then
         swaymsg -s "$(find "$XDG_RUNTIME_DIR" -name 'sway-ipc.*')" -t get_tree |
             grep -qF "\"name\": \"$1\""
     }
+elif [ "${scenario#kwin-}" != "$scenario" ]; then
+    . "$(dirname "$0")/sway_session.sh"
+    . "$(dirname "$0")/kwin_session.sh"
+    start_kwin 1
+    scenario=${scenario#kwin-}
+    titled() { kwin_window_shown "$1"; }
 elif [ "$scenario" == beside-xembed ]; then
     start_desktop
 else
     start_desktop no-tray
 fi
-start_session_bus
+[ -n "${KWIN_HOME:-}" ] || start_session_bus
 case "$scenario" in
 before)
     # The panel is up first: the icon goes to it and no welcome window opens; "Pixels" in
@@ -97,7 +121,8 @@ after)
         fail "the settings did not open"
     ;;
 *)
-    log "usage: tray.sh before | host-later | beside-xembed | after | sway-before | sway-after"
+    log "usage: tray.sh before | host-later | beside-xembed | after | sway-before | sway-after |" \
+        "kwin-before"
     exit 2
     ;;
 esac
