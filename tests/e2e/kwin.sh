@@ -52,8 +52,8 @@ measure() {
 
 # Whether KDE's shortcut service (which KWin serves) holds the keys Spanlet set for the command.
 shortcut_set() {
-    busctl --address="$DBUS_SESSION_BUS_ADDRESS" call org.kde.kglobalaccel /kglobalaccel \
-        org.kde.KGlobalAccel shortcut as 4 spanlet "$1" Spanlet "" | grep -q '^ai 1 '
+    dbus-send --session --print-reply --dest=org.kde.kglobalaccel /kglobalaccel \
+        org.kde.KGlobalAccel.shortcut array:string:spanlet,"$1",Spanlet,- | grep -q int32
 }
 # Whether the X window named $1 has the keyboard.
 x_focused() {
