@@ -53,6 +53,10 @@ const PortalStream* streamFor(const ScreenInfo& display, const PortalStreams& st
 /// need lives here.
 struct PortalScreenCast::Grab {
     explicit Grab(QDBusConnection connection) : bus(std::move(connection)) {}
+    /// A grab dropped unanswered leaves no session open.
+    ~Grab() { closeSession(); }
+    Grab(const Grab&) = delete;
+    Grab& operator=(const Grab&) = delete;
 
     QDBusConnection bus;
     std::vector<ScreenInfo> displays;
@@ -63,14 +67,18 @@ struct PortalScreenCast::Grab {
     std::size_t pending = 0;
     std::optional<FrameRefusal> failure;
 
-    /// Closes the session, if one is open, and answers `result`.
-    void finish(FrameResult result) {
+    void closeSession() {
         if (!session.path().isEmpty()) {
             bus.send(QDBusMessage::createMethodCall(
                 PortalRequest::service, session.path(),
                 QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")));
             session = {};
         }
+    }
+
+    /// Closes the session, if one is open, and answers `result`.
+    void finish(FrameResult result) {
+        closeSession();
         if (done) {
             std::exchange(done, nullptr)(std::move(result));
         }
@@ -95,7 +103,15 @@ PortalScreenCast::PortalScreenCast(QDBusConnection bus, std::filesystem::path st
     registerPortalStreamTypes();
 }
 
-PortalScreenCast::~PortalScreenCast() = default;
+PortalScreenCast::~PortalScreenCast() {
+    // PipeWire may still answer grabs under way: they end here, unanswered.
+    for (const std::weak_ptr<Grab>& weak : grabs_) {
+        if (const std::shared_ptr<Grab> grab = weak.lock()) {
+            grab->done = nullptr;
+            grab->closeSession();
+        }
+    }
+}
 
 std::filesystem::path PortalScreenCast::defaultStateDirectory() {
     const std::filesystem::path state = XdgFolders::folder(XdgFolders::Base::state);
@@ -122,6 +138,8 @@ void PortalScreenCast::keepRestoreToken(const QString& token) {
 void PortalScreenCast::grab(const std::vector<ScreenInfo>& displays,
                             std::function<void(FrameResult)> done) {
     auto grab = std::make_shared<Grab>(bus_);
+    std::erase_if(grabs_, [](const std::weak_ptr<Grab>& weak) { return weak.expired(); });
+    grabs_.push_back(grab);
     grab->displays = displays;
     grab->done = std::move(done);
     PortalRequest::call(bus_, kInterface, QStringLiteral("CreateSession"), {},

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include <spanlet/model/FileDefaultsStore.hpp>
 #include <spanlet/stillframe/FrameSource.hpp>
@@ -31,6 +32,7 @@ public:
     /// The file in the state folder that holds the restore token (as JSON).
     static constexpr const char* tokenKey = "screencast-restore-token";
 
+    /// Grabs still under way when this object goes end and never answer.
     void grab(const std::vector<ScreenInfo>& displays,
               std::function<void(FrameResult)> done) override;
 
@@ -44,6 +46,8 @@ private:
 
     QDBusConnection bus_;
     FileDefaultsStore state_;
+    /// The grabs under way.
+    std::vector<std::weak_ptr<Grab>> grabs_;
     /// Parent of the requests under way: they end, unanswered, with this source.
     QObject requests_;
 };
