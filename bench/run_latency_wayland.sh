@@ -51,7 +51,7 @@ start_compositor() {
         ;;
     kwin)
         start_kwin "$scale" $((width / scale)) $((height / scale))
-        compositor=$(pgrep -g "${E2E_PIDS[-1]#-}" -x kwin_wayland) || fail "no KWin"
+        compositor=$(kwin_pid) || fail "no KWin"
         # swaybg is a layer-shell client, which KWin shows too; KWin's clients run as its user.
         as_kwin_user swaybg -o '*' -i "$png" -m center -c '#ff00ff' >/dev/null 2>&1 &
         E2E_PIDS+=($!)

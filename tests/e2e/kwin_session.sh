@@ -64,3 +64,18 @@ as_kwin_user() {
     setpriv --reuid=spanlet-test --regid=spanlet-test --clear-groups \
         env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" "$@"
 }
+
+# kwin_pid: KWin's own process, asked right after start_kwin (whose process group is then the
+# last of E2E_PIDS).
+kwin_pid() {
+    local group=${E2E_PIDS[-1]#-} stat fields
+    for stat in /proc/[0-9]*/stat; do
+        read -ra fields <"$stat" 2>/dev/null || continue
+        # pid (comm) state ppid pgrp: comm has no spaces here.
+        if [ "${fields[1]}" == "(kwin_wayland)" ] && [ "${fields[4]}" == "$group" ]; then
+            echo "${fields[0]}"
+            return 0
+        fi
+    done
+    return 1
+}

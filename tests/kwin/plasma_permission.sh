@@ -12,7 +12,7 @@ check() {
         XDG_DATA_HOME="$KWIN_HOME/.local/share" "$1" "${@:2}"
 }
 expect_equal "refused, granted, allowed" allowed "$(check "$1")"
-kwin=$(pgrep -g "${E2E_PIDS[0]#-}" -x kwin_wayland) || fail "no KWin in its process group"
+kwin=$(kwin_pid) || fail "no KWin"
 kill -STOP "$kwin"
 expect_equal "no answer is no permission" "not allowed" "$(check "$1" stalled)"
 kill -CONT "$kwin"
