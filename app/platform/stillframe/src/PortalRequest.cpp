@@ -38,9 +38,9 @@ void PortalRequest::call(const QDBusConnection& bus, const QString& interface,
                       token);
 
     // A portal that leaves while the user is still asked would otherwise keep us waiting.
-    request->watcher_ =
+    auto* gone =
         new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForUnregistration, request);
-    connect(request->watcher_, &QDBusServiceWatcher::serviceUnregistered, request, [request] {
+    connect(gone, &QDBusServiceWatcher::serviceUnregistered, request, [request] {
         request->finish({2, {}, QStringLiteral("The desktop portal went away.")});
     });
 

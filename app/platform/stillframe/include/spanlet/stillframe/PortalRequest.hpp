@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <functional>
 
-class QDBusServiceWatcher;
-
 namespace spanlet::stillframe {
 
 /// The portal's answer to one request.
@@ -55,7 +53,6 @@ private: // NOLINT(readability-redundant-access-specifiers): the slot above is m
     QDBusConnection bus_;
     QString handle_;
     std::function<void(PortalAnswer)> done_;
-    QDBusServiceWatcher* watcher_ = nullptr;
 };
 
 } // namespace spanlet::stillframe
