@@ -191,7 +191,7 @@ void StillFrameHost::arrived(unsigned generation, FrameResult result) {
         return;
     }
     if (auto* frames = std::get_if<std::vector<DisplayFrame>>(&result)) {
-        frames_.set(screens_, std::move(*frames));
+        frames_.set(screens_, *frames);
         state_ = State::showing;
         for (auto& [id, panel] : panels_) {
             const StillFrames::Frame* frame = frames_.frame(id);

@@ -15,9 +15,10 @@ void StillFrames::expect() {
     state_ = State::expected;
 }
 
-void StillFrames::set(const std::vector<ScreenInfo>& displays, std::vector<DisplayFrame> frames) {
+void StillFrames::set(const std::vector<ScreenInfo>& displays,
+                      const std::vector<DisplayFrame>& frames) {
     frames_.clear();
-    for (DisplayFrame& f : frames) {
+    for (const DisplayFrame& f : frames) {
         for (const ScreenInfo& display : displays) {
             if (display.id == f.displayId) {
                 frames_[f.displayId] = {display, f.image.convertToFormat(QImage::Format_RGB32)};

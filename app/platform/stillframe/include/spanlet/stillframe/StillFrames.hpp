@@ -27,7 +27,7 @@ public:
     /// A grab is under way: what awaits the frame waits for it.
     void expect();
     /// The grab of `displays` gave `frames` (matched by display id).
-    void set(const std::vector<ScreenInfo>& displays, std::vector<DisplayFrame> frames);
+    void set(const std::vector<ScreenInfo>& displays, const std::vector<DisplayFrame>& frames);
     /// The grab failed: what waits hears `message`.
     void refuse(const std::string& message);
     /// The session ended: the frame goes, and what waits hears so.
