@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QTimer>
 #include <cmath>
@@ -259,6 +260,27 @@ TEST_F(StillFrameHostTest, F5TakesAFreshFrame) {
     EXPECT_EQ(source->grabs, 2);
     EXPECT_TRUE(waitUntil([&] { return platform->overlay().showing(); }));
     EXPECT_TRUE(input.keys.empty()) << "F5 went on to the overlay";
+}
+
+// The overlay's menu is a popup over the session's window; an entry picked runs with its index
+// (separators counted).
+TEST_F(StillFrameHostTest, MenuPopsUpOverTheWindow) {
+    OverlayHost& host = platform->overlay();
+    host.setShown(true);
+    host.setMode(OverlayInputMode::editing);
+    ASSERT_TRUE(waitUntil([&] { return platform->overlay().showing(); }));
+    std::optional<std::size_t> chosen;
+    host.showMenu({200, 150}, {"First", "", "Second"}, [&](std::size_t i) { chosen = i; });
+    ASSERT_TRUE(waitUntil([] {
+        return QApplication::activePopupWidget() != nullptr &&
+               QApplication::activePopupWidget()->isVisible();
+    }));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->windowHandle()->transientParent(), platform->overlay().window(display.id));
+    menu->actions().at(2)->trigger();
+    EXPECT_EQ(chosen, 2U);
 }
 
 // A refused grab is shown to the user with the desktop's words, ends the mode as Escape does,
