@@ -1,3 +1,4 @@
+#include <QEnterEvent>
 #include <QExposeEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -64,6 +65,10 @@ bool FrameWindow::event(QEvent* event) {
     if (event->type() == QEvent::UpdateRequest) {
         render();
         return true;
+    }
+    // The pointer is where the window appeared under it, before it moves.
+    if (event->type() == QEvent::Enter && events_.moved) {
+        events_.moved(global(static_cast<QEnterEvent*>(event)->position()));
     }
     return QWindow::event(event);
 }
