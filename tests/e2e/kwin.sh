@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on a headless KWin of its own (KDE Plasma's compositor, as the user
 # spanlet-test under root). The client side (spanlet, wl-paste) runs as us.
-#   kwin.sh measure-1 | measure-2 | shortcut
-# Needs SPANLET (see lib.sh) and FAKE_INPUT (the seat's pointer and keyboard, and the wallpaper).
+#   kwin.sh measure-1 | measure-2 | shortcut | output-returns
+# Needs SPANLET (see lib.sh), FAKE_INPUT (the seat's pointer and keyboard, the wallpaper, and
+# outputs off and on) and E2E_SCENE (another application's window, on KWin's Xwayland).
 set -u
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/lib.sh"
@@ -75,12 +76,38 @@ shortcut() {
         fail "no guide from Ctrl+Shift+H"
 }
 
+# overlay_on <screen>: Spanlet's overlay is on the screen of that index (KWin's overlay layer).
+overlay_on() { kwin_windows | grep -q "^$SPANLET_PID $1 10 "; }
+overlay_off() { ! overlay_on "$1"; }
+
+# The idle overlay on an output switched off and on again lets a click through to the window
+# below, as before.
+output_returns() {
+    KWIN_OUTPUTS=2 start_kwin 1
+    start_fake_input
+    coproc SCENE { as_kwin_user env DISPLAY="$KWIN_X_DISPLAY" "$E2E_SCENE" desktop; }
+    local line
+    read -r -t 10 line <&"${SCENE[0]}"
+    [ "$line" == ready ] || { log "the scene did not start: '$line'"; exit 1; }
+    start_spanlet_here
+    wait_until 10 overlay_on 1 || fail "no overlay on the second output"
+    pointer "output 1 off"
+    wait_until 10 overlay_off 1 || fail "the overlay stayed on the output switched off"
+    pointer "output 1 on"
+    wait_until 10 overlay_on 1 || fail "no overlay on the output switched on again"
+    pointer "move 1500 300"
+    pointer click
+    read -r -t 5 line <&"${SCENE[0]}"
+    expect_equal "a click on the output back" "click 1500 300" "$line"
+}
+
 case "${1:-}" in
 measure-1) measure 1 ;;
 measure-2) measure 2 ;;
 shortcut) shortcut ;;
+output-returns) output_returns ;;
 *)
-    log "usage: kwin.sh measure-1 | measure-2 | shortcut"
+    log "usage: kwin.sh measure-1 | measure-2 | shortcut | output-returns"
     exit 2
     ;;
 esac

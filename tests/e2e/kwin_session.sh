@@ -4,7 +4,7 @@
 # lib.sh and sway_session.sh.
 
 # start_kwin <scale> [<width> <height>]: KWin with one output of <width> × <height> points
-# (1280 × 800 by default) at <scale>, Xwayland, fake input
+# (1280 × 800 by default) at <scale> (KWIN_OUTPUTS=2: two, side by side), Xwayland, fake input
 # and the screenshot interface open to any caller (with KWIN_CHECK_SCREENSHOTS=1 only to
 # programs a desktop entry allows, as on a desktop); its socket in WAYLAND_DISPLAY and its bus
 # in DBUS_SESSION_BUS_ADDRESS. KWin's home, and so its applications folder, is in KWIN_HOME;
@@ -38,7 +38,7 @@ EOF
         env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$folder/run" HOME="$folder/run" \
         KWIN_COMPOSE=O2 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$screenshots" \
         dbus-run-session --config-file="$folder/bus.conf" -- "$folder/bin/kwin_wayland" --virtual \
-        --no-lockscreen --xwayland --socket kwin-1 --width "$width" --height "$height" --scale "$scale" \
+        --no-lockscreen --xwayland --socket kwin-1 --output-count "${KWIN_OUTPUTS:-1}" --width "$width" --height "$height" --scale "$scale" \
         "$folder/bin/session-up" >"$folder/kwin.log" 2>&1 &
     E2E_PIDS+=("-$!")
     wait_until 20 test -s "$folder/run/bus" || { log "KWin did not start: $(cat "$folder/kwin.log")"; exit 1; }
@@ -78,4 +78,22 @@ kwin_pid() {
         fi
     done
     return 1
+}
+
+# kwin_windows: the windows KWin has, one a line: "<pid> <screen> <layer> <caption>" (the
+# screen's index; layer 10 is the overlay layer). A script of KWin's lists them into its log,
+# ending with a line of its own.
+kwin_windows() {
+    local name=windows-$RANDOM script
+    script=$E2E_TMP/$name.js
+    printf 'workspace.clientList().forEach(function (w) { print("%s " + w.pid + " " + w.screen + " " + w.layer + " " + w.caption); });\nprint("%s done");\n' \
+        "$name" "$name" >"$script"
+    chmod 644 "$script"
+    # start runs the scripts loaded and not yet running.
+    dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+        org.kde.kwin.Scripting.loadScript string:"$script" string:"$name" >/dev/null &&
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+            org.kde.kwin.Scripting.start >/dev/null || return 1
+    wait_until 5 grep -q "^js: $name done" "$E2E_TMP/kwin/kwin.log" || return 1
+    sed -n "s/^js: $name \([0-9].*\)/\1/p" "$E2E_TMP/kwin/kwin.log"
 }

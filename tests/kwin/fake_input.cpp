@@ -7,6 +7,8 @@
 //   key CODE             presses and releases a key (evdev code)
 //   keys CODE...         presses the keys in turn and releases them the other way round, as
 //                        a hand does Ctrl+Shift+H (29 42 35)
+//   output N on|off      switches the Nth output (0 first, in KWin's order) on or off; "ok"
+//                        once KWin has applied it
 // With "wallpaper" as its argument it first fills the first output's background with light
 // grey and a blue box of 120 × 80 device pixels at (1140, 160); with "scene", with a pattern
 // that differs at every device pixel (the conformance suite's scene). "ready" once shown.
@@ -15,6 +17,9 @@
 #include <cstdint>
 #include <fake-input-client-protocol.h>
 #include <iostream>
+#include <kde-output-device-v2-client-protocol.h>
+#include <kde-output-management-v2-client-protocol.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/mman.h>
@@ -35,12 +40,23 @@ constexpr std::uint32_t kLeftButton = 0x110; // BTN_LEFT
 
 struct Bound {
     org_kde_kwin_fake_input* input = nullptr;
+    kde_output_management_v2* management = nullptr;
+    std::vector<kde_output_device_v2*> outputs; ///< in the order KWin announces them
 
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t version) {
-        if (std::string(interface) == org_kde_kwin_fake_input_interface.name && version >= 4) {
-            static_cast<Bound*>(data)->input = static_cast<org_kde_kwin_fake_input*>(
+        auto* b = static_cast<Bound*>(data);
+        const std::string named(interface);
+        if (named == org_kde_kwin_fake_input_interface.name && version >= 4) {
+            b->input = static_cast<org_kde_kwin_fake_input*>(
                 wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4));
+        } else if (named == kde_output_management_v2_interface.name) {
+            b->management = static_cast<kde_output_management_v2*>(
+                wl_registry_bind(registry, name, &kde_output_management_v2_interface, 1));
+        } else if (named == kde_output_device_v2_interface.name) {
+            // Only named in configurations: its events go unheard.
+            b->outputs.push_back(static_cast<kde_output_device_v2*>(
+                wl_registry_bind(registry, name, &kde_output_device_v2_interface, 1)));
         }
     }
     static void globalRemove(void* /*data*/, wl_registry* /*registry*/, std::uint32_t /*name*/) {}
@@ -145,8 +161,37 @@ struct Wallpaper {
     using Globals = spanlet::wayland::Globals;
 };
 
+/// What KWin answered to a configuration.
+struct Applied {
+    std::optional<bool> applied;
+    static void done(void* data, kde_output_configuration_v2* /*config*/) {
+        static_cast<Applied*>(data)->applied = true;
+    }
+    static void failed(void* data, kde_output_configuration_v2* /*config*/) {
+        static_cast<Applied*>(data)->applied = false;
+    }
+    static constexpr kde_output_configuration_v2_listener listener{done, failed};
+};
+
+/// Switches an output on or off; whether KWin applied it.
+bool switchOutput(WaylandConnection& c, const Bound& bound, std::size_t index, bool on) {
+    if (bound.management == nullptr || index >= bound.outputs.size()) {
+        return false;
+    }
+    Applied answer;
+    kde_output_configuration_v2* config =
+        kde_output_management_v2_create_configuration(bound.management);
+    kde_output_configuration_v2_add_listener(config, &Applied::listener, &answer);
+    kde_output_configuration_v2_enable(config, bound.outputs[index], on ? 1 : 0);
+    kde_output_configuration_v2_apply(config);
+    const bool done = c.dispatchUntil([&] { return answer.applied.has_value(); });
+    kde_output_configuration_v2_destroy(config);
+    return done && *answer.applied;
+}
+
 // Runs one command line; whether it was understood.
-bool execute(WaylandConnection& c, org_kde_kwin_fake_input* input, const std::string& line) {
+bool execute(WaylandConnection& c, const Bound& bound, const std::string& line) {
+    org_kde_kwin_fake_input* input = bound.input;
     std::istringstream in(line);
     std::string verb;
     in >> verb;
@@ -181,6 +226,13 @@ bool execute(WaylandConnection& c, org_kde_kwin_fake_input* input, const std::st
         for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
             org_kde_kwin_fake_input_keyboard_key(input, *key, WL_KEYBOARD_KEY_STATE_RELEASED);
         }
+    } else if (verb == "output") {
+        std::size_t index = 0;
+        std::string state;
+        if (!(in >> index >> state) || (state != "on" && state != "off")) {
+            return false;
+        }
+        return switchOutput(c, bound, index, state == "on");
     } else {
         return false;
     }
@@ -215,7 +267,7 @@ int main(int argc, char** argv) {
     std::string line;
     while (std::getline(std::cin, line)) {
         c->dispatch();
-        std::cout << (execute(*c, bound.input, line) ? "ok" : "error") << std::endl;
+        std::cout << (execute(*c, bound, line) ? "ok" : "error") << std::endl;
     }
     org_kde_kwin_fake_input_destroy(bound.input);
     wl_registry_destroy(registry);
