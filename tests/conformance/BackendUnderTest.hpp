@@ -35,10 +35,14 @@ public:
     virtual bool movePointer(Point at) = 0;
     /// Presses and releases the left button where the pointer is.
     virtual bool click() = 0;
+    /// Whether the back end shows the overlay while nothing is measured. A still frame shows
+    /// it only while measuring, and there is nothing of ours to click through while idle.
+    [[nodiscard]] virtual bool showsOverlayWhileIdle() const { return true; }
 };
 
 std::unique_ptr<BackendUnderTest> makeX11Backend();
 std::unique_ptr<BackendUnderTest> makeWaylandBackend();
 std::unique_ptr<BackendUnderTest> makeKWinBackend();
+std::unique_ptr<BackendUnderTest> makeMutterBackend();
 
 } // namespace spanlet::test

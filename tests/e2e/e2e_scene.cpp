@@ -6,6 +6,8 @@
 //   e2e_scene desktop              the same as a desktop window that the window manager keeps
 //                                  below every other (mutter keeps an override-redirect window
 //                                  above its own), and prints "click X Y" for each click on it
+//   e2e_scene pattern              a desktop window as large as the root whose every device
+//                                  pixel differs from its neighbours (blue at least 128)
 //   e2e_scene boxes                prints one line per box: name x y width height aimX aimY
 //                                  colour (root device pixels; colour as RRGGBB)
 //   e2e_scene pixel X Y            prints the root window's pixel at (X, Y) as RRGGBB
@@ -122,6 +124,19 @@ Image scene() {
     return image;
 }
 
+// The conformance suite's scene, `width` × `height`.
+Image pattern(int width, int height) {
+    Image image{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.set(
+                x, y,
+                std::uint32_t((x & 255) << 16 | (y & 255) << 8 | 128 | (x >> 8) << 4 | (y >> 8)));
+        }
+    }
+    return image;
+}
+
 // ZPixmap at 32 bits per pixel, least significant byte first, a few rows per request.
 void put(xcb_connection_t* c, xcb_drawable_t d, xcb_gcontext_t gc, const Image& image) {
     const int rows = std::max(1, 60000 / image.width);
@@ -143,7 +158,7 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
-enum class Shown { window, wallpaper, desktop };
+enum class Shown { window, wallpaper, desktop, pattern };
 
 int show(Shown shown) {
     const bool asWallpaper = shown == Shown::wallpaper;
@@ -156,7 +171,9 @@ int show(Shown shown) {
     const xcb_window_t root = screen->root;
     const xcb_gcontext_t gc = xcb_generate_id(c);
     xcb_create_gc(c, gc, root, 0, nullptr);
-    const Image image = scene();
+    const Image image = shown == Shown::pattern
+                            ? pattern(screen->width_in_pixels, screen->height_in_pixels)
+                            : scene();
     if (asWallpaper) {
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
         xcb_create_pixmap(c, 24, pixmap, root, rootWidth, rootHeight);
@@ -170,10 +187,11 @@ int show(Shown shown) {
         // White background; override-redirect unless managed as the desktop.
         const std::uint32_t values[] = {0xFFFFFF, shown == Shown::window ? 1U : 0U,
                                         XCB_EVENT_MASK_BUTTON_PRESS};
-        xcb_create_window(c, 24, window, root, 0, 0, rootWidth, rootHeight, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+        xcb_create_window(c, 24, window, root, 0, 0, std::uint16_t(image.width),
+                          std::uint16_t(image.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
-        if (shown == Shown::desktop) {
+        if (shown != Shown::window) {
             const xcb_atom_t desktop = atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP");
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_WINDOW_TYPE"),
                                 XCB_ATOM_ATOM, 32, 1, &desktop);
@@ -183,7 +201,8 @@ int show(Shown shown) {
                             std::uint32_t(title.size()), title.data());
         // Content that survives exposure without a redraw loop: a pixmap as the background.
         const xcb_pixmap_t pixmap = xcb_generate_id(c);
-        xcb_create_pixmap(c, 24, pixmap, window, rootWidth, rootHeight);
+        xcb_create_pixmap(c, 24, pixmap, window, std::uint16_t(image.width),
+                          std::uint16_t(image.height));
         put(c, pixmap, gc, image);
         xcb_change_window_attributes(c, window, XCB_CW_BACK_PIXMAP, &pixmap);
         // Lowest in the stack, so that every window of Spanlet lies above it.
@@ -195,7 +214,7 @@ int show(Shown shown) {
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // all drawn
     std::puts("ready");
     std::fflush(stdout);
-    if (shown == Shown::desktop) {
+    if (shown != Shown::window) {
         // Until SIGTERM ends the process.
         while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
             if ((event->response_type & 0x7F) == XCB_BUTTON_PRESS) {
@@ -272,10 +291,11 @@ int stuckManager() {
 
 int main(int argc, char** argv) {
     const std::string_view mode = argc > 1 ? argv[1] : "";
-    if (mode == "window" || mode == "wallpaper" || mode == "desktop") {
+    if (mode == "window" || mode == "wallpaper" || mode == "desktop" || mode == "pattern") {
         return show(mode == "window"      ? Shown::window
                     : mode == "wallpaper" ? Shown::wallpaper
-                                          : Shown::desktop);
+                    : mode == "desktop"   ? Shown::desktop
+                                          : Shown::pattern);
     }
     if (mode == "boxes") {
         for (const Box& b : boxes) {
@@ -290,6 +310,7 @@ int main(int argc, char** argv) {
     if (mode == "stuck-manager") {
         return stuckManager();
     }
-    std::fputs("usage: e2e_scene window|wallpaper|desktop|boxes|pixel X Y|stuck-manager\n", stderr);
+    std::fputs("usage: e2e_scene window|wallpaper|desktop|pattern|boxes|pixel X Y|stuck-manager\n",
+               stderr);
     return 2;
 }
