@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include <spanlet/platform/qt/QtOverlayInput.hpp>
@@ -125,7 +126,21 @@ void FrameWindow::paintDevicePixels(QPainter& painter, const QRect& rect) const 
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect, Qt::black);
     if (frame_ != nullptr) {
-        painter.drawImage(rect.topLeft(), *frame_, rect);
+        const QSize device = deviceRect().size();
+        // Within a pixel of our buffer's size: the display's own pixels, one to one.
+        if (std::abs(frame_->width() - device.width()) <= 1 &&
+            std::abs(frame_->height() - device.height()) <= 1) {
+            painter.drawImage(rect.topLeft(), *frame_, rect);
+        } else {
+            // A frame of another size than our buffer (Qt draws a fractionally scaled output at
+            // the next whole scale, which the compositor scales down): stretched over the
+            // window, each pixel its nearest frame pixel, so it still lies where it was.
+            const double sx = double(frame_->width()) / device.width();
+            const double sy = double(frame_->height()) / device.height();
+            painter.drawImage(
+                QRectF(rect), *frame_,
+                QRectF(rect.x() * sx, rect.y() * sy, rect.width() * sx, rect.height() * sy));
+        }
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(rect.topLeft(), overlay_, rect);
