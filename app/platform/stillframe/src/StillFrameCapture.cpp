@@ -47,15 +47,10 @@ CaptureResult<PixelBuffer> StillFrameCapture::copy(std::uint32_t displayId, cons
     }
     const ScreenCapture::PixelSize size = ScreenCapture::outputSize(rect, scale);
     PixelBuffer out(size.width, size.height, RGBA{});
-    // Frame pixels per output pixel: 1 where the frame has the display's own scale and it is
-    // asked for.
-    const double displayScale = frame->display.scale.factor();
-    const double width = frame->display.frame.width;
-    // Within a pixel of the display's size: the display's pixels (its size in points may be
-    // rounded).
-    const bool asDisplayed = std::abs(width * displayScale - frame->image.width()) <= 1;
-    const double framePerPoint =
-        asDisplayed || width <= 0 ? displayScale : frame->image.width() / width;
+    // Frame pixels per output pixel: 1 at the display's own scale. The display's scale, not
+    // the frame's size over the display's: where Qt reports a scaled output's size in device
+    // pixels (mutter's layout in physical pixels), the scale still maps our points to them.
+    const double framePerPoint = frame->display.scale.factor();
     const double step = framePerPoint / scale;
     const double left = std::round(rect.x * scale);
     const double top = std::round(rect.y * scale);
