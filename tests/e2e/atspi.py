@@ -7,6 +7,9 @@
                            neither a name nor a label, and exits 1 if there is any
   atspi.py names <window>  prints the name and the description of every shown object in
                            Spanlet's shown window of that name, one a line
+  atspi.py press <window> <button>
+                           presses the shown push button of that name in that window, as a
+                           screen reader's user would; exits 1 when there is none
 """
 import sys
 
@@ -108,6 +111,27 @@ def names(title):
     print("\n".join(shown))
 
 
+def press(title, button):
+    def find(node):
+        if node is None or not node.getState().contains(pyatspi.STATE_SHOWING):
+            return None
+        if node.getRole() == pyatspi.ROLE_PUSH_BUTTON and node.name == button:
+            return node
+        for child in node:
+            found = find(child)
+            if found is not None:
+                return found
+        return None
+
+    for window in spanlet() or []:
+        if window is not None and window.name == title:
+            found = find(window)
+            if found is not None:
+                found.queryAction().doAction(0)
+                return 0
+    return 1
+
+
 if __name__ == "__main__":
     if sys.argv[1:2] == ["listen"]:
         listen(sys.argv[2])
@@ -115,6 +139,8 @@ if __name__ == "__main__":
         sys.exit(unnamed())
     elif sys.argv[1:2] == ["names"]:
         names(sys.argv[2])
+    elif sys.argv[1:2] == ["press"] and len(sys.argv) == 4:
+        sys.exit(press(sys.argv[2], sys.argv[3]))
     else:
         print(__doc__)
         sys.exit(2)
