@@ -9,7 +9,8 @@ frame's windows exposed on every display) and the first live measurement on the 
 ends measuring with the same command (Spanlet handles commands in the order sent). Marks reach
 the file with the next live measurement, so while it waits the pointer (the remote input, at
 X,Y) moves by one pixel and back. Prints p50/p95 of command sent -> shown, and of command
-sent -> first live measurement on the frame (the pointer's window is up and measured on).
+sent -> first live measurement on the frame (the pointer's window is up and measured on), and
+how long of that the command-line client took to start and hand the command over.
 
 Both clocks are CLOCK_MONOTONIC, so the trace's times compare with ours.
 """
@@ -82,13 +83,14 @@ def main():
     at = tuple(float(v) for v in sys.argv[5].split(","))
     pointer = start(driver)
     send(pointer, f"move {at[0]} {at[1]}")
-    shown, measured = [], []
+    shown, measured, client = [], [], []
     missed = 0
     with open(trace_path) as trace:
         trace.seek(0, 2)
         for _ in range(int(runs)):
             sent = time.monotonic_ns()
             command(spanlet)
+            client.append((time.monotonic_ns() - sent) / 1e6)
             times = wait_for(trace, pointer, at, sent)
             if times is None:
                 missed += 1
@@ -103,6 +105,7 @@ def main():
     if shown:
         report("command -> frame shown", shown)
     report("command -> first live measurement on the frame", measured)
+    report("  of which the command-line client, started to exited", client)
 
 
 if __name__ == "__main__":
