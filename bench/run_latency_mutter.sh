@@ -20,7 +20,7 @@ export LC_ALL=C.UTF-8
 # start_mutter with <monitors> virtual monitors of the same size in a row, as mutter places
 # them: the session script's start, given the option once more per further monitor.
 start_mutter_with() {
-    local monitors=$1 extra=
+    local monitors=$1 extra= i
     shift
     for ((i = 1; i < monitors; i++)); do extra+=' --virtual-monitor "$pixels"'; done
     eval "$(declare -f start_mutter | sed "s/--virtual-monitor \"\$pixels\"/&$extra/")"

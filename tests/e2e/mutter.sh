@@ -85,7 +85,6 @@ measure() {
         pass "scale $s: after Escape a click reaches the window below" ||
         fail "scale $s: after Escape no click reached the window below"
     expect_equal "scale $s: files written while measuring" "" "$(new_files)"
-    exec {RI[1]}>&-
 }
 
 case "${1:-}" in
