@@ -184,14 +184,16 @@ int show(Shown shown) {
         xcb_clear_area(c, 0, root, 0, 0, 0, 0);
     } else {
         const xcb_window_t window = xcb_generate_id(c);
-        // White background; override-redirect unless managed as the desktop.
-        const std::uint32_t values[] = {0xFFFFFF, shown == Shown::window ? 1U : 0U,
-                                        XCB_EVENT_MASK_BUTTON_PRESS};
+        // White background; override-redirect unless managed as the desktop, which hears its
+        // clicks.
+        const bool managed = shown != Shown::window;
+        const std::uint32_t values[] = {0xFFFFFF, managed ? 0U : 1U,
+                                        managed ? std::uint32_t{XCB_EVENT_MASK_BUTTON_PRESS} : 0U};
         xcb_create_window(c, 24, window, root, 0, 0, std::uint16_t(image.width),
                           std::uint16_t(image.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                           screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
-        if (shown != Shown::window) {
+        if (managed) {
             const xcb_atom_t desktop = atom(c, "_NET_WM_WINDOW_TYPE_DESKTOP");
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_WINDOW_TYPE"),
                                 XCB_ATOM_ATOM, 32, 1, &desktop);
