@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <cmath>
@@ -43,6 +44,8 @@ RGBA patternAt(int x, int y) {
 }
 
 const RGBA kRed{255, 0, 0, 255};
+// How far along the pattern each display's frame starts after the one before.
+constexpr int kAlong = 50;
 // Where the overlay paints red (display-local points).
 constexpr Rect kSpot{100, 100, 20, 20};
 // What the checks read (display-local points), the spot and the frame around it.
@@ -77,17 +80,19 @@ public:
 private:
     [[nodiscard]] std::vector<DisplayFrame> frames(const std::vector<ScreenInfo>& displays) const {
         std::vector<DisplayFrame> out;
+        int along = 0; // each later display's pattern starts further along
         for (const ScreenInfo& d : displays) {
             const double s = d.scale.factor();
             QImage image(static_cast<int>(d.frame.width * s), static_cast<int>(d.frame.height * s),
                          QImage::Format_RGB32);
             for (int y = 0; y < image.height(); ++y) {
                 for (int x = 0; x < image.width(); ++x) {
-                    const RGBA p = patternAt(x + shift, y);
+                    const RGBA p = patternAt(x + shift + along, y);
                     image.setPixel(x, y, qRgb(p.r, p.g, p.b));
                 }
             }
             out.push_back({d.id, image});
+            along += kAlong;
         }
         return out;
     }
@@ -95,7 +100,8 @@ private:
 
 struct HeardKeys final : OverlayInput {
     std::vector<OverlayKey> keys;
-    void pointerMoved(std::uint32_t /*id*/, Point /*at*/) override {}
+    std::optional<std::pair<std::uint32_t, Point>> moved;
+    void pointerMoved(std::uint32_t id, Point at) override { moved = {id, at}; }
     void buttonPressed(std::uint32_t /*id*/, Point /*at*/, OverlayButton /*b*/) override {}
     void buttonReleased(std::uint32_t /*id*/, Point /*at*/, OverlayButton /*b*/) override {}
     void keyPressed(std::uint32_t /*id*/, const OverlayKeyPress& key) override {
@@ -143,6 +149,8 @@ CaptureResult<PixelBuffer> captured(CapturePort& port, std::uint32_t id, const R
     return *pixels;
 }
 
+SwaySession* session = nullptr; ///< the compositor every test runs on
+
 class StillFrameHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -176,10 +184,11 @@ protected:
 
     void TearDown() override { platform.reset(); }
 
-    /// The screen as the compositor shows it, through screencopy, where `rect` (points of
-    /// ours) covers it; sway's points are ours only where Qt adds no scale of its own.
-    CaptureResult<PixelBuffer> onScreen(const Rect& rect) {
-        const ScreenInfo output = screen->outputs().screens().front();
+    /// The screen as the compositor shows it on output `index`, through screencopy, where
+    /// `rect` (display-local points of ours) covers it; sway's points are ours only where Qt
+    /// adds no scale of its own.
+    CaptureResult<PixelBuffer> onScreen(const Rect& rect, std::size_t index = 0) {
+        const ScreenInfo output = screen->outputs().screens().at(index);
         const double ratio = scale / output.scale.factor();
         return captured(screenCopy, output.id,
                         {rect.x * ratio, rect.y * ratio, rect.width * ratio, rect.height * ratio},
@@ -306,6 +315,44 @@ TEST_F(StillFrameHostTest, ARefusedGrabIsShownAndEndsTheMode) {
     EXPECT_FALSE(platform->overlay().showing());
 }
 
+// A second display gets a window of its own, full screen on its output with that display's
+// frame; the pointer over it is in global points on that display. (Last: the output stays.)
+TEST_F(StillFrameHostTest, EachDisplayShowsItsOwnFrame) {
+    ASSERT_TRUE(session->swaymsg({"create_output"}));
+    ASSERT_TRUE(waitUntil([&] {
+        return QGuiApplication::screens().size() == 2 && screen->outputs().screens().size() == 2;
+    }));
+    const std::vector<ScreenInfo> displays = platform->displays().currentScreens();
+    ASSERT_EQ(displays.size(), 2U);
+    OverlayHost& host = platform->overlay();
+    host.rebuild(displays);
+    host.setShown(true);
+    host.setMode(OverlayInputMode::snapping);
+    // The second output in sway's order is the one made last, right of the first.
+    const ScreenInfo& second =
+        displays[0].frame.x < displays[1].frame.x ? displays[1] : displays[0];
+    const int along = second.id == displays[1].id ? kAlong : 0;
+    std::string difference = "never copied";
+    EXPECT_TRUE(waitUntil([&] {
+        const CaptureResult<PixelBuffer> shown = onScreen(kRead, 1);
+        difference = std::holds_alternative<PixelBuffer>(shown)
+                         ? firstDifference(
+                               std::get<PixelBuffer>(shown),
+                               [along](int x, int y) { return patternAt(x + along, y); },
+                               device(kRead.x), device(kRead.y))
+                         : "no copy";
+        return difference.empty();
+    })) << difference;
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 20), QPointF(10, 20), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(platform->overlay().window(second.id), &move);
+    ASSERT_TRUE(input.moved);
+    EXPECT_EQ(input.moved->first, second.id);
+    EXPECT_EQ(input.moved->second, (Point{second.frame.x + 10, second.frame.y + 20}));
+    EXPECT_EQ(platform->displays().pointerLocation(), input.moved->second);
+}
+
 } // namespace
 } // namespace spanlet::test
 
@@ -320,6 +367,7 @@ int main(int argc, char** argv) {
     if (!sway.ok()) {
         return 1;
     }
+    spanlet::test::session = &sway;
     if (!whole) {
         setenv("QT_SCALE_FACTOR", std::to_string(scale).c_str(), 1);
     }
