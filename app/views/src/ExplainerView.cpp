@@ -122,7 +122,7 @@ void ExplainerView::checkAgain() {
     // The desktop may take a moment to take in a grant: the button rests until it answers.
     checkAgain_->setEnabled(false);
     permission_.checkAgain([view = QPointer<ExplainerView>(this)](bool allowed) {
-        if (!view) {
+        if (view.isNull()) {
             return;
         }
         view->checkAgain_->setEnabled(true);

@@ -203,7 +203,7 @@ QWidget* SettingsView::snappingSection() {
     connect(grant_, &QPushButton::clicked, this, [this] {
         grantAfterAsking(this, permission_, grant_->text());
         permission_.checkAgain([view = QPointer<SettingsView>(this)](bool /*allowed*/) {
-            if (view) {
+            if (!view.isNull()) {
                 view->refreshAllowed();
             }
         });

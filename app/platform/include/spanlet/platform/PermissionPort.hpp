@@ -43,7 +43,7 @@ public:
     /// the desktop takes a moment to take in what grant() did, a refusal soon after it is asked
     /// again from the event loop until the desktop has, so `done` may run later; until then
     /// nothing waits.
-    virtual void checkAgain(std::function<void(bool allowed)> done) { done(preflight()); }
+    virtual void checkAgain(const std::function<void(bool allowed)>& done) { done(preflight()); }
     /// Where the action access() offers changes the user's files: the question to ask before
     /// grant(), saying what it writes and where. Empty where it needs no asking.
     [[nodiscard]] virtual std::string grantQuestion() const { return {}; }

@@ -30,7 +30,7 @@ public:
     void grant() override;
     /// Asks without waiting; while KWin refuses, or is slow to answer, within 3 s of grant(),
     /// asks again 100 ms later.
-    void checkAgain(std::function<void(bool allowed)> done) override;
+    void checkAgain(const std::function<void(bool allowed)>& done) override;
     /// Says which file grant() writes, and what it allows.
     [[nodiscard]] std::string grantQuestion() const override;
 
