@@ -36,6 +36,7 @@ declare -A figures
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 percent() { awk -v t="$1" -v hz="$hz" -v s="$seconds" 'BEGIN {printf "%.1f", 100 * t / hz / s}'; }
 removed() { rm -rf "$@" 2>/dev/null; }
+gone() { ! kill -0 "$1" 2>/dev/null; }
 published_count() { grep -c '^published ' "$SPANLET_TRACE" 2>/dev/null || echo 0; }
 
 # start_compositor <compositor> <width> <height> <scale> <png>: the compositor showing the
@@ -115,6 +116,8 @@ one_size() {
         wait "${E2E_PIDS[i]#-}" 2>/dev/null
     done
     E2E_PIDS=()
+    # KWin may hang on its way out, after its session has ended.
+    wait_until 5 gone "$compositor" || kill -KILL "$compositor" 2>/dev/null
     # KWin's session may take a moment to unmount its document portal in its runtime folder.
     wait_until 5 removed "$E2E_TMP/sway" "$E2E_TMP/kwin"
     export DBUS_SESSION_BUS_ADDRESS=$session_bus
