@@ -22,10 +22,14 @@ e2e_cleanup() {
     local i
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         kill -TERM "${E2E_PIDS[i]}" 2>/dev/null
-        wait "${E2E_PIDS[i]}" 2>/dev/null
+        wait "${E2E_PIDS[i]#-}" 2>/dev/null
+        # A process group (a negative id) is gone with its last member, such as a portal that
+        # unmounts its folder in the runtime folder on the way out.
+        [[ ${E2E_PIDS[i]} == -* ]] && wait_until 5 group_gone "${E2E_PIDS[i]}"
     done
     rm -rf "$E2E_TMP"
 }
+group_gone() { ! kill -0 -- "$1" 2>/dev/null; }
 trap e2e_cleanup EXIT
 
 log() { printf '%s\n' "$*" >&2; }
