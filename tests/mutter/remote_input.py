@@ -4,7 +4,7 @@
 
 Reads commands from standard input, one a line, and answers each with "ok" once mutter has
 queued it, in order (or "error: ..." for a line it does not understand or mutter refused):
-  move X Y             the pointer to (X, Y), global stage coordinates, fractions allowed
+  move X Y             the pointer to (X, Y), global points, fractions allowed
   press|release|click  the left button, or the button code given after it (BTN_* codes)
   key CODE             presses and releases a key (evdev code)
   down CODE | up CODE  presses or releases a key, for chords (Ctrl+Shift+...)
@@ -12,7 +12,9 @@ Prints "ready" once the session runs. The session ends with the input, or with t
 
 mutter moves a pointer to an absolute place only within a screen-cast stream, so a move goes
 to the top-left corner first (a motion far up and left stops there) and then by the distance
-to the target: mutter applies no acceleration to a remote-desktop pointer.
+to the target: mutter applies no acceleration to a remote-desktop pointer, and where it lays
+monitors out in device pixels (whole scales) it multiplies a motion by the monitor's scale, so
+the distance is in points either way (all monitors at one scale).
 """
 import sys
 
