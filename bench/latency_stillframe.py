@@ -4,13 +4,13 @@
 
   latency_stillframe.py <spanlet> <remote_input> <trace> <runs> X,Y
 
-Each run sends `spanlet --command toggleSnapping`, waits for the trace's "shown" mark (the
-frame's windows exposed on every display) and the first live measurement on the frame, then
-ends measuring with the same command (Spanlet handles commands in the order sent). Marks reach
-the file with the next live measurement, so while it waits the pointer (the remote input, at
-X,Y) moves by one pixel and back. Prints p50/p95 of command sent -> shown, and of command
-sent -> first live measurement on the frame (the pointer's window is up and measured on), and
-how long of that the command-line client took to start and hand the command over.
+Each run sends `spanlet --command toggleSnapping` and waits for the first live measurement on
+the frame, then ends measuring with the same command (Spanlet handles commands in the order
+sent). The frame is shown by then: a still-frame window measures from the moment the compositor
+puts it under the pointer (its pointer enter), on the frame it shows. While it waits the pointer
+(the remote input, at X,Y) moves by one pixel and back, so that a measurement follows at once.
+Prints p50/p95 of command sent -> first live measurement on the frame, and how much of that the
+command-line client took to start and hand the command over.
 
 Both clocks are CLOCK_MONOTONIC, so the trace's times compare with ours.
 """
@@ -46,10 +46,8 @@ def report(what, values):
 
 
 def wait_for(trace, pointer, at, after):
-    """The times (ns) of the first "shown" mark and the first live measurement after `after`,
-    read as the trace grows, until the measurement (None when none came within 10 s). The mark
-    comes first, and reaches the file with the measurement."""
-    shown = None
+    """The time (ns) of the first live measurement published after `after`, read as the trace
+    grows; None when none came within 10 s."""
     nudge = 0
     last_nudge = time.monotonic()
     deadline = last_nudge + 10
@@ -63,12 +61,8 @@ def wait_for(trace, pointer, at, after):
             time.sleep(0.0005)
             continue
         fields = line.split()
-        if len(fields) != 4 or int(fields[3]) <= after:
-            continue
-        if fields[0] == "shown" and shown is None:
-            shown = int(fields[3])
-        elif fields[0] == "published":
-            return shown, int(fields[3])
+        if len(fields) == 4 and fields[0] == "published" and int(fields[3]) > after:
+            return int(fields[3])
     return None
 
 
@@ -83,7 +77,7 @@ def main():
     at = tuple(float(v) for v in sys.argv[5].split(","))
     pointer = start(driver)
     send(pointer, f"move {at[0]} {at[1]}")
-    shown, measured, client = [], [], []
+    measured, client = [], []
     missed = 0
     with open(trace_path) as trace:
         trace.seek(0, 2)
@@ -91,19 +85,15 @@ def main():
             sent = time.monotonic_ns()
             command(spanlet)
             client.append((time.monotonic_ns() - sent) / 1e6)
-            times = wait_for(trace, pointer, at, sent)
-            if times is None:
+            published = wait_for(trace, pointer, at, sent)
+            if published is None:
                 missed += 1
             else:
-                if times[0] is not None:
-                    shown.append((times[0] - sent) / 1e6)
-                measured.append((times[1] - sent) / 1e6)
+                measured.append((published - sent) / 1e6)
             command(spanlet)
     if not measured:
         sys.exit("latency_stillframe: nothing measured on a frame")
     print(f"  {runs} runs, {missed} without a measurement on the frame within 10 s")
-    if shown:
-        report("command -> frame shown", shown)
     report("command -> first live measurement on the frame", measured)
     report("  of which the command-line client, started to exited", client)
 

@@ -2,8 +2,7 @@
 # From a measuring command to the still frame shown, on a headless mutter of its own (see
 # tests/e2e/mutter_session.sh), at one 1920×1080 display and at two 3840×2160 displays side by
 # side (scale 1), the test scene on Xwayland below: p50/p95 over <runs> runs, from the command
-# sent to Spanlet's "shown" mark (the frame's windows exposed on every display) and to the first
-# live measurement on the frame; see bench/latency_stillframe.py.
+# sent to the first live measurement on the frame shown; see bench/latency_stillframe.py.
 # Usage: bench/run_latency_mutter.sh <build folder> [runs]
 set -u
 build=${1:?build folder (with app/shell/spanlet and tests/e2e/e2e_scene)}
