@@ -24,8 +24,10 @@ e2e_cleanup() {
         kill -TERM "${E2E_PIDS[i]}" 2>/dev/null
         wait "${E2E_PIDS[i]#-}" 2>/dev/null
         # A process group (a negative id) is gone with its last member, such as a portal that
-        # unmounts its folder in the runtime folder on the way out.
-        [[ ${E2E_PIDS[i]} == -* ]] && wait_until 5 group_gone "${E2E_PIDS[i]}"
+        # unmounts its folder in the runtime folder on the way out; KWin can hang on its way
+        # out, so what is left after 5 s is killed.
+        [[ ${E2E_PIDS[i]} == -* ]] && ! wait_until 5 group_gone "${E2E_PIDS[i]}" &&
+            kill -KILL -- "${E2E_PIDS[i]}" 2>/dev/null && wait_until 5 group_gone "${E2E_PIDS[i]}"
     done
     rm -rf "$E2E_TMP"
 }
