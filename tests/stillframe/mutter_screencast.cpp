@@ -1,7 +1,8 @@
 // A full-screen window of known boxes, painted one device pixel per pixel, and the still frame
-// that GNOME's screen cast gives of its display: they must be equal pixel for pixel. Run on a
-// headless mutter (mutter_screencast.sh). Prints the time one grab took; exits 1 on a mismatch
-// or a refusal.
+// that GNOME's screen cast gives of its display: they must be equal pixel for pixel. At a
+// fractional scale (where Qt draws at the next whole one, so no window is one to one) the frame
+// must instead have as many pixels as the displays port counts. Run on a headless mutter
+// (mutter_screencast.sh). Prints the time one grab took; exits 1 on a mismatch or a refusal.
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -9,10 +10,12 @@
 #include <QPainter>
 #include <QRasterWindow>
 #include <QScreen>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include <spanlet/stillframe/MutterScreenCast.hpp>
+#include <spanlet/stillframe/ScreenDisplays.hpp>
 
 using namespace spanlet;
 using namespace spanlet::stillframe;
@@ -92,13 +95,13 @@ std::string difference(const QImage& expected, const QImage& actual) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen->devicePixelRatio();
-    const QRect points = screen->geometry();
-    const ScreenInfo display{
-        1,
-        {double(points.x()), double(points.y()), double(points.width()), double(points.height())},
-        {},
-        DisplayScale(ratio)};
+    const ScreenDisplays displays;
+    const ScreenInfo display = displays.currentScreens().at(0);
+    const double ratio = display.scale.factor();
+    const bool whole = ratio == std::floor(ratio);
+    const auto pixels = [&display](double points) {
+        return static_cast<int>(std::lround(points * display.scale.factor()));
+    };
     MutterScreenCast source(QDBusConnection::sessionBus());
     int status = 1;
     QElapsedTimer clock;
@@ -111,7 +114,13 @@ int main(int argc, char** argv) {
             } else if (const auto& frames = std::get<std::vector<DisplayFrame>>(result);
                        frames.size() != 1 || frames[0].displayId != 1) {
                 std::fprintf(stderr, "expected one frame of display 1\n");
-            } else if (const std::string wrong = difference(expected, frames[0].image);
+            } else if (!whole && (frames[0].image.width() != pixels(display.frame.width) ||
+                                  frames[0].image.height() != pixels(display.frame.height))) {
+                std::fprintf(stderr, "the frame is %dx%d at scale %g, the displays port %dx%d\n",
+                             frames[0].image.width(), frames[0].image.height(), ratio,
+                             pixels(display.frame.width), pixels(display.frame.height));
+            } else if (const std::string wrong =
+                           whole ? difference(expected, frames[0].image) : std::string();
                        !wrong.empty()) {
                 std::fprintf(stderr, "the frame differs at scale %g: %s\n", ratio, wrong.c_str());
             } else {

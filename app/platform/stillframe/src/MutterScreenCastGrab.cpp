@@ -11,6 +11,8 @@
 #include <limits>
 #include <utility>
 
+#include "MutterMonitors.hpp"
+
 namespace spanlet::stillframe {
 
 namespace {
@@ -19,64 +21,16 @@ constexpr QLatin1String kService("org.gnome.Mutter.ScreenCast");
 constexpr QLatin1String kPath("/org/gnome/Mutter/ScreenCast");
 constexpr QLatin1String kSessionInterface("org.gnome.Mutter.ScreenCast.Session");
 constexpr QLatin1String kStreamInterface("org.gnome.Mutter.ScreenCast.Stream");
-constexpr QLatin1String kDisplayConfig("org.gnome.Mutter.DisplayConfig");
-constexpr QLatin1String kDisplayConfigPath("/org/gnome/Mutter/DisplayConfig");
 
 // Streams that mutter never starts, say without a session manager for PipeWire, end here.
 constexpr int timeoutMs = 10000;
 
-/// One of mutter's logical monitors: its origin in mutter's layout (points where the desktop
-/// lays monitors out in points, device pixels where it lays them out in pixels: as Qt's
-/// screens report them either way) and the connector of its first monitor.
-struct LogicalMonitor {
-    int x = 0;
-    int y = 0;
-    QString connector;
-};
-
-/// The logical monitors in GetCurrentState's answer
-/// (u, a((ssss)a(siiddada{sv})a{sv}), a(iiduba(ssss)a{sv}), a{sv}).
-std::vector<LogicalMonitor> logicalMonitors(const QDBusMessage& state) {
-    std::vector<LogicalMonitor> result;
-    if (state.arguments().size() < 3) {
-        return result;
-    }
-    const auto argument = state.arguments().at(2).value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        LogicalMonitor monitor;
-        double scale = 1;
-        uint transform = 0;
-        bool primary = false;
-        argument.beginStructure();
-        argument >> monitor.x >> monitor.y >> scale >> transform >> primary;
-        argument.beginArray();
-        while (!argument.atEnd()) {
-            QString connector, vendor, product, serial;
-            argument.beginStructure();
-            argument >> connector >> vendor >> product >> serial;
-            argument.endStructure();
-            if (monitor.connector.isEmpty()) {
-                monitor.connector = connector;
-            }
-        }
-        argument.endArray();
-        QVariantMap properties;
-        argument >> properties;
-        argument.endStructure();
-        if (!monitor.connector.isEmpty()) {
-            result.push_back(monitor);
-        }
-    }
-    argument.endArray();
-    return result;
-}
-
 /// The connector of the monitor whose origin is nearest `display`'s.
-QString connectorOf(const ScreenInfo& display, const std::vector<LogicalMonitor>& monitors) {
+QString connectorOf(const ScreenInfo& display,
+                    const std::vector<MutterMonitors::Logical>& monitors) {
     QString best;
     double bestDistance = std::numeric_limits<double>::infinity();
-    for (const LogicalMonitor& monitor : monitors) {
+    for (const MutterMonitors::Logical& monitor : monitors) {
         const double distance =
             std::hypot(monitor.x - display.frame.minX(), monitor.y - display.frame.minY());
         if (distance < bestDistance) {
@@ -108,8 +62,7 @@ MutterScreenCastGrab::~MutterScreenCastGrab() {
 }
 
 void MutterScreenCastGrab::start() {
-    call(QDBusMessage::createMethodCall(kDisplayConfig, kDisplayConfigPath, kDisplayConfig,
-                                        QStringLiteral("GetCurrentState")),
+    call(MutterMonitors::currentStateCall(),
          [this](const QDBusMessage& state) { createSession(state); });
 }
 
@@ -130,7 +83,7 @@ void MutterScreenCastGrab::call(const QDBusMessage& message,
 }
 
 void MutterScreenCastGrab::createSession(const QDBusMessage& state) {
-    const std::vector<LogicalMonitor> monitors = logicalMonitors(state);
+    const std::vector<MutterMonitors::Logical> monitors = MutterMonitors::parse(state);
     for (const ScreenInfo& display : displays_) {
         const QString connector = connectorOf(display, monitors);
         if (connector.isEmpty()) {

@@ -1,4 +1,5 @@
 #include <QCursor>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
@@ -6,6 +7,8 @@
 
 #include <spanlet/screen/Desktop.hpp>
 #include <spanlet/stillframe/ScreenDisplays.hpp>
+
+#include "MutterMonitors.hpp"
 
 namespace spanlet::stillframe {
 
@@ -36,6 +39,15 @@ ScreenDisplays::ScreenDisplays() : context_(std::make_unique<QObject>()) {
     for (QScreen* s : QGuiApplication::screens()) {
         watch(s);
     }
+    askDesktopScales();
+}
+
+void ScreenDisplays::askDesktopScales() {
+    desktopScales_.clear();
+    for (const MutterMonitors::Logical& monitor :
+         MutterMonitors::current(QDBusConnection::sessionBus())) {
+        desktopScales_[{monitor.x, monitor.y}] = monitor.scale;
+    }
 }
 
 ScreenDisplays::~ScreenDisplays() = default;
@@ -57,6 +69,7 @@ void ScreenDisplays::screensMayHaveChanged() {
         context_.get(),
         [this] {
             notifyPending_ = false;
+            askDesktopScales();
             if (changed_) {
                 changed_();
             }
@@ -77,9 +90,12 @@ std::vector<ScreenInfo> ScreenDisplays::currentScreens() const {
     out.reserve(static_cast<std::size_t>(screens.size()));
     for (const QScreen* screen : screens) {
         const QRect g = screen->geometry();
+        const auto desktopScale = desktopScales_.find({g.x(), g.y()});
         out.push_back(Desktop::makeScreenInfo(
             idOf(*screen), {double(g.x()), double(g.y()), double(g.width()), double(g.height())},
-            screen->devicePixelRatio(), primaryHeight));
+            desktopScale != desktopScales_.end() ? desktopScale->second
+                                                 : screen->devicePixelRatio(),
+            primaryHeight));
     }
     return out;
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <spanlet/platform/DisplayPort.hpp>
 
@@ -15,9 +16,11 @@ class QScreen;
 namespace spanlet::stillframe {
 
 /// The displays as Qt's screens report them (QScreen::geometry() in global top-left points,
-/// devicePixelRatio() as the scale), primary first. A display keeps its id while its screen's
-/// name stays. On Wayland a client sees the pointer only over its own windows: the pointer is
-/// where those windows last saw it (pointerSeen). Main thread only.
+/// devicePixelRatio() as the scale), primary first. Where the desktop says a display's scale
+/// is one Qt rounds (GNOME's fractional scales: Qt 6.4 draws at the next whole one), the
+/// desktop's scale stands, so that pixels are counted as the screen has them. A display keeps its
+/// id while its screen's name stays. On Wayland a client sees the pointer only over its own
+/// windows: the pointer is where those windows last saw it (pointerSeen). Main thread only.
 class ScreenDisplays final : public DisplayPort {
 public:
     ScreenDisplays();
@@ -41,13 +44,15 @@ private:
     [[nodiscard]] std::uint32_t idOf(const QScreen& screen) const;
     void watch(QScreen* screen);
     void screensMayHaveChanged();
+    void askDesktopScales();
 
     std::unique_ptr<QObject> context_;
     std::function<void()> changed_;
     std::function<void(Point)> pointerHandler_;
     Point pointer_;
     bool notifyPending_ = false;
-    mutable std::map<QString, std::uint32_t> ids_; ///< by screen name, given out in order
+    mutable std::map<QString, std::uint32_t> ids_;        ///< by screen name, given out in order
+    std::map<std::pair<int, int>, double> desktopScales_; ///< by origin, as the desktop says
 };
 
 } // namespace spanlet::stillframe

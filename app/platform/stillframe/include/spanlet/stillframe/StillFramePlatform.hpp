@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <spanlet/gnome/GnomeHotkeys.hpp>
 #include <spanlet/platform/Platform.hpp>
 #include <spanlet/platform/qt/QtClipboard.hpp>
 #include <spanlet/stillframe/FrameSource.hpp>
@@ -11,7 +12,6 @@
 #include <spanlet/stillframe/StillFrameHost.hpp>
 #include <spanlet/stillframe/StillFramePermission.hpp>
 #include <spanlet/stillframe/StillFrames.hpp>
-#include <spanlet/wayland/WaylandHotkeys.hpp>
 #include <spanlet/wayland/WaylandPlatform.hpp>
 
 namespace spanlet::stillframe {
@@ -47,8 +47,9 @@ public:
     [[nodiscard]] ScreenDisplays& displays() override { return displays_; }
     [[nodiscard]] StillFrameCapture& capture() override { return capture_; }
     [[nodiscard]] PermissionPort& permission() override { return permission_; }
-    /// As on wlroots compositors: the desktop's configuration binds keys to
-    /// `spanlet --command NAME` (the shell prefers the GlobalShortcuts portal where it runs).
+    /// The desktop's configuration binds keys to `spanlet --command NAME`; on GNOME Settings
+    /// offers to add them to its keyboard shortcuts (the shell prefers the GlobalShortcuts
+    /// portal where it runs).
     [[nodiscard]] PlatformHotkeys& hotkeys() override { return hotkeys_; }
     [[nodiscard]] Clipboard& clipboard() override { return clipboard_; }
     [[nodiscard]] StillFrameHost& overlay() override { return overlay_; }
@@ -59,7 +60,7 @@ private:
     StillFrames frames_;
     StillFrameCapture capture_;
     StillFramePermission permission_;
-    wayland::WaylandHotkeys hotkeys_;
+    gnome::GnomeHotkeys hotkeys_;
     QtClipboard clipboard_;
     StillFrameSurfaces surfaces_;
     StillFrameHost overlay_;
