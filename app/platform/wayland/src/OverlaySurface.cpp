@@ -109,9 +109,12 @@ struct OverlaySurface::Listeners {
 OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output, double scale,
                                std::uint32_t layer)
     : connection_(connection),
-      // Two buffers: each damaged pixel is copied into every buffer that takes turns on screen.
+      // Each damaged pixel is copied into every buffer that takes turns on screen, so the one
+      // freed last is reused first: two take turns where the compositor releases promptly
+      // (sway). A third spares waiting on one that holds the last two a while (a busy KWin
+      // answered a round trip only after up to 50 ms).
       buffers_(std::make_unique<ShmBuffers>(
-          connection.globals().shm, 2, ShmBuffers::Release::byCompositor, connection.display())),
+          connection.globals().shm, 3, ShmBuffers::Release::byCompositor, connection.display())),
       scale_(std::max(scale, 1.0)) {
     const Globals& g = connection.globals();
     surface_ = wl_compositor_create_surface(g.compositor);
