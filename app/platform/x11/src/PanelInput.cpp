@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <spanlet/platform/qt/QtOverlayInput.hpp>
 #include <spanlet/x11/OverlayPanel.hpp>
 #include <spanlet/x11/PanelInput.hpp>
 
@@ -23,79 +24,7 @@ Point globalPoint(const QMouseEvent& event) {
     return {p.x(), p.y()};
 }
 
-OverlayButton button(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton:
-        return OverlayButton::left;
-    case Qt::RightButton:
-        return OverlayButton::right;
-    default:
-        return OverlayButton::other;
-    }
-}
-
 } // namespace
-
-Qt::CursorShape cursorShape(OverlayCursor cursor) {
-    switch (cursor) {
-    case OverlayCursor::crosshair:
-        return Qt::CrossCursor;
-    case OverlayCursor::resizeLeftRight:
-        return Qt::SizeHorCursor;
-    case OverlayCursor::resizeUpDown:
-        return Qt::SizeVerCursor;
-    case OverlayCursor::arrow:
-        break;
-    }
-    return Qt::ArrowCursor;
-}
-
-OverlayKeyPress overlayKeyPress(const QKeyEvent& event) {
-    OverlayKeyPress press;
-    press.shift = event.modifiers().testFlag(Qt::ShiftModifier);
-    switch (event.key()) {
-    case Qt::Key_Return:
-        press.key = OverlayKey::returnKey;
-        break;
-    case Qt::Key_Enter:
-        press.key = OverlayKey::enter;
-        break;
-    case Qt::Key_Escape:
-        press.key = OverlayKey::escape;
-        break;
-    case Qt::Key_Tab:
-        press.key = OverlayKey::tab;
-        break;
-    case Qt::Key_Backtab:
-        press.key = OverlayKey::backtab;
-        break;
-    case Qt::Key_Backspace:
-        press.key = OverlayKey::deleteKey;
-        break;
-    case Qt::Key_Delete:
-        press.key = OverlayKey::forwardDelete;
-        break;
-    case Qt::Key_Left:
-        press.key = OverlayKey::left;
-        break;
-    case Qt::Key_Right:
-        press.key = OverlayKey::right;
-        break;
-    case Qt::Key_Up:
-        press.key = OverlayKey::up;
-        break;
-    case Qt::Key_Down:
-        press.key = OverlayKey::down;
-        break;
-    default:
-        // Letters by key, not by text: Control or Alt would turn the text into something else.
-        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z) {
-            press.text = std::string(1, static_cast<char>('a' + (event.key() - Qt::Key_A)));
-        }
-        break;
-    }
-    return press;
-}
 
 PanelInput::PanelInput(const PanelClient& client, std::uint32_t screenId, QWidget* parent)
     : QWidget(parent), client_(client), screenId_(screenId) {
@@ -122,13 +51,15 @@ void PanelInput::mouseMoveEvent(QMouseEvent* event) {
 
 void PanelInput::mousePressEvent(QMouseEvent* event) {
     if (client_.input != nullptr) {
-        client_.input->buttonPressed(screenId_, globalPoint(*event), button(event->button()));
+        client_.input->buttonPressed(screenId_, globalPoint(*event),
+                                     overlayButton(event->button()));
     }
 }
 
 void PanelInput::mouseReleaseEvent(QMouseEvent* event) {
     if (client_.input != nullptr) {
-        client_.input->buttonReleased(screenId_, globalPoint(*event), button(event->button()));
+        client_.input->buttonReleased(screenId_, globalPoint(*event),
+                                      overlayButton(event->button()));
     }
 }
 

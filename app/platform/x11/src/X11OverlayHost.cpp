@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QScreen>
 
+#include <spanlet/platform/qt/QtOverlayInput.hpp>
 #include <spanlet/screen/Desktop.hpp>
 #include <spanlet/x11/PanelInput.hpp>
 #include <spanlet/x11/X11OverlayHost.hpp>
@@ -163,7 +164,7 @@ void X11OverlayHost::setCursor(OverlayCursor cursor) {
         return; // the panels take no pointer: the windows below show theirs
     }
     for (auto& [id, panel] : panels_) {
-        panel->input()->setCursor(x11::cursorShape(cursor));
+        panel->input()->setCursor(cursorShape(cursor));
     }
 }
 

@@ -30,10 +30,4 @@ private:
     std::uint32_t screenId_;
 };
 
-/// The key as the overlay's input reports it.
-OverlayKeyPress overlayKeyPress(const QKeyEvent& event);
-
-/// The Qt cursor shape of an overlay cursor.
-Qt::CursorShape cursorShape(OverlayCursor cursor);
-
 } // namespace spanlet::x11
