@@ -24,7 +24,7 @@ test: build
 
 # Unit and fuzz-driver tests under AddressSanitizer and UndefinedBehaviorSanitizer. Only the
 # test binaries that need no display are built here, which keeps the sanitizer build short.
-UNIT_TARGETS = core_tests screen_tests platform_tests model_tests overlay_tests ruler_tests view_logic_tests shell_tests x11_unit_tests wayland_unit_tests
+UNIT_TARGETS = core_tests screen_tests platform_tests model_tests overlay_tests ruler_tests view_logic_tests shell_tests x11_unit_tests wayland_unit_tests stillframe_tests gnome_tests
 sanitize: deps
 	@cmake -S . -B $(BUILD_ASAN) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DSPANLET_WERROR=ON \
 		-DSPANLET_SANITIZE=ON -DSPANLET_BENCH=OFF >/dev/null
