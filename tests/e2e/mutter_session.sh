@@ -26,6 +26,8 @@ EOF
     cat >"$folder/bin/session-up" <<EOF
 #!/bin/sh
 pipewire >"$folder/run/pipewire.log" 2>&1 &
+# WirePlumber gives up at once if PipeWire does not answer yet: it starts once the socket is there.
+while [ ! -S "$folder/run/pipewire-0" ]; do sleep 0.1; done
 wireplumber >"$folder/run/wireplumber.log" 2>&1 &
 printf '%s\n' "\$DBUS_SESSION_BUS_ADDRESS" "\$DISPLAY" >"$folder/run/session.tmp"
 mv "$folder/run/session.tmp" "$folder/run/session"
@@ -52,7 +54,7 @@ EOF
     DISPLAY=$(sed -n 2p "$folder/run/session")
     XAUTHORITY=$(find "$folder/run" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n 1)
     export DBUS_SESSION_BUS_ADDRESS DISPLAY XAUTHORITY
-    wait_until 20 mutter_ready || { log "mutter's screen casts did not come up: $(cat "$folder/mutter.log" "$folder/run/"*.log)"; exit 1; }
+    wait_until 60 mutter_ready || { log "mutter's screen casts did not come up: $(cat "$folder/mutter.log" "$folder/run/"*.log)"; exit 1; }
     MUTTER_MONITOR=$(mutter_connector)
     export MUTTER_MONITOR
     [ "$scale" = 1 ] || mutter_scale "$scale" || { log "mutter took no scale $scale"; exit 1; }
