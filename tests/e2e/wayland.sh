@@ -307,7 +307,7 @@ frozen() {
     kill -CONT "$sway"
     kill -KILL "$sway"
     expect_equal "exit status" 1 "$status"
-    expect_equal "message" "spanlet: the Wayland display wayland-1 did not answer within 2 s" "$said"
+    expect_equal "message" "spanlet: the Wayland display wayland-1 did not answer within 5 s" "$said"
 }
 
 case "${1:-}" in

@@ -56,8 +56,10 @@ public:
         /// It took the connection but did not answer within the wait: stopped or hung.
         silent,
     };
-    /// How long connect() waits for each answer of the compositor.
-    static constexpr std::chrono::seconds answerWait{2};
+    /// How long connect() waits for each answer of the compositor. Generous: KWin reads a
+    /// client's whole executable before it answers (to match it with desktop entries), which
+    /// took over 2 s for an unstripped build on a busy machine.
+    static constexpr std::chrono::seconds answerWait{5};
 
     /// Connects to `name` (a socket name or path; nullptr: $WAYLAND_DISPLAY), binds the globals
     /// and waits until every output has described itself. Nothing when it cannot connect, or
