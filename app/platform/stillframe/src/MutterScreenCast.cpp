@@ -25,7 +25,7 @@ void MutterScreenCast::grab(const std::vector<ScreenInfo>& displays,
     if (!offered(bus_)) {
         QTimer::singleShot(0, grabs_.get(), [done = std::move(done)] {
             done(FrameRefusal{FrameRefusal::Kind::unavailable,
-                              "GNOME's screen cast service is not running."});
+                              "GNOME’s screen cast service is not running."});
         });
         return;
     }

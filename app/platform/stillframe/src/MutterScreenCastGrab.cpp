@@ -53,7 +53,7 @@ MutterScreenCastGrab::MutterScreenCastGrab(QDBusConnection bus, std::vector<Scre
       done_(std::move(done)) {
     frames_.resize(displays_.size());
     QTimer::singleShot(timeoutMs, this, [this] {
-        finish(unavailable(QStringLiteral("GNOME's screen cast sent no picture in time.")));
+        finish(unavailable(QStringLiteral("GNOME’s screen cast sent no picture in time.")));
     });
 }
 
@@ -74,7 +74,7 @@ void MutterScreenCastGrab::call(const QDBusMessage& message,
                 answered->deleteLater();
                 const QDBusMessage reply = answered->reply();
                 if (reply.type() == QDBusMessage::ErrorMessage) {
-                    finish(unavailable(QStringLiteral("GNOME's screen cast failed: ") +
+                    finish(unavailable(QStringLiteral("GNOME’s screen cast failed: ") +
                                        reply.errorMessage()));
                     return;
                 }

@@ -55,7 +55,7 @@ void PortalScreenshot::grab(const std::vector<ScreenInfo>& displays,
             std::vector<DisplayFrame> frames = framesFromDesktop(
                 takePicture(answer.results.value(QStringLiteral("uri")).toString()), displays);
             if (frames.empty()) {
-                done(unavailable("The desktop's screenshot could not be read."));
+                done(unavailable("The desktop’s screenshot could not be read."));
                 return;
             }
             done(std::move(frames));

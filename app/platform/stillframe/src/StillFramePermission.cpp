@@ -31,7 +31,7 @@ CaptureAccess StillFramePermission::access() const {
     }
     return {CaptureAccess::State::unavailable,
             {},
-            "This desktop offers Spanlet no way to capture the screen: neither GNOME's screen "
+            "This desktop offers Spanlet no way to capture the screen: neither GNOME’s screen "
             "cast service nor the desktop portal (xdg-desktop-portal) runs on the session bus. "
             "Edge snapping and the colour picker need one of them; the ruler and guides work "
             "without."};
