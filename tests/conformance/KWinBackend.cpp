@@ -4,14 +4,9 @@
 // through KWin's screenshot interface of the suite's own to read the screen.
 #include <QDBusConnection>
 #include <algorithm>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <wayland-client.h>
 
 #include <spanlet/kwin/ScreenShotCapture.hpp>
@@ -19,6 +14,7 @@
 #include <spanlet/wayland/WaylandConnection.hpp>
 
 #include "BackendUnderTest.hpp"
+#include "support/LineTool.hpp"
 #include "support/TestSurface.hpp"
 #include "support/X11Env.hpp"
 
@@ -33,40 +29,21 @@ public:
         below_.reset();
         capture_.reset();
         connection_.reset();
-        if (in_ != nullptr) {
-            std::fclose(in_); // fake_input ends, and the script stops KWin
-        }
-        if (out_ != nullptr) {
-            std::fclose(out_);
-        }
-        if (pid_ > 0) {
-            waitpid(pid_, nullptr, 0);
-        }
+        tool_.reset(); // fake_input ends, and the script stops KWin
     }
 
     bool start(double scale) override {
         scale_ = scale;
-        if (!spawn(scale)) {
+        std::ostringstream factor;
+        factor << scale;
+        // VAR=value lines until fake_input says it is ready with the scene up.
+        tool_ = std::make_unique<LineTool>(std::vector<std::string>{
+            "/bin/bash", KWIN_WITH_INPUT, factor.str(), FAKE_INPUT, "scene"});
+        if (!tool_->exportUntil("ready")) {
             return false;
         }
-        // VAR=value lines until fake_input says it is ready with the scene up.
-        char line[512] = {};
-        while (std::fgets(line, sizeof line, out_) != nullptr) {
-            std::string text(line);
-            if (!text.empty() && text.back() == '\n') {
-                text.pop_back();
-            }
-            if (text == "ready") {
-                unsetenv("DISPLAY");
-                return true;
-            }
-            const std::size_t equals = text.find('=');
-            if (equals == std::string::npos) {
-                return false;
-            }
-            setenv(text.substr(0, equals).c_str(), text.substr(equals + 1).c_str(), 1);
-        }
-        return false;
+        unsetenv("DISPLAY");
+        return true;
     }
 
     bool showScene() override {
@@ -117,55 +94,14 @@ public:
     bool movePointer(Point at) override {
         std::ostringstream line;
         line << "move " << at.x << ' ' << at.y;
-        return command(line.str());
+        return tool_->command(line.str());
     }
 
-    bool click() override { return command("click"); }
+    bool click() override { return tool_->command("click"); }
 
 private:
-    /// Starts the script with pipes to and from it.
-    bool spawn(double scale) {
-        int toChild[2];
-        int fromChild[2];
-        if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
-            return false;
-        }
-        std::ostringstream scaleText;
-        scaleText << scale;
-        const std::string factor = scaleText.str();
-        const pid_t pid = fork();
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            dup2(toChild[0], 0);
-            dup2(fromChild[1], 1);
-            for (int fd = 3; fd < 1024; ++fd) {
-                close(fd);
-            }
-            execl("/bin/bash", "bash", KWIN_WITH_INPUT, factor.c_str(), FAKE_INPUT, "scene",
-                  nullptr);
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        in_ = fdopen(toChild[1], "w");
-        out_ = fdopen(fromChild[0], "r");
-        pid_ = pid;
-        return pid > 0;
-    }
-
-    /// One line to fake_input; whether KWin has handled it.
-    bool command(const std::string& line) {
-        if (std::fputs((line + "\n").c_str(), in_) < 0 || std::fflush(in_) != 0) {
-            return false;
-        }
-        char answer[64] = {};
-        return std::fgets(answer, sizeof answer, out_) != nullptr && std::string(answer) == "ok\n";
-    }
-
     double scale_ = 1;
-    pid_t pid_ = -1;
-    FILE* in_ = nullptr;
-    FILE* out_ = nullptr;
+    std::unique_ptr<LineTool> tool_;
     std::unique_ptr<WaylandConnection> connection_;
     std::unique_ptr<kwin::ScreenShotCapture> capture_;
     std::uint32_t output_ = 0;

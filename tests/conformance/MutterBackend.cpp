@@ -7,19 +7,15 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <spanlet/stillframe/MutterScreenCast.hpp>
 
 #include "BackendUnderTest.hpp"
+#include "support/LineTool.hpp"
 #include "support/X11Env.hpp"
 
 namespace spanlet::test {
@@ -29,45 +25,20 @@ class MutterBackend final : public BackendUnderTest {
 public:
     ~MutterBackend() override {
         cast_.reset();
-        if (in_ != nullptr) {
-            std::fclose(in_); // remote_input ends, and the script stops mutter
-        }
-        if (out_ != nullptr) {
-            std::fclose(out_);
-        }
-        if (pid_ > 0) {
-            waitpid(pid_, nullptr, 0);
-        }
+        tool_.reset(); // remote_input ends, and the script stops mutter
     }
 
     bool start(double scale) override {
         scale_ = scale;
-        if (!spawn(scale)) {
-            return false;
-        }
+        std::ostringstream factor;
+        factor << scale;
         // VAR=value lines until remote_input says it is ready, the scene up.
-        char line[512] = {};
-        while (std::fgets(line, sizeof line, out_) != nullptr) {
-            std::string text(line);
-            if (!text.empty() && text.back() == '\n') {
-                text.pop_back();
-            }
-            if (text == "ready") {
-                return true;
-            }
-            const std::size_t equals = text.find('=');
-            if (equals == std::string::npos) {
-                return false;
-            }
-            const std::string name = text.substr(0, equals);
-            const std::string value = text.substr(equals + 1);
-            if (name == "MUTTER_SCENE_OUT") {
-                sceneOut_ = value;
-            } else {
-                setenv(name.c_str(), value.c_str(), 1);
-            }
-        }
-        return false;
+        tool_ = std::make_unique<LineTool>(
+            std::vector<std::string>{"/bin/bash", MUTTER_WITH_INPUT, factor.str(), E2E_SCENE});
+        const char* sceneOut =
+            tool_->exportUntil("ready") ? std::getenv("MUTTER_SCENE_OUT") : nullptr;
+        sceneOut_ = sceneOut != nullptr ? sceneOut : "";
+        return !sceneOut_.empty();
     }
 
     bool showScene() override {
@@ -132,56 +103,16 @@ public:
     bool movePointer(Point at) override {
         std::ostringstream line;
         line << "move " << at.x << ' ' << at.y;
-        return command(line.str());
+        return tool_->command(line.str());
     }
 
-    bool click() override { return command("click"); }
+    bool click() override { return tool_->command("click"); }
 
     [[nodiscard]] bool showsOverlayWhileIdle() const override { return false; }
 
 private:
-    /// Starts the script with pipes to and from it.
-    bool spawn(double scale) {
-        int toChild[2];
-        int fromChild[2];
-        if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
-            return false;
-        }
-        std::ostringstream scaleText;
-        scaleText << scale;
-        const std::string factor = scaleText.str();
-        const pid_t pid = fork();
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            dup2(toChild[0], 0);
-            dup2(fromChild[1], 1);
-            for (int fd = 3; fd < 1024; ++fd) {
-                close(fd);
-            }
-            execl("/bin/bash", "bash", MUTTER_WITH_INPUT, factor.c_str(), E2E_SCENE, nullptr);
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        in_ = fdopen(toChild[1], "w");
-        out_ = fdopen(fromChild[0], "r");
-        pid_ = pid;
-        return pid > 0;
-    }
-
-    /// One line to remote_input; whether mutter took it.
-    bool command(const std::string& line) {
-        if (std::fputs((line + "\n").c_str(), in_) < 0 || std::fflush(in_) != 0) {
-            return false;
-        }
-        char answer[256] = {};
-        return std::fgets(answer, sizeof answer, out_) != nullptr && std::string(answer) == "ok\n";
-    }
-
     double scale_ = 1;
-    pid_t pid_ = -1;
-    FILE* in_ = nullptr;
-    FILE* out_ = nullptr;
+    std::unique_ptr<LineTool> tool_;
     std::string sceneOut_;
     std::unique_ptr<stillframe::MutterScreenCast> cast_;
 };

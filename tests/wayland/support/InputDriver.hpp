@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
-#include <sys/types.h>
+
+#include "LineTool.hpp"
 
 namespace spanlet::test {
 
@@ -10,11 +10,10 @@ namespace spanlet::test {
 class InputDriver {
 public:
     InputDriver();
-    ~InputDriver();
     InputDriver(const InputDriver&) = delete;
     InputDriver& operator=(const InputDriver&) = delete;
 
-    [[nodiscard]] bool ok() const noexcept { return pid_ > 0; }
+    [[nodiscard]] bool ok() const noexcept { return ready_; }
     /// To (x, y) in global logical points; whether the compositor has handled it.
     bool move(double x, double y);
     /// Presses and releases the left button.
@@ -24,11 +23,8 @@ public:
     bool key(int code, const char* how = "key");
 
 private:
-    bool command(const std::string& line);
-
-    pid_t pid_ = -1;
-    FILE* in_ = nullptr;  ///< its standard input
-    FILE* out_ = nullptr; ///< its standard output
+    LineTool tool_;
+    bool ready_;
 };
 
 } // namespace spanlet::test
