@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <spanlet/platform/ConfiguredHotkeys.hpp>
+
 #include "ViewFixture.hpp"
 
 namespace spanlet::testing {
@@ -31,19 +33,6 @@ public:
     [[nodiscard]] std::vector<DesktopTrigger> read() const override { return held; }
 };
 
-class ConfiguredHotkeys final : public PlatformHotkeys {
-public:
-    FakeDesktopShortcuts desktop;
-
-    void setOnCommand(std::function<void(MensorCommand)> /*handler*/) override {}
-    void registerCommands(std::span<const Binding> /*bindings*/) override {}
-    void unregisterAll() override {}
-    [[nodiscard]] std::vector<MensorCommand> unavailable() const override { return {}; }
-    void setOnStatusChanged(std::function<void()> /*handler*/) override {}
-    [[nodiscard]] HotkeyRoute route() const override { return HotkeyRoute::configuration; }
-    [[nodiscard]] DesktopShortcuts* desktopShortcuts() override { return &desktop; }
-};
-
 /// Answers the next message box with `button` once it shows, and keeps its text in `asked`.
 void answerNextQuestion(QMessageBox::StandardButton button, QString& asked) {
     auto* poll = new QTimer;
@@ -61,7 +50,9 @@ void answerNextQuestion(QMessageBox::StandardButton button, QString& asked) {
 
 class DesktopShortcutsViewTest : public ViewTest {
 protected:
-    ConfiguredHotkeys platformHotkeys;
+    std::unique_ptr<FakeDesktopShortcuts> made = std::make_unique<FakeDesktopShortcuts>();
+    FakeDesktopShortcuts& desktop = *made;
+    ConfiguredHotkeys platformHotkeys{std::move(made)};
 };
 
 TEST_F(DesktopShortcutsViewTest, AddsTheShortcutsOnlyWhenAllowedAndShowsWhatTheDesktopHolds) {
@@ -79,11 +70,11 @@ TEST_F(DesktopShortcutsViewTest, AddsTheShortcutsOnlyWhenAllowedAndShowsWhatTheD
     answerNextQuestion(QMessageBox::Cancel, asked);
     click(view.get(), "addDesktopShortcuts");
     EXPECT_EQ(utf8(asked), "Adds 9 shortcuts.");
-    EXPECT_EQ(platformHotkeys.desktop.adds, 0);
+    EXPECT_EQ(desktop.adds, 0);
 
     answerNextQuestion(QMessageBox::Yes, asked);
     click(view.get(), "addDesktopShortcuts");
-    ASSERT_EQ(platformHotkeys.desktop.adds, 1);
+    ASSERT_EQ(desktop.adds, 1);
     const std::string bound = text(view.get(), "desktopShortcutsBound");
     EXPECT_TRUE(
         bound.starts_with(std::string(title(MensorCommand::toggleRuler)) + ": Ctrl+Shift+R\n"))

@@ -37,7 +37,7 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
     : connection_(std::move(connection)), pump_(*connection_), displays_(*connection_),
       capture_(makeCapture(*connection_)), holeCapture_(*capture_), cursorCheck_(holeCapture_),
       permission_(permission ? std::move(permission) : std::make_unique<WaylandPermission>()),
-      hotkeys_(hotkeys ? std::move(hotkeys) : std::make_unique<WaylandHotkeys>()),
+      hotkeys_(hotkeys ? std::move(hotkeys) : std::make_unique<ConfiguredHotkeys>()),
       clipboard_(*connection_), overlay_(*connection_, displays_, holeCapture_, cursorCheck_) {}
 
 WaylandPlatform::~WaylandPlatform() = default;

@@ -3,7 +3,8 @@
 #include <functional>
 #include <memory>
 
-#include <spanlet/gnome/GnomeHotkeys.hpp>
+#include <spanlet/gnome/GnomeShortcuts.hpp>
+#include <spanlet/platform/ConfiguredHotkeys.hpp>
 #include <spanlet/platform/Platform.hpp>
 #include <spanlet/platform/qt/QtClipboard.hpp>
 #include <spanlet/stillframe/FrameSource.hpp>
@@ -60,7 +61,7 @@ private:
     StillFrames frames_;
     StillFrameCapture capture_;
     StillFramePermission permission_;
-    gnome::GnomeHotkeys hotkeys_;
+    ConfiguredHotkeys hotkeys_{gnome::GnomeShortcuts::make(gnome::GnomeShortcuts::ownProgram())};
     QtClipboard clipboard_;
     StillFrameSurfaces surfaces_;
     StillFrameHost overlay_;

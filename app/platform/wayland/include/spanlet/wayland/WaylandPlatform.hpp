@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <spanlet/platform/ConfiguredHotkeys.hpp>
 #include <spanlet/platform/Platform.hpp>
 #include <spanlet/wayland/CursorCheck.hpp>
 #include <spanlet/wayland/HoleCapture.hpp>
@@ -11,7 +12,6 @@
 #include <spanlet/wayland/WaylandConnection.hpp>
 #include <spanlet/wayland/WaylandDisplayPort.hpp>
 #include <spanlet/wayland/WaylandEventPump.hpp>
-#include <spanlet/wayland/WaylandHotkeys.hpp>
 #include <spanlet/wayland/WaylandOverlayHost.hpp>
 #include <spanlet/wayland/WaylandPermission.hpp>
 #include <spanlet/wayland/WaylandSurfaces.hpp>
@@ -44,7 +44,7 @@ public:
     static std::unique_ptr<CapturePort> screencopy(WaylandConnection& connection);
 
     /// `permission` answers for the capture made; none means screencopy's, which asks nothing.
-    /// `hotkeys` are the desktop's global shortcuts; none means WaylandHotkeys (the compositor's
+    /// `hotkeys` are the desktop's global shortcuts; none means ConfiguredHotkeys (the compositor's
     /// configuration binds keys).
     explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection,
                              const MakeCapture& makeCapture = screencopy,

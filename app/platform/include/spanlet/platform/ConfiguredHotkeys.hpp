@@ -2,19 +2,18 @@
 
 #include <memory>
 
-#include <spanlet/gnome/GnomeShortcuts.hpp>
 #include <spanlet/platform/PlatformHotkeys.hpp>
 
-namespace spanlet::gnome {
+namespace spanlet {
 
-/// The hot keys of a GNOME session without the GlobalShortcuts portal: nothing is grabbed,
-/// the user binds keys to `spanlet --command NAME`, and where GNOME's keyboard settings are
-/// there, Spanlet adds those shortcuts to them on request. (Where the portal is offered, the
-/// shell binds through it instead.)
-class GnomeHotkeys final : public PlatformHotkeys {
+/// The hot keys of a desktop that gives clients no global key grabs: the user binds keys to
+/// `spanlet --command NAME` in its configuration, so nothing is registered here and nothing is
+/// ever held by another application. Where the desktop's settings can take those bindings
+/// (`settings`), Spanlet adds them on request. (Where the desktop offers the GlobalShortcuts
+/// portal, the shell binds through that instead.)
+class ConfiguredHotkeys final : public PlatformHotkeys {
 public:
-    GnomeHotkeys() : GnomeHotkeys(GnomeShortcuts::make(GnomeShortcuts::ownProgram())) {}
-    explicit GnomeHotkeys(std::unique_ptr<DesktopShortcuts> settings)
+    explicit ConfiguredHotkeys(std::unique_ptr<DesktopShortcuts> settings = nullptr)
         : settings_(std::move(settings)) {}
 
     void setOnCommand(std::function<void(MensorCommand)> /*handler*/) override {}
@@ -29,4 +28,4 @@ private:
     std::unique_ptr<DesktopShortcuts> settings_;
 };
 
-} // namespace spanlet::gnome
+} // namespace spanlet
