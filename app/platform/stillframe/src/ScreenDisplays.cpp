@@ -1,7 +1,6 @@
 #include <QCursor>
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QObject>
 #include <QScreen>
 #include <algorithm>
 
@@ -25,20 +24,15 @@ QList<QScreen*> screensPrimaryFirst() {
 
 } // namespace
 
-ScreenDisplays::ScreenDisplays() : context_(std::make_unique<QObject>()) {
+ScreenDisplays::ScreenDisplays()
+    : screenChanges_({}, [this] {
+          askDesktopScales();
+          if (changed_) {
+              changed_();
+          }
+      }) {
     const QPoint cursor = QCursor::pos();
     pointer_ = {double(cursor.x()), double(cursor.y())};
-    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
-        watch(s);
-        screensMayHaveChanged();
-    });
-    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, context_.get(),
-                     [this](QScreen*) { screensMayHaveChanged(); });
-    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, context_.get(),
-                     [this](QScreen*) { screensMayHaveChanged(); });
-    for (QScreen* s : QGuiApplication::screens()) {
-        watch(s);
-    }
     askDesktopScales();
 }
 
@@ -51,31 +45,6 @@ void ScreenDisplays::askDesktopScales() {
 }
 
 ScreenDisplays::~ScreenDisplays() = default;
-
-void ScreenDisplays::watch(QScreen* screen) {
-    QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
-                     [this](const QRect&) { screensMayHaveChanged(); });
-    QObject::connect(screen, &QScreen::physicalDotsPerInchChanged, context_.get(),
-                     [this](qreal) { screensMayHaveChanged(); });
-}
-
-void ScreenDisplays::screensMayHaveChanged() {
-    if (notifyPending_) {
-        return;
-    }
-    notifyPending_ = true;
-    // One change of the outputs comes as several signals in one turn of the event loop.
-    QMetaObject::invokeMethod(
-        context_.get(),
-        [this] {
-            notifyPending_ = false;
-            askDesktopScales();
-            if (changed_) {
-                changed_();
-            }
-        },
-        Qt::QueuedConnection);
-}
 
 std::uint32_t ScreenDisplays::idOf(const QScreen& screen) const {
     const auto [at, added] =

@@ -46,59 +46,32 @@ X11DisplayPort::X11DisplayPort(x11::SideConnection& side) : X11DisplayPort(nullp
 X11DisplayPort::X11DisplayPort(std::unique_ptr<x11::SideConnection> owned,
                                x11::SideConnection* side)
     : context_(std::make_unique<QObject>()), read_(std::make_unique<QTimer>()),
-      ownSide_(std::move(owned)), side_(side != nullptr ? side : ownSide_.get()) {
+      ownSide_(std::move(owned)), side_(side != nullptr ? side : ownSide_.get()),
+      screenChanges_(
+          [this] {
+              cache_.reset();
+              if (pointerHandler_) {
+                  motionSeen(); // the same device pixel may now be another point
+              }
+          },
+          // Qt reports one RandR change as several signals, all in one turn of the event loop.
+          [this] {
+              cache_.reset();
+              if (handler_) {
+                  handler_();
+              }
+          }) {
     read_->setTimerType(Qt::PreciseTimer);
     QObject::connect(read_.get(), &QTimer::timeout, context_.get(), [this] { readPointer(); });
     connection_ = qtConnection();
     if (connection_) {
         root_ = defaultRoot(connection_);
     }
-    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context_.get(), [this](QScreen* s) {
-        watch(s);
-        screensMayHaveChanged();
-    });
-    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, context_.get(),
-                     [this](QScreen*) { screensMayHaveChanged(); });
-    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, context_.get(),
-                     [this](QScreen*) { screensMayHaveChanged(); });
-    for (QScreen* s : QGuiApplication::screens()) {
-        watch(s);
-    }
 }
 
 X11DisplayPort::~X11DisplayPort() {
     // The side connection may outlive this.
     setPointerHandler(nullptr);
-}
-
-void X11DisplayPort::watch(QScreen* screen) {
-    QObject::connect(screen, &QScreen::geometryChanged, context_.get(),
-                     [this](const QRect&) { screensMayHaveChanged(); });
-    QObject::connect(screen, &QScreen::physicalDotsPerInchChanged, context_.get(),
-                     [this](qreal) { screensMayHaveChanged(); });
-}
-
-void X11DisplayPort::screensMayHaveChanged() {
-    cache_.reset();
-    if (pointerHandler_) {
-        motionSeen(); // the same device pixel may now be another point
-    }
-    if (notifyPending_) {
-        return;
-    }
-    notifyPending_ = true;
-    // Qt reports one RandR change as several signals; they all land in this turn of the event
-    // loop, so one queued call covers them.
-    QMetaObject::invokeMethod(
-        context_.get(),
-        [this] {
-            notifyPending_ = false;
-            cache_.reset();
-            if (handler_) {
-                handler_();
-            }
-        },
-        Qt::QueuedConnection);
 }
 
 void X11DisplayPort::setScreensChangedHandler(std::function<void()> handler) {

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include <spanlet/platform/DisplayPort.hpp>
+#include <spanlet/platform/qt/QtScreenChanges.hpp>
 
-class QObject;
 class QScreen;
 
 namespace spanlet::stillframe {
@@ -42,17 +42,14 @@ public:
 
 private:
     [[nodiscard]] std::uint32_t idOf(const QScreen& screen) const;
-    void watch(QScreen* screen);
-    void screensMayHaveChanged();
     void askDesktopScales();
 
-    std::unique_ptr<QObject> context_;
     std::function<void()> changed_;
     std::function<void(Point)> pointerHandler_;
     Point pointer_;
-    bool notifyPending_ = false;
     mutable std::map<QString, std::uint32_t> ids_;        ///< by screen name, given out in order
     std::map<std::pair<int, int>, double> desktopScales_; ///< by origin, as the desktop says
+    QtScreenChanges screenChanges_;                       ///< last: it calls into the members above
 };
 
 } // namespace spanlet::stillframe

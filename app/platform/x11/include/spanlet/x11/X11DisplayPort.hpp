@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <spanlet/platform/DisplayPort.hpp>
+#include <spanlet/platform/qt/QtScreenChanges.hpp>
 
 class QObject;
 class QScreen;
@@ -74,8 +75,6 @@ public:
 private:
     X11DisplayPort(std::unique_ptr<x11::SideConnection> owned, x11::SideConnection* side);
     [[nodiscard]] const std::vector<Display>& knownDisplays() const;
-    void watch(QScreen* screen);
-    void screensMayHaveChanged();
     /// Motion was reported: a read is due.
     void motionSeen();
     /// Reads the pointer and hands it on when it moved.
@@ -88,12 +87,12 @@ private:
     std::unique_ptr<QTimer> read_;
     std::chrono::steady_clock::time_point lastRead_;
     std::optional<Point> pushed_; ///< what the pointer handler was last given
-    bool notifyPending_ = false;
     mutable std::optional<std::vector<Display>> cache_;
     std::unique_ptr<x11::SideConnection> ownSide_;
     x11::SideConnection* side_;              ///< for pointer queries
     xcb_connection_t* connection_ = nullptr; ///< Qt's
     std::uint32_t root_ = 0;
+    QtScreenChanges screenChanges_; ///< last: it calls into the members above
 };
 
 } // namespace spanlet
