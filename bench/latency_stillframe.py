@@ -14,30 +14,12 @@ command-line client took to start and hand the command over.
 
 Both clocks are CLOCK_MONOTONIC, so the trace's times compare with ours.
 """
-import math
 import subprocess
 import sys
 import time
 
-
-def start(driver):
-    pointer = subprocess.Popen([driver], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    if pointer.stdout.readline().strip() != "ready":
-        sys.exit("latency_stillframe: the remote input did not start")
-    return pointer
-
-
-def send(pointer, line):
-    pointer.stdin.write(line + "\n")
-    pointer.stdin.flush()
-    answer = pointer.stdout.readline().strip()
-    if answer != "ok":
-        sys.exit(f"latency_stillframe: '{line}' answered '{answer}'")
-
-
-def percentile(values, p):
-    ordered = sorted(values)
-    return ordered[max(0, math.ceil(p / 100 * len(ordered)) - 1)]
+# The pointer driver's protocol and the percentiles, as the Wayland latency driver has them.
+from latency_wayland import percentile, send, start
 
 
 def report(what, values):
