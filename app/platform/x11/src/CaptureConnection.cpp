@@ -52,6 +52,8 @@ CaptureConnection::CaptureConnection() {
 }
 
 CaptureConnection::~CaptureConnection() {
+    // The segment detaches itself through the connection.
+    segment_.reset();
     if (connection_) {
         xcb_disconnect(connection_);
     }
