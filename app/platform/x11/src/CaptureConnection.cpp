@@ -26,8 +26,6 @@ constexpr int kMaxNesting = 16;
 // The shared segment for images: a round of strips and a loupe square, even on an 8K display,
 // is a small part of it.
 constexpr std::size_t kSegmentBytes = std::size_t{1} << 20;
-// A mark older than this is not taken for the screen as it is now: a fresh one is asked for.
-constexpr std::chrono::milliseconds kMarkFresh{2};
 
 bool isStructureEvent(std::uint8_t type) {
     switch (type) {
@@ -206,20 +204,19 @@ void CaptureConnection::markCaptures() {
         xcb_discard_reply(connection_, mark_->sequence);
     }
     mark_ = xcb_get_input_focus(connection_);
-    markSent_ = std::chrono::steady_clock::now();
     xcb_flush(connection_);
 }
 
 void CaptureConnection::catchUp() {
-    if (!mark_ || std::chrono::steady_clock::now() - markSent_ > kMarkFresh) {
-        markCaptures();
+    // A mark asked for at the pointer read also covers changes still on their way to us; its
+    // answer is usually in by now. Without one (a still pointer measured again) what the server
+    // has sent is enough: it flushes its output to every client at once before it waits again,
+    // so a change whose maker has heard back from the server is in our socket. A fresh mark
+    // would cost a wake-up for changes that happen meanwhile, which the next measurement sees.
+    if (mark_) {
+        std::free(xcb_get_input_focus_reply(connection_, *mark_, nullptr));
+        mark_.reset();
     }
-    if (!mark_) {
-        return;
-    }
-    // The reply comes after every event the server sent before it.
-    std::free(xcb_get_input_focus_reply(connection_, *mark_, nullptr));
-    mark_.reset();
     drainEvents();
 }
 

@@ -2,7 +2,6 @@
 
 #include <QRect>
 #include <QRegion>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,9 +43,8 @@ struct CaptureRequest {
 ///
 /// Where the server has DAMAGE, captures are kept and served again until the server reports a
 /// change to a window they read (or to the stack, the wallpaper or the compositor). Before one
-/// is served, every report the server sent up to a mark is read: the mark is asked for when the
-/// pointer is read (markCaptures), so that its answer is in by the time the captures are, or
-/// else then and there.
+/// is served, every report the server has sent is read, up to the mark asked for when the
+/// pointer was read (markCaptures), whose answer is in by the time the captures are.
 class CaptureConnection {
 public:
     CaptureConnection();
@@ -118,7 +116,7 @@ private:
     /// The pixels of `reading`, kept alive by `owner`; empty when they did not come.
     std::span<const std::uint8_t> await(const Reading& reading, XcbReply<void>& owner);
     void drainEvents();
-    /// Reads every report the server sent up to a fresh mark.
+    /// Reads every report the server has sent, up to the pending mark if there is one.
     void catchUp();
     /// Hears of changes to `window`'s contents from now on.
     void watch(xcb_window_t window);
@@ -168,7 +166,6 @@ private:
     const OwnWindows* keptOwn_ = nullptr;
     std::uint64_t keptOwnGeneration_ = 0;
     std::optional<xcb_get_input_focus_cookie_t> mark_;
-    std::chrono::steady_clock::time_point markSent_;
 };
 
 } // namespace spanlet::x11
