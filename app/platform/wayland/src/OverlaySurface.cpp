@@ -35,12 +35,34 @@ PixelRect united(const PixelRect& a, const PixelRect& b) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-// Keeps a list of rectangles short. Past a few dozen, the two whose union adds the least area
-// become that union, so that the long thin strips of a moving cross never grow into the
-// whole output (a full copy each frame).
+// Joins the two rectangles at i and j of `list` into their union.
+void join(std::vector<PixelRect>& list, std::size_t i, std::size_t j) {
+    list[i] = united(list[i], list[j]);
+    list[j] = list.back();
+    list.pop_back();
+}
+
+// Adds `rects` to `list` so that no pixel is copied twice: rectangles whose union is no larger
+// than the two together (twins, one inside the other, the old and new place of a loupe that
+// moved a little) become that union. Past a few dozen, the two whose union adds the least area
+// join too, so that the long thin strips of a moving cross never grow into the whole output
+// (a full copy each frame).
 void add(std::vector<PixelRect>& list, std::span<const PixelRect> rects) {
     constexpr std::size_t most = 24;
     list.insert(list.end(), rects.begin(), rects.end());
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            for (std::size_t j = i + 1; j < list.size();) {
+                if (area(united(list[i], list[j])) <= area(list[i]) + area(list[j])) {
+                    join(list, i, j);
+                    joined = true;
+                } else {
+                    ++j;
+                }
+            }
+        }
+    }
     while (list.size() > most) {
         std::size_t best0 = 0;
         std::size_t best1 = 1;
@@ -56,9 +78,7 @@ void add(std::vector<PixelRect>& list, std::span<const PixelRect> rects) {
                 }
             }
         }
-        list[best0] = united(list[best0], list[best1]);
-        list[best1] = list.back();
-        list.pop_back();
+        join(list, best0, best1);
     }
 }
 
@@ -260,7 +280,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     }
     // Bring this buffer up to the canvas where it lags behind, then open the holes.
     std::vector<PixelRect> copy = std::move(entry->second);
-    copy.insert(copy.end(), damage.begin(), damage.end());
+    add(copy, damage);
     auto* pixels = reinterpret_cast<std::uint32_t*>(buffer->bytes.data());
     for (const PixelRect& r : copy) {
         const PixelRect c = clipped(r, width_, height_);
