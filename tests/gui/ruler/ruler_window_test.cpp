@@ -4,6 +4,7 @@
 // windows and events reach them. Display B (scale 1) holds every ruler unless a test says
 // otherwise.
 #include <QRegion>
+#include <variant>
 
 #include "RulerSession.hpp"
 
@@ -81,6 +82,11 @@ TEST_F(RulerWindow, DraggingTheGripResizesIt) {
     EXPECT_TRUE(
         waitUntil([&] { return session().panel()->cursor().shape() == Qt::SizeHorCursor; }));
     ASSERT_TRUE(xdo({"mousedown", "1"}));
+    // The press is read where the pointer is when Qt handles it: before it moves on.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto& drag = session().panel()->drag();
+        return drag && std::holds_alternative<RulerDrag::Resize>(drag->value);
+    }));
     ASSERT_TRUE(pointAt({1641, 225}));
     ASSERT_TRUE(xdo({"mouseup", "1"}));
     EXPECT_TRUE(waitUntil([&] { return prefs().rulerLength == 350; }));
