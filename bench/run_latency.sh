@@ -147,12 +147,7 @@ one_size() {
     fi
     stop_spanlet
     # Everything of this size goes before the next one starts.
-    local i
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -TERM "${E2E_PIDS[i]}" 2>/dev/null
-        wait "${E2E_PIDS[i]}" 2>/dev/null
-    done
-    E2E_PIDS=()
+    stop_helpers
 }
 
 # ratio a1 a2 b1 b2: (a1 + a2) / (b1 + b2), two decimals.

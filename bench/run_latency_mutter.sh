@@ -38,15 +38,8 @@ one_size() {
     python3 "$here/latency_stillframe.py" "$SPANLET" "$remote_input" "$SPANLET_TRACE" "$runs" \
         "$((width / 2)),$((height / 2))" || fail "still-frame run at $monitors × ${width}x${height}"
 
-    "$SPANLET" --quit
-    wait_until 10 spanlet_ended || kill -TERM "$SPANLET_PID"
-    wait "$SPANLET_PID" 2>/dev/null
-    SPANLET_PID=
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -TERM -- "${E2E_PIDS[i]}" 2>/dev/null
-        wait "${E2E_PIDS[i]#-}" 2>/dev/null
-    done
-    E2E_PIDS=()
+    quit_spanlet
+    stop_helpers
     rm -rf "$E2E_TMP/mutter"
 }
 

@@ -107,15 +107,8 @@ one_size() {
         "($((n1 - n0)) updates); $name $(percent $((s1 - s0))) %"
     figures[$key]+=" $per_update $(percent $((a1 - a0))) $(percent $((s1 - s0)))"
 
-    "$SPANLET" --quit
-    wait_until 10 spanlet_ended || kill -TERM "$SPANLET_PID"
-    wait "$SPANLET_PID" 2>/dev/null
-    SPANLET_PID=
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -TERM -- "${E2E_PIDS[i]}" 2>/dev/null
-        wait "${E2E_PIDS[i]#-}" 2>/dev/null
-    done
-    E2E_PIDS=()
+    quit_spanlet
+    stop_helpers
     # KWin may hang on its way out, after its session has ended.
     wait_until 5 gone "$compositor" || kill -KILL "$compositor" 2>/dev/null
     # KWin's session may take a moment to unmount its document portal in its runtime folder.

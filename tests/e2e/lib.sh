@@ -19,9 +19,14 @@ e2e_cleanup() {
         wait_until 5 spanlet_ended || kill -KILL "$SPANLET_PID" 2>/dev/null
         wait "$SPANLET_PID" 2>/dev/null
     fi
+    stop_helpers
+    rm -rf "$E2E_TMP"
+}
+# Stops every helper started so far, the last first, and forgets them.
+stop_helpers() {
     local i
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -TERM "${E2E_PIDS[i]}" 2>/dev/null
+        kill -TERM -- "${E2E_PIDS[i]}" 2>/dev/null
         wait "${E2E_PIDS[i]#-}" 2>/dev/null
         # A process group (a negative id) is gone with its last member, such as a portal that
         # unmounts its folder in the runtime folder on the way out; KWin can hang on its way
@@ -29,7 +34,7 @@ e2e_cleanup() {
         [[ ${E2E_PIDS[i]} == -* ]] && ! wait_until 5 group_gone "${E2E_PIDS[i]}" &&
             kill -KILL -- "${E2E_PIDS[i]}" 2>/dev/null && wait_until 5 group_gone "${E2E_PIDS[i]}"
     done
-    rm -rf "$E2E_TMP"
+    E2E_PIDS=()
 }
 group_gone() { ! kill -0 -- "$1" 2>/dev/null; }
 trap e2e_cleanup EXIT
@@ -167,6 +172,15 @@ stop_spanlet() {
     if [ "$status" -ne 0 ] && [ "$status" -ne 143 ]; then
         fail "spanlet exited with status $status"
     fi
+}
+
+# Ends spanlet as its menu's Quit would (SIGTERM after 10 s), for runs that measure rather than
+# check.
+quit_spanlet() {
+    "$SPANLET" --quit
+    wait_until 10 spanlet_ended || kill -TERM "$SPANLET_PID"
+    wait "$SPANLET_PID" 2>/dev/null
+    SPANLET_PID=
 }
 
 restart_spanlet() {
