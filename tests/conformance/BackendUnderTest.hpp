@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -38,6 +39,15 @@ public:
     /// Whether the back end shows the overlay while nothing is measured. A still frame shows
     /// it only while measuring, and there is nothing of ours to click through while idle.
     [[nodiscard]] virtual bool showsOverlayWhileIdle() const { return true; }
+
+protected:
+    /// Whether screen() shows the scene now, for servers that show it from a later frame:
+    /// blue at every pixel of an area well inside it.
+    bool sceneShown() {
+        const std::optional<PixelBuffer> shown = screen(Rect{100, 100, 400, 300});
+        return shown && std::all_of(shown->pixels().begin(), shown->pixels().end(),
+                                    [](const RGBA& p) { return p.b >= 128; });
+    }
 };
 
 std::unique_ptr<BackendUnderTest> makeX11Backend();

@@ -3,7 +3,6 @@
 // its wallpaper and fake_input as the pointer, both through the script's pipes, and a capture
 // through KWin's screenshot interface of the suite's own to read the screen.
 #include <QDBusConnection>
-#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -55,12 +54,7 @@ public:
         capture_ =
             std::make_unique<kwin::ScreenShotCapture>(*connection_, QDBusConnection::sessionBus());
         // The scene is up (fake_input waited for it); KWin shows it from its next frame.
-        const Rect probe{100, 100, 400, 300};
-        return waitUntil([&] {
-            const std::optional<PixelBuffer> shown = screen(probe);
-            return shown && std::all_of(shown->pixels().begin(), shown->pixels().end(),
-                                        [](const RGBA& p) { return p.b >= 128; });
-        });
+        return waitUntil([&] { return sceneShown(); });
     }
 
     std::optional<PixelBuffer> screen(const Rect& rect) override {

@@ -5,7 +5,6 @@
 // screen.
 #include <QDBusConnection>
 #include <QImage>
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -44,12 +43,7 @@ public:
     bool showScene() override {
         cast_ = std::make_unique<stillframe::MutterScreenCast>(QDBusConnection::sessionBus());
         // The scene is drawn; mutter shows it from its next frame.
-        const Rect probe{100, 100, 400, 300};
-        return waitUntil([&] {
-            const std::optional<PixelBuffer> shown = screen(probe);
-            return shown && std::all_of(shown->pixels().begin(), shown->pixels().end(),
-                                        [](const RGBA& p) { return p.b >= 128; });
-        });
+        return waitUntil([&] { return sceneShown(); });
     }
 
     std::optional<PixelBuffer> screen(const Rect& rect) override {

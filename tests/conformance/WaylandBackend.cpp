@@ -2,7 +2,6 @@
 // scale, the scene as its wallpaper, virtual_input as the pointer and a screencopy connection
 // of the suite's own to read the screen.
 #include <QImage>
-#include <algorithm>
 #include <sys/stat.h>
 #include <wayland-client.h>
 
@@ -66,11 +65,8 @@ public:
             return false;
         }
         // swaybg draws it a moment after it starts, in one commit.
-        const Rect probe{100, 100, 400, 300};
         for (int i = 0; i < 200; ++i) {
-            const std::optional<PixelBuffer> shown = screen(probe);
-            if (shown && std::all_of(shown->pixels().begin(), shown->pixels().end(),
-                                     [](const RGBA& p) { return p.b >= 128; })) {
+            if (sceneShown()) {
                 return true;
             }
         }
