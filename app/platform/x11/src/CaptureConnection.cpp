@@ -52,7 +52,7 @@ CaptureConnection::CaptureConnection() {
 CaptureConnection::~CaptureConnection() {
     // The segment detaches itself through the connection.
     segment_.reset();
-    if (connection_) {
+    if (connection_ != nullptr) {
         xcb_disconnect(connection_);
     }
 }
