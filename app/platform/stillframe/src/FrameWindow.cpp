@@ -75,15 +75,26 @@ bool FrameWindow::event(QEvent* event) {
 }
 
 void FrameWindow::exposeEvent(QExposeEvent* /*event*/) {
-    if (isExposed()) {
-        dirty_ = deviceRect();
-        render();
+    if (!isExposed()) {
+        return;
     }
+    // Qt exposes the window again on each configure (shown, full screen, activated). A picture
+    // the backing store holds whole at this size needs only showing again: at 4K each full
+    // repaint costs over 100 ms.
+    if (deviceRect().size() != painted_) {
+        dirty_ = deviceRect();
+    }
+    if (!dirty_.isEmpty()) {
+        render();
+        return;
+    }
+    store_.flush(QRect(QPoint(), size()));
 }
 
 void FrameWindow::resizeEvent(QResizeEvent* /*event*/) {
     store_.resize(size());
     dirty_ = deviceRect();
+    painted_ = QSize();
 }
 
 void FrameWindow::render() {
@@ -97,6 +108,9 @@ void FrameWindow::render() {
     QRegion logical;
     for (const QRect& r : std::as_const(dirty_)) {
         logical += logicalCover(r, dpr);
+    }
+    if ((QRegion(deviceRect()) - dirty_).isEmpty()) {
+        painted_ = deviceRect().size();
     }
     dirty_ = QRegion();
     store_.beginPaint(logical);
@@ -124,12 +138,16 @@ void FrameWindow::render() {
 
 void FrameWindow::paintDevicePixels(QPainter& painter, const QRect& rect) const {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect, Qt::black);
+    const QSize device = deviceRect().size();
+    // Within a pixel of our buffer's size: the display's own pixels, one to one.
+    const bool oneToOne = frame_ != nullptr && std::abs(frame_->width() - device.width()) <= 1 &&
+                          std::abs(frame_->height() - device.height()) <= 1;
+    // Black where no frame pixel lands: everywhere without a frame, else at most an edge.
+    if (frame_ == nullptr || (oneToOne && !frame_->rect().contains(rect))) {
+        painter.fillRect(rect, Qt::black);
+    }
     if (frame_ != nullptr) {
-        const QSize device = deviceRect().size();
-        // Within a pixel of our buffer's size: the display's own pixels, one to one.
-        if (std::abs(frame_->width() - device.width()) <= 1 &&
-            std::abs(frame_->height() - device.height()) <= 1) {
+        if (oneToOne) {
             painter.drawImage(rect.topLeft(), *frame_, rect);
         } else {
             // A frame of another size than our buffer (Qt draws a fractionally scaled output at

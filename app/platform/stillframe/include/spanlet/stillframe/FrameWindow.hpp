@@ -58,6 +58,7 @@ private:
     Events events_;
     QBackingStore store_;
     QRegion dirty_; ///< device pixels
+    QSize painted_; ///< device size of the last repaint of the whole window, which the store holds
 };
 
 } // namespace spanlet::stillframe
