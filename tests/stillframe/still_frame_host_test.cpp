@@ -251,12 +251,15 @@ TEST_F(StillFrameHostTest, ShowsTheFrameUnderTheOverlayAndCapturesTheFrame) {
     EXPECT_EQ(source->grabs, 1);
 }
 
-// F5 inside the session grabs every display again and shows the new frame.
+// F5 inside the session grabs every display again and shows the new frame; what was read from
+// the old one is reported changed.
 TEST_F(StillFrameHostTest, F5TakesAFreshFrame) {
     OverlayHost& host = platform->overlay();
     host.setShown(true);
     host.setMode(OverlayInputMode::snapping);
     ASSERT_TRUE(waitUntil([&] { return platform->overlay().showing(); }));
+    int changes = 0;
+    ASSERT_TRUE(platform->capture().watchChanges([&] { ++changes; }));
     source->shift = 1;
     QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QCoreApplication::sendEvent(platform->overlay().window(display.id), &f5);
@@ -267,6 +270,7 @@ TEST_F(StillFrameHostTest, F5TakesAFreshFrame) {
                   device(kRead.x), device(kRead.y)),
               "");
     EXPECT_EQ(source->grabs, 2);
+    EXPECT_TRUE(waitUntil([&] { return changes == 1; }));
     EXPECT_TRUE(waitUntil([&] { return platform->overlay().showing(); }));
     EXPECT_TRUE(input.keys.empty()) << "F5 went on to the overlay";
 }

@@ -154,6 +154,27 @@ TEST(X11Capture, UnknownDisplayOrForeignFilterGivesNoDisplay) {
     EXPECT_EQ(failure(std::get<ScreenCapture::Error>(pixels)), ScreenCapture::Failure::noDisplay);
 }
 
+// What the last captures read is watched through the server's reports: a change in a window
+// read only before then is not heard of, one in a window under the last read is, once.
+TEST(X11Capture, HearsOnceOfAChangeWhereItLastRead) {
+    CaptureFixture f(1);
+    ASSERT_TRUE(f.ok());
+    const xcb_window_t under = f.scene().addWindow(QRect(1200, 250, 600, 100), 5);
+    const xcb_window_t before = f.scene().addWindow(QRect(1200, 500, 600, 100), 6);
+    EXPECT_EQ(difference(f, {100, 520, 10, 10}), "");
+    EXPECT_EQ(difference(f, {0, 300, 1152, 1}), "");
+    int heard = 0;
+    ASSERT_TRUE(f.capture().watchChanges([&] { ++heard; }));
+    f.scene().repaint(before, 7);
+    test::settle();
+    EXPECT_EQ(heard, 0);
+    f.scene().repaint(under, 8);
+    EXPECT_TRUE(test::waitUntil([&] { return heard == 1; }));
+    f.scene().repaint(under, 9);
+    test::settle();
+    EXPECT_EQ(heard, 1);
+}
+
 // A window over the row vanishes between planning and reading (the worst moment): the capture
 // must come back whole and show what is beneath it, not fail and not show garbage.
 TEST(X11Capture, WindowVanishingMidCaptureGivesWhatIsBeneath) {

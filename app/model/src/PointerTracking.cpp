@@ -30,6 +30,7 @@ PointerTracking::~PointerTracking() {
     // What was handed out holds only the lifetime token, which dies with this; the platform
     // stops watching and the timer is cancelled so that nothing even wakes up.
     remeasure_.cancel();
+    stopWatching();
     if (following_) {
         ports_.displays.setPointerHandler(nullptr);
     }
@@ -55,6 +56,7 @@ void PointerTracking::runTask(bool wanted) {
     const bool snapping = wanted && *sources_.snapping;
     if (!snapping) {
         remeasure_.cancel();
+        stopWatching();
     }
     if (wanted != following_) {
         following_ = wanted;
@@ -80,6 +82,7 @@ void PointerTracking::displaysChanged() {
     locate();
     filters_.clear();
     ++displayGeneration_;
+    stale_ = true;
 }
 
 EdgeOptions PointerTracking::edgeOptions() const {
@@ -90,10 +93,15 @@ void PointerTracking::capture() {
     if (capturing_) {
         return; // what comes next is decided when it lands
     }
+    const bool moved = *pointer_ != lastCapturePointer_;
+    if (!moved && !stale_ && lastTolerance_ == sources_.prefs->tolerance &&
+        lastShowLoupe_ == sources_.prefs->showLoupe && watchCaptures()) {
+        return; // measured again when what it read changes
+    }
     const Clock::Instant now = ports_.clock.now();
     // lastCapture + interval cannot overflow: lastCapture is distantPast or a real time.
     const Clock::Instant due = lastCapture_ + remeasureInterval;
-    if (*pointer_ != lastCapturePointer_ || now >= due) {
+    if (moved || now >= due) {
         measure();
     } else if (remeasure_.isCancelled()) {
         remeasure_ = ports_.clock.schedule(due - now, [weak = weakSelf()] {
@@ -101,6 +109,26 @@ void PointerTracking::capture() {
                 self->remeasured();
             }
         });
+    }
+}
+
+bool PointerTracking::watchCaptures() {
+    if (!watching_) {
+        watching_ = ports_.capture.watchChanges([weak = weakSelf()] {
+            if (auto self = weak.lock()) {
+                self->watching_ = false;
+                self->stale_ = true;
+                self->capture();
+            }
+        });
+    }
+    return watching_;
+}
+
+void PointerTracking::stopWatching() {
+    if (watching_) {
+        watching_ = false;
+        ports_.capture.watchChanges(nullptr);
     }
 }
 
@@ -117,7 +145,11 @@ void PointerTracking::measure() {
         return;
     }
     remeasure_.cancel();
+    stopWatching(); // a moving pointer's captures are not watched
     capturing_ = true;
+    stale_ = false;
+    lastTolerance_ = sources_.prefs->tolerance;
+    lastShowLoupe_ = sources_.prefs->showLoupe;
     const Point p = *pointer_;
     const std::optional<std::uint32_t> screen = *pointerScreen_;
     const bool showLoupe = sources_.prefs->showLoupe;
@@ -150,8 +182,9 @@ void PointerTracking::applyCapture(std::uint32_t displayId, Point p,
     const auto* success = std::get_if<LiveMeasurement::Result>(&result);
     if (success == nullptr) {
         // The display's filter may be what failed: the next capture asks for a fresh one,
-        // even when snapping went off meanwhile.
+        // even when snapping went off meanwhile, and a still pointer tries again in time.
         filters_.erase(displayId);
+        stale_ = true;
     }
     if (*sources_.snapping) {
         // Everything the capture gave, with the pointer it was taken at, as one change.
@@ -214,6 +247,7 @@ void PointerTracking::captureLoupe(Point pointer, std::function<void(std::option
 }
 
 void PointerTracking::clearLiveFrame() {
+    stale_ = true;
     liveFrame_.set(LiveFrame{*pointer_, *pointerScreen_, std::nullopt, std::nullopt, std::nullopt});
 }
 

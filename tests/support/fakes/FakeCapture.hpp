@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include <spanlet/platform/CapturePort.hpp>
@@ -39,12 +40,25 @@ public:
                 std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override;
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
+    bool watchChanges(std::function<void()> changed) override {
+        changed_ = reportsChanges ? std::move(changed) : nullptr;
+        return reportsChanges && changed_;
+    }
+    [[nodiscard]] bool watched() const { return bool(changed_); }
+    /// Something changed under the captures: the watcher hears of it once.
+    void change() {
+        if (auto changed = std::exchange(changed_, nullptr)) {
+            changed();
+        }
+    }
 
     Clock::Duration latency = Clock::Duration::zero();
     bool failFilter = false;
     bool failPixels = false;
     /// Fails only the requests whose rect this returns true for (row, column or loupe).
     std::function<bool(const Rect&)> failRect;
+    /// Whether changes are reported, as on X11.
+    bool reportsChanges = false;
 
     int filterRequests = 0;
     int pixelRequests = 0;
@@ -55,6 +69,7 @@ public:
 private:
     VirtualClock& clock_;
     std::map<std::uint32_t, Screen> screens_;
+    std::function<void()> changed_;
 };
 
 } // namespace spanlet::fakes

@@ -29,6 +29,7 @@ public:
     /// Starts xcompmgr now; whether it took over compositing.
     bool startCompositor();
     Scene& scene() { return *scene_; }
+    X11Capture& capture() { return *capture_; }
     [[nodiscard]] const X11DisplayPort::Display& display() const { return display_; }
 
     /// Opens a window of ours over the whole display, crossed by one-point green lines along

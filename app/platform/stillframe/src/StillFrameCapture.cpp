@@ -36,6 +36,12 @@ void StillFrameCapture::pixels(const ScreenCapture::Filter& filter, const Rect& 
     });
 }
 
+bool StillFrameCapture::watchChanges(std::function<void()> changed) {
+    const bool watching = bool(changed);
+    frames_.watch(std::move(changed));
+    return watching;
+}
+
 CaptureResult<PixelBuffer> StillFrameCapture::copy(std::uint32_t displayId, const Rect& rect,
                                                    double scale) const {
     const StillFrames::Frame* frame = frames_.frame(displayId);

@@ -27,18 +27,21 @@ void StillFrames::set(const std::vector<ScreenInfo>& displays,
     }
     state_ = State::ready;
     answer(std::nullopt);
+    notifyWatcher();
 }
 
 void StillFrames::refuse(const std::string& message) {
     frames_.clear();
     state_ = State::none;
     answer(ScreenCapture::Error{message});
+    notifyWatcher();
 }
 
 void StillFrames::drop() {
     frames_.clear();
     state_ = State::none;
     answer(kNoFrame);
+    notifyWatcher();
 }
 
 const StillFrames::Frame* StillFrames::frame(std::uint32_t id) const {
@@ -57,6 +60,16 @@ void StillFrames::await(std::function<void(std::optional<ScreenCapture::Error>)>
     }
     QMetaObject::invokeMethod(
         &context_, [then = std::move(then), outcome] { then(outcome); }, Qt::QueuedConnection);
+}
+
+void StillFrames::watch(std::function<void()> changed) {
+    watcher_ = std::move(changed);
+}
+
+void StillFrames::notifyWatcher() {
+    if (auto changed = std::exchange(watcher_, nullptr)) {
+        QMetaObject::invokeMethod(&context_, std::move(changed), Qt::QueuedConnection);
+    }
 }
 
 void StillFrames::answer(const std::optional<ScreenCapture::Error>& outcome) {

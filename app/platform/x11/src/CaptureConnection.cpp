@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <xcb/composite.h>
 #include <xcb/damage.h>
 #include <xcb/shape.h>
@@ -149,28 +150,50 @@ void CaptureConnection::drainEvents() {
             // Emptied, so that the next change is reported too; one after this is in what
             // is read from now on, since the server carries out our requests in order.
             xcb_damage_subtract(connection_, damage->damage, XCB_NONE, XCB_NONE);
-            forgetDamaged(damage->drawable);
+            forgetDamaged(damage->drawable, raw->full_sequence);
         } else if (isStructureEvent(type) || (xfixesEvent_ != 0 && type == xfixesEvent_)) {
             stackDirty_ = true;
+            changed_ = true;
             kept_.clear();
         } else if (type == XCB_PROPERTY_NOTIFY) {
             const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(raw);
             if (property->atom == wallpaperAtoms_[0] || property->atom == wallpaperAtoms_[1]) {
                 wallpaperDirty_ = true;
+                changed_ = true;
                 kept_.clear();
             }
         }
     }
 }
 
-void CaptureConnection::forgetDamaged(xcb_drawable_t drawable) {
+void CaptureConnection::forgetDamaged(xcb_drawable_t drawable, unsigned int sequence) {
+    // A change reported while the server carried out a request sent before the drawable was
+    // last read (such as the report of the whole of it that a new watch starts with) is in
+    // that read.
+    const auto read = readAt_.find(drawable);
+    const bool sinceRead = read != readAt_.end() && std::int32_t(sequence - read->second) >= 0;
     const auto window = std::find_if(windows_.begin(), windows_.end(),
                                      [drawable](const Window& w) { return w.id == drawable; });
     if (window == windows_.end()) {
         kept_.clear(); // the wallpaper, or a window the stack no longer shows
+        changed_ = changed_ || sinceRead;
         return;
     }
     kept_.forget(window->area.boundingRect());
+    changed_ = changed_ || (sinceRead && window->area.intersects(lastRead_));
+}
+
+int CaptureConnection::socket() const {
+    return connection_ != nullptr ? xcb_get_file_descriptor(connection_) : -1;
+}
+
+bool CaptureConnection::takeChanges() {
+    if (connection_ == nullptr || xcb_connection_has_error(connection_) != 0) {
+        return true;
+    }
+    drainEvents();
+    xcb_flush(connection_); // the damage taken in is subtracted, so that more is reported
+    return std::exchange(changed_, false);
 }
 
 void CaptureConnection::watch(xcb_window_t window) {
@@ -187,6 +210,7 @@ void CaptureConnection::unwatchWindows() {
         xcb_damage_destroy(connection_, damage);
     }
     watched_.clear();
+    readAt_.clear();
 }
 
 void CaptureConnection::unwatchWallpaper() {
@@ -486,14 +510,22 @@ CaptureConnection::Reading CaptureConnection::ask(xcb_drawable_t drawable, const
         // pixel goes through the socket, and the replies come in one piece.
         const std::size_t offset = segmentUsed_;
         segmentUsed_ += bytes;
-        return {xcb_shm_get_image(connection_, drawable, x, y, width, height, ~0u,
-                                  XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->id(),
-                                  static_cast<std::uint32_t>(offset)),
-                offset, bounds, layer};
+        const xcb_shm_get_image_cookie_t cookie = xcb_shm_get_image(
+            connection_, drawable, x, y, width, height, ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
+            segment_->id(), static_cast<std::uint32_t>(offset));
+        noteRead(drawable, cookie.sequence);
+        return {cookie, offset, bounds, layer};
     }
-    return {
-        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, x, y, width, height, ~0u),
-        0, bounds, layer};
+    const xcb_get_image_cookie_t cookie =
+        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, x, y, width, height, ~0u);
+    noteRead(drawable, cookie.sequence);
+    return {cookie, 0, bounds, layer};
+}
+
+void CaptureConnection::noteRead(xcb_drawable_t drawable, unsigned int sequence) {
+    if (damageEvent_ != 0) {
+        readAt_[drawable] = sequence;
+    }
 }
 
 std::span<const std::uint8_t> CaptureConnection::await(const Reading& reading,
@@ -598,6 +630,14 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
     const bool keeping = damageEvent_ != 0;
     if (!kept_.empty()) {
         catchUp();
+    } else if (keeping) {
+        drainEvents(); // news from before anything was kept, which the read below sees
+    }
+    // What is read now sees every change heard of so far.
+    changed_ = false;
+    lastRead_ = QRegion();
+    for (const CaptureRequest& request : requests) {
+        lastRead_ += request.device;
     }
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const OwnWindows* own = requests[i].ownWindows.get();

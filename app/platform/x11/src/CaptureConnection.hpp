@@ -69,6 +69,16 @@ public:
     /// Drops the kept captures and stops hearing of changes, until the next capture.
     void forgetKept();
 
+    /// Whether changes where captures read are reported (the server has DAMAGE).
+    [[nodiscard]] bool reportsChanges() const noexcept {
+        return damageEvent_ != 0 && problem_.empty();
+    }
+    /// The connection's socket, readable when the server has news.
+    [[nodiscard]] int socket() const;
+    /// Reads the server's news; true when any of it touches what the last captureAll read (or
+    /// may: the stack, the wallpaper or the compositor changed), or the connection broke.
+    [[nodiscard]] bool takeChanges();
+
 private:
     struct Window {
         xcb_window_t id = XCB_WINDOW_NONE;
@@ -115,12 +125,15 @@ private:
                 std::size_t layer);
     /// The pixels of `reading`, kept alive by `owner`; empty when they did not come.
     std::span<const std::uint8_t> await(const Reading& reading, XcbReply<void>& owner);
+    /// Remembers which request last read a watched window or the wallpaper.
+    void noteRead(xcb_drawable_t drawable, unsigned int sequence);
     void drainEvents();
     /// Reads every report the server has sent, up to the pending mark if there is one.
     void catchUp();
     /// Hears of changes to `window`'s contents from now on.
     void watch(xcb_window_t window);
-    void forgetDamaged(xcb_drawable_t drawable);
+    /// `sequence`: the last of our requests the server had carried out when it reported it.
+    void forgetDamaged(xcb_drawable_t drawable, unsigned int sequence);
     /// Stops hearing of changes to the windows, or to the wallpaper.
     void unwatchWindows();
     void unwatchWallpaper();
@@ -161,6 +174,9 @@ private:
     std::uint8_t damageEvent_ = 0; // damage-notify event code; 0 without DAMAGE: nothing is kept
     std::unordered_map<xcb_window_t, xcb_damage_damage_t> watched_;
     xcb_damage_damage_t wallpaperWatch_ = XCB_NONE;
+    QRegion lastRead_;     // root coordinates
+    bool changed_ = false; // news since the last read touched lastRead_
+    std::unordered_map<xcb_drawable_t, unsigned int> readAt_; // request that last read it
     CaptureCache kept_;
     /// The own windows the kept captures left out: another set makes them void.
     const OwnWindows* keptOwn_ = nullptr;

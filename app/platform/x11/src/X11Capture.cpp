@@ -1,4 +1,5 @@
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cmath>
 #include <utility>
@@ -121,6 +122,51 @@ void X11Capture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, d
         // The rest of this turn's captures join it before it leaves.
         QMetaObject::invokeMethod(
             mainThread_.get(), [this] { sendBatch(); }, Qt::QueuedConnection);
+    }
+}
+
+bool X11Capture::watchChanges(std::function<void()> changed) {
+    const bool wasWatching = bool(std::exchange(changed_, nullptr));
+    if (!changed || !connection_->reportsChanges()) {
+        if (news_) {
+            news_->setEnabled(false);
+        }
+        if (wasWatching) {
+            idle_->start();
+        }
+        return false;
+    }
+    changed_ = std::move(changed);
+    idle_->stop(); // the kept captures are what is watched
+    if (!news_) {
+        news_ = std::make_unique<QSocketNotifier>(connection_->socket(), QSocketNotifier::Read);
+        QObject::connect(news_.get(), &QSocketNotifier::activated, mainThread_.get(),
+                         [this] { takeNews(); });
+    }
+    if (connection_->takeChanges()) {
+        // Heard of before watching began, but after the read: reported later, as promised.
+        news_->setEnabled(false);
+        QMetaObject::invokeMethod(
+            mainThread_.get(),
+            [this] {
+                if (auto heard = std::exchange(changed_, nullptr)) {
+                    heard();
+                }
+            },
+            Qt::QueuedConnection);
+    } else {
+        news_->setEnabled(true);
+    }
+    return true;
+}
+
+void X11Capture::takeNews() {
+    if (!connection_->takeChanges()) {
+        return;
+    }
+    news_->setEnabled(false);
+    if (auto heard = std::exchange(changed_, nullptr)) {
+        heard();
     }
 }
 

@@ -30,8 +30,10 @@ namespace spanlet {
 /// ones do nothing.
 class PointerTracking {
 public:
-    /// A still pointer is measured again this long after its previous capture finished, as what
-    /// lies under it may change; nothing else wakes Spanlet while it snaps at a still pointer.
+    /// A still pointer is measured again at most this often. Where the platform reports changes
+    /// under the captures, only when one is reported (or the settings for measuring changed);
+    /// elsewhere every interval, as what lies under it may change. Nothing else wakes Spanlet
+    /// while it snaps at a still pointer.
     static constexpr std::chrono::seconds remeasureInterval{1};
     /// How long a display's capture filter is reused.
     static constexpr std::chrono::seconds filterLifetime{5};
@@ -109,8 +111,12 @@ private:
     void moveTo(Point pointer);
     void locate();
     /// Measures at the pointer, unless a capture is out or the pointer is where the last one was
-    /// taken less than remeasureInterval ago; then the next one is scheduled for that moment.
+    /// taken: then it waits for a reported change where that is watched, and otherwise for
+    /// remeasureInterval after the last capture.
     void capture();
+    /// Whether the platform watches what the latest capture read; starts watching if need be.
+    bool watchCaptures();
+    void stopWatching();
     /// The still pointer's time to be measured again has come.
     void remeasured();
     /// Starts a capture at the pointer.
@@ -140,6 +146,13 @@ private:
     bool capturing_ = false;
     Clock::Instant lastCapture_ = distantPast;
     Point lastCapturePointer_{-1, -1};
+    /// The still pointer is to be measured again once remeasureInterval allows, though no change
+    /// was reported: the live frame was cleared, the displays changed or the last capture failed.
+    bool stale_ = true;
+    bool watching_ = false;
+    /// What the last capture was measured with; a change of either measures again.
+    double lastTolerance_ = 0;
+    bool lastShowLoupe_ = false;
     std::map<std::uint32_t, CachedFilter> filters_;
     /// Bumped on every display change, so a filter asked for before it is not cached after it.
     std::uint64_t displayGeneration_ = 0;

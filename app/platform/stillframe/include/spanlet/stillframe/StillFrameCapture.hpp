@@ -27,6 +27,8 @@ public:
     /// clear.
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
+    /// The frame changes only when it is taken afresh, which is reported.
+    bool watchChanges(std::function<void()> changed) override;
 
 private:
     [[nodiscard]] CaptureResult<PixelBuffer> copy(std::uint32_t displayId, const Rect& rect,

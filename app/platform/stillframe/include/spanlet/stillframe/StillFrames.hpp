@@ -38,14 +38,19 @@ public:
     /// Runs `then` once the frame is there (nothing) or will not come (why); always later on
     /// the main thread, never inside this call.
     void await(std::function<void(std::optional<ScreenCapture::Error>)> then);
+    /// Runs `changed` once, later on the main thread, when the frame is next replaced, refused
+    /// or dropped; empty: no longer. Until then what was read from it stays true.
+    void watch(std::function<void()> changed);
 
 private:
     void answer(const std::optional<ScreenCapture::Error>& outcome);
+    void notifyWatcher();
 
     enum class State : std::uint8_t { none, expected, ready };
     State state_ = State::none;
     std::map<std::uint32_t, Frame> frames_;
     std::vector<std::function<void(std::optional<ScreenCapture::Error>)>> waiting_;
+    std::function<void()> watcher_;
     QObject context_; ///< for posted calls
 };
 

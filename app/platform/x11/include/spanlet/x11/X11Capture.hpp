@@ -8,6 +8,7 @@
 #include <spanlet/x11/X11DisplayPort.hpp>
 
 class QObject;
+class QSocketNotifier;
 class QTimer;
 
 namespace spanlet {
@@ -25,7 +26,8 @@ class CaptureConnection;
 /// where no window is. The captures asked for in one turn of the event loop (a row, a column and
 /// a loupe) are read together on the next turn, in one round trip on that connection, and
 /// complete there. Captures read are kept and served again until the server reports a change
-/// under them (where it has DAMAGE), and dropped a few seconds after the last capture.
+/// under them (where it has DAMAGE), and dropped a few seconds after the last capture unless
+/// changes are being watched.
 class X11Capture final : public CapturePort {
 public:
     struct Options {
@@ -52,11 +54,16 @@ public:
                 std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override;
     void pixels(const ScreenCapture::Filter& filter, const Rect& rect, double scale,
                 std::function<void(CaptureResult<PixelBuffer>)> done) override;
+    /// Watches the windows the last batch read, and the stack, through the server's DAMAGE
+    /// reports on the capture's connection; nothing wakes while nothing changes.
+    bool watchChanges(std::function<void()> changed) override;
 
 private:
     struct Batch;
     /// Reads the captures asked for so far, as one batch, and completes them.
     void sendBatch();
+    /// The server has news: the watcher hears of it if it touches the last batch.
+    void takeNews();
 
     const X11DisplayPort& displays_;
     std::shared_ptr<OwnWindows> ownWindows_;
@@ -65,6 +72,8 @@ private:
     std::unique_ptr<Batch> batch_; // main thread only
     std::unique_ptr<x11::CaptureConnection> connection_;
     std::unique_ptr<QTimer> idle_; ///< drops the kept captures once they go unused
+    std::function<void()> changed_;
+    std::unique_ptr<QSocketNotifier> news_; ///< made on the first watch
 };
 
 } // namespace spanlet
