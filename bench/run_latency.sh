@@ -119,7 +119,7 @@ one_size() {
     key ctrl+shift+s
     wait_until 5 overlays_shown || { log "snapping did not start"; exit 1; }
     sleep 0.5
-    # Snapping at a pointer that does not move: only the once-a-second measurement again.
+    # Snapping at a pointer that does not move over a still desktop: nothing to measure again.
     [ "$size" == 1920x1080 ] && wakeups "$size snapping, pointer still,"
     "$bench" measure "$moves" "$SPANLET_TRACE" || fail "latency run at $size"
 

@@ -94,14 +94,13 @@ void PointerTracking::capture() {
         return; // what comes next is decided when it lands
     }
     const bool moved = *pointer_ != lastCapturePointer_;
-    if (!moved && !stale_ && lastTolerance_ == sources_.prefs->tolerance &&
-        lastShowLoupe_ == sources_.prefs->showLoupe && watchCaptures()) {
-        return; // measured again when what it read changes
-    }
     const Clock::Instant now = ports_.clock.now();
     // lastCapture + interval cannot overflow: lastCapture is distantPast or a real time.
     const Clock::Instant due = lastCapture_ + remeasureInterval;
     if (moved || now >= due) {
+        if (!moved && waitForChange()) {
+            return;
+        }
         measure();
     } else if (remeasure_.isCancelled()) {
         remeasure_ = ports_.clock.schedule(due - now, [weak = weakSelf()] {
@@ -110,6 +109,11 @@ void PointerTracking::capture() {
             }
         });
     }
+}
+
+bool PointerTracking::waitForChange() {
+    return !stale_ && lastTolerance_ == sources_.prefs->tolerance &&
+           lastShowLoupe_ == sources_.prefs->showLoupe && watchCaptures();
 }
 
 bool PointerTracking::watchCaptures() {
@@ -135,7 +139,8 @@ void PointerTracking::stopWatching() {
 void PointerTracking::remeasured() {
     remeasure_ = TimerHandle();
     // Timers may fire a little early; the still pointer is measured all the same.
-    if (*sources_.snapping && !capturing_) {
+    if (*sources_.snapping && !capturing_ &&
+        (*pointer_ != lastCapturePointer_ || !waitForChange())) {
         measure();
     }
 }

@@ -67,30 +67,36 @@ TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerIsMeasuredOnceASecond) {
     EXPECT_EQ(m.tracking().cachedFilterCount(), 0U);
 }
 
-// Where the platform reports changes, a still pointer wakes nothing until one is reported, or
-// until what it is measured with changes; either is still measured at most once a second.
+// Where the platform reports changes, a pointer still for a second is watched rather than
+// measured again, until a change is reported or what it is measured with changes; it is still
+// measured at most once a second. A moving pointer is never watched.
 TEST_F(TrackingTest, WhereChangesAreReportedAStillPointerWaitsForOne) {
     platform.capture.reportsChanges = true;
     Mensor& m = snapping();
+    EXPECT_FALSE(platform.capture.watched());
+    advance(PointerTracking::remeasureInterval);
     EXPECT_TRUE(platform.capture.watched());
     advance(10s);
     EXPECT_EQ(captures(), 1);
     EXPECT_EQ(platform.clock.pending(), 0U);
-    advance(100ms);
     platform.capture.change();
     advance(0ms);
-    EXPECT_EQ(captures(), 2); // over a second since the last one: at once
-    platform.capture.change();
     EXPECT_EQ(captures(), 2);
     advance(PointerTracking::remeasureInterval);
+    platform.capture.change();
+    advance(0ms);
+    platform.capture.change(); // nothing watched: measuring
     EXPECT_EQ(captures(), 3);
     pointAt({231, 140});
-    EXPECT_FALSE(platform.capture.watched()); // a moving pointer's captures are not watched
+    EXPECT_EQ(captures(), 4);
+    EXPECT_FALSE(platform.capture.watched());
     advance(0ms);
     m.updatePrefs([](Preferences& p) { p.tolerance = 0.5; });
     advance(PointerTracking::remeasureInterval);
     EXPECT_EQ(captures(), 5);
+    advance(PointerTracking::remeasureInterval);
     EXPECT_TRUE(platform.capture.watched());
+    EXPECT_EQ(captures(), 5);
 }
 
 // The text depends only on where the permission stands, not on which capture failed.

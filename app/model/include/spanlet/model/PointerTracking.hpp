@@ -30,10 +30,11 @@ namespace spanlet {
 /// ones do nothing.
 class PointerTracking {
 public:
-    /// A still pointer is measured again at most this often. Where the platform reports changes
-    /// under the captures, only when one is reported (or the settings for measuring changed);
-    /// elsewhere every interval, as what lies under it may change. Nothing else wakes Spanlet
-    /// while it snaps at a still pointer.
+    /// A still pointer is measured again this long after its previous capture finished, as what
+    /// lies under it may change. Where the platform reports changes it is watched instead from
+    /// then on, and measured again (at most this often) only when a change is reported or the
+    /// settings for measuring changed. Nothing else wakes Spanlet while it snaps at a still
+    /// pointer.
     static constexpr std::chrono::seconds remeasureInterval{1};
     /// How long a display's capture filter is reused.
     static constexpr std::chrono::seconds filterLifetime{5};
@@ -111,10 +112,13 @@ private:
     void moveTo(Point pointer);
     void locate();
     /// Measures at the pointer, unless a capture is out or the pointer is where the last one was
-    /// taken: then it waits for a reported change where that is watched, and otherwise for
-    /// remeasureInterval after the last capture.
+    /// taken less than remeasureInterval ago; then the next one is scheduled for that moment,
+    /// when a platform that reports changes starts watching instead if nothing called for one.
     void capture();
+    /// Whether the still pointer can wait for a reported change rather than be measured now.
+    bool waitForChange();
     /// Whether the platform watches what the latest capture read; starts watching if need be.
+    /// Only for a pointer still for a while: starting and stopping cost a moving pointer.
     bool watchCaptures();
     void stopWatching();
     /// The still pointer's time to be measured again has come.
