@@ -1,6 +1,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <xcb/composite.h>
 
 #include "support/CaptureFixture.hpp"
@@ -173,6 +174,25 @@ TEST(X11Capture, HearsOnceOfAChangeWhereItLastRead) {
     f.scene().repaint(under, 9);
     test::settle();
     EXPECT_EQ(heard, 1);
+}
+
+// A pointer move's captures are read as soon as the move has been handed over, in the same turn
+// of the event loop, and still never inside the call that asked.
+TEST(X11Capture, ReadAfterReadsInTheSameTurn) {
+    CaptureFixture f(1);
+    ASSERT_TRUE(f.ok());
+    const auto filter = f.filter(f.display().info.id);
+    ASSERT_TRUE(std::holds_alternative<ScreenCapture::Filter>(filter));
+    bool asking = false;
+    std::optional<bool> answeredWhileAsking;
+    f.capture().readAfter([&] {
+        asking = true;
+        f.capture().pixels(
+            std::get<ScreenCapture::Filter>(filter), {0, 300, 1152, 1}, 1,
+            [&](const CaptureResult<PixelBuffer>&) { answeredWhileAsking = asking; });
+        asking = false;
+    });
+    EXPECT_EQ(answeredWhileAsking, std::optional<bool>(false));
 }
 
 // A window over the row vanishes between planning and reading (the worst moment): the capture

@@ -118,7 +118,7 @@ void X11Capture::pixels(const ScreenCapture::Filter& filter, const Rect& rect, d
                                       int(size.width), int(size.height)),
                                 handle->deviceFrame, handle->ownWindows};
     batch_->entries.push_back({std::move(request), std::move(done)});
-    if (batch_->entries.size() == 1) {
+    if (batch_->entries.size() == 1 && !readingAfter_) {
         // The rest of this turn's captures join it before it leaves.
         QMetaObject::invokeMethod(
             mainThread_.get(), [this] { sendBatch(); }, Qt::QueuedConnection);
@@ -170,7 +170,21 @@ void X11Capture::takeNews() {
     }
 }
 
+void X11Capture::readAfter(const std::function<void()>& ask) {
+    if (readingAfter_) {
+        ask();
+        return;
+    }
+    readingAfter_ = true;
+    ask();
+    readingAfter_ = false;
+    sendBatch();
+}
+
 void X11Capture::sendBatch() {
+    if (batch_->entries.empty()) {
+        return; // read already, or nothing was asked for
+    }
     // Read here rather than on a thread of its own: the one round trip costs less than waking a
     // thread for the batch and this one again for its results. This is a later turn than the
     // one that asked, so the completions still never run inside a call.

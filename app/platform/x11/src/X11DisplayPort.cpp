@@ -152,7 +152,16 @@ void X11DisplayPort::readPointer() {
         return;
     }
     pushed_ = p;
-    if (pointerHandler_) {
+    if (!pointerHandler_) {
+        return;
+    }
+    if (pointerDispatch_) {
+        pointerDispatch_([this, p] {
+            if (pointerHandler_) {
+                pointerHandler_(p);
+            }
+        });
+    } else {
         pointerHandler_(p);
     }
 }

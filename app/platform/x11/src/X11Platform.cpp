@@ -21,6 +21,9 @@ X11Platform::X11Platform()
     // A pointer read is followed by captures at the pointer: their check against the server's
     // news travels with it.
     displays_.setPointerQueryHook([this] { capture_.expectCaptures(); });
+    // The captures a move asks for are read as soon as it has been handed over.
+    displays_.setPointerDispatch(
+        [this](const std::function<void()>& handOver) { capture_.readAfter(handOver); });
 }
 
 X11Platform::~X11Platform() {

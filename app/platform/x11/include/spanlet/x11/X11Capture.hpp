@@ -49,6 +49,9 @@ public:
     /// read): lets the check of kept captures against the server's news start now, so that
     /// it costs no wait later.
     void expectCaptures();
+    /// Runs `ask`, and then reads the captures it asked for at once, in this turn of the event
+    /// loop: a turn and the post that wakes it are spared. Still after the calls that asked.
+    void readAfter(const std::function<void()>& ask);
 
     void filter(std::uint32_t displayId,
                 std::function<void(CaptureResult<ScreenCapture::Filter>)> done) override;
@@ -72,6 +75,7 @@ private:
     std::unique_ptr<Batch> batch_; // main thread only
     std::unique_ptr<x11::CaptureConnection> connection_;
     std::unique_ptr<QTimer> idle_; ///< drops the kept captures once they go unused
+    bool readingAfter_ = false;    ///< inside readAfter: nothing to post
     std::function<void()> changed_;
     std::unique_ptr<QSocketNotifier> news_; ///< made on the first watch
 };

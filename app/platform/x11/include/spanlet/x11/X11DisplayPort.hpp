@@ -70,6 +70,10 @@ public:
     /// `hook` runs each time the pointer is read, once the query is on its way and before its
     /// answer is awaited.
     void setPointerQueryHook(std::function<void()> hook) { pointerQueryHook_ = std::move(hook); }
+    /// `dispatch` is given each hand-over of a pointer move to the pointer handler, and runs it.
+    void setPointerDispatch(std::function<void(const std::function<void()>& handOver)> dispatch) {
+        pointerDispatch_ = std::move(dispatch);
+    }
     void setPointerHandler(std::function<void(Point)> handler) override;
 
 private:
@@ -83,6 +87,7 @@ private:
     std::unique_ptr<QObject> context_;
     std::function<void()> handler_;
     std::function<void()> pointerQueryHook_;
+    std::function<void(const std::function<void()>&)> pointerDispatch_;
     std::function<void(Point)> pointerHandler_;
     std::unique_ptr<QTimer> read_;
     std::chrono::steady_clock::time_point lastRead_;
