@@ -186,8 +186,9 @@ void X11Capture::sendBatch() {
         return; // read already, or nothing was asked for
     }
     // Read here rather than on a thread of its own: the one round trip costs less than waking a
-    // thread for the batch and this one again for its results. This is a later turn than the
-    // one that asked, so the completions still never run inside a call.
+    // thread for the batch and this one again for its results. This runs on a later turn than
+    // the one that asked, or after the calls that asked returned (readAfter), so completions
+    // never run inside a call.
     const std::vector<Batch::Entry> batch = std::exchange(batch_->entries, {});
     std::vector<x11::CaptureRequest> requests;
     requests.reserve(batch.size());

@@ -24,10 +24,10 @@ class CaptureConnection;
 /// keeps it open for its whole life. A capture then reads, for every pixel of the rect, the
 /// contents of the topmost window there that is not ours, and the wallpaper (_XROOTPMAP_ID)
 /// where no window is. The captures asked for in one turn of the event loop (a row, a column and
-/// a loupe) are read together on the next turn, in one round trip on that connection, and
-/// complete there. Captures read are kept and served again until the server reports a change
-/// under them (where it has DAMAGE), and dropped a few seconds after the last capture unless
-/// changes are being watched.
+/// a loupe) are read together on the next turn (a pointer move's right after it is handed
+/// over), in one round trip on that connection, and complete there. Captures read are kept and
+/// served again until the server reports a change under them (where it has DAMAGE), and dropped a
+/// few seconds after the last capture unless changes are being watched.
 class X11Capture final : public CapturePort {
 public:
     struct Options {
