@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: the built spanlet on a desktop of its own, driven like a person.
-#   e2e.sh measure-window | measure-wallpaper | kept | guides | colour | quit-with-ruler |
+#   e2e.sh measure-window | measure-wallpaper | still | kept | guides | colour | quit-with-ruler |
 #          quit-promptly | accessibility
 # Needs SPANLET and E2E_SCENE (see lib.sh).
 set -u
@@ -47,6 +47,22 @@ measure() {
         point_at "$ax" "$ay"
         expect_equal "$name ($1) in pixels" "$expected" "$(copy_with ctrl+shift+k "$expected")"
     done < <(scene_boxes)
+}
+
+# A pointer held still is measured again when what lies under it changes: the scene's window
+# moves the texture box under it. It is held for over a second first, so that the measurement
+# waits for the server to report a change rather than being taken again on a timer.
+still() {
+    launch window
+    aim_at solid
+    key ctrl+shift+s
+    wait_until 5 overlays_shown || fail "no overlay panel after turning snapping on"
+    expect_equal "solid under the still pointer" "120 × 80 pt" \
+        "$(copy_with ctrl+shift+k "120 × 80 pt")"
+    sleep 2
+    xdotool windowmove "$(xdotool search --name "Spanlet e2e scene")" 0 -270
+    expect_equal "texture moved under the still pointer" "120 × 60 pt" \
+        "$(copy_with ctrl+shift+k "120 × 60 pt")"
 }
 
 # Two measurements kept, then read back from the measurements window.
@@ -206,6 +222,7 @@ quit_promptly() {
 
 case "${1:-}" in
 measure-window | measure-wallpaper) measure "${1#measure-}" ;;
+still) still ;;
 kept) kept ;;
 guides) guides ;;
 colour) colour ;;
@@ -213,7 +230,7 @@ quit-with-ruler) quit_with_ruler ;;
 quit-promptly) quit_promptly ;;
 accessibility) accessibility ;;
 *)
-    log "usage: $0 measure-window|measure-wallpaper|kept|guides|colour|quit-with-ruler|quit-promptly|accessibility"
+    log "usage: $0 measure-window|measure-wallpaper|still|kept|guides|colour|quit-with-ruler|quit-promptly|accessibility"
     exit 2
     ;;
 esac
