@@ -147,13 +147,7 @@ bool X11Capture::watchChanges(std::function<void()> changed) {
         // Heard of before watching began, but after the read: reported later, as promised.
         news_->setEnabled(false);
         QMetaObject::invokeMethod(
-            mainThread_.get(),
-            [this] {
-                if (auto heard = std::exchange(changed_, nullptr)) {
-                    heard();
-                }
-            },
-            Qt::QueuedConnection);
+            mainThread_.get(), [this] { hearChange(); }, Qt::QueuedConnection);
     } else {
         news_->setEnabled(true);
     }
@@ -165,7 +159,12 @@ void X11Capture::takeNews() {
         return;
     }
     news_->setEnabled(false);
+    hearChange();
+}
+
+void X11Capture::hearChange() {
     if (auto heard = std::exchange(changed_, nullptr)) {
+        idle_->start(); // no longer watched: dropped unless captures follow
         heard();
     }
 }

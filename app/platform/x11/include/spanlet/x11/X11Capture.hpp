@@ -67,6 +67,8 @@ private:
     void sendBatch();
     /// The server has news: the watcher hears of it if it touches the last batch.
     void takeNews();
+    /// The watcher hears of a change, once.
+    void hearChange();
 
     const X11DisplayPort& displays_;
     std::shared_ptr<OwnWindows> ownWindows_;
