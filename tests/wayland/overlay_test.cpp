@@ -246,14 +246,15 @@ TEST_F(OverlayInput, cursorCheckFindsCursorsInCopies) {
     const PixelBuffer plain(32, 32, RGBA{0, 0x40, 0, 255});
     EXPECT_TRUE(around() == plain) << "a cursor image or the overlay before the check";
 
-    check.pointerAt(id, *pointer.position(), 1, wayland::ThemeCursor::size());
+    (void)check.pointerAt(id, *pointer.position(), 1, wayland::ThemeCursor::size());
+    check.rested();
     ASSERT_TRUE(c->dispatchUntil([&] { return check.verdict() != CursorCheck::Verdict::unknown; }));
     EXPECT_EQ(check.verdict(), CursorCheck::Verdict::hidden);
     EXPECT_TRUE(around() == plain) << "a cursor image after the check";
 }
 
 // A hole closed after its copy shows the overlay again once asked, though nothing else is
-// drawn meanwhile.
+// drawn meanwhile, or with the next holes, as does drawing held for them.
 TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
     InputDriver driver; // the seat's pointer, which the surface below follows
     ASSERT_TRUE(driver.ok() && driver.move(500, 300)); // its cursor away from the copies
@@ -268,10 +269,10 @@ TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
     overlay.present({&all, 1});
     wayland::WaylandCapture screencopy(*c);
     const wayland::PixelRect hole{100, 100, 8, 8};
-    const auto shows = [&](RGBA colour) {
+    const auto shows = [&](RGBA colour, const wayland::PixelRect& at = {100, 100, 8, 8}) {
         for (int tries = 0; tries < 20; ++tries) {
             std::optional<CaptureResult<PixelBuffer>> got;
-            screencopy.pixels({id, nullptr}, {100, 100, 8, 8}, 1,
+            screencopy.pixels({id, nullptr}, {double(at.x), double(at.y), 8, 8}, 1,
                               [&](auto r) { got = std::move(r); });
             c->dispatchUntil([&] { return got.has_value(); });
             const auto* pixels = got ? std::get_if<PixelBuffer>(&*got) : nullptr;
@@ -287,6 +288,26 @@ TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
     EXPECT_TRUE(shows(RGBA{0, 0x40, 0, 255})) << "the hole shows what is below";
     overlay.closeHole(hole);
     overlay.showClosedHoles();
+    EXPECT_TRUE(shows(red));
+
+    // Every buffer made, so that none shows the whole canvas for being new.
+    const wayland::PixelRect next{300, 300, 8, 8};
+    for (int i = 0; i < 10 && overlay.buffersMade() < 3; ++i) {
+        overlay.punch({&next, 1});
+        overlay.closeHole(next);
+        overlay.showClosedHoles();
+        ASSERT_TRUE(shows(red));
+    }
+    overlay.punch({&hole, 1});
+    const wayland::PixelRect drawn{140, 100, 8, 8};
+    for (int y = drawn.y; y < drawn.y + drawn.height; ++y) {
+        std::fill_n(overlay.canvas().begin() + y * overlay.width() + drawn.x, drawn.width,
+                    0xFF000080U); // opaque blue
+    }
+    overlay.presentWithPunch({&drawn, 1});
+    overlay.closeHole(hole);
+    overlay.punch({&next, 1});
+    EXPECT_TRUE(shows(RGBA{0, 0, 0x80, 255}, drawn));
     EXPECT_TRUE(shows(red));
 }
 

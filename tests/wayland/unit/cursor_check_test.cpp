@@ -56,9 +56,10 @@ struct Fixture {
     CursorCheck check{inner};
 };
 
-// A square twice the cursor's size is copied without a cursor, then with the crosshair up: the
-// same pixels keep it up for good, different ones take it down. A move or a failed copy while
-// it is up decides nothing, and the next check starts where the pointer is.
+// Once the pointer rests, a square twice the cursor's size is copied without a cursor, then with
+// the crosshair up: the same pixels keep it up for good, different ones take it down. A move or a
+// failed copy while it is up decides nothing; after a failed one the next check starts at once,
+// after a move once the pointer rests again.
 TEST(CursorCheck, decidesFromTwoCopiesOfTheStillPointer) {
     struct Case {
         const char* name;
@@ -72,17 +73,19 @@ TEST(CursorCheck, decidesFromTwoCopiesOfTheStillPointer) {
         {"same", plain, false, Verdict::shown, true, 0},
         {"different", withCursor, false, Verdict::hidden, false, 0},
         {"failed", failed, false, Verdict::unknown, false, 1},
-        {"moved", plain, true, Verdict::unknown, false, 1},
+        {"moved", plain, true, Verdict::unknown, false, 0},
     };
     for (const Case& k : cases) {
         Fixture f;
-        f.check.pointerAt(1, here, 2, 24);
+        EXPECT_TRUE(f.check.pointerAt(1, here, 2, 24)) << k.name;
+        EXPECT_EQ(f.inner.out(), 0U) << k.name << ": a moving pointer is not copied";
+        f.check.rested();
         ASSERT_EQ(f.log, std::vector<std::string>{"asked 48"}) << k.name;
         EXPECT_FALSE(f.check.crosshair()) << k.name;
         f.inner.land(plain);
         EXPECT_TRUE(f.check.crosshair()) << k.name;
         if (k.moved) {
-            f.check.pointerAt(1, there, 2, 24);
+            EXPECT_TRUE(f.check.pointerAt(1, there, 2, 24)) << k.name;
             EXPECT_FALSE(f.check.crosshair()) << k.name << ": down at once";
         }
         f.inner.land(k.second);
@@ -93,13 +96,17 @@ TEST(CursorCheck, decidesFromTwoCopiesOfTheStillPointer) {
 }
 
 // A move before the crosshair went up costs no try; failed copies do, and the third settles on
-// no cursor. Interrupted, no check runs until the pointer is back.
+// no cursor, after which a move asks for no rest. Interrupted, no check runs until the pointer is
+// back and rests.
 TEST(CursorCheck, settlesOnHiddenAfterThreeFailedTries) {
     Fixture f;
-    f.check.pointerAt(1, here, 1, 24);
-    f.check.pointerAt(1, there, 1, 24);
+    (void)f.check.pointerAt(1, here, 1, 24);
+    f.check.rested();
+    (void)f.check.pointerAt(1, there, 1, 24);
     f.inner.land(plain);
-    EXPECT_EQ(f.inner.out(), 1U) << "restarted where the pointer is";
+    EXPECT_EQ(f.inner.out(), 0U);
+    f.check.rested();
+    EXPECT_EQ(f.inner.out(), 1U) << "restarted where the pointer rests";
     for (int i = 0; i < CursorCheck::mostTries; ++i) {
         ASSERT_EQ(f.check.verdict(), Verdict::unknown) << i;
         ASSERT_EQ(f.inner.out(), 1U) << i;
@@ -107,13 +114,17 @@ TEST(CursorCheck, settlesOnHiddenAfterThreeFailedTries) {
     }
     EXPECT_EQ(f.check.verdict(), Verdict::hidden);
     EXPECT_EQ(f.inner.out(), 0U);
+    EXPECT_FALSE(f.check.pointerAt(1, here, 1, 24));
 
     Fixture g;
-    g.check.pointerAt(1, here, 1, 24);
+    (void)g.check.pointerAt(1, here, 1, 24);
+    g.check.rested();
     g.check.interrupt();
     g.inner.land(plain);
+    g.check.rested();
     EXPECT_EQ(g.inner.out(), 0U);
-    g.check.pointerAt(1, here, 1, 24);
+    EXPECT_TRUE(g.check.pointerAt(1, here, 1, 24));
+    g.check.rested();
     EXPECT_EQ(g.inner.out(), 1U);
 }
 
@@ -121,7 +132,8 @@ TEST(CursorCheck, settlesOnHiddenAfterThreeFailedTries) {
 // for meanwhile wait until it is down again.
 TEST(CursorCheck, keepsTheModelsCopiesAwayFromTheCrosshair) {
     Fixture f;
-    f.check.pointerAt(1, here, 1, 24);
+    (void)f.check.pointerAt(1, here, 1, 24);
+    f.check.rested();
     f.modelCopy();
     f.inner.land(plain); // the check's first
     f.modelCopy();

@@ -6,16 +6,22 @@ bool CursorCheck::crosshair() const noexcept {
     return verdict_ == Verdict::shown || (step_ == Step::second && !spoilt_);
 }
 
-void CursorCheck::pointerAt(std::uint32_t displayId, Point at, double scale, double cursorSize) {
+bool CursorCheck::pointerAt(std::uint32_t displayId, Point at, double scale, double cursorSize) {
     const Place place{displayId, at, scale, cursorSize};
+    const bool moved = latest_ != place;
     latest_ = place;
     if (verdict_ != Verdict::unknown) {
-        return;
+        return false;
     }
-    if (step_ == Step::idle) {
-        start(place);
-    } else if (place != place_) {
+    if (step_ != Step::idle && place != place_) {
         spoil();
+    }
+    return moved;
+}
+
+void CursorCheck::rested() {
+    if (verdict_ == Verdict::unknown && step_ == Step::idle && latest_) {
+        start(*latest_);
     }
 }
 
@@ -107,8 +113,9 @@ void CursorCheck::ended(bool counts) {
     if (counts && ++tries_ >= mostTries) {
         verdict_ = Verdict::hidden;
     }
-    if (verdict_ == Verdict::unknown && step_ == Step::idle && latest_) {
-        start(*latest_);
+    // Tried again at once only where the pointer still is; after a move, once it rests.
+    if (verdict_ == Verdict::unknown && step_ == Step::idle && latest_ == place_) {
+        start(place_);
     }
 }
 

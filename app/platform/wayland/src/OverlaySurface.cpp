@@ -235,6 +235,10 @@ void OverlaySurface::present(std::span<const PixelRect> damage) {
     commitFrame(damage);
 }
 
+void OverlaySurface::presentWithPunch(std::span<const PixelRect> damage) {
+    add(pendingDamage_, damage);
+}
+
 void OverlaySurface::punch(std::span<const PixelRect> holes) {
     openHoles_.insert(openHoles_.end(), holes.begin(), holes.end());
     if (!configured()) {

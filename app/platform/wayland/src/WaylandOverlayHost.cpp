@@ -1,4 +1,5 @@
 #include <QObject>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -26,6 +27,8 @@ namespace {
 
 /// How long the new surfaces may take to be sized by the compositor.
 constexpr std::chrono::milliseconds configureWait{1000};
+// How long the pointer stays put before the cursor check copies around it.
+constexpr std::chrono::milliseconds restBeforeCheck{100};
 
 int cursorScale(double displayScale) {
     return static_cast<int>(std::ceil(displayScale));
@@ -140,6 +143,10 @@ WaylandOverlayHost::WaylandOverlayHost(WaylandConnection& connection, WaylandDis
             }
         });
     cursorCheck_.setChanged([this] { showCursor(); });
+    rest_ = new QTimer(context_.get());
+    rest_->setSingleShot(true);
+    rest_->setInterval(restBeforeCheck);
+    QObject::connect(rest_, &QTimer::timeout, context_.get(), [this] { cursorCheck_.rested(); });
     holes_.setPunch(
         [this](std::uint32_t displayId, PixelRect hole, std::function<void()> ready) {
             punch(displayId, hole, std::move(ready));
@@ -218,7 +225,12 @@ void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& ch
     for (const Rect& r : changes.damage) {
         damage.push_back(canvasRect(r, s->scale()));
     }
-    s->present(damage);
+    if (pendingHoles_.contains(displayId)) {
+        // The next measurement's holes go out later in this turn: the drawing goes with them.
+        s->presentWithPunch(damage);
+    } else {
+        s->present(damage);
+    }
 }
 
 void WaylandOverlayHost::setMode(OverlayInputMode mode) {
@@ -342,9 +354,12 @@ WaylandOverlayHost::Panel* WaylandOverlayHost::snappingPanel() {
 void WaylandOverlayHost::updateCursor() {
     if (const Panel* panel = snappingPanel()) {
         const Point at = *pointer_->position();
-        cursorCheck_.pointerAt(panel->id, {at.x - panel->frame.x, at.y - panel->frame.y},
-                               panel->displayScale, ThemeCursor::size());
+        if (cursorCheck_.pointerAt(panel->id, {at.x - panel->frame.x, at.y - panel->frame.y},
+                                   panel->displayScale, ThemeCursor::size())) {
+            rest_->start();
+        }
     } else {
+        rest_->stop();
         cursorCheck_.interrupt();
     }
     showCursor();
@@ -409,11 +424,13 @@ void WaylandOverlayHost::closeHole(std::uint32_t displayId, PixelRect hole) {
     }
     found->second->surface->closeHole(found->second->canvasHole(hole));
     // Drawing the measurement the copy gave (posted before this) shows the overlay there again;
-    // where it changed nothing, this does.
+    // where it changed nothing, this does, unless the next measurement's holes go out first,
+    // which show it too. (Within one turn, the compositor would show only the later commit.)
     QMetaObject::invokeMethod(
         context_.get(),
         [this, displayId] {
-            if (OverlaySurface* s = surface(displayId)) {
+            OverlaySurface* s = surface(displayId);
+            if (s != nullptr && !pendingHoles_.contains(displayId)) {
                 s->showClosedHoles();
             }
         },

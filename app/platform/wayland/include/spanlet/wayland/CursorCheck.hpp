@@ -36,9 +36,14 @@ public:
 
     /// While snapping, the pointer is at `at` (display-local points) over our overlay on
     /// display `displayId` of `scale` device pixels per point; a theme cursor is `cursorSize`
-    /// points. Starts a check while there is no verdict and none is running; a move spoils the
-    /// one running.
-    void pointerAt(std::uint32_t displayId, Point at, double scale, double cursorSize);
+    /// points. A move spoils the check running. True when the pointer moved while there is no
+    /// verdict: the caller is to say rested() once it has stayed there a while.
+    [[nodiscard]] bool pointerAt(std::uint32_t displayId, Point at, double scale,
+                                 double cursorSize);
+    /// The pointer has not moved for a while: a check starts there, unless one is running.
+    /// Only a still pointer can decide, and a check started on every move of a moving one is a
+    /// copy thrown away each time.
+    void rested();
     /// The crosshair may not show (not snapping, editing guides, or the pointer left us): a
     /// check running is spoilt.
     void interrupt();

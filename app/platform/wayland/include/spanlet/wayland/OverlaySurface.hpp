@@ -66,6 +66,9 @@ public:
 
     /// Shows the canvas's `damage` (device pixels); at the next frame if one is in progress.
     void present(std::span<const PixelRect> damage);
+    /// Shows the canvas's `damage` with the next punch(), which the caller is about to make:
+    /// one commit for both rather than one each.
+    void presentWithPunch(std::span<const PixelRect> damage);
 
     /// Shows the canvas with `holes` transparent at once, and keeps each open in every frame
     /// until closeHole(). A capture asked for from now on sees what is under the overlay there:

@@ -10,6 +10,7 @@
 #include <spanlet/wayland/PixelRect.hpp>
 
 class QObject;
+class QTimer;
 
 namespace spanlet::wayland {
 
@@ -96,6 +97,7 @@ private:
     OverlayCursor cursor_ = OverlayCursor::arrow;
     std::map<std::uint32_t, Holes> pendingHoles_; ///< asked for in this event-loop turn
     std::unique_ptr<QObject> context_;            ///< for posted calls
+    QTimer* rest_ = nullptr; ///< runs while the pointer has not stayed put long enough for a check
 };
 
 } // namespace spanlet::wayland
