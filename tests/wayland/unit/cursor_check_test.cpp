@@ -95,9 +95,10 @@ TEST(CursorCheck, decidesFromTwoCopiesOfTheStillPointer) {
     }
 }
 
-// A move before the crosshair went up costs no try; failed copies do, and the third settles on
-// no cursor, after which a move asks for no rest. Interrupted, no check runs until the pointer is
-// back and rests.
+// A move before the crosshair went up costs no try, and the next check starts once the pointer
+// rests, though that be while the spoilt check's copy is out; failed copies do cost a try, and
+// the third settles on no cursor, after which a move asks for no rest. Interrupted, no check runs
+// until the pointer is back and rests.
 TEST(CursorCheck, settlesOnHiddenAfterThreeFailedTries) {
     Fixture f;
     (void)f.check.pointerAt(1, here, 1, 24);
@@ -105,7 +106,11 @@ TEST(CursorCheck, settlesOnHiddenAfterThreeFailedTries) {
     (void)f.check.pointerAt(1, there, 1, 24);
     f.inner.land(plain);
     EXPECT_EQ(f.inner.out(), 0U);
+    (void)f.check.pointerAt(1, here, 1, 24);
     f.check.rested();
+    (void)f.check.pointerAt(1, there, 1, 24);
+    f.check.rested(); // while the spoilt check's copy is out
+    f.inner.land(plain);
     EXPECT_EQ(f.inner.out(), 1U) << "restarted where the pointer rests";
     for (int i = 0; i < CursorCheck::mostTries; ++i) {
         ASSERT_EQ(f.check.verdict(), Verdict::unknown) << i;

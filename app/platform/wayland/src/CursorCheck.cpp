@@ -10,6 +10,7 @@ bool CursorCheck::pointerAt(std::uint32_t displayId, Point at, double scale, dou
     const Place place{displayId, at, scale, cursorSize};
     const bool moved = latest_ != place;
     latest_ = place;
+    resting_ = resting_ && !moved;
     if (verdict_ != Verdict::unknown) {
         return false;
     }
@@ -20,6 +21,7 @@ bool CursorCheck::pointerAt(std::uint32_t displayId, Point at, double scale, dou
 }
 
 void CursorCheck::rested() {
+    resting_ = true;
     if (verdict_ == Verdict::unknown && step_ == Step::idle && latest_) {
         start(*latest_);
     }
@@ -27,6 +29,7 @@ void CursorCheck::rested() {
 
 void CursorCheck::interrupt() {
     latest_.reset();
+    resting_ = false;
     if (step_ != Step::idle) {
         spoil();
     }
@@ -113,9 +116,11 @@ void CursorCheck::ended(bool counts) {
     if (counts && ++tries_ >= mostTries) {
         verdict_ = Verdict::hidden;
     }
-    // Tried again at once only where the pointer still is; after a move, once it rests.
-    if (verdict_ == Verdict::unknown && step_ == Step::idle && latest_ == place_) {
-        start(place_);
+    // Tried again at once where the pointer still is or has rested since; after a move, once
+    // it rests.
+    if (verdict_ == Verdict::unknown && step_ == Step::idle && latest_ &&
+        (resting_ || latest_ == place_)) {
+        start(*latest_);
     }
 }
 

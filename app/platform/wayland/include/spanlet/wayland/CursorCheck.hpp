@@ -105,6 +105,7 @@ private:
     bool spoilt_ = false; ///< the check running can no longer decide
     Place place_;         ///< of the check running
     std::optional<Place> latest_;
+    bool resting_ = false; ///< rested() came since the pointer last moved
     ScreenCapture::Filter filter_;
     Rect square_;
     std::optional<PixelBuffer> first_;
