@@ -306,14 +306,14 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
         }
     }
 
+    // What changed since the last frame, which showed the canvas but for its holes: not where
+    // this buffer only caught up, or the compositor draws those parts again for nothing.
     wl_surface_attach(surface_, buffer->buffer, 0, 0);
-    for (const auto* list : {&copy, &shownHoles_}) {
-        for (const PixelRect& r : *list) {
+    for (const std::span<const PixelRect> list :
+         {damage, std::span<const PixelRect>(shownHoles_), holes}) {
+        for (const PixelRect& r : list) {
             wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
         }
-    }
-    for (const PixelRect& r : holes) {
-        wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
     }
     shownHoles_.assign(holes.begin(), holes.end());
     if (frameCallback_ != nullptr) {
