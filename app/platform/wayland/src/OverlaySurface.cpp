@@ -6,6 +6,7 @@
 #include <wayland-client.h>
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
 
+#include <spanlet/wayland/HoleParts.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 
@@ -258,17 +259,22 @@ void OverlaySurface::closeHole(const PixelRect& hole) {
 }
 
 void OverlaySurface::showClosedHoles() {
+    // What was cleared is the drawn part of a hole: it closed unless an open hole holds it.
+    const auto inside = [](const PixelRect& part, const PixelRect& hole) {
+        return part.x >= hole.x && part.y >= hole.y && part.x + part.width <= hole.x + hole.width &&
+               part.y + part.height <= hole.y + hole.height;
+    };
     std::vector<PixelRect> closed;
-    for (const PixelRect& hole : shownHoles_) {
-        if (std::find(openHoles_.begin(), openHoles_.end(), hole) == openHoles_.end()) {
-            closed.push_back(hole);
+    for (const PixelRect& part : shownHoles_) {
+        if (std::none_of(openHoles_.begin(), openHoles_.end(),
+                         [&](const PixelRect& hole) { return inside(part, hole); })) {
+            closed.push_back(part);
         }
     }
     present(closed);
 }
 
 void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
-    const std::span<const PixelRect> holes = openHoles_;
     ShmBuffers::Buffer* buffer =
         buffers_->acquire(WL_SHM_FORMAT_ARGB8888, width_, height_, width_ * 4);
     if (buffer == nullptr) {
@@ -285,6 +291,12 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     // Bring this buffer up to the canvas where it lags behind, then open the holes.
     std::vector<PixelRect> copy = std::move(entry->second);
     add(copy, damage);
+    // Only where the canvas has drawing does a hole show: elsewhere it is transparent anyway.
+    std::vector<PixelRect> holes;
+    for (const PixelRect& hole : openHoles_) {
+        const std::vector<PixelRect> parts = drawnParts(hole, canvas_, width_, height_);
+        holes.insert(holes.end(), parts.begin(), parts.end());
+    }
     auto* pixels = reinterpret_cast<std::uint32_t*>(buffer->bytes.data());
     for (const PixelRect& r : copy) {
         const PixelRect c = clipped(r, width_, height_);
@@ -310,7 +322,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     // this buffer only caught up, or the compositor draws those parts again for nothing.
     wl_surface_attach(surface_, buffer->buffer, 0, 0);
     for (const std::span<const PixelRect> list :
-         {damage, std::span<const PixelRect>(shownHoles_), holes}) {
+         {damage, std::span<const PixelRect>(shownHoles_), std::span<const PixelRect>(holes)}) {
         for (const PixelRect& r : list) {
             wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
         }

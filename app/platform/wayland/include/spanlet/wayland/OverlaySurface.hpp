@@ -123,7 +123,7 @@ private:
     std::vector<std::pair<const void*, std::vector<PixelRect>>> stale_;
     std::vector<PixelRect> pendingDamage_; ///< waiting for the frame callback
     std::vector<PixelRect> openHoles_;     ///< kept transparent until closeHole()
-    std::vector<PixelRect> shownHoles_;    ///< the holes of the last frame committed
+    std::vector<PixelRect> shownHoles_;    ///< the drawn parts of holes the last frame cleared
     wl_callback* frameCallback_ = nullptr;
     std::function<void()> resized_;
     bool takesInput_ = false;
