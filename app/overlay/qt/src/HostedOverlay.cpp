@@ -201,8 +201,14 @@ void HostedOverlay::paint(std::uint32_t displayId, const OverlayCanvas& canvas,
     if (found == surfaces_.end() || rects.empty()) {
         return;
     }
-    QImage image(canvas.bits, canvas.width, canvas.height, canvas.stride,
-                 canvas.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    const QImage::Format format =
+        canvas.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
+    QImage& image = found->second->canvas;
+    if (image.constBits() != canvas.bits || image.width() != canvas.width ||
+        image.height() != canvas.height || image.bytesPerLine() != canvas.stride ||
+        image.format() != format) {
+        image = QImage(canvas.bits, canvas.width, canvas.height, canvas.stride, format);
+    }
     image.setDevicePixelRatio(canvas.scale);
     std::vector<QRect> logical;
     logical.reserve(rects.size());

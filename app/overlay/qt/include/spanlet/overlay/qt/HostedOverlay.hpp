@@ -71,6 +71,9 @@ private:
         draw::DrawList shown;
         std::vector<QRect> drawn;       ///< of `shown`, logical pixels
         draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
+        /// The canvas last painted, kept with its paint engine: making one per frame costs
+        /// more than a small repaint.
+        QImage canvas;
         std::unique_ptr<GuideEditor> editor;
     };
 
