@@ -24,6 +24,14 @@ PixelRect clipped(const PixelRect& r, int width, int height) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+PixelRect intersected(const PixelRect& a, const PixelRect& b) {
+    const int x0 = std::max(a.x, b.x);
+    const int y0 = std::max(a.y, b.y);
+    const int x1 = std::min(a.x + a.width, b.x + b.width);
+    const int y1 = std::min(a.y + a.height, b.y + b.height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 std::int64_t area(const PixelRect& r) {
     return static_cast<std::int64_t>(r.width) * r.height;
 }
@@ -293,9 +301,22 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     add(copy, damage);
     // Only where the canvas has drawing does a hole show: elsewhere it is transparent anyway.
     std::vector<PixelRect> holes;
-    for (const PixelRect& hole : openHoles_) {
-        const std::vector<PixelRect> parts = drawnParts(hole, canvas_, width_, height_);
+    const auto clear = [&](const PixelRect& area) {
+        const std::vector<PixelRect> parts = drawnParts(area, canvas_, width_, height_);
         holes.insert(holes.end(), parts.begin(), parts.end());
+    };
+    for (const PixelRect& hole : openHoles_) {
+        if (!drawn_) {
+            clear(hole);
+            continue;
+        }
+        // A strip crosses the whole output: reading all of it costs a cache miss per row.
+        for (const PixelRect& d : *drawn_) {
+            const PixelRect both = intersected(hole, d);
+            if (both.width > 0 && both.height > 0) {
+                clear(both);
+            }
+        }
     }
     auto* pixels = reinterpret_cast<std::uint32_t*>(buffer->bytes.data());
     for (const PixelRect& r : copy) {

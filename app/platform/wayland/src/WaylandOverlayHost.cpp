@@ -214,6 +214,12 @@ void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& ch
     if (s == nullptr || !s->configured() || changes.damage.empty()) {
         return;
     }
+    std::vector<PixelRect> drawn;
+    drawn.reserve(changes.drawn.size());
+    for (const Rect& r : changes.drawn) {
+        drawn.push_back(canvasRect(r, s->scale()));
+    }
+    s->setDrawn(std::move(drawn));
     if (paint_) {
         const OverlayCanvas canvas{
             reinterpret_cast<std::uint8_t*>(s->canvas().data()), s->width(), s->height(),

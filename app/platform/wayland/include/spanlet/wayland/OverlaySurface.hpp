@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -75,6 +76,9 @@ public:
     /// the compositor applies this commit before it reads the request, and copies at a later
     /// render. The canvas itself keeps its pixels.
     void punch(std::span<const PixelRect> holes);
+    /// Where the canvas holds drawing from now on (device pixels, a superset will do): a hole
+    /// clears only drawn pixels, and looks for them only there. Until told, everywhere.
+    void setDrawn(std::vector<PixelRect> drawn) { drawn_ = std::move(drawn); }
     /// One hole punched earlier closes: the next present() shows the canvas there again.
     void closeHole(const PixelRect& hole);
     /// Shows the canvas where holes shown in the last frame have closed since; nothing when
@@ -124,6 +128,7 @@ private:
     std::vector<PixelRect> pendingDamage_; ///< waiting for the frame callback
     std::vector<PixelRect> openHoles_;     ///< kept transparent until closeHole()
     std::vector<PixelRect> shownHoles_;    ///< the drawn parts of holes the last frame cleared
+    std::optional<std::vector<PixelRect>> drawn_; ///< see setDrawn()
     wl_callback* frameCallback_ = nullptr;
     std::function<void()> resized_;
     bool takesInput_ = false;
