@@ -173,7 +173,7 @@ void WaylandCapture::pixels(const ScreenCapture::Filter& filter, const Rect& rec
         g.screencopy, 0, output, region->x, region->y, region->width, region->height);
     zwlr_screencopy_frame_v1_add_listener(copy->frame, &Copy::listener, copy.get());
     copies_.push_back(std::move(copy));
-    wl_display_flush(connection_.display());
+    connection_.send();
 }
 
 } // namespace spanlet::wayland

@@ -241,6 +241,12 @@ void WaylandConnection::removeSeatHandler(int id) {
     std::erase_if(seatHandlers_, [id](const auto& h) { return h.first == id; });
 }
 
+void WaylandConnection::send() {
+    if (batches_ == 0) {
+        wl_display_flush(display_);
+    }
+}
+
 void WaylandConnection::flush() {
     wl_display_dispatch_pending(display_);
     afterDispatch();

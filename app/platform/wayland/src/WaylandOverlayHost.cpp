@@ -417,6 +417,9 @@ void WaylandOverlayHost::punchPending() {
             }
             found->second->surface->punch(holes.rects);
         }
+        // The copies through the holes go out in one message. The holes' commit went out
+        // alone before them: a capture asked for on another channel must not overtake it.
+        const WaylandConnection::Batch batch(connection_);
         for (const auto& ready : holes.ready) {
             ready();
         }

@@ -86,6 +86,26 @@ public:
                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
     /// Runs the handlers of events already read and sends what is queued, without reading.
     void flush();
+    /// Sends the requests queued so far, now or, while a Batch is open, when it closes.
+    void send();
+    /// Requests made while one is open go out together when the last one closes: one message,
+    /// and one wake-up of the compositor, where each would otherwise be sent on its own.
+    class Batch {
+    public:
+        explicit Batch(WaylandConnection& connection) : connection_(connection) {
+            ++connection_.batches_;
+        }
+        ~Batch() {
+            if (--connection_.batches_ == 0) {
+                connection_.send();
+            }
+        }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        WaylandConnection& connection_;
+    };
     /// Waits until the compositor has handled every request sent so far, or `timeout` passed;
     /// whether it has.
     bool roundtrip(std::chrono::milliseconds timeout = std::chrono::seconds(5));
@@ -115,6 +135,7 @@ private:
     std::uint32_t seatCapabilities_ = 0;
     std::vector<std::pair<int, std::function<void()>>> seatHandlers_;
     int nextSeatHandler_ = 0;
+    int batches_ = 0; ///< open Batch objects
 
     friend struct RegistryListener;
 };
