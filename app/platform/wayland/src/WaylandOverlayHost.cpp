@@ -214,13 +214,13 @@ void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& ch
     if (s == nullptr || !s->configured() || changes.damage.empty()) {
         return;
     }
-    std::vector<PixelRect> drawn;
-    drawn.reserve(changes.drawn.size());
-    for (const Rect& r : changes.drawn) {
-        drawn.push_back(canvasRect(r, s->scale()));
-    }
-    s->setDrawn(std::move(drawn));
     if (paint_) {
+        std::vector<PixelRect> drawn;
+        drawn.reserve(changes.drawn.size());
+        for (const Rect& r : changes.drawn) {
+            drawn.push_back(canvasRect(r, s->scale()));
+        }
+        s->setDrawn(std::move(drawn)); // only with the painting that makes it so
         const OverlayCanvas canvas{
             reinterpret_cast<std::uint8_t*>(s->canvas().data()), s->width(), s->height(),
             static_cast<std::ptrdiff_t>(s->width()) * 4,         s->scale(), false};
