@@ -301,8 +301,8 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     add(copy, damage);
     // Only where the canvas has drawing does a hole show: elsewhere it is transparent anyway.
     std::vector<PixelRect> holes;
-    const auto clear = [&](const PixelRect& area) {
-        const std::vector<PixelRect> parts = drawnParts(area, canvas_, width_, height_);
+    const auto clear = [&](const PixelRect& region) {
+        const std::vector<PixelRect> parts = drawnParts(region, canvas_, width_, height_);
         holes.insert(holes.end(), parts.begin(), parts.end());
     };
     for (const PixelRect& hole : openHoles_) {
