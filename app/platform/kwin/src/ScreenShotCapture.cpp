@@ -245,6 +245,9 @@ void ScreenShotCapture::pixels(const ScreenCapture::Filter& filter, const Rect& 
             << static_cast<uint>(region->width) << static_cast<uint>(region->height) << options
             << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]));
     ::close(ends[1]); // the message holds a copy; the pipe ends once KWin closes its own
+    // KWin must have what we asked of it on our own connection (the overlay's holes) before
+    // the call: it may still be waiting to go out with other requests.
+    wl_display_flush(connection_.display());
     c->call = std::make_unique<QDBusPendingCallWatcher>(bus_.asyncCall(message));
     QObject::connect(c->call.get(), &QDBusPendingCallWatcher::finished, [c] { c->replied(); });
     copies_.push_back(std::move(copy));

@@ -355,7 +355,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     frameCallback_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frameCallback_, &Listeners::frame, this);
     wl_surface_commit(surface_);
-    wl_display_flush(connection_.display());
+    connection_.send();
 }
 
 } // namespace spanlet::wayland

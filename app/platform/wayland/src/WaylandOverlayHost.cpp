@@ -409,6 +409,8 @@ void WaylandOverlayHost::punch(std::uint32_t displayId, PixelRect hole,
 void WaylandOverlayHost::punchPending() {
     std::map<std::uint32_t, Holes> pending = std::move(pendingHoles_);
     pendingHoles_.clear();
+    // The holes' commit and the copies through them go to the compositor in one message.
+    const WaylandConnection::Batch batch(connection_);
     for (auto& [id, holes] : pending) {
         // Punched even where nothing is drawn yet: drawing may come before the copy is taken.
         if (const auto found = panels_.find(id); found != panels_.end()) {
@@ -417,9 +419,6 @@ void WaylandOverlayHost::punchPending() {
             }
             found->second->surface->punch(holes.rects);
         }
-        // The copies through the holes go out in one message. The holes' commit went out
-        // alone before them: a capture asked for on another channel must not overtake it.
-        const WaylandConnection::Batch batch(connection_);
         for (const auto& ready : holes.ready) {
             ready();
         }

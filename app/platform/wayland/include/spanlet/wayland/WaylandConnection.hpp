@@ -89,7 +89,9 @@ public:
     /// Sends the requests queued so far, now or, while a Batch is open, when it closes.
     void send();
     /// Requests made while one is open go out together when the last one closes: one message,
-    /// and one wake-up of the compositor, where each would otherwise be sent on its own.
+    /// and one wake-up of the compositor, where each would otherwise be sent on its own. What
+    /// asks the compositor for something over another channel (D-Bus) while one is open must
+    /// flush the display first, or its call overtakes the requests it relies on.
     class Batch {
     public:
         explicit Batch(WaylandConnection& connection) : connection_(connection) {
