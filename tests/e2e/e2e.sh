@@ -101,6 +101,13 @@ guide_json() {
         cut -d: -f2 | sort -n | tr '\n' ' ' | sed 's/ $//'
 }
 guides_saved() { [ "$(guide_json vertical)" == "300.0 1700.0" ] && [ -n "$(guide_json horizontal)" ]; }
+# add_guide v|h <count>: the shortcut, then a wait until <count> guides are saved, so that the
+# next move cannot come before Spanlet reads the pointer for this one.
+add_guide() {
+    key "ctrl+shift+$1"
+    wait_until 5 sh -c '[ "$(grep -o "\"axis\"" "$0" | wc -l)" -ge "$1" ]' \
+        "$XDG_CONFIG_HOME/spanlet/preferences.json" "$2" || log "guide $2 was not saved"
+}
 # On B (scale 1) at device x 1700 and y 600; on A (scale 2) at 300 points, device x 600.
 guide_pixels_shown() {
     [ "$(root_pixel 1700 300)" == 009EF2 ] && [ "$(root_pixel 1700 750)" == 009EF2 ] &&
@@ -113,11 +120,11 @@ guide_pixels_shown() {
 guides() {
     launch wallpaper
     point_at 1700 500
-    key ctrl+shift+v
+    add_guide v 1
     point_at 1750 600
-    key ctrl+shift+h
+    add_guide h 2
     point_at 600 500
-    key ctrl+shift+v
+    add_guide v 3
     point_at 2000 200
     wait_until 5 guides_saved || fail "the guides were not saved"
     expect_equal "vertical guide positions" "300.0 1700.0" "$(guide_json vertical)"
