@@ -5,12 +5,29 @@
 
 namespace spanlet::wayland {
 
+PixelRect clipped(const PixelRect& r, int width, int height) {
+    const int x0 = std::clamp(r.x, 0, width);
+    const int y0 = std::clamp(r.y, 0, height);
+    const int x1 = std::clamp(r.x + std::max(r.width, 0), 0, width);
+    const int y1 = std::clamp(r.y + std::max(r.height, 0), 0, height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+PixelRect intersected(const PixelRect& a, const PixelRect& b) {
+    const int x0 = std::max(a.x, b.x);
+    const int y0 = std::max(a.y, b.y);
+    const int x1 = std::min(a.x + a.width, b.x + b.width);
+    const int y1 = std::min(a.y + a.height, b.y + b.height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 std::vector<PixelRect> drawnParts(const PixelRect& hole, std::span<const std::uint32_t> canvas,
                                   int width, int height, int joinGap) {
-    const int x0 = std::clamp(hole.x, 0, width);
-    const int y0 = std::clamp(hole.y, 0, height);
-    const int x1 = std::clamp(hole.x + std::max(hole.width, 0), 0, width);
-    const int y1 = std::clamp(hole.y + std::max(hole.height, 0), 0, height);
+    const PixelRect c = clipped(hole, width, height);
+    const int x0 = c.x;
+    const int y0 = c.y;
+    const int x1 = c.x + c.width;
+    const int y1 = c.y + c.height;
     std::vector<PixelRect> parts;
     if (x0 >= x1 || y0 >= y1 || canvas.size() < static_cast<std::size_t>(width) * height) {
         return parts;

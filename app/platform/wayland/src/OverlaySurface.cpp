@@ -16,22 +16,6 @@ namespace spanlet::wayland {
 
 namespace {
 
-PixelRect clipped(const PixelRect& r, int width, int height) {
-    const int x0 = std::clamp(r.x, 0, width);
-    const int y0 = std::clamp(r.y, 0, height);
-    const int x1 = std::clamp(r.x + std::max(r.width, 0), 0, width);
-    const int y1 = std::clamp(r.y + std::max(r.height, 0), 0, height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
-PixelRect intersected(const PixelRect& a, const PixelRect& b) {
-    const int x0 = std::max(a.x, b.x);
-    const int y0 = std::max(a.y, b.y);
-    const int x1 = std::min(a.x + a.width, b.x + b.width);
-    const int y1 = std::min(a.y + a.height, b.y + b.height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
 std::int64_t area(const PixelRect& r) {
     return static_cast<std::int64_t>(r.width) * r.height;
 }
