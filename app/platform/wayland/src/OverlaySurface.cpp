@@ -6,6 +6,7 @@
 #include <wayland-client.h>
 #include <wlr-layer-shell-unstable-v1-client-protocol.h>
 
+#include <spanlet/wayland/DamageList.hpp>
 #include <spanlet/wayland/HoleParts.hpp>
 #include <spanlet/wayland/OverlaySurface.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
@@ -13,69 +14,6 @@
 #include "ShmBuffers.hpp"
 
 namespace spanlet::wayland {
-
-namespace {
-
-std::int64_t area(const PixelRect& r) {
-    return static_cast<std::int64_t>(r.width) * r.height;
-}
-
-PixelRect united(const PixelRect& a, const PixelRect& b) {
-    const int x0 = std::min(a.x, b.x);
-    const int y0 = std::min(a.y, b.y);
-    const int x1 = std::max(a.x + a.width, b.x + b.width);
-    const int y1 = std::max(a.y + a.height, b.y + b.height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
-// Joins the two rectangles at i and j of `list` into their union.
-void join(std::vector<PixelRect>& list, std::size_t i, std::size_t j) {
-    list[i] = united(list[i], list[j]);
-    list[j] = list.back();
-    list.pop_back();
-}
-
-// Adds `rects` to `list` so that no pixel is copied twice: rectangles whose union is no larger
-// than the two together (twins, one inside the other, the old and new place of a loupe that
-// moved a little) become that union. Past a few dozen, the two whose union adds the least area
-// join too, so that the long thin strips of a moving cross never grow into the whole output
-// (a full copy each frame).
-void add(std::vector<PixelRect>& list, std::span<const PixelRect> rects) {
-    constexpr std::size_t most = 24;
-    list.insert(list.end(), rects.begin(), rects.end());
-    for (bool joined = true; joined;) {
-        joined = false;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            for (std::size_t j = i + 1; j < list.size();) {
-                if (area(united(list[i], list[j])) <= area(list[i]) + area(list[j])) {
-                    join(list, i, j);
-                    joined = true;
-                } else {
-                    ++j;
-                }
-            }
-        }
-    }
-    while (list.size() > most) {
-        std::size_t best0 = 0;
-        std::size_t best1 = 1;
-        std::int64_t leastWaste = INT64_MAX;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            for (std::size_t j = i + 1; j < list.size(); ++j) {
-                const std::int64_t waste =
-                    area(united(list[i], list[j])) - area(list[i]) - area(list[j]);
-                if (waste < leastWaste) {
-                    leastWaste = waste;
-                    best0 = i;
-                    best1 = j;
-                }
-            }
-        }
-        join(list, best0, best1);
-    }
-}
-
-} // namespace
 
 struct OverlaySurface::Listeners {
     static void configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
@@ -222,14 +160,14 @@ void OverlaySurface::present(std::span<const PixelRect> damage) {
         return;
     }
     if (frameCallback_ != nullptr) {
-        add(pendingDamage_, damage);
+        addDamage(pendingDamage_, damage);
         return;
     }
     commitFrame(damage);
 }
 
 void OverlaySurface::presentWithPunch(std::span<const PixelRect> damage) {
-    add(pendingDamage_, damage);
+    addDamage(pendingDamage_, damage);
 }
 
 void OverlaySurface::punch(std::span<const PixelRect> holes) {
@@ -271,7 +209,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
         buffers_->acquire(WL_SHM_FORMAT_ARGB8888, width_, height_, width_ * 4);
     if (buffer == nullptr) {
         // Every buffer is still on screen or memory ran out: try again at the next frame.
-        add(pendingDamage_, damage);
+        addDamage(pendingDamage_, damage);
         return;
     }
     auto entry = std::find_if(stale_.begin(), stale_.end(),
@@ -282,7 +220,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     }
     // Bring this buffer up to the canvas where it lags behind, then open the holes.
     std::vector<PixelRect> copy = std::move(entry->second);
-    add(copy, damage);
+    addDamage(copy, damage);
     // Only where the canvas has drawing does a hole show: elsewhere it is transparent anyway.
     std::vector<PixelRect> holes;
     const auto clear = [&](const PixelRect& region) {
@@ -319,7 +257,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     entry->second.assign(holes.begin(), holes.end());
     for (auto& [other, rects] : stale_) {
         if (other != buffer) {
-            add(rects, damage);
+            addDamage(rects, damage);
         }
     }
 
