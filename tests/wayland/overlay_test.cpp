@@ -254,7 +254,8 @@ TEST_F(OverlayInput, cursorCheckFindsCursorsInCopies) {
 }
 
 // A hole closed after its copy shows the overlay again once asked, though nothing else is
-// drawn meanwhile, or with the next holes, as does drawing held for them.
+// drawn meanwhile, or with the next holes, as does drawing held for them. Told where the
+// canvas holds drawing, a hole clears only there.
 TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
     InputDriver driver; // the seat's pointer, which the surface below follows
     ASSERT_TRUE(driver.ok() && driver.move(500, 300)); // its cursor away from the copies
@@ -309,6 +310,14 @@ TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
     overlay.punch({&next, 1});
     EXPECT_TRUE(shows(RGBA{0, 0, 0x80, 255}, drawn));
     EXPECT_TRUE(shows(red));
+
+    // Told where the canvas holds drawing, a hole clears only there.
+    overlay.closeHole(next);
+    overlay.setDrawn({hole});
+    const wayland::PixelRect strip{hole.x, hole.y, 32, hole.height};
+    overlay.punch({&strip, 1});
+    EXPECT_TRUE(shows(RGBA{0, 0x40, 0, 255})) << "the drawn part of the hole";
+    EXPECT_TRUE(shows(red, {hole.x + 16, hole.y, 8, 8})) << "the part told to be blank";
 }
 
 } // namespace

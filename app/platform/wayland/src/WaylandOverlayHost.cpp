@@ -430,19 +430,27 @@ void WaylandOverlayHost::closeHole(std::uint32_t displayId, PixelRect hole) {
     if (found == panels_.end()) {
         return;
     }
-    found->second->surface->closeHole(found->second->canvasHole(hole));
-    // Drawing the measurement the copy gave (posted before this) shows the overlay there again;
-    // where it changed nothing, this does, unless the next measurement's holes go out first,
-    // which show it too. (Within one turn, the compositor would show only the later commit.)
-    QMetaObject::invokeMethod(
-        context_.get(),
-        [this, displayId] {
-            OverlaySurface* s = surface(displayId);
-            if (s != nullptr && !pendingHoles_.contains(displayId)) {
-                s->showClosedHoles();
-            }
-        },
-        Qt::QueuedConnection);
+    OverlaySurface& surface = *found->second->surface;
+    surface.closeHole(found->second->canvasHole(hole));
+    // Drawing the measurement the copy gave shows the overlay there again; where it changed
+    // nothing, this does, unless the next measurement's holes go out first, which show it too.
+    // Posted once the last of a measurement's holes closes, after its copies have made that
+    // drawing (posted before this): within one turn, the compositor shows only the later commit.
+    if (!surface.holesOpen() && closedHoles_.insert(displayId).second && closedHoles_.size() == 1) {
+        QMetaObject::invokeMethod(
+            context_.get(), [this] { showClosedHoles(); }, Qt::QueuedConnection);
+    }
+}
+
+void WaylandOverlayHost::showClosedHoles() {
+    const std::set<std::uint32_t> displays = std::move(closedHoles_);
+    closedHoles_.clear();
+    for (const std::uint32_t id : displays) {
+        OverlaySurface* s = surface(id);
+        if (s != nullptr && !pendingHoles_.contains(id)) {
+            s->showClosedHoles();
+        }
+    }
 }
 
 } // namespace spanlet::wayland

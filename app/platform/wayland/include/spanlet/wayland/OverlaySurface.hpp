@@ -81,6 +81,8 @@ public:
     void setDrawn(std::vector<PixelRect> drawn) { drawn_ = std::move(drawn); }
     /// One hole punched earlier closes: the next present() shows the canvas there again.
     void closeHole(const PixelRect& hole);
+    /// Whether a hole punched earlier is still open.
+    [[nodiscard]] bool holesOpen() const noexcept { return !openHoles_.empty(); }
     /// Shows the canvas where holes shown in the last frame have closed since; nothing when
     /// none have (a frame since showed it already).
     void showClosedHoles();

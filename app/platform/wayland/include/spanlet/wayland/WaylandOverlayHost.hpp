@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include <spanlet/platform/OverlayHost.hpp>
@@ -81,6 +82,7 @@ private:
     void punch(std::uint32_t displayId, PixelRect hole, std::function<void()> ready);
     void punchPending();
     void closeHole(std::uint32_t displayId, PixelRect hole);
+    void showClosedHoles();
 
     WaylandConnection& connection_;
     WaylandDisplayPort& displays_;
@@ -96,6 +98,7 @@ private:
     OverlayInputMode mode_ = OverlayInputMode::idle;
     OverlayCursor cursor_ = OverlayCursor::arrow;
     std::map<std::uint32_t, Holes> pendingHoles_; ///< asked for in this event-loop turn
+    std::set<std::uint32_t> closedHoles_;         ///< displays whose holes closed in this turn
     std::unique_ptr<QObject> context_;            ///< for posted calls
     QTimer* rest_ = nullptr; ///< runs while the pointer has not stayed put long enough for a check
 };
