@@ -213,13 +213,13 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
         return;
     }
     auto entry = std::find_if(stale_.begin(), stale_.end(),
-                              [&](const auto& e) { return e.first == buffer; });
+                              [&](const Stale& e) { return e.buffer == buffer; });
     if (entry == stale_.end()) {
-        stale_.push_back({buffer, {{0, 0, width_, height_}}});
+        stale_.push_back({buffer, {{0, 0, width_, height_}}, std::nullopt});
         entry = std::prev(stale_.end());
     }
     // Bring this buffer up to the canvas where it lags behind, then open the holes.
-    std::vector<PixelRect> copy = std::move(entry->second);
+    std::vector<PixelRect> copy = std::move(entry->rects);
     addDamage(copy, damage);
     // Only where the canvas has drawing does a hole show: elsewhere it is transparent anyway.
     std::vector<PixelRect> holes;
@@ -240,8 +240,23 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
             }
         }
     }
+    // Where neither this buffer nor the canvas has drawing, both are transparent already: a
+    // measurement that moved on leaves its old place blank in the canvas and in the buffer that
+    // never showed it. Writing into a buffer that has left the cache is the costly part.
+    const auto blankInBoth = [&](const PixelRect& r) {
+        const auto touches = [&r](const std::vector<PixelRect>& drawn) {
+            return std::any_of(drawn.begin(), drawn.end(), [&r](const PixelRect& d) {
+                const PixelRect both = intersected(r, d);
+                return both.width > 0 && both.height > 0;
+            });
+        };
+        return drawn_ && entry->drawn && !touches(*drawn_) && !touches(*entry->drawn);
+    };
     auto* pixels = reinterpret_cast<std::uint32_t*>(buffer->bytes.data());
     for (const PixelRect& r : copy) {
+        if (blankInBoth(r)) {
+            continue;
+        }
         const PixelRect c = clipped(r, width_, height_);
         for (int y = c.y; y < c.y + c.height; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * width_ + c.x;
@@ -254,10 +269,11 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
             std::fill_n(pixels + static_cast<std::size_t>(y) * width_ + c.x, c.width, 0U);
         }
     }
-    entry->second.assign(holes.begin(), holes.end());
-    for (auto& [other, rects] : stale_) {
-        if (other != buffer) {
-            addDamage(rects, damage);
+    entry->rects.assign(holes.begin(), holes.end());
+    entry->drawn = drawn_;
+    for (Stale& other : stale_) {
+        if (other.buffer != buffer) {
+            addDamage(other.rects, damage);
         }
     }
 

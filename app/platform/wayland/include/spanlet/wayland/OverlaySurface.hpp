@@ -125,8 +125,14 @@ private:
     int width_ = 0; ///< device pixels
     int height_ = 0;
     std::vector<std::uint32_t> canvas_;
-    /// Per buffer: the rectangles where it differs from the canvas.
-    std::vector<std::pair<const void*, std::vector<PixelRect>>> stale_;
+    struct Stale {
+        const void* buffer = nullptr;
+        std::vector<PixelRect> rects; ///< where the buffer differs from the canvas
+        /// Where the buffer may hold drawing, as the canvas's was when it was last committed;
+        /// unknown until then.
+        std::optional<std::vector<PixelRect>> drawn;
+    };
+    std::vector<Stale> stale_;             ///< per buffer
     std::vector<PixelRect> pendingDamage_; ///< waiting for the frame callback
     std::vector<PixelRect> openHoles_;     ///< kept transparent until closeHole()
     std::vector<PixelRect> shownHoles_;    ///< the drawn parts of holes the last frame cleared
