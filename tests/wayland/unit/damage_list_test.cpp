@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -30,10 +31,8 @@ TEST(DamageList, joinsOverlapsAndKeepsEveryPixelWithinTheCap) {
     };
     for (int round = 0; round < 200; ++round) {
         std::vector<PixelRect> damage;
-        std::vector<PixelRect> all;
-        for (int i = 0; i < 30; ++i) {
-            all.push_back(any());
-        }
+        std::vector<PixelRect> all(30);
+        std::generate(all.begin(), all.end(), any);
         addDamage(damage, all, 12);
         std::vector<PixelRect> more(20);
         std::generate(more.begin(), more.end(), any);
