@@ -9,6 +9,9 @@
 #     published); see bench/latency_wayland.py;
 #   - Spanlet's and the compositor's CPU while the pointer moves at 60 Hz for <seconds> with
 #     snapping on, and Spanlet's CPU per published update;
+#   - at 1920×1080, the same with bench/run_latency.sh's motion over its scene (a circle around
+#     the middle, one turn in 4 s, over the 32 boxes of latency_probe's windows as wallpaper),
+#     without the trace as there: Spanlet's CPU per move, to set beside X11's;
 #   - with more than one compositor, each figure as a ratio to the first compositor's.
 # Usage: bench/run_latency_wayland.sh <build folder> [moves] [seconds] [compositors]
 # where compositors is "sway kwin" (the default), "sway" or "kwin".
@@ -108,12 +111,58 @@ one_size() {
     figures[$key]+=" $per_update $(percent $((a1 - a0))) $(percent $((s1 - s0)))"
 
     quit_spanlet
+    [ "$width" == 1920 ] && [ "$scale" == 1 ] && x11_motion "$name" "$width" "$height"
     stop_helpers
     # KWin may hang on its way out, after its session has ended.
     wait_until 5 gone "$compositor" || kill -KILL "$compositor" 2>/dev/null
     # KWin's session may take a moment to unmount its document portal in its runtime folder.
     wait_until 5 removed "$E2E_TMP/sway" "$E2E_TMP/kwin"
     export DBUS_SESSION_BUS_ADDRESS=$session_bus
+}
+
+# x11_motion <compositor> <width> <height>: Spanlet's CPU per move with the X11 benchmark's
+# motion over its scene, untraced, on the running compositor (needs compositor and pointer).
+x11_motion() {
+    local name=$1 width=$2 height=$3 png=$E2E_TMP/grid.png draw=() path=() i
+    # latency_probe's windows: 8 × 4 white cells above a 40-pixel strip, a box in each.
+    local w=$((width / 8)) h=$(((height - 40) / 4)) x y bw bh
+    for i in $(seq 0 31); do
+        x=$((i % 8 * w + w / 6 + i % 5))
+        y=$((i / 8 * h + h / 6 + i % 3))
+        bw=$((w * 2 / 3 - i % 7))
+        bh=$((h * 2 / 3 - i % 4))
+        draw+=(-fill "$(printf '#%06x' $(((i * 0x2F5D13) & 0x7F7F7F)))"
+            -draw "rectangle $x,$y $((x + bw - 1)),$((y + bh - 1))")
+    done
+    convert -size "${width}x${height}" xc:black -fill white \
+        -draw "rectangle 0,0 $((8 * w - 1)),$((4 * h - 1))" "${draw[@]}" "$png"
+    chmod 644 "$png"
+    case "$name" in
+    sway) sway_do output '*' bg "$png" center '#000000' ;;
+    kwin)
+        as_kwin_user swaybg -o '*' -i "$png" -m center -c '#000000' >/dev/null 2>&1 &
+        E2E_PIDS+=($!)
+        ;;
+    esac
+    sleep 0.5
+    # One turn of 240 points around the middle, radius 0.6 of the half height, as there.
+    read -r -a path < <(awk -v cx=$((width / 2)) -v cy=$((height / 2)) 'BEGIN {
+        r = (cx < cy ? cx : cy) * 0.6
+        for (i = 0; i < 240; i++) printf "%d,%d ", cx + int(r * cos(6.283185307179586 * i / 240)), cy + int(r * sin(6.283185307179586 * i / 240))
+    }')
+    SPANLET_TRACE='' start_spanlet_here
+    "$SPANLET" --command toggleSnapping
+    sleep 1
+    local a0 a1 s0 s1
+    a0=$(cpu_ticks "$SPANLET_PID")
+    s0=$(cpu_ticks "$compositor")
+    python3 "$driver" move "$pointer" "$seconds" 60 "${path[@]}"
+    a1=$(cpu_ticks "$SPANLET_PID")
+    s1=$(cpu_ticks "$compositor")
+    echo "  the X11 benchmark's motion and scene, untraced: spanlet CPU $(percent $((a1 - a0))) %," \
+        "$(awk -v t=$((a1 - a0)) -v n=$((seconds * 60)) -v hz="$hz" 'BEGIN {printf "%.3f", 1000 * t / hz / n}')" \
+        "ms per move; $name $(percent $((s1 - s0))) %"
+    quit_spanlet
 }
 
 # ratios <size>: each compositor's figures over the first one's.
