@@ -103,6 +103,7 @@ void PointerTracking::capture() {
         }
         measure();
     } else if (remeasure_.isCancelled()) {
+        remeasureAfter_ = lastCapture_;
         remeasure_ = ports_.clock.schedule(due - now, [weak = weakSelf()] {
             if (auto self = weak.lock()) {
                 self->remeasured();
@@ -138,6 +139,13 @@ void PointerTracking::stopWatching() {
 
 void PointerTracking::remeasured() {
     remeasure_ = TimerHandle();
+    if (lastCapture_ != remeasureAfter_) {
+        // Measured since this was set: the interval counts from that capture.
+        if (*sources_.snapping && !capturing_) {
+            capture();
+        }
+        return;
+    }
     // Timers may fire a little early; the still pointer is measured all the same.
     if (*sources_.snapping && !capturing_ &&
         (*pointer_ != lastCapturePointer_ || !waitForChange())) {
@@ -149,7 +157,8 @@ void PointerTracking::measure() {
     if (!display_) {
         return;
     }
-    remeasure_.cancel();
+    // A timer set stays: it is the one for the next still pointer too, so that a moving pointer
+    // sets one a second rather than one per capture.
     stopWatching(); // a moving pointer's captures are not watched
     capturing_ = true;
     stale_ = false;

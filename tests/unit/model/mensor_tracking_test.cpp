@@ -58,8 +58,22 @@ TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerIsMeasuredOnceASecond) {
     EXPECT_EQ(captures(), 3);
     EXPECT_EQ(platform.capture.maxInFlight, 3);
     advance(100ms);
-    pointAt({232, 140});
-    EXPECT_EQ(captures(), 4);
+    // A moving pointer keeps the one timer rather than setting one per capture that lands.
+    fakes::CallLog log;
+    platform.clock.log = &log;
+    const int before = captures();
+    for (double x = 232; x < 242; ++x) {
+        pointAt({x, 140});
+        advance(100ms);
+    }
+    EXPECT_EQ(captures(), 13);
+    // Each capture's answers come through the clock, one per request; the rest are timers.
+    EXPECT_LE(log.entries.size() - 3U * static_cast<unsigned>(captures() - before), 1U);
+    platform.clock.log = nullptr;
+    advance(PointerTracking::remeasureInterval - 1ms);
+    EXPECT_EQ(captures(), 13); // a second after the last capture, not after the first
+    advance(1ms);
+    EXPECT_EQ(captures(), 14);
     EXPECT_EQ(filters(), 1); // reused from the cache for five seconds
     advance(5s);
     EXPECT_EQ(filters(), 2);

@@ -147,6 +147,7 @@ private:
 
     bool following_ = false;
     TimerHandle remeasure_;
+    Clock::Instant remeasureAfter_ = distantPast; ///< the capture remeasure_ was set after
     bool capturing_ = false;
     Clock::Instant lastCapture_ = distantPast;
     Point lastCapturePointer_{-1, -1};
