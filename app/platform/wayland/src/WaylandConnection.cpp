@@ -186,13 +186,10 @@ bool WaylandConnection::dispatch() {
         }
     }
     wl_display_flush(display_);
-    pollfd p{fd(), POLLIN, 0};
-    if (poll(&p, 1, 0) > 0) {
-        if (wl_display_read_events(display_) < 0) {
-            return false;
-        }
-    } else {
-        wl_display_cancel_read(display_);
+    // The socket said it is readable, and libwayland reads without blocking: with nothing there
+    // (a round trip elsewhere read it first) this reads nothing and ends the read all the same.
+    if (wl_display_read_events(display_) < 0) {
+        return false;
     }
     const bool dispatched = wl_display_dispatch_pending(display_) >= 0;
     afterDispatch();
