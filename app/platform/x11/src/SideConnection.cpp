@@ -34,8 +34,11 @@ SideConnection::SideConnection() {
     sharedMemory_ = shm != nullptr && shm->present != 0;
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_),
                                                   QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                     [this] { readEvents(); });
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+        if (drain(true) && onMotionSettled_) {
+            onMotionSettled_();
+        }
+    });
     report_ = std::make_unique<QTimer>();
     report_->setSingleShot(true);
     report_->setInterval(0);
@@ -62,21 +65,24 @@ void SideConnection::readQueued() {
     drain(false);
 }
 
-void SideConnection::drain(bool readSocket) {
+bool SideConnection::drain(bool readSocket) {
     if (connection_ == nullptr) {
-        return;
+        return false;
     }
+    bool motion = false;
     while (xcb_generic_event_t* event = readSocket ? xcb_poll_for_event(connection_)
                                                    : xcb_poll_for_queued_event(connection_)) {
         learn(event->full_sequence);
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY && onMapped_) {
             mapped_.push_back(reinterpret_cast<const xcb_map_notify_event_t*>(event)->window);
         } else if (onMotion_ && isPointerMotion(event)) {
+            motion = true;
             onMotion_();
         }
         std::free(event);
     }
     scheduleReport();
+    return motion;
 }
 
 void SideConnection::scheduleReport() {
@@ -137,7 +143,8 @@ void SideConnection::setOnWindowMapped(std::function<void(std::uint32_t)> handle
     }
 }
 
-bool SideConnection::setOnPointerMotion(std::function<void()> handler) {
+bool SideConnection::setOnPointerMotion(std::function<void()> handler,
+                                        std::function<void()> settled) {
     if (connection_ == nullptr) {
         return false;
     }
@@ -158,10 +165,12 @@ bool SideConnection::setOnPointerMotion(std::function<void()> handler) {
     }
     if (input_ < 0) {
         onMotion_ = nullptr;
+        onMotionSettled_ = nullptr;
         return false;
     }
     const bool watching = static_cast<bool>(onMotion_);
     onMotion_ = std::move(handler);
+    onMotionSettled_ = onMotion_ ? std::move(settled) : nullptr;
     if (watching != static_cast<bool>(onMotion_)) {
         struct {
             xcb_input_event_mask_t head;

@@ -130,7 +130,8 @@ void X11DisplayPort::setPointerHandler(std::function<void(Point)> handler) {
         return;
     }
     const bool polling =
-        connection_ == nullptr || !side_->setOnPointerMotion([this] { motionSeen(); });
+        connection_ == nullptr ||
+        !side_->setOnPointerMotion([this] { motionSeen(); }, [this] { motionSettled(); });
     read_->setSingleShot(!polling);
     // The first read on the next turn: the pointer may have moved before motion was watched.
     read_->start(polling ? pollPeriod : std::chrono::milliseconds::zero());
@@ -143,6 +144,15 @@ void X11DisplayPort::motionSeen() {
     const auto since = std::chrono::steady_clock::now() - lastRead_;
     read_->start(since >= readGap ? std::chrono::milliseconds::zero()
                                   : std::chrono::ceil<std::chrono::milliseconds>(readGap - since));
+}
+
+void X11DisplayPort::motionSettled() {
+    // A read due now is made now, not on the event loop's next turn: that turn would be one
+    // more wake-up for every move.
+    if (read_->isActive() && read_->remainingTime() == 0) {
+        read_->stop();
+        readPointer();
+    }
 }
 
 void X11DisplayPort::readPointer() {

@@ -50,12 +50,15 @@ public:
     /// `handler` runs with each top-level window any client maps; empty stops watching.
     void setOnWindowMapped(std::function<void(std::uint32_t)> handler);
     /// `handler` runs each time this connection reads pointer motion (XInput 2 raw motion on
-    /// the root, from any device): from within any read, so it should only take note. Empty
-    /// stops watching. False, and nothing watched, when the server has no XInput 2.1.
-    bool setOnPointerMotion(std::function<void()> handler);
+    /// the root, from any device): from within any read, so it should only take note. `settled`
+    /// runs after a read the event loop woke for that brought motion, outside any other call:
+    /// where what was noted may be acted on at once. Empty stops watching. False, and nothing
+    /// watched, when the server has no XInput 2.1.
+    bool setOnPointerMotion(std::function<void()> handler, std::function<void()> settled = {});
 
 private:
-    void drain(bool readSocket);
+    /// Whether it read pointer motion.
+    bool drain(bool readSocket);
     void learn(unsigned int sequence);
     void scheduleReport();
     void reportMapped();
@@ -69,6 +72,7 @@ private:
     unsigned int carriedOut_ = 0;
     std::function<void(std::uint32_t)> onMapped_;
     std::function<void()> onMotion_;
+    std::function<void()> onMotionSettled_;
     /// XInput's major opcode once it answered for version 2.1; 0 before asking, -1 without it.
     int input_ = 0;
     std::vector<std::uint32_t> mapped_; ///< read, not yet reported

@@ -25,9 +25,9 @@ class SideConnection;
 /// Displays and pointer on X11, read through Qt's own XCB connection (the pointer through the
 /// side connection). Main thread only; needs a QGuiApplication on the xcb platform.
 ///
-/// A watched pointer is read when the server reports raw motion (XInput 2), at most once per
-/// turn of the event loop and once per readGap, and handed on when it moved; a still pointer
-/// costs nothing. A warp by some client moves no device, so it is handed on with the next
+/// A watched pointer is read when the server reports raw motion (XInput 2), once the events
+/// read with it are handled and at most once per readGap, and handed on when it moved; a still
+/// pointer costs nothing. A warp by some client moves no device, so it is handed on with the next
 /// motion (pointerLocation() sees it at once). Without XInput 2 the pointer is read every
 /// pollPeriod instead.
 ///
@@ -81,6 +81,7 @@ private:
     [[nodiscard]] const std::vector<Display>& knownDisplays() const;
     /// Motion was reported: a read is due.
     void motionSeen();
+    void motionSettled();
     /// Reads the pointer and hands it on when it moved.
     void readPointer();
 
