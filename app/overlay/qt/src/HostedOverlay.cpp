@@ -8,6 +8,7 @@
 #include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/overlay/SceneBuilder.hpp>
 #include <spanlet/overlay/qt/HostedOverlay.hpp>
+#include <spanlet/platform/qt/TurnEnd.hpp>
 #include <spanlet/screen/Desktop.hpp>
 
 namespace spanlet {
@@ -80,16 +81,11 @@ void HostedOverlay::scheduleRepaint() {
         return;
     }
     repaintPending_ = true;
-    // A posted call, not a zero-length timer: that would make and destroy a timer object on
-    // every pointer move.
-    QMetaObject::invokeMethod(
-        &context_,
-        [this] {
-            if (repaintPending_) {
-                repaintNow();
-            }
-        },
-        Qt::QueuedConnection);
+    atTurnEnd(&context_, [this] {
+        if (repaintPending_) {
+            repaintNow();
+        }
+    });
 }
 
 void HostedOverlay::repaintNow() {

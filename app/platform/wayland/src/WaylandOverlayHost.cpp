@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <spanlet/DevicePixels.hpp>
+#include <spanlet/platform/qt/TurnEnd.hpp>
 #include <spanlet/wayland/CursorCheck.hpp>
 #include <spanlet/wayland/HoleCapture.hpp>
 #include <spanlet/wayland/Outputs.hpp>
@@ -401,8 +402,7 @@ void WaylandOverlayHost::punch(std::uint32_t displayId, PixelRect hole,
     holes.rects.push_back(hole);
     holes.ready.push_back(std::move(ready));
     if (first) {
-        QMetaObject::invokeMethod(
-            context_.get(), [this] { punchPending(); }, Qt::QueuedConnection);
+        atTurnEnd(context_.get(), [this] { punchPending(); });
     }
 }
 
@@ -434,11 +434,11 @@ void WaylandOverlayHost::closeHole(std::uint32_t displayId, PixelRect hole) {
     surface.closeHole(found->second->canvasHole(hole));
     // Drawing the measurement the copy gave shows the overlay there again; where it changed
     // nothing, this does, unless the next measurement's holes go out first, which show it too.
-    // Posted once the last of a measurement's holes closes, after its copies have made that
-    // drawing (posted before this): within one turn, the compositor shows only the later commit.
+    // Asked for once the last of a measurement's holes closes, after its copies have made that
+    // drawing (asked for before this): within one turn, the compositor shows only the later
+    // commit.
     if (!surface.holesOpen() && closedHoles_.insert(displayId).second && closedHoles_.size() == 1) {
-        QMetaObject::invokeMethod(
-            context_.get(), [this] { showClosedHoles(); }, Qt::QueuedConnection);
+        atTurnEnd(context_.get(), [this] { showClosedHoles(); });
     }
 }
 

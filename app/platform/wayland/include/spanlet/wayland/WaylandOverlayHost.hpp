@@ -99,7 +99,7 @@ private:
     OverlayCursor cursor_ = OverlayCursor::arrow;
     std::map<std::uint32_t, Holes> pendingHoles_; ///< asked for in this event-loop turn
     std::set<std::uint32_t> closedHoles_;         ///< displays whose holes closed in this turn
-    std::unique_ptr<QObject> context_;            ///< for posted calls
+    std::unique_ptr<QObject> context_;            ///< for calls at the turn's end and posted ones
     QTimer* rest_ = nullptr; ///< runs while the pointer has not stayed put long enough for a check
 };
 

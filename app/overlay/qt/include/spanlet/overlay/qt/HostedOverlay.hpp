@@ -110,7 +110,7 @@ private:
     std::optional<PickingState> picking_;
     GuideEditor* dragging_ = nullptr; ///< the editor a left button went down on
     bool repaintPending_ = false;
-    QObject context_; ///< for posted calls
+    QObject context_; ///< for calls at the turn's end
     std::vector<Subscription> subscriptions_;
 };
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+
+class QObject;
+
+namespace spanlet {
+
+/// Runs `work` once this turn of the event loop is over, before the loop waits again: all such
+/// work in the order asked for, unless `context` is gone by then. A posted call does the same
+/// but wakes the loop through its wake-up descriptor and costs a turn of its own, on every
+/// pointer move where the overlay repaints. Where events are processed without waiting, it runs
+/// on that loop's next turn. Main thread only, with a QCoreApplication.
+void atTurnEnd(QObject* context, std::function<void()> work);
+
+} // namespace spanlet

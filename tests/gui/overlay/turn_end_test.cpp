@@ -1,0 +1,46 @@
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+#include <spanlet/platform/qt/TurnEnd.hpp>
+
+namespace spanlet::test {
+namespace {
+
+// Work asked for in a turn runs once it is over, in the order asked (what it asks for in turn
+// after it), never inside the call, and not once its context is gone; also in a loop that
+// processes events without waiting.
+TEST(TurnEndTest, RunsInOrderAfterTheTurnUnlessItsContextIsGone) {
+    std::vector<int> ran;
+    QObject context;
+    auto gone = std::make_unique<QObject>();
+    QEventLoop loop;
+    QTimer::singleShot(0, &context, [&] {
+        atTurnEnd(&context, [&] {
+            ran.push_back(1);
+            atTurnEnd(&context, [&] {
+                ran.push_back(3);
+                loop.quit();
+            });
+        });
+        atTurnEnd(gone.get(), [&] { ran.push_back(0); });
+        atTurnEnd(&context, [&] { ran.push_back(2); });
+        gone.reset();
+        EXPECT_TRUE(ran.empty());
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+
+    atTurnEnd(&context, [&] { ran.push_back(4); });
+    for (int i = 0; i < 10 && ran.size() < 4; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(ran.back(), 4);
+}
+
+} // namespace
+} // namespace spanlet::test
