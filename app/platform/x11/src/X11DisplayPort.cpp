@@ -64,7 +64,7 @@ X11DisplayPort::X11DisplayPort(std::unique_ptr<x11::SideConnection> owned,
     read_->setTimerType(Qt::PreciseTimer);
     QObject::connect(read_.get(), &QTimer::timeout, context_.get(), [this] { readPointer(); });
     connection_ = qtConnection();
-    if (connection_) {
+    if (connection_ != nullptr) {
         root_ = defaultRoot(connection_);
     }
 }
@@ -87,7 +87,7 @@ const std::vector<X11DisplayPort::Display>& X11DisplayPort::knownDisplays() cons
         return *cache_;
     }
     std::vector<x11::Monitor> monitors;
-    if (connection_) {
+    if (connection_ != nullptr) {
         monitors = x11::randrMonitors(connection_, root_);
     }
     const QList<QScreen*> screens = screensPrimaryFirst();
