@@ -1,3 +1,4 @@
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -35,8 +36,17 @@ TEST(TurnEndTest, RunsInOrderAfterTheTurnUnlessItsContextIsGone) {
     loop.exec();
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 
+    // Work asked for while the queue runs runs with it, and nothing is left to turn the loop
+    // again: waiting for events after that waits for the next one.
+    bool next = false;
+    atTurnEnd(&context, [&] { atTurnEnd(&context, [&] { ran.push_back(5); }); });
+    QTimer::singleShot(50, &context, [&] { next = true; });
+    QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_EQ(ran.back(), 5);
+    EXPECT_TRUE(next) << "the loop turned again with nothing to do";
+
     atTurnEnd(&context, [&] { ran.push_back(4); });
-    for (int i = 0; i < 10 && ran.size() < 4; ++i) {
+    for (int i = 0; i < 10 && ran.back() != 4; ++i) {
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(ran.back(), 4);

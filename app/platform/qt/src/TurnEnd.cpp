@@ -31,9 +31,6 @@ Queue& queue() {
 
 void drain() {
     Queue& q = queue();
-    if (!q.fallback.isNull()) {
-        q.fallback->stop();
-    }
     // Work may ask for more: that runs in this drain too, after it.
     while (!q.work.empty()) {
         std::vector<Work> batch = std::exchange(q.work, {});
@@ -42,6 +39,11 @@ void drain() {
                 w.run();
             }
         }
+    }
+    // Everything asked for has run, including what was asked for meanwhile: the fallback has
+    // nothing left to do, and left running it would make the loop turn once more.
+    if (!q.fallback.isNull()) {
+        q.fallback->stop();
     }
 }
 
