@@ -157,6 +157,25 @@ std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy) {
         op);
 }
 
+DrawOp translated(const DrawOp& op, double dx, double dy) {
+    if (std::optional<DrawOp> shaped = moved(op, dx, dy)) {
+        return std::move(*shaped);
+    }
+    const auto shift = [dx, dy](Rect r) { return Rect{r.x + dx, r.y + dy, r.width, r.height}; };
+    if (const auto* fill = std::get_if<FillRect>(&op)) {
+        return FillRect{shift(fill->rect), fill->color};
+    }
+    if (const auto* pixels = std::get_if<FillPixels>(&op)) {
+        return FillPixels{shift(pixels->rect), pixels->pixels};
+    }
+    if (const auto* clip = std::get_if<PushClip>(&op)) {
+        PushClip copy = *clip;
+        copy.path.translate(dx, dy);
+        return copy;
+    }
+    return op;
+}
+
 std::optional<Rect> DrawList::bounds() const {
     std::optional<Rect> result;
     for (const DrawOp& op : ops) {

@@ -37,7 +37,7 @@ const std::string OverlayPainter::editingBannerText =
     "Editing guides: drag to move · Tab selects · arrows nudge · Delete removes · V or H adds · "
     "Esc when done";
 
-DrawList OverlayPainter::paint() const {
+DrawList OverlayPainter::paint(Span* loupe) const {
     DrawList list;
     drawGuides(list, false);
     drawGuides(list, true);
@@ -50,8 +50,12 @@ DrawList OverlayPainter::paint() const {
     if (scene_.live) {
         drawCross(list, *scene_.live, OverlayColors::live, true);
     }
+    const std::size_t loupeFirst = list.ops.size();
     if (scene_.loupe && scene_.pointer) {
         drawLoupe(list, *scene_.loupe, *scene_.pointer);
+    }
+    if (loupe != nullptr) {
+        *loupe = {loupeFirst, list.ops.size()};
     }
     if (scene_.message) {
         drawMessage(list, *scene_.message);
@@ -195,8 +199,9 @@ Rect OverlayPainter::label(DrawList& list, std::string text, Point at,
     return draw::addLabelBox(list, measurer_, scene_.size, std::move(text), at, style);
 }
 
-DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer) {
-    return OverlayPainter(scene, measurer).paint();
+DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer,
+                       OverlayPainter::Span* loupe) {
+    return OverlayPainter(scene, measurer).paint(loupe);
 }
 
 } // namespace spanlet

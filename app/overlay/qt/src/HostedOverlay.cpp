@@ -45,10 +45,13 @@ HostedOverlay::HostedOverlay(OverlayHost& host, const DisplayPort& displays)
     host_.bind([this](std::uint32_t id, const OverlayCanvas& canvas,
                       std::span<const Rect> rects) { paint(id, canvas, rects); },
                this);
+    host_.bindFloating([this](std::uint32_t id, const OverlayCanvas& canvas,
+                              std::span<const Rect> /*rects*/) { paintFloating(id, canvas); });
 }
 
 HostedOverlay::~HostedOverlay() {
     subscriptions_.clear();
+    host_.bindFloating({});
     host_.bind({}, nullptr);
 }
 
@@ -103,15 +106,17 @@ void HostedOverlay::repaintNow() {
     }
     for (auto& [id, surface] : surfaces_) {
         draw::DrawList list;
+        OverlayPainter::Span loupe;
         if (needed) {
             for (const ScreenInfo& screen : *model_->screens()) {
                 if (screen.id == id) {
-                    list = layoutOverlay(buildScene(screen, input), surface->renderer.measurer());
+                    list = layoutOverlay(buildScene(screen, input), surface->renderer.measurer(),
+                                         &loupe);
                     break;
                 }
             }
         }
-        present(id, *surface, std::move(list));
+        present(id, *surface, std::move(list), loupe);
     }
 }
 
@@ -171,24 +176,102 @@ void HostedOverlay::stopPicking() {
     }
 }
 
-void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list) {
+void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
+                            OverlayPainter::Span loupe) {
     if (list == surface.shown) {
         return;
     }
+    surface.shown = std::move(list);
+    placeLoupe(displayId, surface, loupe);
+    const draw::DrawList& painted = surface.base ? *surface.base : surface.shown;
     const double scale = host_.scale(displayId);
-    std::vector<QRect> next = draw::drawnRects(list, scale);
+    std::vector<QRect> next = draw::drawnRects(painted, scale);
     std::vector<QRect> damage = surface.drawn;
     damage.insert(damage.end(), next.begin(), next.end());
     damage = draw::mergedRects(std::move(damage));
-    surface.shown = std::move(list);
     surface.drawn = std::move(next);
     std::vector<DeviceRect> shape;
     if (host_.cutsToDrawing(displayId)) {
-        shape = deviceRects(draw::drawnDeviceRegion(surface.shown, scale));
+        shape = deviceRects(draw::drawnDeviceRegion(painted, scale));
     }
     const std::vector<Rect> damaged = points(damage);
     const std::vector<Rect> drawn = points(surface.drawn);
     host_.update(displayId, {damaged, drawn, shape});
+}
+
+void HostedOverlay::placeLoupe(std::uint32_t displayId, Surface& surface,
+                               OverlayPainter::Span loupe) {
+    const std::vector<draw::DrawOp>& ops = surface.shown.ops;
+    std::optional<Rect> area;
+    if (loupe.last > loupe.first && loupe.last <= ops.size() && host_.floats(displayId)) {
+        for (std::size_t i = loupe.first; i < loupe.last; ++i) {
+            area = draw::united(area, draw::bounds(ops[i]));
+        }
+    }
+    const double scale = host_.scale(displayId);
+    std::optional<DeviceRect> frame;
+    if (area) {
+        // Whole device pixels around it, one more each side for antialiasing, within the display
+        // (beyond it, the part would show on the next one).
+        const QRect around(QPoint(static_cast<int>(std::floor(area->x * scale)) - 1,
+                                  static_cast<int>(std::floor(area->y * scale)) - 1),
+                           QPoint(static_cast<int>(std::ceil(area->maxX() * scale)),
+                                  static_cast<int>(std::ceil(area->maxY() * scale))));
+        QRect display = around;
+        for (const ScreenInfo& screen : *model_->screens()) {
+            if (screen.id == displayId) {
+                display = QRect(0, 0, static_cast<int>(std::lround(screen.frame.width * scale)),
+                                static_cast<int>(std::lround(screen.frame.height * scale)));
+            }
+        }
+        const QRect inside = around.intersected(display);
+        if (!inside.isEmpty()) {
+            frame = DeviceRect{inside.x(), inside.y(), inside.width(), inside.height()};
+        }
+    }
+    if (!frame) {
+        surface.base.reset();
+        surface.floating = {};
+        if (std::exchange(surface.floatingFrame, std::nullopt)) {
+            host_.placeFloating(displayId, std::nullopt, false);
+        }
+        return;
+    }
+    draw::DrawList base;
+    draw::DrawList floating;
+    base.ops.reserve(ops.size() - (loupe.last - loupe.first));
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        if (i < loupe.first || i >= loupe.last) {
+            base.ops.push_back(ops[i]);
+        } else {
+            floating.ops.push_back(draw::translated(ops[i], -frame->x / scale, -frame->y / scale));
+        }
+    }
+    const bool repaint = !surface.floatingFrame || surface.floatingFrame->width != frame->width ||
+                         surface.floatingFrame->height != frame->height ||
+                         floating != surface.floating;
+    surface.base = std::move(base);
+    surface.floating = std::move(floating);
+    surface.floatingFrame = frame;
+    host_.placeFloating(displayId, frame, repaint);
+}
+
+void HostedOverlay::paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas) {
+    const auto found = surfaces_.find(displayId);
+    if (found == surfaces_.end()) {
+        return;
+    }
+    Surface& surface = *found->second;
+    QImage& image = surface.floatingCanvas;
+    if (image.constBits() != canvas.bits || image.width() != canvas.width ||
+        image.height() != canvas.height || image.bytesPerLine() != canvas.stride) {
+        image = QImage(canvas.bits, canvas.width, canvas.height, canvas.stride,
+                       QImage::Format_ARGB32_Premultiplied);
+    }
+    image.setDevicePixelRatio(canvas.scale);
+    const QRect all(0, 0, static_cast<int>(std::ceil(canvas.width / canvas.scale)),
+                    static_cast<int>(std::ceil(canvas.height / canvas.scale)));
+    draw::repaintImage(surface.renderer, image, surface.floating, {all});
 }
 
 void HostedOverlay::paint(std::uint32_t displayId, const OverlayCanvas& canvas,
@@ -211,7 +294,9 @@ void HostedOverlay::paint(std::uint32_t displayId, const OverlayCanvas& canvas,
     for (const Rect& r : rects) {
         logical.emplace_back(whole(r.x), whole(r.y), whole(r.width), whole(r.height));
     }
-    draw::repaintImage(found->second->renderer, image, found->second->shown, logical);
+    const Surface& surface = *found->second;
+    draw::repaintImage(found->second->renderer, image, surface.base ? *surface.base : surface.shown,
+                       logical);
 }
 
 const draw::DrawList& HostedOverlay::drawList(std::uint32_t displayId) const {

@@ -151,6 +151,10 @@ void CaptureConnection::drainEvents() {
             // is read from now on, since the server carries out our requests in order.
             xcb_damage_subtract(connection_, damage->damage, XCB_NONE, XCB_NONE);
             forgetDamaged(damage->drawable, raw->full_sequence);
+        } else if (type == XCB_CONFIGURE_NOTIFY &&
+                   ownTopLevels_.count(
+                       reinterpret_cast<const xcb_configure_notify_event_t*>(raw)->window) != 0) {
+            // One of ours moved (the floating loupe on every move): no capture shows it.
         } else if (isStructureEvent(type) || (xfixesEvent_ != 0 && type == xfixesEvent_)) {
             stackDirty_ = true;
             changed_ = true;

@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <cmath>
 
 #include <spanlet/platform/qt/QtOverlayInput.hpp>
 #include <spanlet/screen/Desktop.hpp>
@@ -32,7 +33,7 @@ QScreen* qtScreen(const Rect& frame) {
 
 } // namespace
 
-X11OverlayHost::X11OverlayHost(const DisplayPort& displays, OverlaySurfaces& surfaces)
+X11OverlayHost::X11OverlayHost(const X11DisplayPort& displays, OverlaySurfaces& surfaces)
     : displays_(displays), surfaces_(surfaces) {
     surfaces_.setOnWindowMapped([this](NativeWindow window) { otherWindowMapped(window); });
 }
@@ -50,6 +51,7 @@ void X11OverlayHost::discardPanels() {
     if (!menu_.isNull()) {
         menu_->close();
     }
+    floating_.clear();
     for (auto& [id, panel] : panels_) {
         panel->hide();
         surfaces_.removeOwnWindow(panel->winId());
@@ -99,6 +101,13 @@ void X11OverlayHost::setShown(bool shown) {
             panel->showOnTop();
         } else if (!shown && panel->isVisible()) {
             panel->hide();
+        }
+    }
+    for (auto& [id, floating] : floating_) {
+        if (shown) {
+            showFloating(id);
+        } else if (floating.surface) {
+            floating.surface->hide();
         }
     }
     if (shown && refocus_) {
@@ -192,6 +201,70 @@ void X11OverlayHost::showMenu(Point at, std::vector<std::string> titles,
     menu->popup(QPointF(at.x, at.y).toPoint());
 }
 
+bool X11OverlayHost::floats(std::uint32_t displayId) const {
+    const OverlayPanel* p = panel(displayId);
+    return p != nullptr && !p->shapeMode() && !floatingFailed_;
+}
+
+void X11OverlayHost::bindFloating(OverlayPaint paint) {
+    floatingPaint_ = std::move(paint);
+}
+
+void X11OverlayHost::placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
+                                   bool repaint) {
+    const OverlayPanel* base = panel(displayId);
+    Floating& floating = floating_[displayId];
+    floating.frame =
+        base != nullptr && frame && frame->width > 0 && frame->height > 0 ? frame : std::nullopt;
+    if (!floating.frame) {
+        if (floating.surface) {
+            floating.surface->hide();
+        }
+        return;
+    }
+    if (!floating.surface) {
+        floating.surface = surfaces_.floatingSurface();
+        if (!floating.surface) {
+            floatingFailed_ = true; // the next frame has the loupe on the panel again
+            return;
+        }
+        repaint = true;
+    }
+    if (repaint) {
+        const SurfaceFrame memory = floating.surface->frame(frame->width, frame->height);
+        if (floatingPaint_ && memory.bits != nullptr) {
+            const OverlayCanvas canvas{
+                memory.bits, memory.width, memory.height, memory.stride, base->devicePixelRatioF(),
+                false};
+            floatingPaint_(displayId, canvas, {});
+        }
+        if (!floating.surface->present()) {
+            floating.surface.reset();
+            floatingFailed_ = true;
+            return;
+        }
+    }
+    if (base->isVisible()) {
+        showFloating(displayId);
+    }
+}
+
+void X11OverlayHost::showFloating(std::uint32_t displayId) {
+    const Floating& floating = floating_[displayId];
+    const OverlayPanel* base = panel(displayId);
+    if (!floating.surface || !floating.frame || base == nullptr) {
+        return;
+    }
+    for (const X11DisplayPort::Display& d : displays_.displays()) {
+        if (d.info.id == displayId) {
+            floating.surface->show(static_cast<int>(d.deviceFrame.x) + floating.frame->x,
+                                   static_cast<int>(d.deviceFrame.y) + floating.frame->y,
+                                   base->winId());
+            return;
+        }
+    }
+}
+
 std::vector<OverlayPanel*> X11OverlayHost::panels() const {
     std::vector<OverlayPanel*> out;
     for (const auto& [id, panel] : panels_) {
@@ -215,10 +288,19 @@ void X11OverlayHost::otherWindowMapped(NativeWindow window) {
             return;
         }
     }
+    for (const auto& [id, floating] : floating_) {
+        if (floating.surface && floating.surface->window() == window) {
+            return;
+        }
+    }
     for (auto& [id, panel] : panels_) {
         if (panel->isVisible()) {
             panel->raise();
         }
+    }
+    surfaces_.flush(); // the panels' restacking first, then the floating parts' above them
+    for (auto& [id, floating] : floating_) {
+        showFloating(id);
     }
     // Our other windows that keep their own place on top (the ruler, the sampler's loupe) go
     // back above the window and the panels.

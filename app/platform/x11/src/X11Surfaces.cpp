@@ -6,6 +6,7 @@
 #include <spanlet/x11/SideConnection.hpp>
 #include <spanlet/x11/X11Surfaces.hpp>
 
+#include "FloatingWindow.hpp"
 #include "ImagePresenter.hpp"
 #include "QtXcb.hpp"
 #include "XcbReply.hpp"
@@ -103,6 +104,10 @@ void X11Surfaces::setInputFocus(NativeWindow window) {
     }
     xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, target, XCB_CURRENT_TIME);
     xcb_flush(c);
+}
+
+std::unique_ptr<FloatingSurface> X11Surfaces::floatingSurface() {
+    return x11::FloatingWindow::make(side_, own_);
 }
 
 void X11Surfaces::flush() {

@@ -174,6 +174,8 @@ std::optional<Rect> bounds(const DrawOp& op);
 /// `op` moved by (dx, dy) points; nothing for fills of rectangles and pixels and for clips,
 /// which no cache keys by shape.
 std::optional<DrawOp> moved(const DrawOp& op, double dx, double dy);
+/// `op` moved by (dx, dy) points, whatever it is.
+DrawOp translated(const DrawOp& op, double dx, double dy);
 
 /// Operations in paint order.
 struct DrawList {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include <spanlet/Cross.hpp>
@@ -20,9 +21,16 @@ public:
     OverlayPainter(const OverlayScene& scene, const draw::TextMeasurer& measurer)
         : scene_(scene), measurer_(measurer) {}
 
+    /// Where in a list the loupe's operations are: [first, last).
+    struct Span {
+        std::size_t first = 0;
+        std::size_t last = 0;
+    };
+
     /// The whole scene, in paint order: unselected guides, selected guides, gap labels, kept
-    /// measurements, the live one, the loupe, the message, the editing banner.
-    [[nodiscard]] draw::DrawList paint() const;
+    /// measurements, the live one, the loupe, the message, the editing banner. Where `loupe`
+    /// is given, it is set to the loupe's operations (empty without one).
+    [[nodiscard]] draw::DrawList paint(Span* loupe = nullptr) const;
 
     void drawGuides(draw::DrawList& list, bool selected) const;
     void drawGapLabel(draw::DrawList& list, const OverlayScene::GapLabel& gap) const;
@@ -46,7 +54,8 @@ private:
     const draw::TextMeasurer& measurer_;
 };
 
-/// OverlayPainter(scene, measurer).paint().
-draw::DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer);
+/// OverlayPainter(scene, measurer).paint(loupe).
+draw::DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer,
+                             OverlayPainter::Span* loupe = nullptr);
 
 } // namespace spanlet

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -153,6 +154,18 @@ public:
     /// Whether the overlay takes the pointer while snapping (OverlayInputMode::snapping): a click
     /// then keeps the measurement and Escape ends snapping.
     [[nodiscard]] virtual bool takesPointerWhileSnapping() const = 0;
+
+    /// Whether the display's surface has a floating part above it that the window system
+    /// moves: a small picture (the loupe) that then costs a move, not a repaint of both places,
+    /// when only its place changes.
+    [[nodiscard]] virtual bool floats(std::uint32_t /*displayId*/) const { return false; }
+    /// Who paints the floating parts: the whole canvas of a display's floating part, whose
+    /// point (0, 0) is its frame's top-left. Unbound with an empty function.
+    virtual void bindFloating(OverlayPaint /*paint*/) {}
+    /// Shows the display's floating part on `frame` (device pixels, display-local), repainted
+    /// first when `repaint`; hides it without one. Shown only while the surfaces are.
+    virtual void placeFloating(std::uint32_t /*displayId*/, std::optional<DeviceRect> /*frame*/,
+                               bool /*repaint*/) {}
 };
 
 } // namespace spanlet

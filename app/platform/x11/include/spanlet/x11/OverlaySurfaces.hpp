@@ -36,6 +36,21 @@ public:
     virtual bool present(std::span<const DeviceRect> rects) = 0;
 };
 
+/// A small window of ours above a panel that the window system moves: the picture in it is
+/// painted only when it changes. Input passes through it; captures leave it out.
+class FloatingSurface {
+public:
+    virtual ~FloatingSurface() = default;
+    [[nodiscard]] virtual NativeWindow window() const = 0;
+    /// The frame to paint, at least `width` × `height` device pixels (the window's size).
+    virtual SurfaceFrame frame(int width, int height) = 0;
+    /// Puts the whole frame on screen. False when nothing more can be shown.
+    virtual bool present() = 0;
+    /// Shows the window at (x, y) (root device pixels), just above `sibling`.
+    virtual void show(int x, int y, NativeWindow sibling) = 0;
+    virtual void hide() = 0;
+};
+
 /// The window-system side of the overlay panels: one full-display, always-on-top window per
 /// display, shown and hidden by the toolkit. Main thread only.
 class OverlaySurfaces : public WindowSurfaces {
@@ -59,6 +74,10 @@ public:
     /// A presenter for `window`, or nothing when this back end or this window (its visual)
     /// cannot take pixels straight from memory; the toolkit paints such a window.
     virtual std::unique_ptr<SurfacePresenter> presenter(NativeWindow window) = 0;
+
+    /// A floating surface, registered as our own window; nothing where this back end cannot
+    /// make one that composites.
+    virtual std::unique_ptr<FloatingSurface> floatingSurface() = 0;
 
     /// `handler` runs with each top-level window any client maps from now on (the overlay stays
     /// above them); an empty handler stops watching.

@@ -2,12 +2,14 @@
 
 #include <QPointer>
 #include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
-#include <spanlet/platform/DisplayPort.hpp>
 #include <spanlet/platform/OverlayHost.hpp>
 #include <spanlet/x11/OverlayPanel.hpp>
 #include <spanlet/x11/OverlaySurfaces.hpp>
+#include <spanlet/x11/X11DisplayPort.hpp>
 
 class QMenu;
 
@@ -17,11 +19,12 @@ namespace spanlet {
 /// above every window another client maps. The panels take input only while editing guides
 /// (snapping reads the pointer from the server, and clicks go to the windows below); then the
 /// panel of the pointer's display takes the keyboard, handing it back to the window that had
-/// it afterwards. Without a compositor each panel is cut to what it draws.
+/// it afterwards. Without a compositor each panel is cut to what it draws; with one, the loupe
+/// floats above its panel in a small window of its own, which the server moves.
 class X11OverlayHost final : public OverlayHost {
 public:
-    /// `displays` gives the pointer; both must outlive the host.
-    X11OverlayHost(const DisplayPort& displays, OverlaySurfaces& surfaces);
+    /// `displays` gives the pointer and the displays' places; both must outlive the host.
+    X11OverlayHost(const X11DisplayPort& displays, OverlaySurfaces& surfaces);
     ~X11OverlayHost() override;
     X11OverlayHost(const X11OverlayHost&) = delete;
     X11OverlayHost& operator=(const X11OverlayHost&) = delete;
@@ -37,6 +40,10 @@ public:
     void showMenu(Point at, std::vector<std::string> titles,
                   std::function<void(std::size_t)> chosen) override;
     [[nodiscard]] bool takesPointerWhileSnapping() const override { return false; }
+    [[nodiscard]] bool floats(std::uint32_t displayId) const override;
+    void bindFloating(OverlayPaint paint) override;
+    void placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
+                       bool repaint) override;
 
     [[nodiscard]] std::vector<x11::OverlayPanel*> panels() const;
     [[nodiscard]] x11::OverlayPanel* panel(std::uint32_t displayId) const;
@@ -48,10 +55,20 @@ private:
     /// Takes the grab and the cursor back, and the keyboard to the window that had it before.
     void finishFocus();
     void otherWindowMapped(NativeWindow window);
+    /// Shows the display's floating part where it was last placed, above its panel.
+    void showFloating(std::uint32_t displayId);
 
-    const DisplayPort& displays_;
+    const X11DisplayPort& displays_;
     OverlaySurfaces& surfaces_;
     x11::PanelClient client_;
+    OverlayPaint floatingPaint_;
+    struct Floating {
+        std::unique_ptr<FloatingSurface> surface;
+        std::optional<DeviceRect> frame; ///< display-local device pixels; none while hidden
+    };
+    std::map<std::uint32_t, Floating> floating_;
+    /// No floating surface could be made: the loupe stays on the panels.
+    bool floatingFailed_ = false;
     std::vector<ScreenInfo> screens_;
     std::map<std::uint32_t, x11::OverlayPanel*> panels_;
     OverlayInputMode mode_ = OverlayInputMode::idle;

@@ -35,6 +35,7 @@ public:
     void flush() override;
     void sync() override;
     std::unique_ptr<SurfacePresenter> presenter(NativeWindow window) override;
+    std::unique_ptr<FloatingSurface> floatingSurface() override;
     void setOnWindowMapped(std::function<void(NativeWindow)> handler) override;
 
 private:

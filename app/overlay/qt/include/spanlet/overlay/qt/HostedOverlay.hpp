@@ -16,6 +16,7 @@
 #include <spanlet/model/MensorRecords.hpp>
 #include <spanlet/model/Observable.hpp>
 #include <spanlet/overlay/GuideEditor.hpp>
+#include <spanlet/overlay/OverlayPainter.hpp>
 #include <spanlet/platform/OverlayHost.hpp>
 
 namespace spanlet {
@@ -69,7 +70,13 @@ public:
 private:
     struct Surface {
         draw::DrawList shown;
-        std::vector<QRect> drawn;       ///< of `shown`, logical pixels
+        /// What the surface itself paints when the loupe floats above it: `shown` without it.
+        std::optional<draw::DrawList> base;
+        std::vector<QRect> drawn; ///< of what the surface paints, logical pixels
+        /// The floating loupe, moved to its frame's top-left, and that frame (device pixels).
+        draw::DrawList floating;
+        std::optional<DeviceRect> floatingFrame;
+        QImage floatingCanvas;
         draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
         /// The canvas last painted, kept with its paint engine: making one per frame costs
         /// more than a small repaint.
@@ -87,7 +94,11 @@ private:
     /// take.
     void apply(const OverlayMode& mode);
     void scheduleRepaint();
-    void present(std::uint32_t displayId, Surface& surface, draw::DrawList list);
+    void paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas);
+    void present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
+                 OverlayPainter::Span loupe);
+    /// Where the loupe floats (when the host lets it), the base list then without it.
+    void placeLoupe(std::uint32_t displayId, Surface& surface, OverlayPainter::Span loupe);
     void showMenu(GuideEditor& editor, Point at);
     /// The guide editor of the display while editing guides, else null.
     [[nodiscard]] GuideEditor* editorOf(std::uint32_t displayId);
