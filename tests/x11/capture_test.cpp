@@ -156,7 +156,8 @@ TEST(X11Capture, UnknownDisplayOrForeignFilterGivesNoDisplay) {
 }
 
 // What the last captures read is watched through the server's reports: a change in a window
-// read only before then is not heard of, one in a window under the last read is, once.
+// read only before then is not heard of, one of our own windows coming, moving and going over
+// it neither, one in a window under the last read is, once.
 TEST(X11Capture, HearsOnceOfAChangeWhereItLastRead) {
     CaptureFixture f(1);
     ASSERT_TRUE(f.ok());
@@ -167,6 +168,12 @@ TEST(X11Capture, HearsOnceOfAChangeWhereItLastRead) {
     int heard = 0;
     ASSERT_TRUE(f.capture().watchChanges([&] { ++heard; }));
     f.scene().repaint(before, 7);
+    const xcb_window_t ours = f.scene().addFrame(QRect(1250, 400, 100, 50));
+    f.capture().ownWindows()->add(ours);
+    const std::uint32_t to[] = {1400, 410};
+    xcb_configure_window(f.scene().connection(), ours, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                         to);
+    f.scene().destroy(ours);
     test::settle();
     EXPECT_EQ(heard, 0);
     f.scene().repaint(under, 8);

@@ -44,6 +44,24 @@ bool isStructureEvent(std::uint8_t type) {
     }
 }
 
+// The window a structure event is about.
+xcb_window_t structureWindow(const xcb_generic_event_t* event, std::uint8_t type) {
+    switch (type) {
+    case XCB_CREATE_NOTIFY:
+        return reinterpret_cast<const xcb_create_notify_event_t*>(event)->window;
+    case XCB_DESTROY_NOTIFY:
+        return reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window;
+    case XCB_MAP_NOTIFY:
+        return reinterpret_cast<const xcb_map_notify_event_t*>(event)->window;
+    case XCB_UNMAP_NOTIFY:
+        return reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window;
+    case XCB_CONFIGURE_NOTIFY:
+        return reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window;
+    default:
+        return XCB_WINDOW_NONE; // reparenting, gravity, circulation: a look at the stack
+    }
+}
+
 } // namespace
 
 CaptureConnection::CaptureConnection() {
@@ -151,10 +169,9 @@ void CaptureConnection::drainEvents() {
             // is read from now on, since the server carries out our requests in order.
             xcb_damage_subtract(connection_, damage->damage, XCB_NONE, XCB_NONE);
             forgetDamaged(damage->drawable, raw->full_sequence);
-        } else if (type == XCB_CONFIGURE_NOTIFY &&
-                   ownTopLevels_.count(
-                       reinterpret_cast<const xcb_configure_notify_event_t*>(raw)->window) != 0) {
-            // One of ours moved (the floating loupe on every move): no capture shows it.
+        } else if (isStructureEvent(type) && isOwn(structureWindow(raw, type))) {
+            // One of ours came, went or moved (the floating loupe on every move): no capture
+            // shows it, and the stack of the others is as it was.
         } else if (isStructureEvent(type) || (xfixesEvent_ != 0 && type == xfixesEvent_)) {
             stackDirty_ = true;
             changed_ = true;
@@ -168,6 +185,11 @@ void CaptureConnection::drainEvents() {
             }
         }
     }
+}
+
+bool CaptureConnection::isOwn(xcb_window_t window) const {
+    return window != XCB_WINDOW_NONE && (ownTopLevels_.count(window) != 0 ||
+                                         (ownSource_ != nullptr && ownSource_->contains(window)));
 }
 
 void CaptureConnection::forgetDamaged(xcb_drawable_t drawable, unsigned int sequence) {

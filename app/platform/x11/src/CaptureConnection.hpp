@@ -133,6 +133,8 @@ private:
     /// Hears of changes to `window`'s contents from now on.
     void watch(xcb_window_t window);
     /// `sequence`: the last of our requests the server had carried out when it reported it.
+    /// Whether `window` is one of ours, which captures leave out.
+    [[nodiscard]] bool isOwn(xcb_window_t window) const;
     void forgetDamaged(xcb_drawable_t drawable, unsigned int sequence);
     /// Stops hearing of changes to the windows, or to the wallpaper.
     void unwatchWindows();
