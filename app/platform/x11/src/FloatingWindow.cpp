@@ -73,9 +73,9 @@ std::unique_ptr<FloatingWindow> FloatingWindow::make(SideConnection& side,
     xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
                          window, 0, 0, 0, nullptr);
     setCardinal(c, window, "_COMPTON_SHADOW", 0);
-    constexpr std::string_view wmClass("spanlet\0Spanlet", 16);
+    constexpr char wmClass[] = "spanlet\0Spanlet"; // two strings, each ending in a null
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                        static_cast<std::uint32_t>(wmClass.size()), wmClass.data());
+                        sizeof(wmClass), wmClass);
     // Registered before it is ever shown, so no capture sees it.
     own->add(window);
     std::unique_ptr<FloatingWindow> made(

@@ -206,8 +206,8 @@ bool X11OverlayHost::floats(std::uint32_t displayId) const {
     return p != nullptr && !p->shapeMode() && !floatingFailed_;
 }
 
-void X11OverlayHost::bindFloating(OverlayPaint paint) {
-    floatingPaint_ = std::move(paint);
+void X11OverlayHost::bindFloating(const OverlayPaint& paint) {
+    floatingPaint_ = paint;
 }
 
 void X11OverlayHost::placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,

@@ -161,7 +161,7 @@ public:
     [[nodiscard]] virtual bool floats(std::uint32_t /*displayId*/) const { return false; }
     /// Who paints the floating parts: the whole canvas of a display's floating part, whose
     /// point (0, 0) is its frame's top-left. Unbound with an empty function.
-    virtual void bindFloating(OverlayPaint /*paint*/) {}
+    virtual void bindFloating(const OverlayPaint& /*paint*/) {}
     /// Shows the display's floating part on `frame` (device pixels, display-local), repainted
     /// first when `repaint`; hides it without one. Shown only while the surfaces are.
     virtual void placeFloating(std::uint32_t /*displayId*/, std::optional<DeviceRect> /*frame*/,

@@ -41,7 +41,7 @@ public:
                   std::function<void(std::size_t)> chosen) override;
     [[nodiscard]] bool takesPointerWhileSnapping() const override { return false; }
     [[nodiscard]] bool floats(std::uint32_t displayId) const override;
-    void bindFloating(OverlayPaint paint) override;
+    void bindFloating(const OverlayPaint& paint) override;
     void placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
                        bool repaint) override;
 
