@@ -2,7 +2,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
-#include <cmath>
 
 #include <spanlet/platform/qt/QtOverlayInput.hpp>
 #include <spanlet/screen/Desktop.hpp>
