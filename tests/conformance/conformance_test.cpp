@@ -86,6 +86,24 @@ protected:
         return ::testing::AssertionFailure() << "the overlay never showed the guide";
     }
 
+    /// Whether the real pointer moved to `at` reaches the model's within `wait`.
+    bool reaches(Mensor& m, Point at, std::chrono::milliseconds wait) {
+        return backend->movePointer(at) &&
+               waitUntil([&] { return *m.tracking().pointer() == at; }, wait);
+    }
+
+    /// Moves the pointer to `at` once the model sees it move. Moves made before the back end
+    /// watches (on Wayland, before the overlay takes the pointer) go unseen: the pointer goes
+    /// back and forth until the model sees it move.
+    bool watchedPointer(Mensor& m, Point at) {
+        for (int i = 0; i < 50; ++i) {
+            if (reaches(m, {at.x + 2 * ((i + 1) % 2), at.y}, std::chrono::milliseconds(200))) {
+                return reaches(m, at, std::chrono::seconds(10));
+            }
+        }
+        return false;
+    }
+
     /// A capture of `rect` on the display through the back end's capture port, as the model
     /// makes one.
     CaptureResult<PixelBuffer> capture(const Rect& rect) {
@@ -156,21 +174,31 @@ TEST_P(Conformance, IdleOverlayLetsClicksThrough) {
 TEST_P(Conformance, PointerMotionReachesTheModelWithoutPolling) {
     Mensor& m = startModel();
     m.enableSnapping();
-    const auto reaches = [&](Point at, std::chrono::milliseconds wait) {
-        return backend->movePointer(at) &&
-               waitUntil([&] { return *m.tracking().pointer() == at; }, wait);
-    };
-    // Moves made before the back end watches (on Wayland, before the overlay takes the
-    // pointer) go unseen: the pointer goes back and forth until the model sees it move.
-    bool watching = false;
-    for (int i = 0; i < 50 && !watching; ++i) {
-        watching = reaches({300.0 + 2 * (i % 2), 200}, std::chrono::milliseconds(200));
-    }
-    ASSERT_TRUE(watching) << "the model never saw the pointer";
+    ASSERT_TRUE(watchedPointer(m, {300, 200})) << "the model never saw the pointer";
     // Points on whole device pixels at every scale, inside the display at scale 2.
     for (const Point at : {Point{402, 310}, Point{120, 48}, Point{638, 398}}) {
-        EXPECT_TRUE(reaches(at, std::chrono::seconds(10))) << at.x << ", " << at.y;
+        EXPECT_TRUE(reaches(m, at, std::chrono::seconds(10))) << at.x << ", " << at.y;
     }
+}
+
+// While snapping, the loupe shows below and right of the pointer, and a capture where it shows
+// gives the scene: it is left out as the rest of the overlay is, also where it floats above it.
+TEST_P(Conformance, LoupeIsLeftOutOfCaptures) {
+    constexpr Point kPointer{300, 150};
+    constexpr Rect kInLoupe{kPointer.x + 40, kPointer.y + 64, 16, 16};
+    const std::optional<PixelBuffer> scene = backend->screen(kInLoupe);
+    ASSERT_TRUE(scene);
+    Mensor& m = startModel();
+    m.enableSnapping();
+    ASSERT_TRUE(watchedPointer(m, kPointer)) << "the model never saw the pointer";
+    ASSERT_TRUE(waitUntil([&] {
+        const std::optional<PixelBuffer> now = backend->screen(kInLoupe);
+        return now && !(*now == *scene);
+    })) << "the loupe never showed";
+    const CaptureResult<PixelBuffer> captured = capture(kInLoupe);
+    ASSERT_TRUE(std::holds_alternative<PixelBuffer>(captured))
+        << describe(std::get<ScreenCapture::Error>(captured));
+    EXPECT_EQ(compare(std::get<PixelBuffer>(captured), *scene), "");
 }
 
 std::string scaleName(const ::testing::TestParamInfo<Instance>& p) {

@@ -212,11 +212,17 @@ void HostedOverlay::placeLoupe(std::uint32_t displayId, Surface& surface,
     std::optional<DeviceRect> frame;
     if (area) {
         // Whole device pixels around it, one more each side for antialiasing, within the display
-        // (beyond it, the part would show on the next one).
-        const QRect around(QPoint(static_cast<int>(std::floor(area->x * scale)) - 1,
-                                  static_cast<int>(std::floor(area->y * scale)) - 1),
-                           QPoint(static_cast<int>(std::ceil(area->maxX() * scale)),
-                                  static_cast<int>(std::ceil(area->maxY() * scale))));
+        // (beyond it, the part would show on the next one). At a whole scale, whole points: a
+        // Wayland subsurface is placed in points.
+        const int unit = scale == std::floor(scale) ? static_cast<int>(scale) : 1;
+        const auto down = [unit](double v) {
+            return static_cast<int>(std::floor(std::floor(v - 1) / unit)) * unit;
+        };
+        const auto up = [unit](double v) {
+            return static_cast<int>(std::ceil(std::ceil(v + 1) / unit)) * unit - 1;
+        };
+        const QRect around(QPoint(down(area->x * scale), down(area->y * scale)),
+                           QPoint(up(area->maxX() * scale), up(area->maxY() * scale)));
         QRect display = around;
         for (const ScreenInfo& screen : *model_->screens()) {
             if (screen.id == displayId) {

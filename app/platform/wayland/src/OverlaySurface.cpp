@@ -106,11 +106,71 @@ OverlaySurface::OverlaySurface(WaylandConnection& connection, wl_output* output,
     takeInput(true); // commits, which asks the compositor for the first configure
 }
 
+OverlaySurface::OverlaySurface(WaylandConnection& connection, OverlaySurface& parent)
+    : connection_(connection),
+      // A floating part is small and changes seldom: the compositor hands the one it showed
+      // back once the parent's commit has replaced it.
+      buffers_(std::make_unique<ShmBuffers>(
+          connection.globals().shm, 3, ShmBuffers::Release::byCompositor, connection.display())),
+      scale_(parent.scale_) {
+    const Globals& g = connection.globals();
+    surface_ = wl_compositor_create_surface(g.compositor);
+    wl_surface_set_buffer_scale(surface_, static_cast<std::int32_t>(scale_));
+    subsurface_ = wl_subcompositor_get_subsurface(g.subcompositor, surface_, parent.surface_);
+    takeInput(false); // commits, which takes effect with the parent's next commit
+}
+
+void OverlaySurface::resize(int width, int height) {
+    if (width == width_ && height == height_) {
+        return;
+    }
+    width_ = width;
+    height_ = height;
+    canvas_.assign(static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0), 0);
+    stale_.clear();
+    pendingDamage_.clear();
+    shownHoles_.clear();
+}
+
+void OverlaySurface::placeAt(int x, int y) {
+    if (subsurface_ != nullptr) {
+        wl_subsurface_set_position(subsurface_, x, y);
+    }
+}
+
+void OverlaySurface::commitNow(std::span<const PixelRect> damage) {
+    if (!configured()) {
+        return;
+    }
+    addDamage(pendingDamage_, damage);
+    const std::vector<PixelRect> all = std::move(pendingDamage_);
+    pendingDamage_.clear();
+    commitFrame(all);
+}
+
+void OverlaySurface::hide() {
+    wl_surface_attach(surface_, nullptr, 0, 0);
+    wl_surface_commit(surface_);
+    ++commits_;
+    shownHoles_.clear();
+    connection_.send();
+}
+
+void OverlaySurface::commitState() {
+    if (!configured() || !pendingDamage_.empty()) {
+        return;
+    }
+    wl_surface_commit(surface_);
+    ++commits_;
+    connection_.send();
+}
+
 void OverlaySurface::place(const Box& box) {
     zwlr_layer_surface_v1_set_size(layer_, static_cast<std::uint32_t>(std::max(box.width, 1)),
                                    static_cast<std::uint32_t>(std::max(box.height, 1)));
     zwlr_layer_surface_v1_set_margin(layer_, box.y, 0, 0, box.x);
     wl_surface_commit(surface_);
+    ++commits_;
     wl_display_flush(connection_.display());
 }
 
@@ -121,7 +181,12 @@ OverlaySurface::~OverlaySurface() {
     if (viewport_ != nullptr) {
         wp_viewport_destroy(viewport_);
     }
-    zwlr_layer_surface_v1_destroy(layer_);
+    if (subsurface_ != nullptr) {
+        wl_subsurface_destroy(subsurface_);
+    }
+    if (layer_ != nullptr) {
+        zwlr_layer_surface_v1_destroy(layer_);
+    }
     wl_surface_destroy(surface_);
     buffers_.reset();
     wl_display_flush(connection_.display());
@@ -140,6 +205,7 @@ void OverlaySurface::takeInput(bool take) {
     wl_surface_set_input_region(surface_, region);
     wl_region_destroy(region);
     wl_surface_commit(surface_);
+    ++commits_;
     wl_display_flush(connection_.display());
 }
 
@@ -152,6 +218,7 @@ void OverlaySurface::takeKeyboard(bool take, bool atOnce) {
                 : onDemand ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND
                            : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
     wl_surface_commit(surface_);
+    ++commits_;
     wl_display_flush(connection_.display());
 }
 
@@ -293,6 +360,7 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     frameCallback_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frameCallback_, &Listeners::frame, this);
     wl_surface_commit(surface_);
+    ++commits_;
     connection_.send();
 }
 

@@ -40,6 +40,9 @@ struct RegistryListener {
                              version);
         } else if (named(interface, wl_compositor_interface) && g.compositor == nullptr) {
             g.compositor = bind<wl_compositor>(registry, name, wl_compositor_interface, version, 4);
+        } else if (named(interface, wl_subcompositor_interface) && g.subcompositor == nullptr) {
+            g.subcompositor =
+                bind<wl_subcompositor>(registry, name, wl_subcompositor_interface, version, 1);
         } else if (named(interface, wl_shm_interface) && g.shm == nullptr) {
             g.shm = bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
         } else if (named(interface, wl_seat_interface) && g.seat == nullptr) {
@@ -135,6 +138,9 @@ WaylandConnection::~WaylandConnection() {
     }
     if (globals_.viewporter != nullptr) {
         wp_viewporter_destroy(globals_.viewporter);
+    }
+    if (globals_.subcompositor != nullptr) {
+        wl_subcompositor_destroy(globals_.subcompositor);
     }
     if (globals_.dataControl != nullptr) {
         zwlr_data_control_manager_v1_destroy(globals_.dataControl);

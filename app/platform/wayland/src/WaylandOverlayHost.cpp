@@ -48,6 +48,11 @@ struct WaylandOverlayHost::Panel {
     Rect frame;
     double displayScale = 1; ///< the display's device pixels per point, which captures use
     std::unique_ptr<OverlaySurface> surface;
+    std::unique_ptr<OverlaySurface> floating; ///< the loupe's, once it floats; goes first
+    std::optional<PixelRect> floatingFrame;   ///< where the floating part shows, canvas pixels
+    std::vector<PixelRect> openHoles;         ///< the surface's, canvas pixels
+    /// The surface's commits when its floating part last changed, until it has committed.
+    std::optional<std::uint64_t> floatingMark;
 
     /// A hole in the display's device pixels, in the canvas's: the same unless the compositor
     /// scales the canvas (a fractional scale without the viewporter).
@@ -208,6 +213,121 @@ double WaylandOverlayHost::scale(std::uint32_t displayId) const {
 OverlaySurface* WaylandOverlayHost::surface(std::uint32_t displayId) const {
     const auto found = panels_.find(displayId);
     return found == panels_.end() ? nullptr : found->second->surface.get();
+}
+
+OverlaySurface* WaylandOverlayHost::floatingSurface(std::uint32_t displayId) const {
+    const auto found = panels_.find(displayId);
+    return found == panels_.end() ? nullptr : found->second->floating.get();
+}
+
+bool WaylandOverlayHost::floats(std::uint32_t displayId) const {
+    const OverlaySurface* s = surface(displayId);
+    return s != nullptr && s->configured() && connection_.globals().subcompositor != nullptr &&
+           s->scale() == std::floor(s->scale());
+}
+
+void WaylandOverlayHost::placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
+                                       bool repaint) {
+    const auto found = panels_.find(displayId);
+    if (found == panels_.end() || !floats(displayId)) {
+        return;
+    }
+    Panel& panel = *found->second;
+    if (!frame || frame->width < 1 || frame->height < 1) {
+        if (panel.floating && std::exchange(panel.floatingFrame, std::nullopt)) {
+            panel.floating->hide();
+            floatingChanged(panel);
+        }
+        return;
+    }
+    if (!panel.floating) {
+        panel.floating = std::make_unique<OverlaySurface>(connection_, *panel.surface);
+    }
+    OverlaySurface& part = *panel.floating;
+    // The memory grows in steps of whole points and never shrinks: a colour's text a little
+    // wider must not make it anew. What the frame leaves of it is transparent.
+    const int unit = static_cast<int>(part.scale());
+    const auto grown = [unit](int have, int need) {
+        const int step = 32 * unit;
+        return std::max(have, (need + step - 1) / step * step);
+    };
+    const int width = grown(part.width(), frame->width);
+    const int height = grown(part.height(), frame->height);
+    const bool wasShown = panel.floatingFrame.has_value();
+    if (width != part.width() || height != part.height()) {
+        part.resize(width, height);
+        repaint = true;
+    }
+    if (!wasShown || panel.floatingFrame->x != frame->x || panel.floatingFrame->y != frame->y) {
+        part.placeAt(frame->x / unit, frame->y / unit);
+        floatingChanged(panel);
+    }
+    panel.floatingFrame = PixelRect{frame->x, frame->y, frame->width, frame->height};
+    if (repaint && floatingPaint_) {
+        const OverlayCanvas canvas{
+            reinterpret_cast<std::uint8_t*>(part.canvas().data()), part.width(), part.height(),
+            static_cast<std::ptrdiff_t>(part.width()) * 4,         part.scale(), false};
+        floatingPaint_(displayId, canvas, {});
+    }
+    if (updateFloatingHoles(panel) || repaint || !wasShown) {
+        const PixelRect all{0, 0, part.width(), part.height()};
+        part.commitNow(repaint || !wasShown ? std::span<const PixelRect>(&all, 1)
+                                            : std::span<const PixelRect>());
+        floatingChanged(panel);
+    }
+}
+
+std::vector<PixelRect> WaylandOverlayHost::floatingHoles(const Panel& panel) {
+    std::vector<PixelRect> holes;
+    if (!panel.floatingFrame) {
+        return holes;
+    }
+    const PixelRect& f = *panel.floatingFrame;
+    for (const PixelRect& hole : panel.openHoles) {
+        const int x0 = std::max(hole.x, f.x);
+        const int y0 = std::max(hole.y, f.y);
+        const int x1 = std::min(hole.x + hole.width, f.x + f.width);
+        const int y1 = std::min(hole.y + hole.height, f.y + f.height);
+        if (x1 > x0 && y1 > y0) {
+            holes.push_back({x0 - f.x, y0 - f.y, x1 - x0, y1 - y0});
+        }
+    }
+    return holes;
+}
+
+bool WaylandOverlayHost::updateFloatingHoles(Panel& panel) {
+    if (!panel.floating) {
+        return false;
+    }
+    std::vector<PixelRect> holes = floatingHoles(panel);
+    if (holes == panel.floating->holes()) {
+        return false;
+    }
+    panel.floating->setHoles(std::move(holes));
+    return true;
+}
+
+void WaylandOverlayHost::floatingChanged(Panel& panel) {
+    if (!panel.floatingMark) {
+        panel.floatingMark = panel.surface->commits();
+    }
+    if (!std::exchange(floatingCommitQueued_, true)) {
+        atTurnEnd(context_.get(), [this] { commitFloatingParents(); });
+    }
+}
+
+void WaylandOverlayHost::commitFloatingParents() {
+    floatingCommitQueued_ = false;
+    for (auto& [id, panel] : panels_) {
+        if (!panel->floatingMark) {
+            continue;
+        }
+        const std::uint64_t mark = *std::exchange(panel->floatingMark, std::nullopt);
+        // Holes about to be punched go out with a commit of the panel's.
+        if (!pendingHoles_.contains(id) && panel->surface->commits() == mark) {
+            panel->surface->commitState();
+        }
+    }
 }
 
 void WaylandOverlayHost::update(std::uint32_t displayId, const OverlayUpdate& changes) {
@@ -414,10 +534,16 @@ void WaylandOverlayHost::punchPending() {
     for (auto& [id, holes] : pending) {
         // Punched even where nothing is drawn yet: drawing may come before the copy is taken.
         if (const auto found = panels_.find(id); found != panels_.end()) {
+            Panel& panel = *found->second;
             for (PixelRect& hole : holes.rects) {
-                hole = found->second->canvasHole(hole);
+                hole = panel.canvasHole(hole);
             }
-            found->second->surface->punch(holes.rects);
+            // The floating part's holes first: its commit shows with the panel's.
+            panel.openHoles.insert(panel.openHoles.end(), holes.rects.begin(), holes.rects.end());
+            if (updateFloatingHoles(panel)) {
+                panel.floating->commitNow({});
+            }
+            panel.surface->punch(holes.rects);
         }
         for (const auto& ready : holes.ready) {
             ready();
@@ -430,8 +556,18 @@ void WaylandOverlayHost::closeHole(std::uint32_t displayId, PixelRect hole) {
     if (found == panels_.end()) {
         return;
     }
-    OverlaySurface& surface = *found->second->surface;
-    surface.closeHole(found->second->canvasHole(hole));
+    Panel& panel = *found->second;
+    OverlaySurface& surface = *panel.surface;
+    const PixelRect closed = panel.canvasHole(hole);
+    surface.closeHole(closed);
+    if (const auto open = std::find(panel.openHoles.begin(), panel.openHoles.end(), closed);
+        open != panel.openHoles.end()) {
+        panel.openHoles.erase(open);
+    }
+    if (updateFloatingHoles(panel)) {
+        panel.floating->commitNow({});
+        floatingChanged(panel);
+    }
     // Drawing the measurement the copy gave shows the overlay there again; where it changed
     // nothing, this does, unless the next measurement's holes go out first, which show it too.
     // Asked for once the last of a measurement's holes closes, after its copies have made that

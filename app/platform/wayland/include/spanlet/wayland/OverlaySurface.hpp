@@ -12,6 +12,7 @@
 struct wl_output;
 struct wl_surface;
 struct wl_callback;
+struct wl_subsurface;
 struct wp_viewport;
 struct zwlr_layer_surface_v1;
 
@@ -49,6 +50,11 @@ public:
     /// itself, and the keyboard when clicked where the compositor offers that (layer shell 4;
     /// never elsewhere, rather than hold it for good).
     OverlaySurface(WaylandConnection& connection, wl_output* output, double scale, const Box& box);
+    /// A floating part of `parent` (which must outlive it): a subsurface just above it, whose
+    /// place is the parent's to apply, so that it moves in the same frame as the parent's
+    /// drawing. Its state, pictures included, shows with the parent's next commit. Nothing
+    /// shows before resize(); it takes no input. Needs the parent's scale to be whole.
+    OverlaySurface(WaylandConnection& connection, OverlaySurface& parent);
     ~OverlaySurface();
     OverlaySurface(const OverlaySurface&) = delete;
     OverlaySurface& operator=(const OverlaySurface&) = delete;
@@ -89,6 +95,25 @@ public:
 
     /// Moves and resizes a floating panel.
     void place(const Box& box);
+
+    /// A floating part's size in device pixels (whole points): the canvas is made anew, cleared.
+    void resize(int width, int height);
+    /// A floating part's top-left corner in the parent's points, from its next commit on.
+    void placeAt(int x, int y);
+    /// Shows a floating part's `damage` with the parent's next commit: its own commit waits
+    /// for that one, so no frame needs waiting for here.
+    void commitNow(std::span<const PixelRect> damage);
+    /// The open holes of a floating part, all at once (its own pixels): shown with the next
+    /// commit.
+    void setHoles(std::vector<PixelRect> holes) { openHoles_ = std::move(holes); }
+    [[nodiscard]] const std::vector<PixelRect>& holes() const noexcept { return openHoles_; }
+    /// Hides a floating part until the next commit of a picture.
+    void hide();
+    /// Commits what is pending (a floating part's place or picture) unless drawing of this
+    /// surface's own is about to go out, which carries it.
+    void commitState();
+    /// How many times the surface has committed, to tell whether it has since a mark.
+    [[nodiscard]] std::uint64_t commits() const noexcept { return commits_; }
     /// Runs when the compositor has sized the canvas anew (cleared), before it is shown: what
     /// is painted into it then shows at once.
     void setResized(std::function<void()> resized) { resized_ = std::move(resized); }
@@ -138,6 +163,8 @@ private:
     std::vector<PixelRect> shownHoles_;    ///< the drawn parts of holes the last frame cleared
     std::optional<std::vector<PixelRect>> drawn_; ///< see setDrawn()
     wl_callback* frameCallback_ = nullptr;
+    wl_subsurface* subsurface_ = nullptr; ///< only for a floating part
+    std::uint64_t commits_ = 0;
     std::function<void()> resized_;
     bool takesInput_ = false;
     bool closed_ = false;

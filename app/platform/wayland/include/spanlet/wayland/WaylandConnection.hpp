@@ -9,6 +9,7 @@
 struct wl_display;
 struct wl_registry;
 struct wl_compositor;
+struct wl_subcompositor;
 struct wl_shm;
 struct wl_seat;
 struct zxdg_output_manager_v1;
@@ -25,6 +26,7 @@ class Outputs;
 /// The compositor's globals this back end binds; null where the compositor lacks one.
 struct Globals {
     wl_compositor* compositor = nullptr;
+    wl_subcompositor* subcompositor = nullptr; ///< for the overlay's floating parts
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
     zxdg_output_manager_v1* xdgOutputManager = nullptr;

@@ -52,9 +52,17 @@ public:
     void showMenu(Point at, std::vector<std::string> titles,
                   std::function<void(std::size_t)> chosen) override;
     [[nodiscard]] bool takesPointerWhileSnapping() const override { return true; }
+    /// The loupe floats on a subsurface of the display's surface where its scale is whole (a
+    /// subsurface's place is in whole points).
+    [[nodiscard]] bool floats(std::uint32_t displayId) const override;
+    void bindFloating(const OverlayPaint& paint) override { floatingPaint_ = paint; }
+    void placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
+                       bool repaint) override;
 
     /// The display's surface, or null.
     [[nodiscard]] OverlaySurface* surface(std::uint32_t displayId) const;
+    /// The display's floating part, or null (for tests).
+    [[nodiscard]] OverlaySurface* floatingSurface(std::uint32_t displayId) const;
     /// Whether a menu is open (for tests).
     [[nodiscard]] bool menuShown() const noexcept { return menu_ != nullptr; }
 
@@ -83,12 +91,21 @@ private:
     void punchPending();
     void closeHole(std::uint32_t displayId, PixelRect hole);
     void showClosedHoles();
+    /// The panel's open holes over its floating part, in the part's pixels.
+    [[nodiscard]] static std::vector<PixelRect> floatingHoles(const Panel& panel);
+    /// Gives the floating part the panel's open holes over it; whether that changed them.
+    static bool updateFloatingHoles(Panel& panel);
+    /// The floating part changed: the panel commits by the turn's end, which shows that.
+    void floatingChanged(Panel& panel);
+    void commitFloatingParents();
 
     WaylandConnection& connection_;
     WaylandDisplayPort& displays_;
     HoleCapture& holes_;
     CursorCheck& cursorCheck_;
     OverlayPaint paint_;
+    OverlayPaint floatingPaint_;
+    bool floatingCommitQueued_ = false;
     OverlayInput* input_ = nullptr;
     std::map<std::uint32_t, std::unique_ptr<Panel>> panels_;
     std::unique_ptr<OverlayPointer> pointer_;
