@@ -320,5 +320,64 @@ TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
     EXPECT_TRUE(shows(red, {hole.x + 16, hole.y, 8, 8})) << "the part told to be blank";
 }
 
+// Told where the canvas holds drawing, buffers are brought up to date only there: drawing that
+// moves leaves nothing behind in any buffer that showed it, and a buffer made later (blank) shows
+// it all.
+TEST_F(OverlayInput, movedDrawingLeavesNothingBehind) {
+    InputDriver driver;
+    ASSERT_TRUE(driver.ok() && driver.move(500, 300));
+    auto c = WaylandConnection::connect();
+    ASSERT_TRUE(c);
+    const std::uint32_t id = c->outputs().screens().at(0).id;
+    TestSurface below(*c, c->outputs().output(id), 0xFF004000, true);
+    OverlaySurface overlay(*c, c->outputs().output(id), 1);
+    ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured() && below.mapped(); }));
+    wayland::WaylandCapture screencopy(*c);
+    // What the screen shows at `at` now: a copy is taken after the last commit.
+    const auto shown = [&](const wayland::PixelRect& at) {
+        std::optional<CaptureResult<PixelBuffer>> got;
+        screencopy.pixels({id, nullptr}, {double(at.x), double(at.y), 8, 8}, 1,
+                          [&](auto r) { got = std::move(r); });
+        c->dispatchUntil([&] { return got.has_value(); });
+        const auto* pixels = got ? std::get_if<PixelBuffer>(&*got) : nullptr;
+        return pixels != nullptr ? *pixels : PixelBuffer();
+    };
+    const auto fill = [&](const wayland::PixelRect& r, std::uint32_t colour) {
+        for (int y = r.y; y < r.y + r.height; ++y) {
+            std::fill_n(overlay.canvas().begin() + y * overlay.width() + r.x, r.width, colour);
+        }
+    };
+    // A frame of the same canvas in the next buffer.
+    const wayland::PixelRect away{600, 500, 8, 8};
+    const auto nextFrame = [&] {
+        overlay.punch({&away, 1});
+        overlay.closeHole(away);
+        overlay.showClosedHoles();
+    };
+    const PixelBuffer green(8, 8, RGBA{0, 0x40, 0, 255});
+    const PixelBuffer blue(8, 8, RGBA{0, 0, 0x80, 255});
+    const wayland::PixelRect a{100, 100, 8, 8};
+    const wayland::PixelRect b{200, 100, 8, 8};
+    overlay.setDrawn({a});
+    fill(a, 0xFF000080U);
+    overlay.present({&a, 1});
+    for (int i = 0; i < 4; ++i) {
+        nextFrame();
+        ASSERT_EQ(shown(a), blue);
+    }
+    ASSERT_LT(overlay.buffersMade(), 3U) << "no buffer left to make";
+    fill(a, 0);
+    fill(b, 0xFF000080U);
+    overlay.setDrawn({b});
+    const std::vector<wayland::PixelRect> moved{a, b};
+    overlay.present(moved);
+    for (int i = 0; i < 10 && overlay.buffersMade() < 3; ++i) {
+        nextFrame();
+        EXPECT_EQ(shown(a), green) << "frame " << i;
+        EXPECT_EQ(shown(b), blue) << "frame " << i;
+    }
+    EXPECT_EQ(overlay.buffersMade(), 3U);
+}
+
 } // namespace
 } // namespace spanlet::test

@@ -272,6 +272,7 @@ void OverlaySurface::showClosedHoles() {
 }
 
 void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
+    const std::size_t made = buffers_->made();
     ShmBuffers::Buffer* buffer =
         buffers_->acquire(WL_SHM_FORMAT_ARGB8888, width_, height_, width_ * 4);
     if (buffer == nullptr) {
@@ -282,7 +283,12 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     auto entry = std::find_if(stale_.begin(), stale_.end(),
                               [&](const Stale& e) { return e.buffer == buffer; });
     if (entry == stale_.end()) {
-        stale_.push_back({buffer, {{0, 0, width_, height_}}, std::nullopt});
+        // A buffer made just now is transparent: a new memory file reads as zeros.
+        std::optional<std::vector<PixelRect>> drawn;
+        if (buffers_->made() > made) {
+            drawn.emplace();
+        }
+        stale_.push_back({buffer, {{0, 0, width_, height_}}, std::move(drawn)});
         entry = std::prev(stale_.end());
     }
     // Bring this buffer up to the canvas where it lags behind, then open the holes.
@@ -309,21 +315,25 @@ void OverlaySurface::commitFrame(std::span<const PixelRect> damage) {
     }
     // Where neither this buffer nor the canvas has drawing, both are transparent already: a
     // measurement that moved on leaves its old place blank in the canvas and in the buffer that
-    // never showed it. Writing into a buffer that has left the cache is the costly part.
-    const auto blankInBoth = [&](const PixelRect& r) {
-        const auto touches = [&r](const std::vector<PixelRect>& drawn) {
-            return std::any_of(drawn.begin(), drawn.end(), [&r](const PixelRect& d) {
-                const PixelRect both = intersected(r, d);
-                return both.width > 0 && both.height > 0;
-            });
-        };
-        return drawn_ && entry->drawn && !touches(*drawn_) && !touches(*entry->drawn);
-    };
+    // never showed it, and a new buffer is blank but for what the canvas draws. Only the rest is
+    // copied: writing into a buffer that has left the cache is the costly part.
+    if (drawn_ && entry->drawn) {
+        std::vector<PixelRect> parts;
+        for (const PixelRect& r : copy) {
+            for (const std::vector<PixelRect>* drawn : {&*drawn_, &*entry->drawn}) {
+                for (const PixelRect& d : *drawn) {
+                    const PixelRect both = intersected(r, d);
+                    if (both.width > 0 && both.height > 0) {
+                        parts.push_back(both);
+                    }
+                }
+            }
+        }
+        copy.clear();
+        addDamage(copy, parts);
+    }
     auto* pixels = reinterpret_cast<std::uint32_t*>(buffer->bytes.data());
     for (const PixelRect& r : copy) {
-        if (blankInBoth(r)) {
-            continue;
-        }
         const PixelRect c = clipped(r, width_, height_);
         for (int y = c.y; y < c.y + c.height; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * width_ + c.x;
