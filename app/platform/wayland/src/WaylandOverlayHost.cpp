@@ -235,6 +235,7 @@ void WaylandOverlayHost::placeFloating(std::uint32_t displayId, std::optional<De
     Panel& panel = *found->second;
     if (!frame || frame->width < 1 || frame->height < 1) {
         if (panel.floating && std::exchange(panel.floatingFrame, std::nullopt)) {
+            panel.floating->setHoles({});
             panel.floating->hide();
             floatingChanged(panel);
         }
@@ -296,7 +297,7 @@ std::vector<PixelRect> WaylandOverlayHost::floatingHoles(const Panel& panel) {
 }
 
 bool WaylandOverlayHost::updateFloatingHoles(Panel& panel) {
-    if (!panel.floating) {
+    if (!panel.floating || !panel.floatingFrame) { // hidden: nothing of it to show
         return false;
     }
     std::vector<PixelRect> holes = floatingHoles(panel);
