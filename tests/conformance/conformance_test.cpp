@@ -183,6 +183,7 @@ TEST_P(Conformance, PointerMotionReachesTheModelWithoutPolling) {
 
 // While snapping, the loupe shows below and right of the pointer, and a capture where it shows
 // gives the scene: it is left out as the rest of the overlay is, also where it floats above it.
+// It goes when snapping ends.
 TEST_P(Conformance, LoupeIsLeftOutOfCaptures) {
     constexpr Point kPointer{300, 150};
     constexpr Rect kInLoupe{kPointer.x + 40, kPointer.y + 64, 16, 16};
@@ -199,6 +200,11 @@ TEST_P(Conformance, LoupeIsLeftOutOfCaptures) {
     ASSERT_TRUE(std::holds_alternative<PixelBuffer>(captured))
         << describe(std::get<ScreenCapture::Error>(captured));
     EXPECT_EQ(compare(std::get<PixelBuffer>(captured), *scene), "");
+    m.disableSnapping();
+    EXPECT_TRUE(waitUntil([&] {
+        const std::optional<PixelBuffer> now = backend->screen(kInLoupe);
+        return now && *now == *scene;
+    })) << "the loupe stayed";
 }
 
 std::string scaleName(const ::testing::TestParamInfo<Instance>& p) {
