@@ -245,15 +245,17 @@ void WaylandOverlayHost::placeFloating(std::uint32_t displayId, std::optional<De
         panel.floating = std::make_unique<OverlaySurface>(connection_, *panel.surface);
     }
     OverlaySurface& part = *panel.floating;
-    // The memory grows in steps of whole points and never shrinks: a colour's text a little
-    // wider must not make it anew. What the frame leaves of it is transparent.
+    // The memory grows in steps of whole points: a colour's text a little wider must not make
+    // it anew. What the frame leaves of it is transparent. It ends at the display's edge: a
+    // part reaching past its parent widens the layer's extent, which costs sway a repaint of
+    // the whole output whenever that changes.
     const int unit = static_cast<int>(part.scale());
-    const auto grown = [unit](int have, int need) {
+    const auto grown = [unit](int have, int need, int room) {
         const int step = 32 * unit;
-        return std::max(have, (need + step - 1) / step * step);
+        return std::min(std::max(have, (need + step - 1) / step * step), room);
     };
-    const int width = grown(part.width(), frame->width);
-    const int height = grown(part.height(), frame->height);
+    const int width = grown(part.width(), frame->width, panel.surface->width() - frame->x);
+    const int height = grown(part.height(), frame->height, panel.surface->height() - frame->y);
     const bool wasShown = panel.floatingFrame.has_value();
     if (width != part.width() || height != part.height()) {
         part.resize(width, height);
