@@ -2,6 +2,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <spanlet/wayland/CursorCheck.hpp>
@@ -253,18 +254,33 @@ TEST_F(OverlayInput, cursorCheckFindsCursorsInCopies) {
     EXPECT_TRUE(around() == plain) << "a cursor image after the check";
 }
 
+/// An overlay on the output, transparent, over a dark green surface; the seat's pointer (which
+/// the surface below follows) away from the copies.
+class OverlayOverGreen : public SwayTest {
+protected:
+    void SetUp() override {
+        SwayTest::SetUp();
+        ASSERT_TRUE(driver.ok() && driver.move(500, 300));
+        c = WaylandConnection::connect();
+        ASSERT_TRUE(c);
+        id = c->outputs().screens().at(0).id;
+        below = std::make_unique<TestSurface>(*c, c->outputs().output(id), 0xFF004000, true);
+        over = std::make_unique<OverlaySurface>(*c, c->outputs().output(id), 1);
+        ASSERT_TRUE(c->dispatchUntil([&] { return over->configured() && below->mapped(); }));
+    }
+
+    InputDriver driver;
+    std::unique_ptr<WaylandConnection> c;
+    std::uint32_t id = 0;
+    std::unique_ptr<TestSurface> below;
+    std::unique_ptr<OverlaySurface> over;
+};
+
 // A hole closed after its copy shows the overlay again once asked, though nothing else is
 // drawn meanwhile, or with the next holes, as does drawing held for them. Told where the
 // canvas holds drawing, a hole clears only there.
-TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
-    InputDriver driver; // the seat's pointer, which the surface below follows
-    ASSERT_TRUE(driver.ok() && driver.move(500, 300)); // its cursor away from the copies
-    auto c = WaylandConnection::connect();
-    ASSERT_TRUE(c);
-    const std::uint32_t id = c->outputs().screens().at(0).id;
-    TestSurface below(*c, c->outputs().output(id), 0xFF004000, true);
-    OverlaySurface overlay(*c, c->outputs().output(id), 1);
-    ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured() && below.mapped(); }));
+TEST_F(OverlayOverGreen, closedHolesShowTheOverlayAgain) {
+    OverlaySurface& overlay = *over;
     std::fill(overlay.canvas().begin(), overlay.canvas().end(), 0xFF800000U); // opaque red
     const wayland::PixelRect all{0, 0, overlay.width(), overlay.height()};
     overlay.present({&all, 1});
@@ -323,15 +339,8 @@ TEST_F(OverlayInput, closedHolesShowTheOverlayAgain) {
 // Told where the canvas holds drawing, buffers are brought up to date only there: drawing that
 // moves leaves nothing behind in any buffer that showed it, and a buffer made later (blank) shows
 // it all.
-TEST_F(OverlayInput, movedDrawingLeavesNothingBehind) {
-    InputDriver driver;
-    ASSERT_TRUE(driver.ok() && driver.move(500, 300));
-    auto c = WaylandConnection::connect();
-    ASSERT_TRUE(c);
-    const std::uint32_t id = c->outputs().screens().at(0).id;
-    TestSurface below(*c, c->outputs().output(id), 0xFF004000, true);
-    OverlaySurface overlay(*c, c->outputs().output(id), 1);
-    ASSERT_TRUE(c->dispatchUntil([&] { return overlay.configured() && below.mapped(); }));
+TEST_F(OverlayOverGreen, movedDrawingLeavesNothingBehind) {
+    OverlaySurface& overlay = *over;
     wayland::WaylandCapture screencopy(*c);
     // What the screen shows at `at` now: a copy is taken after the last commit.
     const auto shown = [&](const wayland::PixelRect& at) {
