@@ -10,6 +10,7 @@
 #include <spanlet/platform/qt/TurnEnd.hpp>
 #include <spanlet/wayland/CursorCheck.hpp>
 #include <spanlet/wayland/HoleCapture.hpp>
+#include <spanlet/wayland/HoleParts.hpp>
 #include <spanlet/wayland/Outputs.hpp>
 #include <spanlet/wayland/OverlayKeyboard.hpp>
 #include <spanlet/wayland/OverlayMenu.hpp>
@@ -50,7 +51,6 @@ struct WaylandOverlayHost::Panel {
     std::unique_ptr<OverlaySurface> surface;
     std::unique_ptr<OverlaySurface> floating; ///< the loupe's, once it floats; goes first
     std::optional<PixelRect> floatingFrame;   ///< where the floating part shows, canvas pixels
-    std::vector<PixelRect> openHoles;         ///< the surface's, canvas pixels
     /// The surface's commits when its floating part last changed, until it has committed.
     std::optional<std::uint64_t> floatingMark;
 
@@ -280,29 +280,21 @@ void WaylandOverlayHost::placeFloating(std::uint32_t displayId, std::optional<De
     }
 }
 
-std::vector<PixelRect> WaylandOverlayHost::floatingHoles(const Panel& panel) {
-    std::vector<PixelRect> holes;
-    if (!panel.floatingFrame) {
-        return holes;
-    }
-    const PixelRect& f = *panel.floatingFrame;
-    for (const PixelRect& hole : panel.openHoles) {
-        const int x0 = std::max(hole.x, f.x);
-        const int y0 = std::max(hole.y, f.y);
-        const int x1 = std::min(hole.x + hole.width, f.x + f.width);
-        const int y1 = std::min(hole.y + hole.height, f.y + f.height);
-        if (x1 > x0 && y1 > y0) {
-            holes.push_back({x0 - f.x, y0 - f.y, x1 - x0, y1 - y0});
-        }
-    }
-    return holes;
-}
-
-bool WaylandOverlayHost::updateFloatingHoles(Panel& panel) {
+bool WaylandOverlayHost::updateFloatingHoles(Panel& panel, std::span<const PixelRect> punching) {
     if (!panel.floating || !panel.floatingFrame) { // hidden: nothing of it to show
         return false;
     }
-    std::vector<PixelRect> holes = floatingHoles(panel);
+    const PixelRect& f = *panel.floatingFrame;
+    std::vector<PixelRect> holes;
+    for (const std::span<const PixelRect> list :
+         {std::span<const PixelRect>(panel.surface->holes()), punching}) {
+        for (const PixelRect& hole : list) {
+            const PixelRect both = intersected(hole, f);
+            if (both.width > 0 && both.height > 0) {
+                holes.push_back({both.x - f.x, both.y - f.y, both.width, both.height});
+            }
+        }
+    }
     if (holes == panel.floating->holes()) {
         return false;
     }
@@ -542,8 +534,7 @@ void WaylandOverlayHost::punchPending() {
                 hole = panel.canvasHole(hole);
             }
             // The floating part's holes first: its commit shows with the panel's.
-            panel.openHoles.insert(panel.openHoles.end(), holes.rects.begin(), holes.rects.end());
-            if (updateFloatingHoles(panel)) {
+            if (updateFloatingHoles(panel, holes.rects)) {
                 panel.floating->commitNow({});
             }
             panel.surface->punch(holes.rects);
@@ -561,12 +552,7 @@ void WaylandOverlayHost::closeHole(std::uint32_t displayId, PixelRect hole) {
     }
     Panel& panel = *found->second;
     OverlaySurface& surface = *panel.surface;
-    const PixelRect closed = panel.canvasHole(hole);
-    surface.closeHole(closed);
-    if (const auto open = std::find(panel.openHoles.begin(), panel.openHoles.end(), closed);
-        open != panel.openHoles.end()) {
-        panel.openHoles.erase(open);
-    }
+    surface.closeHole(panel.canvasHole(hole));
     if (updateFloatingHoles(panel)) {
         panel.floating->commitNow({});
         floatingChanged(panel);

@@ -106,6 +106,7 @@ public:
     /// The open holes of a floating part, all at once (its own pixels): shown with the next
     /// commit.
     void setHoles(std::vector<PixelRect> holes) { openHoles_ = std::move(holes); }
+    /// The holes open now (punched and not closed, or set).
     [[nodiscard]] const std::vector<PixelRect>& holes() const noexcept { return openHoles_; }
     /// Hides a floating part until the next commit of a picture.
     void hide();

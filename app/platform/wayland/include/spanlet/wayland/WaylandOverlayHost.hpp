@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <vector>
 
 #include <spanlet/platform/OverlayHost.hpp>
@@ -91,10 +92,9 @@ private:
     void punchPending();
     void closeHole(std::uint32_t displayId, PixelRect hole);
     void showClosedHoles();
-    /// The panel's open holes over its floating part, in the part's pixels.
-    [[nodiscard]] static std::vector<PixelRect> floatingHoles(const Panel& panel);
-    /// Gives the floating part the panel's open holes over it; whether that changed them.
-    static bool updateFloatingHoles(Panel& panel);
+    /// Gives the floating part, in its own pixels, the panel's open holes over it and those
+    /// about to be `punching`; whether that changed its holes.
+    static bool updateFloatingHoles(Panel& panel, std::span<const PixelRect> punching = {});
     /// The floating part changed: the panel commits by the turn's end, which shows that.
     void floatingChanged(Panel& panel);
     void commitFloatingParents();
