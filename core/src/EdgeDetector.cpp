@@ -231,9 +231,7 @@ std::optional<EdgeMeasurement> measure(const PixelBuffer& buffer, std::int64_t x
         return std::nullopt;
     }
     const std::vector<RGBA> column = buffer.column(x);
-    const std::span<const RGBA> row(buffer.pixels().data() + y * buffer.width(),
-                                    static_cast<std::size_t>(buffer.width()));
-    return measure(row, column, x, y, options);
+    return measure(buffer.row(y), column, x, y, options);
 }
 
 std::optional<Span> span(std::span<const RGBA> along, std::int64_t from,

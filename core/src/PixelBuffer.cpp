@@ -59,12 +59,12 @@ std::vector<std::uint8_t> PixelBuffer::bytes() const {
     return out;
 }
 
-std::vector<RGBA> PixelBuffer::row(std::int64_t y) const {
+std::span<const RGBA> PixelBuffer::row(std::int64_t y) const {
     if (y < 0 || y >= height_) {
         return {};
     }
-    const auto begin = pixels_.begin() + static_cast<std::ptrdiff_t>(y * width_);
-    return {begin, begin + static_cast<std::ptrdiff_t>(width_)};
+    return std::span<const RGBA>(pixels_).subspan(static_cast<std::size_t>(y * width_),
+                                                  static_cast<std::size_t>(width_));
 }
 
 std::vector<RGBA> PixelBuffer::column(std::int64_t x) const {

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include <spanlet/DevicePixels.hpp>
 #include <spanlet/model/LiveMeasurement.hpp>
@@ -76,8 +78,14 @@ CaptureResult<Result> finish(const Job& job) {
         std::max<std::int64_t>(0, std::min(job.py - job.rowTop, row.height() - 1));
     const std::int64_t ci =
         std::max<std::int64_t>(0, std::min(job.px - job.columnLeft, column.width() - 1));
-    const std::vector<RGBA> rowPixels = row.row(ri);
-    const std::vector<RGBA> columnPixels = column.column(ci);
+    const std::span<const RGBA> rowPixels = row.row(ri);
+    // A strip one pixel wide is its own column.
+    std::vector<RGBA> columnCopy;
+    if (column.width() != 1) {
+        columnCopy = column.column(ci);
+    }
+    const std::span<const RGBA> columnPixels =
+        column.width() == 1 ? std::span<const RGBA>(column.pixels()) : columnCopy;
     const std::int64_t x = std::min(job.px, static_cast<std::int64_t>(rowPixels.size()) - 1);
     const std::int64_t y = std::min(job.py, static_cast<std::int64_t>(columnPixels.size()) - 1);
 

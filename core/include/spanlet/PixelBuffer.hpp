@@ -43,8 +43,8 @@ public:
         return pixels_[static_cast<std::size_t>(y * width_ + x)];
     }
 
-    /// Row y left to right; empty when y is out of range.
-    [[nodiscard]] std::vector<RGBA> row(std::int64_t y) const;
+    /// Row y left to right, valid while this buffer is unchanged; empty when y is out of range.
+    [[nodiscard]] std::span<const RGBA> row(std::int64_t y) const;
     /// Column x top to bottom; empty when x is out of range or there are no rows.
     [[nodiscard]] std::vector<RGBA> column(std::int64_t x) const;
     /// The (2r + 1)² square centred on (centerX, centerY); positions outside this buffer are
