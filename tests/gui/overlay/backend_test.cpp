@@ -240,6 +240,48 @@ TEST_P(BackendTest, CrispLinesAreDamagedByExactlyThePixelsTheyCover) {
     }
 }
 
+// A crisp opaque cross is written into the image directly: it must equal Qt's own fill of the
+// same pixels (painted under a clip only Qt handles), whether painted whole or repainted
+// rectangle by rectangle after a move, with what is drawn over it left standing.
+TEST_P(BackendTest, CrispOpaqueLinesMatchQtsFillPaintedWholeOrByDamage) {
+    const double scale = GetParam();
+    const auto cross = [](double at) {
+        draw::Path path;
+        path.addLine({20, at}, {300, at})
+            .addLine({at, 20}, {at, 250})
+            .addLine({20, at - 6}, {20, at + 6});
+        draw::DrawList list;
+        list.add(draw::StrokePath{path, draw::Color{1, 0.2, 0.5, 1}, 1, true});
+        list.add(draw::FillRect{{150, at - 4, 8, 8}, draw::Color::black()});
+        return list;
+    };
+    for (const double at : {100.0, 100.4}) {
+        const draw::DrawList list = cross(at);
+        QPainterBackend renderer;
+        const QImage whole = painted(renderer, scale, list);
+        QPainterBackend reference;
+        const QImage byQt = painted(scale, [&](QPainter& p) {
+            QPainterPath everywhere;
+            everywhere.addRect(0, 0, 400, 300);
+            p.setClipPath(everywhere);
+            reference.paint(p, list);
+        });
+        EXPECT_EQ(whole, byQt) << "at " << at;
+
+        // Unjoined and last first: the square's rectangle comes before the lines' bands, which
+        // must not paint over it.
+        const draw::DrawList before = cross(at + 3);
+        QImage moved = painted(renderer, scale, before);
+        std::vector<QRect> damage = draw::drawnRects(before, scale);
+        for (const QRect& r : draw::drawnRects(list, scale)) {
+            damage.push_back(r);
+        }
+        std::reverse(damage.begin(), damage.end());
+        draw::repaintImage(renderer, moved, list, damage);
+        EXPECT_EQ(moved, whole) << "at " << at;
+    }
+}
+
 // Whatever a damaged rectangle touches is repainted: rounded out to device pixels, then to
 // logical ones, the margin being device pixels.
 TEST(DamageRect, RoundsOutToDevicePixelsThenLogicalPixels) {

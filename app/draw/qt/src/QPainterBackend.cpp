@@ -178,7 +178,10 @@ void QPainterBackend::paintDirect(QPainter& painter, const DrawOp& op) {
                 painter.setBrush(QPainterBackend::color(o.color));
                 painter.drawPath(QPainterBackend::path(o.path));
             } else if constexpr (std::is_same_v<T, StrokePath>) {
-                if (fillStrokeOutline(painter, o)) {
+                const std::optional<QRect> clip = rectClip_.painter == &painter
+                                                      ? std::optional<QRect>(rectClip_.rect)
+                                                      : std::nullopt;
+                if (fillStrokeOutline(painter, o, clip)) {
                     return;
                 }
                 painter.setBrush(Qt::NoBrush);
@@ -259,6 +262,7 @@ void QPainterBackend::paintRange(QPainter& painter, const std::vector<DrawOp>& o
     const auto shown = [&visible](const QRectF& r) {
         return !visible || visible(r.adjusted(-1, -1, 1, 1));
     };
+    const RectClip entryClip = rectClip_;
     int depth = 0;
     for (std::size_t i = first; i < last; ++i) {
         const DrawOp& op = ops[i];
@@ -280,6 +284,9 @@ void QPainterBackend::paintRange(QPainter& painter, const std::vector<DrawOp>& o
             }
             painter.save();
             painter.setClipPath(QPainterBackend::path(clip->path), Qt::IntersectClip);
+            if (rectClip_.painter == &painter) {
+                rectClip_.painter = nullptr; // no longer a rectangle
+            }
             ++depth;
             continue;
         }
@@ -287,7 +294,9 @@ void QPainterBackend::paintRange(QPainter& painter, const std::vector<DrawOp>& o
             // An unmatched PopClip is ignored rather than unbalancing the painter.
             if (depth > 0) {
                 painter.restore();
-                --depth;
+                if (--depth == 0) {
+                    rectClip_ = entryClip;
+                }
             }
             continue;
         }
@@ -302,6 +311,7 @@ void QPainterBackend::paintRange(QPainter& painter, const std::vector<DrawOp>& o
     for (; depth > 0; --depth) {
         painter.restore();
     }
+    rectClip_ = entryClip;
 }
 
 void QPainterBackend::paintOps(QPainter& painter, const DrawList& list, const Visible& visible) {
@@ -324,11 +334,13 @@ void QPainterBackend::repaint(QPainter& painter, const DrawList& list,
     const std::vector<std::optional<Rect>> known = opBounds(list.ops);
     for (const QRect& r : rects) {
         clipAndClear(painter, r);
+        rectClip_ = {&painter, r};
         const QRectF area(r);
         paintRange(
             painter, list.ops, 0, list.ops.size(),
             [&area](const QRectF& b) { return b.intersects(area); }, &known);
     }
+    rectClip_ = {};
     painter.restore();
 }
 

@@ -82,6 +82,13 @@ private:
     void paintDirect(QPainter& painter, const DrawOp& op);
     void paintText(QPainter& painter, const DrawText& op);
 
+    /// The painter whose clip is exactly `rect` (logical pixels), as repaint() sets it for
+    /// each damaged rectangle: what is painted there may be written to its image directly.
+    struct RectClip {
+        const QPainter* painter = nullptr;
+        QRect rect;
+    };
+    RectClip rectClip_;
     QtTextMeasurer measurer_;
     std::unique_ptr<SpriteCache> sprites_;
     std::unique_ptr<ClipLayer> clipLayer_;
