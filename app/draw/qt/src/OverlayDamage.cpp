@@ -143,8 +143,10 @@ std::vector<QRect> mergedRects(std::vector<QRect> rects) {
     const auto area = [](const QRect& r) {
         return (static_cast<qint64>(r.width()) + rowCost) * static_cast<qint64>(r.height());
     };
-    // Joining is worth it while the joined rectangle costs at most this much more.
-    constexpr qint64 slack = 256;
+    // Joining is worth it while the joined rectangle costs at most this much more: a rectangle
+    // of its own costs about as much as this many pixels (its clip, a walk of the draw list,
+    // and a label it shares with another rectangle painted once more).
+    constexpr qint64 slack = 4096;
     // Joining takes time quadratic in the count, and so does repainting many rectangles (each
     // walks the draw list): beyond this many, their bounds are repainted at once.
     constexpr std::size_t most = 256;
