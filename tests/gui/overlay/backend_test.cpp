@@ -282,6 +282,29 @@ TEST_P(BackendTest, CrispOpaqueLinesMatchQtsFillPaintedWholeOrByDamage) {
     }
 }
 
+// A picture repainted only where its operations changed (new cells, a shorter colour text)
+// equals the new picture painted whole: nothing of the old one stays.
+TEST_P(BackendTest, RepaintingWhatChangedEqualsPaintingAnew) {
+    const double scale = GetParam();
+    QPainterBackend renderer;
+    const auto picture = [&renderer](bool odd, const std::string& text) {
+        const draw::FontChoice font{12, draw::FontWeight::semibold, true};
+        const Size size = renderer.measurer().measure(text, font);
+        draw::DrawList list = loupe({10, 10}, true, odd);
+        list.add(draw::FillRect{{10, 200, size.width, size.height}, draw::Color::black(0.8)});
+        list.add(draw::DrawText{text, font, {10, 200}, {0, 0}, size, draw::Color::white()});
+        return list;
+    };
+    const draw::DrawList before = picture(false, "#FFFFFF  copies");
+    const draw::DrawList after = picture(true, "#FF0000");
+    QImage image = painted(renderer, scale, before);
+    const std::optional<std::vector<QRect>> changed = draw::changedRects(before, after, scale);
+    ASSERT_TRUE(changed);
+    draw::repaintImage(renderer, image, after, *changed);
+    EXPECT_EQ(image, painted(renderer, scale, after));
+    EXPECT_FALSE(draw::changedRects(before, loupe({10, 10}, true), scale));
+}
+
 // Whatever a damaged rectangle touches is repainted: rounded out to device pixels, then to
 // logical ones, the margin being device pixels.
 TEST(DamageRect, RoundsOutToDevicePixelsThenLogicalPixels) {

@@ -134,6 +134,21 @@ QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio) {
     return drawnRegion(list, devicePixelRatio > 0 ? devicePixelRatio : 1, -1);
 }
 
+std::optional<std::vector<QRect>> changedRects(const DrawList& before, const DrawList& after,
+                                               double devicePixelRatio) {
+    if (before.ops.size() != after.ops.size()) {
+        return std::nullopt;
+    }
+    DrawList changed;
+    for (std::size_t i = 0; i < after.ops.size(); ++i) {
+        if (after.ops[i] != before.ops[i]) {
+            changed.ops.push_back(before.ops[i]);
+            changed.ops.push_back(after.ops[i]);
+        }
+    }
+    return mergedRects(drawnRects(changed, devicePixelRatio));
+}
+
 std::vector<QRect> mergedRects(std::vector<QRect> rects) {
     // What repainting a rectangle costs, in pixels: each row also costs about as much as this
     // many pixels more (starting a span, and a line of memory another process has just read),

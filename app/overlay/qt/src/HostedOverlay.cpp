@@ -46,7 +46,7 @@ HostedOverlay::HostedOverlay(OverlayHost& host, const DisplayPort& displays)
                       std::span<const Rect> rects) { paint(id, canvas, rects); },
                this);
     host_.bindFloating([this](std::uint32_t id, const OverlayCanvas& canvas,
-                              std::span<const Rect> /*rects*/) { paintFloating(id, canvas); });
+                              std::span<const Rect> rects) { paintFloating(id, canvas, rects); });
 }
 
 HostedOverlay::~HostedOverlay() {
@@ -239,7 +239,7 @@ void HostedOverlay::placeLoupe(std::uint32_t displayId, Surface& surface,
         surface.base.reset();
         surface.floating = {};
         if (std::exchange(surface.floatingFrame, std::nullopt)) {
-            host_.placeFloating(displayId, std::nullopt, false);
+            host_.placeFloating(displayId, std::nullopt, {});
         }
         return;
     }
@@ -253,16 +253,22 @@ void HostedOverlay::placeLoupe(std::uint32_t displayId, Surface& surface,
             floating.ops.push_back(draw::translated(ops[i], -frame->x / scale, -frame->y / scale));
         }
     }
-    const bool repaint = !surface.floatingFrame || surface.floatingFrame->width != frame->width ||
-                         surface.floatingFrame->height != frame->height ||
-                         floating != surface.floating;
+    // Repainted where its operations changed, before and after: a move alone repaints
+    // nothing, and new cells leave the frame, its shadow and an unchanged colour as they are.
+    std::vector<Rect> damage{{0, 0, frame->width / scale, frame->height / scale}};
+    if (surface.floatingFrame) {
+        if (const auto changed = draw::changedRects(surface.floating, floating, scale)) {
+            damage = points(*changed);
+        }
+    }
     surface.base = std::move(base);
     surface.floating = std::move(floating);
     surface.floatingFrame = frame;
-    host_.placeFloating(displayId, frame, repaint);
+    host_.placeFloating(displayId, frame, damage);
 }
 
-void HostedOverlay::paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas) {
+void HostedOverlay::paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas,
+                                  std::span<const Rect> rects) {
     const auto found = surfaces_.find(displayId);
     if (found == surfaces_.end()) {
         return;
@@ -277,7 +283,12 @@ void HostedOverlay::paintFloating(std::uint32_t displayId, const OverlayCanvas& 
     image.setDevicePixelRatio(canvas.scale);
     const QRect all(0, 0, static_cast<int>(std::ceil(canvas.width / canvas.scale)),
                     static_cast<int>(std::ceil(canvas.height / canvas.scale)));
-    draw::repaintImage(surface.renderer, image, surface.floating, {all});
+    std::vector<QRect> damage;
+    for (const Rect& r : rects) {
+        damage.push_back(draw::QPainterBackend::rect(r).toAlignedRect().intersected(all));
+    }
+    draw::repaintImage(surface.renderer, image, surface.floating,
+                       rects.empty() ? std::vector<QRect>{all} : damage);
 }
 
 void HostedOverlay::paint(std::uint32_t displayId, const OverlayCanvas& canvas,

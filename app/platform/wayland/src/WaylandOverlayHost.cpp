@@ -227,7 +227,7 @@ bool WaylandOverlayHost::floats(std::uint32_t displayId) const {
 }
 
 void WaylandOverlayHost::placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
-                                       bool repaint) {
+                                       std::span<const Rect> damage) {
     const auto found = panels_.find(displayId);
     if (found == panels_.end() || !floats(displayId)) {
         return;
@@ -257,25 +257,35 @@ void WaylandOverlayHost::placeFloating(std::uint32_t displayId, std::optional<De
     const int width = grown(part.width(), frame->width, panel.surface->width() - frame->x);
     const int height = grown(part.height(), frame->height, panel.surface->height() - frame->y);
     const bool wasShown = panel.floatingFrame.has_value();
+    bool repaintAll = false;
     if (width != part.width() || height != part.height()) {
         part.resize(width, height);
-        repaint = true;
+        repaintAll = true;
     }
     if (!wasShown || panel.floatingFrame->x != frame->x || panel.floatingFrame->y != frame->y) {
         part.placeAt(frame->x / unit, frame->y / unit);
         floatingChanged(panel);
     }
     panel.floatingFrame = PixelRect{frame->x, frame->y, frame->width, frame->height};
+    const bool repaint = repaintAll || !damage.empty();
     if (repaint && floatingPaint_) {
         const OverlayCanvas canvas{
             reinterpret_cast<std::uint8_t*>(part.canvas().data()), part.width(), part.height(),
             static_cast<std::ptrdiff_t>(part.width()) * 4,         part.scale(), false};
-        floatingPaint_(displayId, canvas, {});
+        floatingPaint_(displayId, canvas, repaintAll ? std::span<const Rect>() : damage);
     }
     if (updateFloatingHoles(panel) || repaint || !wasShown) {
         const PixelRect all{0, 0, part.width(), part.height()};
-        part.commitNow(repaint || !wasShown ? std::span<const PixelRect>(&all, 1)
-                                            : std::span<const PixelRect>());
+        std::vector<PixelRect> changed;
+        if (repaintAll || !wasShown) {
+            changed.push_back(all);
+        } else {
+            for (const Rect& r : damage) {
+                changed.push_back(
+                    clipped(canvasRect(r, part.scale()), part.width(), part.height()));
+            }
+        }
+        part.commitNow(changed);
         floatingChanged(panel);
     }
 }

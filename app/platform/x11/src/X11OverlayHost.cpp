@@ -210,7 +210,7 @@ void X11OverlayHost::bindFloating(const OverlayPaint& paint) {
 }
 
 void X11OverlayHost::placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
-                                   bool repaint) {
+                                   std::span<const Rect> damage) {
     const OverlayPanel* base = panel(displayId);
     Floating& floating = floating_[displayId];
     floating.frame =
@@ -221,21 +221,23 @@ void X11OverlayHost::placeFloating(std::uint32_t displayId, std::optional<Device
         }
         return;
     }
+    bool repaintAll = false;
     if (!floating.surface) {
         floating.surface = surfaces_.floatingSurface();
         if (!floating.surface) {
             floatingFailed_ = true; // the next frame has the loupe on the panel again
             return;
         }
-        repaint = true;
+        repaintAll = true;
     }
-    if (repaint) {
+    if (repaintAll || !damage.empty()) {
         const SurfaceFrame memory = floating.surface->frame(frame->width, frame->height);
         if (floatingPaint_ && memory.bits != nullptr) {
             const OverlayCanvas canvas{
                 memory.bits, memory.width, memory.height, memory.stride, base->devicePixelRatioF(),
                 false};
-            floatingPaint_(displayId, canvas, {});
+            floatingPaint_(displayId, canvas,
+                           repaintAll || memory.fresh ? std::span<const Rect>() : damage);
         }
         if (!floating.surface->present()) {
             floating.surface.reset();

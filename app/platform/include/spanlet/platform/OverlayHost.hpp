@@ -159,13 +159,15 @@ public:
     /// moves: a small picture (the loupe) that then costs a move, not a repaint of both places,
     /// when only its place changes.
     [[nodiscard]] virtual bool floats(std::uint32_t /*displayId*/) const { return false; }
-    /// Who paints the floating parts: the whole canvas of a display's floating part, whose
-    /// point (0, 0) is its frame's top-left. Unbound with an empty function.
+    /// Who paints the floating parts: the given rectangles of a display's floating part, all of
+    /// its canvas when none are given; its point (0, 0) is its frame's top-left. Unbound with an
+    /// empty function.
     virtual void bindFloating(const OverlayPaint& /*paint*/) {}
-    /// Shows the display's floating part on `frame` (device pixels, display-local), repainted
-    /// first when `repaint`; hides it without one. Shown only while the surfaces are.
+    /// Shows the display's floating part on `frame` (device pixels, display-local), with
+    /// `damage` (points of its canvas) repainted first, or all of it where the host made its
+    /// memory anew; hides it without a frame. Shown only while the surfaces are.
     virtual void placeFloating(std::uint32_t /*displayId*/, std::optional<DeviceRect> /*frame*/,
-                               bool /*repaint*/) {}
+                               std::span<const Rect> /*damage*/) {}
 };
 
 } // namespace spanlet

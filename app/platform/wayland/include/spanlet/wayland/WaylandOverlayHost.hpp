@@ -58,7 +58,7 @@ public:
     [[nodiscard]] bool floats(std::uint32_t displayId) const override;
     void bindFloating(const OverlayPaint& paint) override { floatingPaint_ = paint; }
     void placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
-                       bool repaint) override;
+                       std::span<const Rect> damage) override;
 
     /// The display's surface, or null.
     [[nodiscard]] OverlaySurface* surface(std::uint32_t displayId) const;

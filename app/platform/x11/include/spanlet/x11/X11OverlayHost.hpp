@@ -43,7 +43,7 @@ public:
     [[nodiscard]] bool floats(std::uint32_t displayId) const override;
     void bindFloating(const OverlayPaint& paint) override;
     void placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
-                       bool repaint) override;
+                       std::span<const Rect> damage) override;
 
     [[nodiscard]] std::vector<x11::OverlayPanel*> panels() const;
     [[nodiscard]] x11::OverlayPanel* panel(std::uint32_t displayId) const;

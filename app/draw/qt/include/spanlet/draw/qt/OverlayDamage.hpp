@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QRegion>
+#include <optional>
 #include <vector>
 
 #include <spanlet/draw/DrawOps.hpp>
@@ -30,6 +31,12 @@ QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio);
 /// adds little area. Repainting one pointer move of a cross (old and new bands, labels) then
 /// takes a handful of rectangles rather than the dozens a banded QRegion splits them into.
 std::vector<QRect> mergedRects(std::vector<QRect> rects);
+
+/// Where `after` differs from `before`, operation by operation: the old and new places of each
+/// changed one (logical pixels, as drawnRects() gives them), joined. Nothing when the lists
+/// differ in length, where only a repaint of everything is sure.
+std::optional<std::vector<QRect>> changedRects(const DrawList& before, const DrawList& after,
+                                               double devicePixelRatio);
 
 /// Clears each rectangle (logical pixels) to transparent, then paints `list` clipped to it,
 /// skipping operations that lie wholly outside it. Overlapping rectangles are harmless: each

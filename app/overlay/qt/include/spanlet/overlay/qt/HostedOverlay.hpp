@@ -94,7 +94,9 @@ private:
     /// take.
     void apply(const OverlayMode& mode);
     void scheduleRepaint();
-    void paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas);
+    /// Repaints `rects` (points) of the display's floating part, all of it when none are given.
+    void paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas,
+                       std::span<const Rect> rects);
     void present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
                  OverlayPainter::Span loupe);
     /// Where the loupe floats (when the host lets it), the base list then without it.
