@@ -96,7 +96,7 @@ bool fillStrokeOutline(QPainter& painter, const StrokePath& op, const std::optio
         return false;
     }
     // Opaque: each segment is a rectangle of its own (overlaps do not show). Translucent:
-    // one winding-filled path, so crossing segments are not painted twice.
+    // pieces that do not overlap, so crossing segments are not painted twice (see below).
     const bool opaque = op.color.opacity >= 1;
     // Hairlines are snapped where the painter maps points to device pixels by a scale and
     // a move alone; anything else (a rotation, say) draws them as plain strokes.
