@@ -159,8 +159,9 @@ void CaptureConnection::connect() {
     xcb_flush(connection_);
 }
 
-void CaptureConnection::drainEvents() {
-    while (xcb_generic_event_t* raw = xcb_poll_for_event(connection_)) {
+void CaptureConnection::drainEvents(bool readSocket) {
+    EventReader events(connection_, readSocket);
+    while (xcb_generic_event_t* raw = events.next()) {
         const XcbReply<xcb_generic_event_t> event(raw);
         const std::uint8_t type = event->response_type & 0x7f;
         if (damageEvent_ != 0 && type == damageEvent_) {
@@ -217,7 +218,7 @@ bool CaptureConnection::takeChanges() {
     if (connection_ == nullptr || xcb_connection_has_error(connection_) != 0) {
         return true;
     }
-    drainEvents();
+    drainEvents(true);
     xcb_flush(connection_); // the damage taken in is subtracted, so that more is reported
     return std::exchange(changed_, false);
 }
@@ -266,8 +267,11 @@ void CaptureConnection::catchUp() {
     if (mark_) {
         std::free(xcb_get_input_focus_reply(connection_, *mark_, nullptr));
         mark_.reset();
+        // Whatever came before the answer has been read with it.
+        drainEvents(false);
+        return;
     }
-    drainEvents();
+    drainEvents(true);
 }
 
 void CaptureConnection::forgetKept() {
@@ -457,8 +461,8 @@ void CaptureConnection::refreshWallpaper() {
     }
 }
 
-void CaptureConnection::refresh() {
-    drainEvents();
+void CaptureConnection::refresh(bool readSocket) {
+    drainEvents(readSocket);
     if (stackDirty_) {
         refreshStack();
     }
@@ -654,10 +658,11 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
     std::vector<std::size_t> open;
     open.reserve(requests.size());
     const bool keeping = damageEvent_ != 0;
+    const bool caughtUp = !kept_.empty() || keeping;
     if (!kept_.empty()) {
         catchUp();
     } else if (keeping) {
-        drainEvents(); // news from before anything was kept, which the read below sees
+        drainEvents(true); // news from before anything was kept, which the read below sees
     }
     // What is read now sees every change heard of so far.
     changed_ = false;
@@ -684,8 +689,9 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
     std::vector<std::unordered_set<xcb_window_t>> failed(requests.size());
     for (int attempt = 0; attempt < kAttempts && !open.empty(); ++attempt) {
         const bool last = attempt + 1 == kAttempts;
-        // Sources point into the window list: it is refreshed only between attempts.
-        refresh();
+        // Sources point into the window list: it is refreshed only between attempts. The first
+        // sees what was just read.
+        refresh(attempt > 0 || !caughtUp);
         segmentUsed_ = 0; // every image of the last attempt has been read
         std::vector<Pending> pendings;
         const std::unordered_set<xcb_window_t> none;

@@ -111,7 +111,7 @@ private:
 
     void connect();
     /// Takes in the server's news: stack, wallpaper. Invalidates Pending::sources.
-    void refresh();
+    void refresh(bool readSocket);
     /// Plans `request` over the current stack (leaving out our windows and `skip`) and asks
     /// for its images.
     Pending send(const CaptureRequest& request, const std::unordered_set<xcb_window_t>& skip,
@@ -127,7 +127,8 @@ private:
     std::span<const std::uint8_t> await(const Reading& reading, XcbReply<void>& owner);
     /// Remembers which request last read a watched window or the wallpaper.
     void noteRead(xcb_drawable_t drawable, unsigned int sequence);
-    void drainEvents();
+    /// Takes in the events already read and, when `readSocket`, one read's worth more.
+    void drainEvents(bool readSocket);
     /// Reads every report the server has sent, up to the pending mark if there is one.
     void catchUp();
     /// Hears of changes to `window`'s contents from now on.

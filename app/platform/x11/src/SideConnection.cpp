@@ -10,6 +10,7 @@
 
 #include "QtXcb.hpp"
 #include "XcbReply.hpp"
+#include "XcbRequests.hpp"
 
 namespace spanlet::x11 {
 
@@ -70,8 +71,8 @@ bool SideConnection::drain(bool readSocket) {
         return false;
     }
     bool motion = false;
-    while (xcb_generic_event_t* event = readSocket ? xcb_poll_for_event(connection_)
-                                                   : xcb_poll_for_queued_event(connection_)) {
+    EventReader events(connection_, readSocket);
+    while (xcb_generic_event_t* event = events.next()) {
         learn(event->full_sequence);
         if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY && onMapped_) {
             mapped_.push_back(reinterpret_cast<const xcb_map_notify_event_t*>(event)->window);

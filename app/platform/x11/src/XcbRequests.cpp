@@ -20,4 +20,15 @@ void roundTrip(xcb_connection_t* connection) {
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
+xcb_generic_event_t* EventReader::next() {
+    if (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
+        return event;
+    }
+    if (!read_) {
+        return nullptr;
+    }
+    read_ = false;
+    return xcb_poll_for_event(connection_); // the queue is empty: this reads the socket
+}
+
 } // namespace spanlet::x11
