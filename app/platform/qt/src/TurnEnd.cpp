@@ -18,6 +18,7 @@ struct Work {
 
 struct Queue {
     std::vector<Work> work;
+    std::vector<Work> last; ///< runs once `work` is empty
     /// Lives with the application; null before the first use and once it is gone.
     QPointer<QObject> owner;
     /// For loops that process events without waiting, which never say they are about to.
@@ -29,16 +30,23 @@ Queue& queue() {
     return q;
 }
 
+void run(std::vector<Work>& list) {
+    const std::vector<Work> batch = std::exchange(list, {});
+    for (const Work& w : batch) {
+        if (!w.context.isNull()) {
+            w.run();
+        }
+    }
+}
+
 void drain() {
     Queue& q = queue();
     // Work may ask for more: that runs in this drain too, after it.
-    while (!q.work.empty()) {
-        std::vector<Work> batch = std::exchange(q.work, {});
-        for (Work& w : batch) {
-            if (!w.context.isNull()) {
-                w.run();
-            }
+    while (!q.work.empty() || !q.last.empty()) {
+        while (!q.work.empty()) {
+            run(q.work);
         }
+        run(q.last);
     }
     // Everything asked for has run, including what was asked for meanwhile: the fallback has
     // nothing left to do, and left running it would make the loop turn once more.
@@ -47,9 +55,7 @@ void drain() {
     }
 }
 
-} // namespace
-
-void atTurnEnd(QObject* context, std::function<void()> work) {
+Queue& started() {
     Queue& q = queue();
     if (q.owner.isNull()) {
         auto* owner = new QObject(QCoreApplication::instance());
@@ -61,10 +67,20 @@ void atTurnEnd(QObject* context, std::function<void()> work) {
         QObject::connect(QAbstractEventDispatcher::instance(),
                          &QAbstractEventDispatcher::aboutToBlock, owner, [] { drain(); });
     }
-    q.work.push_back({context, std::move(work)});
     if (!q.fallback->isActive()) {
         q.fallback->start();
     }
+    return q;
+}
+
+} // namespace
+
+void atTurnEnd(QObject* context, std::function<void()> work) {
+    started().work.push_back({context, std::move(work)});
+}
+
+void afterTurnEndWork(QObject* context, std::function<void()> work) {
+    started().last.push_back({context, std::move(work)});
 }
 
 } // namespace spanlet

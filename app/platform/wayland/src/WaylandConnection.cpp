@@ -182,7 +182,7 @@ bool WaylandConnection::ok() const {
 
 void WaylandConnection::afterDispatch() {
     outputs_->publish();
-    wl_display_flush(display_);
+    send();
 }
 
 bool WaylandConnection::dispatch() {

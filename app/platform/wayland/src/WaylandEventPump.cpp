@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <spanlet/platform/qt/TurnEnd.hpp>
 #include <spanlet/wayland/WaylandConnection.hpp>
 #include <spanlet/wayland/WaylandEventPump.hpp>
 
@@ -11,7 +12,11 @@ WaylandEventPump::WaylandEventPump(WaylandConnection& connection)
     : context_(std::make_unique<QObject>()) {
     auto* notifier = new QSocketNotifier(connection.fd(), QSocketNotifier::Read, context_.get());
     QObject::connect(
-        notifier, &QSocketNotifier::activated, context_.get(), [&connection, notifier] {
+        notifier, &QSocketNotifier::activated, context_.get(), [this, &connection, notifier] {
+            if (!held_) {
+                held_ = std::make_unique<WaylandConnection::Batch>(connection);
+                afterTurnEndWork(context_.get(), [this] { held_.reset(); });
+            }
             if (!connection.dispatch()) {
                 notifier->setEnabled(false); // the compositor is gone; nothing more will come
             }
@@ -22,6 +27,8 @@ WaylandEventPump::WaylandEventPump(WaylandConnection& connection)
                      context_.get(), [&connection] { connection.flush(); });
 }
 
-WaylandEventPump::~WaylandEventPump() = default;
+WaylandEventPump::~WaylandEventPump() {
+    held_.reset(); // sends what it held back
+}
 
 } // namespace spanlet::wayland

@@ -79,14 +79,15 @@ public:
 
     /// The socket to watch for readability; then call dispatch().
     [[nodiscard]] int fd() const;
-    /// Reads what the compositor sent, runs its handlers and sends what they queued, without
-    /// blocking. False once the connection is broken.
+    /// Reads what the compositor sent, runs its handlers and sends what they queued (see send),
+    /// without blocking. False once the connection is broken.
     bool dispatch();
     /// Dispatches, waiting for the compositor, until `done` holds or `timeout` passes; whether
     /// it holds. For start-up, tests and the few places that must wait.
     bool dispatchUntil(const std::function<bool()>& done,
                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    /// Runs the handlers of events already read and sends what is queued, without reading.
+    /// Runs the handlers of events already read and sends what is queued (see send), without
+    /// reading.
     void flush();
     /// Sends the requests queued so far, now or, while a Batch is open, when it closes.
     void send();

@@ -2,15 +2,17 @@
 
 #include <memory>
 
+#include <spanlet/wayland/WaylandConnection.hpp>
+
 class QObject;
 
 namespace spanlet::wayland {
 
-class WaylandConnection;
-
 /// Runs our connection from Qt's event loop: what the compositor sends is dispatched when the
 /// socket turns readable, and what our handlers queued is sent before the loop goes to sleep.
-/// Needs a QCoreApplication; main thread.
+/// What a turn that dispatched asks for, there and in its turn-end work (a capture's frames
+/// let go, the overlay's commits, new captures), goes out in one message. Needs a
+/// QCoreApplication; main thread.
 class WaylandEventPump {
 public:
     /// `connection` must outlive this object.
@@ -21,6 +23,8 @@ public:
 
 private:
     std::unique_ptr<QObject> context_;
+    /// Open from a dispatch until the turn's work is done.
+    std::unique_ptr<WaylandConnection::Batch> held_;
 };
 
 } // namespace spanlet::wayland

@@ -13,4 +13,8 @@ namespace spanlet {
 /// on that loop's next turn. Main thread only, with a QCoreApplication.
 void atTurnEnd(QObject* context, std::function<void()> work);
 
+/// Runs `work` once this turn's atTurnEnd work has all run, including what that work asked
+/// for: to close what the turn's work should share (one message to a server for all of it).
+void afterTurnEndWork(QObject* context, std::function<void()> work);
+
 } // namespace spanlet
