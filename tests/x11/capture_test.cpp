@@ -4,6 +4,7 @@
 #include <optional>
 #include <xcb/composite.h>
 
+#include "XcbRequests.hpp"
 #include "support/CaptureFixture.hpp"
 #include "support/X11Env.hpp"
 
@@ -181,6 +182,29 @@ TEST(X11Capture, HearsOnceOfAChangeWhereItLastRead) {
     f.scene().repaint(under, 9);
     test::settle();
     EXPECT_EQ(heard, 1);
+}
+
+// The pointer read where captures are read brings the server's news with its answer: a kept
+// capture is not served again after a change made before the read, though the capture reads no
+// news from the socket itself then.
+TEST(X11Capture, PointerReadHereBringsTheChangesBeforeIt) {
+    CaptureFixture f(1);
+    ASSERT_TRUE(f.ok());
+    const xcb_window_t under = f.scene().addWindow(QRect(1200, 250, 600, 100), 5);
+    const auto filter = f.filter(f.display().info.id);
+    ASSERT_TRUE(std::holds_alternative<ScreenCapture::Filter>(filter));
+    const Rect row{0, 300, 1152, 1};
+    EXPECT_EQ(difference(f, std::get<ScreenCapture::Filter>(filter), row), "");
+    f.scene().repaint(under, 8);
+    xcb_connection_t* c = f.scene().connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_warp_pointer(c, XCB_NONE, root, 0, 0, 0, 0, 1234, 321);
+    x11::roundTrip(c);
+    const std::optional<Point> pointer = f.capture().queryPointer();
+    ASSERT_TRUE(pointer);
+    EXPECT_EQ(pointer->x, 1234);
+    EXPECT_EQ(pointer->y, 321);
+    EXPECT_EQ(difference(f, std::get<ScreenCapture::Filter>(filter), row), "");
 }
 
 // A pointer move's captures are read as soon as the move has been handed over, in the same turn

@@ -219,6 +219,8 @@ bool CaptureConnection::takeChanges() {
         return true;
     }
     drainEvents(true);
+    // What the socket brought is newer than any pointer read.
+    readUpToPointer_ = false;
     xcb_flush(connection_); // the damage taken in is subtracted, so that more is reported
     return std::exchange(changed_, false);
 }
@@ -247,31 +249,19 @@ void CaptureConnection::unwatchWallpaper() {
     }
 }
 
-void CaptureConnection::markCaptures() {
-    if (kept_.empty() || !problem_.empty()) {
-        return;
+std::optional<QPoint> CaptureConnection::queryPointer() {
+    if (connection_ == nullptr || !problem_.empty() || xcb_connection_has_error(connection_) != 0) {
+        return std::nullopt;
     }
-    if (mark_) {
-        xcb_discard_reply(connection_, mark_->sequence);
+    const XcbReply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr));
+    if (!pointer) {
+        return std::nullopt;
     }
-    mark_ = xcb_get_input_focus(connection_);
-    xcb_flush(connection_);
-}
-
-void CaptureConnection::catchUp() {
-    // A mark asked for at the pointer read also covers changes still on their way to us; its
-    // answer is usually in by now. Without one (a still pointer measured again) what the server
-    // has sent is enough: it flushes its output to every client at once before it waits again,
-    // so a change whose maker has heard back from the server is in our socket. A fresh mark
-    // would cost a wake-up for changes that happen meanwhile, which the next measurement sees.
-    if (mark_) {
-        std::free(xcb_get_input_focus_reply(connection_, *mark_, nullptr));
-        mark_.reset();
-        // Whatever came before the answer has been read with it.
-        drainEvents(false);
-        return;
-    }
-    drainEvents(true);
+    // Every report the server made before it read the pointer came before the answer, and has
+    // been read with it: captures at this pointer need not read the socket for news.
+    readUpToPointer_ = true;
+    return QPoint(pointer->root_x, pointer->root_y);
 }
 
 void CaptureConnection::forgetKept() {
@@ -658,11 +648,14 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
     std::vector<std::size_t> open;
     open.reserve(requests.size());
     const bool keeping = damageEvent_ != 0;
-    const bool caughtUp = !kept_.empty() || keeping;
-    if (!kept_.empty()) {
-        catchUp();
-    } else if (keeping) {
-        drainEvents(true); // news from before anything was kept, which the read below sees
+    // Kept captures are checked against every report the server has sent: up to the pointer's
+    // reading when it was read here just now, else what a read of the socket brings. The server
+    // flushes its output to every client at once before it waits again, so a change whose maker
+    // has heard back from the server is in our socket; one still on its way is for the next
+    // measurement. Without keeping, the reports tell the read below of the stack.
+    const bool readSocket = !std::exchange(readUpToPointer_, false);
+    if (keeping) {
+        drainEvents(readSocket);
     }
     // What is read now sees every change heard of so far.
     changed_ = false;
@@ -691,7 +684,7 @@ CaptureConnection::captureAll(const std::vector<CaptureRequest>& requests,
         const bool last = attempt + 1 == kAttempts;
         // Sources point into the window list: it is refreshed only between attempts. The first
         // sees what was just read.
-        refresh(attempt > 0 || !caughtUp);
+        refresh(attempt > 0 || (!keeping && readSocket));
         segmentUsed_ = 0; // every image of the last attempt has been read
         std::vector<Pending> pendings;
         const std::unordered_set<xcb_window_t> none;

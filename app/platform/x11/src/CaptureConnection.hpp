@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <functional>
@@ -43,8 +44,8 @@ struct CaptureRequest {
 ///
 /// Where the server has DAMAGE, captures are kept and served again until the server reports a
 /// change to a window they read (or to the stack, the wallpaper or the compositor). Before one
-/// is served, every report the server has sent is read, up to the mark asked for when the
-/// pointer was read (markCaptures), whose answer is in by the time the captures are.
+/// is served, every report the server has sent is read: up to the pointer's reading when the
+/// pointer was read here (queryPointer) just before.
 class CaptureConnection {
 public:
     CaptureConnection();
@@ -63,9 +64,10 @@ public:
     /// requests' order. `beforeRead` runs before each request is read.
     std::vector<CaptureResult<PixelBuffer>> captureAll(const std::vector<CaptureRequest>& requests,
                                                        const std::function<void()>& beforeRead);
-    /// Captures will be asked for in a moment, of the screen as it is now: asks the server for
-    /// the mark that kept captures are checked against.
-    void markCaptures();
+    /// The pointer in root coordinates (device pixels), read on this connection: its answer
+    /// also brings every report sent before it, which the captures that follow at the pointer
+    /// then need not wait for. Nothing where captures cannot work or the server did not answer.
+    std::optional<QPoint> queryPointer();
     /// Drops the kept captures and stops hearing of changes, until the next capture.
     void forgetKept();
 
@@ -129,8 +131,6 @@ private:
     void noteRead(xcb_drawable_t drawable, unsigned int sequence);
     /// Takes in the events already read and, when `readSocket`, one read's worth more.
     void drainEvents(bool readSocket);
-    /// Reads every report the server has sent, up to the pending mark if there is one.
-    void catchUp();
     /// Hears of changes to `window`'s contents from now on.
     void watch(xcb_window_t window);
     /// `sequence`: the last of our requests the server had carried out when it reported it.
@@ -184,7 +184,8 @@ private:
     /// The own windows the kept captures left out: another set makes them void.
     const OwnWindows* keptOwn_ = nullptr;
     std::uint64_t keptOwnGeneration_ = 0;
-    std::optional<xcb_get_input_focus_cookie_t> mark_;
+    /// The pointer was read here since the last captures: the reports before it are read.
+    bool readUpToPointer_ = false;
 };
 
 } // namespace spanlet::x11

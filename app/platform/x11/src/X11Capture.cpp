@@ -75,8 +75,12 @@ X11Capture::X11Capture(const X11DisplayPort& displays, Options options)
 
 X11Capture::~X11Capture() = default;
 
-void X11Capture::expectCaptures() {
-    connection_->markCaptures();
+std::optional<Point> X11Capture::queryPointer() {
+    const std::optional<QPoint> p = connection_->queryPointer();
+    if (!p) {
+        return std::nullopt;
+    }
+    return Point{double(p->x()), double(p->y())};
 }
 
 void X11Capture::filter(std::uint32_t displayId,

@@ -126,12 +126,14 @@ void X11DisplayPort::setPointerHandler(std::function<void(Point)> handler) {
     pushed_.reset();
     if (!pointerHandler_) {
         side_->setOnPointerMotion(nullptr);
+        motionReported_ = false;
         read_->stop();
         return;
     }
     const bool polling =
         connection_ == nullptr ||
         !side_->setOnPointerMotion([this] { motionSeen(); }, [this] { motionSettled(); });
+    motionReported_ = !polling;
     read_->setSingleShot(!polling);
     // The first read on the next turn: the pointer may have moved before motion was watched.
     read_->start(polling ? pollPeriod : std::chrono::milliseconds::zero());
@@ -177,18 +179,31 @@ void X11DisplayPort::readPointer() {
 }
 
 Point X11DisplayPort::pointerLocation() const {
+    const std::optional<Point> device = readDevicePointer();
+    if (!device) {
+        return {};
+    }
+    std::vector<Desktop::DeviceScreen> devices;
+    for (const Display& d : knownDisplays()) {
+        devices.push_back({d.info.frame, d.deviceFrame, d.info.scale.factor()});
+    }
+    return Desktop::pointFromDevicePixels(*device, devices);
+}
+
+std::optional<Point> X11DisplayPort::readDevicePointer() const {
+    if (pointerQuery_ && motionReported_) {
+        if (std::optional<Point> p = pointerQuery_()) {
+            return p;
+        }
+    }
     // On the side connection this thread reads the reply itself, where on Qt's connection Qt's
     // event thread would have to wake it.
     const bool onSide = connection_ != nullptr && side_->alive();
     xcb_connection_t* c = onSide ? side_->get() : connection_;
     if (c == nullptr) {
-        return {};
+        return std::nullopt;
     }
     const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(c, root_);
-    if (pointerQueryHook_) {
-        xcb_flush(c);
-        pointerQueryHook_();
-    }
     const x11::XcbReply<xcb_query_pointer_reply_t> pointer(
         xcb_query_pointer_reply(c, cookie, nullptr));
     if (onSide) {
@@ -197,14 +212,9 @@ Point X11DisplayPort::pointerLocation() const {
         side_->readQueued();
     }
     if (!pointer) {
-        return {};
+        return std::nullopt;
     }
-    std::vector<Desktop::DeviceScreen> devices;
-    for (const Display& d : knownDisplays()) {
-        devices.push_back({d.info.frame, d.deviceFrame, d.info.scale.factor()});
-    }
-    return Desktop::pointFromDevicePixels({double(pointer->root_x), double(pointer->root_y)},
-                                          devices);
+    return Point{double(pointer->root_x), double(pointer->root_y)};
 }
 
 } // namespace spanlet

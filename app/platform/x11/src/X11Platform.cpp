@@ -18,9 +18,9 @@ std::unique_ptr<X11Platform> X11Platform::make() {
 X11Platform::X11Platform()
     : displays_(side_), capture_(displays_), surfaces_(capture_.ownWindows(), side_),
       overlay_(displays_, surfaces_) {
-    // A pointer read is followed by captures at the pointer: their check against the server's
-    // news travels with it.
-    displays_.setPointerQueryHook([this] { capture_.expectCaptures(); });
+    // A pointer read is followed by captures at the pointer: read where they are, its answer
+    // brings the server's news they are checked against.
+    displays_.setPointerQuery([this] { return capture_.queryPointer(); });
     // The captures a move asks for are read as soon as it has been handed over.
     displays_.setPointerDispatch(
         [this](const std::function<void()>& handOver) { capture_.readAfter(handOver); });

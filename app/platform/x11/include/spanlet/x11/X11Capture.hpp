@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <spanlet/platform/CapturePort.hpp>
 #include <spanlet/x11/OwnWindows.hpp>
@@ -45,10 +46,10 @@ public:
     /// already made too.
     [[nodiscard]] std::shared_ptr<OwnWindows> ownWindows() const { return ownWindows_; }
 
-    /// Captures of the screen as it is now are about to be asked for (the pointer is being
-    /// read): lets the check of kept captures against the server's news start now, so that
-    /// it costs no wait later.
-    void expectCaptures();
+    /// The pointer in root coordinates (device pixels), read where the captures that follow
+    /// it are read: its answer brings the server's news they are checked against, so that
+    /// asking for that news costs nothing more. Nothing where captures cannot work.
+    [[nodiscard]] std::optional<Point> queryPointer();
     /// Runs `ask`, and then reads the captures it asked for at once, in this turn of the event
     /// loop: a turn and the post that wakes it are spared. Still after the calls that asked.
     void readAfter(const std::function<void()>& ask);

@@ -23,7 +23,8 @@ class SideConnection;
 }
 
 /// Displays and pointer on X11, read through Qt's own XCB connection (the pointer through the
-/// side connection). Main thread only; needs a QGuiApplication on the xcb platform.
+/// side connection, or through setPointerQuery's). Main thread only; needs a QGuiApplication on
+/// the xcb platform.
 ///
 /// A watched pointer is read when the server reports raw motion (XInput 2), once the events
 /// read with it are handled and at most once per readGap, and handed on when it moved; a still
@@ -67,9 +68,13 @@ public:
     /// `handler` runs once per event-loop turn in which any screen was added, removed, made
     /// primary, moved, resized or changed its dots per inch.
     void setScreensChangedHandler(std::function<void()> handler) override;
-    /// `hook` runs each time the pointer is read, once the query is on its way and before its
-    /// answer is awaited.
-    void setPointerQueryHook(std::function<void()> hook) { pointerQueryHook_ = std::move(hook); }
+    /// `query` reads the pointer (root coordinates, device pixels) where it is cheaper to, or
+    /// gives nothing to have it read here. Used while motion is reported: the reports tell the
+    /// overlay's presenters how far the server has got, which the side connection's own query
+    /// would otherwise tell them.
+    void setPointerQuery(std::function<std::optional<Point>()> query) {
+        pointerQuery_ = std::move(query);
+    }
     /// `dispatch` is given each hand-over of a pointer move to the pointer handler, and runs it.
     void setPointerDispatch(std::function<void(const std::function<void()>& handOver)> dispatch) {
         pointerDispatch_ = std::move(dispatch);
@@ -84,10 +89,13 @@ private:
     void motionSettled();
     /// Reads the pointer and hands it on when it moved.
     void readPointer();
+    /// The pointer in root coordinates (device pixels); nothing when the server did not answer.
+    [[nodiscard]] std::optional<Point> readDevicePointer() const;
 
     std::unique_ptr<QObject> context_;
     std::function<void()> handler_;
-    std::function<void()> pointerQueryHook_;
+    std::function<std::optional<Point>()> pointerQuery_;
+    bool motionReported_ = false; ///< the side connection reports raw motion
     std::function<void(const std::function<void()>&)> pointerDispatch_;
     std::function<void(Point)> pointerHandler_;
     std::unique_ptr<QTimer> read_;
