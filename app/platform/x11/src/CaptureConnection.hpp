@@ -179,13 +179,13 @@ private:
     xcb_damage_damage_t wallpaperWatch_ = XCB_NONE;
     QRegion lastRead_;     // root coordinates
     bool changed_ = false; // news since the last read touched lastRead_
+    /// The pointer was read here since the last captures: the reports before it are read.
+    bool readUpToPointer_ = false;
     std::unordered_map<xcb_drawable_t, unsigned int> readAt_; // request that last read it
     CaptureCache kept_;
     /// The own windows the kept captures left out: another set makes them void.
     const OwnWindows* keptOwn_ = nullptr;
     std::uint64_t keptOwnGeneration_ = 0;
-    /// The pointer was read here since the last captures: the reports before it are read.
-    bool readUpToPointer_ = false;
 };
 
 } // namespace spanlet::x11
