@@ -12,8 +12,9 @@ struct xcb_connection_t;
 
 namespace spanlet::x11 {
 
-/// Our one X connection for everything but capture: pointer queries, watching the pointer move
-/// and windows being mapped, and putting the overlay's images. Qt's own connection is read by Qt's
+/// Our one X connection for everything but capture: watching the pointer move and windows being
+/// mapped, putting the overlay's images, and pointer queries where the capture connection does
+/// not take them. Qt's own connection is read by Qt's
 /// event thread, so a reply there costs a thread hand-over; on this one the main thread reads its
 /// replies itself. Main thread only.
 class SideConnection {
