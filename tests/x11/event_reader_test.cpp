@@ -1,6 +1,9 @@
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/ioctl.h>
+#include <thread>
 #include <xcb/xcb.h>
 
 #include "XcbRequests.hpp"
@@ -21,7 +24,23 @@ void sendMessage(xcb_connection_t* from, xcb_window_t to, std::uint32_t number) 
     event.type = XCB_ATOM_INTEGER;
     event.data.data32[0] = number;
     xcb_send_event(from, 0, to, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    x11::roundTrip(from); // handled, so in the receiver's socket
+    x11::roundTrip(from); // handled: on its way to the receiver
+}
+
+// Whether `c`'s socket holds `bytes` unread within 5 s: the server writes to each client in
+// turn, so the sender's answer may come before the receiver's event.
+bool unread(xcb_connection_t* c, int bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        int pending = 0;
+        if (ioctl(xcb_get_file_descriptor(c), FIONREAD, &pending) == 0 && pending >= bytes) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 std::uint32_t number(xcb_generic_event_t* event) {
@@ -45,12 +64,14 @@ TEST(EventReader, TakesTheQueueThenOneReadOfTheSocket) {
 
     sendMessage(sender.get(), window, 1);
     sendMessage(sender.get(), window, 2);
+    ASSERT_TRUE(unread(owner.get(), 64));
     EXPECT_EQ(x11::EventReader(owner.get(), false).next(), nullptr);
     x11::EventReader reader(owner.get(), true);
     xcb_generic_event_t* first = reader.next();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(number(first), 1U);
     sendMessage(sender.get(), window, 3);
+    ASSERT_TRUE(unread(owner.get(), 32));
     xcb_generic_event_t* second = reader.next();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(number(second), 2U);
