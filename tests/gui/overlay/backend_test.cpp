@@ -184,8 +184,10 @@ TEST_P(BackendTest, TextMeasuresAndDrawsAsShapedText) {
     for (const draw::FontChoice& font : {label, kerned}) {
         const QFont qfont = renderer.font(font);
         const QFontMetricsF metrics(qfont);
-        // Plain digits, a ligature, kerning, glyphs from a fallback font.
-        for (const std::string text : {"1280 \u00D7 40 pt", "Office AVA", "\u65E5\u672C 12"}) {
+        // Plain digits, a ligature, an f the font does not join, kerning, glyphs from a
+        // fallback font.
+        for (const std::string text :
+             {"1280 \u00D7 40 pt", "Office AVA", "Ctrl+Shift+C", "\u65E5\u672C 12"}) {
             const QString qtext = QString::fromStdString(text);
             EXPECT_NEAR(measurer.measure(text, font).width, metrics.horizontalAdvance(qtext), 0.02)
                 << text;

@@ -39,5 +39,16 @@ TEST(TabularDigitsTest, NumbersKeepTheirWidthAndGlyphsStandAtTheMeasuredAdvances
     EXPECT_NE(proportional.measure("1111"), proportional.measure("8888"));
 }
 
+// Only a pair the font joins needs the shaper: Cantarell joins "f" and "i", not "f" and "t",
+// so the loupe's line "… Ctrl+Shift+C copies" is laid out glyph by glyph.
+TEST(GlyphTableTest, OnlyPairsTheFontJoinsNeedTheShaper) {
+    QFont font(QStringLiteral("Cantarell"));
+    font.setPixelSize(13);
+    font.setKerning(false);
+    draw::GlyphTable table(font);
+    EXPECT_TRUE(table.layout("#FFFFFF  Ctrl+Shift+C copies"));
+    EXPECT_FALSE(table.layout("Office"));
+}
+
 } // namespace
 } // namespace spanlet::test

@@ -1,6 +1,7 @@
 #include "GlyphLine.hpp"
 
 #include <QString>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace spanlet::draw {
@@ -38,8 +39,8 @@ QString fromUtf8(std::string_view text) {
 } // namespace
 
 GlyphTable::GlyphTable(const QFont& font, bool tabularDigits)
-    : metrics_(font), raw_(QRawFont::fromFont(font)), usable_(!font.kerning() && raw_.isValid()),
-      tabularDigits_(tabularDigits) {
+    : font_(font), metrics_(font), raw_(QRawFont::fromFont(font)),
+      usable_(!font.kerning() && raw_.isValid()), tabularDigits_(tabularDigits) {
     static_assert(symbolCount == symbols.size() && GlyphTable::tableEnd == draw::tableEnd);
 }
 
@@ -68,8 +69,8 @@ std::optional<double> GlyphTable::layout(const QString& text, GlyphLine* line) {
     double x = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        // ff, fi, fl and their kin are standard ligatures.
-        if (c == u'f' && i + 1 < text.size() && isLetter(text[i + 1].unicode())) {
+        if (c == u'f' && i + 1 < text.size() && isLetter(text[i + 1].unicode()) &&
+            joinsAfterF(text[i + 1].unicode())) {
             return std::nullopt;
         }
         const int s = slot(c);
@@ -118,6 +119,23 @@ const GlyphTable::Glyph& GlyphTable::glyph(int s, char16_t c) {
         }
     }
     return g;
+}
+
+bool GlyphTable::joinsAfterF(char16_t next) {
+    State& pair = afterF_[static_cast<std::size_t>(next >= u'a' ? next - u'a' + 26 : next - u'A')];
+    if (pair == State::unknown) {
+        const QString text = QStringLiteral("f") + QChar{next};
+        QTextLayout layout(text, font_);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        QList<quint32> shaped;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            shaped += run.glyphIndexes();
+        }
+        pair = shaped == raw_.glyphIndexesForString(text) ? State::ready : State::shaper;
+    }
+    return pair != State::ready;
 }
 
 double GlyphTable::digitCell() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
@@ -17,7 +18,7 @@ namespace spanlet::draw {
 ///
 /// It applies only where the shaper could not do anything else: a font drawn without kerning
 /// (tabular label fonts), characters of simple scripts that the font itself has glyphs for,
-/// and no pair that a standard ligature could join. Widths then equal the shaped ones.
+/// and no pair that the font joins in a standard ligature. Widths then equal the shaped ones.
 struct GlyphLine {
     QGlyphRun glyphs; ///< positions on the baseline, from the line's start
     double width = 0;
@@ -53,13 +54,18 @@ private:
     const Glyph& glyph(int slot, char16_t c);
     /// The widest digit's advance; 0 when a digit needs the shaper.
     double digitCell();
+    /// Whether the font joins "f" and the letter `next` (ff, fi, fl and their kin are standard
+    /// ligatures), asked of the shaper once per pair.
+    bool joinsAfterF(char16_t next);
 
+    QFont font_;
     QFontMetricsF metrics_;
     QRawFont raw_;
     bool usable_;
     bool tabularDigits_;
     std::optional<double> digitCell_;
     std::array<Glyph, tableEnd + symbolCount> glyphs_{};
+    std::array<State, 52> afterF_{}; ///< per letter A–Z, a–z: ready when "f" and it stay apart
 };
 
 } // namespace spanlet::draw
