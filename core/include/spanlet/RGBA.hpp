@@ -4,17 +4,22 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <type_traits>
 
 namespace spanlet {
 
 /// One non-premultiplied sRGB pixel; the field order is the byte order in memory.
+///
+/// A trivial type, so that a buffer of pixels is copied as one block of memory (a capture is
+/// served again, a column or a patch cut out, on every pointer move): `RGBA{}` is clear, and
+/// so is every pixel of a vector made with a size, but a plain `RGBA p;` holds no value yet.
 struct RGBA {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
-    std::uint8_t a = 0;
+    std::uint8_t r;
+    std::uint8_t g;
+    std::uint8_t b;
+    std::uint8_t a;
 
-    constexpr RGBA() = default;
+    RGBA() = default;
     constexpr RGBA(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha)
         : r(red), g(green), b(blue), a(alpha) {}
     static constexpr RGBA gray(std::uint8_t value) { return {value, value, value, 255}; }
@@ -56,6 +61,8 @@ private:
         return v >= 255.0 ? 255 : static_cast<std::uint8_t>(v);
     }
 };
+
+static_assert(std::is_trivial_v<RGBA>);
 
 inline constexpr RGBA RGBA::white{255, 255, 255, 255};
 inline constexpr RGBA RGBA::black{0, 0, 0, 255};
