@@ -18,26 +18,9 @@ export E2E_SCENE="$build/tests/e2e/e2e_scene"
 bench="$build/bench/latency_probe"
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+. "$(dirname "$0")/x11_scene.sh"
 
-fd_file="$E2E_TMP/display"
-Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 1920x1080x24 +extension RANDR \
-    +extension Composite 5>"$fd_file" >/dev/null 2>&1 &
-E2E_PIDS+=($!)
-wait_until 10 grep -q '^[0-9]' "$fd_file" || { log "Xvfb did not start"; exit 1; }
-DISPLAY=":$(head -n 1 "$fd_file")"
-export DISPLAY
-unset QT_SCREEN_SCALE_FACTORS WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-mkdir -p "$E2E_TMP/runtime"
-chmod 700 "$E2E_TMP/runtime"
-export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-background xcompmgr
-background trayer --edge bottom --align right --widthtype request --height 24
-wait_until 10 tray_ready || log "no tray host"
-"$bench" windows >"$E2E_TMP/windows.out" &
-E2E_PIDS+=($!)
-wait_until 10 grep -q ready "$E2E_TMP/windows.out" || { log "no windows"; exit 1; }
-new_config
+start_x11_scene 1920x1080 "$bench"
 
 cpu_ns() { cat /proc/"$SPANLET_PID"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
 

@@ -24,6 +24,7 @@ bench="$build/bench/latency_probe"
 reference="$build/bench/reference_loupe"
 export LC_ALL=C.UTF-8
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+. "$(dirname "$0")/x11_scene.sh"
 
 hz=$(getconf CLK_TCK)
 
@@ -88,25 +89,7 @@ wakeups() {
 
 one_size() {
     local size=$1
-    local fd_file="$E2E_TMP/display-$size"
-    Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 "${size}x24" +extension RANDR \
-        +extension Composite 5>"$fd_file" >/dev/null 2>&1 &
-    local xvfb=$!
-    E2E_PIDS+=("$xvfb")
-    wait_until 10 grep -q '^[0-9]' "$fd_file" || { log "Xvfb did not start"; exit 1; }
-    export DISPLAY=":$(head -n 1 "$fd_file")"
-    unset QT_SCREEN_SCALE_FACTORS WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
-    mkdir -p "$E2E_TMP/runtime-$size"
-    chmod 700 "$E2E_TMP/runtime-$size"
-    export XDG_RUNTIME_DIR="$E2E_TMP/runtime-$size"
-    background xcompmgr
-    background trayer --edge bottom --align right --widthtype request --height 24
-    wait_until 10 tray_ready || log "no tray host"
-    "$bench" windows >"$E2E_TMP/windows.out" &
-    E2E_PIDS+=($!)
-    wait_until 10 grep -q ready "$E2E_TMP/windows.out" || { log "no windows"; exit 1; }
-    new_config
+    start_x11_scene "$size" "$bench"
     export SPANLET_TRACE="$E2E_TMP/trace-$size"
     start_spanlet
 
