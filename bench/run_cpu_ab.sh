@@ -24,21 +24,24 @@ start_x11_scene 1920x1080 "$bench"
 
 cpu_ns() { cat /proc/"$SPANLET_PID"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
 
-# one <variant>: ms of CPU per move of that variant over the circle.
+# one <variant>: ms of CPU per move of that variant over the circle. Runs in a subshell of its
+# own: it fails (and stops that Spanlet) where a figure would be worthless, such as a Spanlet
+# that did not start snapping or did not end cleanly.
 one() {
     # Word splitting is wanted: settings, then the binary.
     # shellcheck disable=SC2086
     env $1 >>"$E2E_TMP/spanlet.log" 2>&1 &
     SPANLET_PID=$!
-    wait_until 15 tray_icon_shown || { log "spanlet did not start: $1"; exit 1; }
+    wait_until 15 tray_icon_shown || { log "spanlet did not start: $1"; kill "$SPANLET_PID" 2>/dev/null; exit 1; }
     key ctrl+shift+s
-    wait_until 5 overlays_shown || { log "snapping did not start"; exit 1; }
+    wait_until 5 overlays_shown || { log "snapping did not start: $1"; stop_spanlet; exit 1; }
     sleep 0.5
     local t0 t1
     t0=$(cpu_ns)
     "$bench" move "$seconds" 60 >/dev/null 2>&1
     t1=$(cpu_ns)
     stop_spanlet
+    [ "$E2E_FAILURES" -eq 0 ] || exit 1
     awk -v t=$((t1 - t0)) -v n=$((seconds * 60)) 'BEGIN {printf "%.3f", t / 1e6 / n}'
 }
 
