@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,6 +25,10 @@ namespace {
 
 // How long a stream may take to link, agree a format and deliver its first frame.
 constexpr int timeoutMs = 5000;
+// How long a running stream may go without a frame before it is paused and started again.
+// GNOME's screen cast draws one frame when a stream starts and none after on a still screen;
+// when that frame goes out before the link is up here, it is lost. A restart draws a new one.
+constexpr timespec nudgeAfter{0, 500'000'000};
 
 std::optional<PixelLayout> layout(spa_video_format format) {
     switch (format) {
@@ -75,6 +80,10 @@ public:
             return "PipeWire could not make a stream.";
         }
         pw_stream_add_listener(stream_, &streamListener_, &streamEvents, this);
+        nudge_ = pw_loop_add_timer(pw_thread_loop_get_loop(loop_), &FrameGrab::onNudge, this);
+        if (nudge_ == nullptr) {
+            return "PipeWire could not make a timer.";
+        }
 
         std::array<std::uint8_t, 1024> buffer{};
         spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer.data(), buffer.size());
@@ -124,6 +133,10 @@ private:
     void release() {
         if (loop_ != nullptr) {
             pw_thread_loop_stop(loop_);
+            if (nudge_ != nullptr) {
+                pw_loop_destroy_source(pw_thread_loop_get_loop(loop_), nudge_);
+                nudge_ = nullptr;
+            }
         }
         if (stream_ != nullptr) {
             spa_hook_remove(&streamListener_);
@@ -174,9 +187,24 @@ private:
     static void onStateChanged(void* data, pw_stream_state /*old*/, pw_stream_state state,
                                const char* error) {
         auto* self = static_cast<FrameGrab*>(data);
+        if (state == PW_STREAM_STATE_STREAMING) {
+            timespec wait = nudgeAfter;
+            pw_loop_update_timer(pw_thread_loop_get_loop(self->loop_), self->nudge_, &wait, nullptr,
+                                 false);
+        }
         if (state == PW_STREAM_STATE_ERROR) {
             self->post(std::string("The screen cast failed: ") +
                        (error != nullptr ? error : "no reason given") + ".");
+        }
+    }
+
+    // Loop thread: still no frame a while after the stream started, so it starts again; that
+    // arms the timer anew.
+    static void onNudge(void* data, std::uint64_t /*expirations*/) {
+        auto* self = static_cast<FrameGrab*>(data);
+        if (!self->posted_) {
+            pw_stream_set_active(self->stream_, false);
+            pw_stream_set_active(self->stream_, true);
         }
     }
 
@@ -279,6 +307,7 @@ private:
     pw_stream* stream_ = nullptr;
     spa_hook coreListener_{};
     spa_hook streamListener_{};
+    spa_source* nudge_ = nullptr;
     // Loop thread only, once the loop runs.
     spa_video_format format_ = SPA_VIDEO_FORMAT_UNKNOWN;
     spa_rectangle size_{};
