@@ -106,15 +106,26 @@ two_outputs() {
 # guide_at: the first guide's position in the saved preferences.
 guide_at() { preferences | python3 -c "import json, sys; print('%g' % json.load(sys.stdin)['guides']['guides'][0]['position'])"; }
 
-# Editing guides: a guide added at the pointer is dragged, nudged with the Right arrow, and
-# Escape ends editing.
-guides() {
-    start_sway "output HEADLESS-1 resolution 1280x800 scale 1"
+# edit_guides_at_400_300: Spanlet editing guides on two outputs side by side, once its overlay
+# has seen the pointer at (400, 300) on the first. The editing banner shows on the output where
+# the overlay last saw the pointer (the first before it has seen it), and a guide goes there:
+# the banner on the second output, then back on the first, is the sign.
+edit_guides_at_400_300() {
+    start_sway "output HEADLESS-1 resolution 1280x800 scale 1 position 0 0"
+    sway_do create_output
+    sway_do output HEADLESS-2 resolution 1280x800 scale 1 position 1280 0
     start_spanlet_here
     start_pointer
     "$SPANLET" --command editGuides
-    sleep 0.5
-    pointer "move 400 300"
+    wait_until 5 moved_shows 1680 300 FFFFFF "1480,700 880x80" || fail "no banner on the second output"
+    wait_until 5 eval '! shows FFFFFF "200,700 880x80"' || fail "the banner stays on the first output"
+    wait_until 5 moved_shows 400 300 FFFFFF "200,700 880x80" || fail "no editing banner"
+}
+
+# Editing guides: a guide added at the pointer is dragged, nudged with the Right arrow, and
+# Escape ends editing.
+guides() {
+    edit_guides_at_400_300
     "$SPANLET" --command addVerticalGuide
     wait_until 5 grep -q '"position":400' "$XDG_CONFIG_HOME/spanlet/preferences.json" ||
         fail "no guide at the pointer: $(preferences)"
@@ -177,18 +188,7 @@ pick_colour() {
 
 # The guide editor's menu: a right click on a guide, then its first entry, Remove Guide.
 guide_menu() {
-    start_sway "output HEADLESS-1 resolution 1280x800 scale 1 position 0 0"
-    sway_do create_output
-    sway_do output HEADLESS-2 resolution 1280x800 scale 1 position 1280 0
-    start_spanlet_here
-    start_pointer
-    "$SPANLET" --command editGuides
-    # The editing banner shows on the output where the overlay last saw the pointer (the first
-    # before it has seen it), and a guide goes there: the banner on the second output, then back
-    # on the first, is the sign that the overlay has seen the pointer at (400, 300).
-    wait_until 5 moved_shows 1680 300 FFFFFF "1480,700 880x80" || fail "no banner on the second output"
-    wait_until 5 eval '! shows FFFFFF "200,700 880x80"' || fail "the banner stays on the first output"
-    wait_until 5 moved_shows 400 300 FFFFFF "200,700 880x80" || fail "no editing banner"
+    edit_guides_at_400_300
     "$SPANLET" --command addVerticalGuide
     wait_until 5 grep -q '"position":400' "$XDG_CONFIG_HOME/spanlet/preferences.json" ||
         fail "no guide at the pointer: $(preferences)"
