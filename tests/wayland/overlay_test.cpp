@@ -99,9 +99,11 @@ TEST_F(OverlayInput, returningOutputKeepsTheMode) {
         if (mode == OverlayInputMode::idle) {
             EXPECT_TRUE(c->dispatchUntil([&] { return below.pointer().has_value(); }))
                 << "idle: the overlay keeps the pointer";
+            EXPECT_FALSE(displays.pointerKnown());
         } else {
             EXPECT_TRUE(c->dispatchUntil([&] { return displays.pointerLocation().x == x; }))
                 << "snapping: the overlay lets the pointer through";
+            EXPECT_TRUE(displays.pointerKnown());
             EXPECT_FALSE(below.pointer().has_value());
         }
     }

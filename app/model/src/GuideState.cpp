@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <spanlet/NumberText.hpp>
 #include <spanlet/Snap.hpp>
 #include <spanlet/model/GuideState.hpp>
@@ -33,7 +35,12 @@ std::string GuideState::positionText(const Guide& guide) const {
 
 void GuideState::add(Axis axis, std::optional<Point> at) {
     tracking_.update();
-    const Point p = at.value_or(*tracking_.pointer());
+    Point p = at.value_or(*tracking_.pointer());
+    // A pointer the platform has not seen yet is no place: the middle of the main display is.
+    if (!at && !tracking_.pointerKnown() && !screens_->empty()) {
+        const Rect& main = screens_->front().frame;
+        p = {std::floor(main.x + main.width / 2), std::floor(main.y + main.height / 2)};
+    }
     const DisplayScale scale = scaleAt(p);
     double v = axis == Axis::vertical ? p.x : p.y;
     if (*snapping_ && tracking_.live().has_value()) {

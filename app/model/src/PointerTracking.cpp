@@ -154,8 +154,8 @@ void PointerTracking::remeasured() {
 }
 
 void PointerTracking::measure() {
-    if (!display_) {
-        return;
+    if (!display_ || !pointerKnown()) {
+        return; // the first move pushed measures
     }
     // A timer set stays: it is the one for the next still pointer too, so that a moving pointer
     // sets one a second rather than one per capture.

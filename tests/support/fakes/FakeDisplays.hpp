@@ -17,6 +17,8 @@ public:
     std::vector<ScreenInfo> screens;
     /// Where pointerLocation() says the pointer is; moveTo() also pushes it.
     Point pointer;
+    /// What pointerKnown() says; moveTo() makes it true.
+    bool known = true;
     /// Adds "pointer" to the log on every pointerLocation() call.
     CallLog* log = nullptr;
     mutable int pointerReads = 0;
@@ -27,6 +29,7 @@ public:
         note(log, "pointer");
         return pointer;
     }
+    [[nodiscard]] bool pointerKnown() const override { return known; }
     void setScreensChangedHandler(std::function<void()> handler) override {
         handler_ = std::move(handler);
     }
@@ -45,6 +48,7 @@ public:
     /// Moves the pointer as a person would: the pointer handler hears of it while watching.
     void moveTo(Point to) {
         pointer = to;
+        known = true;
         if (pointerHandler_) {
             pointerHandler_(to);
         }

@@ -41,6 +41,17 @@ TEST_F(GuidesTest, AddAtThePointerRoundsToTheDisplaysPixelsShowsAndSaysWhere) {
     EXPECT_EQ(platform.saves(), saves);
 }
 
+// Before the platform has seen the pointer, a guide goes to the middle of the main display rather
+// than to the placeholder at the desktop's origin, on its edge.
+TEST_F(GuidesTest, AddedBeforeThePointerIsSeenGoesToTheMainDisplaysMiddle) {
+    Mensor& m = started();
+    platform.displays.known = false;
+    m.guides().add(Axis::vertical);
+    m.guides().add(Axis::horizontal);
+    EXPECT_DOUBLE_EQ(guide(0).position, 500);
+    EXPECT_DOUBLE_EQ(guide(1).position, 400);
+}
+
 // Live edges at 1200 and 1260. Adding snaps to them within 8 points; dragging snaps within 4 to
 // them and to the other vertical guides (at 1100), never to a horizontal one (at 1150).
 TEST_F(GuidesTest, AddingAndDraggingSnapWithinTheirRadius) {

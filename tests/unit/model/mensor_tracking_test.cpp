@@ -39,6 +39,18 @@ TEST_F(TrackingTest, EachSwitchHasThePointerPushedAndAnIdleModelWatchesNothing) 
     EXPECT_EQ(platform.clock.pending(), 0U);
 }
 
+// Where the platform has not seen the pointer yet (on Wayland, until our surfaces have), its
+// placeholder is not measured: the first move pushed is.
+TEST_F(TrackingTest, APointerNotSeenYetIsMeasuredFromItsFirstMove) {
+    platform.displays.known = false;
+    Mensor& m = snapping();
+    advance(PointerTracking::remeasureInterval);
+    EXPECT_EQ(captures() + filters(), 0);
+    pointAt({230, 140});
+    advance(0ms);
+    EXPECT_TRUE(m.tracking().live().has_value());
+}
+
 // A move is measured as it is pushed, or as soon as the capture in flight lands; a still
 // pointer is measured again once a second, with nothing else scheduled meanwhile.
 TEST_F(TrackingTest, OneCaptureInFlightAndAStillPointerIsMeasuredOnceASecond) {

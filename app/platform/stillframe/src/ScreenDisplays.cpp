@@ -87,9 +87,10 @@ void ScreenDisplays::setPointerHandler(std::function<void(Point)> handler) {
 }
 
 void ScreenDisplays::pointerSeen(Point at) {
-    if (at == pointer_) {
+    if (seen_ && at == pointer_) {
         return;
     }
+    seen_ = true;
     pointer_ = at;
     if (pointerHandler_) {
         pointerHandler_(at);

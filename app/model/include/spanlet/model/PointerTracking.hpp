@@ -64,6 +64,9 @@ public:
     // Observed fields.
     /// Global top-left points.
     [[nodiscard]] const Observable<Point>& pointer() const noexcept { return pointer_; }
+    /// Whether the platform has told where the pointer is; until then pointer() is a
+    /// placeholder and nothing is measured.
+    [[nodiscard]] bool pointerKnown() const { return ports_.displays.pointerKnown(); }
     [[nodiscard]] const Observable<std::optional<std::uint32_t>>& pointerScreen() const noexcept {
         return pointerScreen_;
     }

@@ -30,6 +30,7 @@ public:
 
     [[nodiscard]] std::vector<ScreenInfo> currentScreens() const override;
     [[nodiscard]] Point pointerLocation() const override { return pointer_; }
+    [[nodiscard]] bool pointerKnown() const override { return seen_; }
     /// `handler` runs once per event-loop turn in which any screen was added, removed, made
     /// primary, moved, resized or changed its scale.
     void setScreensChangedHandler(std::function<void()> handler) override;
@@ -47,6 +48,7 @@ private:
     std::function<void()> changed_;
     std::function<void(Point)> pointerHandler_;
     Point pointer_;
+    bool seen_ = false;
     mutable std::map<QString, std::uint32_t> ids_;        ///< by screen name, given out in order
     std::map<std::pair<int, int>, double> desktopScales_; ///< by origin, as the desktop says
     QtScreenChanges screenChanges_;                       ///< last: it calls into the members above

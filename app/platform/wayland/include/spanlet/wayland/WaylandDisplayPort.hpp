@@ -22,6 +22,7 @@ public:
 
     [[nodiscard]] std::vector<ScreenInfo> currentScreens() const override;
     [[nodiscard]] Point pointerLocation() const override { return pointer_; }
+    [[nodiscard]] bool pointerKnown() const override { return seen_; }
     /// `handler` runs once per dispatch of the connection in which outputs were added, removed,
     /// moved, resized or rescaled.
     void setScreensChangedHandler(std::function<void()> handler) override;
@@ -32,9 +33,10 @@ public:
     /// The pointer as an overlay surface last saw it, in global top-left points; handed on
     /// when it moved and is watched.
     void setPointerLocation(Point point) {
-        if (point == pointer_) {
+        if (seen_ && point == pointer_) {
             return;
         }
+        seen_ = true;
         pointer_ = point;
         if (pointerHandler_) {
             pointerHandler_(point);
@@ -44,6 +46,7 @@ public:
 private:
     WaylandConnection& connection_;
     Point pointer_;
+    bool seen_ = false;
     std::function<void(Point)> pointerHandler_;
 };
 
