@@ -107,9 +107,9 @@ two_outputs() {
 guide_at() { preferences | python3 -c "import json, sys; print('%g' % json.load(sys.stdin)['guides']['guides'][0]['position'])"; }
 
 # edit_guides_at_400_300: Spanlet editing guides on two outputs side by side, once its overlay
-# has seen the pointer at (400, 300) on the first. The editing banner shows on the output where
-# the overlay last saw the pointer (the first before it has seen it), and a guide goes there:
-# the banner on the second output, then back on the first, is the sign.
+# has seen the pointer at (400, 300) on the first: only then does a guide go to the pointer.
+# The editing banner shows on the output where the overlay last saw the pointer (the first
+# before it has seen it): the banner on the second output, then back on the first, is the sign.
 edit_guides_at_400_300() {
     start_sway "output HEADLESS-1 resolution 1280x800 scale 1 position 0 0"
     sway_do create_output

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# GNOME's screen cast as a still-frame source, on a headless mutter at scale $2: $1 (the
-# mutter_screencast check) shows a scene full screen and compares the frame it grabs with it.
+# A still-frame check ($1) on a headless mutter at scale $2, with PipeWire and its session
+# manager: mutter_screencast shows a scene full screen and compares the frame it grabs with it;
+# portal_screencast and lost_first_frame read other sources the same way.
 set -u
 . "$(dirname "$0")/../e2e/lib.sh"
 . "$(dirname "$0")/../e2e/sway_session.sh"
