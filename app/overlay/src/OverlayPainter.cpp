@@ -37,7 +37,7 @@ const std::string OverlayPainter::editingBannerText =
     "Editing guides: drag to move · Tab selects · arrows nudge · Delete removes · V or H adds · "
     "Esc when done";
 
-DrawList OverlayPainter::paint(Span* loupe) const {
+DrawList OverlayPainter::paint(Parts* parts) const {
     DrawList list;
     drawGuides(list, false);
     drawGuides(list, true);
@@ -47,15 +47,16 @@ DrawList OverlayPainter::paint(Span* loupe) const {
     for (const Cross& cross : scene_.pinned) {
         drawCross(list, cross, OverlayColors::kept, false);
     }
+    std::optional<std::size_t> column;
     if (scene_.live) {
-        drawCross(list, *scene_.live, OverlayColors::live, true);
+        column = drawCross(list, *scene_.live, OverlayColors::live, true);
     }
     const std::size_t loupeFirst = list.ops.size();
     if (scene_.loupe && scene_.pointer) {
         drawLoupe(list, *scene_.loupe, *scene_.pointer);
     }
-    if (loupe != nullptr) {
-        *loupe = {loupeFirst, list.ops.size()};
+    if (parts != nullptr) {
+        *parts = {{loupeFirst, list.ops.size()}, column};
     }
     if (scene_.message) {
         drawMessage(list, *scene_.message);
@@ -107,7 +108,8 @@ void OverlayPainter::drawGapLabel(DrawList& list, const OverlayScene::GapLabel& 
     label(list, gap.text, at, style);
 }
 
-void OverlayPainter::drawCross(DrawList& list, const Cross& cross, Color color, bool live) const {
+std::optional<std::size_t> OverlayPainter::drawCross(DrawList& list, const Cross& cross,
+                                                     Color color, bool live) const {
     const double px = cross.pointerX;
     const double py = cross.pointerY;
     // The far caps sit on the span's last pixels, just before its far boundary.
@@ -115,7 +117,14 @@ void OverlayPainter::drawCross(DrawList& list, const Cross& cross, Color color, 
     const double lastX = DevicePixels::hairlineBefore(cross.maxX, 1, factor);
     const double lastY = DevicePixels::hairlineBefore(cross.maxY, 1, factor);
     Path path;
-    path.addLine({cross.minX, py}, {cross.maxX, py}).addLine({px, cross.minY}, {px, cross.maxY});
+    path.addLine({cross.minX, py}, {cross.maxX, py});
+    // The live vertical line, opaque, is drawn on its own: a host may show it as a window of
+    // its own that moves, since repainting the column it leaves and the one it enters touches
+    // every row of the display.
+    const bool ownColumn = live && color.opacity >= 1;
+    if (!ownColumn) {
+        path.addLine({px, cross.minY}, {px, cross.maxY});
+    }
     if (!cross.openLeft) {
         path.addLine({cross.minX, py - capHalf}, {cross.minX, py + capHalf});
     }
@@ -129,12 +138,19 @@ void OverlayPainter::drawCross(DrawList& list, const Cross& cross, Color color, 
         path.addLine({px - capHalf, lastY}, {px + capHalf, lastY});
     }
     list.add(draw::StrokePath{std::move(path), color, 1, true});
+    std::optional<std::size_t> column;
+    if (ownColumn) {
+        column = list.ops.size();
+        list.add(
+            draw::StrokePath{Path{}.addLine({px, cross.minY}, {px, cross.maxY}), color, 1, true});
+    }
 
     const double s = crossScale(cross);
     if (live) {
         drawDistanceLabels(list, cross, s);
     }
     drawSizeLabel(list, cross, s, color);
+    return column;
 }
 
 void OverlayPainter::drawDistanceLabels(DrawList& list, const Cross& cross, double s) const {
@@ -200,8 +216,8 @@ Rect OverlayPainter::label(DrawList& list, std::string text, Point at,
 }
 
 DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer,
-                       OverlayPainter::Span* loupe) {
-    return OverlayPainter(scene, measurer).paint(loupe);
+                       OverlayPainter::Parts* parts) {
+    return OverlayPainter(scene, measurer).paint(parts);
 }
 
 } // namespace spanlet

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 
 #include <spanlet/draw/qt/OverlayDamage.hpp>
@@ -240,6 +241,44 @@ TEST_P(BackendTest, CrispLinesAreDamagedByExactlyThePixelsTheyCover) {
             EXPECT_TRUE((damage.intersected(image.rect()) - paintedPixels).isEmpty());
         }
     }
+}
+
+// A window system showing a single crisp opaque line as a solid rectangle shows what the renderer
+// paints: the same pixels, the same colour; a translucent or multi-segment stroke is no solid.
+TEST_P(BackendTest, SolidLinesCoverExactlyThePaintedPixelsInTheirColour) {
+    const double scale = GetParam();
+    const draw::Color color{1, 0.18, 0.47, 1};
+    for (const double at : {100.0, 100.4, 100.7}) {
+        // Within the 400 × 300 device pixels of the image at every scale.
+        for (const draw::Path& path : {draw::Path{}.addLine({at, 20.3}, {at, 120}),
+                                       draw::Path{}.addLine({20, at}, {150.6, at})}) {
+            draw::DrawList list;
+            list.add(draw::StrokePath{path, color, 1, true});
+            QPainterBackend renderer;
+            const QImage image = painted(renderer, scale, list);
+            QRegion paintedPixels;
+            std::set<QRgb> colors;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qAlpha(image.pixel(x, y)) != 0) {
+                        paintedPixels += QRect(x, y, 1, 1);
+                        colors.insert(image.pixel(x, y));
+                    }
+                }
+            }
+            const std::optional<draw::SolidLine> solid = draw::solidLine(list.ops[0], scale);
+            ASSERT_TRUE(solid.has_value());
+            EXPECT_EQ(QRegion(solid->pixels), paintedPixels) << "at " << at;
+            EXPECT_EQ(colors, std::set<QRgb>{solid->color}) << "at " << at;
+        }
+    }
+    EXPECT_FALSE(draw::solidLine(
+        draw::StrokePath{draw::Path{}.addLine({5, 5}, {5, 50}), color.withOpacity(0.5), 1, true},
+        scale));
+    EXPECT_FALSE(draw::solidLine(
+        draw::StrokePath{draw::Path{}.addLine({5, 5}, {5, 50}).addLine({9, 5}, {9, 50}), color, 1,
+                         true},
+        scale));
 }
 
 // A crisp opaque cross is written into the image directly: it must equal Qt's own fill of the

@@ -79,19 +79,23 @@ TEST(OverlayPainterTest, GuideThicknessFollowsTheDisplayScale) {
 
 // End caps only on closed ends, the far ones on the span's last pixel; distance labels only where
 // their span has room (strictly more than 44 points across, 34 up and down), reading pixels as
-// points at the cross's own scale.
+// points at the cross's own scale. The live vertical line is an operation of its own, reported
+// as such.
 TEST(OverlayPainterTest, CrossCapsClosedEndsAndLabelsRoomySpans) {
     OverlayScene scene = sceneOf({1000, 800});
     scene.live = crossAround(500, 400, 44.5, 34);
     scene.live->scale = 2;
     scene.live->openLeft = scene.live->openUp = true;
-    const DrawList list = layoutOverlay(scene, measurer);
+    OverlayPainter::Parts parts;
+    const DrawList list = layoutOverlay(scene, measurer, &parts);
     EXPECT_EQ(opsOf<StrokePath>(list).at(0), (StrokePath{Path{}
                                                              .addLine({455.5, 400}, {544.5, 400})
-                                                             .addLine({500, 366}, {500, 434})
                                                              .addLine({544.5, 394}, {544.5, 406})
                                                              .addLine({494, 433.5}, {506, 433.5}),
                                                          OverlayColors::live, 1, true}));
+    const StrokePath column{Path{}.addLine({500, 366}, {500, 434}), OverlayColors::live, 1, true};
+    ASSERT_TRUE(parts.column.has_value());
+    EXPECT_EQ(std::get<StrokePath>(list.ops.at(*parts.column)), column);
     EXPECT_TRUE(textIndex(list, "22")) << "44 pixels at scale 2, left and right";
     EXPECT_FALSE(textIndex(list, "17")) << "34 pixels up and down is too short";
 }

@@ -50,22 +50,25 @@ bool snapsToPixels(const StrokePath& stroke) {
     return true;
 }
 
-// The device pixels a crisp segment covers, exactly (nothing spills beside them), in logical
-// pixels rounded out.
+// The device pixels a crisp segment covers, exactly: across, those its hairline covers; along,
+// its ends at the nearest pixel boundaries.
+QRect crispPixels(Point a, Point b, double lineWidth, double dpr) {
+    const bool horizontal = a.y == b.y;
+    const DevicePixels::Run xs = horizontal ? DevicePixels::hairlineLength(a.x, b.x, dpr)
+                                            : DevicePixels::hairline(a.x, lineWidth, dpr);
+    const DevicePixels::Run ys = horizontal ? DevicePixels::hairline(a.y, lineWidth, dpr)
+                                            : DevicePixels::hairlineLength(a.y, b.y, dpr);
+    return {static_cast<int>(xs.start), static_cast<int>(ys.start), static_cast<int>(xs.count),
+            static_cast<int>(ys.count)};
+}
+
+// crispPixels() in logical pixels rounded out (nothing spills beside them).
 QRect crispSegment(Point a, Point b, double lineWidth, double dpr) {
-    DevicePixels::Run xs;
-    DevicePixels::Run ys;
-    if (a.y == b.y) {
-        xs = DevicePixels::hairlineLength(a.x, b.x, dpr);
-        ys = DevicePixels::hairline(a.y, lineWidth, dpr);
-    } else {
-        xs = DevicePixels::hairline(a.x, lineWidth, dpr);
-        ys = DevicePixels::hairlineLength(a.y, b.y, dpr);
-    }
-    const int x0 = static_cast<int>(std::floor(DevicePixels::toPoints(xs.start, dpr)));
-    const int y0 = static_cast<int>(std::floor(DevicePixels::toPoints(ys.start, dpr)));
-    const int x1 = static_cast<int>(std::ceil(DevicePixels::toPoints(xs.start + xs.count, dpr)));
-    const int y1 = static_cast<int>(std::ceil(DevicePixels::toPoints(ys.start + ys.count, dpr)));
+    const QRect d = crispPixels(a, b, lineWidth, dpr);
+    const int x0 = static_cast<int>(std::floor(DevicePixels::toPoints(d.x(), dpr)));
+    const int y0 = static_cast<int>(std::floor(DevicePixels::toPoints(d.y(), dpr)));
+    const int x1 = static_cast<int>(std::ceil(DevicePixels::toPoints(d.x() + d.width(), dpr)));
+    const int y1 = static_cast<int>(std::ceil(DevicePixels::toPoints(d.y() + d.height(), dpr)));
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
@@ -147,6 +150,19 @@ std::optional<std::vector<QRect>> changedRects(const DrawList& before, const Dra
         }
     }
     return mergedRects(drawnRects(changed, devicePixelRatio));
+}
+
+std::optional<SolidLine> solidLine(const DrawOp& op, double devicePixelRatio) {
+    const auto* stroke = std::get_if<StrokePath>(&op);
+    if (stroke == nullptr || stroke->path.elements.size() != 2 || stroke->color.opacity < 1 ||
+        !(devicePixelRatio > 0) || !snapsToPixels(*stroke)) {
+        return std::nullopt;
+    }
+    const QRect pixels = crispPixels(std::get<MoveTo>(stroke->path.elements[0]).point,
+                                     std::get<LineTo>(stroke->path.elements[1]).point,
+                                     stroke->lineWidth, devicePixelRatio);
+    return SolidLine{pixels,
+                     qPremultiply(QPainterBackend::color(stroke->color).rgba64()).toArgb32()};
 }
 
 std::vector<QRect> mergedRects(std::vector<QRect> rects) {

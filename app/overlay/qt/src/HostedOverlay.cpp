@@ -106,17 +106,17 @@ void HostedOverlay::repaintNow() {
     }
     for (auto& [id, surface] : surfaces_) {
         draw::DrawList list;
-        OverlayPainter::Span loupe;
+        OverlayPainter::Parts parts;
         if (needed) {
             for (const ScreenInfo& screen : *model_->screens()) {
                 if (screen.id == id) {
                     list = layoutOverlay(buildScene(screen, input), surface->renderer.measurer(),
-                                         &loupe);
+                                         &parts);
                     break;
                 }
             }
         }
-        present(id, *surface, std::move(list), loupe);
+        present(id, *surface, std::move(list), parts);
     }
 }
 
@@ -177,12 +177,12 @@ void HostedOverlay::stopPicking() {
 }
 
 void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
-                            OverlayPainter::Span loupe) {
+                            OverlayPainter::Parts parts) {
     if (list == surface.shown) {
         return;
     }
     surface.shown = std::move(list);
-    placeLoupe(displayId, surface, loupe);
+    placeParts(displayId, surface, parts);
     const draw::DrawList& painted = surface.base ? *surface.base : surface.shown;
     const double scale = host_.scale(displayId);
     std::vector<QRect> next = draw::drawnRects(painted, scale);
@@ -199,59 +199,89 @@ void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::Dra
     host_.update(displayId, {damaged, drawn, shape});
 }
 
-void HostedOverlay::placeLoupe(std::uint32_t displayId, Surface& surface,
-                               OverlayPainter::Span loupe) {
+std::optional<DeviceRect> HostedOverlay::loupeFrame(std::uint32_t displayId, const Surface& surface,
+                                                    OverlayPainter::Span loupe) const {
     const std::vector<draw::DrawOp>& ops = surface.shown.ops;
+    if (loupe.last <= loupe.first || loupe.last > ops.size() || !host_.floats(displayId)) {
+        return std::nullopt;
+    }
     std::optional<Rect> area;
-    if (loupe.last > loupe.first && loupe.last <= ops.size() && host_.floats(displayId)) {
-        for (std::size_t i = loupe.first; i < loupe.last; ++i) {
-            area = draw::united(area, draw::bounds(ops[i]));
+    for (std::size_t i = loupe.first; i < loupe.last; ++i) {
+        area = draw::united(area, draw::bounds(ops[i]));
+    }
+    if (!area) {
+        return std::nullopt;
+    }
+    // Whole device pixels around it, one more each side for antialiasing, within the display
+    // (beyond it, the part would show on the next one). At a whole scale, whole points: a
+    // Wayland subsurface is placed in points.
+    const double scale = host_.scale(displayId);
+    const int unit = scale == std::floor(scale) ? static_cast<int>(scale) : 1;
+    const auto down = [unit](double v) {
+        return static_cast<int>(std::floor(std::floor(v - 1) / unit)) * unit;
+    };
+    const auto up = [unit](double v) {
+        return static_cast<int>(std::ceil(std::ceil(v + 1) / unit)) * unit - 1;
+    };
+    const QRect around(QPoint(down(area->x * scale), down(area->y * scale)),
+                       QPoint(up(area->maxX() * scale), up(area->maxY() * scale)));
+    QRect display = around;
+    for (const ScreenInfo& screen : *model_->screens()) {
+        if (screen.id == displayId) {
+            display = QRect(0, 0, static_cast<int>(std::lround(screen.frame.width * scale)),
+                            static_cast<int>(std::lround(screen.frame.height * scale)));
         }
     }
+    const QRect inside = around.intersected(display);
+    if (inside.isEmpty()) {
+        return std::nullopt;
+    }
+    return DeviceRect{inside.x(), inside.y(), inside.width(), inside.height()};
+}
+
+void HostedOverlay::placeParts(std::uint32_t displayId, Surface& surface,
+                               OverlayPainter::Parts parts) {
+    const std::vector<draw::DrawOp>& ops = surface.shown.ops;
     const double scale = host_.scale(displayId);
-    std::optional<DeviceRect> frame;
-    if (area) {
-        // Whole device pixels around it, one more each side for antialiasing, within the display
-        // (beyond it, the part would show on the next one). At a whole scale, whole points: a
-        // Wayland subsurface is placed in points.
-        const int unit = scale == std::floor(scale) ? static_cast<int>(scale) : 1;
-        const auto down = [unit](double v) {
-            return static_cast<int>(std::floor(std::floor(v - 1) / unit)) * unit;
-        };
-        const auto up = [unit](double v) {
-            return static_cast<int>(std::ceil(std::ceil(v + 1) / unit)) * unit - 1;
-        };
-        const QRect around(QPoint(down(area->x * scale), down(area->y * scale)),
-                           QPoint(up(area->maxX() * scale), up(area->maxY() * scale)));
-        QRect display = around;
-        for (const ScreenInfo& screen : *model_->screens()) {
-            if (screen.id == displayId) {
-                display = QRect(0, 0, static_cast<int>(std::lround(screen.frame.width * scale)),
-                                static_cast<int>(std::lround(screen.frame.height * scale)));
+    const std::optional<DeviceRect> frame = loupeFrame(displayId, surface, parts.loupe);
+    std::optional<std::pair<DeviceRect, std::uint32_t>> solid;
+    if (parts.column && *parts.column < ops.size() && host_.solids(displayId)) {
+        if (const std::optional<draw::SolidLine> line =
+                draw::solidLine(ops[*parts.column], scale)) {
+            const QRect& r = line->pixels;
+            solid = {DeviceRect{r.x(), r.y(), r.width(), r.height()}, line->color};
+        }
+    }
+    if (solid != surface.solid) {
+        surface.solid = solid;
+        host_.placeSolid(displayId, solid ? std::optional(solid->first) : std::nullopt,
+                         solid ? solid->second : 0);
+    }
+    const auto floated = [&](std::size_t i) {
+        return frame && i >= parts.loupe.first && i < parts.loupe.last;
+    };
+    if (frame || solid) {
+        draw::DrawList base;
+        base.ops.reserve(ops.size());
+        for (std::size_t i = 0; i < ops.size(); ++i) {
+            if (!floated(i) && !(solid && i == *parts.column)) {
+                base.ops.push_back(ops[i]);
             }
         }
-        const QRect inside = around.intersected(display);
-        if (!inside.isEmpty()) {
-            frame = DeviceRect{inside.x(), inside.y(), inside.width(), inside.height()};
-        }
+        surface.base = std::move(base);
+    } else {
+        surface.base.reset();
     }
     if (!frame) {
-        surface.base.reset();
         surface.floating = {};
         if (std::exchange(surface.floatingFrame, std::nullopt)) {
             host_.placeFloating(displayId, std::nullopt, {});
         }
         return;
     }
-    draw::DrawList base;
     draw::DrawList floating;
-    base.ops.reserve(ops.size() - (loupe.last - loupe.first));
-    for (std::size_t i = 0; i < ops.size(); ++i) {
-        if (i < loupe.first || i >= loupe.last) {
-            base.ops.push_back(ops[i]);
-        } else {
-            floating.ops.push_back(draw::translated(ops[i], -frame->x / scale, -frame->y / scale));
-        }
+    for (std::size_t i = parts.loupe.first; i < parts.loupe.last; ++i) {
+        floating.ops.push_back(draw::translated(ops[i], -frame->x / scale, -frame->y / scale));
     }
     // Repainted where its operations changed, before and after: a move alone repaints
     // nothing, and new cells leave the frame, its shadow and an unchanged colour as they are.
@@ -261,7 +291,6 @@ void HostedOverlay::placeLoupe(std::uint32_t displayId, Surface& surface,
             damage = points(*changed);
         }
     }
-    surface.base = std::move(base);
     surface.floating = std::move(floating);
     surface.floatingFrame = frame;
     host_.placeFloating(displayId, frame, damage);

@@ -1,105 +1,40 @@
 #include "FloatingWindow.hpp"
 
-#include <QObject>
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <string_view>
-#include <xcb/shape.h>
+#include <utility>
 #include <xcb/xcb.h>
 
-#include <spanlet/platform/qt/TurnEnd.hpp>
 #include <spanlet/x11/SideConnection.hpp>
 
+#include "ArgbWindow.hpp"
 #include "ImagePresenter.hpp"
-#include "XcbRequests.hpp"
 
 namespace spanlet::x11 {
 
-namespace {
-
-xcb_visualid_t argbVisual(xcb_screen_t* screen) {
-    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem > 0; xcb_depth_next(&d)) {
-        if (d.data->depth != 32) {
-            continue;
-        }
-        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem > 0; xcb_visualtype_next(&v)) {
-            if (v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR) {
-                return v.data->visual_id;
-            }
-        }
-    }
-    return XCB_NONE;
-}
-
-xcb_screen_t* screenOf(xcb_connection_t* c, xcb_window_t root) {
-    for (auto s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem > 0; xcb_screen_next(&s)) {
-        if (s.data->root == root) {
-            return s.data;
-        }
-    }
-    return nullptr;
-}
-
-void setCardinal(xcb_connection_t* c, xcb_window_t window, std::string_view name,
-                 std::uint32_t value) {
-    const xcb_atom_t atom = internAtom(c, name);
-    if (atom != XCB_ATOM_NONE) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom, XCB_ATOM_CARDINAL, 32, 1,
-                            &value);
-    }
-}
-
-} // namespace
-
 std::unique_ptr<FloatingWindow> FloatingWindow::make(SideConnection& side,
                                                      std::shared_ptr<OwnWindows> own) {
-    xcb_connection_t* c = side.get();
-    xcb_screen_t* screen = side.alive() ? screenOf(c, side.root()) : nullptr;
-    const xcb_visualid_t visual = screen != nullptr ? argbVisual(screen) : XCB_NONE;
-    if (visual == XCB_NONE) {
+    std::unique_ptr<ArgbWindow> window = ArgbWindow::make(side, std::move(own), 0);
+    if (!window) {
         return nullptr;
     }
-    const xcb_colormap_t colormap = xcb_generate_id(c);
-    xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap, screen->root, visual);
-    const xcb_window_t window = xcb_generate_id(c);
-    // Value order follows the mask bits: background, border, override-redirect, colormap.
-    const std::array<std::uint32_t, 4> values{0, 0, 1, colormap};
-    xcb_create_window(
-        c, 32, window, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
-        XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_COLORMAP,
-        values.data());
-    // Clicks go through to whatever is below; no compositor draws a shadow around it.
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
-                         window, 0, 0, 0, nullptr);
-    setCardinal(c, window, "_COMPTON_SHADOW", 0);
-    constexpr char wmClass[] = "spanlet\0Spanlet"; // two strings, each ending in a null
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                        sizeof(wmClass), wmClass);
-    // Registered before it is ever shown, so no capture sees it.
-    own->add(window);
-    std::unique_ptr<FloatingWindow> made(
-        new FloatingWindow(side, std::move(own), window, colormap));
-    made->presenter_ = ImagePresenter::forWindow(side, window);
+    const std::uint32_t id = window->window();
+    std::unique_ptr<FloatingWindow> made(new FloatingWindow(std::move(window)));
+    made->presenter_ = ImagePresenter::forWindow(side, id);
     if (!made->presenter_) {
         return nullptr;
     }
     return made;
 }
 
-FloatingWindow::FloatingWindow(SideConnection& side, std::shared_ptr<OwnWindows> own,
-                               std::uint32_t window, std::uint32_t colormap)
-    : side_(side), own_(std::move(own)), window_(window), colormap_(colormap),
-      context_(std::make_unique<QObject>()) {}
+FloatingWindow::FloatingWindow(std::unique_ptr<ArgbWindow> window) : window_(std::move(window)) {}
 
 FloatingWindow::~FloatingWindow() {
-    presenter_.reset();
-    if (side_.alive()) {
-        xcb_destroy_window(side_.get(), window_);
-        xcb_free_colormap(side_.get(), colormap_);
-        xcb_flush(side_.get());
-    }
-    own_->remove(window_);
+    presenter_.reset(); // before its window goes
+}
+
+NativeWindow FloatingWindow::window() const {
+    return window_->window();
 }
 
 SurfaceFrame FloatingWindow::frame(int width, int height) {
@@ -111,7 +46,7 @@ SurfaceFrame FloatingWindow::frame(int width, int height) {
         height_ = std::max(height_, step(height));
         const std::array<std::uint32_t, 2> size{static_cast<std::uint32_t>(width),
                                                 static_cast<std::uint32_t>(height)};
-        xcb_configure_window(side_.get(), window_,
+        xcb_configure_window(window_->side().get(), window_->window(),
                              XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size.data());
     }
     painted_ = true;
@@ -127,38 +62,28 @@ bool FloatingWindow::present() {
 }
 
 void FloatingWindow::show(int x, int y, NativeWindow sibling) {
-    xcb_connection_t* c = side_.get();
+    xcb_connection_t* c = window_->side().get();
     const std::array<std::uint32_t, 4> values{
         static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
         static_cast<std::uint32_t>(sibling), XCB_STACK_MODE_ABOVE};
-    xcb_configure_window(c, window_,
+    xcb_configure_window(c, window_->window(),
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_SIBLING |
                              XCB_CONFIG_WINDOW_STACK_MODE,
                          values.data());
     if (!mapped_) {
-        xcb_map_window(c, window_);
+        xcb_map_window(c, window_->window());
         mapped_ = true;
         if (painted_) {
             present(); // an unmapped window keeps no pixels
         }
     }
-    // Sent with the panel's next picture, which usually follows in this turn: one write, one
-    // wake-up of the server. Sent anyway when the turn ends.
-    if (!flushing_) {
-        flushing_ = true;
-        atTurnEnd(context_.get(), [this] {
-            flushing_ = false;
-            if (side_.alive()) {
-                xcb_flush(side_.get());
-            }
-        });
-    }
+    window_->flushAtTurnEnd();
 }
 
 void FloatingWindow::hide() {
     if (mapped_) {
-        xcb_unmap_window(side_.get(), window_);
-        xcb_flush(side_.get());
+        xcb_unmap_window(window_->side().get(), window_->window());
+        xcb_flush(window_->side().get());
         mapped_ = false;
     }
 }

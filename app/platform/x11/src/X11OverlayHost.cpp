@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <algorithm>
 
 #include <spanlet/platform/qt/QtOverlayInput.hpp>
 #include <spanlet/screen/Desktop.hpp>
@@ -51,6 +52,7 @@ void X11OverlayHost::discardPanels() {
         menu_->close();
     }
     floating_.clear();
+    solids_.clear();
     for (auto& [id, panel] : panels_) {
         panel->hide();
         surfaces_.removeOwnWindow(panel->winId());
@@ -100,6 +102,13 @@ void X11OverlayHost::setShown(bool shown) {
             panel->showOnTop();
         } else if (!shown && panel->isVisible()) {
             panel->hide();
+        }
+    }
+    for (auto& [id, solid] : solids_) {
+        if (shown) {
+            showSolid(id);
+        } else if (solid.surface) {
+            solid.surface->hide();
         }
     }
     for (auto& [id, floating] : floating_) {
@@ -253,17 +262,79 @@ void X11OverlayHost::placeFloating(std::uint32_t displayId, std::optional<Device
 void X11OverlayHost::showFloating(std::uint32_t displayId) {
     const Floating& floating = floating_[displayId];
     const OverlayPanel* base = panel(displayId);
-    if (!floating.surface || !floating.frame || base == nullptr) {
+    const std::optional<DeviceRect> display = deviceFrame(displayId);
+    if (!floating.surface || !floating.frame || base == nullptr || !display) {
         return;
     }
-    for (const X11DisplayPort::Display& d : displays_.displays()) {
-        if (d.info.id == displayId) {
-            floating.surface->show(static_cast<int>(d.deviceFrame.x) + floating.frame->x,
-                                   static_cast<int>(d.deviceFrame.y) + floating.frame->y,
-                                   base->winId());
+    const auto solid = solids_.find(displayId);
+    const NativeWindow below = solid != solids_.end() && solid->second.surface
+                                   ? solid->second.surface->window()
+                                   : base->winId();
+    floating.surface->show(display->x + floating.frame->x, display->y + floating.frame->y, below);
+}
+
+bool X11OverlayHost::solids(std::uint32_t displayId) const {
+    const OverlayPanel* p = panel(displayId);
+    return p != nullptr && !p->shapeMode() && !solidFailed_;
+}
+
+void X11OverlayHost::placeSolid(std::uint32_t displayId, std::optional<DeviceRect> frame,
+                                std::uint32_t argb) {
+    const OverlayPanel* base = panel(displayId);
+    Solid& solid = solids_[displayId];
+    solid.frame =
+        base != nullptr && frame && frame->width > 0 && frame->height > 0 ? frame : std::nullopt;
+    solid.argb = argb;
+    if (!solid.frame) {
+        if (solid.surface) {
+            solid.surface->hide();
+        }
+        return;
+    }
+    if (!solid.surface) {
+        solid.surface = surfaces_.solidSurface();
+        if (!solid.surface) {
+            solidFailed_ = true; // the next frame has the line on the panel again
             return;
         }
     }
+    if (base->isVisible()) {
+        showSolid(displayId);
+    }
+}
+
+void X11OverlayHost::showSolid(std::uint32_t displayId) {
+    const Solid& solid = solids_[displayId];
+    const OverlayPanel* base = panel(displayId);
+    const std::optional<DeviceRect> display = deviceFrame(displayId);
+    if (!solid.surface || !solid.frame || base == nullptr || !base->isVisible() || !display) {
+        return;
+    }
+    DeviceRect at = *solid.frame;
+    at.x += display->x;
+    at.y += display->y;
+    solid.surface->show(at, solid.argb, base->winId());
+}
+
+std::optional<DeviceRect> X11OverlayHost::deviceFrame(std::uint32_t displayId) const {
+    for (const X11DisplayPort::Display& d : displays_.displays()) {
+        if (d.info.id == displayId) {
+            return DeviceRect{static_cast<int>(d.deviceFrame.x), static_cast<int>(d.deviceFrame.y),
+                              static_cast<int>(d.deviceFrame.width),
+                              static_cast<int>(d.deviceFrame.height)};
+        }
+    }
+    return std::nullopt;
+}
+
+bool X11OverlayHost::ownPart(NativeWindow window) const {
+    return std::any_of(floating_.begin(), floating_.end(),
+                       [window](const auto& f) {
+                           return f.second.surface && f.second.surface->window() == window;
+                       }) ||
+           std::any_of(solids_.begin(), solids_.end(), [window](const auto& s) {
+               return s.second.surface && s.second.surface->window() == window;
+           });
 }
 
 std::vector<OverlayPanel*> X11OverlayHost::panels() const {
@@ -289,17 +360,19 @@ void X11OverlayHost::otherWindowMapped(NativeWindow window) {
             return;
         }
     }
-    for (const auto& [id, floating] : floating_) {
-        if (floating.surface && floating.surface->window() == window) {
-            return;
-        }
+    if (ownPart(window)) {
+        return;
     }
     for (auto& [id, panel] : panels_) {
         if (panel->isVisible()) {
             panel->raise();
         }
     }
-    surfaces_.flush(); // the panels' restacking first, then the floating parts' above them
+    // The panels' restacking first, then the solids and floating parts above them.
+    surfaces_.flush();
+    for (auto& [id, solid] : solids_) {
+        showSolid(id);
+    }
     for (auto& [id, floating] : floating_) {
         showFloating(id);
     }

@@ -9,6 +9,7 @@
 #include "FloatingWindow.hpp"
 #include "ImagePresenter.hpp"
 #include "QtXcb.hpp"
+#include "SolidWindow.hpp"
 #include "XcbReply.hpp"
 #include "XcbRequests.hpp"
 
@@ -108,6 +109,10 @@ void X11Surfaces::setInputFocus(NativeWindow window) {
 
 std::unique_ptr<FloatingSurface> X11Surfaces::floatingSurface() {
     return x11::FloatingWindow::make(side_, own_);
+}
+
+std::unique_ptr<SolidSurface> X11Surfaces::solidSurface() {
+    return x11::SolidWindow::make(side_, own_);
 }
 
 void X11Surfaces::flush() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include <spanlet/Cross.hpp>
@@ -27,14 +28,26 @@ public:
         std::size_t last = 0;
     };
 
+    /// The parts of a list that a host may show apart from the rest, as the window system's
+    /// own moving surfaces.
+    struct Parts {
+        /// The loupe's operations (empty without one).
+        Span loupe;
+        /// The live measurement's vertical line: one opaque hairline operation of its own, which
+        /// nothing later in the list overlaps but the loupe.
+        std::optional<std::size_t> column;
+    };
+
     /// The whole scene, in paint order: unselected guides, selected guides, gap labels, kept
-    /// measurements, the live one, the loupe, the message, the editing banner. Where `loupe`
-    /// is given, it is set to the loupe's operations (empty without one).
-    [[nodiscard]] draw::DrawList paint(Span* loupe = nullptr) const;
+    /// measurements, the live one, the loupe, the message, the editing banner. Where `parts`
+    /// is given, it is set to where they are.
+    [[nodiscard]] draw::DrawList paint(Parts* parts = nullptr) const;
 
     void drawGuides(draw::DrawList& list, bool selected) const;
     void drawGapLabel(draw::DrawList& list, const OverlayScene::GapLabel& gap) const;
-    void drawCross(draw::DrawList& list, const Cross& cross, draw::Color color, bool live) const;
+    /// The live cross's vertical line is an operation of its own, at the index returned.
+    std::optional<std::size_t> drawCross(draw::DrawList& list, const Cross& cross,
+                                         draw::Color color, bool live) const;
     /// `pointer` is the local pointer the loupe hangs beside.
     void drawLoupe(draw::DrawList& list, const Loupe& loupe, Point pointer) const;
     void drawMessage(draw::DrawList& list, const std::string& text) const;
@@ -54,8 +67,8 @@ private:
     const draw::TextMeasurer& measurer_;
 };
 
-/// OverlayPainter(scene, measurer).paint(loupe).
+/// OverlayPainter(scene, measurer).paint(parts).
 draw::DrawList layoutOverlay(const OverlayScene& scene, const draw::TextMeasurer& measurer,
-                             OverlayPainter::Span* loupe = nullptr);
+                             OverlayPainter::Parts* parts = nullptr);
 
 } // namespace spanlet

@@ -168,6 +168,16 @@ public:
     /// memory anew; hides it without a frame. Shown only while the surfaces are.
     virtual void placeFloating(std::uint32_t /*displayId*/, std::optional<DeviceRect> /*frame*/,
                                std::span<const Rect> /*damage*/) {}
+
+    /// Whether the display's surface can have a solid rectangle above it that the window system
+    /// fills and moves by itself: a long thin line then costs a move, not a repaint of every
+    /// row it leaves and enters.
+    [[nodiscard]] virtual bool solids(std::uint32_t /*displayId*/) const { return false; }
+    /// Shows the display's solid rectangle on `frame` (device pixels, display-local) in `argb`
+    /// (opaque, 0xAARRGGBB), above the surface and below its floating part; hides it without a
+    /// frame. Shown only while the surfaces are.
+    virtual void placeSolid(std::uint32_t /*displayId*/, std::optional<DeviceRect> /*frame*/,
+                            std::uint32_t /*argb*/) {}
 };
 
 } // namespace spanlet

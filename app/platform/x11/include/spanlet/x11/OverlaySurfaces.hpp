@@ -51,6 +51,19 @@ public:
     virtual void hide() = 0;
 };
 
+/// A window of ours above a panel that the window system fills with one colour: a rectangle
+/// that costs a move, not pixels, when it changes. Input passes through it; captures leave it
+/// out.
+class SolidSurface {
+public:
+    virtual ~SolidSurface() = default;
+    [[nodiscard]] virtual NativeWindow window() const = 0;
+    /// Shows the window on `frame` (root device pixels) in `argb` (premultiplied), just above
+    /// `sibling`.
+    virtual void show(const DeviceRect& frame, std::uint32_t argb, NativeWindow sibling) = 0;
+    virtual void hide() = 0;
+};
+
 /// The window-system side of the overlay panels: one full-display, always-on-top window per
 /// display, shown and hidden by the toolkit. Main thread only.
 class OverlaySurfaces : public WindowSurfaces {
@@ -78,6 +91,9 @@ public:
     /// A floating surface, registered as our own window; nothing where this back end cannot
     /// make one that composites.
     virtual std::unique_ptr<FloatingSurface> floatingSurface() = 0;
+    /// A solid surface, registered as our own window; nothing where this back end cannot make
+    /// one that composites.
+    virtual std::unique_ptr<SolidSurface> solidSurface() = 0;
 
     /// `handler` runs with each top-level window any client maps from now on (the overlay stays
     /// above them); an empty handler stops watching.

@@ -44,6 +44,9 @@ public:
     void bindFloating(const OverlayPaint& paint) override;
     void placeFloating(std::uint32_t displayId, std::optional<DeviceRect> frame,
                        std::span<const Rect> damage) override;
+    [[nodiscard]] bool solids(std::uint32_t displayId) const override;
+    void placeSolid(std::uint32_t displayId, std::optional<DeviceRect> frame,
+                    std::uint32_t argb) override;
 
     [[nodiscard]] std::vector<x11::OverlayPanel*> panels() const;
     [[nodiscard]] x11::OverlayPanel* panel(std::uint32_t displayId) const;
@@ -55,8 +58,14 @@ private:
     /// Takes the grab and the cursor back, and the keyboard to the window that had it before.
     void finishFocus();
     void otherWindowMapped(NativeWindow window);
-    /// Shows the display's floating part where it was last placed, above its panel.
+    /// Shows the display's floating part where it was last placed, above its panel and solid.
     void showFloating(std::uint32_t displayId);
+    /// Shows the display's solid where it was last placed, just above its panel.
+    void showSolid(std::uint32_t displayId);
+    /// The display's frame in root device pixels, if it is known.
+    [[nodiscard]] std::optional<DeviceRect> deviceFrame(std::uint32_t displayId) const;
+    /// Whether `window` is one of the floating parts or solids.
+    [[nodiscard]] bool ownPart(NativeWindow window) const;
 
     const X11DisplayPort& displays_;
     OverlaySurfaces& surfaces_;
@@ -69,6 +78,14 @@ private:
     std::map<std::uint32_t, Floating> floating_;
     /// No floating surface could be made: the loupe stays on the panels.
     bool floatingFailed_ = false;
+    struct Solid {
+        std::unique_ptr<SolidSurface> surface;
+        std::optional<DeviceRect> frame; ///< display-local device pixels; none while hidden
+        std::uint32_t argb = 0;
+    };
+    std::map<std::uint32_t, Solid> solids_;
+    /// No solid surface could be made: the panels draw what it would show.
+    bool solidFailed_ = false;
     std::vector<ScreenInfo> screens_;
     std::map<std::uint32_t, x11::OverlayPanel*> panels_;
     OverlayInputMode mode_ = OverlayInputMode::idle;

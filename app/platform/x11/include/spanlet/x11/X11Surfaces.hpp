@@ -36,6 +36,7 @@ public:
     void sync() override;
     std::unique_ptr<SurfacePresenter> presenter(NativeWindow window) override;
     std::unique_ptr<FloatingSurface> floatingSurface() override;
+    std::unique_ptr<SolidSurface> solidSurface() override;
     void setOnWindowMapped(std::function<void(NativeWindow)> handler) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QRegion>
+#include <QRgb>
 #include <optional>
 #include <vector>
 
@@ -26,6 +27,17 @@ QRegion drawnRegion(const DrawList& list, double devicePixelRatio, int marginPix
 /// The same area in device pixels (window-local), without margin: what a window shape needs,
 /// exact to the device pixel even where a logical pixel holds several.
 QRegion drawnDeviceRegion(const DrawList& list, double devicePixelRatio);
+
+/// A stroke that is one solid rectangle of device pixels: a single opaque crisp hairline
+/// segment, which a window system can show by itself.
+struct SolidLine {
+    QRect pixels; ///< at the given device pixel ratio, in the list's frame
+    QRgb color;   ///< premultiplied, as the renderer paints it
+};
+
+/// `op` as a SolidLine at `devicePixelRatio`, covering exactly the pixels the renderer paints
+/// for it; nothing for any other operation.
+std::optional<SolidLine> solidLine(const DrawOp& op, double devicePixelRatio);
 
 /// Few rectangles covering all of `rects`: overlapping or nearby ones are joined while that
 /// adds little area. Repainting one pointer move of a cross (old and new bands, labels) then

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include <spanlet/draw/DrawOps.hpp>
@@ -70,13 +71,16 @@ public:
 private:
     struct Surface {
         draw::DrawList shown;
-        /// What the surface itself paints when the loupe floats above it: `shown` without it.
+        /// What the surface itself paints when the loupe floats above it or the live vertical
+        /// line is a solid of the host's: `shown` without them.
         std::optional<draw::DrawList> base;
         std::vector<QRect> drawn; ///< of what the surface paints, logical pixels
         /// The floating loupe, moved to its frame's top-left, and that frame (device pixels).
         draw::DrawList floating;
         std::optional<DeviceRect> floatingFrame;
         QImage floatingCanvas;
+        /// Where the host shows the live vertical line (device pixels), and in what colour.
+        std::optional<std::pair<DeviceRect, std::uint32_t>> solid;
         draw::QPainterBackend renderer; ///< keeps this display's fonts and label images
         /// The canvas last painted, kept with its paint engine: making one per frame costs
         /// more than a small repaint.
@@ -98,9 +102,13 @@ private:
     void paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas,
                        std::span<const Rect> rects);
     void present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
-                 OverlayPainter::Span loupe);
-    /// Where the loupe floats (when the host lets it), the base list then without it.
-    void placeLoupe(std::uint32_t displayId, Surface& surface, OverlayPainter::Span loupe);
+                 OverlayPainter::Parts parts);
+    /// Places the parts the host shows apart (the floating loupe, the solid line) where it
+    /// lets them, the base list then without them.
+    void placeParts(std::uint32_t displayId, Surface& surface, OverlayPainter::Parts parts);
+    /// The loupe's frame on the host's floating part (device pixels), if it floats.
+    [[nodiscard]] std::optional<DeviceRect>
+    loupeFrame(std::uint32_t displayId, const Surface& surface, OverlayPainter::Span loupe) const;
     void showMenu(GuideEditor& editor, Point at);
     /// The guide editor of the display while editing guides, else null.
     [[nodiscard]] GuideEditor* editorOf(std::uint32_t displayId);
