@@ -38,7 +38,44 @@ std::vector<DeviceRect> deviceRects(const QRegion& region) {
     return out;
 }
 
+using Apart = std::vector<std::pair<std::size_t, draw::DrawOp>>;
+
+// Calls `each` with every operation of the list that `base` and `apart` were split from, in
+// its order, until it returns false; false then.
+template <class Each>
+bool eachOp(const draw::DrawList& base, const Apart& apart, Each each) {
+    std::size_t fromBase = 0;
+    auto next = apart.begin();
+    const std::size_t count = base.ops.size() + apart.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool isApart = next != apart.end() && next->first == i;
+        if (!each(isApart ? (next++)->second : base.ops[fromBase++])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+bool HostedOverlay::shows(const Surface& surface, const draw::DrawList& list) {
+    if (list.ops.size() != surface.base.ops.size() + surface.apart.size()) {
+        return false;
+    }
+    std::size_t i = 0;
+    return eachOp(surface.base, surface.apart,
+                  [&](const draw::DrawOp& op) { return op == list.ops[i++]; });
+}
+
+draw::DrawList HostedOverlay::sceneList(const Surface& surface) {
+    draw::DrawList all;
+    all.ops.reserve(surface.base.ops.size() + surface.apart.size());
+    eachOp(surface.base, surface.apart, [&](const draw::DrawOp& op) {
+        all.ops.push_back(op);
+        return true;
+    });
+    return all;
+}
 
 HostedOverlay::HostedOverlay(OverlayHost& host, const DisplayPort& displays)
     : host_(host), displays_(displays) {
@@ -178,12 +215,11 @@ void HostedOverlay::stopPicking() {
 
 void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
                             OverlayPainter::Parts parts) {
-    if (list == surface.shown) {
+    if (shows(surface, list)) {
         return;
     }
-    surface.shown = std::move(list);
-    placeParts(displayId, surface, parts);
-    const draw::DrawList& painted = surface.base ? *surface.base : surface.shown;
+    placeParts(displayId, surface, std::move(list), parts);
+    const draw::DrawList& painted = surface.base;
     const double scale = host_.scale(displayId);
     std::vector<QRect> next = draw::drawnRects(painted, scale);
     std::vector<QRect> damage = surface.drawn;
@@ -199,9 +235,9 @@ void HostedOverlay::present(std::uint32_t displayId, Surface& surface, draw::Dra
     host_.update(displayId, {damaged, drawn, shape});
 }
 
-std::optional<DeviceRect> HostedOverlay::loupeFrame(std::uint32_t displayId, const Surface& surface,
+std::optional<DeviceRect> HostedOverlay::loupeFrame(std::uint32_t displayId,
+                                                    const std::vector<draw::DrawOp>& ops,
                                                     OverlayPainter::Span loupe) const {
-    const std::vector<draw::DrawOp>& ops = surface.shown.ops;
     if (loupe.last <= loupe.first || loupe.last > ops.size() || !host_.floats(displayId)) {
         return std::nullopt;
     }
@@ -239,11 +275,11 @@ std::optional<DeviceRect> HostedOverlay::loupeFrame(std::uint32_t displayId, con
     return DeviceRect{inside.x(), inside.y(), inside.width(), inside.height()};
 }
 
-void HostedOverlay::placeParts(std::uint32_t displayId, Surface& surface,
+void HostedOverlay::placeParts(std::uint32_t displayId, Surface& surface, draw::DrawList list,
                                OverlayPainter::Parts parts) {
-    const std::vector<draw::DrawOp>& ops = surface.shown.ops;
+    std::vector<draw::DrawOp>& ops = list.ops;
     const double scale = host_.scale(displayId);
-    const std::optional<DeviceRect> frame = loupeFrame(displayId, surface, parts.loupe);
+    const std::optional<DeviceRect> frame = loupeFrame(displayId, ops, parts.loupe);
     std::optional<std::pair<DeviceRect, std::uint32_t>> solid;
     if (parts.column && *parts.column < ops.size() && host_.solids(displayId)) {
         if (const std::optional<draw::SolidLine> line =
@@ -260,17 +296,15 @@ void HostedOverlay::placeParts(std::uint32_t displayId, Surface& surface,
     const auto floated = [&](std::size_t i) {
         return frame && i >= parts.loupe.first && i < parts.loupe.last;
     };
-    if (frame || solid) {
-        draw::DrawList base;
-        base.ops.reserve(ops.size());
-        for (std::size_t i = 0; i < ops.size(); ++i) {
-            if (!floated(i) && !(solid && i == *parts.column)) {
-                base.ops.push_back(ops[i]);
-            }
+    surface.base.ops.clear();
+    surface.base.ops.reserve(ops.size());
+    surface.apart.clear();
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        if (floated(i) || (solid && i == *parts.column)) {
+            surface.apart.emplace_back(i, std::move(ops[i]));
+        } else {
+            surface.base.ops.push_back(std::move(ops[i]));
         }
-        surface.base = std::move(base);
-    } else {
-        surface.base.reset();
     }
     if (!frame) {
         surface.floating = {};
@@ -280,8 +314,10 @@ void HostedOverlay::placeParts(std::uint32_t displayId, Surface& surface,
         return;
     }
     draw::DrawList floating;
-    for (std::size_t i = parts.loupe.first; i < parts.loupe.last; ++i) {
-        floating.ops.push_back(draw::translated(ops[i], -frame->x / scale, -frame->y / scale));
+    for (const auto& [i, op] : surface.apart) {
+        if (floated(i)) {
+            floating.ops.push_back(draw::translated(op, -frame->x / scale, -frame->y / scale));
+        }
     }
     // Repainted where its operations changed, before and after: a move alone repaints
     // nothing, and new cells leave the frame, its shadow and an unchanged colour as they are.
@@ -341,14 +377,12 @@ void HostedOverlay::paint(std::uint32_t displayId, const OverlayCanvas& canvas,
         logical.emplace_back(whole(r.x), whole(r.y), whole(r.width), whole(r.height));
     }
     const Surface& surface = *found->second;
-    draw::repaintImage(found->second->renderer, image, surface.base ? *surface.base : surface.shown,
-                       logical);
+    draw::repaintImage(found->second->renderer, image, surface.base, logical);
 }
 
-const draw::DrawList& HostedOverlay::drawList(std::uint32_t displayId) const {
-    static const draw::DrawList none;
+draw::DrawList HostedOverlay::drawList(std::uint32_t displayId) const {
     const auto found = surfaces_.find(displayId);
-    return found == surfaces_.end() ? none : found->second->shown;
+    return found == surfaces_.end() ? draw::DrawList{} : sceneList(*found->second);
 }
 
 GuideEditor* HostedOverlay::editorOf(std::uint32_t displayId) {

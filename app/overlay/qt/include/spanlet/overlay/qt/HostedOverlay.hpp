@@ -51,7 +51,7 @@ public:
     void repaintNow();
 
     /// What the display's surface shows (empty for an unknown display).
-    [[nodiscard]] const draw::DrawList& drawList(std::uint32_t displayId) const;
+    [[nodiscard]] draw::DrawList drawList(std::uint32_t displayId) const;
 
     /// The colour sampler on the overlay's surfaces, where the host takes the pointer while
     /// snapping (OverlayHost::takesPointerWhileSnapping()).
@@ -70,10 +70,12 @@ public:
 
 private:
     struct Surface {
-        draw::DrawList shown;
-        /// What the surface itself paints when the loupe floats above it or the live vertical
-        /// line is a solid of the host's: `shown` without them.
-        std::optional<draw::DrawList> base;
+        /// What the surface itself paints: the scene's list without the parts the host shows
+        /// apart (a floating loupe, a solid line).
+        draw::DrawList base;
+        /// Those parts, each with its place in the scene's list, in order. Taken out rather than
+        /// copied: a move would otherwise copy every operation of the list.
+        std::vector<std::pair<std::size_t, draw::DrawOp>> apart;
         std::vector<QRect> drawn; ///< of what the surface paints, logical pixels
         /// The floating loupe, moved to its frame's top-left, and that frame (device pixels).
         draw::DrawList floating;
@@ -101,14 +103,20 @@ private:
     /// Repaints `rects` (points) of the display's floating part, all of it when none are given.
     void paintFloating(std::uint32_t displayId, const OverlayCanvas& canvas,
                        std::span<const Rect> rects);
+    /// Whether the surface shows `list` already.
+    [[nodiscard]] static bool shows(const Surface& surface, const draw::DrawList& list);
+    /// The scene's whole list, put back together from the surface's parts.
+    [[nodiscard]] static draw::DrawList sceneList(const Surface& surface);
     void present(std::uint32_t displayId, Surface& surface, draw::DrawList list,
                  OverlayPainter::Parts parts);
-    /// Places the parts the host shows apart (the floating loupe, the solid line) where it
-    /// lets them, the base list then without them.
-    void placeParts(std::uint32_t displayId, Surface& surface, OverlayPainter::Parts parts);
+    /// Takes `list` as the scene shown: places the parts the host shows apart (the floating
+    /// loupe, the solid line) where it lets them, and the rest as the base list.
+    void placeParts(std::uint32_t displayId, Surface& surface, draw::DrawList list,
+                    OverlayPainter::Parts parts);
     /// The loupe's frame on the host's floating part (device pixels), if it floats.
-    [[nodiscard]] std::optional<DeviceRect>
-    loupeFrame(std::uint32_t displayId, const Surface& surface, OverlayPainter::Span loupe) const;
+    [[nodiscard]] std::optional<DeviceRect> loupeFrame(std::uint32_t displayId,
+                                                       const std::vector<draw::DrawOp>& ops,
+                                                       OverlayPainter::Span loupe) const;
     void showMenu(GuideEditor& editor, Point at);
     /// The guide editor of the display while editing guides, else null.
     [[nodiscard]] GuideEditor* editorOf(std::uint32_t displayId);
