@@ -93,6 +93,23 @@ ArgbWindow::~ArgbWindow() {
     own_->remove(window_);
 }
 
+bool ArgbWindow::map() {
+    if (mapped_) {
+        return false;
+    }
+    xcb_map_window(side_.get(), window_);
+    mapped_ = true;
+    return true;
+}
+
+void ArgbWindow::unmap() {
+    if (mapped_) {
+        xcb_unmap_window(side_.get(), window_);
+        xcb_flush(side_.get());
+        mapped_ = false;
+    }
+}
+
 void ArgbWindow::flushAtTurnEnd() {
     if (flushing_) {
         return;

@@ -27,6 +27,12 @@ public:
     [[nodiscard]] std::uint32_t window() const noexcept { return window_; }
     [[nodiscard]] SideConnection& side() const noexcept { return side_; }
 
+    /// Maps the window; true when it was not mapped before.
+    bool map();
+    /// Unmaps the window at once, if it is mapped.
+    void unmap();
+    [[nodiscard]] bool mapped() const noexcept { return mapped_; }
+
     /// Sends what is queued on the side connection when this turn of the event loop ends, once
     /// however often it is asked: moves then go with the panel's next picture, usually in the
     /// same turn, as one write and one wake-up of the server.
@@ -40,6 +46,7 @@ private:
     std::shared_ptr<OwnWindows> own_;
     std::uint32_t window_;
     std::uint32_t colormap_;
+    bool mapped_ = false;
     bool flushing_ = false;
     std::unique_ptr<QObject> context_; ///< for the flush at the turn's end
 };

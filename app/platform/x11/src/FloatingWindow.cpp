@@ -54,7 +54,7 @@ SurfaceFrame FloatingWindow::frame(int width, int height) {
 }
 
 bool FloatingWindow::present() {
-    if (!mapped_) {
+    if (!window_->mapped()) {
         return true; // put when it is shown
     }
     const DeviceRect all{0, 0, width_, height_};
@@ -70,22 +70,14 @@ void FloatingWindow::show(int x, int y, NativeWindow sibling) {
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_SIBLING |
                              XCB_CONFIG_WINDOW_STACK_MODE,
                          values.data());
-    if (!mapped_) {
-        xcb_map_window(c, window_->window());
-        mapped_ = true;
-        if (painted_) {
-            present(); // an unmapped window keeps no pixels
-        }
+    if (window_->map() && painted_) {
+        present(); // an unmapped window keeps no pixels
     }
     window_->flushAtTurnEnd();
 }
 
 void FloatingWindow::hide() {
-    if (mapped_) {
-        xcb_unmap_window(window_->side().get(), window_->window());
-        xcb_flush(window_->side().get());
-        mapped_ = false;
-    }
+    window_->unmap();
 }
 
 } // namespace spanlet::x11

@@ -38,7 +38,6 @@ private:
     std::unique_ptr<ImagePresenter> presenter_;
     int width_ = 0;
     int height_ = 0;
-    bool mapped_ = false;
     bool painted_ = false; ///< the frame holds a picture to put again once mapped
 };
 

@@ -34,7 +34,7 @@ void SolidWindow::show(const DeviceRect& frame, std::uint32_t argb, NativeWindow
     if (argb_ != argb) {
         argb_ = argb;
         xcb_change_window_attributes(c, w, XCB_CW_BACK_PIXEL, &argb);
-        if (mapped_) {
+        if (window_->mapped()) {
             xcb_clear_area(c, 0, w, 0, 0, 0, 0); // the new colour at once, not at the next expose
         }
     }
@@ -51,19 +51,12 @@ void SolidWindow::show(const DeviceRect& frame, std::uint32_t argb, NativeWindow
                              XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_SIBLING |
                              XCB_CONFIG_WINDOW_STACK_MODE,
                          values.data());
-    if (!mapped_) {
-        xcb_map_window(c, w);
-        mapped_ = true;
-    }
+    window_->map();
     window_->flushAtTurnEnd();
 }
 
 void SolidWindow::hide() {
-    if (mapped_) {
-        xcb_unmap_window(window_->side().get(), window_->window());
-        xcb_flush(window_->side().get());
-        mapped_ = false;
-    }
+    window_->unmap();
 }
 
 } // namespace spanlet::x11

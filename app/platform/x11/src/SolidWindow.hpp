@@ -30,7 +30,6 @@ private:
 
     std::unique_ptr<ArgbWindow> window_;
     std::optional<std::uint32_t> argb_; ///< the background set, none before the first
-    bool mapped_ = false;
 };
 
 } // namespace spanlet::x11

@@ -298,9 +298,7 @@ void X11OverlayHost::placeSolid(std::uint32_t displayId, std::optional<DeviceRec
             return;
         }
     }
-    if (base->isVisible()) {
-        showSolid(displayId);
-    }
+    showSolid(displayId);
 }
 
 void X11OverlayHost::showSolid(std::uint32_t displayId) {
