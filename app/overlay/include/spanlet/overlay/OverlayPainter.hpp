@@ -33,8 +33,9 @@ public:
     struct Parts {
         /// The loupe's operations (empty without one).
         Span loupe;
-        /// The live measurement's vertical line: one opaque hairline operation of its own, which
-        /// nothing later in the list overlaps but the loupe.
+        /// The live measurement's vertical line: one opaque hairline operation of its own. What
+        /// follows it in the list (its labels, the message) is placed beside it, so a host may
+        /// show it above them.
         std::optional<std::size_t> column;
     };
 
